@@ -1,0 +1,72 @@
+// File-system stand-in: Windows-style paths (backslashes, any letter case)
+// mapped onto POSIX, and the raw file operations the framework needs.
+#pragma once
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace plat::os {
+
+// Backslashes become '/', and where a component as written does not exist a
+// case-insensitive match in its folder is used. Components that do not exist
+// at all are kept as written, so the result also names files to be created.
+std::string NativePath(std::string_view path);
+
+struct FileFacts {
+    bool exists = false;
+    bool folder = false;
+    int64_t size = 0;
+    std::time_t modified = 0;
+};
+FileFacts Facts(std::string_view path);
+
+struct FolderEntry {
+    std::string name;
+    bool folder = false;
+    bool hidden = false;
+};
+// Entries of a folder, "." and ".." left out, sorted by name without case.
+bool ListFolder(std::string_view path, std::vector<FolderEntry>& out);
+
+enum class MakeFolderResult { Created, Exists, Failed };
+MakeFolderResult MakeFolder(std::string_view path);
+bool RemoveFile(std::string_view path);
+bool RenameFile(std::string_view from, std::string_view to);
+
+// An open file descriptor, closed with the object.
+class FileHandle {
+public:
+    FileHandle() = default;
+    explicit FileHandle(int fd) : fd_(fd) {}
+    FileHandle(FileHandle&& other) noexcept : fd_(other.Release()) {}
+    FileHandle& operator=(FileHandle&& other) noexcept;
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    ~FileHandle() { Close(); }
+
+    bool Valid() const { return fd_ >= 0; }
+    int Fd() const { return fd_; }
+    int Release();
+    bool Close();
+    // Read or write up to count bytes; the number moved, or -1 on error.
+    int64_t Read(void* buffer, int64_t count);
+    int64_t Write(const void* buffer, int64_t count);
+    bool Sync();
+
+private:
+    int fd_ = -1;
+};
+
+enum class OpenMode { Read, Write, ReadWrite, CreateTruncate };
+FileHandle OpenFile(std::string_view path, OpenMode mode);
+
+// A new empty file next to the target, for writing a replacement that is
+// renamed over the target once complete.
+FileHandle CreateTempBeside(std::string_view target, std::string& tempPath);
+
+// Folder of the running executable, with a trailing '/'.
+std::string ExecutableFolder();
+
+}  // namespace plat::os
