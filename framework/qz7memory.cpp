@@ -153,6 +153,12 @@ int32_t TQZMemory::XorWithKey(const std::string& key)
     return QZRES_OK;
 }
 
+void TQZMemory::Swap(TQZMemory& other) noexcept
+{
+    data_.swap(other.data_);
+    std::swap(ownsData_, other.ownsData_);
+}
+
 TQZMemoryStream* TQZMemory::Stream()
 {
     if (!stream_) stream_ = AddOwned(std::make_unique<TQZMemoryStream>(this));
