@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <random>
 #include <zlib.h>
 
@@ -269,7 +271,9 @@ TEST(TQZIceDataTest, ReadDataCopiesAtMostTheDataSize)
 {
     TQZIceData root;
     root.Data().AssignBytes("own", 3);
-    AddText(root, 4, "child data");
+    TQZMemory memory;
+    memory.AssignBytes("child data", 10);
+    root.AddChildMemory(4, memory);
     char buf[32] = {};
     EXPECT_EQ(root.ReadData(4, buf, 5), QZRES_OK);
     EXPECT_EQ(std::string(buf, 5), "child");
@@ -332,23 +336,65 @@ TEST(TQZIceDataTest, LaterChildWithTheSameIdReplacesTheEarlierOne)
     EXPECT_EQ(root.Header().childCount, 3);
 }
 
+// A stream that is neither of the framework's memory streams.
+class PlainStream : public TQZStream {
+public:
+    explicit PlainStream(std::string bytes) : bytes_(std::move(bytes)) {}
+    int64_t Read(void* destination, int64_t count) override
+    {
+        int64_t n = std::min<int64_t>(count, Remaining());
+        if (n <= 0) return 0;
+        std::memcpy(destination, bytes_.data() + position_, static_cast<size_t>(n));
+        position_ += n;
+        return n;
+    }
+    int64_t Write(const void*, int64_t) override { return 0; }
+    int64_t Size() const override { return static_cast<int64_t>(bytes_.size()); }
+    void SetSize(int64_t) override {}
+
+private:
+    std::string bytes_;
+};
+
 TEST(TQZIceDataTest, NodesAreReadOneAfterAnotherFromAStream)
 {
     std::string bytes = Ice().Head(kMagic, 1, 2, 0).Raw("ab").Head(kNamed, 2, 0, 0).U32(1).Raw("n").bytes;
-    TQZBytesStream stream(bytes.data(), bytes.size());
-    TQZIceData node;
-    ASSERT_TRUE(node.ReadNode(stream));
-    EXPECT_EQ(DataOf(node), "ab");
-    EXPECT_EQ(stream.Position(), 18);
-    ASSERT_TRUE(node.ReadNode(stream));
-    EXPECT_EQ(node.GetId(), 2u);
-    EXPECT_EQ(node.Name(), "n");
-    EXPECT_EQ(node.Data().Size(), 0);
-    EXPECT_EQ(stream.Position(), static_cast<int64_t>(bytes.size()));
-    // At the end nothing is read and nothing moves.
-    EXPECT_FALSE(node.ReadNode(stream));
-    EXPECT_EQ(node.Name(), "n");
-    EXPECT_EQ(stream.Position(), static_cast<int64_t>(bytes.size()));
+    TQZBytesStream memoryStream(bytes.data(), bytes.size());
+    PlainStream plainStream(bytes);
+    for (TQZStream* stream : {static_cast<TQZStream*>(&memoryStream), static_cast<TQZStream*>(&plainStream)}) {
+        TQZIceData node;
+        ASSERT_TRUE(node.ReadNode(*stream));
+        EXPECT_EQ(DataOf(node), "ab");
+        EXPECT_EQ(stream->Position(), 18);
+        ASSERT_TRUE(node.ReadNode(*stream));
+        EXPECT_EQ(node.GetId(), 2u);
+        EXPECT_EQ(node.Name(), "n");
+        EXPECT_EQ(node.Data().Size(), 0);
+        EXPECT_EQ(stream->Position(), static_cast<int64_t>(bytes.size()));
+        // At the end nothing is read and nothing moves.
+        EXPECT_FALSE(node.ReadNode(*stream));
+        EXPECT_EQ(node.Name(), "n");
+        EXPECT_EQ(stream->Position(), static_cast<int64_t>(bytes.size()));
+    }
+}
+
+TEST(TQZIceDataTest, ANodeCanBeReadFromTheDataItIsAboutToReplace)
+{
+    TQZIceData inner;
+    inner.SetName("inner");
+    AddText(inner, 3, TextLike(100));
+    std::string archive = Save(inner);
+
+    TQZIceData root;
+    AddText(root, 1, archive);
+    ASSERT_TRUE(root.ReadNode(*root.GetChild(1)->DataStream()));
+    EXPECT_EQ(root.Name(), "inner");
+    ASSERT_EQ(root.ChildCount(), 1);
+    EXPECT_EQ(DataOf(*root.GetChild(1)), TextLike(100));
+
+    root.Data().AssignBytes(archive.data(), static_cast<int32_t>(archive.size()));
+    ASSERT_TRUE(root.ReadNode(*root.DataStream()));
+    EXPECT_EQ(Save(root), archive);
 }
 
 std::string Nested(int levels)
