@@ -132,7 +132,7 @@ public:
         for (const Run& run : runs) {
             auto it = run.counters.find("bytes_per_second");
             if (it != run.counters.end() && run.run_type == Run::RT_Iteration)
-                throughput_[run.benchmark_name()] = it->second.value;
+                throughput_[run.run_name.function_name] = it->second.value;
         }
         ConsoleReporter::ReportRuns(runs);
     }
