@@ -415,10 +415,12 @@ TQZPoint TextToPoint(std::string_view text, TQZPoint def)
             neg = true;
             ++i;
         }
+        // Too many digits saturate; a negative value reaches INT32_MIN.
+        const int64_t limit = neg ? int64_t(INT32_MAX) + 1 : INT32_MAX;
         int64_t v = 0;
-        while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])) && v < INT32_MAX)
+        while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])) && v < limit)
             v = v * 10 + (s[i++] - '0');
-        if (v > INT32_MAX) v = INT32_MAX;
+        if (v > limit) v = limit;
         return static_cast<int32_t>(neg ? -v : v);
     };
     return {readInt(text.substr(0, comma), true), readInt(text.substr(comma + 1), false)};

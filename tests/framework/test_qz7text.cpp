@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace {
 
 TEST(TextTest, RecognisingNumbers)
@@ -161,6 +163,14 @@ TEST(TextTest, CommaListsLoseOnePairOfQuotes)
     EXPECT_EQ(SplitCommaList("'a\",b", false), (std::vector<std::string>{"'a\",b"}));
     EXPECT_TRUE(SplitCommaList("", true).empty());
     EXPECT_TRUE(SplitCommaList(" , ,", true).empty());
+}
+
+TEST(TextTest, PointsRoundTripAtTheLimits)
+{
+    for (TQZPoint p : {TQZPoint{INT32_MIN, INT32_MAX}, TQZPoint{INT32_MAX, INT32_MIN}, TQZPoint{0, -1}})
+        EXPECT_EQ(TextToPoint(PointToText(p), {1, 1}), p) << PointToText(p);
+    EXPECT_EQ(TextToPoint("(99999999999, -99999999999)", {1, 1}), (TQZPoint{INT32_MAX, INT32_MIN}));
+    EXPECT_EQ(TextToPoint("pos: 3 ,  7px", {1, 1}), (TQZPoint{3, 7}));
 }
 
 TEST(TextTest, EmptyIntegerListAppendsNothing)
