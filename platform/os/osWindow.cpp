@@ -663,10 +663,20 @@ bool PeekWindowMessage(WindowMessage& out, WindowHandle window, bool queuedOnly)
     WindowSystem& s = S();
     auto matches = [&](const WindowMessage& m) { return window == 0 || m.window == window; };
     if (std::none_of(s.queue.begin(), s.queue.end(), matches)) EnsureBackEnd().Poll();
-    for (auto it = s.queue.begin(); it != s.queue.end(); ++it) {
-        if (!matches(*it)) continue;
+    for (auto it = s.queue.begin(); it != s.queue.end();) {
+        if (!matches(*it)) {
+            ++it;
+            continue;
+        }
         out = *it;
-        s.queue.erase(it);
+        it = s.queue.erase(it);
+        // Leaving counts only while tracking was asked when the message is
+        // taken: a move taken just before may have asked for it.
+        if (out.message == kMsgMouseLeave) {
+            WindowRecord* r = detail::FindRecord(out.window);
+            if (!r || !r->trackLeave) continue;
+            r->trackLeave = false;
+        }
         NoteRetrieved(out);
         return true;
     }
@@ -891,11 +901,7 @@ void InjectInput(const InputEvent& e)
         Post(r.handle, kMsgMouseWheel, w, PackPoint(sx, sy), e.modifiers);
         break;
     }
-    case InputKind::MouseLeave:
-        if (!r.trackLeave) return;
-        r.trackLeave = false;
-        Post(r.handle, kMsgMouseLeave, 0, 0);
-        break;
+    case InputKind::MouseLeave: Post(r.handle, kMsgMouseLeave, 0, 0); break;
     case InputKind::Resized: TranslateResize(r, e.x, e.y); break;
     case InputKind::Minimized:
     case InputKind::Maximized:
