@@ -415,10 +415,8 @@ void ResetWindowSystem()
     s.backEnd.reset();
     if (hadSdl) detail::ShutdownSdlVideo();
     WindowBackEnd chosen = s.chosen;
-    std::vector<Icon> icons = std::move(s.icons);
     s = WindowSystem();
     s.chosen = chosen;
-    s.icons = std::move(icons);  // resources outlive windows
 }
 
 // ---------------------------------------------------------------- windows
