@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <deque>
+#include <fstream>
 #include <map>
 #include <sstream>
 
@@ -280,6 +281,27 @@ public:
     }
     int32_t DisplayOf(const WindowRecord&) override { return 0; }
 
+    bool Present(WindowRecord& r, const uint32_t* pixels, int32_t pitch, int32_t w, int32_t h) override
+    {
+        r.frame.resize(size_t(w) * size_t(h));
+        for (int32_t y = 0; y < h; ++y) {
+            const auto* row = reinterpret_cast<const uint32_t*>(reinterpret_cast<const uint8_t*>(pixels) + size_t(y) * size_t(pitch));
+            std::copy(row, row + w, r.frame.begin() + ptrdiff_t(y) * w);
+        }
+        r.frameWidth = w;
+        r.frameHeight = h;
+        return true;
+    }
+
+    bool ReadFrame(WindowRecord& r, std::vector<uint32_t>& pixels, int32_t& w, int32_t& h) override
+    {
+        if (r.frame.empty()) return false;
+        pixels = r.frame;
+        w = r.frameWidth;
+        h = r.frameHeight;
+        return true;
+    }
+
     void Show(WindowRecord& r, ShowCommand command) override
     {
         WindowHandle h = r.handle;
@@ -371,6 +393,34 @@ WindowRecord* FindRecordByNative(const void* native)
         if (r->native == native) return r.get();
     }
     return nullptr;
+}
+
+bool WriteBmp(const std::string& path, const std::vector<uint32_t>& pixels, int32_t width, int32_t height)
+{
+    if (width <= 0 || height <= 0 || pixels.size() != size_t(width) * size_t(height)) return false;
+    std::string b;
+    auto u32 = [&](uint32_t v) { for (int i = 0; i < 4; ++i) b.push_back(char((v >> (8 * i)) & 0xFF)); };
+    auto u16 = [&](uint16_t v) { b.push_back(char(v & 0xFF)); b.push_back(char(v >> 8)); };
+    uint32_t dataBytes = uint32_t(pixels.size() * 4);
+    b += "BM";
+    u32(54 + dataBytes);
+    u32(0);
+    u32(54);
+    u32(40);
+    u32(uint32_t(width));
+    u32(uint32_t(-height));  // top-down rows
+    u16(1);
+    u16(32);
+    u32(0);  // no compression
+    u32(dataBytes);
+    u32(2835);
+    u32(2835);
+    u32(0);
+    u32(0);
+    for (uint32_t p : pixels) u32(p);
+    std::ofstream f(path, std::ios::binary);
+    f.write(b.data(), std::streamsize(b.size()));
+    return bool(f);
 }
 
 void ClientFromOuter(const WindowRecord& r, const OsRect& outer, int32_t& width, int32_t& height)
@@ -642,6 +692,28 @@ const std::vector<uint32_t>* IconPixels(IconHandle icon, int32_t& width, int32_t
     return &icons[icon - 1].pixels;
 }
 }  // namespace detail
+
+// ---------------------------------------------------------------- frames
+bool PresentPixels(WindowHandle window, const uint32_t* pixels, int32_t pitchBytes, int32_t width, int32_t height)
+{
+    WindowRecord* r = detail::FindRecord(window);
+    if (!r || !pixels || width <= 0 || height <= 0 || pitchBytes < width * 4) return false;
+    return EnsureBackEnd().Present(*r, pixels, pitchBytes, width, height);
+}
+
+bool ReadPresentedFrame(WindowHandle window, std::vector<uint32_t>& pixels, int32_t& width, int32_t& height)
+{
+    WindowRecord* r = detail::FindRecord(window);
+    return r && EnsureBackEnd().ReadFrame(*r, pixels, width, height);
+}
+
+bool SavePresentedFrame(WindowHandle window, const std::string& path)
+{
+    std::vector<uint32_t> px;
+    int32_t w = 0, h = 0;
+    if (!ReadPresentedFrame(window, px, w, h)) return false;
+    return detail::WriteBmp(path, px, w, h);
+}
 
 // ---------------------------------------------------------------- queue
 bool PostWindowMessage(WindowHandle window, uint32_t message, uint64_t wParam, int64_t lParam)

@@ -201,6 +201,15 @@ IconHandle LoadIconResource(const std::string& name);  // 0 when missing
 bool SetWindowIcon(WindowHandle window, IconHandle icon);
 IconHandle GetWindowIcon(WindowHandle window);
 
+// Frames: 32-bit pixels (bytes B, G, R, A) shown in the window's client
+// area, scaled to fit. The SDL back end copies them into a streaming
+// texture; the headless back end keeps them to be read back.
+bool PresentPixels(WindowHandle window, const uint32_t* pixels, int32_t pitchBytes, int32_t width, int32_t height);
+// The frame last presented, as shown (false when none).
+bool ReadPresentedFrame(WindowHandle window, std::vector<uint32_t>& pixels, int32_t& width, int32_t& height);
+// Writes the frame last presented as a BMP file.
+bool SavePresentedFrame(WindowHandle window, const std::string& path);
+
 // ---------------------------------------------------------------- queue
 bool PostWindowMessage(WindowHandle window, uint32_t message, uint64_t wParam, int64_t lParam);
 // Calls the window procedure at once and returns its answer (0 without window).

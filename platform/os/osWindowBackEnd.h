@@ -22,6 +22,8 @@ struct WindowRecord {
     IconHandle icon = 0;
     MinMaxInfo limits;
     void* native = nullptr;    // the back end's own window
+    std::vector<uint32_t> frame;  // headless: the last frame presented
+    int32_t frameWidth = 0, frameHeight = 0;
 };
 
 class BackEnd {
@@ -46,6 +48,9 @@ public:
     virtual void Capture(WindowHandle window, bool on) = 0;
     virtual std::vector<DisplayInfo> Displays() = 0;
     virtual int32_t DisplayOf(const WindowRecord& record) = 0;
+    virtual bool Present(WindowRecord& record, const uint32_t* pixels, int32_t pitchBytes, int32_t width,
+                         int32_t height) = 0;
+    virtual bool ReadFrame(WindowRecord& record, std::vector<uint32_t>& pixels, int32_t& width, int32_t& height) = 0;
 };
 
 // The SDL back end, or nullptr when SDL's video cannot start.
@@ -59,6 +64,8 @@ WindowRecord* FindRecordByNative(const void* native);
 // The client size of an outer rectangle under the record's style.
 void ClientFromOuter(const WindowRecord& record, const OsRect& outer, int32_t& width, int32_t& height);
 void UseWindowedMessageBoxes();
+// A 32-bit top-down BMP of the pixels.
+bool WriteBmp(const std::string& path, const std::vector<uint32_t>& pixels, int32_t width, int32_t height);
 // The pixels of a registered icon (nullptr when unknown).
 const std::vector<uint32_t>* IconPixels(IconHandle icon, int32_t& width, int32_t& height);
 

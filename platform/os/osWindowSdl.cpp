@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <map>
+#include <memory>
 
 namespace plat::os::detail {
 namespace {
@@ -145,6 +146,27 @@ void ClientOrigin(const WindowRecord& r, int32_t& x, int32_t& y)
     y = r.outer.top - f.top;
 }
 
+struct Presenter {
+    SDL_Renderer* renderer = nullptr;
+    SDL_Texture* texture = nullptr;
+    int width = 0, height = 0;
+    Presenter() = default;
+    Presenter(const Presenter&) = delete;
+    Presenter& operator=(const Presenter&) = delete;
+    ~Presenter()
+    {
+        if (texture) SDL_DestroyTexture(texture);
+        if (renderer) SDL_DestroyRenderer(renderer);
+    }
+};
+
+// The frame texture fills the client area.
+void DrawFrame(Presenter& p)
+{
+    SDL_RenderClear(p.renderer);
+    SDL_RenderCopy(p.renderer, p.texture, nullptr, nullptr);
+}
+
 class SdlBackEnd final : public BackEnd {
 public:
     WindowBackEnd Kind() const override { return WindowBackEnd::Sdl; }
@@ -163,6 +185,7 @@ public:
 
     void Destroy(WindowRecord& r) override
     {
+        presenters_.erase(r.handle);  // before its window
         if (r.native) SDL_DestroyWindow(Native(r));
         r.native = nullptr;
     }
@@ -286,6 +309,40 @@ public:
         return i < 0 ? 0 : i;
     }
 
+    bool Present(WindowRecord& r, const uint32_t* pixels, int32_t pitch, int32_t w, int32_t h) override
+    {
+        std::unique_ptr<Presenter>& slot = presenters_[r.handle];
+        if (!slot) {
+            auto made = std::make_unique<Presenter>();
+            made->renderer = SDL_CreateRenderer(Native(r), -1, 0);
+            if (!made->renderer) return false;
+            slot = std::move(made);
+        }
+        Presenter& p = *slot;
+        if (!p.texture || p.width != w || p.height != h) {
+            if (p.texture) SDL_DestroyTexture(p.texture);
+            p.texture = SDL_CreateTexture(p.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, w, h);
+            p.width = w;
+            p.height = h;
+            if (!p.texture) return false;
+        }
+        if (SDL_UpdateTexture(p.texture, nullptr, pixels, pitch) != 0) return false;
+        DrawFrame(p);
+        SDL_RenderPresent(p.renderer);
+        return true;
+    }
+
+    bool ReadFrame(WindowRecord& r, std::vector<uint32_t>& pixels, int32_t& w, int32_t& h) override
+    {
+        auto it = presenters_.find(r.handle);
+        Presenter* p = it == presenters_.end() ? nullptr : it->second.get();
+        if (!p || !p->texture) return false;
+        if (SDL_GetRendererOutputSize(p->renderer, &w, &h) != 0 || w <= 0 || h <= 0) return false;
+        DrawFrame(*p);  // the back buffer is undefined after a present: draw it again
+        pixels.assign(size_t(w) * size_t(h), 0);
+        return SDL_RenderReadPixels(p->renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels.data(), w * 4) == 0;
+    }
+
 private:
     WindowHandle HandleOf(uint32_t windowId)
     {
@@ -381,6 +438,7 @@ private:
 
     std::string dropped_;
     WindowHandle dropWindow_ = 0;
+    std::map<WindowHandle, std::unique_ptr<Presenter>> presenters_;
 };
 
 BoxAnswer SdlMessageBox(const MessageBoxRequest& request)
