@@ -4,6 +4,9 @@
 
 #include "platform/os/osWindow.h"
 
+#include <deque>
+#include <functional>
+#include <map>
 #include <memory>
 
 namespace plat::os::detail {
@@ -52,6 +55,64 @@ public:
                          int32_t height) = 0;
     virtual bool ReadFrame(WindowRecord& record, std::vector<uint32_t>& pixels, int32_t& width, int32_t& height) = 0;
 };
+
+struct Timer {
+    WindowHandle window;
+    uint32_t id;
+    uint32_t interval;
+    uint64_t due;  // nanoseconds
+};
+
+struct Drop {
+    std::vector<std::string> files;
+    OsPoint point;
+};
+
+struct Icon {
+    std::string name;
+    int32_t width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+};
+
+// What every part of the window stand-in shares.
+struct WindowSystem {
+    WindowBackEnd chosen = WindowBackEnd::Automatic;
+    std::unique_ptr<BackEnd> backEnd;
+    std::map<WindowHandle, std::shared_ptr<WindowRecord>> windows;
+    WindowHandle nextHandle = 1;
+    std::deque<WindowMessage> queue;
+    WindowHandle focused = 0;
+    WindowHandle capture = 0;
+    CursorHandle cursor = kCursorArrow;
+    std::function<void(const WindowMessage&)> defaultObserver;
+    bool keyRetrieved[256] = {};
+    bool keyAsync[256] = {};
+    uint32_t retrievedModifiers = 0;
+    uint32_t mouseButtons = 0;  // kMouseFlag* of buttons held
+    std::vector<Timer> timers;
+    std::map<uint64_t, Drop> drops;
+    uint64_t nextDrop = 1;
+    std::vector<Icon> icons;
+    std::vector<DisplayInfo> headlessDisplays;
+};
+
+WindowSystem& S();
+std::vector<DisplayInfo> DefaultDisplays();
+OsRect FrameOf(uint32_t style, uint32_t exStyle);
+void SetClientFromOuter(WindowRecord& r);
+void Post(WindowHandle w, uint32_t message, uint64_t wParam, int64_t lParam, uint32_t modifiers = 0);
+int64_t PackSize(int32_t w, int32_t h);
+void PostSize(WindowRecord& r, uint32_t kind);
+void PostMove(WindowRecord& r);
+// Sends the limits request to the window procedure and keeps the answer.
+void AskLimits(WindowRecord& r);
+// Keeps a client size the user asks for inside the window's limits.
+void ClampToLimits(const WindowRecord& r, int32_t& w, int32_t& h);
+void ResizeRecord(WindowRecord& r, int32_t w, int32_t h);
+void SetModifierKeys(bool* table, uint32_t modifiers);
+BackEnd& EnsureBackEnd();
+std::shared_ptr<WindowRecord> Shared(WindowHandle w);
+std::unique_ptr<BackEnd> MakeHeadlessBackEnd();
 
 // The SDL back end, or nullptr when SDL's video cannot start.
 std::unique_ptr<BackEnd> MakeSdlBackEnd();
