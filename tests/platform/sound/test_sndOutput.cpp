@@ -132,3 +132,29 @@ TEST_F(SoundTest, FreeingTheDeviceTakesSamplesAndChannels)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SoundDevices, ChosenDevicesOpenAndPlay)
+{
+    vqtest::ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
+    vqtest::TempDir dir;
+    ASSERT_TRUE(snd::OpenLibrary());
+    const int32_t devices[] = {0, 1, 2};  // no sound, the default, the listed output
+    for (int32_t d : devices) {
+        ASSERT_TRUE(snd::InitDevice(d, 22050)) << d;
+        EXPECT_EQ(snd::CurrentDevice(), d);
+        vqtest::WriteFile(dir.File("s.wav"), vqtest::MakeWav(5.0));
+        snd::SampleHandle s = snd::LoadSample(dir.File("s.wav"), 1, 0);
+        ASSERT_NE(s, 0u);
+        snd::ChannelHandle c = snd::GetSampleChannel(s);
+        EXPECT_TRUE(snd::PlayChannel(c, true));
+        EXPECT_TRUE(snd::ChannelPlaying(c)) << "device " << d << " plays, silently for device 0";
+        EXPECT_TRUE(snd::FreeDevice());
+    }
+    EXPECT_FALSE(snd::InitDevice(3, 44100)) << "past the last device";
+    EXPECT_FALSE(snd::InitDevice(-2, 44100));
+    snd::CloseLibrary();
+}
+
+}  // namespace
