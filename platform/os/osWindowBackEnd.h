@@ -116,7 +116,8 @@ std::unique_ptr<BackEnd> MakeHeadlessBackEnd();
 
 // The SDL back end, or nullptr when SDL's video cannot start.
 std::unique_ptr<BackEnd> MakeSdlBackEnd();
-// Frees what the SDL back end keeps process-wide (cursors, video).
+// Frees what the SDL back end keeps process-wide (cursors, video) and gives
+// message boxes back to the headless back end.
 void ShutdownSdlVideo();
 
 // Record lookup for the back ends (nullptr when gone).

@@ -465,7 +465,7 @@ BoxAnswer SdlMessageBox(const MessageBoxRequest& request)
         break;
     }
     SDL_MessageBoxData data{};
-    data.flags = flags;
+    data.flags = flags | SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
     data.window = SDL_GetKeyboardFocus();
     data.title = request.caption.c_str();
     data.message = request.text.c_str();
@@ -493,6 +493,7 @@ std::unique_ptr<BackEnd> MakeSdlBackEnd()
 
 void ShutdownSdlVideo()
 {
+    SetMessageBoxHandler(nullptr);  // boxes go back to the headless answer
     for (auto& [id, c] : Cursors()) SDL_FreeCursor(c);
     Cursors().clear();
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
