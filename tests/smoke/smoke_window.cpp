@@ -1,9 +1,12 @@
 // Opens a real window, draws one frame from the CPU and presents it through
-// the window's streaming texture, then saves what the window shows.
+// the window's streaming texture, saves what the window shows, and checks
+// typed keys and a refused close through the real event loop.
 // Exit codes: 0 drawn and checked, 1 wrong pixels, 77 no display.
 #include "framework/qz7window.h"
+#include "platform/os/osDesktop.h"
 #include "platform/os/osWindow.h"
 
+#include <SDL.h>
 #include <cstdio>
 #include <vector>
 
@@ -74,6 +77,23 @@ int main(int argc, char** argv)
             }
         } else {
             std::fprintf(stderr, "no frame could be shown or read back (painted %d)\n", painter.painted);
+        }
+        // Input through the real event loop: a typed capital and a close
+        // that the confirmation refuses.
+        SDL_Event key{};
+        key.type = SDL_KEYDOWN;
+        key.key.windowID = SDL_GetWindowID(static_cast<SDL_Window*>(os::SdlWindowOf(window.Handle())));
+        key.key.keysym.sym = SDLK_q;
+        key.key.keysym.scancode = SDL_SCANCODE_Q;
+        key.key.keysym.mod = KMOD_LSHIFT;
+        SDL_PushEvent(&key);
+        os::SetMessageBoxHandler([](const os::MessageBoxRequest&) { return os::BoxAnswer::Cancel; });
+        window.Close(true);
+        PumpFrame();
+        uint32_t typed = GetKeyboard()->ReadKey();
+        if (typed != 'Q' || window.Closed() || !window.HandleExists()) {
+            std::fprintf(stderr, "input: read %08x, closed %d\n", typed, int(window.Closed()));
+            result = 1;
         }
     }
     FrameworkStop();
