@@ -497,6 +497,7 @@ void ShutdownSdlVideo()
     for (auto& [id, c] : Cursors()) SDL_FreeCursor(c);
     Cursors().clear();
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();  // SDL's own globals go with the last part
 }
 
 void UseWindowedMessageBoxes() { SetMessageBoxHandler(SdlMessageBox); }

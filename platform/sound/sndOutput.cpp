@@ -153,6 +153,7 @@ void CloseLibrary()
     if (!s.library) return;
     FreeDevice();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();  // SDL's own globals go with the last part
     // Handles are never given twice, so a stale one cannot hit a new sample.
     uint32_t nextSample = s.nextSample, nextChannel = s.nextChannel;
     s = State();
@@ -218,7 +219,12 @@ SampleHandle LoadSample(const std::string& path, int32_t maxPlaybacks, uint32_t 
 {
     State& s = S();
     if (!s.device || maxPlaybacks < 1) return 0;
-    Mix_Chunk* chunk = Mix_LoadWAV(path.c_str());
+    // The file is opened and closed here: the mixer does not close it when
+    // it cannot tell the format.
+    SDL_RWops* file = SDL_RWFromFile(path.c_str(), "rb");
+    if (!file) return 0;
+    Mix_Chunk* chunk = Mix_LoadWAV_RW(file, 0);
+    SDL_RWclose(file);
     if (!chunk) return 0;
     Sample sample;
     sample.chunk = chunk;

@@ -102,10 +102,10 @@ TEST_F(WindowTest, PaintComesAfterEverythingElseQueued)
 
 TEST_F(WindowTest, CloseConfirmationCancelKeepsTheWindowOkClosesIt)
 {
-    TQZWindow w("Main", 0, 320, 200);
-    Pump();
     std::vector<os::MessageBoxRequest> shown;
     os::BoxAnswer answer = os::BoxAnswer::Cancel;
+    TQZWindow w("Main", 0, 320, 200);
+    Pump();
     os::SetMessageBoxHandler([&](const os::MessageBoxRequest& r) {
         shown.push_back(r);
         return answer;
@@ -131,9 +131,9 @@ TEST_F(WindowTest, CloseConfirmationCancelKeepsTheWindowOkClosesIt)
 
 TEST_F(WindowTest, CloseWithoutConfirmationAsksNothing)
 {
+    int boxes = 0;
     TQZWindow w("Main", 0, 320, 200);
     w.confirmation = "Quit?";
-    int boxes = 0;
     os::SetMessageBoxHandler([&](const os::MessageBoxRequest&) {
         ++boxes;
         return os::BoxAnswer::Cancel;
@@ -273,10 +273,10 @@ TEST_F(WindowTest, SystemKeysReachTheKeyboardOnlyForF10)
 TEST_F(WindowTest, UserMessagesGoToTheCallbackOthersToDefaultHandling)
 {
     Owner owner;
+    std::vector<uint32_t> defaults;  // outlives the window, which closes at the end
     TQZWindow w("Main", 0, 100, 100);
     w.onMessage = MakeMethod<&Owner::Message>(&owner);
     Pump();
-    std::vector<uint32_t> defaults;
     os::SetDefaultProcedureObserver([&](const os::WindowMessage& m) { defaults.push_back(m.message); });
     os::PostWindowMessage(w.Handle(), 0x0401, 0, 0);
     os::PostWindowMessage(w.Handle(), 0x0300, 0, 0);
@@ -440,6 +440,26 @@ TEST_F(WindowTest, VideoWindowStylesByKind)
         EXPECT_EQ(os::IsWindowShown(w->Handle()), c.shown);
         EXPECT_EQ(w->Title(), "QZ7Application");
     }
+}
+
+TEST_F(WindowTest, ClientSizeIsSetThroughTheFrame)
+{
+    TQZWindow framed("A", QZWS_SIZING, 640, 480);
+    framed.SetClientSize(800, 600);
+    EXPECT_EQ(framed.GetClientSize(), (TQZPoint{800, 600}));
+    os::OsRect outer;
+    os::GetWindowRect(framed.Handle(), outer);
+    EXPECT_GT(outer.Width(), 800);
+
+    TQZWindow popup("B", QZWS_POPUP, 640, 480);
+    popup.SetClientSize(320, 200);
+    os::GetWindowRect(popup.Handle(), outer);
+    EXPECT_EQ(outer, (os::OsRect{0, 0, 320, 200}));
+
+    TQZWindow unmade("C", QZWS_NOHANDLE, 640, 480);
+    unmade.SetClientSize(10, 10);  // no window: nothing happens
+    EXPECT_EQ(unmade.GetClientSize(), (TQZPoint{0, 0}));
+    EXPECT_TRUE(unmade.Closed());
 }
 
 TEST_F(WindowTest, SwitchingIntoPopupCoversTheScreen)
