@@ -11,7 +11,7 @@ class AudioTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        vqtest::WriteFile(dir.File("Card.wav"), vqtest::MakeWav(5.0));
+        vqtest::WriteFile(dir.File("Card.wav"), vqtest::MakeWav(20.0));
         FrameworkStart("test");
     }
     void TearDown() override { FrameworkStop(); }

@@ -16,7 +16,7 @@ protected:
     {
         ASSERT_TRUE(snd::OpenLibrary());
         ASSERT_TRUE(snd::InitDevice(-1, 44100));
-        vqtest::WriteFile(dir.File("long.wav"), vqtest::MakeWav(5.0));
+        vqtest::WriteFile(dir.File("long.wav"), vqtest::MakeWav(20.0));
     }
     void TearDown() override { snd::CloseLibrary(); }
 
@@ -81,12 +81,12 @@ TEST_F(SoundTest, WithoutTakeoverTheLimitRefuses)
     EXPECT_NE(snd::GetSampleChannel(s), 0u) << "a stopped playback frees its place";
 }
 
-TEST_F(SoundTest, ManySamplesGrowTheMixer)
+TEST_F(SoundTest, ManyPlaybacksGrowTheMixer)
 {
     std::vector<snd::ChannelHandle> playing;
+    snd::SampleHandle s = snd::LoadSample(dir.File("long.wav"), 40, 0);
+    ASSERT_NE(s, 0u);
     for (int i = 0; i < 40; ++i) {
-        snd::SampleHandle s = snd::LoadSample(dir.File("long.wav"), 1, 0);
-        ASSERT_NE(s, 0u);
         snd::ChannelHandle c = snd::GetSampleChannel(s);
         ASSERT_TRUE(snd::PlayChannel(c, true)) << i;
         playing.push_back(c);
@@ -144,7 +144,7 @@ TEST(SoundDevices, ChosenDevicesOpenAndPlay)
     for (int32_t d : devices) {
         ASSERT_TRUE(snd::InitDevice(d, 22050)) << d;
         EXPECT_EQ(snd::CurrentDevice(), d);
-        vqtest::WriteFile(dir.File("s.wav"), vqtest::MakeWav(5.0));
+        vqtest::WriteFile(dir.File("s.wav"), vqtest::MakeWav(20.0));
         snd::SampleHandle s = snd::LoadSample(dir.File("s.wav"), 1, 0);
         ASSERT_NE(s, 0u);
         snd::ChannelHandle c = snd::GetSampleChannel(s);
