@@ -1,0 +1,231 @@
+// The peer-to-peer session: its state, the remote peers with their
+// connections and channels, the named services, and the two steps that run
+// it, Process on the main thread and DoThread on the network thread, both
+// under the lock "Falcon Logic".
+#pragma once
+
+#include "game/online/qz7netchannel.h"
+
+#include <array>
+#include <thread>
+
+constexpr size_t kIdentitySize = 48;
+constexpr size_t kIdentityTextMax = 31;
+constexpr uint16_t kFalconPort = 6969;
+// Datagrams from unknown addresses waiting for the main thread, at most.
+constexpr int32_t kUnknownQueueMax = 256;
+
+struct TQZIdentity {
+    std::string name;  // at most 31 characters
+    std::array<uint8_t, 16> guid{};
+    // Two identities are the same peer when their GUIDs are equal.
+    bool SamePeer(const TQZIdentity& other) const { return guid == other.guid; }
+};
+void WriteIdentity(TQZNetWriter& w, const TQZIdentity& identity);
+// Reads the 48-byte record; a length byte over 31 is clamped.
+TQZIdentity ReadIdentity(TQZNetReader& r);
+TQZIdentity MakeIdentity(const std::string& name);
+
+enum TQZFalconState {
+    FS_DISCONNECTED = 0,
+    FS_HOST_READY = 1,
+    FS_HOST_CONNECTED = 2,
+    FS_CLIENT_CONNECTING = 3,
+    FS_CLIENT_CONNECTED = 4,
+    FS_SEARCH_HOST = 5,
+    FS_SEARCH_CLIENT = 6
+};
+std::string FalconStateName(TQZFalconState state);
+
+enum TQZFalconEvent { IDENTITY_CHANGE = 0, PEER_CONNECT = 1, PEER_GOODBYE = 2, PEER_DISCONNECT = 3, PEER_RELEASE = 4 };
+std::string FalconEventName(TQZFalconEvent event);
+
+class TQZFalcon;
+class TQZPeer;
+class TQZChannelAdmin;
+class TQZChannelChunk;
+class TQZChannelMultipart;
+class TQZPartyService;
+
+struct TQZFalconEventRec {
+    TQZFalconEvent event = IDENTITY_CHANGE;
+    std::shared_ptr<TQZPeer> peer;
+};
+
+class TQZChannels : public TQZSafeArray<std::shared_ptr<TQZChannel>> {
+public:
+    std::shared_ptr<TQZChannel> Find(uint16_t id);
+};
+
+class TQZPeer : public TQZClass {
+public:
+    TQZPeer(TQZFalcon* session, const std::string& address, uint16_t port);
+    ~TQZPeer() override;
+
+    virtual void Setup() {}
+    virtual void Process() {}
+    virtual void ResetAddress(const std::string& address, uint16_t port);
+
+    TQZFalcon* Session() const { return session_; }
+    TQZConnection& Connection() { return *connection_; }
+    TQZChannels& Channels() { return channels_; }
+    std::shared_ptr<TQZChannel> FindChannel(uint16_t id) { return channels_.Find(id); }
+    template <class T> T* AddChannel(std::shared_ptr<T> channel)
+    {
+        channels_.Add(channel);
+        return channel.get();
+    }
+    TQZChannelAdmin* Admin() const { return admin_; }
+    TQZChannelRelay* Relay() const { return relay_; }
+    TQZChannelChunk* Chunk() const { return chunk_; }
+    TQZChannelMultipart* Multipart() const { return multipart_; }
+
+    bool IsConnected() const { return connected_.load(); }
+    void SetConnected(bool on) { connected_.store(on); }
+    TQZIdentity Identity();
+    void SetIdentity(const TQZIdentity& identity);
+    int32_t Salt() const { return salt_.load(); }
+    void SetSalt(int32_t salt) { salt_.store(salt); }
+    uint32_t AckDelay() const { return ackDelay_; }
+
+    // The main-thread step: loss check, every channel's Process, the hook.
+    void Step();
+    // The network-thread step: due channel ticks; returns the next tick time.
+    uint32_t TickChannels(uint32_t now);
+
+private:
+    static void RouteReceipt(void* user, uint16_t channel, int32_t sequence, TQZNetPacketState state);
+    static void RouteReceive(void* user, uint16_t channel, int32_t sequence, const TQZByteArray& payload);
+
+    TQZFalcon* session_;
+    std::unique_ptr<TQZConnection> connection_;
+    TQZChannels channels_;
+    TQZChannelAdmin* admin_ = nullptr;
+    TQZChannelRelay* relay_ = nullptr;
+    TQZChannelChunk* chunk_ = nullptr;
+    TQZChannelMultipart* multipart_ = nullptr;
+    std::atomic<bool> connected_{false};
+    TQZCriticalSection identityLock_{"Peer Identity"};
+    TQZIdentity identity_;
+    std::atomic<int32_t> salt_{0};
+    uint32_t ackDelay_ = 50;
+};
+
+using TQZPeerClass = std::shared_ptr<TQZPeer> (*)(TQZFalcon* session, const std::string& address, uint16_t port);
+
+class TQZPeers : public TQZSafeArray<std::shared_ptr<TQZPeer>> {
+public:
+    explicit TQZPeers(TQZFalcon* session) : session_(session) {}
+    std::shared_ptr<TQZPeer> AddPeer(const std::string& address, uint16_t port);
+    std::shared_ptr<TQZPeer> FindByIdentity(const TQZIdentity& identity);
+    std::shared_ptr<TQZPeer> Find(const TQZPeer* peer);
+    std::shared_ptr<TQZPeer> First();
+    std::vector<std::shared_ptr<TQZPeer>> ConnectedPeers();
+    void SetPeerClass(TQZPeerClass make) { peerClass_ = make; }
+
+private:
+    TQZFalcon* session_;
+    TQZPeerClass peerClass_ = nullptr;
+};
+
+class TQZFalconService : public TQZClass {
+public:
+    TQZFalconService(TQZFalcon* session, const std::string& name) : session_(session), name_(name) {}
+    virtual void Close() {}
+    virtual void OnEvent(const TQZFalconEventRec& event) { (void)event; }
+    virtual void OnPeerAdded(TQZPeer* peer) { (void)peer; }
+    virtual void Process() {}
+    virtual void OnThreadTick() {}
+    const std::string& Name() const { return name_; }
+    TQZFalcon* Session() const { return session_; }
+    uint32_t lastThreadTick = 0;
+
+protected:
+    TQZFalcon* session_;
+    std::string name_;
+};
+
+class TQZFalconServices : public TQZSafeArray<std::shared_ptr<TQZFalconService>> {
+public:
+    std::shared_ptr<TQZFalconService> FindByName(const std::string& name);
+    void Close();
+    void OnEvent(const TQZFalconEventRec& event);
+    void OnPeerAdded(TQZPeer* peer);
+    void Process();
+    void OnThreadTick();
+};
+
+using TQZPeerCallback = void (*)(void* user, TQZPeer* peer);
+using TQZSessionCallback = void (*)(void* user, TQZFalcon* session);
+using TQZLogCallback = void (*)(void* user, const std::string& line);
+
+class TQZFalcon : public TQZClass {
+public:
+    // Without a thread the registered network-thread class is made.
+    TQZFalcon(int32_t sessionId, std::unique_ptr<TQZNetworkThread> thread);
+    ~TQZFalcon() override;
+
+    int32_t Open(const std::string& address);
+    // Host mode: opens the transport for incoming joins.
+    int32_t Host();
+    void Close();
+    void Process();
+    uint32_t DoThread();
+
+    bool IsHost() const;
+    bool IsConnected() const;
+    TQZFalconState State() const { return state_.load(); }
+    void StateChange(TQZFalconState state);
+
+    TQZIdentity LocalIdentity();
+    void SetIdentity(const TQZIdentity& identity);
+    int32_t SessionId() const { return sessionId_; }
+    void SetPort(uint16_t port) { port_ = port; }
+    uint16_t Port() const { return port_; }
+
+    TQZPartyService* GetPartyService();
+    void DisconnectPeer(TQZPeer* peer, bool goodbye);
+    void QueueEvent(TQZFalconEvent event, TQZPeer* peer);
+    void ReleaseAll();
+    void ForceKick(TQZPeer* peer);
+    void Log(const std::string& text);
+
+    TQZPeers& Peers() { return peers_; }
+    TQZFalconServices& Services() { return services_; }
+    TQZNetworkThread* Thread() const { return thread_.get(); }
+    TQZCriticalSection& Lock() { return logic_; }
+
+    void SetOnPeerConnect(TQZPeerCallback callback, void* user) { onConnect_ = callback; onConnectUser_ = user; }
+    void SetOnPeerDisconnect(TQZPeerCallback callback, void* user) { onDisconnect_ = callback; onDisconnectUser_ = user; }
+    void SetOnStateChange(TQZSessionCallback callback, void* user) { onState_ = callback; onStateUser_ = user; }
+    void SetLogCallback(TQZLogCallback callback, void* user);
+
+private:
+    static uint32_t ThreadTick(void* user);
+    static void OnUnknown(void* user, const TQZNetPacket& packet);
+    void CloseConnection();
+    void DispatchEvents();
+
+    int32_t sessionId_;
+    TQZCriticalSection logic_{"Falcon Logic"};
+    std::unique_ptr<TQZNetworkThread> thread_;
+    TQZCriticalSection identityLock_{"Local Identity"};
+    TQZIdentity identity_;
+    std::atomic<TQZFalconState> state_{FS_DISCONNECTED};
+    std::atomic<bool> stateChanged_{false};
+    uint16_t port_ = kFalconPort;
+    std::thread::id mainThread_;
+    TQZPeers peers_{this};
+    TQZFalconServices services_;
+    TQZSafeQueue<TQZFalconEventRec> events_;
+    TQZNetQueueManager unknown_;
+    TQZPeerCallback onConnect_ = nullptr;
+    void* onConnectUser_ = nullptr;
+    TQZPeerCallback onDisconnect_ = nullptr;
+    void* onDisconnectUser_ = nullptr;
+    TQZSessionCallback onState_ = nullptr;
+    void* onStateUser_ = nullptr;
+    TQZCriticalSection logLock_{"Falcon Log"};
+    TQZLogCallback log_ = nullptr;
+    void* logUser_ = nullptr;
+};

@@ -1,0 +1,262 @@
+#include "game/online/qz7netadmin.h"
+
+#include <algorithm>
+
+bool ReadJoinRequest(const TQZByteArray& payload, TQZJoinRequest& join)
+{
+    if (payload.size() != kJoinSize) return false;
+    TQZNetReader r(payload);
+    join.kind = r.I32();
+    join.magic = r.U32();
+    join.sessionId = r.I32();
+    join.identity = ReadIdentity(r);
+    join.salt = r.I32();
+    return r.Ok();
+}
+
+bool ReadWelcome(const TQZByteArray& payload, TQZWelcome& welcome)
+{
+    // The whole record is required: identity and salt are 52 bytes.
+    if (payload.size() < kWelcomeSize) return false;
+    TQZNetReader r(payload);
+    if (r.I32() != ADMIN_WELCOME) return false;
+    welcome.identity = ReadIdentity(r);
+    welcome.salt = r.I32();
+    return r.Ok();
+}
+
+TQZChannelAdmin::TQZChannelAdmin(TQZPeer* peer) : TQZChannel(peer, CHANNEL_ADMIN)
+{
+    SetDeliverOnNetworkThread(true);
+    SetTickInterval(kAdminTick);
+}
+
+void TQZChannelAdmin::StartJoin()
+{
+    attempts_ = 0;
+    peer_->SetSalt(int32_t(GetNetTime()));
+    SendJoinRequest();
+}
+
+void TQZChannelAdmin::SendJoinRequest()
+{
+    TQZFalcon* session = peer_->Session();
+    ++attempts_;
+    TQZIdentity local = session->LocalIdentity();
+    session->Log("ChannelAdmin.MessageJoinRequest(Sending,attempt=" + std::to_string(attempts_) +
+                 ",Identity=" + local.name + ")");
+    TQZByteArray m;
+    TQZNetWriter w(m);
+    w.I32(ADMIN_JOIN);
+    w.U32(kJoinMagic);
+    w.I32(session->SessionId());
+    WriteIdentity(w, local);
+    w.I32(peer_->Salt());
+    Send(m, false);
+    lastJoin_ = GetNetTime();
+}
+
+void TQZChannelAdmin::SendWelcome()
+{
+    TQZByteArray m;
+    TQZNetWriter w(m);
+    w.I32(ADMIN_WELCOME);
+    WriteIdentity(w, peer_->Session()->LocalIdentity());
+    w.I32(peer_->Salt());
+    welcomeTicket_ = Send(m, true);
+}
+
+void TQZChannelAdmin::SendKeepAlive()
+{
+    TQZByteArray m;
+    TQZNetWriter w(m);
+    w.I32(ADMIN_KEEPALIVE);
+    w.I32(NetTimeDiff(GetNetTime(), peer_->Connection().LastReceiveTime()));
+    Send(m, true);
+}
+
+void TQZChannelAdmin::Goodbye()
+{
+    TQZLock hold(SessionLock());
+    TQZByteArray m;
+    TQZNetWriter(m).I32(ADMIN_GOODBYE);
+    for (int i = 0; i < 3; ++i) Send(m, false);
+    peer_->Session()->DisconnectPeer(peer_, true);
+}
+
+uint32_t TQZChannelAdmin::GetConnectTimeRemaining()
+{
+    if (peer_->Session()->State() != FS_CLIENT_CONNECTING) return 0;
+    int32_t waited = NetTimeDiff(GetNetTime(), lastJoin_);
+    return uint32_t(std::max<int32_t>(0, int32_t(kJoinInterval) - waited) +
+                    (kJoinAttempts - attempts_) * int32_t(kJoinInterval));
+}
+
+void TQZChannelAdmin::OnReceiveTS(const TQZByteArray& payload)
+{
+    TQZLock hold(SessionLock());
+    lastReceive_ = GetNetTime();
+    TQZNetReader r(payload);
+    const int32_t kind = r.I32();
+    if (!r.Ok()) return;
+    switch (kind) {
+    case ADMIN_JOIN: ReceiveJoin(payload); break;
+    case ADMIN_WELCOME: {
+        TQZWelcome welcome;
+        if (ReadWelcome(payload, welcome)) HandleWelcome(welcome);
+        else peer_->Session()->Log("Ignoring a short welcome");
+        break;
+    }
+    case ADMIN_GOODBYE:
+        if (peer_->Session()->IsConnected()) peer_->Session()->DisconnectPeer(peer_, true);
+        break;
+    default: break;  // keep-alives exist for their header
+    }
+}
+
+void TQZChannelAdmin::ReceiveJoin(const TQZByteArray& payload)
+{
+    TQZFalcon* session = peer_->Session();
+    if (!session->IsHost()) return;
+    TQZJoinRequest join;
+    if (!ReadJoinRequest(payload, join) || join.magic != kJoinMagic || join.sessionId != session->SessionId()) {
+        session->Log("Ignoring invalid Join Request");
+        return;
+    }
+    session->Log("ChannelAdmin.MessageJoinRequest(Receive,from a peer we already recognise)");
+    if (peer_->IsConnected() && join.salt == peer_->Salt() && join.identity.SamePeer(peer_->Identity())) {
+        // The same join again: our welcome was lost or is late. Starting the
+        // channels over would throw away what is already flowing.
+        session->Log(" Repeated join request; sending the welcome again");
+        SendWelcome();
+        return;
+    }
+    peer_->ResetAddress(peer_->Connection().Address(), peer_->Connection().Port());
+    AcceptJoin(join);
+}
+
+void TQZChannelAdmin::AcceptJoin(const TQZJoinRequest& join)
+{
+    TQZFalcon* session = peer_->Session();
+    session->Log(" JoinReq.Identity=" + join.identity.name + ", Salt=" + std::to_string(join.salt));
+    peer_->SetIdentity(join.identity);
+    peer_->SetSalt(join.salt);
+    SendWelcome();
+    peer_->SetConnected(true);
+    session->QueueEvent(PEER_CONNECT, peer_);
+    if (session->State() == FS_HOST_READY) session->StateChange(FS_HOST_CONNECTED);
+}
+
+void TQZChannelAdmin::HandleWelcome(const TQZWelcome& welcome)
+{
+    TQZFalcon* session = peer_->Session();
+    const TQZFalconState state = session->State();
+    if (session->IsHost() || (state != FS_CLIENT_CONNECTING && state != FS_CLIENT_CONNECTED)) return;
+    if (welcome.salt != peer_->Salt()) {
+        // A welcome to another join (an old one, or not ours) is refused.
+        session->Log("WARNING in MessageWelcome(); mismatching connection salt!");
+        return;
+    }
+    if (state == FS_CLIENT_CONNECTED && peer_->IsConnected()) {
+        SendKeepAlive();  // a repeated welcome: acknowledge it, nothing more
+        return;
+    }
+    session->StateChange(FS_CLIENT_CONNECTED);
+    peer_->SetConnected(true);
+    peer_->SetIdentity(welcome.identity);
+    session->Log("Welcome Received - host is " + welcome.identity.name);
+    session->QueueEvent(PEER_CONNECT, peer_);
+    SendKeepAlive();
+}
+
+void TQZChannelAdmin::OnReceiptTS(int32_t ticket, TQZNetPacketState state)
+{
+    TQZLock hold(SessionLock());
+    TQZChannel::OnReceiptTS(ticket, state);
+    if (welcomeTicket_ == 0 || ticket != welcomeTicket_) return;
+    welcomeTicket_ = 0;
+    if (state == PKT_LOST && peer_->IsConnected()) SendWelcome();
+}
+
+void TQZChannelAdmin::OnThreadTick()
+{
+    TQZLock hold(SessionLock());
+    TQZChannel::OnThreadTick();
+    TQZFalcon* session = peer_->Session();
+    const uint32_t now = GetNetTime();
+    TQZConnection& c = peer_->Connection();
+    if (session->IsConnected() && peer_->IsConnected()) {
+        const int32_t sinceSend = NetTimeDiff(now, c.LastSendTime());
+        const int32_t received = c.ReceivedSinceSend();
+        if (sinceSend > int32_t(kKeepAliveIdle) ||
+            (received > 0 && (sinceSend > int32_t(peer_->AckDelay()) || received >= kKeepAliveBatch)))
+            SendKeepAlive();
+        const uint32_t lastReceive = c.LastReceiveTime();
+        if (NetTimeDiff(now, lastReceive) > int32_t(kPeerTimeout)) {
+            session->Log("Disconnecting due to timeout. LastReceivedTime=" + std::to_string(lastReceive) +
+                         ", current time=" + std::to_string(now));
+            session->DisconnectPeer(peer_, false);
+        }
+    } else if (session->State() == FS_CLIENT_CONNECTING && attempts_ > 0 &&
+               NetTimeDiff(now, lastJoin_) > int32_t(kJoinInterval)) {
+        if (attempts_ >= kJoinAttempts) {
+            session->Log("Maximum join attempts reached - unsuccessful");
+            session->StateChange(FS_DISCONNECTED);
+        } else {
+            SendJoinRequest();
+        }
+    }
+}
+
+void AdminProcessUnknown(TQZFalcon& session, const TQZNetPacket& packet)
+{
+    session.Log("DoProcessUnknown - incoming packet from \"" + NetAddressPlain(packet.address, packet.port) + "\"");
+    TQZNetHeader header;
+    if (!ReadNetHeader(packet.bytes.data(), packet.bytes.size(), header)) return;
+    const TQZByteArray payload(packet.bytes.begin() + kNetHeaderSize, packet.bytes.end());
+    if (session.IsHost()) {
+        if (payload.size() != kJoinSize) {
+            session.Log("Ignoring packet from unknown client");
+            return;
+        }
+        TQZJoinRequest join;
+        if (!ReadJoinRequest(payload, join) || join.kind != ADMIN_JOIN || join.magic != kJoinMagic ||
+            join.sessionId != session.SessionId()) {
+            session.Log("Ignoring invalid Join Request");
+            return;
+        }
+        std::shared_ptr<TQZPeer> peer = session.Peers().FindByIdentity(join.identity);
+        if (peer) {
+            TQZConnection& c = peer->Connection();
+            session.Log("Peer already exists but address changed - " + NetAddressText(c.Address(), c.Port()) +
+                        " to " + NetAddressText(packet.address, packet.port));
+            if (peer->IsConnected() && peer->Salt() == join.salt) {
+                // The same join from a new address: follow it, keep the channels.
+                c.Readdress(packet.address, packet.port);
+                peer->Admin()->SendWelcome();
+                return;
+            }
+            peer->ResetAddress(packet.address, packet.port);
+        } else {
+            session.Log("Adding new peer:" + join.identity.name + " at " + NetAddressText(packet.address, packet.port));
+            peer = session.Peers().AddPeer(packet.address, packet.port);
+        }
+        peer->Admin()->AcceptJoin(join);
+        return;
+    }
+    if (session.State() != FS_CLIENT_CONNECTING) return;
+    TQZNetReader r(payload);
+    if (r.I32() != ADMIN_WELCOME || !r.Ok()) return;
+    session.Log("DoProcessUnknown - we got a welcome message from an unknown address!");
+    TQZWelcome welcome;
+    std::shared_ptr<TQZPeer> host = session.Peers().First();
+    if (!host || !ReadWelcome(payload, welcome)) return;
+    if (welcome.salt != host->Salt()) {
+        session.Log("WARNING in MessageWelcome(); mismatching connection salt!");
+        return;
+    }
+    // The host answers from another address: follow it, then take the
+    // datagram through the connection so its header is counted too.
+    host->Connection().Readdress(packet.address, packet.port);
+    host->Connection().OnDatagram(packet);
+}

@@ -1,0 +1,67 @@
+// The admin channel: join requests, the host's welcome, keep-alives that
+// carry acknowledgements, the 10-second time-out and the goodbye.
+#pragma once
+
+#include "game/online/qz7falcon.h"
+
+constexpr uint32_t kJoinMagic = 0x1CEDC0FF;
+constexpr size_t kJoinSize = 64;
+constexpr size_t kWelcomeSize = 56;
+constexpr uint32_t kJoinInterval = 3500;
+constexpr int32_t kJoinAttempts = 5;
+constexpr uint32_t kAdminTick = 1000;
+constexpr uint32_t kPeerTimeout = 10000;
+constexpr uint32_t kKeepAliveIdle = 200;
+constexpr int32_t kKeepAliveBatch = 8;
+constexpr int32_t kImmediateAck = 16;
+
+enum TQZAdminKind { ADMIN_JOIN = 1, ADMIN_KEEPALIVE = 2, ADMIN_WELCOME = 3, ADMIN_GOODBYE = 4 };
+
+struct TQZJoinRequest {
+    int32_t kind = 0;
+    uint32_t magic = 0;
+    int32_t sessionId = 0;
+    TQZIdentity identity;
+    int32_t salt = 0;
+};
+// False when the payload is not exactly one join request.
+bool ReadJoinRequest(const TQZByteArray& payload, TQZJoinRequest& join);
+
+struct TQZWelcome {
+    TQZIdentity identity;
+    int32_t salt = 0;
+};
+// False unless the payload holds a whole welcome.
+bool ReadWelcome(const TQZByteArray& payload, TQZWelcome& welcome);
+
+class TQZChannelAdmin : public TQZChannel {
+public:
+    explicit TQZChannelAdmin(TQZPeer* peer);
+
+    void StartJoin();
+    void SendJoinRequest();
+    void SendWelcome();
+    void SendKeepAlive();
+    void Goodbye();
+    uint32_t GetConnectTimeRemaining();
+    int32_t JoinAttempts() const { return attempts_; }
+
+    void OnReceiveTS(const TQZByteArray& payload) override;
+    void OnReceiptTS(int32_t ticket, TQZNetPacketState state) override;
+    void OnThreadTick() override;
+    // A welcome that reached the session from an unknown address.
+    void HandleWelcome(const TQZWelcome& welcome);
+    // A valid join request from this peer, known or new at the host.
+    void AcceptJoin(const TQZJoinRequest& join);
+
+private:
+    void ReceiveJoin(const TQZByteArray& payload);
+
+    uint32_t lastJoin_ = 0;
+    int32_t attempts_ = 0;
+    int32_t welcomeTicket_ = 0;
+};
+
+// Main-thread handling of a datagram from an unknown address: a join request
+// at a host, or the welcome of the host being joined from a new address.
+void AdminProcessUnknown(TQZFalcon& session, const TQZNetPacket& packet);

@@ -1,0 +1,151 @@
+// Logical channels above a peer's connection: the base channel with its
+// receive and receipt queues, the reliable channel (ordered or not) and the
+// relay channel that forwards reliable messages to another channel.
+#pragma once
+
+#include "game/online/qz7netconnection.h"
+
+#include <memory>
+
+constexpr uint16_t CHANNEL_ADMIN = 0xFFFF;
+constexpr uint16_t CHANNEL_RELAY = 0xFFFE;
+constexpr uint16_t CHANNEL_CHUNK = 0xFFFD;
+constexpr uint16_t CHANNEL_MULTIPART = 0xFFFC;
+constexpr uint16_t CHANNEL_PARTY = 0xFFFB;
+constexpr uint16_t CHANNEL_GAME = 1;
+
+// Carriers (multipart, chunk, relay, admin) are never the target of a carrier,
+// so a peer cannot nest carried messages.
+inline bool IsCarrierChannel(uint16_t id) { return id >= CHANNEL_MULTIPART; }
+
+// Largest message that goes as a single reliable datagram, and the largest
+// that the multipart channel carries; above that the chunk channel.
+constexpr size_t kReliableSingleMax = 1400;
+constexpr size_t kMultipartMax = 16384;
+// How far ahead of the last delivered number an ordered channel keeps
+// messages, and how many bytes it keeps at most.
+constexpr uint32_t kFutureWindow = 8192;
+constexpr size_t kFutureBytesMax = 32u << 20;
+
+class TQZPeer;
+class TQZChannel;
+
+struct TReceiptRec {
+    int32_t ticket = 0;
+    TQZNetPacketState state = PKT_NIL;
+    TQZByteArray payload;
+};
+
+using TQZChannelReceive = void (*)(void* user, TQZChannel* channel, const TQZByteArray& payload);
+using TQZChannelReceipt = void (*)(void* user, TQZChannel* channel, const TReceiptRec& receipt);
+
+class TQZChannel : public TQZClass {
+public:
+    TQZChannel(TQZPeer* peer, uint16_t id);
+
+    uint16_t Id() const { return id_; }
+    TQZPeer* Peer() const { return peer_; }
+
+    virtual void OnThreadTick();
+    virtual void OnReceiptTS(int32_t ticket, TQZNetPacketState state);
+    virtual void OnReceiveTS(const TQZByteArray& payload);
+    virtual void Process();
+    virtual void Reset();
+    virtual int32_t Send(const TQZByteArray& bytes, bool tracked);
+    virtual void Deliver(const TQZByteArray& payload);
+    virtual void DeliverReceipt(int32_t ticket, TQZNetPacketState state, const TQZByteArray& payload);
+
+    // One datagram, the multipart channel or the chunk channel, by length.
+    int32_t SendPath(const TQZByteArray& bytes, bool tracked);
+
+    void SetTickInterval(uint32_t interval);
+    uint32_t TickInterval() const { return interval_; }
+    uint32_t NextTick() const { return nextTick_; }
+    void SetDeliverOnNetworkThread(bool on) { onNetworkThread_ = on; }
+    void SetReceiveCallback(TQZChannelReceive callback, void* user);
+    void SetReceiptCallback(TQZChannelReceipt callback, void* user);
+    uint32_t LastSendTime() const { return lastSend_; }
+    uint32_t LastReceiveTime() const { return lastReceive_; }
+    int32_t QueuedReceives() { return receiveQueue_.Count(); }
+
+protected:
+    void Log(const std::string& line);
+    // Every entry from outside the session's own steps holds its lock, so
+    // sends from the owner never interleave with the network thread.
+    TQZCriticalSection& SessionLock();
+
+    TQZPeer* peer_;
+    uint16_t id_;
+    uint32_t interval_ = 0;
+    uint32_t nextTick_ = kNetNoTick;
+    std::atomic<uint32_t> lastSend_{0};
+    std::atomic<uint32_t> lastReceive_{0};
+    bool onNetworkThread_ = false;
+    TQZCriticalSection callbackLock_{"Channel Callbacks"};
+    TQZChannelReceive receive_ = nullptr;
+    void* receiveUser_ = nullptr;
+    TQZChannelReceipt receipt_ = nullptr;
+    void* receiptUser_ = nullptr;
+    TQZSafeQueue<TQZByteArray> receiveQueue_;
+    TQZSafeQueue<TReceiptRec> receiptQueue_;
+};
+
+struct TPacketSendCache {
+    int32_t ticket = 0;
+    int32_t current = 0;
+    bool reportReceipt = false;
+    TQZByteArray message;
+};
+
+struct TPacketRecvCache {
+    uint32_t number = 0;
+    TQZByteArray payload;
+};
+
+class TQZChannelReliable : public TQZChannel {
+public:
+    TQZChannelReliable(TQZPeer* peer, bool ordered, uint16_t id);
+
+    // The flag asks for a receipt; returns the ticket.
+    int32_t Send(const TQZByteArray& bytes, bool reportReceipt) override;
+    void OnReceiptTS(int32_t ticket, TQZNetPacketState state) override;
+    void OnReceiveTS(const TQZByteArray& bytes) override;
+    void Reset() override;
+
+    bool Ordered() const { return ordered_; }
+    // Messages sent and not yet acknowledged (an owner's flow control).
+    int32_t PendingCount();
+    int32_t FutureCount();
+    uint32_t LastDelivered();
+
+private:
+    void FutureCacheAdd(uint32_t number, TQZByteArray payload);
+    void FutureCheck();
+    int32_t SendCarried(const TQZByteArray& message);
+
+    bool ordered_;
+    TQZCriticalSection lock_;
+    uint32_t lastDelivered_ = 0;
+    std::atomic<uint32_t> counter_{0};
+    std::vector<TPacketSendCache> sendCache_;
+    std::vector<TPacketRecvCache> future_;
+    size_t futureBytes_ = 0;
+};
+
+struct TRelayReceiptRec {
+    int32_t ticket = 0;
+    uint16_t target = 0;
+    bool operator==(const TRelayReceiptRec&) const = default;
+};
+
+class TQZChannelRelay : public TQZChannelReliable {
+public:
+    explicit TQZChannelRelay(TQZPeer* peer);
+    int32_t RelaySend(uint16_t target, const TQZByteArray& bytes, bool wantReceipt);
+    void Deliver(const TQZByteArray& payload) override;
+    void DeliverReceipt(int32_t ticket, TQZNetPacketState state, const TQZByteArray& payload) override;
+    void Reset() override;
+
+private:
+    TQZSafeArray<TRelayReceiptRec> receipts_;
+};

@@ -1,0 +1,81 @@
+// The chunk channel: payloads over 16384 bytes streamed as numbered
+// 1024-byte slices through the relay channel under a bandwidth budget, with
+// the receiver's own acknowledgement of ranges of slices.
+#pragma once
+
+#include "game/online/qz7netchannel.h"
+
+#include <deque>
+
+constexpr size_t kChunkSliceSize = 1024;
+// The largest transfer a receiver accepts.
+constexpr int64_t kChunkMaxLength = int64_t(64) << 20;
+constexpr uint32_t kChunkTick = 128;
+constexpr int32_t kChunkBudget = 65536;
+constexpr int32_t kChunkSliceCost = 1056;
+// The pump leaves the connection's in-flight table room below this many
+// datagrams, so slices are not pushed out of it unacknowledged.
+constexpr int32_t kChunkWindow = 24;
+constexpr int32_t kChunkMaxRanges = 20;
+constexpr int32_t kChunkMaxSingles = 60;
+
+enum TQZChunkKind { CHUNK_CONTROL = 0, CHUNK_SLICE = 1, CHUNK_ACK = 2 };
+enum TQZChunkOp { CHUNK_ANNOUNCE = 0, CHUNK_DONE = 1, CHUNK_COMPLETE = 2, CHUNK_QUEUED = 3 };
+
+struct TQZSliceState {
+    bool acknowledged = false;
+    bool sent = false;
+    uint32_t lastSend = 0;
+};
+
+struct TQZChunkOperation {
+    int32_t transferId = 0;
+    int32_t ticket = 0;
+    uint16_t target = 0;
+    TQZByteArray payload;
+};
+
+class TQZChannelChunk : public TQZChannel {
+public:
+    explicit TQZChannelChunk(TQZPeer* peer);
+
+    // Returns the ticket named by the final receipt; -1 when too long.
+    int32_t SendData(const TQZByteArray& bytes, uint16_t target);
+    void OnReceiveTS(const TQZByteArray& payload) override;
+    void OnReceiptTS(int32_t ticket, TQZNetPacketState state) override;
+    void OnThreadTick() override;
+    void Reset() override;
+
+    int32_t SendState() const { return sendState_; }
+    int32_t ReceiveState() const { return recvState_; }
+    int32_t QueuedTransfers() const { return int32_t(queue_.size()); }
+
+private:
+    static int32_t SliceCount(int64_t length) { return int32_t((length + int64_t(kChunkSliceSize) - 1) / int64_t(kChunkSliceSize)); }
+    int32_t Start(TQZChunkOperation op);
+    int32_t SendControl(int32_t op, int32_t id, int64_t length, uint16_t target, bool receipt);
+    void SendSlice(int32_t index);
+    void Pump(uint32_t now);
+    void SendAck();
+    void OnControl(TQZNetReader& r);
+    void OnSlice(TQZNetReader& r);
+    void OnAck(TQZNetReader& r);
+
+    // Sending side. Everything here runs under the session's lock.
+    int32_t sendState_ = 0;
+    TQZChunkOperation current_;
+    int32_t announceTicket_ = 0;
+    std::vector<TQZSliceState> out_;
+    int32_t cursor_ = 0;
+    int32_t ackedPrefix_ = -1;
+    std::deque<TQZChunkOperation> queue_;
+    TQZNetTicketer ids_;
+    // Receiving side.
+    int32_t recvState_ = 0;
+    TQZByteArray buffer_;
+    int32_t recvId_ = 0;
+    uint16_t recvTarget_ = 0;
+    std::vector<bool> in_;
+    int32_t ackCursor_ = 0;
+    int32_t gapFree_ = -1;
+};

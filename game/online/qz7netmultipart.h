@@ -1,0 +1,50 @@
+// The multipart channel: messages of up to 16384 bytes cut into 1024-byte
+// parts, each sent reliably through the relay channel and joined again.
+#pragma once
+
+#include "game/online/qz7netchannel.h"
+
+constexpr size_t kMultipartPartSize = 1024;
+constexpr size_t kMultipartHeadSize = 6;
+// A message whose parts stop arriving is forgotten after this long, and at
+// most this many messages are joined at once.
+constexpr uint32_t kMultipartExpiry = 30000;
+constexpr size_t kMultipartPending = 64;
+
+struct TMultiSendInfo {
+    int32_t ticket = 0;
+    uint16_t target = 0;
+    uint16_t number = 0;
+    int32_t remaining = 0;
+    std::vector<int32_t> tickets;
+};
+
+class TQZChannelMultipart : public TQZChannel {
+public:
+    explicit TQZChannelMultipart(TQZPeer* peer);
+
+    int32_t SendData(const TQZByteArray& bytes, uint16_t target);
+    void OnReceiveTS(const TQZByteArray& payload) override;
+    void OnReceiptTS(int32_t ticket, TQZNetPacketState state) override;
+    void Reset() override;
+
+    int32_t PendingSends();
+    int32_t PendingJoins();
+
+private:
+    struct TJoin {
+        uint16_t target = 0;
+        uint16_t number = 0;
+        uint8_t count = 0;
+        int32_t missing = 0;
+        uint32_t lastTime = 0;
+        std::vector<TQZByteArray> parts;
+        std::vector<bool> have;
+    };
+    void Expire(uint32_t now);
+
+    std::atomic<uint32_t> counter_{0};
+    TQZCriticalSection lock_;
+    std::vector<TMultiSendInfo> sends_;
+    std::vector<TJoin> joins_;
+};
