@@ -149,6 +149,7 @@ uint32_t TQZPeer::TickChannels(uint32_t now)
     connection_->DeliverDeferredReceipts();
     uint32_t next = kNetNoTick;
     for (const auto& channel : channels_.Snapshot()) {
+        channel->FlushResends();
         if (channel->TickInterval() > 0 && NetTimeDiff(now, channel->NextTick()) >= 0) channel->OnThreadTick();
         if (channel->TickInterval() > 0) next = std::min(next, channel->NextTick());
     }

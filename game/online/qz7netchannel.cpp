@@ -199,8 +199,12 @@ void TQZChannelReliable::OnReceiptTS(int32_t sequence, TQZNetPacketState state)
         if (!peer_->IsConnected()) {
             sendCache_.erase(it);
         } else if (it->message.size() <= kReliableSingleMax) {
-            lastSend_ = GetNetTime();
-            it->current = peer_->Connection().SendDatagram(it->message, id_, true);
+            // Repeated when the window has room: repeating at once would push
+            // the next datagram out of a full table, and so on for ever.
+            it->current = 0;
+            resend_.push_back(it->ticket);
+            guard.unlock();
+            FlushResends();
         } else {
             // Carried messages are repeated by their carrier and never
             // reported lost; should one be, it is given up and reported.
@@ -266,6 +270,31 @@ void TQZChannelReliable::FutureCheck()
     future_.erase(future_.begin(), future_.begin() + ptrdiff_t(taken));
 }
 
+void TQZChannelReliable::FlushResends()
+{
+    TQZLock hold(SessionLock());
+    TQZLock guard(lock_);
+    TQZConnection& connection = peer_->Connection();
+    while (!resend_.empty()) {
+        const int32_t ticket = resend_.front();
+        auto it = std::find_if(sendCache_.begin(), sendCache_.end(),
+                               [&](const TPacketSendCache& e) { return e.ticket == ticket && e.current == 0; });
+        if (it == sendCache_.end()) {
+            resend_.pop_front();
+            continue;
+        }
+        if (!peer_->IsConnected()) {
+            sendCache_.erase(it);
+            resend_.pop_front();
+            continue;
+        }
+        if (connection.InFlight() >= kNetSendWindow) break;
+        lastSend_ = GetNetTime();
+        it->current = connection.SendDatagram(it->message, id_, true);
+        resend_.pop_front();
+    }
+}
+
 void TQZChannelReliable::Reset()
 {
     TQZChannel::Reset();
@@ -273,6 +302,7 @@ void TQZChannelReliable::Reset()
     lastDelivered_ = 0;
     counter_ = 0;
     sendCache_.clear();
+    resend_.clear();
     future_.clear();
     futureBytes_ = 0;
 }

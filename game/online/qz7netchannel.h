@@ -5,6 +5,7 @@
 
 #include "game/online/qz7netconnection.h"
 
+#include <deque>
 #include <memory>
 
 constexpr uint16_t CHANNEL_ADMIN = 0xFFFF;
@@ -54,6 +55,8 @@ public:
     virtual int32_t Send(const TQZByteArray& bytes, bool tracked);
     virtual void Deliver(const TQZByteArray& payload);
     virtual void DeliverReceipt(int32_t ticket, TQZNetPacketState state, const TQZByteArray& payload);
+    // Sends what waits for room in the connection's window (network thread).
+    virtual void FlushResends() {}
 
     // One datagram, the multipart channel or the chunk channel, by length.
     int32_t SendPath(const TQZByteArray& bytes, bool tracked);
@@ -111,6 +114,7 @@ public:
     void OnReceiptTS(int32_t ticket, TQZNetPacketState state) override;
     void OnReceiveTS(const TQZByteArray& bytes) override;
     void Reset() override;
+    void FlushResends() override;
 
     bool Ordered() const { return ordered_; }
     // Messages sent and not yet acknowledged (an owner's flow control).
@@ -128,6 +132,8 @@ private:
     uint32_t lastDelivered_ = 0;
     std::atomic<uint32_t> counter_{0};
     std::vector<TPacketSendCache> sendCache_;
+    // Tickets of lost messages waiting for room in the window, oldest first.
+    std::deque<int32_t> resend_;
     std::vector<TPacketRecvCache> future_;
     size_t futureBytes_ = 0;
 };

@@ -76,7 +76,7 @@ void TQZChannelChunk::Pump(uint32_t now)
     const int32_t resendAge = std::clamp(connection.RawRtt() * 3 / 2, 1000, 3000);
     if (cursor_ <= ackedPrefix_ || cursor_ >= count) cursor_ = ackedPrefix_ + 1;
     const int32_t start = cursor_;
-    while (budget > 0 && connection.InFlight() < kChunkWindow) {
+    while (budget > 0 && connection.InFlight() < kNetSendWindow) {
         TQZSliceState& s = out_[size_t(cursor_)];
         if (!s.acknowledged) {
             if (s.sent && NetTimeDiff(now, s.lastSend) < resendAge) break;

@@ -13,9 +13,6 @@ constexpr int64_t kChunkMaxLength = int64_t(64) << 20;
 constexpr uint32_t kChunkTick = 128;
 constexpr int32_t kChunkBudget = 65536;
 constexpr int32_t kChunkSliceCost = 1056;
-// The pump leaves the connection's in-flight table room below this many
-// datagrams, so slices are not pushed out of it unacknowledged.
-constexpr int32_t kChunkWindow = 24;
 constexpr int32_t kChunkMaxRanges = 20;
 constexpr int32_t kChunkMaxSingles = 60;
 

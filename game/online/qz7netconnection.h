@@ -10,6 +10,10 @@
 constexpr size_t kNetHeaderSize = 18;
 constexpr size_t kNetMaxDatagramPayload = 1472;
 constexpr int32_t kNetUntracked = -1;
+// Repeats and paced senders keep fewer tracked datagrams than this in
+// flight, so the 33-entry table is not turned over faster than the round
+// trip and acknowledgements still find their entries.
+constexpr int32_t kNetSendWindow = 24;
 
 struct TQZNetHeader {
     uint16_t channel = 0;

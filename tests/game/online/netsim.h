@@ -3,7 +3,9 @@
 #pragma once
 
 #include "game/online/qz7netadmin.h"
+#include "game/online/qz7netchunk.h"
 #include "game/online/qz7netmemory.h"
+#include "game/online/qz7netmultipart.h"
 #include "game/online/qz7netparty.h"
 
 #include <gtest/gtest.h>

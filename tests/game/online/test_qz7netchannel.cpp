@@ -1,0 +1,207 @@
+#include "netsim.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace nettest;
+
+TEST(NetChannel, PairJoinsAndTalksBothWays)
+{
+    TPair pair;
+    EXPECT_EQ(pair.host.session->State(), FS_HOST_CONNECTED);
+    pair.clientGame->Send({1, 2, 3}, true);
+    pair.hostGame->Send({4, 5}, false);
+    // The acknowledgement rides on the host's next datagram: its keep-alive.
+    pair.sim.Run(1100);
+    ASSERT_EQ(pair.hostInbox.messages.size(), 1u);
+    EXPECT_EQ(pair.hostInbox.messages[0], (TQZByteArray{1, 2, 3}));
+    ASSERT_EQ(pair.clientInbox.messages.size(), 1u);
+    EXPECT_EQ(pair.clientInbox.messages[0], (TQZByteArray{4, 5}));
+    // Only the message that asked for a receipt gets one.
+    ASSERT_EQ(pair.clientInbox.receipts.size(), 1u);
+    EXPECT_EQ(pair.clientInbox.receipts[0].state, PKT_ACKNOWLEDGED);
+    EXPECT_TRUE(pair.hostInbox.receipts.empty());
+}
+
+struct FaultCase {
+    const char* name;
+    TQZNetFaults faults;
+    uint64_t seed;
+};
+
+TEST(NetChannel, OrderedDeliveryIsExactlyOnceAndInOrderUnderFaults)
+{
+    const FaultCase cases[] = {
+        {"loss 20%", {0.2, 0, 0, 10, 0, 50}, 3},
+        {"duplicates 30%", {0, 0.3, 0, 10, 0, 50}, 4},
+        {"reordering 40%", {0, 0, 0.4, 5, 0, 120}, 5},
+        {"jitter 0..80 ms", {0, 0, 0, 20, 80, 50}, 6},
+        {"everything", {0.15, 0.15, 0.2, 30, 40, 150}, 7},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TPair pair(c.seed);
+        pair.sim.net.SetFaults(c.faults);
+        const uint32_t count = 300;
+        for (uint32_t i = 0; i < count; ++i) {
+            pair.clientGame->Send(Numbered(i, 8 + i % 50), false);
+            pair.hostGame->Send(Numbered(i, 20), false);
+            pair.sim.Run(5);
+        }
+        ASSERT_TRUE(pair.sim.RunUntil(60000, [&] {
+            return pair.hostInbox.messages.size() >= count && pair.clientInbox.messages.size() >= count;
+        }));
+        pair.sim.Run(3000);
+        ASSERT_EQ(pair.hostInbox.messages.size(), count);
+        ASSERT_EQ(pair.clientInbox.messages.size(), count);
+        for (uint32_t i = 0; i < count; ++i) {
+            EXPECT_EQ(pair.hostInbox.messages[i], Numbered(i, 8 + i % 50));
+            EXPECT_EQ(pair.clientInbox.messages[i], Numbered(i, 20));
+        }
+        EXPECT_EQ(pair.clientGame->PendingCount(), 0);
+        EXPECT_EQ(pair.hostGame->FutureCount(), 0);
+        EXPECT_TRUE(pair.client.session->IsConnected());
+    }
+}
+
+TEST(NetChannel, ABurstBeyondTheTableIsRepeatedWithoutRecursion)
+{
+    // Hundreds of unacknowledged reliable datagrams at once: every send pushes
+    // an older one out of the table; its re-send must wait for the next step.
+    TPair pair;
+    pair.sim.net.Partition("host", true);
+    for (uint32_t i = 0; i < 400; ++i) pair.clientGame->Send(Numbered(i, 16), false);
+    pair.sim.Run(2000);
+    pair.sim.net.Partition("host", false);
+    ASSERT_TRUE(pair.sim.RunUntil(30000, [&] { return pair.hostInbox.messages.size() >= 400; }));
+    for (uint32_t i = 0; i < 400; ++i) ASSERT_EQ(pair.hostInbox.messages[i], Numbered(i, 16));
+    EXPECT_TRUE(pair.sim.RunUntil(10000, [&] { return pair.clientGame->PendingCount() == 0; }));
+}
+
+TEST(NetChannel, EveryLengthTakesItsCarrierAndArrivesWhole)
+{
+    struct Case {
+        size_t length;
+        int32_t partsOnTheRelay;  // relay messages the length costs
+    };
+    // A message carries a 4-byte number on an ordered channel, so the
+    // boundaries of the payload sit 4 bytes lower.
+    const Case cases[] = {{1396, 0}, {1397, 2}, {1468, 2}, {1469, 2}, {16380, 16}, {16381, 0}, {40000, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.length);
+        TPair pair;
+        pair.sim.net.SetFaults({0.1, 0.05, 0.05, 15, 5, 30});
+        TQZByteArray message(c.length);
+        for (size_t i = 0; i < c.length; ++i) message[i] = uint8_t(i * 31 + c.length);
+        const int32_t ticket = pair.clientGame->Send(message, true);
+        EXPECT_GT(ticket, 0);
+        ASSERT_TRUE(pair.sim.RunUntil(120000, [&] { return !pair.clientInbox.receipts.empty(); }));
+        pair.sim.Run(2000);
+        ASSERT_EQ(pair.hostInbox.messages.size(), 1u);
+        EXPECT_EQ(pair.hostInbox.messages[0], message);
+        ASSERT_EQ(pair.clientInbox.receipts.size(), 1u);
+        EXPECT_EQ(pair.clientInbox.receipts[0].ticket, ticket);
+        EXPECT_EQ(pair.clientInbox.receipts[0].state, PKT_ACKNOWLEDGED);
+        EXPECT_EQ(pair.clientGame->PendingCount(), 0);
+    }
+}
+
+TEST(NetChannel, SendPathChoosesByLength)
+{
+    // The base channel's path: one datagram up to 1472 bytes, multipart up to
+    // 16384, the chunk channel above.
+    const struct {
+        size_t length;
+        bool multipart, chunk;
+        int32_t datagrams;  // at once: the datagram, the parts, or the announce
+    } cases[] = {{1472, false, false, 1}, {1473, true, false, 2}, {16384, true, false, 16}, {16385, false, true, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.length);
+        TPair pair;
+        TQZPeer* peer = pair.client.FirstPeer();
+        auto* raw = peer->AddChannel(std::make_shared<TQZChannel>(peer, 7));
+        TQZPeer* hostPeer = pair.host.FirstPeer();
+        TInbox inbox;
+        auto* target = hostPeer->AddChannel(std::make_shared<TQZChannel>(hostPeer, 7));
+        target->SetReceiveCallback(&TInbox::OnReceive, &inbox);
+        const int32_t sentBefore = peer->Connection().Sent();
+        raw->SendPath(TQZByteArray(c.length, 9), true);
+        const int32_t datagrams = peer->Connection().Sent() - sentBefore;
+        EXPECT_EQ(datagrams, c.datagrams);
+        EXPECT_EQ(peer->Multipart()->PendingSends(), c.multipart ? 1 : 0);
+        EXPECT_EQ(peer->Chunk()->SendState() != 0, c.chunk);
+        ASSERT_TRUE(pair.sim.RunUntil(60000, [&] { return !inbox.messages.empty(); }));
+        EXPECT_EQ(inbox.messages[0], TQZByteArray(c.length, 9));
+    }
+}
+
+// Feeds an ordered channel messages with hand-made numbers.
+TQZByteArray WithNumber(uint32_t n, TQZByteArray payload)
+{
+    TQZNetWriter(payload).U32(n);
+    return payload;
+}
+
+TEST(NetChannel, OrderedReceiveHoldsTheFutureAndDropsRepeats)
+{
+    TPair pair;
+    auto& in = pair.hostInbox.messages;
+    pair.hostGame->OnReceiveTS(WithNumber(1, {10}));
+    pair.hostGame->OnReceiveTS(WithNumber(3, {30}));
+    pair.host.session->Process();
+    ASSERT_EQ(in.size(), 1u);
+    EXPECT_EQ(pair.hostGame->FutureCount(), 1);
+    pair.hostGame->OnReceiveTS(WithNumber(2, {20}));
+    pair.hostGame->OnReceiveTS(WithNumber(2, {21}));
+    pair.hostGame->OnReceiveTS(WithNumber(1, {11}));
+    pair.host.session->Process();
+    ASSERT_EQ(in.size(), 3u);
+    EXPECT_EQ(in[1], TQZByteArray{20});
+    EXPECT_EQ(in[2], TQZByteArray{30});
+    EXPECT_EQ(pair.hostGame->FutureCount(), 0);
+    EXPECT_EQ(pair.hostGame->LastDelivered(), 3u);
+}
+
+TEST(NetChannel, MalformedOrderedAndRelayedMessagesAreDropped)
+{
+    TPair pair;
+    for (const TQZByteArray& bad : {TQZByteArray{}, TQZByteArray{1}, TQZByteArray{1, 0, 0}})
+        pair.hostGame->OnReceiveTS(bad);
+    // Far ahead of the window: not kept.
+    pair.hostGame->OnReceiveTS(WithNumber(kFutureWindow + 2, {1}));
+    pair.hostGame->OnReceiveTS(WithNumber(0xFFFFFFFFu, {1}));
+    EXPECT_EQ(pair.hostGame->FutureCount(), 0);
+    // Relay: short, unknown target, itself, the admin channel.
+    TQZChannelRelay* relay = pair.host.FirstPeer()->Relay();
+    for (const TQZByteArray& bad :
+         {TQZByteArray{}, TQZByteArray{0x01}, TQZByteArray{0x09, 0x00, 1, 2}, TQZByteArray{0xFE, 0xFF, 1, 0, 1, 0, 0, 0},
+          TQZByteArray{0xFF, 0xFF, 3, 0, 0, 0}})
+        relay->Deliver(bad);
+    pair.host.session->Process();
+    EXPECT_TRUE(pair.hostInbox.messages.empty());
+    EXPECT_TRUE(pair.host.session->IsConnected());
+}
+
+TEST(NetChannel, UnknownChannelIsAbandonedWithALogLine)
+{
+    TPair pair;
+    TQZPeer* peer = pair.client.FirstPeer();
+    auto* stray = peer->AddChannel(std::make_shared<TQZChannel>(peer, 42));
+    stray->Send({1}, false);
+    pair.sim.Run(30);
+    EXPECT_TRUE(pair.host.Logged("Abandoning packet for channel 42 as doesn't exist!"));
+}
+
+TEST(NetChannel, ProcessPurgesWhenNobodyListens)
+{
+    TPair pair;
+    pair.hostGame->SetReceiveCallback(nullptr, nullptr);
+    pair.clientGame->Send({1}, false);
+    pair.clientGame->Send({2}, false);
+    pair.sim.Run(40);
+    EXPECT_TRUE(pair.host.Logged("Channel 1 purging 2 received packets; no callback!"));
+    EXPECT_EQ(pair.hostGame->QueuedReceives(), 0);
+}
+
+}  // namespace
