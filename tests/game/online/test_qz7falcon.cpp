@@ -1,0 +1,376 @@
+#include "netsim.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace nettest;
+
+struct TEvents {
+    static void OnConnect(void* user, TQZPeer*) { ++static_cast<TEvents*>(user)->connects; }
+    static void OnDisconnect(void* user, TQZPeer*) { ++static_cast<TEvents*>(user)->disconnects; }
+    static void OnState(void* user, TQZFalcon*) { ++static_cast<TEvents*>(user)->states; }
+    void Attach(TQZFalcon& s)
+    {
+        s.SetOnPeerConnect(&TEvents::OnConnect, this);
+        s.SetOnPeerDisconnect(&TEvents::OnDisconnect, this);
+        s.SetOnStateChange(&TEvents::OnState, this);
+    }
+    int connects = 0, disconnects = 0, states = 0;
+};
+
+// An endpoint that speaks raw datagrams.
+struct TRaw {
+    TRaw(TSim& sim, const std::string& address) : thread(sim.net.CreateEndpoint(address)) { thread->Host(77); }
+    void Send(const std::string& to, uint16_t port, uint16_t channel, const TQZByteArray& payload, int32_t seq = -1)
+    {
+        TQZNetPacket p{to, port, 0, {}};
+        WriteNetHeader(p.bytes, {channel, seq, 0, 0, 0});
+        p.bytes.insert(p.bytes.end(), payload.begin(), payload.end());
+        thread->QueueDatagram(p);
+        thread->Pump();
+    }
+    std::unique_ptr<TQZMemoryNetworkThread> thread;
+};
+
+TQZByteArray JoinPayload(uint32_t magic, int32_t sessionId, const TQZIdentity& identity, int32_t salt, int32_t kind = 1)
+{
+    TQZByteArray m;
+    TQZNetWriter w(m);
+    w.I32(kind);
+    w.U32(magic);
+    w.I32(sessionId);
+    WriteIdentity(w, identity);
+    w.I32(salt);
+    return m;
+}
+
+TQZByteArray WelcomePayload(const TQZIdentity& identity, int32_t salt)
+{
+    TQZByteArray m;
+    TQZNetWriter w(m);
+    w.I32(ADMIN_WELCOME);
+    WriteIdentity(w, identity);
+    w.I32(salt);
+    return m;
+}
+
+TEST(NetIdentity, RecordIs48BytesAndClampsItsLength)
+{
+    TQZIdentity id = MakeIdentity(std::string(40, 'n'));
+    EXPECT_EQ(id.name.size(), 31u);
+    TQZByteArray bytes;
+    TQZNetWriter w(bytes);
+    WriteIdentity(w, id);
+    ASSERT_EQ(bytes.size(), kIdentitySize);
+    bytes[0] = 200;  // a peer may claim any length
+    TQZNetReader r(bytes);
+    TQZIdentity back = ReadIdentity(r);
+    EXPECT_TRUE(r.Ok());
+    EXPECT_EQ(back.name, id.name);
+    EXPECT_TRUE(back.SamePeer(id));
+    EXPECT_FALSE(back.SamePeer(MakeIdentity("other")));
+}
+
+TEST(NetSession, ConnectTimeRemainingRightAfterOpen)
+{
+    TSim sim;
+    TNode& client = sim.Add("client");
+    ASSERT_EQ(client.session->Open("nowhere"), 0);
+    EXPECT_EQ(client.session->State(), FS_CLIENT_CONNECTING);
+    EXPECT_EQ(client.FirstPeer()->Admin()->GetConnectTimeRemaining(), 17500u);
+    EXPECT_TRUE(client.Logged("Open - connecting to [nowhere]:6969"));
+    sim.Run(1000);
+    EXPECT_EQ(client.FirstPeer()->Admin()->GetConnectTimeRemaining(), 16500u);
+}
+
+TEST(NetSession, UnansweredJoinsGiveUpAfterFiveAttempts)
+{
+    TSim sim;
+    TNode& client = sim.Add("client");
+    TEvents events;
+    events.Attach(*client.session);
+    client.session->Open("nowhere");
+    std::vector<uint32_t> joins;
+    const uint32_t start = sim.net.Now();
+    size_t seen = client.log.size();
+    while (client.session->State() == FS_CLIENT_CONNECTING && sim.net.Now() - start < 30000) {
+        sim.Run(1);
+        for (; seen < client.log.size(); ++seen)
+            if (client.log[seen].find("MessageJoinRequest(Sending") != std::string::npos)
+                joins.push_back(sim.net.Now() - start);
+    }
+    joins.insert(joins.begin(), 0);  // the first went out inside Open
+    ASSERT_EQ(joins.size(), 5u);
+    for (size_t i = 1; i < joins.size(); ++i) {
+        EXPECT_GT(joins[i] - joins[i - 1], kJoinInterval);
+        EXPECT_LE(joins[i] - joins[i - 1], kJoinInterval + kAdminTick);
+    }
+    EXPECT_EQ(client.session->State(), FS_DISCONNECTED);
+    EXPECT_TRUE(client.Logged("Maximum join attempts reached - unsuccessful"));
+    EXPECT_LE(sim.net.Now() - start, 5 * (kJoinInterval + kAdminTick));
+    EXPECT_GE(events.states, 1);
+}
+
+TEST(NetSession, LostJoinRequestsAreRepeatedUntilTheHostHears)
+{
+    TSim sim;
+    TNode& host = sim.Add("host");
+    TNode& client = sim.Add("client");
+    host.session->Host();
+    sim.net.Partition("host", true);
+    client.session->Open("host");
+    sim.Run(7600);
+    EXPECT_EQ(client.CountLogged("MessageJoinRequest(Sending"), 2);
+    sim.net.Partition("host", false);
+    ASSERT_TRUE(sim.RunUntil(5000, [&] { return client.session->State() == FS_CLIENT_CONNECTED; }));
+    EXPECT_EQ(client.CountLogged("MessageJoinRequest(Sending"), 3);
+    EXPECT_EQ(host.session->State(), FS_HOST_CONNECTED);
+    EXPECT_TRUE(client.Logged("Welcome Received - host is host"));
+}
+
+TEST(NetSession, LostWelcomeIsSentAgain)
+{
+    TSim sim;
+    TNode& host = sim.Add("host");
+    TNode& client = sim.Add("client");
+    sim.net.SetFaults({0, 0, 0, 10, 0, 0});
+    host.session->Host();
+    client.session->Open("host");
+    sim.Run(2);  // the join is on the wire; now the client goes deaf
+    sim.net.Partition("client", true);
+    sim.Run(100);
+    EXPECT_EQ(host.session->State(), FS_HOST_CONNECTED);
+    sim.net.Partition("client", false);
+    ASSERT_TRUE(sim.RunUntil(3400, [&] { return client.session->State() == FS_CLIENT_CONNECTED; }));
+    EXPECT_EQ(client.CountLogged("MessageJoinRequest(Sending"), 1);
+    EXPECT_EQ(host.CountLogged("Adding new peer:"), 1);
+}
+
+TEST(NetSession, RepeatedJoinWithTheSameSaltOnlyRepeatsTheWelcome)
+{
+    TPair pair;
+    for (uint32_t i = 0; i < 5; ++i) pair.clientGame->Send(Numbered(i, 8), false);
+    pair.sim.Run(50);
+    ASSERT_EQ(pair.hostGame->LastDelivered(), 5u);
+    pair.client.FirstPeer()->Admin()->SendJoinRequest();
+    pair.sim.Run(50);
+    EXPECT_TRUE(pair.host.Logged("Repeated join request; sending the welcome again"));
+    EXPECT_EQ(pair.hostGame->LastDelivered(), 5u);  // not reset
+    pair.clientGame->Send(Numbered(5, 8), false);
+    pair.sim.Run(50);
+    ASSERT_EQ(pair.hostInbox.messages.size(), 6u);
+    EXPECT_EQ(pair.hostInbox.messages[5], Numbered(5, 8));
+}
+
+TEST(NetSession, JoinWithANewSaltStartsTheChannelsOver)
+{
+    TPair pair;
+    pair.clientGame->Send({1}, false);
+    pair.sim.Run(50);
+    TEvents events;
+    events.Attach(*pair.host.session);
+    TQZPeer* clientHost = pair.client.FirstPeer();
+    clientHost->SetSalt(clientHost->Salt() + 1);
+    clientHost->Admin()->SendJoinRequest();
+    pair.sim.Run(50);
+    EXPECT_TRUE(pair.host.Logged("from a peer we already recognise"));
+    EXPECT_EQ(pair.hostGame->LastDelivered(), 0u);
+    EXPECT_EQ(events.connects, 1);
+    EXPECT_EQ(pair.host.session->Peers().Count(), 1);
+}
+
+TEST(NetSession, KnownIdentityFromANewAddressReaddressesTheSamePeer)
+{
+    TPair pair;
+    TQZPeer* before = pair.host.FirstPeer();
+    const uint16_t oldPort = before->Connection().Port();
+    // The client opens again: its transport takes a new port.
+    ASSERT_EQ(pair.client.session->Open("host"), 0);
+    ASSERT_TRUE(pair.sim.RunUntil(2000, [&] { return pair.client.session->State() == FS_CLIENT_CONNECTED; }));
+    EXPECT_TRUE(pair.host.Logged("Peer already exists but address changed - [client]:" + std::to_string(oldPort)));
+    EXPECT_EQ(pair.host.session->Peers().Count(), 1);
+    EXPECT_EQ(pair.host.FirstPeer(), before);
+    EXPECT_NE(before->Connection().Port(), oldPort);
+}
+
+TEST(NetSession, InvalidJoinRequestsAreIgnored)
+{
+    TSim sim;
+    TNode& host = sim.Add("host");
+    host.session->Host();
+    TRaw raw(sim, "mallory");
+    const TQZIdentity who = MakeIdentity("mallory");
+    struct Case {
+        TQZByteArray payload;
+        const char* line;
+    } cases[] = {
+        {JoinPayload(0x1CEDC0FE, kSessionId, who, 1), "Ignoring invalid Join Request"},
+        {JoinPayload(kJoinMagic, 732, who, 1), "Ignoring invalid Join Request"},
+        {JoinPayload(kJoinMagic, kSessionId, who, 1, 3), "Ignoring invalid Join Request"},
+        {TQZByteArray(63, 0), "Packet from unknown address, unexpected size - purging"},
+        {TQZByteArray(65, 0), "Packet from unknown address, unexpected size - purging"},
+    };
+    for (const auto& c : cases) {
+        host.log.clear();
+        raw.Send("host", kFalconPort, CHANNEL_ADMIN, c.payload);
+        sim.Run(5);
+        EXPECT_TRUE(host.Logged(c.line)) << c.line;
+        EXPECT_EQ(host.session->Peers().Count(), 0);
+    }
+    raw.Send("host", kFalconPort, CHANNEL_ADMIN, JoinPayload(kJoinMagic, kSessionId, who, 1));
+    sim.Run(5);
+    EXPECT_EQ(host.session->Peers().Count(), 1);
+    EXPECT_EQ(host.session->State(), FS_HOST_CONNECTED);
+}
+
+TEST(NetSession, InvalidJoinFromAKnownPeerIsIgnored)
+{
+    TPair pair;
+    TQZPeer* peer = pair.client.FirstPeer();
+    TQZByteArray bad = JoinPayload(kJoinMagic, 999, pair.client.session->LocalIdentity(), peer->Salt() + 5);
+    peer->Admin()->Send(bad, false);
+    pair.sim.Run(20);
+    EXPECT_TRUE(pair.host.Logged("Ignoring invalid Join Request"));
+    EXPECT_FALSE(pair.host.Logged("from a peer we already recognise"));
+}
+
+TEST(NetSession, WelcomeMustBeWholeAndCarryOurSalt)
+{
+    TSim sim;
+    TNode& client = sim.Add("client");
+    TRaw host(sim, "host");
+    host.thread->Host(kFalconPort);
+    client.session->Open("host");
+    TQZPeer* peer = client.FirstPeer();
+    const TQZIdentity hostId = MakeIdentity("host");
+    TQZByteArray shortOne = WelcomePayload(hostId, peer->Salt());
+    shortOne.resize(22);
+    host.Send("client", client.thread->LocalPort(), CHANNEL_ADMIN, shortOne, 1);
+    host.Send("client", client.thread->LocalPort(), CHANNEL_ADMIN, WelcomePayload(hostId, peer->Salt() + 1), 2);
+    sim.Run(5);
+    EXPECT_EQ(client.session->State(), FS_CLIENT_CONNECTING);
+    EXPECT_TRUE(client.Logged("WARNING in MessageWelcome(); mismatching connection salt!"));
+    host.Send("client", client.thread->LocalPort(), CHANNEL_ADMIN, WelcomePayload(hostId, peer->Salt()), 3);
+    sim.Run(5);
+    EXPECT_EQ(client.session->State(), FS_CLIENT_CONNECTED);
+    EXPECT_EQ(peer->Identity().name, "host");
+}
+
+TEST(NetSession, WelcomeFromAnUnknownAddressNeedsTheSalt)
+{
+    TSim sim;
+    TNode& client = sim.Add("client");
+    TRaw other(sim, "elsewhere");
+    client.session->Open("host");
+    TQZPeer* peer = client.FirstPeer();
+    const TQZIdentity hostId = MakeIdentity("host");
+    other.Send("client", client.thread->LocalPort(), CHANNEL_ADMIN, WelcomePayload(hostId, peer->Salt() - 1), 1);
+    sim.Run(5);
+    EXPECT_TRUE(client.Logged("we got a welcome message from an unknown address!"));
+    EXPECT_EQ(peer->Connection().Address(), "host");
+    EXPECT_EQ(client.session->State(), FS_CLIENT_CONNECTING);
+    other.Send("client", client.thread->LocalPort(), CHANNEL_ADMIN, WelcomePayload(hostId, peer->Salt()), 2);
+    sim.Run(5);
+    EXPECT_EQ(peer->Connection().Address(), "elsewhere");
+    EXPECT_EQ(client.session->State(), FS_CLIENT_CONNECTED);
+}
+
+TEST(NetSession, SilenceOfTenSecondsDisconnectsBothSides)
+{
+    TPair pair;
+    TEvents hostEvents, clientEvents;
+    hostEvents.Attach(*pair.host.session);
+    clientEvents.Attach(*pair.client.session);
+    pair.sim.Run(30000);  // keep-alives hold an idle link
+    ASSERT_TRUE(pair.host.session->IsConnected());
+    ASSERT_TRUE(pair.client.session->IsConnected());
+    const uint32_t cut = pair.sim.net.Now();
+    pair.sim.net.Partition("client", true);
+    ASSERT_TRUE(pair.sim.RunUntil(15000, [&] { return !pair.host.session->IsConnected(); }));
+    const uint32_t after = pair.sim.net.Now() - cut;
+    EXPECT_GT(after, kPeerTimeout - kAdminTick);
+    EXPECT_LE(after, kPeerTimeout + 2 * kAdminTick);
+    EXPECT_EQ(pair.host.session->State(), FS_HOST_READY);
+    EXPECT_TRUE(pair.host.Logged("Disconnecting due to timeout."));
+    pair.sim.Run(3000);
+    EXPECT_EQ(pair.client.session->State(), FS_DISCONNECTED);
+    EXPECT_EQ(hostEvents.disconnects, 1);
+    EXPECT_EQ(clientEvents.disconnects, 1);
+}
+
+TEST(NetSession, KeepAliveWaitsForEightDatagramsOrTheDelay)
+{
+    for (int received : {7, 8}) {
+        SCOPED_TRACE(received);
+        TPair pair;
+        TQZPeer* clientPeer = pair.client.FirstPeer();
+        TQZChannelAdmin* admin = clientPeer->Admin();
+        // Stop just after the client's own tick, which sent a keep-alive.
+        ASSERT_TRUE(pair.sim.RunUntil(2000, [&] { return admin->NextTick() - pair.sim.net.Now() == kAdminTick - 1; }));
+        TQZPeer* hostPeer = pair.host.FirstPeer();
+        auto* probe = hostPeer->AddChannel(std::make_shared<TQZChannel>(hostPeer, 5));
+        for (int i = 0; i < received; ++i) probe->Send({1}, true);
+        pair.sim.Run(39);
+        ASSERT_EQ(clientPeer->Connection().ReceivedSinceSend(), received);
+        const int32_t sent = clientPeer->Connection().Sent();
+        admin->OnThreadTick();
+        EXPECT_EQ(clientPeer->Connection().Sent() - sent, received >= 8 ? 1 : 0);
+    }
+}
+
+TEST(NetSession, GoodbyeEndsTheConnectionAtOnce)
+{
+    TPair pair;
+    TEvents hostEvents;
+    hostEvents.Attach(*pair.host.session);
+    pair.client.session->Close();
+    EXPECT_EQ(pair.client.session->State(), FS_DISCONNECTED);
+    EXPECT_EQ(pair.client.session->Peers().Count(), 0);
+    pair.sim.Run(20);
+    EXPECT_TRUE(pair.host.Logged("Client has closed the connection"));
+    EXPECT_EQ(pair.host.session->State(), FS_HOST_READY);
+    EXPECT_EQ(hostEvents.disconnects, 1);
+    // A closed session closes nothing more.
+    pair.client.log.clear();
+    pair.client.session->Close();
+    EXPECT_FALSE(pair.client.Logged("Close connection"));
+}
+
+TEST(NetSession, HostGoodbyeDisconnectsTheClient)
+{
+    TPair pair;
+    pair.host.session->Close();
+    pair.sim.Run(20);
+    EXPECT_TRUE(pair.client.Logged("Host initiated disconnection"));
+    EXPECT_EQ(pair.client.session->State(), FS_DISCONNECTED);
+}
+
+TEST(NetSession, SameStateChangesNothing)
+{
+    TSim sim;
+    TNode& node = sim.Add("a");
+    TEvents events;
+    events.Attach(*node.session);
+    node.session->StateChange(FS_DISCONNECTED);
+    node.session->Process();
+    EXPECT_TRUE(node.log.empty());
+    EXPECT_EQ(events.states, 0);
+    node.session->StateChange(FS_HOST_READY);
+    node.session->Process();
+    EXPECT_TRUE(node.Logged("StateChange from (Disconnected) to Listening (Host)"));
+    EXPECT_EQ(events.states, 1);
+}
+
+TEST(NetSession, StrayDatagramsWhileIdleAreIgnored)
+{
+    TSim sim;
+    TNode& node = sim.Add("a");
+    node.thread->Host(kFalconPort);
+    TRaw raw(sim, "mallory");
+    raw.Send("a", kFalconPort, CHANNEL_ADMIN, TQZByteArray(64, 1));
+    sim.Run(3);
+    EXPECT_TRUE(node.Logged("Received packet from unknown address mallory:77 - ignoring"));
+}
+
+}  // namespace
