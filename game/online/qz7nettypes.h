@@ -187,10 +187,10 @@ public:
     size_t Position() const { return pos_; }
     const uint8_t* Here() const { return data_ + pos_; }
     uint8_t U8() { return Need(1) ? data_[pos_++] : 0; }
-    uint16_t U16() { uint16_t lo = U8(); return uint16_t(lo | (uint16_t(U8()) << 8)); }
-    uint32_t U32() { uint32_t lo = U16(); return lo | (uint32_t(U16()) << 16); }
+    uint16_t U16() { return uint16_t(Read(2)); }
+    uint32_t U32() { return uint32_t(Read(4)); }
     int32_t I32() { return int32_t(U32()); }
-    int64_t I64() { uint64_t lo = U32(); return int64_t(lo | (uint64_t(U32()) << 32)); }
+    int64_t I64() { return int64_t(Read(8)); }
     bool Skip(size_t n)
     {
         if (!Need(n)) return false;
@@ -207,6 +207,15 @@ public:
     TQZByteArray Rest() { return Bytes(Remaining()); }
 
 private:
+    // A read that does not fit yields 0 whole, never part of a value.
+    uint64_t Read(size_t n)
+    {
+        if (!Need(n)) return 0;
+        uint64_t v = 0;
+        for (size_t i = 0; i < n; ++i) v |= uint64_t(data_[pos_ + i]) << (8 * i);
+        pos_ += n;
+        return v;
+    }
     bool Need(size_t n)
     {
         if (ok_ && n <= length_ - pos_) return true;
