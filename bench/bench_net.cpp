@@ -1,0 +1,203 @@
+// The session protocol measured: (a) latency of small reliable ordered
+// messages over a lossy link with a varying round trip and (b) the time of a
+// 1 MiB chunk transfer, both in simulated time on the in-memory transport,
+// so the figures are exact and the same on every machine; (c) messages per
+// second one way through the reliable ordered game channel on loopback UDP.
+#include "game/online/qz7netadmin.h"
+#include "game/online/qz7netchunk.h"
+#include "game/online/qz7netmemory.h"
+#include "game/online/qz7netudp.h"
+
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
+namespace {
+
+struct TSimPair {
+    explicit TSimPair(uint64_t seed) : net(seed)
+    {
+        net.UseAsNetClock();
+        auto h = net.CreateEndpoint("host");
+        auto c = net.CreateEndpoint("client");
+        hostThread = h.get();
+        clientThread = c.get();
+        host = std::make_unique<TQZFalcon>(731, std::move(h));
+        client = std::make_unique<TQZFalcon>(731, std::move(c));
+        host->Host();
+        client->Open("host");
+        while (client->State() != FS_CLIENT_CONNECTED) Step();
+    }
+    void Step()
+    {
+        net.Advance(1);
+        host->Process();
+        client->Process();
+        hostThread->Pump();
+        clientThread->Pump();
+    }
+    TQZMemoryNetwork net;
+    TQZMemoryNetworkThread* hostThread;
+    TQZMemoryNetworkThread* clientThread;
+    std::unique_ptr<TQZFalcon> host, client;
+};
+
+struct TArrivals {
+    static void OnReceive(void* user, TQZChannel*, const TQZByteArray& payload)
+    {
+        auto* self = static_cast<TArrivals*>(user);
+        TQZNetReader r(payload);
+        self->at.push_back({r.U32(), self->net->Now()});
+    }
+    TQZMemoryNetwork* net = nullptr;
+    std::vector<std::pair<uint32_t, uint32_t>> at;  // message, arrival time
+};
+
+// (a) 10% loss, one-way delay 30..62 ms (a round trip of 60 to 125 ms), an
+// 8-byte message every 20 ms, 1000 messages.
+void BM_ReliableOrderedLatencyUnderLoss(benchmark::State& state)
+{
+    double average = 0, maximum = 0;
+    for (auto _ : state) {
+        TSimPair pair(uint64_t(state.range(0)));
+        TQZPeer* hostPeer = pair.host->Peers().First().get();
+        TQZPeer* clientPeer = pair.client->Peers().First().get();
+        TArrivals arrivals;
+        arrivals.net = &pair.net;
+        auto* in = hostPeer->AddChannel(std::make_shared<TQZChannelReliable>(hostPeer, true, CHANNEL_GAME));
+        in->SetReceiveCallback(&TArrivals::OnReceive, &arrivals);
+        auto* out = clientPeer->AddChannel(std::make_shared<TQZChannelReliable>(clientPeer, true, CHANNEL_GAME));
+        pair.net.SetFaults({0.10, 0, 0, 30, 32, 0});
+        const uint32_t count = 1000;
+        std::vector<uint32_t> sentAt(count);
+        for (uint32_t i = 0; i < count; ++i) {
+            TQZByteArray m;
+            TQZNetWriter w(m);
+            w.U32(i);
+            w.U32(0);
+            sentAt[i] = pair.net.Now();
+            out->Send(m, false);
+            for (int k = 0; k < 20; ++k) pair.Step();
+        }
+        while (arrivals.at.size() < count) pair.Step();
+        double sum = 0;
+        maximum = 0;
+        for (auto [n, t] : arrivals.at) {
+            const double latency = double(t - sentAt[n]);
+            sum += latency;
+            maximum = std::max(maximum, latency);
+        }
+        average = sum / count;
+    }
+    state.counters["avg_ms"] = average;
+    state.counters["max_ms"] = maximum;
+}
+BENCHMARK(BM_ReliableOrderedLatencyUnderLoss)->Arg(1)->Arg(2)->Arg(3)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+struct TWhole {
+    static void OnReceive(void* user, TQZChannel*, const TQZByteArray& payload)
+    {
+        static_cast<TWhole*>(user)->size = payload.size();
+    }
+    size_t size = 0;
+};
+
+// (b) 1 MiB through the chunk channel at a 50 ms round trip; the argument is
+// the loss in percent.
+void BM_ChunkMebibyte(benchmark::State& state)
+{
+    double seconds = 0;
+    for (auto _ : state) {
+        TSimPair pair(7);
+        TQZPeer* hostPeer = pair.host->Peers().First().get();
+        TQZPeer* clientPeer = pair.client->Peers().First().get();
+        TWhole whole;
+        auto* in = hostPeer->AddChannel(std::make_shared<TQZChannel>(hostPeer, 9));
+        in->SetReceiveCallback(&TWhole::OnReceive, &whole);
+        clientPeer->AddChannel(std::make_shared<TQZChannel>(clientPeer, 9));
+        pair.net.SetFaults({double(state.range(0)) / 100.0, 0, 0, 25, 0, 0});
+        const uint32_t start = pair.net.Now();
+        clientPeer->Chunk()->SendData(TQZByteArray(1 << 20, 0x5A), 9);
+        while (whole.size == 0) pair.Step();
+        seconds = double(pair.net.Now() - start) / 1000.0;
+    }
+    state.counters["sim_seconds"] = seconds;
+}
+BENCHMARK(BM_ChunkMebibyte)->Arg(0)->Arg(5)->Arg(20)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+struct TCounter {
+    static void OnReceive(void* user, TQZChannel*, const TQZByteArray&)
+    {
+        auto* self = static_cast<TCounter*>(user);
+        if (++self->count >= self->target) {
+            std::lock_guard<std::mutex> g(self->lock);
+            self->done.notify_all();
+        }
+    }
+    std::atomic<int64_t> count{0};
+    int64_t target = 0;
+    std::mutex lock;
+    std::condition_variable done;
+};
+
+// (c) Real time on loopback UDP: messages of 32 bytes, one way, through the
+// reliable ordered game channel, with at most 256 unacknowledged.
+void BM_UdpReliableOrderedThroughput(benchmark::State& state)
+{
+    SetNetTimeSource(nullptr);
+    TQZFalcon host(731, std::make_unique<TQZUdpNetworkThread>("bench-host"));
+    TQZFalcon client(731, std::make_unique<TQZUdpNetworkThread>("bench-client"));
+    host.SetPort(0);
+    host.Host();
+    client.SetPort(static_cast<TQZUdpNetworkThread*>(host.Thread())->LocalPort());
+    client.Open("127.0.0.1");
+    while (client.State() != FS_CLIENT_CONNECTED) {
+        host.Process();
+        client.Process();
+        std::this_thread::yield();
+    }
+    TCounter counter;
+    TQZChannelReliable* out;
+    {
+        TQZLock hold(host.Lock());
+        TQZPeer* peer = host.Peers().First().get();
+        auto* in = peer->AddChannel(std::make_shared<TQZChannelReliable>(peer, true, CHANNEL_GAME));
+        in->SetDeliverOnNetworkThread(true);
+        in->SetReceiveCallback(&TCounter::OnReceive, &counter);
+    }
+    {
+        TQZLock hold(client.Lock());
+        TQZPeer* peer = client.Peers().First().get();
+        out = peer->AddChannel(std::make_shared<TQZChannelReliable>(peer, true, CHANNEL_GAME));
+    }
+    const int64_t batch = 20000;
+    int64_t total = 0;
+    for (auto _ : state) {
+        counter.target = total + batch;
+        for (int64_t i = 0; i < batch; ++i) {
+            while (out->PendingCount() >= 256) {
+                client.Process();
+                host.Process();
+                std::this_thread::yield();
+            }
+            out->Send(TQZByteArray(32, 1), false);
+        }
+        while (counter.count.load() < counter.target) {
+            client.Process();
+            host.Process();
+            std::unique_lock<std::mutex> g(counter.lock);
+            counter.done.wait_for(g, std::chrono::milliseconds(1));
+        }
+        total += batch;
+    }
+    state.SetItemsProcessed(total);
+    client.Close();
+}
+BENCHMARK(BM_UdpReliableOrderedThroughput)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+}  // namespace
+
+BENCHMARK_MAIN();
