@@ -161,8 +161,9 @@ int32_t TQZChannelReliable::SendCarried(const TQZByteArray& message)
 
 int32_t TQZChannelReliable::Send(const TQZByteArray& bytes, bool reportReceipt)
 {
+    // The session's lock orders sends against receipts; the channel's own
+    // lock is never held while another channel is called.
     TQZLock hold(SessionLock());
-    TQZLock guard(lock_);
     TQZByteArray copy = bytes;
     if (ordered_) {
         TQZNetWriter w(copy);
@@ -175,6 +176,7 @@ int32_t TQZChannelReliable::Send(const TQZByteArray& bytes, bool reportReceipt)
         lastSend_ = GetNetTime();
         ticket = peer_->Connection().SendDatagram(copy, id_, true);
     }
+    TQZLock guard(lock_);
     sendCache_.push_back(TPacketSendCache{ticket, ticket, reportReceipt, std::move(copy)});
     return ticket;
 }
@@ -231,17 +233,23 @@ void TQZChannelReliable::OnReceiveTS(const TQZByteArray& bytes)
         return;
     }
     TQZNetReader r(bytes.data() + bytes.size() - 4, 4);
-    uint32_t n = r.U32();
-    TQZLock guard(lock_);
-    if (n <= lastDelivered_) return;
-    TQZByteArray payload(bytes.begin(), bytes.end() - 4);
-    if (n == lastDelivered_ + 1) {
-        lastDelivered_ = n;
-        Deliver(payload);
-        FutureCheck();
-    } else {
-        FutureCacheAdd(n, std::move(payload));
+    const uint32_t n = r.U32();
+    std::vector<TQZByteArray> due;
+    {
+        TQZLock guard(lock_);
+        if (n <= lastDelivered_) return;
+        TQZByteArray payload(bytes.begin(), bytes.end() - 4);
+        if (n == lastDelivered_ + 1) {
+            lastDelivered_ = n;
+            due.push_back(std::move(payload));
+            FutureCheck(due);
+        } else {
+            FutureCacheAdd(n, std::move(payload));
+        }
     }
+    // Delivered outside the channel's lock: a relay hands these to other
+    // channels, which may send on this one.
+    for (const auto& payload : due) Deliver(payload);
 }
 
 void TQZChannelReliable::FutureCacheAdd(uint32_t number, TQZByteArray payload)
@@ -258,13 +266,13 @@ void TQZChannelReliable::FutureCacheAdd(uint32_t number, TQZByteArray payload)
     future_.insert(it, TPacketRecvCache{number, std::move(payload)});
 }
 
-void TQZChannelReliable::FutureCheck()
+void TQZChannelReliable::FutureCheck(std::vector<TQZByteArray>& due)
 {
     size_t taken = 0;
     while (taken < future_.size() && future_[taken].number == lastDelivered_ + 1) {
         lastDelivered_ = future_[taken].number;
         futureBytes_ -= future_[taken].payload.size();
-        Deliver(future_[taken].payload);
+        due.push_back(std::move(future_[taken].payload));
         ++taken;
     }
     future_.erase(future_.begin(), future_.begin() + ptrdiff_t(taken));

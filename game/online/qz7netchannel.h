@@ -124,7 +124,8 @@ public:
 
 private:
     void FutureCacheAdd(uint32_t number, TQZByteArray payload);
-    void FutureCheck();
+    // Moves the messages that now follow in order from the cache to due.
+    void FutureCheck(std::vector<TQZByteArray>& due);
     int32_t SendCarried(const TQZByteArray& message);
 
     bool ordered_;

@@ -18,7 +18,6 @@ int32_t TQZChannelMultipart::SendData(const TQZByteArray& bytes, uint16_t target
     if (bytes.size() > kMultipartMax) return kNetUntracked;
     const uint16_t number = uint16_t(++counter_);
     const size_t count = (bytes.size() + kMultipartPartSize - 1) / kMultipartPartSize;
-    TQZLock guard(lock_);
     TMultiSendInfo info;
     info.target = target;
     info.number = number;
@@ -37,8 +36,9 @@ int32_t TQZChannelMultipart::SendData(const TQZByteArray& bytes, uint16_t target
         info.tickets.push_back(relay->RelaySend(CHANNEL_MULTIPART, part, true));
     }
     info.ticket = info.tickets.front();
-    sends_.push_back(std::move(info));
     lastSend_ = GetNetTime();
+    TQZLock guard(lock_);
+    sends_.push_back(std::move(info));
     return sends_.back().ticket;
 }
 
