@@ -144,6 +144,18 @@ void TQZPeer::Step()
     Process();
 }
 
+namespace {
+
+// The earlier of two tick times as the wrapping clock sees them from now.
+uint32_t EarlierTick(uint32_t a, uint32_t b, uint32_t now)
+{
+    if (a == kNetNoTick) return b;
+    if (b == kNetNoTick) return a;
+    return NetTimeDiff(a, now) <= NetTimeDiff(b, now) ? a : b;
+}
+
+}  // namespace
+
 uint32_t TQZPeer::TickChannels(uint32_t now)
 {
     connection_->DeliverDeferredReceipts();
@@ -151,7 +163,7 @@ uint32_t TQZPeer::TickChannels(uint32_t now)
     for (const auto& channel : channels_.Snapshot()) {
         channel->FlushResends();
         if (channel->TickInterval() > 0 && NetTimeDiff(now, channel->NextTick()) >= 0) channel->OnThreadTick();
-        if (channel->TickInterval() > 0) next = std::min(next, channel->NextTick());
+        if (channel->TickInterval() > 0) next = EarlierTick(next, channel->NextTick(), now);
     }
     return next;
 }
@@ -475,7 +487,7 @@ uint32_t TQZFalcon::DoThread()
     services_.OnThreadTick();
     const uint32_t now = GetNetTime();
     uint32_t next = kNetNoTick;
-    for (const auto& peer : peers_.Snapshot()) next = std::min(next, peer->TickChannels(now));
+    for (const auto& peer : peers_.Snapshot()) next = EarlierTick(next, peer->TickChannels(now), now);
     return next;
 }
 

@@ -68,7 +68,7 @@ struct TInbox {
 
 class TSim {
 public:
-    explicit TSim(uint64_t seed = 1) : net(seed) { net.UseAsNetClock(); }
+    explicit TSim(uint64_t seed = 1, uint32_t start = 1000) : net(seed, start) { net.UseAsNetClock(); }
 
     TNode& Add(const std::string& address)
     {
@@ -101,7 +101,8 @@ public:
 // A host and a client joined, each with an ordered game channel whose
 // deliveries land in an inbox.
 struct TPair {
-    explicit TPair(uint64_t seed = 1) : sim(seed), host(sim.Add("host")), client(sim.Add("client"))
+    explicit TPair(uint64_t seed = 1, uint32_t start = 1000)
+        : sim(seed, start), host(sim.Add("host")), client(sim.Add("client"))
     {
         EXPECT_EQ(host.session->Host(), 0);
         EXPECT_EQ(client.session->Open("host"), 0);

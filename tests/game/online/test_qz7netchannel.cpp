@@ -65,6 +65,23 @@ TEST(NetChannel, OrderedDeliveryIsExactlyOnceAndInOrderUnderFaults)
     }
 }
 
+TEST(NetChannel, TheClockWrapsWithoutLossOfTheLink)
+{
+    // Joined two seconds before the 32-bit millisecond clock wraps.
+    TPair pair(9, 0xFFFFFFFFu - 2000);
+    pair.sim.net.SetFaults({0.1, 0, 0, 20, 10, 0});
+    for (uint32_t i = 0; i < 200; ++i) {
+        pair.clientGame->Send(Numbered(i, 12), false);
+        pair.sim.Run(20);
+    }
+    pair.sim.Run(20000);
+    ASSERT_EQ(pair.hostInbox.messages.size(), 200u);
+    for (uint32_t i = 0; i < 200; ++i) EXPECT_EQ(pair.hostInbox.messages[i], Numbered(i, 12));
+    EXPECT_TRUE(pair.client.session->IsConnected());
+    EXPECT_TRUE(pair.host.session->IsConnected());
+    EXPECT_LT(pair.sim.net.Now(), 100000u);
+}
+
 TEST(NetChannel, ABurstBeyondTheTableIsRepeatedWithoutRecursion)
 {
     // Hundreds of unacknowledged reliable datagrams at once: every send pushes
