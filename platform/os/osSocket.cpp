@@ -50,6 +50,9 @@ bool UdpSocket::Bind(uint16_t port)
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_ANY);
     a.sin_port = htons(port);
+    // Room for a burst while the receiving thread is busy.
+    int buffer = 1 << 20;
+    ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof(buffer));
     socklen_t len = sizeof(a);
     if (::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof(a)) != 0 ||
         ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len) != 0) {

@@ -113,6 +113,42 @@ TEST(NetUdp, TwoSessionsJoinAndTalkOverLoopback)
     ASSERT_TRUE(StepUntil(watch, host, client, [&] { return host.State() == FS_HOST_READY; }));
 }
 
+TEST(NetUdp, PeersFreedWhileDatagramsArriveAreNeverTouched)
+{
+    // The host lets its peers go while the client's datagrams keep landing on
+    // its network thread, three times over.
+    TWatch watch;
+    TQZFalcon host(731, std::make_unique<TQZUdpNetworkThread>("udp-host"));
+    TQZFalcon client(731, std::make_unique<TQZUdpNetworkThread>("udp-client"));
+    host.SetLogCallback(&TWatch::OnLog, &watch);
+    client.SetLogCallback(&TWatch::OnLog, &watch);
+    host.SetPort(0);
+    ASSERT_EQ(host.Host(), 0);
+    client.SetPort(static_cast<TQZUdpNetworkThread*>(host.Thread())->LocalPort());
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_EQ(client.Open("127.0.0.1"), 0);
+        ASSERT_TRUE(StepUntil(watch, host, client, [&] { return client.State() == FS_CLIENT_CONNECTED; }));
+        TQZChannelReliable* out;
+        {
+            TQZLock hold(client.Lock());
+            TQZPeer* peer = client.Peers().First().get();
+            out = peer->AddChannel(std::make_shared<TQZChannelReliable>(peer, true, CHANNEL_GAME));
+        }
+        for (int i = 0; i < 120; ++i) {
+            out->Send(TQZByteArray(40, uint8_t(i)), false);
+            if (i == 60) host.ReleaseAll();  // the port stays bound
+            if (i % 30 == 0) {
+                host.Process();
+                client.Process();
+            }
+        }
+        client.Close();
+        host.Process();
+    }
+    EXPECT_TRUE(host.IsHost());
+    EXPECT_EQ(host.Peers().Count(), 0);
+}
+
 TEST(NetUdp, OpenRefusesAnAddressItCannotReach)
 {
     TQZFalcon client(731, std::make_unique<TQZUdpNetworkThread>("udp-client"));
