@@ -362,6 +362,21 @@ TEST(NetSession, SameStateChangesNothing)
     EXPECT_EQ(events.states, 1);
 }
 
+TEST(NetSession, UnknownDatagramsWaitingForTheMainThreadAreBounded)
+{
+    TSim sim;
+    TNode& host = sim.Add("host");
+    host.session->Host();
+    TRaw raw(sim, "mallory");
+    const TQZByteArray junk = JoinPayload(kJoinMagic, 1, MakeIdentity("m"), 1);
+    for (int i = 0; i < kUnknownQueueMax + 40; ++i) raw.Send("host", kFalconPort, CHANNEL_ADMIN, junk);
+    sim.net.Advance(1);
+    host.thread->Pump();
+    EXPECT_EQ(host.CountLogged("Unknown packet queue full - purging"), 40);
+    host.session->Process();
+    EXPECT_EQ(host.CountLogged("Ignoring invalid Join Request"), kUnknownQueueMax);
+}
+
 TEST(NetSession, StrayDatagramsWhileIdleAreIgnored)
 {
     TSim sim;
