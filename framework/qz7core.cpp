@@ -242,12 +242,12 @@ float RandomBetweenSingle(float lo, float hi)
 
 bool IntersectRects(const TQZRect& a, const TQZRect& b, TQZRect& out)
 {
-    out = TQZRect{};
+    // Worked out before out is touched: out may be a or b.
     TQZRect r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
               std::min(a.bottom, b.bottom)};
-    if (r.left >= r.right || r.top >= r.bottom) return false;
-    out = r;
-    return true;
+    bool hit = r.left < r.right && r.top < r.bottom;
+    out = hit ? r : TQZRect{};
+    return hit;
 }
 
 bool RectsIntersect(const TQZRect& a, const TQZRect& b)

@@ -168,6 +168,9 @@ TEST(ValueHelpersTest, RectanglesAndConversions)
     EXPECT_EQ(out, (TQZRect{0, 0, 0, 0}));
     EXPECT_TRUE(IntersectRects({0, 0, 10, 10}, {5, 5, 20, 20}, out));
     EXPECT_EQ(out, (TQZRect{5, 5, 10, 10}));
+    TQZRect self{0, 0, 10, 10};
+    EXPECT_TRUE(IntersectRects(self, {5, 5, 20, 20}, self));  // out may alias an input
+    EXPECT_EQ(self, (TQZRect{5, 5, 10, 10}));
     EXPECT_TRUE(PointInRect({0, 0}, {0, 0, 1, 1}));
     EXPECT_FALSE(PointInRect({1, 0}, {0, 0, 1, 1}));
     EXPECT_EQ(PointFToPoint({1.5f, -1.4f}), (TQZPoint{2, -1}));
