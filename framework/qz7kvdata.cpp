@@ -1,0 +1,832 @@
+#include "framework/qz7kvdata.h"
+
+#include "framework/qz7files.h"
+#include "framework/qz7text.h"
+
+#include <algorithm>
+
+namespace {
+
+// Past this many children a node looks them up by name through a hash
+// index instead of scanning.
+constexpr int32_t INDEX_THRESHOLD = 8;
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
+
+// "[n]" with n a plain decimal index (no sign, no leading zero); -1 else.
+int64_t ElementIndex(std::string_view key)
+{
+    if (key.size() < 3 || key.front() != '[' || key.back() != ']') return -1;
+    std::string_view digits = key.substr(1, key.size() - 2);
+    if (digits.size() > 1 && digits[0] == '0') return -1;
+    if (digits.size() > 10) return -1;
+    int64_t n = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return -1;
+        n = n * 10 + (c - '0');
+    }
+    return n;
+}
+
+// How deep a key may reach below its node: each '.' and '[' may start a
+// further level.
+int32_t KeyLevels(std::string_view key)
+{
+    int64_t n = 1;
+    for (char c : key) n += c == '.' || c == '[';
+    return static_cast<int32_t>(std::min<int64_t>(n, INT32_MAX / 2));
+}
+
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// Removes blanks outside double-quoted strings. Inside a string a backslash
+// escapes the next character, so a value ending in a backslash (written as
+// two) still closes its string.
+std::string StripOutsideStrings(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    bool quoted = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (quoted) {
+            out += c;
+            if (c == '\\' && i + 1 < text.size()) out += text[++i];
+            else if (c == '"') quoted = false;
+            continue;
+        }
+        if (IsBlank(c)) continue;
+        if (c == '"') quoted = true;
+        out += c;
+    }
+    return out;
+}
+
+bool ReadWholeFile(const std::string& fileName, std::string& out)
+{
+    TQZFileHandle h;
+    if (!IsFile(fileName) || OpenFileHandle(fileName, true, false, h) != QZRES_OK) return false;
+    out.clear();
+    char buf[65536];
+    for (;;) {
+        int64_t n = h.Read(buf, sizeof buf);
+        if (n < 0) return false;
+        if (n == 0) return true;
+        out.append(buf, static_cast<size_t>(n));
+    }
+}
+
+void AppendEscaped(std::string& out, std::string_view text)
+{
+    size_t from = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' && text[i] != '"') continue;
+        out.append(text, from, i - from);
+        out += '\\';
+        from = i;
+    }
+    out.append(text, from, std::string_view::npos);
+}
+
+std::string IndexKey(int32_t index) { return "[" + std::to_string(index) + "]"; }
+
+}  // namespace
+
+// ---------------------------------------------------------------- keys
+std::string NormaliseKey(std::string_view key)
+{
+    std::string out(key.size(), '\0');
+    bool upper = true;
+    for (size_t i = 0; i < key.size(); ++i) {
+        char c = key[i];
+        out[i] = upper ? UpperAscii(c) : LowerAscii(c);
+        upper = c == '.';
+    }
+    return out;
+}
+
+void SplitPath(std::string_view path, std::string& first, std::string_view& rest)
+{
+    rest = {};
+    if (path.empty()) {
+        first.clear();
+        return;
+    }
+    if (path[0] == '[') {
+        size_t close = path.find(']');
+        if (close == std::string_view::npos) {
+            first.assign(path);
+            return;
+        }
+        first = NormaliseKey(path.substr(0, close + 1));
+        rest = path.substr(close + 1);
+        if (!rest.empty() && rest[0] == '.') rest.remove_prefix(1);
+        return;
+    }
+    size_t cut = path.find_first_of(".[");
+    if (cut == std::string_view::npos) {
+        first = NormaliseKey(path);
+        return;
+    }
+    first = NormaliseKey(path.substr(0, cut));
+    rest = path.substr(path[cut] == '.' ? cut + 1 : cut);
+}
+
+// ---------------------------------------------------------------- life cycle
+TQZKeyValue::TQZKeyValue(std::string_view name, std::string_view value)
+    : name_(NormaliseKey(name)), value_(value)
+{
+}
+
+TQZKeyValue::~TQZKeyValue()
+{
+    if (parent_) parent_->DetachChild(this);
+    Clear();
+}
+
+TQZKeyValue* TQZKeyValue::Create(std::string_view name, std::string_view value, TQZKeyValue* parent)
+{
+    if (!parent) return nullptr;
+    auto node = std::make_unique<TQZKeyValue>(name, value);
+    node->overwrite = parent->overwrite;
+    return parent->AddChild(std::move(node));
+}
+
+std::unique_ptr<TQZKeyValue> TQZKeyValue::CreateFromText(std::string_view text)
+{
+    auto root = std::make_unique<TQZKeyValue>();
+    root->ParseText(text);
+    return root;
+}
+
+TQZArray* TQZKeyValue::ChildArray()
+{
+    if (!children_) {
+        children_ = std::make_unique<TQZArray>(4);
+        children_->SetLow(0);
+    }
+    return children_.get();
+}
+
+TQZKeyValue* TQZKeyValue::AddChild(std::unique_ptr<TQZKeyValue> node)
+{
+    if (!node) return nullptr;
+    TQZKeyValue* raw = node.get();
+    if (ChildArray()->Add(raw) < 0) return nullptr;  // out of memory: node freed
+    node.release();
+    raw->parent_ = this;
+    AddOwned(raw);
+    if (index_) index_->emplace(raw->name_, raw);
+    else if (ChildCount() >= INDEX_THRESHOLD) RebuildIndex();
+    return raw;
+}
+
+void TQZKeyValue::DetachChild(TQZKeyValue* node)
+{
+    if (!children_ || node->parent_ != this) return;
+    children_->Remove(node);
+    RemoveOwned(node);
+    node->parent_ = nullptr;
+    if (index_) RebuildIndex();
+}
+
+std::unique_ptr<TQZKeyValue> TQZKeyValue::RemoveChild(TQZKeyValue* node)
+{
+    if (!node || node->parent_ != this) return nullptr;
+    DetachChild(node);
+    return std::unique_ptr<TQZKeyValue>(node);
+}
+
+void TQZKeyValue::RebuildIndex()
+{
+    index_.reset();
+    if (ChildCount() < INDEX_THRESHOLD) return;
+    auto index = std::make_unique<std::unordered_map<std::string_view, TQZKeyValue*>>();
+    index->reserve(static_cast<size_t>(ChildCount()) * 2);
+    for (int32_t i = 0; i < ChildCount(); ++i) {
+        TQZKeyValue* child = GetChild(i);
+        index->emplace(child->name_, child);  // the first of equal names wins
+    }
+    index_ = std::move(index);
+}
+
+void TQZKeyValue::SetName(std::string_view name)
+{
+    TQZKeyValue* parent = parent_;
+    if (parent) parent->index_.reset();
+    name_.assign(name);
+    if (parent) parent->RebuildIndex();
+}
+
+void TQZKeyValue::Clear()
+{
+    value_.clear();
+    if (children_) {
+        // The children are this node's only owned objects; unlinking them
+        // first spares each one a search of the child list as it goes.
+        for (int32_t i = children_->High(); i >= children_->Low(); --i) GetChild(i)->parent_ = nullptr;
+        index_.reset();
+        children_.reset();
+        FreeOwned();
+    }
+    SetModified(false);
+}
+
+// ---------------------------------------------------------------- values
+void TQZKeyValue::SetValue(std::string_view text)
+{
+    if (!overwrite && !value_.empty()) return;
+    if (text == value_) return;
+    value_.assign(text);
+    SetModified(true);
+    for (TQZKeyValue* n = this; n; n = n->parent_) {
+        if (n->onChange) {
+            n->onChange(this);
+            break;
+        }
+    }
+}
+
+void TQZKeyValue::SetModified(bool flag)
+{
+    for (TQZKeyValue* n = this; n; n = n->parent_) n->modified = flag;
+}
+
+void TQZKeyValue::SetOverwrite(bool flag)
+{
+    std::vector<TQZKeyValue*> pending{this};
+    while (!pending.empty()) {
+        TQZKeyValue* n = pending.back();
+        pending.pop_back();
+        n->overwrite = flag;
+        for (int32_t i = 0; i < n->ChildCount(); ++i) pending.push_back(n->GetChild(i));
+    }
+}
+
+std::string TQZKeyValue::GetKey() const
+{
+    if (IsArrayElement()) return IndexKey(parent_->children_->IndexOf(this));
+    return name_;
+}
+
+std::string TQZKeyValue::GetPath() const
+{
+    std::vector<const TQZKeyValue*> chain;
+    for (const TQZKeyValue* n = this; n; n = n->parent_) chain.push_back(n);
+    std::string path = chain.back()->GetKey();
+    for (size_t i = chain.size() - 1; i-- > 0;) {
+        if (!path.empty() && !chain[i + 1]->IsArray()) path += '.';
+        path += chain[i]->GetKey();
+    }
+    return path;
+}
+
+// ---------------------------------------------------------------- paths
+TQZKeyValue* TQZKeyValue::FindChildNormalised(std::string_view key) const
+{
+    if (ChildCount() == 0) return nullptr;
+    if (IsArray()) {
+        int64_t i = ElementIndex(key);
+        return i >= 0 && i < ChildCount() ? GetChild(static_cast<int32_t>(i)) : nullptr;
+    }
+    if (index_) {
+        auto it = index_->find(key);
+        return it == index_->end() ? nullptr : it->second;
+    }
+    for (int32_t i = 0; i < ChildCount(); ++i)
+        if (GetChild(i)->name_ == key) return GetChild(i);
+    return nullptr;
+}
+
+TQZKeyValue* TQZKeyValue::FindChild(std::string_view key) const
+{
+    return FindChildNormalised(NormaliseKey(key));
+}
+
+const TQZKeyValue* TQZKeyValue::FindNode(std::string_view path) const
+{
+    const TQZKeyValue* node = this;
+    std::string key;
+    while (node && !path.empty()) {
+        SplitPath(path, key, path);
+        node = node->FindChildNormalised(key);
+    }
+    return node;
+}
+
+TQZKeyValue* TQZKeyValue::FindNode(std::string_view path, bool create)
+{
+    TQZKeyValue* node = this;
+    std::string key;
+    while (!path.empty()) {
+        std::string_view remaining = path;
+        SplitPath(path, key, path);
+        TQZKeyValue* child = node->FindChildNormalised(key);
+        if (!child) return create ? node->SetPath(remaining, {}) : nullptr;
+        node = child;
+    }
+    return node;
+}
+
+TQZKeyValue* TQZKeyValue::SetPath(std::string_view path, std::string_view value)
+{
+    TQZKeyValue* node = this;
+    std::string key;
+    while (!path.empty()) {
+        SplitPath(path, key, path);
+        TQZKeyValue* child = node->FindChildNormalised(key);
+        node = child ? child : Create(key, {}, node);
+    }
+    node->SetValue(value);
+    return node;
+}
+
+bool TQZKeyValue::HasPath(std::string_view path) const { return FindNode(path) != nullptr; }
+
+bool TQZKeyValue::DeletePath(std::string_view path)
+{
+    if (path.empty()) return false;
+    TQZKeyValue* node = FindNode(path, false);
+    if (!node || !node->parent_) return false;
+    TQZKeyValue* parent = node->parent_;
+    parent->RemoveChild(node).reset();
+    // Losing a node is a change that must reach the next save.
+    parent->SetModified(true);
+    return true;
+}
+
+TQZKeyValue* TQZKeyValue::Put(std::string_view path, std::string_view value)
+{
+    if (path.size() >= ARRAY_VALUE.size() && path.substr(path.size() - ARRAY_VALUE.size()) == ARRAY_VALUE)
+        return AddArrayElement(path.substr(0, path.size() - ARRAY_VALUE.size()), value);
+    return SetPath(path, value);
+}
+
+TQZKeyValue* TQZKeyValue::AppendElement(std::string_view value)
+{
+    SetValue(ARRAY_VALUE);
+    return Create(ARRAY_VALUE, value, this);
+}
+
+TQZKeyValue* TQZKeyValue::AddArrayElement(std::string_view path, std::string_view value)
+{
+    return GetNode(path)->AppendElement(value);
+}
+
+// ---------------------------------------------------------------- typed access
+std::string TQZKeyValue::GetValue(std::string_view path) const
+{
+    const TQZKeyValue* node = FindNode(path);
+    return node ? node->value_ : std::string();
+}
+
+bool TQZKeyValue::GetBool(std::string_view path, bool def) const { return TextToBoolDef(GetValue(path), def); }
+
+void TQZKeyValue::SetBool(std::string_view path, bool flag) { Put(path, flag ? "true" : "false"); }
+
+int32_t TQZKeyValue::GetInt(std::string_view path) const { return TextToIntDef(GetValue(path), 0); }
+
+void TQZKeyValue::SetInt(std::string_view path, int32_t n) { Put(path, std::to_string(n)); }
+
+TQZPoint TQZKeyValue::GetPoint(std::string_view path) const { return TextToPoint(GetValue(path), {0, 0}); }
+
+void TQZKeyValue::SetPoint(std::string_view path, TQZPoint p) { Put(path, PointToText(p)); }
+
+std::unique_ptr<TQZMemory> TQZKeyValue::GetBytes(std::string_view path) const
+{
+    std::string v = GetValue(path);
+    if (v.size() < 4 || v[0] != '0' || v[1] != 'x') return nullptr;
+    int32_t count = static_cast<int32_t>(std::min<size_t>(v.size() / 2 - 1, INT32_MAX));
+    auto memory = std::make_unique<TQZMemory>(count);
+    if (memory->Size() != count) return nullptr;
+    for (int32_t i = 0; i < count; ++i) {
+        int hi = HexDigit(v[2 * size_t(i) + 2]), lo = HexDigit(v[2 * size_t(i) + 3]);
+        memory->SetByte(i, hi < 0 || lo < 0 ? 0 : uint8_t(hi * 16 + lo));
+    }
+    return memory;
+}
+
+void TQZKeyValue::SetBytes(std::string_view path, const TQZMemory& memory)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string text = "0x";
+    text.reserve(2 + 2 * size_t(memory.Size()));
+    for (int32_t i = 0; i < memory.Size(); ++i) {
+        uint8_t b = memory.GetByte(i);
+        text += digits[b >> 4];
+        text += digits[b & 15];
+    }
+    Put(path, text);
+}
+
+// ---------------------------------------------------------------- children
+TQZKeyValue* TQZKeyValue::GetChild(int32_t index) const
+{
+    return children_ ? children_->At<TQZKeyValue>(index) : nullptr;
+}
+
+std::vector<TQZKeyValue*> TQZKeyValue::GetChildren() const
+{
+    std::vector<TQZKeyValue*> out;
+    out.reserve(static_cast<size_t>(ChildCount()));
+    for (int32_t i = 0; i < ChildCount(); ++i) out.push_back(GetChild(i));
+    return out;
+}
+
+int32_t TQZKeyValue::Depth() const
+{
+    int32_t depth = 0;
+    for (const TQZKeyValue* n = parent_; n; n = n->parent_) ++depth;
+    return depth;
+}
+
+TQZKeyValue* TQZKeyValue::FindChildWhere(std::string_view criteria, bool caseSensitive) const
+{
+    std::vector<std::pair<std::string, std::string>> items;
+    for (const std::string& item : SplitCommaList(criteria, true)) {
+        size_t eq = item.find('=');
+        std::string key = UnquoteText(item.substr(0, eq));
+        std::string value = eq == std::string::npos ? std::string() : UnquoteText(item.substr(eq + 1));
+        if (!caseSensitive) value = LowerText(value);
+        items.emplace_back(std::move(key), std::move(value));
+    }
+    for (int32_t i = 0; i < ChildCount(); ++i) {
+        TQZKeyValue* child = GetChild(i);
+        bool all = true;
+        for (const auto& [key, value] : items) {
+            std::string have = child->GetString(key);
+            if (!caseSensitive) have = LowerText(have);
+            if (have != value) {
+                all = false;
+                break;
+            }
+        }
+        if (all) return child;
+    }
+    return nullptr;
+}
+
+// ---------------------------------------------------------------- JSON-like writer
+class TQZKeyValueWriter {
+public:
+    TQZKeyValueWriter(bool compact, std::string& out) : compact_(compact), out_(out) {}
+
+    // bare: the node's key is not written (array elements; roots, whose
+    // text has no place for their own key).
+    void Write(const TQZKeyValue* n, std::string_view key, bool bare, int32_t depth)
+    {
+        if (n->ChildCount() > 0 && n->IsArray()) WriteArray(n, key, bare, depth);
+        else if (n->ChildCount() > 0) WriteObject(n, key, bare, depth);
+        else WriteLeaf(n, key, bare);
+    }
+
+private:
+    void NewLine() { out_ += compact_ ? " " : "\r\n"; }
+    void Indent(int32_t depth) { out_.append(2 * size_t(std::max(depth, 0)), ' '); }
+    void Quoted(std::string_view text)
+    {
+        out_ += '"';
+        AppendEscaped(out_, text);
+        out_ += '"';
+    }
+    void KeyPrefix(std::string_view key)
+    {
+        Quoted(key);
+        out_ += ": ";
+    }
+
+    void WriteArray(const TQZKeyValue* n, std::string_view key, bool bare, int32_t depth)
+    {
+        if (!bare && !key.empty()) KeyPrefix(key);
+        out_ += "[ ";
+        for (int32_t i = 0; i < n->ChildCount(); ++i) {
+            if (i > 0) out_ += ',';
+            Write(n->GetChild(i), IndexKey(i), true, depth + 1);
+        }
+        out_ += " ]";
+    }
+
+    void WriteObject(const TQZKeyValue* n, std::string_view key, bool bare, int32_t depth)
+    {
+        if (!n->Parent() && !n->Name().empty()) {
+            out_ += '{';
+            NewLine();
+            KeyPrefix("__ancestor");
+            Quoted(key);
+            out_ += ',';
+        } else {
+            if (!bare && !key.empty()) KeyPrefix(key);
+            out_ += '{';
+        }
+        NewLine();
+        if (!n->Value().empty()) {
+            KeyPrefix("__value");
+            Quoted(n->Value());
+            out_ += ',';
+            NewLine();
+        }
+        for (int32_t i = 0; i < n->ChildCount(); ++i) {
+            const TQZKeyValue* child = n->GetChild(i);
+            if (!compact_) Indent(depth + 1);
+            Write(child, child->Name(), false, depth + 1);
+            if (i + 1 < n->ChildCount()) out_ += ',';
+            NewLine();
+        }
+        Indent(depth);
+        out_ += '}';
+    }
+
+    void WriteLeaf(const TQZKeyValue* n, std::string_view key, bool bare)
+    {
+        if (!bare) KeyPrefix(key);
+        const std::string& v = n->Value();
+        if (v.empty()) {
+            out_ += "null";
+        } else if (!IsBlank(v[0]) && (IsBoolText(v) || IsIntegerText(v) || IsFloatText(v))) {
+            // A leading blank would be lost on reading, so such a value
+            // stays quoted.
+            out_ += v;
+        } else {
+            Quoted(v);
+        }
+    }
+
+    bool compact_;
+    std::string& out_;
+};
+
+std::string TQZKeyValue::ToText(bool compact) const
+{
+    std::string out;
+    TQZKeyValueWriter writer(compact, out);
+    writer.Write(this, GetKey(), !parent_ || IsArrayElement(), Depth());
+    return out;
+}
+
+std::vector<uint8_t> TQZKeyValue::SaveToBytes() const
+{
+    std::string text = StripOutsideStrings(ToText(true));
+    return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+// ---------------------------------------------------------------- JSON-like reader
+// One pass over the text with blanks removed: every read is checked against
+// the end, strings are skipped whole (brackets inside them do not count),
+// and nesting stops at MAX_PARSE_DEPTH levels.
+class TQZKeyValueParser {
+public:
+    explicit TQZKeyValueParser(std::string_view text) : s_(text) {}
+
+    bool Run(TQZKeyValue* node)
+    {
+        ParseValue(node, 0);
+        return !failed_ && AtEnd();
+    }
+
+private:
+    bool AtEnd() const { return pos_ >= s_.size(); }
+    bool Fail()
+    {
+        failed_ = true;
+        return false;
+    }
+
+    void ParseValue(TQZKeyValue* node, int32_t level)
+    {
+        if (AtEnd()) return;
+        switch (s_[pos_]) {
+        case '"': {
+            std::string text;
+            if (ReadString(text)) node->SetValue(text);
+            break;
+        }
+        case '[': ParseArray(node, level); break;
+        case '{': ParseObject(node, level); break;
+        default: node->SetValue(ReadToken()); break;
+        }
+    }
+
+    void ParseArray(TQZKeyValue* node, int32_t level)
+    {
+        ++pos_;
+        node->SetValue(TQZKeyValue::ARRAY_VALUE);
+        if (!AtEnd() && s_[pos_] == ']') {
+            ++pos_;
+            return;
+        }
+        while (!failed_) {
+            if (AtEnd() || level + 1 > TQZKeyValue::MAX_PARSE_DEPTH) {
+                Fail();
+                return;
+            }
+            ParseValue(node->AppendElement({}), level + 1);
+            if (failed_ || !AfterItem(']')) return;
+        }
+    }
+
+    void ParseObject(TQZKeyValue* node, int32_t level)
+    {
+        ++pos_;
+        if (!AtEnd() && s_[pos_] == '}') {
+            ++pos_;
+            return;
+        }
+        while (!failed_) {
+            std::string key, text;
+            if (!ReadKey(key)) return;
+            if (key == "__value" || key == "__ancestor") {
+                if (!ReadScalar(text)) return;
+                if (key == "__value") node->SetValue(text);
+                else node->SetName(text);
+            } else {
+                int32_t childLevel = level + KeyLevels(key);
+                if (childLevel > TQZKeyValue::MAX_PARSE_DEPTH) {
+                    Fail();
+                    return;
+                }
+                ParseValue(node->SetPath(key, {}), childLevel);
+            }
+            if (failed_ || !AfterItem('}')) return;
+        }
+    }
+
+    // After a member or element: a comma (a trailing one before the close
+    // is allowed) or the close. False when the container has ended.
+    bool AfterItem(char close)
+    {
+        if (AtEnd()) return Fail();
+        if (s_[pos_] == close) {
+            ++pos_;
+            return false;
+        }
+        if (s_[pos_] != ',') return Fail();
+        ++pos_;
+        if (!AtEnd() && s_[pos_] == close) {
+            ++pos_;
+            return false;
+        }
+        return true;
+    }
+
+    // The quoted key, or the text before the colon; the colon is used up.
+    bool ReadKey(std::string& key)
+    {
+        if (AtEnd()) return Fail();
+        if (s_[pos_] == '"') {
+            if (!ReadString(key)) return false;
+        } else {
+            size_t end = s_.find_first_of(":,{}[]\"", pos_);
+            if (end == std::string_view::npos || s_[end] != ':') return Fail();
+            key.assign(s_.substr(pos_, end - pos_));
+            pos_ = end;
+        }
+        if (AtEnd() || s_[pos_] != ':') return Fail();
+        ++pos_;
+        return true;
+    }
+
+    bool ReadScalar(std::string& text)
+    {
+        if (AtEnd()) return Fail();
+        if (s_[pos_] == '"') return ReadString(text);
+        if (s_[pos_] == '{' || s_[pos_] == '[') return Fail();
+        text.assign(ReadToken());
+        return true;
+    }
+
+    bool ReadString(std::string& text)
+    {
+        size_t i = pos_ + 1;
+        bool escaped = false;
+        while (i < s_.size()) {
+            char c = s_[i];
+            if (c == '\\') {
+                escaped = true;
+                i += 2;
+                continue;
+            }
+            if (c == '"') break;
+            ++i;
+        }
+        if (i >= s_.size()) return Fail();
+        std::string_view inner = s_.substr(pos_ + 1, i - pos_ - 1);
+        if (escaped) text = UnescapeText(inner);
+        else text.assign(inner);
+        pos_ = i + 1;
+        return true;
+    }
+
+    // A bare token (a number, true, false, null) up to the next ',', '}'
+    // or ']', or a quote or bracket that cannot belong to it; "null" is the
+    // empty value.
+    std::string_view ReadToken()
+    {
+        size_t end = s_.find_first_of(",}]\"{[", pos_);
+        if (end == std::string_view::npos) end = s_.size();
+        std::string_view token = s_.substr(pos_, end - pos_);
+        pos_ = end;
+        return token == "null" ? std::string_view() : token;
+    }
+
+    std::string_view s_;
+    size_t pos_ = 0;
+    bool failed_ = false;
+};
+
+bool TQZKeyValue::ParseText(std::string_view text)
+{
+    std::string stripped = StripOutsideStrings(text);
+    return TQZKeyValueParser(stripped).Run(this);
+}
+
+bool TQZKeyValue::LoadFromBytes(std::span<const uint8_t> bytes)
+{
+    return ParseText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+// ---------------------------------------------------------------- path="value" lines
+void TQZKeyValue::ReadLines(std::string_view text)
+{
+    size_t from = 0;
+    while (from < text.size()) {
+        size_t end = text.find_first_of("\r\n", from);
+        if (end == std::string_view::npos) end = text.size();
+        std::string line = TrimText(text.substr(from, end - from));
+        from = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+
+        if (line.size() < 2 || line.compare(0, 2, "//") == 0) continue;
+        size_t eq = line.find('=');
+        if (eq == std::string::npos || CountChar(line, '"') != 2) continue;
+        size_t open = line.find('"');
+        size_t close = line.find('"', open + 1);
+        std::string key = TrimText(std::string_view(line).substr(0, eq));
+        // A path nested deeper than the reader ever follows is not data.
+        if (key.empty() || KeyLevels(key) > MAX_PARSE_DEPTH) continue;
+        SetPath(key, std::string_view(line).substr(open + 1, close - open - 1));
+    }
+}
+
+namespace {
+// Lines cannot carry line breaks or double quotes, and a path with '=' or a
+// double quote would read back as another path.
+bool PathFitsLine(std::string_view path) { return path.find_first_of("=\"\r\n") == std::string_view::npos; }
+
+void AppendLineValue(std::string& out, std::string_view value)
+{
+    for (char c : value) out += c == '"' ? '\'' : (c == '\r' || c == '\n' ? ' ' : c);
+}
+
+void WriteLines(const TQZKeyValue* n, const std::string& path, std::string& out)
+{
+    if (!path.empty() && !(n->ChildCount() > 0 && n->Value().empty()) && PathFitsLine(path)) {
+        out += path;
+        out += "=\"";
+        AppendLineValue(out, n->Value());
+        out += "\"\r\n";
+    }
+    std::string childPath;
+    for (int32_t i = 0; i < n->ChildCount(); ++i) {
+        const TQZKeyValue* child = n->GetChild(i);
+        childPath = path;
+        if (!path.empty() && !n->IsArray()) childPath += '.';
+        childPath += n->IsArray() ? IndexKey(i) : child->Name();
+        WriteLines(child, childPath, out);
+    }
+}
+}  // namespace
+
+std::string TQZKeyValue::LinesText() const
+{
+    std::string out;
+    WriteLines(this, GetPath(), out);
+    return out;
+}
+
+bool TQZKeyValue::LoadFromFile(const std::string& fileName, int32_t form, bool overwriteValues)
+{
+    if (form != KVFORM_LINES && form != KVFORM_JSON) return false;
+    std::string text;
+    if (!ReadWholeFile(fileName, text)) return false;
+    bool remembered = overwrite;
+    SetOverwrite(overwriteValues);
+    if (form == KVFORM_LINES) ReadLines(text);
+    else ParseText(text);
+    SetOverwrite(remembered);
+    return true;
+}
+
+bool TQZKeyValue::SaveToFile(const std::string& fileName, int32_t form)
+{
+    if (form != KVFORM_LINES && form != KVFORM_JSON) return false;
+    std::string text = form == KVFORM_LINES ? LinesText() : ToText(false);
+    if (WriteTextFile(fileName, text) != QZRES_OK) return false;
+    modified = false;
+    return true;
+}
