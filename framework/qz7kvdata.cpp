@@ -9,7 +9,7 @@ namespace {
 
 // Past this many children a node looks them up by name through a hash
 // index instead of scanning.
-constexpr int32_t INDEX_THRESHOLD = 8;
+constexpr int32_t INDEX_THRESHOLD = 32;
 
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
 char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
@@ -549,7 +549,7 @@ private:
         const std::string& v = n->Value();
         if (v.empty()) {
             out_ += "null";
-        } else if (!IsBlank(v[0]) && (IsBoolText(v) || IsIntegerText(v) || IsFloatText(v))) {
+        } else if (!IsBlank(v[0]) && (IsIntegerText(v) || IsFloatText(v) || (v.size() <= 5 && IsBoolText(v)))) {
             // A leading blank would be lost on reading, so such a value
             // stays quoted.
             out_ += v;

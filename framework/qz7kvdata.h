@@ -138,6 +138,11 @@ public:
     std::vector<uint8_t> SaveToBytes() const;
     bool LoadFromBytes(std::span<const uint8_t> bytes);
 
+    // The path="value" lines form in memory, as LoadFromFile and SaveToFile
+    // read and write it (lines end in CR LF; any line end is read).
+    void ReadLines(std::string_view text);
+    std::string LinesText() const;
+
 private:
     friend class TQZKeyValueParser;
     friend class TQZKeyValueWriter;
@@ -147,8 +152,6 @@ private:
     void SetName(std::string_view name);
     TQZKeyValue* FindChildNormalised(std::string_view key) const;
     TQZKeyValue* AppendElement(std::string_view value);
-    void ReadLines(std::string_view text);
-    std::string LinesText() const;
 
     TQZArray* ChildArray();
 
