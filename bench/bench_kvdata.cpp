@@ -4,7 +4,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+#include <map>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -132,6 +135,46 @@ BENCHMARK(BM_BytesRoundTrip)->Arg(1024)->Arg(2048)->Unit(benchmark::kMillisecond
 BENCHMARK(BM_LinesParse)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LinesWrite)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond);
 
+// Keeps the best throughput of each benchmark and size (over repetitions),
+// then prints how the time grows when the input doubles.
+class GrowthReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs) {
+            auto it = run.counters.find("bytes_per_second");
+            if (it == run.counters.end() || run.run_type != Run::RT_Iteration) continue;
+            double& best = best_[run.run_name.function_name][std::stoll(run.run_name.args)];
+            best = std::max(best, double(it->second.value));
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    void PrintGrowth() const
+    {
+        for (const auto& [name, sizes] : best_) {
+            if (sizes.size() != 2) continue;
+            double small = sizes.begin()->second, large = sizes.rbegin()->second;
+            if (large <= 0) continue;
+            // Time for exactly twice the bytes over the time for the bytes.
+            std::printf("%-20s %8.1f MiB/s at N, %8.1f MiB/s at 2N, 2N/N time %.2f\n", name.c_str(),
+                        small / (1 << 20), large / (1 << 20), 2 * small / large);
+        }
+    }
+
+private:
+    std::map<std::string, std::map<long long, double>> best_;
+};
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    GrowthReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintGrowth();
+    benchmark::Shutdown();
+    return 0;
+}

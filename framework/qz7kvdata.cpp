@@ -46,29 +46,6 @@ int HexDigit(char c)
     return -1;
 }
 
-// Removes blanks outside double-quoted strings. Inside a string a backslash
-// escapes the next character, so a value ending in a backslash (written as
-// two) still closes its string.
-std::string StripOutsideStrings(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    bool quoted = false;
-    for (size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (quoted) {
-            out += c;
-            if (c == '\\' && i + 1 < text.size()) out += text[++i];
-            else if (c == '"') quoted = false;
-            continue;
-        }
-        if (IsBlank(c)) continue;
-        if (c == '"') quoted = true;
-        out += c;
-    }
-    return out;
-}
-
 bool ReadWholeFile(const std::string& fileName, std::string& out)
 {
     TQZFileHandle h;
@@ -474,9 +451,14 @@ TQZKeyValue* TQZKeyValue::FindChildWhere(std::string_view criteria, bool caseSen
 }
 
 // ---------------------------------------------------------------- JSON-like writer
+// Layouts: with line breaks and indentation; compact, where line breaks
+// become blanks and only closing braces are indented; and the byte form,
+// the compact text without any blank outside strings.
+enum class TKVLayout { Pretty, Compact, Bytes };
+
 class TQZKeyValueWriter {
 public:
-    TQZKeyValueWriter(bool compact, std::string& out) : compact_(compact), out_(out) {}
+    TQZKeyValueWriter(TKVLayout layout, std::string& out) : layout_(layout), out_(out) {}
 
     // bare: the node's key is not written (array elements; roots, whose
     // text has no place for their own key).
@@ -488,8 +470,14 @@ public:
     }
 
 private:
-    void NewLine() { out_ += compact_ ? " " : "\r\n"; }
-    void Indent(int32_t depth) { out_.append(2 * size_t(std::max(depth, 0)), ' '); }
+    void NewLine()
+    {
+        if (layout_ != TKVLayout::Bytes) out_ += layout_ == TKVLayout::Compact ? " " : "\r\n";
+    }
+    void Indent(int32_t depth)
+    {
+        if (layout_ != TKVLayout::Bytes) out_.append(2 * size_t(std::max(depth, 0)), ' ');
+    }
     void Quoted(std::string_view text)
     {
         out_ += '"';
@@ -499,18 +487,18 @@ private:
     void KeyPrefix(std::string_view key)
     {
         Quoted(key);
-        out_ += ": ";
+        out_ += layout_ == TKVLayout::Bytes ? ":" : ": ";
     }
 
     void WriteArray(const TQZKeyValue* n, std::string_view key, bool bare, int32_t depth)
     {
         if (!bare && !key.empty()) KeyPrefix(key);
-        out_ += "[ ";
+        out_ += layout_ == TKVLayout::Bytes ? "[" : "[ ";
         for (int32_t i = 0; i < n->ChildCount(); ++i) {
             if (i > 0) out_ += ',';
             Write(n->GetChild(i), IndexKey(i), true, depth + 1);
         }
-        out_ += " ]";
+        out_ += layout_ == TKVLayout::Bytes ? "]" : " ]";
     }
 
     void WriteObject(const TQZKeyValue* n, std::string_view key, bool bare, int32_t depth)
@@ -534,7 +522,7 @@ private:
         }
         for (int32_t i = 0; i < n->ChildCount(); ++i) {
             const TQZKeyValue* child = n->GetChild(i);
-            if (!compact_) Indent(depth + 1);
+            if (layout_ == TKVLayout::Pretty) Indent(depth + 1);
             Write(child, child->Name(), false, depth + 1);
             if (i + 1 < n->ChildCount()) out_ += ',';
             NewLine();
@@ -558,28 +546,39 @@ private:
         }
     }
 
-    bool compact_;
+    TKVLayout layout_;
     std::string& out_;
 };
 
-std::string TQZKeyValue::ToText(bool compact) const
+namespace {
+std::string WriteText(const TQZKeyValue* node, TKVLayout layout)
 {
     std::string out;
-    TQZKeyValueWriter writer(compact, out);
-    writer.Write(this, GetKey(), !parent_ || IsArrayElement(), Depth());
+    TQZKeyValueWriter writer(layout, out);
+    writer.Write(node, node->GetKey(), !node->Parent() || node->IsArrayElement(), node->Depth());
     return out;
+}
+}  // namespace
+
+std::string TQZKeyValue::ToText(bool compact) const
+{
+    return WriteText(this, compact ? TKVLayout::Compact : TKVLayout::Pretty);
 }
 
 std::vector<uint8_t> TQZKeyValue::SaveToBytes() const
 {
-    std::string text = StripOutsideStrings(ToText(true));
+    // The writer leaves blanks outside strings only where the layout puts
+    // them (values with a leading blank are quoted), so dropping them here
+    // is the same as stripping the compact text.
+    std::string text = WriteText(this, TKVLayout::Bytes);
     return std::vector<uint8_t>(text.begin(), text.end());
 }
 
 // ---------------------------------------------------------------- JSON-like reader
-// One pass over the text with blanks removed: every read is checked against
-// the end, strings are skipped whole (brackets inside them do not count),
-// and nesting stops at MAX_PARSE_DEPTH levels.
+// One pass over the text in place: blanks outside strings are passed over
+// (and dropped from bare tokens and unquoted keys), every read is checked
+// against the end, strings are skipped whole so brackets inside them do not
+// count, and nesting stops at MAX_PARSE_DEPTH levels.
 class TQZKeyValueParser {
 public:
     explicit TQZKeyValueParser(std::string_view text) : s_(text) {}
@@ -587,6 +586,7 @@ public:
     bool Run(TQZKeyValue* node)
     {
         ParseValue(node, 0);
+        SkipBlanks();
         return !failed_ && AtEnd();
     }
 
@@ -597,11 +597,24 @@ private:
         failed_ = true;
         return false;
     }
+    void SkipBlanks()
+    {
+        while (pos_ < s_.size() && IsBlank(s_[pos_])) ++pos_;
+    }
+    // The next character that is not a blank, or 0 at the end.
+    char Peek()
+    {
+        SkipBlanks();
+        return AtEnd() ? '\0' : s_[pos_];
+    }
 
     void ParseValue(TQZKeyValue* node, int32_t level)
     {
-        if (AtEnd()) return;
-        switch (s_[pos_]) {
+        switch (Peek()) {
+        case '\0':
+            if (AtEnd()) return;  // nothing left: the value stays as it is
+            node->SetValue(ReadToken());
+            break;
         case '"': {
             std::string text;
             if (ReadString(text)) node->SetValue(text);
@@ -617,7 +630,7 @@ private:
     {
         ++pos_;
         node->SetValue(TQZKeyValue::ARRAY_VALUE);
-        if (!AtEnd() && s_[pos_] == ']') {
+        if (Peek() == ']') {
             ++pos_;
             return;
         }
@@ -634,17 +647,21 @@ private:
     void ParseObject(TQZKeyValue* node, int32_t level)
     {
         ++pos_;
-        if (!AtEnd() && s_[pos_] == '}') {
+        if (Peek() == '}') {
             ++pos_;
             return;
         }
         while (!failed_) {
             std::string key, text;
             if (!ReadKey(key)) return;
-            if (key == "__value" || key == "__ancestor") {
+            // The writer puts "__ancestor" only at the top, for a named root;
+            // deeper down it is an ordinary key, so a child of that name
+            // survives being written and read.
+            bool ancestor = key == "__ancestor" && level == 0;
+            if (key == "__value" || ancestor) {
                 if (!ReadScalar(text)) return;
-                if (key == "__value") node->SetValue(text);
-                else node->SetName(text);
+                if (ancestor) node->SetName(text);
+                else node->SetValue(text);
             } else {
                 int32_t childLevel = level + KeyLevels(key);
                 if (childLevel > TQZKeyValue::MAX_PARSE_DEPTH) {
@@ -661,14 +678,15 @@ private:
     // is allowed) or the close. False when the container has ended.
     bool AfterItem(char close)
     {
+        char c = Peek();
         if (AtEnd()) return Fail();
-        if (s_[pos_] == close) {
+        if (c == close) {
             ++pos_;
             return false;
         }
-        if (s_[pos_] != ',') return Fail();
+        if (c != ',') return Fail();
         ++pos_;
-        if (!AtEnd() && s_[pos_] == close) {
+        if (Peek() == close && !AtEnd()) {
             ++pos_;
             return false;
         }
@@ -678,44 +696,43 @@ private:
     // The quoted key, or the text before the colon; the colon is used up.
     bool ReadKey(std::string& key)
     {
+        char c = Peek();
         if (AtEnd()) return Fail();
-        if (s_[pos_] == '"') {
+        if (c == '"') {
             if (!ReadString(key)) return false;
         } else {
             size_t end = s_.find_first_of(":,{}[]\"", pos_);
             if (end == std::string_view::npos || s_[end] != ':') return Fail();
-            key.assign(s_.substr(pos_, end - pos_));
+            key.assign(WithoutBlanks(s_.substr(pos_, end - pos_)));
             pos_ = end;
         }
-        if (AtEnd() || s_[pos_] != ':') return Fail();
+        if (Peek() != ':') return Fail();
         ++pos_;
         return true;
     }
 
     bool ReadScalar(std::string& text)
     {
+        char c = Peek();
         if (AtEnd()) return Fail();
-        if (s_[pos_] == '"') return ReadString(text);
-        if (s_[pos_] == '{' || s_[pos_] == '[') return Fail();
+        if (c == '"') return ReadString(text);
+        if (c == '{' || c == '[') return Fail();
         text.assign(ReadToken());
         return true;
     }
 
+    // At an opening quote: the text up to the closing one, unescaped.
     bool ReadString(std::string& text)
     {
         size_t i = pos_ + 1;
         bool escaped = false;
-        while (i < s_.size()) {
-            char c = s_[i];
-            if (c == '\\') {
-                escaped = true;
-                i += 2;
-                continue;
-            }
-            if (c == '"') break;
-            ++i;
+        for (;;) {
+            i = s_.find_first_of("\"\\", i);
+            if (i == std::string_view::npos) return Fail();
+            if (s_[i] == '"') break;
+            escaped = true;
+            i += 2;
         }
-        if (i >= s_.size()) return Fail();
         std::string_view inner = s_.substr(pos_ + 1, i - pos_ - 1);
         if (escaped) text = UnescapeText(inner);
         else text.assign(inner);
@@ -724,27 +741,33 @@ private:
     }
 
     // A bare token (a number, true, false, null) up to the next ',', '}'
-    // or ']', or a quote or bracket that cannot belong to it; "null" is the
-    // empty value.
+    // or ']', or a quote or bracket that cannot belong to it; blanks inside
+    // are dropped and "null" is the empty value.
     std::string_view ReadToken()
     {
         size_t end = s_.find_first_of(",}]\"{[", pos_);
         if (end == std::string_view::npos) end = s_.size();
-        std::string_view token = s_.substr(pos_, end - pos_);
+        std::string_view token = WithoutBlanks(s_.substr(pos_, end - pos_));
         pos_ = end;
         return token == "null" ? std::string_view() : token;
+    }
+
+    std::string_view WithoutBlanks(std::string_view text)
+    {
+        if (std::none_of(text.begin(), text.end(), IsBlank)) return text;
+        scratch_.clear();
+        for (char c : text)
+            if (!IsBlank(c)) scratch_ += c;
+        return scratch_;
     }
 
     std::string_view s_;
     size_t pos_ = 0;
     bool failed_ = false;
+    std::string scratch_;
 };
 
-bool TQZKeyValue::ParseText(std::string_view text)
-{
-    std::string stripped = StripOutsideStrings(text);
-    return TQZKeyValueParser(stripped).Run(this);
-}
+bool TQZKeyValue::ParseText(std::string_view text) { return TQZKeyValueParser(text).Run(this); }
 
 bool TQZKeyValue::LoadFromBytes(std::span<const uint8_t> bytes)
 {

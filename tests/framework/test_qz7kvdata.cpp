@@ -438,6 +438,7 @@ TEST(KeyValueJson, RoundTripKeepsValuesNamesAndShape)
     root.Put("Deep.List[..]", "a]");
     root.AddArrayElement("Deep.List", "")->SetPath("Name", "[x");
     root.SetPath("Deep", "own value");
+    root.SetPath("Deep.__ancestor", "a child, not a name");
 
     for (bool compact : {false, true}) {
         TQZKeyValue back;
@@ -445,6 +446,8 @@ TEST(KeyValueJson, RoundTripKeepsValuesNamesAndShape)
         EXPECT_EQ(back.Name(), "Scene");
         for (int i = 0; i < 7; ++i) EXPECT_EQ(back.GetValue("V" + std::to_string(i)), values[i]) << i;
         EXPECT_EQ(back.GetValue("Deep"), "own value");
+        EXPECT_EQ(back.GetValue("Deep.__ancestor"), "a child, not a name");
+        EXPECT_EQ(back.FindNode("Deep")->Name(), "Deep");
         EXPECT_EQ(back.GetValue("Deep.List[0]"), "a]");
         EXPECT_EQ(back.GetValue("Deep.List[1].Name"), "[x");
         EXPECT_TRUE(back.FindNode("deep.list")->IsArray());
