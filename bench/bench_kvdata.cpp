@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <iterator>
 #include <map>
 #include <string>
 #include <utility>
@@ -128,12 +129,14 @@ void BM_LinesWrite(benchmark::State& state)
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(size));
 }
 
-// Sizes in KiB for the JSON-like text, in lines for the lines form.
-BENCHMARK(BM_JsonParse)->Arg(1024)->Arg(2048)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_JsonWrite)->Arg(1024)->Arg(2048)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_BytesRoundTrip)->Arg(1024)->Arg(2048)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LinesParse)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LinesWrite)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond);
+// Sizes in KiB for the JSON-like text, in lines for the lines form: the
+// size asked for, twice that, and half of it to see where the tree stops
+// fitting in the caches.
+BENCHMARK(BM_JsonParse)->Arg(512)->Arg(1024)->Arg(2048)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_JsonWrite)->Arg(512)->Arg(1024)->Arg(2048)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BytesRoundTrip)->Arg(512)->Arg(1024)->Arg(2048)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LinesParse)->Arg(5000)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LinesWrite)->Arg(5000)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond);
 
 // Keeps the best throughput of each benchmark and size (over repetitions),
 // then prints how the time grows when the input doubles.
@@ -153,12 +156,13 @@ public:
     void PrintGrowth() const
     {
         for (const auto& [name, sizes] : best_) {
-            if (sizes.size() != 2) continue;
-            double small = sizes.begin()->second, large = sizes.rbegin()->second;
-            if (large <= 0) continue;
-            // Time for exactly twice the bytes over the time for the bytes.
-            std::printf("%-20s %8.1f MiB/s at N, %8.1f MiB/s at 2N, 2N/N time %.2f\n", name.c_str(),
-                        small / (1 << 20), large / (1 << 20), 2 * small / large);
+            for (auto small = sizes.begin(), large = std::next(small); large != sizes.end(); ++small, ++large) {
+                if (large->second <= 0 || large->first != 2 * small->first) continue;
+                // Time for exactly twice the bytes over the time for the bytes.
+                std::printf("%-18s %6lld -> %6lld: %8.1f -> %8.1f MiB/s, 2N/N time %.2f\n", name.c_str(),
+                            small->first, large->first, small->second / (1 << 20), large->second / (1 << 20),
+                            2 * small->second / large->second);
+            }
         }
     }
 

@@ -72,6 +72,33 @@ void AppendEscaped(std::string& out, std::string_view text)
     out.append(text, from, std::string_view::npos);
 }
 
+// A set of characters to search for. The library's find_first_of looks
+// every character of the text up in the set one call at a time, which
+// dominates reading long strings.
+class TCharSet {
+public:
+    constexpr explicit TCharSet(std::string_view chars)
+    {
+        for (char c : chars) in_[static_cast<unsigned char>(c)] = true;
+    }
+    // Position of the first character of the set at or after from; npos
+    // when none.
+    size_t FindIn(std::string_view text, size_t from) const
+    {
+        for (size_t i = from; i < text.size(); ++i)
+            if (in_[static_cast<unsigned char>(text[i])]) return i;
+        return std::string_view::npos;
+    }
+
+private:
+    bool in_[256] = {};
+};
+
+constexpr TCharSet KEY_END(":,{}[]\"");
+constexpr TCharSet STRING_END("\"\\");
+constexpr TCharSet TOKEN_END(",}]\"{[");
+constexpr TCharSet PATH_CUT(".[");
+
 std::string IndexKey(int32_t index) { return "[" + std::to_string(index) + "]"; }
 
 }  // namespace
@@ -107,7 +134,7 @@ void SplitPath(std::string_view path, std::string& first, std::string_view& rest
         if (!rest.empty() && rest[0] == '.') rest.remove_prefix(1);
         return;
     }
-    size_t cut = path.find_first_of(".[");
+    size_t cut = PATH_CUT.FindIn(path, 0);
     if (cut == std::string_view::npos) {
         first = NormaliseKey(path);
         return;
@@ -130,10 +157,15 @@ TQZKeyValue::~TQZKeyValue()
 
 TQZKeyValue* TQZKeyValue::Create(std::string_view name, std::string_view value, TQZKeyValue* parent)
 {
-    if (!parent) return nullptr;
-    auto node = std::make_unique<TQZKeyValue>(name, value);
-    node->overwrite = parent->overwrite;
-    return parent->AddChild(std::move(node));
+    return parent ? parent->CreateNormalised(NormaliseKey(name), value) : nullptr;
+}
+
+TQZKeyValue* TQZKeyValue::CreateNormalised(std::string_view name, std::string_view value)
+{
+    auto node = std::make_unique<TQZKeyValue>(std::string_view(), value);
+    node->name_.assign(name);
+    node->overwrite = overwrite;
+    return AddChild(std::move(node));
 }
 
 std::unique_ptr<TQZKeyValue> TQZKeyValue::CreateFromText(std::string_view text)
@@ -319,7 +351,7 @@ TQZKeyValue* TQZKeyValue::SetPath(std::string_view path, std::string_view value)
     while (!path.empty()) {
         SplitPath(path, key, path);
         TQZKeyValue* child = node->FindChildNormalised(key);
-        node = child ? child : Create(key, {}, node);
+        node = child ? child : node->CreateNormalised(key, {});
     }
     node->SetValue(value);
     return node;
@@ -349,7 +381,7 @@ TQZKeyValue* TQZKeyValue::Put(std::string_view path, std::string_view value)
 TQZKeyValue* TQZKeyValue::AppendElement(std::string_view value)
 {
     SetValue(ARRAY_VALUE);
-    return Create(ARRAY_VALUE, value, this);
+    return CreateNormalised(ARRAY_VALUE, value);
 }
 
 TQZKeyValue* TQZKeyValue::AddArrayElement(std::string_view path, std::string_view value)
@@ -551,9 +583,19 @@ private:
 };
 
 namespace {
+// Near the written length (escapes aside), so that a large text is built
+// in one buffer instead of through a series of ever larger copies.
+size_t TextSizeEstimate(const TQZKeyValue* node, size_t depth)
+{
+    size_t size = node->Name().size() + node->Value().size() + 8 + 2 * depth;
+    for (int32_t i = 0; i < node->ChildCount(); ++i) size += TextSizeEstimate(node->GetChild(i), depth + 1);
+    return size;
+}
+
 std::string WriteText(const TQZKeyValue* node, TKVLayout layout)
 {
     std::string out;
+    out.reserve(TextSizeEstimate(node, size_t(node->Depth())) + 64);
     TQZKeyValueWriter writer(layout, out);
     writer.Write(node, node->GetKey(), !node->Parent() || node->IsArrayElement(), node->Depth());
     return out;
@@ -701,7 +743,7 @@ private:
         if (c == '"') {
             if (!ReadString(key)) return false;
         } else {
-            size_t end = s_.find_first_of(":,{}[]\"", pos_);
+            size_t end = KEY_END.FindIn(s_, pos_);
             if (end == std::string_view::npos || s_[end] != ':') return Fail();
             key.assign(WithoutBlanks(s_.substr(pos_, end - pos_)));
             pos_ = end;
@@ -727,7 +769,7 @@ private:
         size_t i = pos_ + 1;
         bool escaped = false;
         for (;;) {
-            i = s_.find_first_of("\"\\", i);
+            i = STRING_END.FindIn(s_, i);
             if (i == std::string_view::npos) return Fail();
             if (s_[i] == '"') break;
             escaped = true;
@@ -745,7 +787,7 @@ private:
     // are dropped and "null" is the empty value.
     std::string_view ReadToken()
     {
-        size_t end = s_.find_first_of(",}]\"{[", pos_);
+        size_t end = TOKEN_END.FindIn(s_, pos_);
         if (end == std::string_view::npos) end = s_.size();
         std::string_view token = WithoutBlanks(s_.substr(pos_, end - pos_));
         pos_ = end;
@@ -806,7 +848,9 @@ void AppendLineValue(std::string& out, std::string_view value)
     for (char c : value) out += c == '"' ? '\'' : (c == '\r' || c == '\n' ? ' ' : c);
 }
 
-void WriteLines(const TQZKeyValue* n, const std::string& path, std::string& out)
+// path holds the node's path on entry and again on return; children
+// extend it in place.
+void WriteLines(const TQZKeyValue* n, std::string& path, std::string& out)
 {
     if (!path.empty() && !(n->ChildCount() > 0 && n->Value().empty()) && PathFitsLine(path)) {
         out += path;
@@ -814,21 +858,21 @@ void WriteLines(const TQZKeyValue* n, const std::string& path, std::string& out)
         AppendLineValue(out, n->Value());
         out += "\"\r\n";
     }
-    std::string childPath;
+    size_t length = path.size();
     for (int32_t i = 0; i < n->ChildCount(); ++i) {
         const TQZKeyValue* child = n->GetChild(i);
-        childPath = path;
-        if (!path.empty() && !n->IsArray()) childPath += '.';
-        childPath += n->IsArray() ? IndexKey(i) : child->Name();
-        WriteLines(child, childPath, out);
+        if (length > 0 && !n->IsArray()) path += '.';
+        path += n->IsArray() ? IndexKey(i) : child->Name();
+        WriteLines(child, path, out);
+        path.resize(length);
     }
 }
 }  // namespace
 
 std::string TQZKeyValue::LinesText() const
 {
-    std::string out;
-    WriteLines(this, GetPath(), out);
+    std::string out, path = GetPath();
+    WriteLines(this, path, out);
     return out;
 }
 
