@@ -29,13 +29,23 @@ int64_t ElementIndex(std::string_view key)
     return n;
 }
 
-// How deep a key may reach below its node: each '.' and '[' may start a
-// further level.
+// How many levels a key walks down, cut as SplitPath cuts it; an empty key
+// stays on its node but still counts, so that nesting stays bounded.
 int32_t KeyLevels(std::string_view key)
 {
-    int64_t n = 1;
-    for (char c : key) n += c == '.' || c == '[';
-    return static_cast<int32_t>(std::min<int64_t>(n, INT32_MAX / 2));
+    int32_t levels = 0;
+    while (!key.empty() && levels < INT32_MAX / 2) {
+        ++levels;
+        size_t cut = key[0] == '[' ? key.find(']') : key.find_first_of(".[");
+        if (cut == std::string_view::npos) break;
+        if (key[0] == '[') {
+            key.remove_prefix(cut + 1);
+            if (!key.empty() && key[0] == '.') key.remove_prefix(1);
+        } else {
+            key.remove_prefix(key[cut] == '.' ? cut + 1 : cut);
+        }
+    }
+    return std::max(levels, 1);
 }
 
 int HexDigit(char c)
@@ -298,6 +308,17 @@ std::string TQZKeyValue::GetPath() const
 }
 
 // ---------------------------------------------------------------- paths
+namespace {
+// Cuts the next key off the path, in normal form even where SplitPath
+// leaves it as written (an unclosed "["), since lookups normalise it anyway.
+void NextKey(std::string_view& path, std::string& key)
+{
+    SplitPath(path, key, path);
+    if (path.empty() && !key.empty() && key[0] == '[' && key.find(']') == std::string::npos)
+        key = NormaliseKey(key);
+}
+}  // namespace
+
 TQZKeyValue* TQZKeyValue::FindChildNormalised(std::string_view key) const
 {
     if (ChildCount() == 0) return nullptr;
@@ -324,7 +345,7 @@ const TQZKeyValue* TQZKeyValue::FindNode(std::string_view path) const
     const TQZKeyValue* node = this;
     std::string key;
     while (node && !path.empty()) {
-        SplitPath(path, key, path);
+        NextKey(path, key);
         node = node->FindChildNormalised(key);
     }
     return node;
@@ -336,7 +357,7 @@ TQZKeyValue* TQZKeyValue::FindNode(std::string_view path, bool create)
     std::string key;
     while (!path.empty()) {
         std::string_view remaining = path;
-        SplitPath(path, key, path);
+        NextKey(path, key);
         TQZKeyValue* child = node->FindChildNormalised(key);
         if (!child) return create ? node->SetPath(remaining, {}) : nullptr;
         node = child;
@@ -349,7 +370,7 @@ TQZKeyValue* TQZKeyValue::SetPath(std::string_view path, std::string_view value)
     TQZKeyValue* node = this;
     std::string key;
     while (!path.empty()) {
-        SplitPath(path, key, path);
+        NextKey(path, key);
         TQZKeyValue* child = node->FindChildNormalised(key);
         node = child ? child : node->CreateNormalised(key, {});
     }
@@ -493,7 +514,8 @@ public:
     TQZKeyValueWriter(TKVLayout layout, std::string& out) : layout_(layout), out_(out) {}
 
     // bare: the node's key is not written (array elements; roots, whose
-    // text has no place for their own key).
+    // text has no place for their own key). Members of an object always
+    // carry their key, even an empty one, or the text would not read back.
     void Write(const TQZKeyValue* n, std::string_view key, bool bare, int32_t depth)
     {
         if (n->ChildCount() > 0 && n->IsArray()) WriteArray(n, key, bare, depth);
@@ -524,11 +546,11 @@ private:
 
     void WriteArray(const TQZKeyValue* n, std::string_view key, bool bare, int32_t depth)
     {
-        if (!bare && !key.empty()) KeyPrefix(key);
+        if (!bare) KeyPrefix(key);
         out_ += layout_ == TKVLayout::Bytes ? "[" : "[ ";
         for (int32_t i = 0; i < n->ChildCount(); ++i) {
             if (i > 0) out_ += ',';
-            Write(n->GetChild(i), IndexKey(i), true, depth + 1);
+            Write(n->GetChild(i), {}, true, depth + 1);
         }
         out_ += layout_ == TKVLayout::Bytes ? "]" : " ]";
     }
@@ -542,7 +564,7 @@ private:
             Quoted(key);
             out_ += ',';
         } else {
-            if (!bare && !key.empty()) KeyPrefix(key);
+            if (!bare) KeyPrefix(key);
             out_ += '{';
         }
         NewLine();
@@ -696,11 +718,12 @@ private:
         while (!failed_) {
             std::string key, text;
             if (!ReadKey(key)) return;
-            // The writer puts "__ancestor" only at the top, for a named root;
-            // deeper down it is an ordinary key, so a child of that name
-            // survives being written and read.
+            // The writer puts "__ancestor" only at the top, for a named root,
+            // and either word only before a string; elsewhere they are keys
+            // of children of that name, which then survive a round trip.
             bool ancestor = key == "__ancestor" && level == 0;
-            if (key == "__value" || ancestor) {
+            char next = Peek();
+            if ((key == "__value" || ancestor) && next != '{' && next != '[') {
                 if (!ReadScalar(text)) return;
                 if (ancestor) node->SetName(text);
                 else node->SetValue(text);
@@ -753,12 +776,10 @@ private:
         return true;
     }
 
+    // A string or a bare token (the caller has seen it is no container).
     bool ReadScalar(std::string& text)
     {
-        char c = Peek();
-        if (AtEnd()) return Fail();
-        if (c == '"') return ReadString(text);
-        if (c == '{' || c == '[') return Fail();
+        if (Peek() == '"') return ReadString(text);
         text.assign(ReadToken());
         return true;
     }

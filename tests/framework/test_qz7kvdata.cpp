@@ -480,7 +480,9 @@ TEST(KeyValueJson, ReaderForms)
 {
     TQZKeyValue root;
     EXPECT_TRUE(root.ParseText(R"({ "a.b": 1, "n": null, "t": true, "list": [ , x, ], "nested": [ [1,2], [] ],
-                                   "esc": "q\"\\", unquoted key: 3, "": "own" })"));
+                                   "esc": "q\"\\", unquoted key: 3, "": "own",
+                                   "g": { "__value": { "x": 1 }, "__ancestor": [ 2 ], "__value": "gv" },
+                                   "a..c": { "d": 4 } })"));
     EXPECT_EQ(root.GetValue("A.B"), "1");
     EXPECT_TRUE(root.HasPath("N"));
     EXPECT_EQ(root.GetValue("N"), "");
@@ -492,12 +494,23 @@ TEST(KeyValueJson, ReaderForms)
     EXPECT_EQ(root.GetValue("Esc"), "q\"\\");
     EXPECT_EQ(root.GetValue("Unquotedkey"), "3");  // blanks outside strings go
     EXPECT_EQ(root.Value(), "own");
+    // The reserved words before a container, or "__ancestor" below the top,
+    // are keys of children.
+    EXPECT_EQ(root.GetValue("G.__value.X"), "1");
+    EXPECT_EQ(root.GetValue("G.__ancestor[0]"), "2");
+    EXPECT_EQ(root.GetValue("G"), "gv");
+    EXPECT_EQ(root.GetValue("A..C.D"), "4");
 
     // Arrays in arrays are written without keys and read back.
     TQZKeyValue back;
-    EXPECT_TRUE(back.ParseText(root.ToText(true)));
+    ASSERT_TRUE(back.ParseText(root.ToText(true)));
     EXPECT_EQ(back.GetValue("Nested[0][1]"), "2");
     EXPECT_EQ(back.FindNode("Nested")->ChildCount(), 2);
+    EXPECT_EQ(back.GetValue("G.__value.X"), "1");
+    EXPECT_EQ(back.GetValue("G.__ancestor[0]"), "2");
+    // A child with an empty name is written with its empty key, so the text
+    // still reads whole; the key names its parent, which takes its children.
+    EXPECT_EQ(back.GetValue("A.C.D"), "4");
 }
 
 TEST(KeyValueJson, MalformedTextGivesPartialTree)
@@ -516,7 +529,6 @@ TEST(KeyValueJson, MalformedTextGivesPartialTree)
         {R"({"a": 1, "b": 2 "c": 3})", "B", "C"},
         {R"({"a": 1, "b": "x\)", "A", "C"},
         {R"({"a": 1, , "b": 2})", "A", "B"},
-        {R"({"a": 1, "__value": {"x": 1}})", "A", "X"},
         {R"({"a": 1} trailing)", "A", "Trailing"},
     };
     for (const Case& c : cases) {
