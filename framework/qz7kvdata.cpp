@@ -900,8 +900,11 @@ std::string TQZKeyValue::LinesText() const
 bool TQZKeyValue::LoadFromFile(const std::string& fileName, int32_t form, bool overwriteValues)
 {
     if (form != KVFORM_LINES && form != KVFORM_JSON) return false;
-    std::string text;
-    if (!ReadWholeFile(fileName, text)) return false;
+    std::string file;
+    if (!ReadWholeFile(fileName, file)) return false;
+    // Editors may open a file with a UTF-8 byte order mark; it is not text.
+    std::string_view text = file;
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     bool remembered = overwrite;
     SetOverwrite(overwriteValues);
     if (form == KVFORM_LINES) ReadLines(text);

@@ -25,7 +25,8 @@ constexpr int32_t KVFORM_JSON = 1;   // JSON-like text
 std::string NormaliseKey(std::string_view key);
 
 // Cuts the first key off a path: "List[0].Name" gives "List" and
-// "[0].Name", then "[0]" and "Name". The first key comes back normalised.
+// "[0].Name", then "[0]" and "Name". The first key comes back normalised,
+// except that a path opening a "[" it never closes is taken whole, as written.
 void SplitPath(std::string_view path, std::string& first, std::string_view& rest);
 
 class TQZKeyValue : public TQZClass {
@@ -152,7 +153,6 @@ public:
 
 private:
     friend class TQZKeyValueParser;
-    friend class TQZKeyValueWriter;
 
     void DetachChild(TQZKeyValue* node);
     void RebuildIndex();

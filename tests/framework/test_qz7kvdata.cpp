@@ -628,6 +628,15 @@ TEST(KeyValueJson, FilesAndOverwrite)
     EXPECT_TRUE(back.overwrite);
 
     EXPECT_FALSE(back.LoadFromFile(dir.File("Nothing.json"), KVFORM_JSON, true));
+
+    // A byte order mark in front of either form is passed over.
+    vqtest::WriteFile(dir.File("Marked.json"), "\xEF\xBB\xBF{\"Mark\": 1}");
+    vqtest::WriteFile(dir.File("Marked.txt"), "\xEF\xBB\xBFLine=\"2\"\r\n");
+    TQZKeyValue marked;
+    ASSERT_TRUE(marked.LoadFromFile(dir.File("Marked.json"), KVFORM_JSON, true));
+    ASSERT_TRUE(marked.LoadFromFile(dir.File("Marked.txt"), KVFORM_LINES, true));
+    EXPECT_EQ(marked.GetInt("Mark"), 1);
+    EXPECT_EQ(marked.GetInt("Line"), 2);
     auto fromText = TQZKeyValue::CreateFromText(vqtest::ReadFile(dir.File("Savedgame.txt")));
     EXPECT_EQ(fromText->GetValue("Keep"), "mine");
 }
