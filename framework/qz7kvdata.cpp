@@ -109,6 +109,20 @@ constexpr TCharSet STRING_END("\"\\");
 constexpr TCharSet TOKEN_END(",}]\"{[");
 constexpr TCharSet PATH_CUT(".[");
 
+// Runs write on a buffer kept between calls and returns a copy of what it
+// wrote: a large text then grows in memory already at hand instead of
+// through a series of ever larger fresh buffers. A buffer grown past a few
+// MiB is given back.
+template <class F> std::string BuildText(F&& write)
+{
+    thread_local std::string buffer;
+    buffer.clear();
+    write(buffer);
+    std::string out(buffer);
+    if (buffer.capacity() > (4u << 20)) std::string().swap(buffer);
+    return out;
+}
+
 std::string IndexKey(int32_t index) { return "[" + std::to_string(index) + "]"; }
 
 }  // namespace
@@ -605,22 +619,12 @@ private:
 };
 
 namespace {
-// Near the written length (escapes aside), so that a large text is built
-// in one buffer instead of through a series of ever larger copies.
-size_t TextSizeEstimate(const TQZKeyValue* node, size_t depth)
-{
-    size_t size = node->Name().size() + node->Value().size() + 8 + 2 * depth;
-    for (int32_t i = 0; i < node->ChildCount(); ++i) size += TextSizeEstimate(node->GetChild(i), depth + 1);
-    return size;
-}
-
 std::string WriteText(const TQZKeyValue* node, TKVLayout layout)
 {
-    std::string out;
-    out.reserve(TextSizeEstimate(node, size_t(node->Depth())) + 64);
-    TQZKeyValueWriter writer(layout, out);
-    writer.Write(node, node->GetKey(), !node->Parent() || node->IsArrayElement(), node->Depth());
-    return out;
+    return BuildText([&](std::string& out) {
+        TQZKeyValueWriter writer(layout, out);
+        writer.Write(node, node->GetKey(), !node->Parent() || node->IsArrayElement(), node->Depth());
+    });
 }
 }  // namespace
 
@@ -892,9 +896,10 @@ void WriteLines(const TQZKeyValue* n, std::string& path, std::string& out)
 
 std::string TQZKeyValue::LinesText() const
 {
-    std::string out, path = GetPath();
-    WriteLines(this, path, out);
-    return out;
+    return BuildText([this](std::string& out) {
+        std::string path = GetPath();
+        WriteLines(this, path, out);
+    });
 }
 
 bool TQZKeyValue::LoadFromFile(const std::string& fileName, int32_t form, bool overwriteValues)
