@@ -313,6 +313,13 @@ TEST(KeyValueLines, ReadsOnlyWellFormedLines)
         EXPECT_FALSE(root.HasPath(absent)) << absent;
     EXPECT_EQ(root.GetValue(""), "");
     EXPECT_EQ(root.ChildCount(), 4);
+
+    // A path deeper than any reader follows is skipped, not built.
+    std::string deep;
+    for (int i = 0; i <= TQZKeyValue::MAX_PARSE_DEPTH; ++i) deep += "k.";
+    root.ReadLines(deep + "k=\"1\"\nShallow=\"2\"");
+    EXPECT_FALSE(root.HasPath("K"));
+    EXPECT_EQ(root.GetValue("Shallow"), "2");
 }
 
 TEST(KeyValueLines, DefaultsAfterUserValuesFillOnlyGaps)
