@@ -216,7 +216,7 @@ TQZKeyValue* TQZKeyValue::AddChild(std::unique_ptr<TQZKeyValue> node)
     node.release();
     raw->parent_ = this;
     AddOwned(raw);
-    if (index_) index_->emplace(raw->name_, raw);
+    if (index_) index_->try_emplace(raw->name_, raw);
     else if (ChildCount() >= INDEX_THRESHOLD) RebuildIndex();
     return raw;
 }
@@ -245,7 +245,7 @@ void TQZKeyValue::RebuildIndex()
     index->reserve(static_cast<size_t>(ChildCount()) * 2);
     for (int32_t i = 0; i < ChildCount(); ++i) {
         TQZKeyValue* child = GetChild(i);
-        index->emplace(child->name_, child);  // the first of equal names wins
+        index->try_emplace(child->name_, child);  // the first of equal names wins
     }
     index_ = std::move(index);
 }
