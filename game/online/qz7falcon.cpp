@@ -94,6 +94,10 @@ TQZPeer::TQZPeer(TQZFalcon* session, const std::string& address, uint16_t port)
 
 TQZPeer::~TQZPeer()
 {
+    // The last reference may be dropped by any owner on any thread; the
+    // network thread dispatches to this peer's connection under the session's
+    // lock, so the receive target goes away under it too.
+    TQZLock hold(session_->Lock());
     // Channels go before the connection they send through.
     channels_.Clear();
     connection_.reset();

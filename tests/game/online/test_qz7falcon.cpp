@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace {
 
 using namespace nettest;
@@ -386,6 +388,37 @@ TEST(NetSession, StrayDatagramsWhileIdleAreIgnored)
     raw.Send("a", kFalconPort, CHANNEL_ADMIN, TQZByteArray(64, 1));
     sim.Run(3);
     EXPECT_TRUE(node.Logged("Received packet from unknown address mallory:77 - ignoring"));
+}
+
+// Records whether another thread could take the session's lock while the
+// channel's peer was being freed.
+struct TLockProbe : TQZChannel {
+    TLockProbe(TQZPeer* peer, bool* held) : TQZChannel(peer, 42), held_(held) {}
+    ~TLockProbe() override
+    {
+        TQZCriticalSection& lock = Peer()->Session()->Lock();
+        std::thread probe([&] {
+            *held_ = !lock.TryEnter();
+            if (!*held_) lock.Leave();
+        });
+        probe.join();
+    }
+    bool* held_;
+};
+
+TEST(NetSession, APeerOutlivingTheListIsFreedUnderTheSessionLock)
+{
+    // An owner keeps a peer past the release of the list and lets it go later
+    // on its own thread: the network thread dispatches to that peer's
+    // connection under the session's lock, so the peer must go under it too.
+    TPair pair;
+    std::shared_ptr<TQZPeer> kept = pair.host.session->Peers().First();
+    bool held = false;
+    kept->AddChannel(std::make_shared<TLockProbe>(kept.get(), &held));
+    pair.host.session->ReleaseAll();
+    EXPECT_EQ(pair.host.session->Peers().Count(), 0);
+    kept.reset();
+    EXPECT_TRUE(held);
 }
 
 }  // namespace
