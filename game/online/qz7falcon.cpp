@@ -204,6 +204,22 @@ std::shared_ptr<TQZPeer> TQZPeers::First()
     return items_.empty() ? nullptr : items_.front();
 }
 
+bool TQZPeers::ReleaseIdlest()
+{
+    std::shared_ptr<TQZPeer> idlest;
+    const uint32_t now = GetNetTime();
+    for (const auto& p : Snapshot()) {
+        if (p->IsConnected()) continue;
+        if (!idlest || NetTimeDiff(now, p->Connection().LastReceiveTime()) >
+                           NetTimeDiff(now, idlest->Connection().LastReceiveTime()))
+            idlest = p;
+    }
+    if (!idlest) return false;
+    // Freed when idlest goes, outside the list's lock.
+    Remove(idlest);
+    return true;
+}
+
 std::vector<std::shared_ptr<TQZPeer>> TQZPeers::ConnectedPeers()
 {
     std::vector<std::shared_ptr<TQZPeer>> out;

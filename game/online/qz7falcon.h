@@ -14,6 +14,9 @@ constexpr size_t kIdentityTextMax = 31;
 constexpr uint16_t kFalconPort = 6969;
 // Datagrams from unknown addresses waiting for the main thread, at most.
 constexpr int32_t kUnknownQueueMax = 256;
+// Peers a host keeps at most; joins from new identities beyond it are
+// refused unless a peer that is no longer connected can make room.
+constexpr int32_t kPeersMax = 32;
 
 struct TQZIdentity {
     std::string name;  // at most 31 characters
@@ -120,6 +123,9 @@ public:
     std::shared_ptr<TQZPeer> FindByIdentity(const TQZIdentity& identity);
     std::shared_ptr<TQZPeer> Find(const TQZPeer* peer);
     std::shared_ptr<TQZPeer> First();
+    // Frees the peer not connected that was heard from longest ago; false
+    // when every peer is connected.
+    bool ReleaseIdlest();
     std::vector<std::shared_ptr<TQZPeer>> ConnectedPeers();
     void SetPeerClass(TQZPeerClass make) { peerClass_ = make; }
 

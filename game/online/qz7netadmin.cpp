@@ -238,6 +238,11 @@ void AdminProcessUnknown(TQZFalcon& session, const TQZNetPacket& packet)
             }
             peer->ResetAddress(packet.address, packet.port);
         } else {
+            // Every new identity costs a peer with its channels and buffers.
+            if (session.Peers().Count() >= kPeersMax && !session.Peers().ReleaseIdlest()) {
+                session.Log("Ignoring join request: too many peers");
+                return;
+            }
             session.Log("Adding new peer:" + join.identity.name + " at " + NetAddressText(packet.address, packet.port));
             peer = session.Peers().AddPeer(packet.address, packet.port);
         }

@@ -421,4 +421,31 @@ TEST(NetSession, APeerOutlivingTheListIsFreedUnderTheSessionLock)
     EXPECT_TRUE(held);
 }
 
+TEST(NetSession, NewIdentitiesBeyondThePeerLimitNeedAnIdlePeerToReplace)
+{
+    // Anyone can make up identities; each would cost the host a peer.
+    TSim sim;
+    TNode& host = sim.Add("host");
+    host.session->Host();
+    std::vector<std::unique_ptr<TRaw>> raws;
+    auto join = [&](int i) {
+        raws.push_back(std::make_unique<TRaw>(sim, "m" + std::to_string(i)));
+        raws.back()->Send("host", kFalconPort, CHANNEL_ADMIN,
+                          JoinPayload(kJoinMagic, kSessionId, MakeIdentity("m" + std::to_string(i)), i));
+        sim.Run(2);
+    };
+    for (int i = 0; i < kPeersMax + 3; ++i) join(i);
+    EXPECT_EQ(host.session->Peers().Count(), kPeersMax);
+    EXPECT_EQ(host.CountLogged("Ignoring join request: too many peers"), 3);
+    EXPECT_EQ(int32_t(host.session->Peers().ConnectedPeers().size()), kPeersMax);
+    // All fall silent and time out; a newcomer takes the place of one of them.
+    sim.Run(kPeerTimeout + 2000);
+    EXPECT_TRUE(host.session->Peers().ConnectedPeers().empty());
+    join(1000);
+    EXPECT_EQ(host.session->Peers().Count(), kPeersMax);
+    ASSERT_EQ(host.session->Peers().ConnectedPeers().size(), 1u);
+    EXPECT_EQ(host.session->Peers().ConnectedPeers()[0]->Identity().name, "m1000");
+    EXPECT_EQ(host.CountLogged("Ignoring join request: too many peers"), 3);
+}
+
 }  // namespace
