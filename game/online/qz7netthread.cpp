@@ -115,7 +115,7 @@ uint32_t TQZNetworkThread::Pump()
     }
     Flush();
     TQZNetPacket packet;
-    while (Receive(packet)) {
+    for (int32_t n = 0; n < kNetReceiveBatch && Receive(packet); ++n) {
         std::unique_lock<TQZCriticalSection> hold;
         if (dispatchLock_) hold = std::unique_lock<TQZCriticalSection>(*dispatchLock_);
         Dispatch(packet);

@@ -23,6 +23,9 @@ struct TQZNetReceiveTarget {
 constexpr uint32_t kNetNoTick = 0xFFFFFFFFu;
 // Longest single wait of the loop, so ticks and a stop are never missed.
 constexpr uint32_t kNetMaxWait = 25;
+// Received datagrams dispatched in one pass at most: a peer that floods the
+// link cannot keep the loop from its ticks and its own sends.
+constexpr int32_t kNetReceiveBatch = 1024;
 
 class TQZNetworkThread : public TQZThread {
 public:

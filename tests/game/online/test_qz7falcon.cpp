@@ -448,4 +448,23 @@ TEST(NetSession, NewIdentitiesBeyondThePeerLimitNeedAnIdlePeerToReplace)
     EXPECT_EQ(host.CountLogged("Ignoring join request: too many peers"), 3);
 }
 
+TEST(NetSession, AFloodIsTakenInBatchesBetweenTicks)
+{
+    // However fast datagrams arrive, one pass of the loop ends after a batch,
+    // so the tick and the sends queue behind it get their turn.
+    TSim sim;
+    TNode& node = sim.Add("a");
+    node.thread->Host(kFalconPort);
+    TRaw raw(sim, "mallory");
+    const int32_t flood = 2 * kNetReceiveBatch + 10;
+    for (int32_t i = 0; i < flood; ++i) raw.Send("a", kFalconPort, CHANNEL_ADMIN, TQZByteArray(8, 1));
+    sim.net.Advance(1);
+    const std::string ignored = "Received packet from unknown address mallory:77 - ignoring";
+    const int32_t expected[] = {kNetReceiveBatch, 2 * kNetReceiveBatch, flood, flood};
+    for (int32_t after : expected) {
+        node.thread->Pump();
+        EXPECT_EQ(node.CountLogged(ignored), after);
+    }
+}
+
 }  // namespace
