@@ -86,6 +86,8 @@ void TQZChannelAdmin::Goodbye()
 
 uint32_t TQZChannelAdmin::GetConnectTimeRemaining()
 {
+    // The owner asks on its thread while the network thread sends the joins.
+    TQZLock hold(SessionLock());
     if (peer_->Session()->State() != FS_CLIENT_CONNECTING) return 0;
     int32_t waited = NetTimeDiff(GetNetTime(), lastJoin_);
     return uint32_t(std::max<int32_t>(0, int32_t(kJoinInterval) - waited) +
