@@ -128,8 +128,11 @@ void TQZChannelChunk::OnThreadTick()
     TQZLock hold(SessionLock());
     TQZChannel::OnThreadTick();
     const uint32_t now = GetNetTime();
-    if (sendState_ == 2) Pump(now);
-    if (recvState_ == 3) SendAck();
+    // A peer that is gone hears nothing until it is back; its join starts
+    // the channels over, a return from a new address carries on.
+    const bool connected = peer_->IsConnected();
+    if (sendState_ == 2 && connected) Pump(now);
+    if (recvState_ == 3 && connected) SendAck();
     if (sendState_ != 1 && sendState_ != 2 && recvState_ != 3) SetTickInterval(0);
 }
 

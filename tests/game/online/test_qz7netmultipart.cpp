@@ -268,4 +268,20 @@ TEST(NetChunk, AcknowledgementsOutsideTheTransferAreIgnored)
     EXPECT_EQ(pair.received.messages[0], payload);
 }
 
+TEST(NetChunk, SlicesStopWhileThePeerIsGone)
+{
+    // A transfer to a peer that has timed out would otherwise repeat its
+    // slices to nobody for as long as the peer stays in the list.
+    TCarrierPair pair;
+    pair.sender->SendPath(TQZByteArray(200000, 5), true);
+    pair.sim.Run(300);
+    pair.sim.net.Partition("host", true);
+    pair.sim.Run(kPeerTimeout + 2000);
+    ASSERT_FALSE(pair.client.FirstPeer()->IsConnected());
+    ASSERT_FALSE(pair.host.FirstPeer()->IsConnected());
+    const int64_t before = pair.sim.net.Stats().sent;
+    pair.sim.Run(20000);
+    EXPECT_EQ(pair.sim.net.Stats().sent, before);
+}
+
 }  // namespace
