@@ -216,13 +216,16 @@ void AdminProcessUnknown(TQZFalcon& session, const TQZNetPacket& packet)
     TQZNetHeader header;
     if (!ReadNetHeader(packet.bytes.data(), packet.bytes.size(), header)) return;
     const TQZByteArray payload(packet.bytes.begin() + kNetHeaderSize, packet.bytes.end());
+    // Joins and welcomes are admin messages; the same bytes on another
+    // channel are something else.
+    const bool admin = header.channel == CHANNEL_ADMIN;
     if (session.IsHost()) {
         if (payload.size() != kJoinSize) {
             session.Log("Ignoring packet from unknown client");
             return;
         }
         TQZJoinRequest join;
-        if (!ReadJoinRequest(payload, join) || join.kind != ADMIN_JOIN || join.magic != kJoinMagic ||
+        if (!admin || !ReadJoinRequest(payload, join) || join.kind != ADMIN_JOIN || join.magic != kJoinMagic ||
             join.sessionId != session.SessionId()) {
             session.Log("Ignoring invalid Join Request");
             return;
@@ -251,7 +254,7 @@ void AdminProcessUnknown(TQZFalcon& session, const TQZNetPacket& packet)
         peer->Admin()->AcceptJoin(join);
         return;
     }
-    if (session.State() != FS_CLIENT_CONNECTING) return;
+    if (session.State() != FS_CLIENT_CONNECTING || !admin) return;
     TQZNetReader r(payload);
     if (r.I32() != ADMIN_WELCOME || !r.Ok()) return;
     session.Log("DoProcessUnknown - we got a welcome message from an unknown address!");

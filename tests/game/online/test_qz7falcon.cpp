@@ -206,16 +206,18 @@ TEST(NetSession, InvalidJoinRequestsAreIgnored)
     struct Case {
         TQZByteArray payload;
         const char* line;
+        uint16_t channel = CHANNEL_ADMIN;
     } cases[] = {
         {JoinPayload(0x1CEDC0FE, kSessionId, who, 1), "Ignoring invalid Join Request"},
         {JoinPayload(kJoinMagic, 732, who, 1), "Ignoring invalid Join Request"},
         {JoinPayload(kJoinMagic, kSessionId, who, 1, 3), "Ignoring invalid Join Request"},
+        {JoinPayload(kJoinMagic, kSessionId, who, 1), "Ignoring invalid Join Request", CHANNEL_GAME},
         {TQZByteArray(63, 0), "Packet from unknown address, unexpected size - purging"},
         {TQZByteArray(65, 0), "Packet from unknown address, unexpected size - purging"},
     };
     for (const auto& c : cases) {
         host.log.clear();
-        raw.Send("host", kFalconPort, CHANNEL_ADMIN, c.payload);
+        raw.Send("host", kFalconPort, c.channel, c.payload);
         sim.Run(5);
         EXPECT_TRUE(host.Logged(c.line)) << c.line;
         EXPECT_EQ(host.session->Peers().Count(), 0);
@@ -270,6 +272,11 @@ TEST(NetSession, WelcomeFromAnUnknownAddressNeedsTheSalt)
     other.Send("client", client.thread->LocalPort(), CHANNEL_ADMIN, WelcomePayload(hostId, peer->Salt() - 1), 1);
     sim.Run(5);
     EXPECT_TRUE(client.Logged("we got a welcome message from an unknown address!"));
+    EXPECT_EQ(peer->Connection().Address(), "host");
+    EXPECT_EQ(client.session->State(), FS_CLIENT_CONNECTING);
+    // The right salt on another channel is no welcome: the host stays put.
+    other.Send("client", client.thread->LocalPort(), CHANNEL_GAME, WelcomePayload(hostId, peer->Salt()), 1);
+    sim.Run(5);
     EXPECT_EQ(peer->Connection().Address(), "host");
     EXPECT_EQ(client.session->State(), FS_CLIENT_CONNECTING);
     other.Send("client", client.thread->LocalPort(), CHANNEL_ADMIN, WelcomePayload(hostId, peer->Salt()), 2);
