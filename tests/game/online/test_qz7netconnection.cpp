@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace {
 
 using namespace nettest;
@@ -225,6 +227,25 @@ TEST(NetConnection, BandwidthCountsTheCurrentQuarterSecond)
     EXPECT_EQ(link.ab->BytesPerSecond(), 4 * (118 + 100));
     link.net.Advance(256);
     EXPECT_EQ(link.ab->BytesPerSecond(), 0);
+}
+
+TEST(NetConnection, SendsFromSeveralThreadsKeepTheTableInNumberingOrder)
+{
+    // The slot of a sequence is counter - sequence: that only holds when each
+    // number is taken together with its place in the table.
+    TLink link;
+    constexpr int kThreads = 4, kEach = 500;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&] {
+            for (int i = 0; i < kEach; ++i) link.ab->SendDatagram({1}, CHANNEL_GAME, true);
+        });
+    for (auto& t : threads) t.join();
+    const int32_t counter = link.ab->SequenceCounter();
+    ASSERT_EQ(counter, kThreads * kEach);
+    for (int slot = 0; slot < TQZConnection::kTableSize; ++slot) EXPECT_EQ(link.ab->Entry(slot).sequence, counter - slot);
+    EXPECT_EQ(link.ab->InFlight(), TQZConnection::kTableSize - 1);
+    EXPECT_EQ(link.ab->Lost(), counter - (TQZConnection::kTableSize - 1));
 }
 
 }  // namespace
