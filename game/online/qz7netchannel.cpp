@@ -164,6 +164,12 @@ int32_t TQZChannelReliable::Send(const TQZByteArray& bytes, bool reportReceipt)
     // The session's lock orders sends against receipts; the channel's own
     // lock is never held while another channel is called.
     TQZLock hold(SessionLock());
+    // A message that no carrier takes must not use up a number: an ordered
+    // receiver would wait for that number for good.
+    if (bytes.size() + (ordered_ ? 4 : 0) > size_t(kChunkMaxLength)) {
+        Log("Channel " + std::to_string(id_) + " refusing a message of " + std::to_string(bytes.size()) + " bytes");
+        return kNetUntracked;
+    }
     TQZByteArray copy = bytes;
     if (ordered_) {
         TQZNetWriter w(copy);

@@ -221,4 +221,18 @@ TEST(NetChannel, ProcessPurgesWhenNobodyListens)
     EXPECT_EQ(pair.hostGame->QueuedReceives(), 0);
 }
 
+TEST(NetChannel, AMessageNoCarrierTakesIsRefusedWithoutStallingTheOrder)
+{
+    // Beyond the chunk channel's limit nothing can carry a message; it must
+    // not take a number that the receiver would then wait for for good.
+    TPair pair;
+    const TQZByteArray tooLong(size_t(kChunkMaxLength) - 3, 1);
+    EXPECT_EQ(pair.clientGame->Send(tooLong, true), kNetUntracked);
+    EXPECT_EQ(pair.clientGame->PendingCount(), 0);
+    pair.clientGame->Send({7, 7}, true);
+    ASSERT_TRUE(pair.sim.RunUntil(5000, [&] { return !pair.hostInbox.messages.empty(); }));
+    EXPECT_EQ(pair.hostInbox.messages[0], (TQZByteArray{7, 7}));
+    EXPECT_TRUE(pair.sim.RunUntil(5000, [&] { return pair.clientGame->PendingCount() == 0; }));
+}
+
 }  // namespace
