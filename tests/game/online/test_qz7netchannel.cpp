@@ -235,4 +235,21 @@ TEST(NetChannel, AMessageNoCarrierTakesIsRefusedWithoutStallingTheOrder)
     EXPECT_TRUE(pair.sim.RunUntil(5000, [&] { return pair.clientGame->PendingCount() == 0; }));
 }
 
+TEST(NetChannel, MessagesAheadOfAGapAreKeptUpToTheByteLimit)
+{
+    // A peer that holds back one message and sends large ones after it
+    // cannot make the receiver keep more than the byte limit.
+    TPair pair;
+    const size_t size = 1u << 20;
+    const int32_t fit = int32_t(kFutureBytesMax / size);
+    for (uint32_t n = 2; n < uint32_t(fit) + 10; ++n) pair.hostGame->OnReceiveTS(WithNumber(n, TQZByteArray(size, 1)));
+    EXPECT_EQ(pair.hostGame->FutureCount(), fit);
+    // The gap filled, what was kept follows in order.
+    pair.hostGame->OnReceiveTS(WithNumber(1, {1}));
+    pair.host.session->Process();
+    EXPECT_EQ(int32_t(pair.hostInbox.messages.size()), fit + 1);
+    EXPECT_EQ(pair.hostGame->LastDelivered(), uint32_t(fit) + 1);
+    EXPECT_EQ(pair.hostGame->FutureCount(), 0);
+}
+
 }  // namespace
