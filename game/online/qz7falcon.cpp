@@ -137,8 +137,10 @@ void TQZPeer::RouteReceive(void* user, uint16_t channel, int32_t sequence, const
     } else {
         peer->session_->Log("Abandoning packet for channel " + std::to_string(channel) + " as doesn't exist!");
     }
-    // Acknowledge at once before the window of 32 runs past what we hold.
-    if (peer->connection_->ReceivedSinceSend() >= kImmediateAck) peer->admin_->SendKeepAlive();
+    // Acknowledge at once before the window of 32 runs past what we hold;
+    // a peer we have given up hears nothing, so that it times out as well.
+    if (peer->IsConnected() && peer->connection_->ReceivedSinceSend() >= kImmediateAck)
+        peer->admin_->SendKeepAlive();
 }
 
 void TQZPeer::Step()

@@ -474,4 +474,20 @@ TEST(NetSession, AFloodIsTakenInBatchesBetweenTicks)
     }
 }
 
+TEST(NetSession, APeerTheHostHasDroppedHearsNothingMoreAndTimesOut)
+{
+    // The host has given the client up (its time-out, with the news lost on
+    // the way) while the client keeps talking: answering its datagrams would
+    // hold the client in a connection the host no longer has.
+    TPair pair;
+    pair.host.session->DisconnectPeer(pair.host.FirstPeer(), false);
+    ASSERT_EQ(pair.host.session->State(), FS_HOST_READY);
+    for (uint32_t t = 0; t < 15000 && pair.client.session->IsConnected(); t += 50) {
+        pair.clientGame->Send({1, 2, 3}, false);
+        pair.sim.Run(50);
+    }
+    EXPECT_EQ(pair.client.session->State(), FS_DISCONNECTED);
+    EXPECT_TRUE(pair.client.Logged("Disconnecting due to timeout."));
+}
+
 }  // namespace
