@@ -1,0 +1,16 @@
+#include "game/core/mgrSteam.h"
+
+#include "game/core/mgrSettings.h"
+
+TSteamManager* SteamManager = nullptr;
+
+void RegisterSteamManager()
+{
+    RegisterManagerClass<TSteamManager, &SteamManager>(MGR_STEAM, 0, "Steam functionality");
+}
+
+void TSteamManager::Start() { isEditor_ = ApplicationName() == "CardsetEditor"; }
+
+bool TSteamManager::IsAutoPlay() const { return SettingBool("Debug.AutoPlay"); }
+
+std::string LocalPlayerName() { return SteamManager ? SteamManager->GetLocalPlayerName() : "Player"; }

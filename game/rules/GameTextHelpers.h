@@ -1,0 +1,26 @@
+// Display texts of cards, bids and player kinds, the numbered-placeholder
+// formatter, and the opponent and lobby name lists read at start-up.
+#pragma once
+
+#include "game/rules/coreGame.h"
+
+#include <string>
+#include <vector>
+
+std::string SuitName(TSuit suit);
+std::string RankName(int32_t rank);
+std::string CardName(TCard card);
+std::string BidText(const TBid& bid);
+std::string PlayerKindName(int32_t kind);
+
+// Replaces %1..%N by the arguments in order, every occurrence, on the result
+// of the previous step. Arguments are cut to 255 characters.
+std::string FormatNumbered(const std::string& message, const std::vector<std::string>& arguments);
+
+// "AI " and a name drawn from the opponent list.
+std::string OpponentName();
+void LoadOpponentLists();
+void SetOpponentList(const std::string& commaSeparated);  // tests and tools
+const std::string& OpponentList();
+const std::string& LobbyText(int32_t index);  // 1..3
+void FreeOpponentLists();

@@ -1,0 +1,43 @@
+// The one container of cards: the deck, the table slots of a trick, the
+// out-of-play pile and every hand. Fixed capacity of one deck, 1-based.
+#pragma once
+
+#include "game/rules/coreGame.h"
+
+#include <string>
+
+class TCardset {
+public:
+    static constexpr int32_t kCapacity = DECK_SIZE;
+
+    void Clear();
+    // Appends; a full set ignores the card (the game never overfills one).
+    void Add(TCard card);
+    void CopyFrom(const TCardset& other) { *this = other; }
+    TCard Get(int32_t i) const { return i >= 1 && i <= count_ ? cards_[i - 1] : 0; }
+    void SetAt(int32_t i, TCard card);
+    void Exchange(int32_t i, int32_t j);
+    TCard Delete(int32_t i);
+    int32_t IndexOf(TCard card) const;
+    bool Contains(TCard card) const { return IndexOf(card) > 0; }
+    // Removes the first occurrence; false when absent.
+    bool Remove(TCard card);
+    int32_t Count() const { return count_; }
+    int32_t CountSuit(TSuit suit, TSuit trump) const;
+
+    void FillDeck();
+    void Shuffle(const TRandomSource& random = nullptr);
+    void SortForTrump(TSuit trump);
+    void ResetTable();
+    TCard BestCard(TSuit trump, TSuit ledSuit, bool misere) const;
+
+    std::string ToText() const;
+    void FromText(const std::string& text);
+    std::string ShortText() const;
+
+    bool operator==(const TCardset& o) const;
+
+private:
+    int32_t count_ = 0;
+    TCard cards_[kCapacity] = {};
+};

@@ -1,0 +1,151 @@
+#include "game/rules/coreGame.h"
+
+#include "framework/qz7text.h"
+
+namespace {
+constexpr int32_t kLowestRank[4] = {3, 3, 2, 2};
+constexpr TSeat kPartner[4] = {3, 4, 1, 2};
+constexpr TSeat kOpponents[4][2] = {{2, 4}, {3, 1}, {4, 2}, {1, 3}};
+
+// The integer between two markers; 0 when missing or not a number.
+int32_t IntBetween(std::string_view text, size_t from, std::string_view start, std::string_view end,
+                   size_t* after = nullptr)
+{
+    size_t s = text.find(start, from);
+    if (s == std::string_view::npos) return 0;
+    s += start.size();
+    size_t e = text.find(end, s);
+    if (e == std::string_view::npos) e = text.size();
+    if (after) *after = e + end.size();
+    return TextToIntDef(text.substr(s, e - s), 0);
+}
+}  // namespace
+
+int32_t CardRank(TCard card) { return card % 13; }
+
+TSuit CardSuit(TCard card)
+{
+    if (card < 0 || card > 51) return SUIT_NOTRUMPS;
+    return static_cast<TSuit>(card / 13);
+}
+
+TCard CardOf(TSuit suit, int32_t rank) { return suit * 13 + rank; }
+
+int32_t LowestRank(TSuit suit) { return suit >= SUIT_SPADES && suit <= SUIT_HEARTS ? kLowestRank[suit] : 0; }
+
+bool IsCardInDeck(TCard card)
+{
+    if (card == CARD_JOKER) return true;
+    TSuit suit = CardSuit(card);
+    if (suit == SUIT_NOTRUMPS) return false;
+    return CardRank(card) >= kLowestRank[suit];
+}
+
+bool IsSuit(int32_t value) { return value >= SUIT_SPADES && value <= SUIT_NOTRUMPS; }
+bool IsSeat(int32_t value) { return value >= 1 && value <= 4; }
+
+TSeat NextSeat(TSeat seat, int32_t n)
+{
+    int32_t v = ((int32_t(seat) - 2 + n) % 4 + 4) % 4;
+    return static_cast<TSeat>(v + 1);
+}
+
+TTeam TeamOfSeat(TSeat seat) { return (seat % 2 == 1) ? 1 : 2; }
+TSeat PartnerOf(TSeat seat) { return IsSeat(seat) ? kPartner[seat - 1] : 0; }
+
+void OpponentsOf(TSeat seat, TSeat& first, TSeat& second)
+{
+    first = second = 0;
+    if (!IsSeat(seat)) return;
+    first = kOpponents[seat - 1][0];
+    second = kOpponents[seat - 1][1];
+}
+
+TTeam OtherTeam(TTeam team) { return team == 1 ? 2 : 1; }
+
+void TeamSeats(TTeam team, TSeat& first, TSeat& second)
+{
+    first = team == 1 ? 1 : 2;
+    second = team == 1 ? 3 : 4;
+}
+
+TSuit SameColourSuit(TSuit suit)
+{
+    switch (suit) {
+    case SUIT_SPADES: return SUIT_CLUBS;
+    case SUIT_CLUBS: return SUIT_SPADES;
+    case SUIT_DIAMONDS: return SUIT_HEARTS;
+    case SUIT_HEARTS: return SUIT_DIAMONDS;
+    default: return SUIT_NOTRUMPS;
+    }
+}
+
+TBid MakeBid(TSuit suit, int32_t count) { return TBid{suit, count}; }
+bool BidEquals(const TBid& a, const TBid& b) { return a.suit == b.suit && a.count == b.count; }
+bool SameBid(TBid a, TBid b) { return BidEquals(a, b); }
+bool IsMisereBid(const TBid& bid) { return BidEquals(bid, BID_MISERE); }
+TQZPoint BidToPoint(const TBid& bid) { return TQZPoint{bid.suit, bid.count}; }
+
+int32_t BidPoints(const TBid& bid)
+{
+    if (bid.count == 0 || bid.count == 1) return 0;
+    if (IsMisereBid(bid)) return 250;
+    if (!IsSuit(bid.suit) || bid.count < 6 || bid.count > 10) return 0;
+    return bid.suit * 20 + bid.count * 100 - 560;
+}
+
+bool IsValidBid(const TBid& bid)
+{
+    if (!IsSuit(bid.suit)) return false;
+    return bid.count == 1 || IsMisereBid(bid) || (bid.count >= 6 && bid.count <= 10);
+}
+
+std::string BidToText(const TBid& bid)
+{
+    return "bid:{" + std::to_string(bid.suit) + "," + std::to_string(bid.count) + "}";
+}
+
+TBid BidFromText(const std::string& text)
+{
+    TBid bid{};
+    bid.suit = static_cast<TSuit>(IntBetween(text, 0, "bid:{", ","));
+    size_t comma = text.find(',');
+    bid.count = comma == std::string::npos ? 0 : IntBetween(text, comma, ",", "}");
+    return bid;
+}
+
+std::string ContractToText(const TContract& c)
+{
+    return BidToText(c.bid) + ",player:" + std::to_string(c.declarer) + ",team:" + std::to_string(c.team) +
+           ",trump:" + std::to_string(c.trump) + "}";
+}
+
+std::string TrickToText(const TTrick& t)
+{
+    return "{played:{" + std::to_string(t.cards[0]) + "," + std::to_string(t.cards[1]) + "," +
+           std::to_string(t.cards[2]) + "," + std::to_string(t.cards[3]) + "},lead:" + std::to_string(t.leader) +
+           ",winning:" + std::to_string(t.winner) + "}";
+}
+
+TTrick TrickFromText(const std::string& text)
+{
+    TTrick t;
+    std::string_view s(text);
+    if (s.size() < 9) return t;
+    size_t pos = 9;
+    for (int i = 0; i < 4; ++i) {
+        std::string_view end = i < 3 ? "," : "},";
+        size_t e = s.find(end, pos);
+        if (e == std::string_view::npos) return t;
+        t.cards[i] = TextToIntDef(s.substr(pos, e - pos), 0);
+        pos = e + end.size();
+    }
+    t.leader = IntBetween(s, pos, "lead:", ",");
+    t.winner = IntBetween(s, pos, "winning:", "}");
+    return t;
+}
+
+int32_t DrawBetween(const TRandomSource& source, int32_t lo, int32_t hi)
+{
+    return source ? source(lo, hi) : RandomBetween(lo, hi);
+}

@@ -1,0 +1,12 @@
+#include "game/rules/mgrAI.h"
+
+#include "game/core/mgrSettings.h"
+
+TAI* AI = nullptr;
+
+void RegisterAIManager() { RegisterManagerClass<TAI, &AI>(MGR_AI, 0, "AI Subsystem"); }
+
+TAIBidOutput TAI::ChooseBid(const TSession& session, TSeat seat) const
+{
+    return bidding_.ChooseBid(session, seat, SettingText("Game.PlayStyle"));
+}

@@ -1,0 +1,236 @@
+#include "game/rules/mgrSession.h"
+
+#include "game/core/clShellLinks.h"
+#include "game/core/coreGame.h"
+#include "game/core/mgrSettings.h"
+#include "game/rules/GameTextHelpers.h"
+
+#include <cstdlib>
+
+TSession* Session = nullptr;
+
+void RegisterSessionManager()
+{
+    RegisterManagerClass<TSession, &Session>(MGR_SESSION, DomainBit(MGR_SETTINGS) | DomainBit(MGR_TIMERS),
+                                             "Game Session Management");
+}
+
+bool IsValidDeckText(const std::string& text)
+{
+    TCardset deck;
+    deck.FromText(text);
+    if (deck.Count() != DECK_SIZE) return false;
+    bool seen[53] = {};
+    for (int32_t i = 1; i <= deck.Count(); ++i) {
+        TCard c = deck.Get(i);
+        if (!IsCardInDeck(c) || seen[c]) return false;
+        seen[c] = true;
+    }
+    // FromText stops at the first closing brace: nothing may hide after 43 cards.
+    return text.find(',', text.find('{')) != std::string::npos;
+}
+
+TSession::TSession() : governor_(std::make_unique<TSessionGovernor>(*this)), players_(std::make_unique<TSessionPlayers>())
+{
+    tricks_.SetTable(&deck_);
+}
+
+TSession::~TSession()
+{
+    if (Timers) Timers->Cancel(MakeMethod<&TSession::OnCardMoveDone>(this), TIMER_ANY_KEY);
+}
+
+void TSession::Initialize()
+{
+    prompt_.clear();
+    viewRotation_ = 0;
+    moveHook_ = TCardMoveHook();
+    playedHook_ = TCardPlayedHook();
+    NewGame(TSeat(RandomBetween(1, 4)));
+}
+
+void TSession::NewGame(TSeat seat)
+{
+    handsWon_[0] = handsWon_[1] = 0;
+    score_[0] = score_[1] = 0;
+    resultText_.clear();
+    lastTeam_ = 0;
+    lastPoints_[0] = lastPoints_[1] = 0;
+    status_ = STATUS_STARTING;
+    bidding_.SetOpeningSeat(IsSeat(seat) ? seat : 1);
+}
+
+void TSession::NewHand(const std::string& deckText)
+{
+    deck_.FromText(deckText);
+    outOfPlay_.Clear();
+    for (TSeat s = 1; s <= 4; ++s) HandOf(s).Clear();
+    for (auto& c : moveCount_) c = 0;
+    bidding_.SetOpeningSeat(bidding_.OpeningSeat() == 4 ? 1 : TSeat(bidding_.OpeningSeat() + 1));
+    bidding_.Reset();
+    tricks_.Reset();
+    tricks_.SetContract(TContract{});
+    status_ = STATUS_DEALING;
+}
+
+void TSession::StartBidding() { status_ = STATUS_BIDDING; }
+
+void TSession::CompleteBidding()
+{
+    if (!bidding_.IsComplete()) return;
+    if (bidding_.HasContract()) {
+        status_ = STATUS_BID_COMPLETE;
+        return;
+    }
+    // Nobody bid: no contract, no score; the next hand is opened by the
+    // next seat when it is dealt.
+    AdminLog("All players passed: hand thrown in");
+    prompt_ = "All players passed";
+    status_ = STATUS_STARTING;
+}
+
+void TSession::StartPlay()
+{
+    TContract c = GetContract();
+    tricks_.SetContract(c);
+    for (TSeat s = 1; s <= 4; ++s) HandOf(s).SortForTrump(c.trump);
+    tricks_.StartTrick(c.declarer);
+}
+
+TContract TSession::GetContract() const
+{
+    TContract c;
+    if (!bidding_.IsComplete()) return c;
+    c.declarer = bidding_.HighBidder();
+    c.bid = bidding_.GetBid(c.declarer);
+    c.team = TeamOfSeat(c.declarer);
+    c.trump = IsSuit(c.bid.suit) ? c.bid.suit : SUIT_NOTRUMPS;
+    return c;
+}
+
+int32_t TSession::MovesInFlight(TCardMoveKind kind) const
+{
+    int32_t n = 0;
+    for (const auto& m : moves_) n += m.move.kind == kind ? 1 : 0;
+    return n;
+}
+
+void TSession::MoveCard(TSeat seat, TCard card, TCardMoveKind kind)
+{
+    if (!IsSeat(seat)) return;
+    TCardMove move{seat, card, kind, 0, 0};
+    bool instant = !Timers || Timers->Immediate();
+    if (!instant) move.duration = MaxOf(0, GetSpeedSetting(kind == MOVE_DEAL ? "Speed.Deal" : "Speed.Play"));
+
+    // The card leaves its place and the seat's count goes up before the
+    // timer starts: a timer that fires at once then lands a complete move.
+    moveCount_[seat - 1] += 1;
+    if (kind == MOVE_DEAL) {
+        deck_.Remove(card);
+    } else {
+        outOfPlay_.Add(card);
+        HandOf(seat).Remove(card);
+    }
+    int64_t serial = nextSerial_++;
+    moves_.push_back(PendingMove{serial, move});
+    if (Timers && move.duration > 0 && !Timers->Immediate()) {
+        move.timerId = Timers->Add(MakeMethod<&TSession::OnCardMoveDone>(this), move.duration, serial, seat);
+        for (auto& m : moves_)
+            if (m.serial == serial) m.move.timerId = move.timerId;
+    } else {
+        OnCardMoveDone(serial, seat);
+    }
+    if (moveHook_) moveHook_(move);
+}
+
+int32_t TSession::OnCardMoveDone(int64_t serial, uint32_t /*key*/)
+{
+    for (size_t i = 0; i < moves_.size(); ++i) {
+        if (moves_[i].serial != serial) continue;
+        TCardMove move = moves_[i].move;
+        moves_.erase(moves_.begin() + long(i));
+        LandMove(move);
+        return 1;
+    }
+    return 0;
+}
+
+void TSession::LandMove(const TCardMove& move)
+{
+    moveCount_[move.seat - 1] -= 1;
+    if (move.kind == MOVE_DEAL) {
+        TCardset& hand = HandOf(move.seat);
+        hand.Add(move.card);
+        hand.SortForTrump(GetContract().trump);
+    } else if (move.kind == MOVE_PLAY) {
+        deck_.SetAt(move.seat, move.card);
+        tricks_.SetCard(move.seat, move.card);
+        if (playedHook_) {
+            bool trumpedIn = tricks_.TrickWinner() == move.seat && tricks_.CardsPlayed() > 1 &&
+                             IsTrumpCard(move.card, tricks_.CurrentTrump());
+            playedHook_(move.seat, trumpedIn);
+        }
+    }
+}
+
+void TSession::FinishMoves()
+{
+    if (Timers) Timers->FireMatching(MakeMethod<&TSession::OnCardMoveDone>(this), false);
+    while (!moves_.empty()) OnCardMoveDone(moves_.front().serial, moves_.front().move.seat);
+}
+
+void TSession::ScoreHand()
+{
+    if (!bidding_.HasContract()) {
+        status_ = STATUS_STARTING;
+        return;
+    }
+    TContract c = GetContract();
+    int32_t points = BidPoints(c.bid);
+    int32_t taken = tricks_.TricksWon(c.team);
+    int32_t defended = tricks_.TricksWon(OtherTeam(c.team));
+    bool misere = IsMisereBid(c.bid);
+    bool made = misere ? taken == 0 : taken >= c.bid.count;
+    std::string message;
+    if (misere) message = made ? "%1: Misere won! %2 points won!" : "%1: Misere failed! %2 points lost!";
+    if (made) {
+        if (taken == 10 && points < 250) points = 250;
+        if (message.empty()) message = "%1: %2 points won!";
+        lastTeam_ = c.team;
+    } else {
+        points = -points;
+        if (message.empty()) message = "%1: %2 points lost!";
+        lastTeam_ = OtherTeam(c.team);
+    }
+    // The message already says lost: show the size of the loss.
+    prompt_ = FormatNumbered(message, {players_->TeamName(c.team), std::to_string(std::abs(points))});
+    resultText_ = made ? "Contract successful " : "Contract failed ";
+    if (!misere)
+        resultText_ += "(" + std::to_string(taken) + " tricks / " + std::to_string(c.bid.count) + " bid)";
+    int32_t defenders = (misere && made) ? 0 : defended * 10;
+    score_[c.team - 1] += points;
+    int32_t& other = score_[OtherTeam(c.team) - 1];
+    other = MinOf(other + defenders, 490);
+    lastPoints_[c.team - 1] = points;
+    lastPoints_[OtherTeam(c.team) - 1] = defenders;
+    handsWon_[(points > 0 ? c.team : OtherTeam(c.team)) - 1] += 1;
+    AchievementTrigger("HAND");
+    status_ = STATUS_STARTING;
+}
+
+bool TSession::GameInProgress() const { return score_[0] != 0 || score_[1] != 0 || status_ > STATUS_DEALING; }
+
+TTeam TSession::WinningTeam() const
+{
+    for (TTeam t = 1; t <= 2; ++t)
+        if (Score(t) >= 500 || Score(OtherTeam(t)) <= -500) return t;
+    return 0;
+}
+
+TSeat TSession::LocalSeat() const
+{
+    if (SettingBool("Debug.AutoPlay")) return 1;
+    for (TSeat s = 1; s <= 4; ++s)
+        if (players_->GetPlayer(s)->IsLocal()) return s;
+    return 1;  // a game always has a local seat; seat 1 stands in without one
+}

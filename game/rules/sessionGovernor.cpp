@@ -1,0 +1,385 @@
+#include "game/rules/sessionGovernor.h"
+
+#include "framework/qz7memory.h"
+#include "game/core/clShellLinks.h"
+#include "game/core/coreGame.h"
+#include "game/core/mgrSettings.h"
+#include "game/rules/GameTextHelpers.h"
+#include "game/rules/mgrSession.h"
+
+namespace {
+bool StateIs(int32_t id) { return CurrentStateId() == id; }
+
+const std::string& PlayerName(const TSession& s, TSeat seat)
+{
+    static const std::string none;
+    const TSessionPlayer* p = s.Players().GetPlayer(seat);
+    return p ? p->Name() : none;
+}
+
+// The seats that play to the current trick, in order.
+int32_t ActiveOrder(const TSessionTricks& tricks, TSeat order[4])
+{
+    const TTrick& t = tricks.CurrentTrickRef();
+    int32_t n = 0;
+    for (int32_t i = 1; i <= 4; ++i) {
+        TSeat seat = NextSeat(TSeat(t.leader), i);
+        if (!tricks.SitsOut(seat)) order[n++] = seat;
+    }
+    return n;
+}
+}  // namespace
+
+std::string ActionTypeName(TGovernActionType type)
+{
+    static const char* const kNames[] = {"ACTION_NULL",    "ACTION_NEWGAME",  "ACTION_NEWHAND", "ACTION_BID",
+                                         "ACTION_DISCARD", "ACTION_PLAYCARD", "ACTION_CONTINUE"};
+    return type >= 0 && type <= 6 ? kNames[type] : "ACTION_" + std::to_string(int32_t(type));
+}
+
+// ---------------------------------------------------------------- base
+TGovernAction::TGovernAction(TGovernActionType type, int32_t awaitedState) : type_(type), awaited_(awaitedState)
+{
+    block_.AddField(&type_, sizeof(type_));
+}
+
+std::string TGovernAction::Describe(const TSession&) const { return ActionTypeName(type_); }
+void TGovernAction::Execute(TSession&) {}
+bool TGovernAction::Acceptable(const TSession&) const { return true; }
+bool TGovernAction::IsLegal(const TSession&) const { return true; }
+bool TGovernAction::IsReady(const TSession&) const { return awaited_ == 0 || StateIs(awaited_); }
+
+// ---------------------------------------------------------------- new game
+TActionNewGame::TActionNewGame(TSeat seat) : TGovernAction(ACTION_NEWGAME, 0), seat_(seat)
+{
+    block_.AddField(&seat_, sizeof(seat_));
+}
+
+void TActionNewGame::Execute(TSession& s) { s.NewGame(seat_); }
+
+// ---------------------------------------------------------------- new hand
+TActionNewHand::TActionNewHand(const std::string& deckText) : TGovernAction(ACTION_NEWHAND, STATE_GAME), deck_(deckText)
+{
+    block_.AddString(&deck_);
+}
+
+std::string TActionNewHand::Describe(const TSession&) const { return ActionTypeName(Type()) + " " + deck_; }
+void TActionNewHand::Execute(TSession& s) { s.NewHand(deck_); }
+bool TActionNewHand::HasValidFields() const { return IsValidDeckText(deck_); }
+
+bool TActionNewHand::IsLegal(const TSession& s) const
+{
+    // A hand in progress is never replaced: only a finished or thrown-in one.
+    return s.Status() == STATUS_STARTING && IsValidDeckText(deck_);
+}
+
+// ---------------------------------------------------------------- bid
+TActionBid::TActionBid(TSeat seat, const std::string& note, TBid bid)
+    : TGovernAction(ACTION_BID, STATE_BIDDING), seat_(seat), bid_(bid), note_(note)
+{
+    block_.AddField(&seat_, sizeof(seat_));
+    block_.AddField(&bid_, sizeof(bid_));
+}
+
+std::string TActionBid::Describe(const TSession& s) const
+{
+    const std::string& name = PlayerName(s, seat_);
+    std::string wording;
+    if (bid_.count == 1) wording = FormatNumbered("%1 passed", {name});
+    else if (bid_.count == 0) wording = FormatNumbered("%1 has not yet bid", {name});
+    else wording = FormatNumbered("%1 bid %2 (%3 points)", {name, BidText(bid_), std::to_string(BidPoints(bid_))});
+    return ActionTypeName(Type()) + " " + wording;
+}
+
+bool TActionBid::Acceptable(const TSession&) const { return StateIs(STATE_BIDDING); }
+
+bool TActionBid::SameAs(const TGovernAction& other) const
+{
+    auto* o = dynamic_cast<const TActionBid*>(&other);
+    return o && o->seat_ == seat_ && BidEquals(o->bid_, bid_);
+}
+
+bool TActionBid::IsLegal(const TSession& s) const
+{
+    const TSessionBidding& auction = s.Bidding();
+    if (s.Status() != STATUS_BIDDING || !StateIs(STATE_BIDDING)) return false;
+    if (seat_ != auction.CurrentBidder() || auction.SeatsNotPassed() <= 1) return false;
+    if (s.Governor().IsQueued(*this)) return false;
+    if (!IsValidBid(bid_)) return false;
+    if (bid_.count == 1) return true;  // a pass is always allowed
+    if (IsMisereBid(bid_) && !SettingBool("Variation.Misere")) return false;
+    // A scoring bid must beat the highest bid standing.
+    return BidPoints(bid_) > BidPoints(auction.WinningBid());
+}
+
+void TActionBid::Execute(TSession& s)
+{
+    // Only for the seat the action names.
+    if (s.Bidding().CurrentBidder() != seat_) return;
+    s.Bidding().PlaceBid(bid_, note_);
+}
+
+// ---------------------------------------------------------------- play
+TActionPlaycard::TActionPlaycard(TSeat seat, TCard card) : TActionPlaycard(ACTION_PLAYCARD, STATE_GAME, seat, card) {}
+
+TActionPlaycard::TActionPlaycard(TGovernActionType type, int32_t awaited, TSeat seat, TCard card)
+    : TGovernAction(type, awaited), seat_(seat), card_(card)
+{
+    block_.AddField(&seat_, sizeof(seat_));
+    block_.AddField(&card_, sizeof(card_));
+}
+
+std::string TActionPlaycard::Describe(const TSession& s) const
+{
+    return ActionTypeName(Type()) + " " + PlayerName(s, seat_) + " plays " + CardName(card_);
+}
+
+bool TActionPlaycard::Acceptable(const TSession& s) const
+{
+    if (!StateIs(STATE_GAME) || s.Governor().CountActions(ACTION_PLAYCARD, seat_) > 0) return false;
+    if (s.Status() != STATUS_PLAYING || !IsSeat(seat_)) return false;
+    // Out of turn: the seat is not the one to play once the cards in flight
+    // and the plays already queued have landed. A play for the next trick,
+    // whose leader is not known yet, waits.
+    const TSessionTricks& tricks = s.Tricks();
+    TSeat order[4];
+    int32_t active = ActiveOrder(tricks, order);
+    int32_t played = 0;
+    for (int32_t i = 0; i < active; ++i) played += tricks.CurrentTrickRef().Card(order[i]) != 0 ? 1 : 0;
+    int32_t projected = played + s.MovesInFlight(MOVE_PLAY) + s.Governor().CountActions(ACTION_PLAYCARD);
+    if (projected >= active) return true;
+    return order[projected] == seat_;
+}
+
+bool TActionPlaycard::SameAs(const TGovernAction& other) const
+{
+    auto* o = dynamic_cast<const TActionPlaycard*>(&other);
+    return o && o->Type() == Type() && o->seat_ == seat_ && o->card_ == card_;
+}
+
+bool TActionPlaycard::IsReady(const TSession& s) const
+{
+    return TGovernAction::IsReady(s) && !s.MoveInProgress() && seat_ == s.Tricks().SeatToPlay() &&
+           !s.Tricks().TrickComplete();
+}
+
+bool TActionPlaycard::IsLegal(const TSession& s) const
+{
+    auto refuse = [&](const std::string& reason) {
+        AdminLog("ActionPlayCard (" + CardName(card_) + ") not legal - " + reason);
+        return false;
+    };
+    const TSessionTricks& tricks = s.Tricks();
+    if (s.Status() != STATUS_PLAYING || tricks.TrickComplete()) return refuse("no trick to play to");
+    if (seat_ != tricks.SeatToPlay()) return refuse(" not player " + std::to_string(seat_) + "'s turn");
+    const TCardset& hand = s.HandOf(seat_);
+    if (!hand.Contains(card_)) return refuse("player " + std::to_string(seat_) + " not holding card.");
+    if (s.OutOfPlay().Contains(card_)) return refuse("card already played");
+    if (s.MoveCount(seat_) >= 1) return refuse("action already in progress for this player");
+    if (s.Governor().IsQueued(*this)) return refuse("duplicate action already in queue");
+    bool leading = tricks.CardsPlayed() == 0 || tricks.LedSuit() == SUIT_NOTRUMPS;
+    if (!leading && !IsLegalPlay(card_, hand, tricks.LedSuit(), tricks.CurrentTrump()))
+        return refuse("must follow suit");
+    return true;
+}
+
+void TActionPlaycard::Execute(TSession& s)
+{
+    if (seat_ != s.Tricks().SeatToPlay() || !s.HandOf(seat_).Contains(card_)) return;
+    s.MoveCard(seat_, card_, MOVE_PLAY);
+}
+
+// ---------------------------------------------------------------- discard
+TActionDiscard::TActionDiscard(TSeat seat, TCard card) : TActionPlaycard(ACTION_DISCARD, STATE_KITTY, seat, card) {}
+
+bool TActionDiscard::Acceptable(const TSession&) const { return StateIs(STATE_KITTY) || StateIs(STATE_BIDCOMPLETE); }
+bool TActionDiscard::IsReady(const TSession&) const { return StateIs(STATE_KITTY) || StateIs(STATE_BIDCOMPLETE); }
+
+bool TActionDiscard::IsLegal(const TSession& s) const
+{
+    auto refuse = [&](const std::string& reason) {
+        AdminLog(Describe(s) + reason);
+        return false;
+    };
+    if (!StateIs(STATE_KITTY) && !StateIs(STATE_BIDCOMPLETE))
+        return refuse(" not legal; not in KITTY or BID_COMPLETE state");
+    if (!s.HasContract()) return refuse(" not legal; no contract");
+    TContract c = s.GetContract();
+    bool sittingOut = IsMisereBid(c.bid) && seat_ == PartnerOf(c.declarer);
+    if (seat_ != c.declarer && !sittingOut) return refuse(" not legal; only the declarer discards");
+    // The declarer keeps ten cards, in misere too; the partner who sits a
+    // misere out gives up every card.
+    if (!sittingOut && s.HandOf(seat_).Count() - s.Governor().CountActions(ACTION_DISCARD, seat_) <= 10)
+        return refuse(" not legal; cannot discard so many cards");
+    if (!s.HandOf(seat_).Contains(card_)) return refuse(" not legal; hand does not contain card");
+    if (s.Governor().IsQueued(*this)) return refuse(" not legal; duplicate discard action already queued");
+    return true;
+}
+
+void TActionDiscard::Execute(TSession& s)
+{
+    if (!s.HandOf(seat_).Contains(card_)) return;
+    s.MoveCard(seat_, card_, MOVE_DISCARD);
+}
+
+// ---------------------------------------------------------------- continue
+TActionContinue::TActionContinue(TSeat seat) : TGovernAction(ACTION_CONTINUE, 0), seat_(seat)
+{
+    block_.AddField(&seat_, sizeof(seat_));
+}
+
+std::string TActionContinue::Describe(const TSession& s) const
+{
+    return ActionTypeName(Type()) + " " + PlayerName(s, seat_) + " continues";
+}
+
+bool TActionContinue::Acceptable(const TSession&) const
+{
+    return StateIs(STATE_GAMEWIN) || StateIs(STATE_HANDWIN) || StateIs(STATE_BIDCOMPLETE);
+}
+bool TActionContinue::IsReady(const TSession& s) const { return Acceptable(s); }
+
+bool TActionContinue::SameAs(const TGovernAction& other) const
+{
+    auto* o = dynamic_cast<const TActionContinue*>(&other);
+    return o && o->seat_ == seat_;
+}
+
+void TActionContinue::Execute(TSession& s)
+{
+    if (TSessionPlayer* p = s.Players().GetPlayer(seat_)) p->SetContinue(true);
+}
+
+// ---------------------------------------------------------------- governor
+void TSessionGovernor::Submit(std::unique_ptr<TGovernAction> action)
+{
+    if (!action) return;
+    if (IsMultiplayerActive() && !MultiplayerLink().IsHost()) {
+        MultiplayerLink().SendToHost(GAMEMSG_ACTION_SUBMITTED, action->SaveTo());
+        return;
+    }
+    Enqueue(std::move(action));
+}
+
+void TSessionGovernor::Enqueue(std::unique_ptr<TGovernAction> action, bool fromHost)
+{
+    if (!action) return;
+    if (!fromHost && !action->Acceptable(session_)) return;
+    queue_.push_back(std::move(action));
+}
+
+void TSessionGovernor::ProcessQueue()
+{
+    while (!queue_.empty()) {
+        TGovernAction* head = queue_.front().get();
+        if (!head->IsReady(session_)) return;
+        std::unique_ptr<TGovernAction> action = std::move(queue_.front());
+        queue_.pop_front();
+        if (!action->IsLegal(session_)) {
+            AdminLog("Dropped: " + action->Describe(session_));
+            continue;
+        }
+        if (IsMultiplayerHost()) MultiplayerLink().Broadcast(GAMEMSG_ACTION_BROADCAST, action->SaveTo());
+        action->Execute(session_);
+        std::vector<TGovernListener> listeners = listeners_;
+        for (const auto& l : listeners) l(action.get());
+    }
+}
+
+void TSessionGovernor::RemoveActions(TGovernActionType type)
+{
+    for (auto it = queue_.begin(); it != queue_.end();) {
+        if (type == ACTION_NULL || (*it)->Type() == type) it = queue_.erase(it);
+        else ++it;
+    }
+}
+
+int32_t TSessionGovernor::CountActions(TGovernActionType type) const
+{
+    int32_t n = 0;
+    for (const auto& a : queue_) n += a->Type() == type ? 1 : 0;
+    return n;
+}
+
+int32_t TSessionGovernor::CountActions(TGovernActionType type, TSeat seat) const
+{
+    int32_t n = 0;
+    for (const auto& a : queue_) n += (a->Type() == type && a->Seat() == seat) ? 1 : 0;
+    return n;
+}
+
+bool TSessionGovernor::IsQueued(const TGovernAction& action) const
+{
+    for (const auto& a : queue_)
+        if (a.get() != &action && a->Type() == action.Type() && action.SameAs(*a)) return true;
+    return false;
+}
+
+void TSessionGovernor::AddListener(TGovernListener listener) { listeners_.push_back(listener); }
+
+void TSessionGovernor::RemoveListener(TGovernListener listener)
+{
+    std::erase_if(listeners_, [&](const TGovernListener& l) { return l == listener; });
+}
+
+void TSessionGovernor::RegisterHandlers()
+{
+    MultiplayerLink().RegisterHandler(GAMEMSG_ACTION_SUBMITTED,
+                                      [this](const std::vector<uint8_t>& b, int32_t sender) { OnClientAction(b, sender); });
+    MultiplayerLink().RegisterHandler(GAMEMSG_ACTION_BROADCAST,
+                                      [this](const std::vector<uint8_t>& b, int32_t) { OnHostBroadcast(b); });
+}
+
+void TSessionGovernor::OnClientAction(const std::vector<uint8_t>& bytes, int32_t senderPartyId)
+{
+    std::unique_ptr<TGovernAction> action = DecodeGovernAction(bytes);
+    if (!action) return;
+    TSeat seat = action->Seat();
+    if (seat != 0) {
+        const TSessionPlayer* p = session_.Players().GetPlayer(seat);
+        if (!p || p->PartyId() != senderPartyId || p->IsAI()) {
+            AdminLog("Dropped action of party " + std::to_string(senderPartyId) + " for seat " +
+                     std::to_string(seat) + " it does not own");
+            return;
+        }
+    } else if (action->Type() != ACTION_NULL) {
+        // Only the host starts games and deals.
+        AdminLog("Dropped " + ActionTypeName(action->Type()) + " sent by a client");
+        return;
+    }
+    Submit(std::move(action));
+}
+
+void TSessionGovernor::OnHostBroadcast(const std::vector<uint8_t>& bytes)
+{
+    if (std::unique_ptr<TGovernAction> action = DecodeGovernAction(bytes)) Enqueue(std::move(action), true);
+}
+
+std::unique_ptr<TGovernAction> TSessionGovernor::DecodeGovernAction(const std::vector<uint8_t>& bytes)
+{
+    std::unique_ptr<TGovernAction> action;
+    try {
+        TGovernAction probe(ACTION_NULL, 0);
+        probe.LoadFrom(bytes);
+        switch (probe.Type()) {
+        case ACTION_NEWGAME: action = std::make_unique<TActionNewGame>(); break;
+        case ACTION_NEWHAND: action = std::make_unique<TActionNewHand>(); break;
+        case ACTION_BID: action = std::make_unique<TActionBid>(); break;
+        case ACTION_DISCARD: action = std::make_unique<TActionDiscard>(); break;
+        case ACTION_PLAYCARD: action = std::make_unique<TActionPlaycard>(); break;
+        case ACTION_CONTINUE: action = std::make_unique<TActionContinue>(); break;
+        default:
+            AdminLog("Dropped game action of unknown type " + std::to_string(int32_t(probe.Type())));
+            return nullptr;
+        }
+        action->LoadFrom(bytes);
+    } catch (const EQZReadError&) {
+        AdminLog("Dropped game action: message too short");
+        return nullptr;
+    }
+    if (!action->HasValidFields()) {
+        AdminLog("Dropped game action: bad values in " + ActionTypeName(action->Type()));
+        return nullptr;
+    }
+    return action;
+}

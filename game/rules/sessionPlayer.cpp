@@ -1,0 +1,194 @@
+#include "game/rules/sessionPlayer.h"
+
+#include "game/core/coreGame.h"
+#include "game/core/mgrSettings.h"
+#include "game/core/mgrSteam.h"
+#include "game/rules/GameTextHelpers.h"
+
+#include <cstdio>
+
+namespace {
+// Enough draws to find three different names in any sensible list; with a
+// list too short the last draw is kept, repeated or not.
+constexpr int kMaxNameDraws = 64;
+}  // namespace
+
+std::string GUIDToText(const TPlayerGUID& g)
+{
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "{%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X}", g[0],
+                  g[1], g[2], g[3], g[4], g[5], g[6], g[7], g[8], g[9], g[10], g[11], g[12], g[13], g[14], g[15]);
+    return buf;
+}
+
+bool GUIDFromText(const std::string& text, TPlayerGUID& guid)
+{
+    std::string hex;
+    for (char c : text)
+        if (std::isxdigit(static_cast<unsigned char>(c))) hex += c;
+        else if (c != '{' && c != '}' && c != '-') return false;
+    if (hex.size() != 32) return false;
+    for (int i = 0; i < 16; ++i) guid[i] = static_cast<uint8_t>(std::stoi(hex.substr(i * 2, 2), nullptr, 16));
+    return true;
+}
+
+TSessionPlayer::TSessionPlayer(TSeat seat) : seat_(seat)
+{
+    if (seat == 1) {
+        MakeLocal();
+    } else {
+        type_ = PLAYER_AI;
+        avatar_ = AVATAR_TILE;
+        RandomTile();
+        name_ = "UNNAMED AI";
+        partyId_ = 0;
+        NewGUID();
+    }
+}
+
+void TSessionPlayer::NewGUID()
+{
+    for (auto& b : guid_) b = static_cast<uint8_t>(RandomInt(256));
+}
+
+void TSessionPlayer::RandomTile() { tile_ = TQZPoint{RandomBetween(0, 7), RandomBetween(0, 7)}; }
+
+void TSessionPlayer::MakeLocal()
+{
+    name_ = LocalPlayerName();
+    type_ = PLAYER_LOCAL;
+    avatar_ = AVATAR_LOCAL;
+    partyId_ = 1;
+    NewGUID();
+}
+
+void TSessionPlayer::MakeAI()
+{
+    type_ = PLAYER_AI;
+    avatar_ = AVATAR_TILE;
+    name_ = OpponentName();
+    RandomTile();
+    partyId_ = 0;
+}
+
+void TSessionPlayer::MakeRemote(int32_t partyId, const TPlayerGUID& guid, const std::string& name)
+{
+    type_ = PLAYER_REMOTE;
+    avatar_ = AVATAR_REMOTE;
+    partyId_ = partyId;
+    guid_ = guid;
+    name_ = name;
+}
+
+bool TSessionPlayer::IsComputerControlled() const
+{
+    return type_ == PLAYER_AI || (type_ == PLAYER_LOCAL && SettingBool("Debug.AutoPlay"));
+}
+
+int32_t TSessionPlayer::AvatarIconId() const
+{
+    switch (avatar_) {
+    case AVATAR_TILE: return 0;
+    case AVATAR_LOCAL: return 14;
+    case AVATAR_REMOTE: return 15;
+    default: return 16;
+    }
+}
+
+TSessionPlayers::TSessionPlayers()
+{
+    for (TSeat s = 1; s <= 4; ++s) players_[s - 1] = std::make_unique<TSessionPlayer>(s);
+    RandomizeNames();
+}
+
+void TSessionPlayers::Reset()
+{
+    for (TSeat s = 1; s <= 4; ++s) players_[s - 1] = std::make_unique<TSessionPlayer>(s);
+    RandomizeNames();
+}
+
+TSessionPlayer* TSessionPlayers::LocalPlayer() const
+{
+    for (const auto& p : players_)
+        if (p->IsLocal()) return p.get();
+    WriteLog("Error: No local player detected! Breakdown:");
+    for (const auto& p : players_)
+        WriteLog("   PlayerId[" + std::to_string(p->SeatId()) + "] type=" + PlayerKindName(p->PlayerType()) +
+                 " control=" + std::to_string(p->PartyId()));
+    return nullptr;
+}
+
+bool TSessionPlayers::FindAISeat(TSeat& seat) const
+{
+    for (const auto& p : players_)
+        if (p->IsAI()) {
+            seat = p->SeatId();
+            return true;
+        }
+    return false;
+}
+
+bool TSessionPlayers::FindSeatByPartyID(int32_t id, TSeat& seat) const
+{
+    for (const auto& p : players_)
+        if (p->PartyId() == id) {
+            seat = p->SeatId();
+            return true;
+        }
+    return false;
+}
+
+int32_t TSessionPlayers::CountHumans() const
+{
+    int32_t n = 0;
+    for (const auto& p : players_) n += p->PlayerType() != PLAYER_AI ? 1 : 0;
+    return n;
+}
+
+bool TSessionPlayers::AllContinued() const
+{
+    for (const auto& p : players_)
+        if (!p->IsAI() && !p->Continued()) return false;
+    return true;
+}
+
+void TSessionPlayers::SetAllContinue(bool value)
+{
+    for (auto& p : players_) p->SetContinue(value);
+}
+
+std::string TSessionPlayers::TeamName(TTeam team) const
+{
+    if (team != 1 && team != 2) return "??";
+    TSeat a, b;
+    TeamSeats(team, a, b);
+    return players_[a - 1]->Name() + " & " + players_[b - 1]->Name();
+}
+
+void TSessionPlayers::SwapPlayers(TSeat a, TSeat b)
+{
+    if (!IsSeat(a) || !IsSeat(b)) return;
+    AdminLog("Swapping players " + std::to_string(a) + " and " + std::to_string(b));
+    std::swap(players_[a - 1], players_[b - 1]);
+    players_[a - 1]->SetSeatId(a);
+    players_[b - 1]->SetSeatId(b);
+}
+
+void TSessionPlayers::RandomizeNames()
+{
+    for (TSeat s = 1; s <= 4; ++s) {
+        TSessionPlayer* p = players_[s - 1].get();
+        if (!p->IsAI()) continue;
+        std::string name;
+        for (int draw = 0; draw < kMaxNameDraws; ++draw) {
+            name = OpponentName();
+            bool taken = false;
+            for (TSeat o = 1; o <= 4; ++o)
+                if (o != s && players_[o - 1]->Name() == name) taken = true;
+            if (!taken) break;
+        }
+        AdminLog("Player " + std::to_string(s) + " name randomized as \"" + name + "\"");
+        p->SetName(name);
+        p->RandomTile();
+    }
+}

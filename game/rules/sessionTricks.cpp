@@ -1,0 +1,167 @@
+#include "game/rules/sessionTricks.h"
+
+#include "game/core/clShellLinks.h"
+
+bool IsJoker(TCard card) { return card == CARD_JOKER; }
+
+bool IsRightBower(TCard card, TSuit trump)
+{
+    return trump != SUIT_NOTRUMPS && IsSuit(trump) && card == CardOf(trump, RANK_JACK);
+}
+
+bool IsLeftBower(TCard card, TSuit trump)
+{
+    return trump != SUIT_NOTRUMPS && IsSuit(trump) && card == CardOf(SameColourSuit(trump), RANK_JACK);
+}
+
+bool IsTrumpCard(TCard card, TSuit trump)
+{
+    if (IsJoker(card)) return true;
+    if (trump == SUIT_NOTRUMPS) return false;
+    return IsRightBower(card, trump) || IsLeftBower(card, trump) || CardSuit(card) == trump;
+}
+
+TSuit EffectiveSuit(TCard card, TSuit trump)
+{
+    if (IsTrumpCard(card, trump)) return trump;
+    return CardSuit(card);
+}
+
+int32_t CardStrength(TCard card, TSuit ledSuit, TSuit trump, bool misere)
+{
+    if (card == 0) return 0;
+    if (IsJoker(card)) return misere ? -1 : 25;
+    if (IsRightBower(card, trump)) return 24;
+    if (IsLeftBower(card, trump)) return 23;
+    if (trump != SUIT_NOTRUMPS && CardSuit(card) == trump) return CardRank(card) + 10;
+    if (CardSuit(card) == ledSuit) return CardRank(card) - 1;
+    return 0;
+}
+
+int32_t CardSortKey(TCard card, TSuit trump)
+{
+    if (IsTrumpCard(card, trump)) return CardStrength(card, trump, trump, false) + 100;
+    static constexpr int32_t kBlackTrump[5] = {25, 75, 0, 50, 100};
+    static constexpr int32_t kRedTrump[5] = {0, 50, 25, 75, 100};
+    const int32_t* offsets = (trump == SUIT_SPADES || trump == SUIT_CLUBS) ? kBlackTrump : kRedTrump;
+    return CardRank(card) + offsets[CardSuit(card)];
+}
+
+bool IsLegalPlay(TCard card, const TCardset& hand, TSuit ledSuit, TSuit trump)
+{
+    bool trumpCard = IsTrumpCard(card, trump);
+    if (ledSuit == trump && trumpCard) return true;
+    if (ledSuit == CardSuit(card) && !trumpCard) return true;
+    return hand.CountSuit(ledSuit, trump) == 0;
+}
+
+void TSessionTricks::SetContract(const TContract& contract) { contract_ = contract; }
+
+void TSessionTricks::Reset()
+{
+    current_ = 0;
+    for (auto& t : tricks_) t = TTrick{};
+    won_[0] = won_[1] = 0;
+}
+
+void TSessionTricks::StartTrick(TSeat leader)
+{
+    if (current_ >= 10) return;
+    ++current_;
+    tricks_[current_ - 1] = TTrick{};
+    tricks_[current_ - 1].leader = leader;
+    if (table_) table_->ResetTable();
+}
+
+void TSessionTricks::SetCard(TSeat seat, TCard card)
+{
+    if (current_ < 1 || !IsSeat(seat)) return;
+    tricks_[current_ - 1].cards[seat - 1] = card;
+}
+
+TTrick TSessionTricks::GetTrick(int32_t n) const { return n >= 1 && n <= 10 ? tricks_[n - 1] : TTrick{}; }
+
+bool TSessionTricks::SitsOut(TSeat seat) const { return IsMisere() && seat == PartnerOf(contract_.declarer); }
+
+int32_t TSessionTricks::CardsPlayed() const
+{
+    if (current_ < 1) return 0;
+    const TTrick& t = tricks_[current_ - 1];
+    if (!IsSeat(t.leader)) return 0;
+    for (int32_t i = 1; i <= 4; ++i) {
+        TSeat seat = NextSeat(TSeat(t.leader), i);
+        if (t.cards[seat - 1] == 0 && !SitsOut(seat)) return i - 1;
+    }
+    return 4;
+}
+
+TSeat TSessionTricks::SeatToPlay() const
+{
+    if (current_ == 0) return 0;
+    const TTrick& t = tricks_[current_ - 1];
+    TSeat seat = NextSeat(TSeat(t.leader), CardsPlayed() + 1);
+    // The seat that sits out is passed over as if it had played.
+    while (SitsOut(seat) && CardsPlayed() < 4) seat = NextSeat(seat, 2);
+    return seat;
+}
+
+TSuit TSessionTricks::LedSuit() const
+{
+    if (current_ < 1) return SUIT_NOTRUMPS;
+    const TTrick& t = tricks_[current_ - 1];
+    if (!IsSeat(t.leader)) return SUIT_NOTRUMPS;
+    TCard lead = t.Card(TSeat(t.leader));
+    if (lead == 0) return SUIT_NOTRUMPS;
+    TSuit trump = CurrentTrump();
+    if (IsMisere() && IsJoker(lead)) {
+        for (int32_t i = 2; i <= 3; ++i) {
+            TCard c = t.Card(NextSeat(TSeat(t.leader), i));
+            if (c != 0) return EffectiveSuit(c, trump);
+        }
+        return SUIT_NOTRUMPS;
+    }
+    return EffectiveSuit(lead, trump);
+}
+
+TSeat TSessionTricks::TrickWinner() const
+{
+    if (current_ < 1) return 1;
+    const TTrick& t = tricks_[current_ - 1];
+    // Below every strength, so the first card played always counts as
+    // winning, even a joker led in misere (strength -1).
+    int32_t best = -2;
+    TSeat winner = IsSeat(t.leader) ? TSeat(t.leader) : TSeat(1);
+    TSuit led = LedSuit();
+    int32_t played = CardsPlayed();
+    for (int32_t i = 1; i <= played; ++i) {
+        TSeat seat = NextSeat(TSeat(t.leader), i);
+        TCard c = t.Card(seat);
+        if (c == 0) continue;  // the seat that sits out
+        int32_t s = CardStrength(c, led, CurrentTrump(), IsMisere());
+        if (s > best) {
+            best = s;
+            winner = seat;
+        }
+    }
+    return winner;
+}
+
+bool TSessionTricks::CloseTrick()
+{
+    if (current_ < 1) return false;
+    TSeat winner = TrickWinner();
+    tricks_[current_ - 1].winner = winner;
+    won_[TeamOfSeat(winner) - 1] += 1;
+    AchievementTrigger("TRICK");
+    if (current_ > 9) return true;
+    StartTrick(winner);
+    return false;
+}
+
+void TSessionTricks::Restore(int32_t current, const TTrick* tricks, int32_t won1, int32_t won2)
+{
+    current_ = current;
+    for (int i = 0; i < 10; ++i) tricks_[i] = tricks[i];
+    won_[0] = won1;
+    won_[1] = won2;
+}
