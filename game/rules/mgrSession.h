@@ -141,5 +141,10 @@ private:
 extern TSession* Session;
 void RegisterSessionManager();
 
+// The saved game as the text the file holds, and back. Loading changes
+// nothing unless the whole text is a valid game.
+bool SaveGameText(const TSession& session, std::string& text);
+bool LoadGameText(TSession& session, const std::string& text);
+
 // A deck text the game can deal: exactly the 43 cards of the deck, each once.
 bool IsValidDeckText(const std::string& text);
