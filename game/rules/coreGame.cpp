@@ -21,15 +21,6 @@ int32_t IntBetween(std::string_view text, size_t from, std::string_view start, s
 }
 }  // namespace
 
-int32_t CardRank(TCard card) { return card % 13; }
-
-TSuit CardSuit(TCard card)
-{
-    if (card < 0 || card > 51) return SUIT_NOTRUMPS;
-    return static_cast<TSuit>(card / 13);
-}
-
-TCard CardOf(TSuit suit, int32_t rank) { return suit * 13 + rank; }
 
 int32_t LowestRank(TSuit suit) { return suit >= SUIT_SPADES && suit <= SUIT_HEARTS ? kLowestRank[suit] : 0; }
 
@@ -41,14 +32,6 @@ bool IsCardInDeck(TCard card)
     return CardRank(card) >= kLowestRank[suit];
 }
 
-bool IsSuit(int32_t value) { return value >= SUIT_SPADES && value <= SUIT_NOTRUMPS; }
-bool IsSeat(int32_t value) { return value >= 1 && value <= 4; }
-
-TSeat NextSeat(TSeat seat, int32_t n)
-{
-    int32_t v = ((int32_t(seat) - 2 + n) % 4 + 4) % 4;
-    return static_cast<TSeat>(v + 1);
-}
 
 TTeam TeamOfSeat(TSeat seat) { return (seat % 2 == 1) ? 1 : 2; }
 TSeat PartnerOf(TSeat seat) { return IsSeat(seat) ? kPartner[seat - 1] : 0; }
@@ -67,17 +50,6 @@ void TeamSeats(TTeam team, TSeat& first, TSeat& second)
 {
     first = team == 1 ? 1 : 2;
     second = team == 1 ? 3 : 4;
-}
-
-TSuit SameColourSuit(TSuit suit)
-{
-    switch (suit) {
-    case SUIT_SPADES: return SUIT_CLUBS;
-    case SUIT_CLUBS: return SUIT_SPADES;
-    case SUIT_DIAMONDS: return SUIT_HEARTS;
-    case SUIT_HEARTS: return SUIT_DIAMONDS;
-    default: return SUIT_NOTRUMPS;
-    }
 }
 
 TBid MakeBid(TSuit suit, int32_t count) { return TBid{suit, count}; }

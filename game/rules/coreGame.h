@@ -45,21 +45,23 @@ struct TContract {
     TSuit trump = SUIT_NOTRUMPS;
 };
 
-int32_t CardRank(TCard card);
-TSuit CardSuit(TCard card);
-TCard CardOf(TSuit suit, int32_t rank);
+inline int32_t CardRank(TCard card) { return card % 13; }
+inline TSuit CardSuit(TCard card) { return card < 0 || card > 51 ? SUIT_NOTRUMPS : static_cast<TSuit>(card / 13); }
+inline TCard CardOf(TSuit suit, int32_t rank) { return suit * 13 + rank; }
 int32_t LowestRank(TSuit suit);
 bool IsCardInDeck(TCard card);
-bool IsSuit(int32_t value);  // 0..4
-bool IsSeat(int32_t value);  // 1..4
+inline bool IsSuit(int32_t value) { return value >= SUIT_SPADES && value <= SUIT_NOTRUMPS; }
+inline bool IsSeat(int32_t value) { return value >= 1 && value <= 4; }
 
-TSeat NextSeat(TSeat seat, int32_t n);
+// n counts the seat itself as 1: NextSeat(s, 2) is the seat after s.
+inline TSeat NextSeat(TSeat seat, int32_t n) { return static_cast<TSeat>(((int32_t(seat) - 2 + n) % 4 + 4) % 4 + 1); }
 TTeam TeamOfSeat(TSeat seat);
 TSeat PartnerOf(TSeat seat);
 void OpponentsOf(TSeat seat, TSeat& first, TSeat& second);
 TTeam OtherTeam(TTeam team);
 void TeamSeats(TTeam team, TSeat& first, TSeat& second);
-TSuit SameColourSuit(TSuit suit);
+// Spades and clubs, diamonds and hearts; no trumps stays.
+inline TSuit SameColourSuit(TSuit suit) { return suit >= SUIT_NOTRUMPS || suit < 0 ? SUIT_NOTRUMPS : TSuit(suit ^ 1); }
 
 TBid MakeBid(TSuit suit, int32_t count);
 bool BidEquals(const TBid& a, const TBid& b);

@@ -2,25 +2,6 @@
 
 #include "game/core/clShellLinks.h"
 
-bool IsJoker(TCard card) { return card == CARD_JOKER; }
-
-bool IsRightBower(TCard card, TSuit trump)
-{
-    return trump != SUIT_NOTRUMPS && IsSuit(trump) && card == CardOf(trump, RANK_JACK);
-}
-
-bool IsLeftBower(TCard card, TSuit trump)
-{
-    return trump != SUIT_NOTRUMPS && IsSuit(trump) && card == CardOf(SameColourSuit(trump), RANK_JACK);
-}
-
-bool IsTrumpCard(TCard card, TSuit trump)
-{
-    if (IsJoker(card)) return true;
-    if (trump == SUIT_NOTRUMPS) return false;
-    return IsRightBower(card, trump) || IsLeftBower(card, trump) || CardSuit(card) == trump;
-}
-
 TSuit EffectiveSuit(TCard card, TSuit trump)
 {
     if (IsTrumpCard(card, trump)) return trump;
