@@ -14,7 +14,7 @@ public:
     // Appends; a full set ignores the card (the game never overfills one).
     void Add(TCard card);
     void CopyFrom(const TCardset& other) { *this = other; }
-    TCard Get(int32_t i) const { return i >= 1 && i <= count_ ? cards_[i - 1] : 0; }
+    TCard Get(int32_t i) const { return i >= 1 && i <= count_ && i <= kCapacity ? cards_[i - 1] : 0; }
     void SetAt(int32_t i, TCard card);
     void Exchange(int32_t i, int32_t j);
     TCard Delete(int32_t i);
