@@ -71,6 +71,10 @@ public:
 
     int32_t HandsWon(TTeam team) const { return team == 1 ? handsWon_[0] : team == 2 ? handsWon_[1] : 0; }
     int32_t Score(TTeam team) const { return team == 1 ? score_[0] : team == 2 ? score_[1] : 0; }
+    void SetScore(TTeam team, int32_t score)
+    {
+        if (team == 1 || team == 2) score_[team - 1] = score;
+    }
     int32_t LastHandPoints(TTeam team) const { return team == 1 ? lastPoints_[0] : team == 2 ? lastPoints_[1] : 0; }
     TTeam LastHandTeam() const { return lastTeam_; }
     const std::string& ResultText() const { return resultText_; }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "game/core/clShellLinks.h"
+#include "game/core/mgrSettings.h"
 #include "game/core/mgrTimers.h"
 #include "game/rules/mgrSession.h"
 
@@ -47,7 +48,6 @@ protected:
     // An auction that ended with the seat's bid, everyone else passing.
     void Contract(TSeat declarer, TBid bid)
     {
-        S().NewGame(declarer == 1 ? 4 : TSeat(declarer - 1));
         S().NewHand(DeckText());
         S().Bidding().SetOpeningSeat(declarer);
         S().Bidding().Reset();
