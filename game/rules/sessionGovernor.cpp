@@ -170,6 +170,7 @@ bool TActionPlaycard::IsLegal(const TSession& s) const
         return false;
     };
     const TSessionTricks& tricks = s.Tricks();
+    if (!IsSeat(seat_)) return refuse("no such seat");
     if (s.Status() != STATUS_PLAYING || tricks.TrickComplete()) return refuse("no trick to play to");
     if (seat_ != tricks.SeatToPlay()) return refuse(" not player " + std::to_string(seat_) + "'s turn");
     const TCardset& hand = s.HandOf(seat_);
@@ -185,6 +186,7 @@ bool TActionPlaycard::IsLegal(const TSession& s) const
 
 void TActionPlaycard::Execute(TSession& s)
 {
+    if (!IsSeat(seat_)) return;
     if (seat_ != s.Tricks().SeatToPlay() || !s.HandOf(seat_).Contains(card_)) return;
     s.MoveCard(seat_, card_, MOVE_PLAY);
 }
@@ -192,7 +194,15 @@ void TActionPlaycard::Execute(TSession& s)
 // ---------------------------------------------------------------- discard
 TActionDiscard::TActionDiscard(TSeat seat, TCard card) : TActionPlaycard(ACTION_DISCARD, STATE_KITTY, seat, card) {}
 
-bool TActionDiscard::Acceptable(const TSession&) const { return StateIs(STATE_KITTY) || StateIs(STATE_BIDCOMPLETE); }
+bool TActionDiscard::Acceptable(const TSession& s) const
+{
+    if (!IsSeat(seat_)) return false;
+    if (!StateIs(STATE_KITTY) && !StateIs(STATE_BIDCOMPLETE)) return false;
+    // More discards than the declarer can make are refused as they come.
+    TContract c = s.GetContract();
+    bool sittingOut = IsMisereBid(c.bid) && seat_ == PartnerOf(c.declarer);
+    return sittingOut || s.HandOf(seat_).Count() - s.Governor().CountActions(ACTION_DISCARD, seat_) > 10;
+}
 bool TActionDiscard::IsReady(const TSession&) const { return StateIs(STATE_KITTY) || StateIs(STATE_BIDCOMPLETE); }
 
 bool TActionDiscard::IsLegal(const TSession& s) const
@@ -201,6 +211,7 @@ bool TActionDiscard::IsLegal(const TSession& s) const
         AdminLog(Describe(s) + reason);
         return false;
     };
+    if (!IsSeat(seat_)) return refuse(" not legal; no such seat");
     if (!StateIs(STATE_KITTY) && !StateIs(STATE_BIDCOMPLETE))
         return refuse(" not legal; not in KITTY or BID_COMPLETE state");
     if (!s.HasContract()) return refuse(" not legal; no contract");
@@ -208,8 +219,9 @@ bool TActionDiscard::IsLegal(const TSession& s) const
     bool sittingOut = IsMisereBid(c.bid) && seat_ == PartnerOf(c.declarer);
     if (seat_ != c.declarer && !sittingOut) return refuse(" not legal; only the declarer discards");
     // The declarer keeps ten cards, in misere too; the partner who sits a
-    // misere out gives up every card.
-    if (!sittingOut && s.HandOf(seat_).Count() - s.Governor().CountActions(ACTION_DISCARD, seat_) <= 10)
+    // misere out gives up every card. Cards leave the hand as their move
+    // starts, so the hand itself tells how many are left.
+    if (!sittingOut && s.HandOf(seat_).Count() <= 10)
         return refuse(" not legal; cannot discard so many cards");
     if (!s.HandOf(seat_).Contains(card_)) return refuse(" not legal; hand does not contain card");
     if (s.Governor().IsQueued(*this)) return refuse(" not legal; duplicate discard action already queued");
@@ -218,6 +230,7 @@ bool TActionDiscard::IsLegal(const TSession& s) const
 
 void TActionDiscard::Execute(TSession& s)
 {
+    if (!IsSeat(seat_)) return;
     if (!s.HandOf(seat_).Contains(card_)) return;
     s.MoveCard(seat_, card_, MOVE_DISCARD);
 }

@@ -1,0 +1,254 @@
+#include "sessionFixture.h"
+
+#include <functional>
+#include <map>
+
+namespace {
+
+std::vector<uint8_t> Bytes(std::initializer_list<uint8_t> b) { return b; }
+
+TEST(GovernActionTest, PlayAndBidByteForms)
+{
+    EXPECT_EQ(TActionPlaycard(3, 52).SaveTo(), Bytes({5, 0, 0, 0, 3, 0x34, 0, 0, 0}));
+    EXPECT_EQ(TActionBid(2, "note", {SUIT_HEARTS, 7}).SaveTo(),
+              Bytes({3, 0, 0, 0, 2, 3, 0, 0, 0, 7, 0, 0, 0}));  // the note is not sent
+    std::vector<uint8_t> hand = TActionNewHand("cardset:{}").SaveTo();
+    EXPECT_EQ(hand.size(), 4u + 4u + 10u);
+}
+
+TEST(GovernActionTest, DecodingDropsWhatIsNotAWellFormedAction)
+{
+    TCardset d;
+    d.FillDeck();
+    struct Row {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        bool decoded;
+    } rows[] = {
+        {"a play", TActionPlaycard(3, 52).SaveTo(), true},
+        {"type 7", Bytes({7, 0, 0, 0, 1}), false},
+        {"too short for the type", Bytes({5, 0}), false},
+        {"play cut short", Bytes({5, 0, 0, 0, 3, 0x34}), false},
+        {"seat 9", Bytes({5, 0, 0, 0, 9, 0x34, 0, 0, 0}), false},
+        {"card 2 is not in the deck", Bytes({5, 0, 0, 0, 1, 2, 0, 0, 0}), false},
+        {"bid of eleven", TActionBid(1, "", {SUIT_HEARTS, 11}).SaveTo(), false},
+        {"bid of suit 9", Bytes({3, 0, 0, 0, 1, 9, 0, 0, 0, 7, 0, 0, 0}), false},
+        {"string longer than the bytes", Bytes({2, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0x7F, 'c'}), false},
+        {"negative string length", Bytes({2, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}), false},
+        {"deck of 42 cards", TActionNewHand("cardset:{3,4,5}").SaveTo(), false},
+        {"a full deck", TActionNewHand(d.ToText()).SaveTo(), true},
+        {"continue of seat 0", Bytes({6, 0, 0, 0, 0}), false},
+    };
+    for (const Row& r : rows) {
+        auto a = TSessionGovernor::DecodeGovernAction(r.bytes);
+        EXPECT_EQ(a != nullptr, r.decoded) << r.what;
+    }
+    auto a = TSessionGovernor::DecodeGovernAction(TActionPlaycard(3, 52).SaveTo());
+    auto* play = dynamic_cast<TActionPlaycard*>(a.get());
+    ASSERT_NE(play, nullptr);
+    EXPECT_EQ(play->Seat(), 3);
+    EXPECT_EQ(play->Card(), 52);
+}
+
+class GovernorTest : public SessionTest {
+protected:
+    // Spades trumps by seat 1; each seat's hand.
+    void Spades()
+    {
+        StartPlay(1, {SUIT_SPADES, 7},
+                  {Set({12, 11, 40}), Set({10, 41, 42}), Set({8, 43, 30}), Set({7, 44, 31})});
+    }
+};
+
+TEST_F(GovernorTest, PlayWaitsWhileTheCardBeforeItIsFlying)
+{
+    SetSetting("Speed.Play", "100");
+    Spades();
+    Play(1, 12);
+    Play(2, 10);  // queued behind the flight
+    EXPECT_EQ(S().Governor().QueueLength(), 1);
+    EXPECT_TRUE(S().HandOf(2).Contains(10));
+    timers.Tick(100);
+    S().ProcessActions();
+    EXPECT_EQ(S().Governor().QueueLength(), 0);
+    EXPECT_FALSE(S().HandOf(2).Contains(10));
+    SetSetting("Speed.Play", "");
+}
+
+TEST_F(GovernorTest, OutOfTurnPlayIsRejectedWhenQueuedAndHoldsNothingBack)
+{
+    Spades();
+    Play(3, 8);  // seat 1 leads
+    EXPECT_EQ(S().Governor().QueueLength(), 0);
+    EXPECT_TRUE(S().HandOf(3).Contains(8));
+    Play(1, 12);
+    Play(2, 10);
+    EXPECT_EQ(S().Tricks().CardsPlayed(), 2);
+}
+
+TEST_F(GovernorTest, PlaysMustFollowSuitAndComeFromTheHand)
+{
+    Spades();
+    Play(1, 40);  // the three of hearts... led by seat 1
+    Play(2, 10);  // holds hearts: a spade may not be played
+    EXPECT_TRUE(S().HandOf(2).Contains(10));
+    EXPECT_EQ(S().Tricks().CardsPlayed(), 1);
+    Play(2, 42);  // a card it holds, of the led suit
+    EXPECT_EQ(S().Tricks().CardsPlayed(), 2);
+    Play(3, 52);  // not held
+    EXPECT_EQ(S().Tricks().CardsPlayed(), 2);
+}
+
+TEST_F(GovernorTest, BidsExecuteOnlyForTheSeatTheyNameAndMustRaise)
+{
+    S().NewHand(DeckText());
+    S().StartBidding();
+    screen.id = STATE_BIDDING;
+    TSeat first = S().Bidding().CurrentBidder();
+    TSeat other = NextSeat(first, 2);
+    auto bid = [&](TSeat seat, TBid b) {
+        S().Governor().Submit(std::make_unique<TActionBid>(seat, "", b));
+        S().ProcessActions();
+    };
+    bid(other, {SUIT_HEARTS, 7});  // not its turn
+    EXPECT_EQ(S().Bidding().GetBid(first).count, 0);
+    EXPECT_EQ(S().Bidding().GetBid(other).count, 0);
+    bid(first, {SUIT_HEARTS, 7});
+    EXPECT_EQ(S().Bidding().GetBid(first).count, 7);
+    bid(other, {SUIT_SPADES, 7});  // 140 does not beat 200
+    EXPECT_EQ(S().Bidding().CurrentBidder(), other);
+    bid(other, BID_MISERE);  // misere is off
+    EXPECT_EQ(S().Bidding().CurrentBidder(), other);
+    SetSetting("Variation.Misere", "true");
+    bid(other, BID_MISERE);
+    EXPECT_TRUE(IsMisereBid(S().Bidding().GetBid(other)));
+    SetSetting("Variation.Misere", "");
+    TSeat third = S().Bidding().CurrentBidder();
+    bid(third, {SUIT_SPADES, 1});
+    EXPECT_EQ(S().Bidding().GetBid(third).count, 1);
+}
+
+TEST_F(GovernorTest, DiscardsComeFromTheDeclarerWhoKeepsTen)
+{
+    Contract(2, {SUIT_CLUBS, 7});
+    for (TSeat s = 1; s <= 4; ++s) S().HandOf(s).Clear();
+    for (TCard c = 3; c <= 15; ++c) S().HandOf(2).Add(c);  // 13 cards after the kitty
+    for (TCard c = 16; c <= 25; ++c) S().HandOf(3).Add(c);
+    S().SetStatus(STATUS_KITTY);
+    screen.id = STATE_KITTY;
+    auto discard = [&](TSeat seat, TCard card) {
+        S().Governor().Submit(std::make_unique<TActionDiscard>(seat, card));
+    };
+    discard(3, 16);  // not the declarer
+    for (TCard c = 3; c <= 6; ++c) discard(2, c);  // the fourth would leave nine
+    S().ProcessActions();
+    EXPECT_EQ(S().HandOf(3).Count(), 10);
+    EXPECT_EQ(S().HandOf(2).Count(), 10);
+    EXPECT_TRUE(S().HandOf(2).Contains(6));
+}
+
+TEST_F(GovernorTest, InMisereThePartnerDiscardsAllAndTheDeclarerStillKeepsTen)
+{
+    SetSetting("Variation.Misere", "true");
+    Contract(1, BID_MISERE);
+    for (TSeat s = 1; s <= 4; ++s) S().HandOf(s).Clear();
+    for (TCard c = 3; c <= 15; ++c) S().HandOf(1).Add(c);
+    for (TCard c = 16; c <= 25; ++c) S().HandOf(3).Add(c);
+    S().SetStatus(STATUS_BID_COMPLETE);
+    screen.id = STATE_BIDCOMPLETE;
+    for (TCard c = 16; c <= 25; ++c) S().Governor().Submit(std::make_unique<TActionDiscard>(3, c));
+    S().ProcessActions();
+    EXPECT_EQ(S().HandOf(3).Count(), 0);
+    screen.id = STATE_KITTY;
+    for (TCard c = 3; c <= 8; ++c) S().Governor().Submit(std::make_unique<TActionDiscard>(1, c));
+    S().ProcessActions();
+    EXPECT_EQ(S().HandOf(1).Count(), 10);
+    SetSetting("Variation.Misere", "");
+}
+
+struct Listener {
+    int calls = 0;
+    void Heard(TGovernAction*) { ++calls; }
+};
+
+TEST_F(GovernorTest, RemovingAListenerLeavesOtherObjectsListening)
+{
+    Listener a, b;
+    S().Governor().AddListener(MakeMethod<&Listener::Heard>(&a));
+    S().Governor().AddListener(MakeMethod<&Listener::Heard>(&b));
+    S().Governor().RemoveListener(MakeMethod<&Listener::Heard>(&a));
+    S().Governor().Submit(std::make_unique<TActionNewGame>(2));
+    S().ProcessActions();
+    EXPECT_EQ(a.calls, 0);
+    EXPECT_EQ(b.calls, 1);
+}
+
+TEST_F(GovernorTest, ContinueWaitsForAResultScreen)
+{
+    screen.id = STATE_GAME;
+    S().Governor().Enqueue(std::make_unique<TActionContinue>(1));
+    EXPECT_EQ(S().Governor().QueueLength(), 0) << "not acceptable outside the result screens";
+    screen.id = STATE_HANDWIN;
+    S().Governor().Submit(std::make_unique<TActionContinue>(1));
+    screen.id = STATE_GAME;
+    S().ProcessActions();
+    EXPECT_EQ(S().Governor().QueueLength(), 1);
+    screen.id = STATE_HANDWIN;
+    S().ProcessActions();
+    EXPECT_TRUE(S().Players().GetPlayer(1)->Continued());
+}
+
+class FakeNetwork : public TMultiplayerLink {
+public:
+    bool IsSessionActive() const override { return true; }
+    bool IsHost() const override { return host; }
+    void SendToHost(int32_t id, const std::vector<uint8_t>& b) override { sent.push_back({id, b}); }
+    void Broadcast(int32_t id, const std::vector<uint8_t>& b) override { sent.push_back({id, b}); }
+    void RegisterHandler(int32_t id, THandler h) override { handlers[id] = std::move(h); }
+    bool host = true;
+    std::vector<std::pair<int32_t, std::vector<uint8_t>>> sent;
+    std::map<int32_t, THandler> handlers;
+};
+
+TEST_F(GovernorTest, HostAcceptsOnlyActionsForSeatsTheSenderOwns)
+{
+    FakeNetwork net;
+    SetMultiplayerLink(&net);
+    Spades();
+    TPlayerGUID guid{};
+    S().Players().GetPlayer(2)->MakeRemote(7, guid, "Remote");
+    S().Governor().RegisterHandlers();
+    Play(1, 12);
+    ASSERT_EQ(net.sent.size(), 1u);
+    EXPECT_EQ(net.sent[0].first, GAMEMSG_ACTION_BROADCAST);
+    net.handlers[GAMEMSG_ACTION_SUBMITTED](TActionPlaycard(2, 10).SaveTo(), 9);  // party 9 is not seat 2
+    S().ProcessActions();
+    EXPECT_TRUE(S().HandOf(2).Contains(10));
+    net.handlers[GAMEMSG_ACTION_SUBMITTED](TActionPlaycard(2, 10).SaveTo(), 7);
+    S().ProcessActions();
+    EXPECT_FALSE(S().HandOf(2).Contains(10));
+    net.handlers[GAMEMSG_ACTION_SUBMITTED](TActionNewGame(1).SaveTo(), 7);  // only the host starts games
+    EXPECT_EQ(S().Governor().QueueLength(), 0);
+    SetMultiplayerLink(nullptr);
+}
+
+TEST_F(GovernorTest, ClientSendsToTheHostAndRunsWhatTheHostBroadcasts)
+{
+    FakeNetwork net;
+    net.host = false;
+    SetMultiplayerLink(&net);
+    Spades();
+    S().Governor().RegisterHandlers();
+    Play(1, 12);
+    ASSERT_EQ(net.sent.size(), 1u);
+    EXPECT_EQ(net.sent[0].first, GAMEMSG_ACTION_SUBMITTED);
+    EXPECT_TRUE(S().HandOf(1).Contains(12)) << "nothing runs until the host says so";
+    net.handlers[GAMEMSG_ACTION_BROADCAST](net.sent[0].second, 0);
+    S().ProcessActions();
+    EXPECT_FALSE(S().HandOf(1).Contains(12));
+    net.handlers[GAMEMSG_ACTION_BROADCAST](Bytes({5, 0, 0, 0}), 0);  // cut short: dropped
+    EXPECT_EQ(S().Governor().QueueLength(), 0);
+    SetMultiplayerLink(nullptr);
+}
+
+}  // namespace
