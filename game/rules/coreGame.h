@@ -45,9 +45,9 @@ struct TContract {
     TSuit trump = SUIT_NOTRUMPS;
 };
 
-inline int32_t CardRank(TCard card) { return card % 13; }
-inline TSuit CardSuit(TCard card) { return card < 0 || card > 51 ? SUIT_NOTRUMPS : static_cast<TSuit>(card / 13); }
-inline TCard CardOf(TSuit suit, int32_t rank) { return suit * 13 + rank; }
+constexpr int32_t CardRank(TCard card) { return card % 13; }
+constexpr TSuit CardSuit(TCard card) { return card < 0 || card > 51 ? SUIT_NOTRUMPS : static_cast<TSuit>(card / 13); }
+constexpr TCard CardOf(TSuit suit, int32_t rank) { return suit * 13 + rank; }
 int32_t LowestRank(TSuit suit);
 bool IsCardInDeck(TCard card);
 inline bool IsSuit(int32_t value) { return value >= SUIT_SPADES && value <= SUIT_NOTRUMPS; }
