@@ -1,46 +1,146 @@
-// Interim store until the key/value tree lands; replaced by the tree.
 #include "game/core/mgrSettings.h"
 
-#include <map>
+#include "framework/qz7files.h"
+#include "framework/qz7kvdata.h"
+#include "game/core/coreGame.h"
 
 TSettingsManager* SettingsManager = nullptr;
 TQZKeyValue* Settings = nullptr;
 
 namespace {
-std::map<std::string, std::string>& Store()
+// Groups the program never writes back, whatever they hold.
+const char* const kNeverSave[] = {"Debug"};
+constexpr const char* kUserFolderName = "VantorelQar\\";
+
+void ClearModifiedTree(TQZKeyValue* node)
 {
-    static std::map<std::string, std::string> s;
-    return s;
+    node->modified = false;
+    for (int32_t i = 0; i < node->ChildCount(); ++i) ClearModifiedTree(node->GetChild(i));
 }
-std::string Get(const std::string& k)
+
+void CollectDifferences(const TQZKeyValue* node, const TQZKeyValue& defaults, TQZKeyValue& diff)
 {
-    auto it = Store().find(k);
-    return it == Store().end() ? std::string() : it->second;
+    std::string path = node->GetPath();
+    if (!path.empty()) {
+        const TQZKeyValue* d = defaults.FindNode(path);
+        std::string def = d ? d->Value() : std::string();
+        if (def != node->Value()) diff.SetPath(path, node->Value());
+    }
+    for (int32_t i = 0; i < node->ChildCount(); ++i) CollectDifferences(node->GetChild(i), defaults, diff);
 }
 }  // namespace
 
-TSettingsManager::TSettingsManager() = default;
-TSettingsManager::~TSettingsManager() = default;
-void TSettingsManager::Initialize() {}
-bool TSettingsManager::SaveSettings() { return true; }
 void RegisterSettingsManager()
 {
     RegisterManagerClass<TSettingsManager, &SettingsManager>(MGR_SETTINGS, 0, "User Settings");
 }
-bool SettingBool(const std::string& key)
+
+TSettingsManager::TSettingsManager() = default;
+
+TSettingsManager::~TSettingsManager()
 {
-    std::string v = Get(key);
-    return !v.empty() && (v[0] == 't' || v[0] == 'T');
+    if (Settings == tree_.get()) Settings = nullptr;
 }
-int32_t SettingInt(const std::string& key)
+
+void TSettingsManager::Initialize()
 {
-    try {
-        return std::stoi(Get(key));
-    } catch (...) {
-        return 0;
+    tree_ = std::make_unique<TQZKeyValue>();
+    Settings = tree_.get();
+    tree_->LoadFromFile(kDefaultsFile, KVFORM_LINES, true);
+    std::string user = UserFolder() + kSettingsFile;
+    if (IsFile(user)) tree_->LoadFromFile(user, KVFORM_LINES, true);
+    if (tree_->GetString("Game.Lastversion") < kProgramVersion) tree_->DeletePath("Tutorials.Whatsnew");
+    ClearModifiedTree(tree_.get());
+    tree_->SetString("Game.Lastversion", kProgramVersion);
+}
+
+bool TSettingsManager::SaveSettings()
+{
+    TQZKeyValue defaults;
+    defaults.LoadFromFile(kDefaultsFile, KVFORM_LINES, true);
+    TQZKeyValue diff;
+    CollectDifferences(tree_.get(), defaults, diff);
+    for (const char* group : kNeverSave) diff.DeletePath(group);
+    std::string file = UserFolder() + kSettingsFile;
+    if (!diff.SaveToFile(file, KVFORM_LINES)) {
+        WriteLog("Unable to save settings to " + file);
+        return false;
     }
+    ClearModifiedTree(tree_.get());
+    return true;
 }
-std::string SettingText(const std::string& key) { return Get(key); }
-void SetSetting(const std::string& key, const std::string& value) { Store()[key] = value; }
-int32_t GetSpeedSetting(TQZKeyValue*, const std::string& key) { return GetSpeedSetting(key); }
-int32_t GetSpeedSetting(const std::string& key) { return SettingBool("Debug.InstantPlay") ? 1 : SettingInt(key); }
+
+bool SettingBool(const std::string& key) { return Settings && Settings->GetBool(key, false); }
+int32_t SettingInt(const std::string& key) { return Settings ? Settings->GetInt(key) : 0; }
+std::string SettingText(const std::string& key) { return Settings ? Settings->GetString(key) : std::string(); }
+
+void SetSetting(const std::string& key, const std::string& value)
+{
+    if (Settings) Settings->SetString(key, value);
+}
+
+int32_t GetSpeedSetting(TQZKeyValue* tree, const std::string& key)
+{
+    if (!tree) return 0;
+    if (tree->GetBool("Debug.InstantPlay", false)) return 1;
+    return tree->GetInt(key);
+}
+
+int32_t GetSpeedSetting(const std::string& key) { return GetSpeedSetting(Settings, key); }
+
+std::string UserFolder()
+{
+    std::string base = AppDataFolder();
+    if (!base.empty()) {
+        std::string folder = AddTrailingBackslash(base + kUserFolderName);
+        if (IsFolder(folder) || CreateFolder(folder) == QZRES_OK) return folder;
+    }
+    return AddTrailingBackslash(ProgramFolder());
+}
+
+const std::vector<std::string>& OwnUserFiles()
+{
+    static const std::vector<std::string> files = {
+        "Settings.txt", "Version.txt", "Savedgame.txt", "changelog.txt", "benchmark.txt", "debugsave.txt",
+        "log.txt",      "Tables.ice",  "Cardsets.ice",  "Cardbacks.ice", "*.userdata",    "*.statistics",
+    };
+    return files;
+}
+
+namespace {
+// 1 current, 0 outdated or missing, -1 present but unreadable.
+int32_t SettingsFolderState(const std::string& settingsVersion)
+{
+    std::string file = UserFolder() + kVersionFile;
+    if (!IsFile(file)) return 0;
+    std::unique_ptr<TQZMemory> bytes = TQZMemory::CreateFromFile(file);
+    if (!bytes) return -1;
+    std::string text = bytes->AsString();
+    size_t crlf = text.find("\r\n");
+    std::string second = crlf == std::string::npos ? std::string() : text.substr(crlf + 2);
+    size_t end = second.find("\r\n");
+    if (end != std::string::npos) second.resize(end);
+    return second < settingsVersion ? 0 : 1;
+}
+}  // namespace
+
+bool IsSettingsFolderCurrent(const std::string&, const std::string& settingsVersion)
+{
+    return SettingsFolderState(settingsVersion) == 1;
+}
+
+void ResetSettingsIfOutdated()
+{
+    int32_t state = SettingsFolderState(kSettingsVersion);
+    if (state == 1) return;
+    if (state < 0) {
+        // Unreadable is not outdated: nothing of the user's is thrown away.
+        WriteLog(std::string("Unable to read ") + kVersionFile + "; keeping the per-user folder");
+        return;
+    }
+    std::string folder = UserFolder();
+    for (const std::string& mask : OwnUserFiles())
+        for (const std::string& name : ListFiles(folder + mask, true, false, true)) RemoveFile(folder + name);
+    std::string text = std::string(kProgramVersion) + "\r\n" + kSettingsVersion;
+    if (WriteTextFile(folder + kVersionFile, text) != QZRES_OK) WriteLog(std::string("Unable to write ") + kVersionFile);
+}

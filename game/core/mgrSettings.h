@@ -22,7 +22,7 @@ public:
     bool SaveSettings();
 
 private:
-    TQZKeyValue* tree_ = nullptr;  // owned
+    std::unique_ptr<TQZKeyValue> tree_;
 };
 
 extern TSettingsManager* SettingsManager;

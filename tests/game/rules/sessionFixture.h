@@ -2,6 +2,7 @@
 // drive the rules without any shell.
 #pragma once
 
+#include "framework/qz7kvdata.h"
 #include "game/core/clShellLinks.h"
 #include "game/core/mgrSettings.h"
 #include "game/core/mgrTimers.h"
@@ -23,6 +24,7 @@ protected:
     void SetUp() override
     {
         SeedRandom(11);
+        Settings = &settings;
         timers.Initialize();
         Timers = &timers;
         SetScreenLink(&screen);
@@ -34,6 +36,7 @@ protected:
         session.reset();
         SetScreenLink(nullptr);
         Timers = nullptr;
+        Settings = nullptr;
     }
 
     TSession& S() { return *session; }
@@ -82,6 +85,7 @@ protected:
         return d.ToText();
     }
 
+    TQZKeyValue settings;
     TTimers timers;
     TTestScreen screen;
     std::unique_ptr<TSession> session;
