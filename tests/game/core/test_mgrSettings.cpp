@@ -1,0 +1,127 @@
+#include "framework/qz7files.h"
+#include "framework/qz7kvdata.h"
+#include "game/core/mgrSettings.h"
+#include "game/core/mgrSteam.h"
+#include "platform/os/osFiles.h"
+#include "tests/testutil.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <unistd.h>
+
+namespace {
+
+// A working folder with "Assets/Misc/Default.cfg" and a per-user folder.
+class SettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        old_ = std::filesystem::current_path();
+        std::filesystem::current_path(work.Path());
+        std::filesystem::create_directories("Assets/Misc");
+        vqtest::WriteFile("Assets/Misc/Default.cfg",
+                          "Audio.Volume=\"50\"\r\nSpeed.Deal=\"300\"\r\nGame.PlayStyle=\"Moderate\"\r\n");
+        user = plat::os::NativePath(UserFolder());
+    }
+    void TearDown() override
+    {
+        manager.reset();
+        std::filesystem::current_path(old_);
+    }
+    void Start()
+    {
+        manager = std::make_unique<TSettingsManager>();
+        manager->Initialize();
+    }
+    std::string UserFile(const std::string& name) { return vqtest::ReadFile(user + name); }
+
+    vqtest::TempDir work;
+    vqtest::TempDir home;
+    vqtest::ScopedEnv env{"VANTOREL_DATA_HOME", home.Path()};
+    std::string user;
+    std::unique_ptr<TSettingsManager> manager;
+    std::filesystem::path old_;
+};
+
+TEST_F(SettingsTest, UserValuesOverrideDefaultsAndOnlyDifferencesAreSaved)
+{
+    vqtest::WriteFile(user + "Settings.txt",
+                      "Audio.Volume=\"50\"\r\nSpeed.Deal=\"700\"\r\nDebug.AutoPlay=\"true\"\r\n"
+                      "Game.Lastversion=\"Version 1.89\"\r\nTutorials.Whatsnew=\"3\"\r\n");
+    Start();
+    EXPECT_EQ(SettingInt("Speed.Deal"), 700);
+    EXPECT_EQ(SettingInt("Audio.Volume"), 50);
+    EXPECT_TRUE(SettingBool("Debug.AutoPlay"));
+    EXPECT_EQ(SettingText("Tutorials.Whatsnew"), "") << "an older version ran last";
+    EXPECT_EQ(SettingText("Game.Lastversion"), "Version 1.90");
+    ASSERT_TRUE(manager->SaveSettings());
+    std::string saved = UserFile("Settings.txt");
+    EXPECT_EQ(saved.find("Audio.Volume"), std::string::npos) << "equal to its default";
+    EXPECT_EQ(saved.find("Debug"), std::string::npos) << "never saved";
+    EXPECT_NE(saved.find("Speed.Deal=\"700\""), std::string::npos);
+    EXPECT_NE(saved.find("Game.Lastversion=\"Version 1.90\""), std::string::npos);
+}
+
+TEST_F(SettingsTest, TypedReadsFollowTheirRules)
+{
+    Start();
+    SetSetting("Gameplay.Discardwarning", "yes");
+    SetSetting("Speed.Play", "12a");
+    EXPECT_FALSE(SettingBool("Gameplay.Discardwarning"));
+    EXPECT_EQ(SettingInt("Speed.Play"), 0);
+    EXPECT_EQ(GetSpeedSetting("Speed.Deal"), 300);
+    SetSetting("Debug.InstantPlay", "True");
+    EXPECT_EQ(GetSpeedSetting("Speed.Deal"), 1);
+    EXPECT_EQ(SettingText("video.displaymode"), SettingText("Video.DisplayMode"));
+}
+
+TEST_F(SettingsTest, FailedSaveIsReportedAndKeepsTheOldFile)
+{
+    Start();
+    vqtest::WriteFile(user + "Settings.txt", "Speed.Deal=\"500\"\r\n");
+    SetSetting("Speed.Deal", "800");
+    std::filesystem::permissions(user, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    bool saved = manager->SaveSettings();
+    std::filesystem::permissions(user, std::filesystem::perms::owner_all);
+    if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind this user";
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(UserFile("Settings.txt"), "Speed.Deal=\"500\"\r\n");
+}
+
+TEST_F(SettingsTest, OutdatedFolderLosesOnlyTheProgramsOwnFiles)
+{
+    vqtest::WriteFile(user + "Version.txt", "Version 1.80\r\nSettings 1.80");
+    vqtest::WriteFile(user + "Settings.txt", "x");
+    vqtest::WriteFile(user + "Savedgame.txt", "x");
+    vqtest::WriteFile(user + "ann.userdata", "x");
+    vqtest::WriteFile(user + "notes.doc", "mine");
+    ResetSettingsIfOutdated();
+    EXPECT_FALSE(IsFile(user + "Settings.txt"));
+    EXPECT_FALSE(IsFile(user + "Savedgame.txt"));
+    EXPECT_FALSE(IsFile(user + "ann.userdata"));
+    EXPECT_EQ(UserFile("notes.doc"), "mine");
+    EXPECT_EQ(UserFile("Version.txt"), "Version 1.90\r\nSettings 1.90");
+    EXPECT_TRUE(IsSettingsFolderCurrent("Version 1.90", "Settings 1.90"));
+}
+
+TEST_F(SettingsTest, CurrentFolderIsKeptWhateverTheFirstLine)
+{
+    vqtest::WriteFile(user + "Version.txt", "Anything\r\nSettings 1.90");
+    vqtest::WriteFile(user + "Settings.txt", "x");
+    ResetSettingsIfOutdated();
+    EXPECT_TRUE(IsFile(user + "Settings.txt"));
+}
+
+TEST_F(SettingsTest, SteamManagerOfTheGameBuildAnswersAlone)
+{
+    Start();
+    TSteamManager steam;
+    EXPECT_EQ(steam.GetLocalPlayerName(), "Player");
+    EXPECT_EQ(steam.PlayerName("someone"), "someone");
+    EXPECT_FALSE(steam.IsAutoPlay());
+    SetSetting("Debug.AutoPlay", "true");
+    EXPECT_TRUE(steam.IsAutoPlay());
+}
+
+}  // namespace
