@@ -1,5 +1,8 @@
 #include "game/rules/mgrSession.h"
 
+#include "framework/qz7files.h"
+#include "framework/qz7kvdata.h"
+#include "framework/qz7text.h"
 #include "game/core/clShellLinks.h"
 #include "game/core/coreGame.h"
 #include "game/core/mgrSettings.h"
@@ -235,5 +238,145 @@ TSeat TSession::LocalSeat() const
     return 1;  // a game always has a local seat; seat 1 stands in without one
 }
 
-bool SaveGameText(const TSession&, std::string&) { return false; }
-bool LoadGameText(TSession&, const std::string&) { return false; }
+// ---------------------------------------------------------------- saved game
+namespace {
+constexpr const char* kRootName = "savegameQar";
+
+bool SetFromText(const std::string& text, TCardset& set)
+{
+    set.FromText(text);
+    for (int32_t i = 1; i <= set.Count(); ++i)
+        if (set.Get(i) != 0 && !IsCardInDeck(set.Get(i))) return false;
+    return text.empty() || text.find('{') != std::string::npos;
+}
+
+void LoadFailed(const std::string& reason) { ShowWarning("Unable to load the saved game: " + reason); }
+}  // namespace
+
+void TSession::SaveTo(TQZKeyValue* node) const
+{
+    node->SetString("game_version", kSavedGameVersion);
+    node->SetString("save_date", "*TODO!*");
+    TQZKeyValue* state = node->GetNode("state");
+    state->SetString("contract", ContractToText(GetContract()));
+    state->SetString("deck", deck_.ToText());
+    state->SetString("deckplayed", outOfPlay_.ToText());
+    state->SetString("handswon", PairToText(handsWon_[0], handsWon_[1]));
+    state->SetString("prompt", prompt_);
+    state->SetString("score", PairToText(score_[0], score_[1]));
+    state->SetInt("status", status_);
+    players_->SaveTo(state->GetNode("players"));
+    bidding_.SaveTo(state->GetNode("bidding"));
+    tricks_.SaveTo(state->GetNode("tricks"));
+}
+
+bool TSession::LoadFrom(TQZKeyValue* node)
+{
+    if (!node) return false;
+    std::string version = node->GetString("game_version");
+    if (version != kSavedGameVersion) {
+        ShowWarning("Load game version mismatch! Loading \"" + version + "\", expected \"" + kSavedGameVersion +
+                    "\"");
+        return false;
+    }
+    TQZKeyValue* state = node->FindNode("state", false);
+    if (!state) return LoadFailed("no game state"), false;
+    int32_t won1 = 0, won2 = 0, score1 = 0, score2 = 0;
+    if (!PairFromTextChecked(state->GetString("handswon"), won1, won2) || won1 < 0 || won2 < 0)
+        return LoadFailed("hands won"), false;
+    if (!PairFromTextChecked(state->GetString("score"), score1, score2)) return LoadFailed("score"), false;
+    int32_t status = TextToIntDef(state->GetString("status"), -1);
+    if (status < STATUS_STARTING || status > STATUS_PLAYING) return LoadFailed("status"), false;
+    TCardset deck, played;
+    if (!SetFromText(state->GetString("deck"), deck) || !SetFromText(state->GetString("deckplayed"), played))
+        return LoadFailed("cards"), false;
+    TSessionBidding bidding;
+    if (!bidding.LoadFrom(state->FindNode("bidding", false))) return LoadFailed("bidding"), false;
+    TSessionTricks tricks;
+    if (!tricks.LoadFrom(state->FindNode("tricks", false))) return LoadFailed("tricks"), false;
+    auto players = std::make_unique<TSessionPlayers>(false);
+    if (!players->LoadFrom(state->FindNode("players", false))) return LoadFailed("players"), false;
+    bool local = false;
+    for (TSeat s = 1; s <= 4; ++s) local = local || players->GetPlayer(s)->IsLocal();
+    if (!local) return LoadFailed("no local player"), false;
+
+    // Every card of the deck exactly once across hands, deck and played
+    // cards while a hand runs; during trick play the deck set holds the
+    // table slots, copies of played cards.
+    int32_t seen[53] = {};
+    int32_t total = 0;
+    auto count = [&](const TCardset& set) {
+        for (int32_t i = 1; i <= set.Count(); ++i)
+            if (set.Get(i) != 0) ++seen[set.Get(i)], ++total;
+    };
+    for (TSeat s = 1; s <= 4; ++s) count(players->GetPlayer(s)->Hand());
+    count(played);
+    if (status != STATUS_STARTING && status != STATUS_PLAYING) count(deck);
+    bool twice = false;
+    for (int32_t c = 0; c <= 52; ++c) twice = twice || seen[c] > 1;
+    if (twice) return LoadFailed("a card is held twice"), false;
+    if (status != STATUS_STARTING && total != DECK_SIZE) return LoadFailed("cards missing"), false;
+    if (status == STATUS_PLAYING) {
+        if (tricks.Current() < 1 || !bidding.HasContract()) return LoadFailed("no trick in play"), false;
+        for (int32_t i = 1; i <= deck.Count(); ++i)
+            if (deck.Get(i) != 0 && !played.Contains(deck.Get(i))) return LoadFailed("table cards"), false;
+    }
+    if (status >= STATUS_BID_COMPLETE && !bidding.HasContract()) return LoadFailed("no contract"), false;
+
+    // Everything checked: the session takes the loaded game.
+    FinishMoves();
+    governor_->RemoveActions(ACTION_NULL);
+    handsWon_[0] = won1;
+    handsWon_[1] = won2;
+    score_[0] = score1;
+    score_[1] = score2;
+    prompt_ = state->GetString("prompt");
+    status_ = TSessionStatus(status);
+    deck_ = deck;
+    outOfPlay_ = played;
+    bidding_ = bidding;
+    tricks_ = tricks;
+    tricks_.SetTable(&deck_);
+    tricks_.SetContract(bidding_.HasContract() ? GetContract() : TContract{});
+    players_ = std::move(players);
+    for (auto& c : moveCount_) c = 0;
+    return true;
+}
+
+bool SaveGameText(const TSession& session, std::string& text)
+{
+    TQZKeyValue root(kRootName);
+    session.SaveTo(&root);
+    text = root.ToText(false);
+    return true;
+}
+
+bool LoadGameText(TSession& session, const std::string& text)
+{
+    TQZKeyValue root;
+    if (!root.ParseText(text)) {
+        LoadFailed("the file is not a saved game");
+        return false;
+    }
+    return session.LoadFrom(&root);
+}
+
+bool TSession::SaveGame(const std::string& file)
+{
+    // Cards still flying land first, so the file holds them where they go;
+    // other timers (thinking, screens) keep waiting.
+    FinishMoves();
+    std::string text;
+    SaveGameText(*this, text);
+    if (WriteTextFile(file, text) != QZRES_OK) {
+        WriteLog("Unable to save the game to " + file);
+        return false;
+    }
+    return true;
+}
+
+bool TSession::LoadGame(const std::string& file)
+{
+    if (!IsFile(file)) return false;
+    return LoadGameText(*this, ReadTextFile(file));
+}

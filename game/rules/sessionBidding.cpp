@@ -1,5 +1,7 @@
 #include "game/rules/sessionBidding.h"
 
+#include "framework/qz7kvdata.h"
+#include "framework/qz7text.h"
 #include "game/rules/GameTextHelpers.h"
 #include "game/rules/sessionPlayer.h"
 
@@ -66,4 +68,46 @@ std::string TSessionBidding::BidText(TSeat seat, const TSessionPlayers* players)
     if (bid.count == 1) return FormatNumbered("%1 passed", {name});
     if (bid.count == 0) return FormatNumbered("%1 has not yet bid", {name});
     return FormatNumbered("%1 bid %2 (%3 points)", {name, ::BidText(bid), std::to_string(BidPoints(bid))});
+}
+
+namespace {
+bool SeatText(const std::string& text, TSeat& seat)
+{
+    int32_t v = TextToIntDef(text, 0);
+    if (!IsSeat(v)) return false;
+    seat = TSeat(v);
+    return true;
+}
+}  // namespace
+
+bool TSessionBidding::LoadFrom(TQZKeyValue* node)
+{
+    if (!node) return false;
+    TSessionBidding loaded;
+    if (!SeatText(node->GetString("CurrentPlayer"), loaded.current_)) return false;
+    if (!SeatText(node->GetString("OpeningPlayer"), loaded.opening_)) return false;
+    for (int n = 1; n <= 4; ++n) {
+        std::string index = "[" + std::to_string(n) + "]";
+        TBid bid = BidFromText(node->GetString("PlayerBid" + index));
+        bool notYet = bid.count == 0 && IsSuit(bid.suit);
+        if (!notYet && !IsValidBid(bid)) return false;
+        int32_t made = TextToIntDef(node->GetString("PlayerBidsMade" + index), -1);
+        if (made < 0 || made > 100) return false;
+        loaded.bids_[n - 1] = bid;
+        loaded.made_[n - 1] = made;
+    }
+    if (loaded.SeatsNotPassed() < 1) return false;
+    *this = loaded;
+    return true;
+}
+
+void TSessionBidding::SaveTo(TQZKeyValue* node) const
+{
+    node->SetInt("CurrentPlayer", current_);
+    node->SetInt("OpeningPlayer", opening_);
+    for (int n = 1; n <= 4; ++n) {
+        std::string index = "[" + std::to_string(n) + "]";
+        node->SetString("PlayerBid" + index, BidToText(bids_[n - 1]));
+        node->SetInt("PlayerBidsMade" + index, made_[n - 1]);
+    }
 }

@@ -1,5 +1,7 @@
 #include "game/rules/sessionPlayer.h"
 
+#include "framework/qz7kvdata.h"
+#include "framework/qz7text.h"
 #include "game/core/coreGame.h"
 #include "game/core/mgrSettings.h"
 #include "game/core/mgrSteam.h"
@@ -95,10 +97,10 @@ int32_t TSessionPlayer::AvatarIconId() const
     }
 }
 
-TSessionPlayers::TSessionPlayers()
+TSessionPlayers::TSessionPlayers(bool randomizeNames)
 {
     for (TSeat s = 1; s <= 4; ++s) players_[s - 1] = std::make_unique<TSessionPlayer>(s);
-    RandomizeNames();
+    if (randomizeNames) RandomizeNames();
 }
 
 void TSessionPlayers::Reset()
@@ -191,4 +193,65 @@ void TSessionPlayers::RandomizeNames()
         p->SetName(name);
         p->RandomTile();
     }
+}
+
+bool TSessionPlayer::LoadFrom(TQZKeyValue* node)
+{
+    if (!node) return false;
+    int32_t seat = TextToIntDef(node->GetString("PlayerID"), 0);
+    int32_t type = TextToIntDef(node->GetString("PlayerType"), -1);
+    int32_t avatar = TextToIntDef(node->GetString("Avatar"), -1);
+    TQZPoint tile = node->GetPoint("AvatarSubIcon");
+    if (!IsSeat(seat) || type < PLAYER_LOCAL || type > PLAYER_AI || avatar < AVATAR_LOCAL || avatar > AVATAR_REMOTE)
+        return false;
+    if (tile.x < 0 || tile.x > 7 || tile.y < 0 || tile.y > 7) return false;
+    TCardset hand;
+    std::string handText = node->GetString("Hand");
+    hand.FromText(handText);
+    if (hand.Count() > 13) return false;
+    for (int32_t i = 1; i <= hand.Count(); ++i)
+        if (!IsCardInDeck(hand.Get(i))) return false;
+    TPlayerGUID guid{};
+    if (!GUIDFromText(node->GetString("GUID"), guid)) return false;
+    name_ = node->GetString("Name");
+    seat_ = TSeat(seat);
+    type_ = TPlayerType(type);
+    avatar_ = TAvatarKind(avatar);
+    tile_ = tile;
+    partyId_ = TextToIntDef(node->GetString("PartyID"), 0);
+    hand_ = hand;
+    guid_ = guid;
+    continue_ = node->GetBool("Continue", false);
+    return true;
+}
+
+void TSessionPlayer::SaveTo(TQZKeyValue* node) const
+{
+    node->SetString("Name", name_);
+    node->SetInt("PlayerID", seat_);
+    node->SetInt("PlayerType", type_);
+    node->SetInt("Avatar", avatar_);
+    node->SetPoint("AvatarSubIcon", tile_);
+    node->SetInt("PartyID", partyId_);
+    node->SetString("Hand", hand_.ToText());
+    node->SetString("GUID", GUIDToText(guid_));
+    node->SetBool("Continue", continue_);
+}
+
+bool TSessionPlayers::LoadFrom(TQZKeyValue* node)
+{
+    if (!node) return false;
+    std::unique_ptr<TSessionPlayer> loaded[4];
+    for (TSeat s = 1; s <= 4; ++s) {
+        TQZKeyValue* child = node->FindNode("Player[" + std::to_string(s) + "]", false);
+        loaded[s - 1] = std::make_unique<TSessionPlayer>(s);
+        if (!loaded[s - 1]->LoadFrom(child) || loaded[s - 1]->SeatId() != s) return false;
+    }
+    for (int i = 0; i < 4; ++i) players_[i] = std::move(loaded[i]);
+    return true;
+}
+
+void TSessionPlayers::SaveTo(TQZKeyValue* node) const
+{
+    for (TSeat s = 1; s <= 4; ++s) players_[s - 1]->SaveTo(node->GetNode("Player[" + std::to_string(s) + "]"));
 }

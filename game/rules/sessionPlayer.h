@@ -68,7 +68,9 @@ private:
 
 class TSessionPlayers {
 public:
-    TSessionPlayers();
+    TSessionPlayers() : TSessionPlayers(true) {}
+    // Without the random names: a set about to be loaded.
+    explicit TSessionPlayers(bool randomizeNames);
     void Reset();
     TSessionPlayer* GetPlayer(TSeat seat) { return IsSeat(seat) ? players_[seat - 1].get() : nullptr; }
     const TSessionPlayer* GetPlayer(TSeat seat) const { return IsSeat(seat) ? players_[seat - 1].get() : nullptr; }

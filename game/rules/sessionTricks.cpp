@@ -1,5 +1,7 @@
 #include "game/rules/sessionTricks.h"
 
+#include "framework/qz7kvdata.h"
+#include "framework/qz7text.h"
 #include "game/core/clShellLinks.h"
 
 TSuit EffectiveSuit(TCard card, TSuit trump)
@@ -145,4 +147,54 @@ void TSessionTricks::Restore(int32_t current, const TTrick* tricks, int32_t won1
     for (int i = 0; i < 10; ++i) tricks_[i] = tricks[i];
     won_[0] = won1;
     won_[1] = won2;
+}
+
+namespace {
+// "{a,b}" as two integers; false when either is not a number.
+bool PairFromText(const std::string& text, int32_t& a, int32_t& b)
+{
+    size_t open = text.find('{'), comma = text.find(','), close = text.find('}');
+    if (open == std::string::npos || comma == std::string::npos || close == std::string::npos) return false;
+    if (!(open < comma && comma < close)) return false;
+    std::string first = text.substr(open + 1, comma - open - 1), second = text.substr(comma + 1, close - comma - 1);
+    if (!IsIntegerText(first) || !IsIntegerText(second)) return false;
+    a = TextToIntDef(first, 0);
+    b = TextToIntDef(second, 0);
+    return true;
+}
+}  // namespace
+
+std::string PairToText(int32_t a, int32_t b) { return "{" + std::to_string(a) + "," + std::to_string(b) + "}"; }
+
+bool PairFromTextChecked(const std::string& text, int32_t& a, int32_t& b) { return PairFromText(text, a, b); }
+
+bool TSessionTricks::LoadFrom(TQZKeyValue* node)
+{
+    if (!node) return false;
+    int32_t current = TextToIntDef(node->GetString("current"), -1);
+    if (current < 0 || current > 10) return false;
+    int32_t won1 = 0, won2 = 0;
+    if (!PairFromText(node->GetString("won"), won1, won2)) return false;
+    if (won1 < 0 || won2 < 0 || won1 + won2 > current) return false;
+    TTrick loaded[10];
+    for (int n = 1; n <= 10; ++n) {
+        std::string text = node->GetString("trick[" + std::to_string(n) + "]");
+        if (text.empty()) continue;
+        TTrick t = TrickFromText(text);
+        if (t.leader < 0 || t.leader > 4 || t.winner < 0 || t.winner > 4) return false;
+        for (TCard c : t.cards)
+            if (c != 0 && !IsCardInDeck(c)) return false;
+        if (n > current && !(t == TTrick{})) return false;
+        if (n <= current && !IsSeat(t.leader)) return false;
+        loaded[n - 1] = t;
+    }
+    Restore(current, loaded, won1, won2);
+    return true;
+}
+
+void TSessionTricks::SaveTo(TQZKeyValue* node) const
+{
+    node->SetInt("current", current_);
+    node->SetString("won", PairToText(won_[0], won_[1]));
+    for (int n = 1; n <= 10; ++n) node->SetString("trick[" + std::to_string(n) + "]", TrickToText(tricks_[n - 1]));
 }

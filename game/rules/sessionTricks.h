@@ -74,3 +74,7 @@ private:
     TTrick tricks_[10];
     int32_t won_[2] = {0, 0};
 };
+
+// The "{a,b}" pair texts of the saved game.
+std::string PairToText(int32_t a, int32_t b);
+bool PairFromTextChecked(const std::string& text, int32_t& a, int32_t& b);

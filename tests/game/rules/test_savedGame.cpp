@@ -1,0 +1,185 @@
+#include "framework/qz7kvdata.h"
+#include "game/rules/clSelfPlay.h"
+#include "platform/os/osDesktop.h"
+#include "sessionFixture.h"
+#include "tests/testutil.h"
+
+#include <functional>
+
+namespace {
+
+class SavedGameTest : public SessionTest {
+protected:
+    void SetUp() override
+    {
+        SessionTest::SetUp();
+        plat::os::SetMessageBoxHandler([this](const plat::os::MessageBoxRequest& r) {
+            warnings.push_back(r.text);
+            return plat::os::BoxAnswer::Ok;
+        });
+    }
+    void TearDown() override
+    {
+        plat::os::SetMessageBoxHandler(nullptr);
+        SessionTest::TearDown();
+    }
+
+    // A game three tricks into a hand of seven hearts.
+    void ThreeTricksIn()
+    {
+        Contract(2, {SUIT_HEARTS, 7});
+        TCardset deck;
+        deck.FillDeck();
+        for (TSeat s = 1; s <= 4; ++s) S().HandOf(s).Clear();
+        for (int32_t i = 1; i <= 40; ++i) S().HandOf(TSeat((i - 1) % 4 + 1)).Add(deck.Get(i));
+        for (int32_t i = 41; i <= 43; ++i) S().OutOfPlay().Add(deck.Get(i));
+        S().Deck().Clear();
+        S().StartPlay();
+        S().SetStatus(STATUS_PLAYING);
+        screen.id = STATE_GAME;
+        for (int trick = 0; trick < 3; ++trick) {
+            for (int k = 0; k < 4; ++k) {
+                TSeat seat = S().Tricks().SeatToPlay();
+                const TCardset& hand = S().HandOf(seat);
+                const TSessionTricks& t = S().Tricks();
+                for (int32_t i = 1; i <= hand.Count(); ++i) {
+                    bool leading = t.CardsPlayed() == 0;
+                    if (leading || IsLegalPlay(hand.Get(i), hand, t.LedSuit(), t.CurrentTrump())) {
+                        Play(seat, hand.Get(i));
+                        break;
+                    }
+                }
+            }
+            S().Tricks().CloseTrick();
+        }
+        S().SetScore(1, 120);
+        S().SetScore(2, -40);
+        S().SetPrompt("Say \"hi\"");
+    }
+
+    std::string Text()
+    {
+        std::string text;
+        SaveGameText(S(), text);
+        return text;
+    }
+
+    std::vector<std::string> warnings;
+};
+
+TEST_F(SavedGameTest, AGameLoadsBackToTheSameState)
+{
+    ThreeTricksIn();
+    std::string saved = Text();
+    TSession other;
+    other.Initialize();
+    ASSERT_TRUE(LoadGameText(other, saved)) << (warnings.empty() ? "" : warnings[0]);
+    std::string again;
+    SaveGameText(other, again);
+    EXPECT_EQ(again, saved);
+    EXPECT_EQ(other.Tricks().Current(), 4);
+    EXPECT_EQ(other.Tricks().GetTrick(2), S().Tricks().GetTrick(2));
+    EXPECT_EQ(other.Score(2), -40);
+    EXPECT_EQ(other.Prompt(), "Say \"hi\"");
+    EXPECT_EQ(other.Status(), STATUS_PLAYING);
+    EXPECT_EQ(other.Tricks().CurrentTrump(), SUIT_HEARTS);
+    EXPECT_EQ(other.Tricks().SeatToPlay(), S().Tricks().SeatToPlay());
+    EXPECT_TRUE(warnings.empty());
+}
+
+TEST_F(SavedGameTest, BadFilesAreRefusedAndChangeNothing)
+{
+    ThreeTricksIn();
+    std::string good = Text();
+    auto replace = [&](const std::string& from, const std::string& to) {
+        std::string t = good;
+        size_t at = t.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        if (at != std::string::npos) t.replace(at, from.size(), to);
+        return t;
+    };
+    TCard held = S().HandOf(1).Get(1);
+    struct Row {
+        const char* what;
+        std::string text;
+    } rows[] = {
+        {"older version", replace("Version 1.90", "Version 1.89")},
+        {"status out of range", replace("\"Status\": 5", "\"Status\": 9")},
+        {"a card held twice", replace(S().OutOfPlay().ToText(), S().OutOfPlay().ToText().substr(0, 9) +
+                                                                  std::to_string(held) + "," +
+                                                                  S().OutOfPlay().ToText().substr(9))},
+        {"a card not in the deck", replace("cardset:{" + std::to_string(held), "cardset:{2")},
+        {"no local player", replace("\"Playertype\": 0", "\"Playertype\": 2")},
+        {"bad seat", replace("\"Currentplayer\": ", "\"Currentplayer\": 7")},
+        {"not a saved game", "{ \"game_version\": "},
+        {"empty", ""},
+    };
+    for (const Row& r : rows) {
+        TSession target;
+        target.Initialize();
+        target.SetScore(1, 77);
+        std::string before;
+        SaveGameText(target, before);
+        warnings.clear();
+        EXPECT_FALSE(LoadGameText(target, r.text)) << r.what;
+        std::string after;
+        SaveGameText(target, after);
+        EXPECT_EQ(after, before) << r.what;
+        EXPECT_EQ(warnings.size(), 1u) << r.what;
+    }
+}
+
+TEST_F(SavedGameTest, VersionMismatchWarningNamesBothVersions)
+{
+    ThreeTricksIn();
+    std::string text = Text();
+    text.replace(text.find("Version 1.90"), 12, "Version 1.89");
+    EXPECT_FALSE(LoadGameText(S(), text));
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0], "Load game version mismatch! Loading \"Version 1.89\", expected \"Version 1.90\"");
+}
+
+struct Other {
+    int fired = 0;
+    int32_t Fire(int64_t, uint32_t) { return ++fired; }
+};
+
+TEST_F(SavedGameTest, SavingLandsFlyingCardsAndLeavesOtherTimersWaiting)
+{
+    ThreeTricksIn();
+    SetSetting("Speed.Play", "300");
+    Other other;
+    timers.Add(MakeMethod<&Other::Fire>(&other), 500, 0, 0);
+    TSeat seat = S().Tricks().SeatToPlay();
+    TCard card = S().HandOf(seat).Get(1);
+    Play(seat, card);
+    ASSERT_TRUE(S().MoveInProgress());
+    vqtest::TempDir dir;
+    ASSERT_TRUE(S().SaveGame(dir.File("Savedgame.txt")));
+    EXPECT_FALSE(S().MoveInProgress());
+    EXPECT_EQ(S().Tricks().CurrentTrickRef().Card(seat), card);
+    EXPECT_EQ(other.fired, 0) << "only the card moves were hurried";
+    EXPECT_EQ(timers.CountActive(), 1);
+    TSession loaded;
+    loaded.Initialize();
+    ASSERT_TRUE(loaded.LoadGame(dir.File("Savedgame.txt")));
+    EXPECT_EQ(loaded.Tricks().CurrentTrickRef().Card(seat), card);
+    EXPECT_FALSE(loaded.LoadGame(dir.File("missing.txt")));
+    SetSetting("Speed.Play", "");
+}
+
+TEST(SelfPlayResumeTest, GamesResumedFromSavesGoOnAsIfUninterrupted)
+{
+    TSelfPlayConfig c;
+    c.games = 8;
+    c.seed = 5;
+    c.resumeChance = 0.05;
+    c.compareResumed = true;
+    c.team[1] = SELFPLAY_AGGRESSIVE;
+    TSelfPlayResult r = RunSelfPlay(c);
+    EXPECT_TRUE(r.failures.empty()) << r.failures.front();
+    EXPECT_GT(r.resumes, 10);
+    EXPECT_EQ(r.resumeMismatches, 0);
+}
+
+}  // namespace
