@@ -1,24 +1,30 @@
 #include "game/rules/clCardset.h"
 
 #include "framework/qz7text.h"
+
+#include <cstring>
 #include "game/rules/sessionTricks.h"
 
 void TCardset::Clear()
 {
     for (int32_t i = 0; i < count_; ++i) cards_[i] = 0;
     count_ = 0;
+    std::memset(held_, 0, sizeof held_);
 }
 
 void TCardset::Add(TCard card)
 {
     if (count_ >= kCapacity) return;
     cards_[count_++] = card;
+    Count(card, 1);
 }
 
 void TCardset::SetAt(int32_t i, TCard card)
 {
     if (i < 1 || i > kCapacity) return;
+    if (i <= count_) Count(cards_[i - 1], -1);
     cards_[i - 1] = card;
+    if (i <= count_) Count(card, 1);
 }
 
 void TCardset::Exchange(int32_t i, int32_t j)
@@ -31,6 +37,7 @@ TCard TCardset::Delete(int32_t i)
 {
     if (i < 1 || i > count_) return 0;
     TCard removed = cards_[i - 1];
+    Count(removed, -1);
     for (int32_t k = i; k < count_; ++k) cards_[k - 1] = cards_[k];
     cards_[--count_] = 0;
     return removed;

@@ -19,7 +19,10 @@ public:
     void Exchange(int32_t i, int32_t j);
     TCard Delete(int32_t i);
     int32_t IndexOf(TCard card) const;
-    bool Contains(TCard card) const { return IndexOf(card) > 0; }
+    bool Contains(TCard card) const
+    {
+        return card >= 0 && card <= CARD_JOKER ? held_[card] > 0 : IndexOf(card) > 0;
+    }
     // Removes the first occurrence; false when absent.
     bool Remove(TCard card);
     int32_t Count() const { return count_; }
@@ -38,6 +41,12 @@ public:
     bool operator==(const TCardset& o) const;
 
 private:
+    void Count(TCard card, int delta)
+    {
+        if (card >= 0 && card <= CARD_JOKER) held_[card] = uint8_t(held_[card] + delta);
+    }
+
     int32_t count_ = 0;
     TCard cards_[kCapacity] = {};
+    uint8_t held_[CARD_JOKER + 1] = {};  // how often each card is in the set, for quick lookups
 };

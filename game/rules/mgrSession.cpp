@@ -87,7 +87,6 @@ void TSession::CompleteBidding()
     }
     // Nobody bid: no contract, no score; the next hand is opened by the
     // next seat when it is dealt.
-    AdminLog("All players passed: hand thrown in");
     prompt_ = "All players passed";
     status_ = STATUS_STARTING;
 }
