@@ -97,3 +97,55 @@ TEST(TextHelpersTest, OpponentNamesComeFromTheList)
 }
 
 }  // namespace
+
+#include "platform/os/osDesktop.h"
+#include "tests/testutil.h"
+
+#include <filesystem>
+
+namespace {
+
+class NameListsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        old_ = std::filesystem::current_path();
+        std::filesystem::current_path(dir.Path());
+        std::filesystem::create_directories("Assets/Config");
+        plat::os::SetMessageBoxHandler([this](const plat::os::MessageBoxRequest& r) {
+            warnings.push_back(r.text);
+            return plat::os::BoxAnswer::Ok;
+        });
+    }
+    void TearDown() override
+    {
+        plat::os::SetMessageBoxHandler(nullptr);
+        std::filesystem::current_path(old_);
+        FreeOpponentLists();
+    }
+    vqtest::TempDir dir;
+    std::filesystem::path old_;
+    std::vector<std::string> warnings;
+};
+
+TEST_F(NameListsTest, MissingLobbiesFallBackAndOpponentsStillLoad)
+{
+    vqtest::WriteFile("Assets/Config/Opponents.txt", "Zed,Yan\r\nignored\r\n");
+    LoadOpponentLists();
+    EXPECT_EQ(OpponentList(), "Zed,Yan");
+    EXPECT_EQ(LobbyText(1), "Unadorned");
+    EXPECT_EQ(LobbyText(3), "Building");
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0], "Unable to load file \"Assets\\Config\\Lobbies.txt\"");
+}
+
+TEST_F(NameListsTest, MissingOpponentsFallBackAndLobbiesStillLoad)
+{
+    vqtest::WriteFile("Assets/Config/Lobbies.txt", "One\nTwo\nThree\n");
+    LoadOpponentLists();
+    EXPECT_EQ(LobbyText(2), "Two");
+    EXPECT_FALSE(OpponentList().empty());
+    EXPECT_EQ(warnings.size(), 1u);
+}
+
+}  // namespace
