@@ -248,7 +248,11 @@ bool SetFromText(const std::string& text, TCardset& set)
     return text.empty() || text.find('{') != std::string::npos;
 }
 
-void LoadFailed(const std::string& reason) { ShowWarning("Unable to load the saved game: " + reason); }
+bool LoadFailed(const std::string& reason)
+{
+    ShowWarning("Unable to load the saved game: " + reason);
+    return false;
+}
 }  // namespace
 
 void TSession::SaveTo(TQZKeyValue* node) const
@@ -278,25 +282,25 @@ bool TSession::LoadFrom(TQZKeyValue* node)
         return false;
     }
     TQZKeyValue* state = node->FindNode("state", false);
-    if (!state) return LoadFailed("no game state"), false;
+    if (!state) return LoadFailed("no game state");
     int32_t won1 = 0, won2 = 0, score1 = 0, score2 = 0;
     if (!PairFromTextChecked(state->GetString("handswon"), won1, won2) || won1 < 0 || won2 < 0)
-        return LoadFailed("hands won"), false;
-    if (!PairFromTextChecked(state->GetString("score"), score1, score2)) return LoadFailed("score"), false;
+        return LoadFailed("hands won");
+    if (!PairFromTextChecked(state->GetString("score"), score1, score2)) return LoadFailed("score");
     int32_t status = TextToIntDef(state->GetString("status"), -1);
-    if (status < STATUS_STARTING || status > STATUS_PLAYING) return LoadFailed("status"), false;
+    if (status < STATUS_STARTING || status > STATUS_PLAYING) return LoadFailed("status");
     TCardset deck, played;
     if (!SetFromText(state->GetString("deck"), deck) || !SetFromText(state->GetString("deckplayed"), played))
-        return LoadFailed("cards"), false;
+        return LoadFailed("cards");
     TSessionBidding bidding;
-    if (!bidding.LoadFrom(state->FindNode("bidding", false))) return LoadFailed("bidding"), false;
+    if (!bidding.LoadFrom(state->FindNode("bidding", false))) return LoadFailed("bidding");
     TSessionTricks tricks;
-    if (!tricks.LoadFrom(state->FindNode("tricks", false))) return LoadFailed("tricks"), false;
+    if (!tricks.LoadFrom(state->FindNode("tricks", false))) return LoadFailed("tricks");
     auto players = std::make_unique<TSessionPlayers>(false);
-    if (!players->LoadFrom(state->FindNode("players", false))) return LoadFailed("players"), false;
+    if (!players->LoadFrom(state->FindNode("players", false))) return LoadFailed("players");
     bool local = false;
     for (TSeat s = 1; s <= 4; ++s) local = local || players->GetPlayer(s)->IsLocal();
-    if (!local) return LoadFailed("no local player"), false;
+    if (!local) return LoadFailed("no local player");
 
     // Every card of the deck exactly once across hands, deck and played
     // cards while a hand runs; during trick play the deck set holds the
@@ -312,14 +316,14 @@ bool TSession::LoadFrom(TQZKeyValue* node)
     if (status != STATUS_STARTING && status != STATUS_PLAYING) count(deck);
     bool twice = false;
     for (int32_t c = 0; c <= 52; ++c) twice = twice || seen[c] > 1;
-    if (twice) return LoadFailed("a card is held twice"), false;
-    if (status != STATUS_STARTING && total != DECK_SIZE) return LoadFailed("cards missing"), false;
+    if (twice) return LoadFailed("a card is held twice");
+    if (status != STATUS_STARTING && total != DECK_SIZE) return LoadFailed("cards missing");
     if (status == STATUS_PLAYING) {
-        if (tricks.Current() < 1 || !bidding.HasContract()) return LoadFailed("no trick in play"), false;
+        if (tricks.Current() < 1 || !bidding.HasContract()) return LoadFailed("no trick in play");
         for (int32_t i = 1; i <= deck.Count(); ++i)
-            if (deck.Get(i) != 0 && !played.Contains(deck.Get(i))) return LoadFailed("table cards"), false;
+            if (deck.Get(i) != 0 && !played.Contains(deck.Get(i))) return LoadFailed("table cards");
     }
-    if (status >= STATUS_BID_COMPLETE && !bidding.HasContract()) return LoadFailed("no contract"), false;
+    if (status >= STATUS_BID_COMPLETE && !bidding.HasContract()) return LoadFailed("no contract");
 
     // Everything checked: the session takes the loaded game.
     FinishMoves();
@@ -352,10 +356,7 @@ bool SaveGameText(const TSession& session, std::string& text)
 bool LoadGameText(TSession& session, const std::string& text)
 {
     TQZKeyValue root;
-    if (!root.ParseText(text)) {
-        LoadFailed("the file is not a saved game");
-        return false;
-    }
+    if (!root.ParseText(text)) return LoadFailed("the file is not a saved game");
     return session.LoadFrom(&root);
 }
 

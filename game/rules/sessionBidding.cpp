@@ -63,7 +63,8 @@ TSeat TSessionBidding::HighBidder() const
 
 std::string TSessionBidding::BidText(TSeat seat, const TSessionPlayers* players) const
 {
-    std::string name = players ? players->GetPlayer(seat)->Name() : std::string();
+    const TSessionPlayer* player = players ? players->GetPlayer(seat) : nullptr;
+    std::string name = player ? player->Name() : std::string();
     TBid bid = GetBid(seat);
     if (bid.count == 1) return FormatNumbered("%1 passed", {name});
     if (bid.count == 0) return FormatNumbered("%1 has not yet bid", {name});
