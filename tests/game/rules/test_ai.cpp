@@ -170,3 +170,54 @@ TEST_F(AIPlayTest, AlwaysALegalCardOfTheHand)
 }
 
 }  // namespace
+
+namespace {
+
+class AILeadTest : public SessionTest {
+protected:
+    TAIPlaying ai;
+};
+
+TEST_F(AILeadTest, LeadsTheMasterTrumpWhileTheOpponentsMayHoldTrumps)
+{
+    StartPlay(1, {SUIT_HEARTS, 7},
+              {Set({52, H_(4), S_(5), C_(6)}), Set({H_(5), S_(6), C_(7), D_(4)}), Set({H_(6), S_(7), C_(8), D_(5)}),
+               Set({H_(7), S_(8), C_(9), D_(6)})});
+    ai.SetRandomSource([](int32_t lo, int32_t) { return lo + 1; });  // never the early side lead
+    EXPECT_EQ(ai.ChooseCard(S(), 1), 52);
+}
+
+TEST_F(AILeadTest, OnTheFirstTrickASideMasterGoesOutOneTimeInThree)
+{
+    StartPlay(1, {SUIT_HEARTS, 7},
+              {Set({52, H_(4), S_(A), C_(6)}), Set({H_(5), S_(6), C_(7), D_(4)}), Set({H_(6), S_(7), C_(8), D_(5)}),
+               Set({H_(7), S_(8), C_(9), D_(6)})});
+    ai.SetRandomSource([](int32_t lo, int32_t) { return lo; });  // draws 1
+    EXPECT_EQ(ai.ChooseCard(S(), 1), S_(A));
+    ai.SetRandomSource([](int32_t lo, int32_t) { return lo + 2; });
+    EXPECT_EQ(ai.ChooseCard(S(), 1), 52);
+}
+
+TEST_F(AILeadTest, MisereDefenderAvoidsASuitTheDeclarerHasShownOutOf)
+{
+    SetSetting("Variation.Misere", "true");
+    // Declarer 1 (partner 3 sits out). Seat 2 wins the first trick and leads
+    // diamonds, on which the declarer throws a spade.
+    StartPlay(1, BID_MISERE,
+              {Set({C_(4), S_(5), S_(6)}), Set({C_(A), D_(4), C_(3), D_(6)}), Set({}), Set({C_(5), D_(5), D_(7), S_(9)})});
+    Play(1, C_(4));
+    Play(2, C_(A));
+    Play(4, C_(5));
+    S().Tricks().CloseTrick();
+    ASSERT_EQ(S().Tricks().SeatToPlay(), 2);
+    Play(2, D_(4));
+    Play(4, D_(5));
+    Play(1, S_(5));  // void in diamonds
+    S().Tricks().CloseTrick();
+    ASSERT_EQ(S().Tricks().SeatToPlay(), 4);
+    // Seat 4 holds D7 and S9: diamonds are out for the declarer, so the spade goes.
+    EXPECT_EQ(ai.ChooseCard(S(), 4), S_(9));
+    SetSetting("Variation.Misere", "");
+}
+
+}  // namespace

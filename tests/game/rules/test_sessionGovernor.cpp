@@ -252,3 +252,53 @@ TEST_F(GovernorTest, ClientSendsToTheHostAndRunsWhatTheHostBroadcasts)
 }
 
 }  // namespace
+
+namespace {
+
+class GovernorQueueTest : public SessionTest {};
+
+TEST_F(GovernorQueueTest, NewHandOnlyBetweenHandsAndWithAWholeDeck)
+{
+    screen.id = STATE_GAME;
+    S().Governor().Submit(std::make_unique<TActionNewHand>("cardset:{3,4}"));
+    S().ProcessActions();
+    EXPECT_EQ(S().Status(), STATUS_STARTING);
+    S().Governor().Submit(std::make_unique<TActionNewHand>(DeckText()));
+    S().ProcessActions();
+    EXPECT_EQ(S().Status(), STATUS_DEALING);
+    S().Governor().Submit(std::make_unique<TActionNewHand>(DeckText()));
+    S().MoveCard(1, S().Deck().Get(43), MOVE_DEAL);
+    S().ProcessActions();
+    EXPECT_EQ(S().Deck().Count(), 42) << "a hand in progress is not replaced";
+}
+
+TEST_F(GovernorQueueTest, ActionsWaitForTheirScreenAndCanBeRemoved)
+{
+    S().NewHand(DeckText());
+    S().StartBidding();
+    screen.id = STATE_BIDDING;
+    TSeat bidder = S().Bidding().CurrentBidder();
+    S().Governor().Submit(std::make_unique<TActionBid>(bidder, "", TBid{SUIT_SPADES, 1}));
+    screen.id = STATE_GAME;
+    S().ProcessActions();
+    EXPECT_EQ(S().Governor().CountActions(ACTION_BID), 1) << "waits for the bidding screen";
+    EXPECT_TRUE(S().Governor().IsQueued(TActionBid(bidder, "", TBid{SUIT_SPADES, 1})));
+    EXPECT_FALSE(S().Governor().IsQueued(TActionBid(bidder, "", TBid{SUIT_HEARTS, 1})));
+    S().Governor().Enqueue(std::make_unique<TActionNewGame>(1));
+    S().Governor().RemoveActions(ACTION_BID);
+    EXPECT_EQ(S().Governor().QueueLength(), 1);
+    S().Governor().RemoveActions(ACTION_NULL);
+    EXPECT_EQ(S().Governor().QueueLength(), 0);
+}
+
+TEST_F(GovernorQueueTest, DescriptionsNameTheAction)
+{
+    S().Players().GetPlayer(3)->SetName("Cy");
+    EXPECT_EQ(TActionPlaycard(3, 52).Describe(S()), "ACTION_PLAYCARD Cy plays Joker");
+    EXPECT_EQ(TActionBid(3, "", {SUIT_HEARTS, 7}).Describe(S()), "ACTION_BID Cy bid 7 Hearts (200 points)");
+    EXPECT_EQ(TActionBid(3, "", {SUIT_HEARTS, 1}).Describe(S()), "ACTION_BID Cy passed");
+    EXPECT_EQ(TActionContinue(3).Describe(S()), "ACTION_CONTINUE Cy continues");
+    EXPECT_EQ(TActionNewGame(1).Describe(S()), "ACTION_NEWGAME");
+}
+
+}  // namespace
