@@ -8,7 +8,8 @@ class TPlayContext {
 public:
     TPlayContext(const TSession& s, TSeat seat)
         : s_(s), seat_(seat), hand_(s.HandOf(seat)), tricks_(s.Tricks()), trump_(tricks_.CurrentTrump()),
-          misere_(tricks_.IsMisere()), led_(tricks_.LedSuit()), leading_(tricks_.CardsPlayed() == 0)
+          misere_(tricks_.IsMisere()), led_(tricks_.LedSuit()), leading_(tricks_.CardsPlayed() == 0),
+          holdsLed_(!leading_ && led_ != SUIT_NOTRUMPS && hand_.CountSuit(led_, trump_) > 0)
     {
     }
 
@@ -20,12 +21,13 @@ public:
     bool misere_;
     TSuit led_;
     bool leading_;
+    bool holdsLed_;  // must follow suit
 
+    // The follow-suit rule with the hand's answer worked out once.
     bool Playable(TCard c) const
     {
         if (!hand_.Contains(c)) return false;
-        if (leading_ || led_ == SUIT_NOTRUMPS) return true;
-        return IsLegalPlay(c, hand_, led_, trump_);
+        return !holdsLed_ || EffectiveSuit(c, trump_) == led_;
     }
     int32_t Strength(TCard c) const { return CardStrength(c, led_, trump_, false); }
     int32_t MisereStrength(TCard c) const { return CardStrength(c, led_, trump_, true); }

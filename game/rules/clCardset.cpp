@@ -131,6 +131,26 @@ std::string TCardset::ToText() const
     return out + "}";
 }
 
+namespace {
+// A decimal integer between blanks; anything else reads as 0.
+TCard ParseCard(std::string_view text)
+{
+    size_t b = 0, e = text.size();
+    while (b < e && IsBlank(text[b])) ++b;
+    while (e > b && IsBlank(text[e - 1])) --e;
+    if (b == e) return 0;
+    bool negative = text[b] == '-';
+    if (negative || text[b] == '+') ++b;
+    if (b == e || e - b > 9) return e - b > 9 ? TextToIntDef(text, 0) : 0;
+    int32_t v = 0;
+    for (size_t i = b; i < e; ++i) {
+        if (text[i] < '0' || text[i] > '9') return 0;
+        v = v * 10 + (text[i] - '0');
+    }
+    return negative ? -v : v;
+}
+}  // namespace
+
 void TCardset::FromText(const std::string& text)
 {
     Clear();
@@ -138,13 +158,13 @@ void TCardset::FromText(const std::string& text)
     if (open == std::string::npos) return;
     size_t close = text.find('}', open + 1);
     if (close == std::string::npos) return;
-    std::string inner = text.substr(open + 1, close - open - 1);
+    std::string_view inner(text.data() + open + 1, close - open - 1);
     if (inner.empty()) return;
     size_t pos = 0;
     for (;;) {
         size_t comma = inner.find(',', pos);
-        Add(TextToIntDef(TrimText(inner.substr(pos, comma == std::string::npos ? std::string::npos : comma - pos)), 0));
-        if (comma == std::string::npos) break;
+        Add(ParseCard(inner.substr(pos, comma == std::string_view::npos ? std::string_view::npos : comma - pos)));
+        if (comma == std::string_view::npos) break;
         pos = comma + 1;
     }
 }

@@ -361,7 +361,9 @@ TGameRecord TSelfPlayer::PlayGame(int32_t game, bool interrupt)
     broken_ = false;
     expected_[0] = expected_[1] = 0;
     TGameRecord record;
-    NewSession();
+    // One session serves every game, as at the table; a resumed game gets a
+    // fresh one loaded from the save.
+    if (!session_) NewSession();
     TKeyedRandom opening(Key(config_.seed, game, 0, 0, 1));
     screen_.id = STATE_GAME;
     S().Governor().Submit(std::make_unique<TActionNewGame>(TSeat(opening.Between(1, 4))));

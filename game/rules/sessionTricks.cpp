@@ -71,9 +71,11 @@ int32_t TSessionTricks::CardsPlayed() const
     if (current_ < 1) return 0;
     const TTrick& t = tricks_[current_ - 1];
     if (!IsSeat(t.leader)) return 0;
-    for (int32_t i = 1; i <= 4; ++i) {
-        TSeat seat = NextSeat(TSeat(t.leader), i);
-        if (t.cards[seat - 1] == 0 && !SitsOut(seat)) return i - 1;
+    TSeat sitter = IsMisere() ? PartnerOf(contract_.declarer) : 0;
+    TSeat seat = TSeat(t.leader);
+    for (int32_t i = 0; i < 4; ++i) {
+        if (t.cards[seat - 1] == 0 && seat != sitter) return i;
+        seat = seat == 4 ? 1 : TSeat(seat + 1);
     }
     return 4;
 }
