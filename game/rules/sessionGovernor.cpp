@@ -146,9 +146,22 @@ bool TActionPlaycard::Acceptable(const TSession& s) const
     int32_t active = ActiveOrder(tricks, order);
     int32_t played = 0;
     for (int32_t i = 0; i < active; ++i) played += tricks.CurrentTrickRef().Card(order[i]) != 0 ? 1 : 0;
-    int32_t projected = played + s.MovesInFlight(MOVE_PLAY) + s.Governor().CountActions(ACTION_PLAYCARD);
-    if (projected >= active) return true;
-    return order[projected] == seat_;
+    int32_t inFlight = s.MovesInFlight(MOVE_PLAY);
+    int32_t projected = played + inFlight + s.Governor().CountActions(ACTION_PLAYCARD);
+    if (projected < active) return order[projected] == seat_;
+    // The trick is full: the next one is led by its winner, known once every
+    // card has landed; after the tenth trick nobody plays.
+    if (projected == active && inFlight == 0 && tricks.TrickComplete())
+        return tricks.Current() < 10 && seat_ == tricks.TrickWinner();
+    return true;
+}
+
+bool TActionPlaycard::IsStale(const TSession& s) const
+{
+    // Everything has landed and the trick is open, yet it is not this seat's
+    // turn: it never will be for this action.
+    return StateIs(STATE_GAME) && s.Status() == STATUS_PLAYING && !s.MoveInProgress() &&
+           !s.Tricks().TrickComplete() && seat_ != s.Tricks().SeatToPlay();
 }
 
 bool TActionPlaycard::SameAs(const TGovernAction& other) const
@@ -285,7 +298,12 @@ void TSessionGovernor::ProcessQueue()
 {
     while (!queue_.empty()) {
         TGovernAction* head = queue_.front().get();
-        if (!head->IsReady(session_)) return;
+        if (!head->IsReady(session_)) {
+            if (!head->IsStale(session_)) return;
+            AdminLog("Dropped: " + head->Describe(session_) + " (out of turn)");
+            queue_.pop_front();
+            continue;
+        }
         std::unique_ptr<TGovernAction> action = std::move(queue_.front());
         queue_.pop_front();
         if (!action->IsLegal(session_)) {

@@ -60,6 +60,8 @@ public:
     virtual bool IsReady(const TSession& session) const;
     // Whether every field holds a value the game can have (decoded bytes).
     virtual bool HasValidFields() const { return true; }
+    // Not ready and never going to be: the queue drops it rather than wait.
+    virtual bool IsStale(const TSession&) const { return false; }
 
     void LoadFrom(const std::vector<uint8_t>& bytes) { block_.ReadFrom(bytes); }
     std::vector<uint8_t> SaveTo() const { return block_.WriteTo(); }
@@ -126,6 +128,7 @@ public:
     bool IsLegal(const TSession& session) const override;
     bool IsReady(const TSession& session) const override;
     bool HasValidFields() const override { return IsSeat(seat_) && IsCardInDeck(card_); }
+    bool IsStale(const TSession& session) const override;
 
 protected:
     TActionPlaycard(TGovernActionType type, int32_t awaited, TSeat seat, TCard card);
@@ -140,6 +143,7 @@ public:
     bool Acceptable(const TSession& session) const override;
     bool IsLegal(const TSession& session) const override;
     bool IsReady(const TSession& session) const override;
+    bool IsStale(const TSession&) const override { return false; }
 };
 
 class TActionContinue : public TGovernAction {

@@ -302,3 +302,37 @@ TEST_F(GovernorQueueTest, DescriptionsNameTheAction)
 }
 
 }  // namespace
+
+namespace {
+
+class GovernorTurnTest : public SessionTest {};
+
+TEST_F(GovernorTurnTest, PlaysForTheNextTrickWaitForItsLeaderOnly)
+{
+    StartPlay(1, {SUIT_SPADES, 7}, {Set({12, 40}), Set({10, 41}), Set({8, 43}), Set({7, 44})});
+    Play(1, 12);
+    Play(2, 10);
+    Play(3, 8);
+    Play(4, 7);
+    ASSERT_TRUE(S().Tricks().TrickComplete());
+    Play(2, 41);  // seat 1 won: seat 2 may not lead
+    EXPECT_EQ(S().Governor().QueueLength(), 0);
+    Play(1, 40);  // the winner's lead waits for the trick to close
+    EXPECT_EQ(S().Governor().QueueLength(), 1);
+    S().Tricks().CloseTrick();
+    S().ProcessActions();
+    EXPECT_EQ(S().Tricks().CurrentTrickRef().Card(1), 40);
+}
+
+TEST_F(GovernorTurnTest, AnOutOfTurnPlayThatSlippedInIsDroppedAtTheHead)
+{
+    StartPlay(1, {SUIT_SPADES, 7}, {Set({12, 40}), Set({10, 41}), Set({8, 43}), Set({7, 44})});
+    // Queued directly, as a host's broadcast would be, past the turn check.
+    S().Governor().Enqueue(std::make_unique<TActionPlaycard>(3, 8), true);
+    S().Governor().Enqueue(std::make_unique<TActionPlaycard>(1, 12), true);
+    S().ProcessActions();
+    EXPECT_TRUE(S().HandOf(3).Contains(8));
+    EXPECT_FALSE(S().HandOf(1).Contains(12)) << "the action behind it ran";
+}
+
+}  // namespace
