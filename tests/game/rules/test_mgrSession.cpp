@@ -179,3 +179,30 @@ TEST_F(SessionTest, DelayedMovesLandWhenTheirTimerFires)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SessionTest, LocalSeatAndGameInProgress)
+{
+    EXPECT_EQ(S().LocalSeat(), 1);
+    TPlayerGUID guid{};
+    S().Players().GetPlayer(1)->MakeRemote(4, guid, "Far");
+    S().Players().GetPlayer(3)->MakeLocal();
+    EXPECT_EQ(S().LocalSeat(), 3);
+    SetSetting("Debug.AutoPlay", "true");
+    EXPECT_EQ(S().LocalSeat(), 1);
+    EXPECT_TRUE(S().Players().GetPlayer(3)->IsComputerControlled());
+    SetSetting("Debug.AutoPlay", "false");
+    EXPECT_FALSE(S().Players().GetPlayer(3)->IsComputerControlled());
+
+    EXPECT_FALSE(S().GameInProgress());
+    S().NewHand(DeckText());
+    EXPECT_FALSE(S().GameInProgress()) << "dealing alone is no game yet";
+    S().StartBidding();
+    EXPECT_TRUE(S().GameInProgress());
+    S().NewGame(2);
+    S().SetScore(2, -30);
+    EXPECT_TRUE(S().GameInProgress());
+}
+
+}  // namespace
