@@ -121,3 +121,25 @@ TEST_F(SettingsTest, SteamManagerOfTheGameBuildAnswersAlone)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DefaultSettingsTest, ShippedDefaultsSitWithinTheirRanges)
+{
+    TQZKeyValue defaults;
+    ASSERT_TRUE(defaults.LoadFromFile(std::string(VQ_SOURCE_DIR) + "/assets/Misc/Default.cfg", KVFORM_LINES, true));
+    struct Range {
+        const char* key;
+        int32_t lo, hi;
+    } ranges[] = {{"Speed.Deal", 100, 900}, {"Speed.Play", 100, 400}, {"Speed.Thinking", 50, 800},
+                  {"Audio.Volume", 0, 100}, {"Audio.Music.Volume", 0, 100}};
+    for (const Range& r : ranges) {
+        int32_t v = defaults.GetInt(r.key);
+        EXPECT_GE(v, r.lo) << r.key;
+        EXPECT_LE(v, r.hi) << r.key;
+    }
+    EXPECT_EQ(defaults.GetString("Video.DisplayMode"), "Windowed");
+    EXPECT_FALSE(defaults.GetBool("Debug.AutoPlay", true));
+}
+
+}  // namespace
