@@ -91,6 +91,7 @@ private:
     void Bid();
     void BidComplete();
     void Kitty();
+    void ContinueLocalSeat();
     bool PlayTricks();
     void FinishHand(TGameRecord& record);
     TSelfPlayStyle StyleOf(TSeat seat) const { return config_.team[TeamOfSeat(seat) - 1]; }
@@ -240,7 +241,19 @@ void TSelfPlayer::BidComplete()
             if (S().HandOf(partner).Count() >= before) Fail("the sitting-out partner's discard was refused");
         }
     }
+    ContinueLocalSeat();
     if (S().Status() == STATUS_BID_COMPLETE) S().SetStatus(STATUS_KITTY);
+}
+
+// The local seat, played by the computer, acknowledges the result screen
+// by itself, as the screens let it.
+void TSelfPlayer::ContinueLocalSeat()
+{
+    TSeat local = S().LocalSeat();
+    S().Governor().Submit(std::make_unique<TActionContinue>(local));
+    Process();
+    if (!S().Players().GetPlayer(local)->Continued() || !S().Players().AllContinued())
+        Fail("the local seat could not continue");
 }
 
 void TSelfPlayer::Kitty()
@@ -332,6 +345,8 @@ void TSelfPlayer::FinishHand(TGameRecord& record)
     int32_t& e = expected_[OtherTeam(c.team) - 1];
     e = MinOf(e + ((misere && made) ? 0 : other * 10), 490);
     S().ScoreHand();
+    S().Players().SetAllContinue(false);
+    ContinueLocalSeat();
     if (S().Score(1) != expected_[0] || S().Score(2) != expected_[1]) Fail("scores differ from the hand results");
     THandRecord h;
     h.contract = ContractToText(c);
