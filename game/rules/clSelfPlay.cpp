@@ -330,7 +330,8 @@ void TSelfPlayer::FinishHand(TGameRecord& record)
 {
     screen_.id = STATE_HANDWIN;
     TContract c = S().GetContract();
-    const TSessionTricks& t = S().Tricks();
+    // Copied: continuing below may resume into a fresh session.
+    const TSessionTricks t = S().Tricks();
     if (t.Current() != 10 || t.TricksWon(1) + t.TricksWon(2) != 10) Fail("a hand without ten tricks");
     ++result_.contracts[c.team - 1];
     // The score the table gives, worked out here on its own.
