@@ -53,6 +53,7 @@ std::string PlayStyleText(TPlayStyle style)
 TSuitEvaluation TAIBidding::EvaluateSuit(const TSession& session, TSeat seat, TSuit suit) const
 {
     TSuitEvaluation e;
+    if (!IsSeat(seat)) return e;
     const TCardset& hand = session.HandOf(seat);
     for (int32_t i = 1; i <= hand.Count(); ++i) {
         TCard c = hand.Get(i);
@@ -87,6 +88,7 @@ int32_t TAIBidding::Situation(const TSession& session, TSeat seat, TSuit suit) c
 
 int32_t TAIBidding::NoTrumpsLevel(const TSession& session, TSeat seat) const
 {
+    if (!IsSeat(seat)) return 0;
     const TCardset& hand = session.HandOf(seat);
     int32_t k = 0;
     for (int s = SUIT_SPADES; s <= SUIT_HEARTS; ++s)
@@ -98,6 +100,7 @@ int32_t TAIBidding::NoTrumpsLevel(const TSession& session, TSeat seat) const
 
 TAIBidOutput TAIBidding::ChooseBid(const TSession& session, TSeat seat, const std::string& styleText) const
 {
+    if (!IsSeat(seat)) return TAIBidOutput{TBid{SUIT_NOTRUMPS, 1}, std::string()};
     TPlayStyle style = PlayStyleFromText(styleText);
     const TSessionBidding& auction = session.Bidding();
     int32_t standing = BidPoints(auction.WinningBid());

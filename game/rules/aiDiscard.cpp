@@ -4,6 +4,7 @@
 
 TCard TAIDiscard::ChooseDiscard(const TSession& session, TSeat seat) const
 {
+    if (!IsSeat(seat)) return 0;
     return ChooseFrom(session.HandOf(seat), session.GetContract().trump);
 }
 

@@ -301,6 +301,7 @@ TCard Misere(const TPlayContext& x, const TRandomSource& random, const TAIDiscar
 
 TCard TAIPlaying::ChooseCard(const TSession& session, TSeat seat) const
 {
+    if (!IsSeat(seat)) return 0;
     TPlayContext x(session, seat);
     if (x.hand_.Count() == 0) return 0;
     TCard c = x.misere_ ? Misere(x, random_, discard_) : Normal(x, random_, discard_);
