@@ -365,17 +365,16 @@ void TSessionGovernor::OnClientAction(const std::vector<uint8_t>& bytes, int32_t
 {
     std::unique_ptr<TGovernAction> action = DecodeGovernAction(bytes);
     if (!action) return;
-    TSeat seat = action->Seat();
-    if (seat != 0) {
-        const TSessionPlayer* p = session_.Players().GetPlayer(seat);
-        if (!p || p->PartyId() != senderPartyId || p->IsAI()) {
-            AdminLog("Dropped action of party " + std::to_string(senderPartyId) + " for seat " +
-                     std::to_string(seat) + " it does not own");
-            return;
-        }
-    } else if (action->Type() != ACTION_NULL) {
-        // Only the host starts games and deals.
+    // Only the host starts games and deals, whatever seat a new game names.
+    if (action->Type() == ACTION_NEWGAME || action->Type() == ACTION_NEWHAND) {
         AdminLog("Dropped " + ActionTypeName(action->Type()) + " sent by a client");
+        return;
+    }
+    TSeat seat = action->Seat();
+    const TSessionPlayer* p = session_.Players().GetPlayer(seat);
+    if (!p || p->PartyId() != senderPartyId || p->IsAI()) {
+        AdminLog("Dropped action of party " + std::to_string(senderPartyId) + " for seat " + std::to_string(seat) +
+                 " it does not own");
         return;
     }
     Submit(std::move(action));

@@ -336,3 +336,30 @@ TEST_F(GovernorTurnTest, AnOutOfTurnPlayThatSlippedInIsDroppedAtTheHead)
 }
 
 }  // namespace
+
+namespace {
+
+class GovernorHostTest : public SessionTest {};
+
+TEST_F(GovernorHostTest, AClientCannotStartAGameEvenForItsOwnSeat)
+{
+    FakeNetwork net;
+    SetMultiplayerLink(&net);
+    TPlayerGUID guid{};
+    S().Players().GetPlayer(2)->MakeRemote(7, guid, "Remote");
+    S().Governor().RegisterHandlers();
+    S().SetScore(1, 120);
+    screen.id = STATE_GAME;
+    TCardset deck;
+    deck.FillDeck();
+    net.handlers[GAMEMSG_ACTION_SUBMITTED](TActionNewGame(2).SaveTo(), 7);
+    net.handlers[GAMEMSG_ACTION_SUBMITTED](TActionNewHand(deck.ToText()).SaveTo(), 7);
+    EXPECT_EQ(S().Governor().QueueLength(), 0);
+    S().ProcessActions();
+    EXPECT_EQ(S().Score(1), 120) << "the game was not restarted";
+    EXPECT_EQ(S().Status(), STATUS_STARTING) << "nothing was dealt";
+    EXPECT_TRUE(net.sent.empty());
+    SetMultiplayerLink(nullptr);
+}
+
+}  // namespace
