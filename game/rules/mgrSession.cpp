@@ -248,6 +248,39 @@ bool SetFromText(const std::string& text, TCardset& set)
     return text.empty() || text.find('{') != std::string::npos;
 }
 
+// The tricks tell the same story as the rest of the game: none before play
+// starts, each closed trick led on by its winner, the tricks won counted
+// from those winners, every trick card among the played cards and played
+// once, and while play runs each seat holding what it has not yet played.
+bool TricksAgree(const TSessionTricks& tricks, int32_t status, const TCardset& played, const TSessionPlayers& players,
+                 const TContract& contract)
+{
+    int32_t current = tricks.Current();
+    if (status > STATUS_STARTING && status < STATUS_PLAYING && current != 0) return false;
+    bool seen[53] = {};
+    int32_t won[2] = {0, 0}, playedBy[4] = {0, 0, 0, 0};
+    for (int32_t n = 1; n <= current; ++n) {
+        TTrick t = tricks.GetTrick(n);
+        if (n < current && (!IsSeat(t.winner) || tricks.GetTrick(n + 1).leader != t.winner)) return false;
+        if (IsSeat(t.winner)) ++won[TeamOfSeat(TSeat(t.winner)) - 1];
+        for (int32_t s = 0; s < 4; ++s) {
+            TCard c = t.cards[s];
+            if (c == 0) continue;
+            if (seen[c] || !played.Contains(c)) return false;
+            seen[c] = true;
+            ++playedBy[s];
+        }
+    }
+    if (won[0] != tricks.TricksWon(1) || won[1] != tricks.TricksWon(2)) return false;
+    if (status != STATUS_PLAYING) return true;
+    bool misere = IsMisereBid(contract.bid);
+    for (TSeat s = 1; s <= 4; ++s) {
+        int32_t dealt = misere && s == PartnerOf(contract.declarer) ? 0 : 10;
+        if (players.GetPlayer(s)->Hand().Count() + playedBy[s - 1] != dealt) return false;
+    }
+    return true;
+}
+
 bool LoadFailed(const std::string& reason)
 {
     ShowWarning("Unable to load the saved game: " + reason);
@@ -324,6 +357,12 @@ bool TSession::LoadFrom(TQZKeyValue* node)
             if (deck.Get(i) != 0 && !played.Contains(deck.Get(i))) return LoadFailed("table cards");
     }
     if (status >= STATUS_BID_COMPLETE && !bidding.HasContract()) return LoadFailed("no contract");
+    TContract contract;
+    if (bidding.HasContract()) {
+        contract.declarer = bidding.HighBidder();
+        contract.bid = bidding.WinningBid();
+    }
+    if (!TricksAgree(tricks, status, played, *players, contract)) return LoadFailed("tricks");
 
     // Everything checked: the session takes the loaded game.
     FinishMoves();

@@ -129,6 +129,50 @@ TEST_F(SavedGameTest, BadFilesAreRefusedAndChangeNothing)
     }
 }
 
+TEST_F(SavedGameTest, TricksThatDisagreeWithTheRestOfTheGameAreRefused)
+{
+    ThreeTricksIn();
+    std::string good = Text();
+    auto replace = [&](const std::string& text, const std::string& from, const std::string& to) {
+        std::string t = text;
+        size_t at = t.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        if (at != std::string::npos) t.replace(at, from.size(), to);
+        return t;
+    };
+    TTrick first = S().Tricks().GetTrick(1);
+    TTrick stolen = first;
+    TSeat holder = S().Tricks().SeatToPlay();
+    stolen.cards[first.leader - 1] = S().HandOf(holder).Get(1);  // a card still in a hand
+    int32_t w1 = S().Tricks().TricksWon(1), w2 = S().Tricks().TricksWon(2);
+
+    // A game still in its auction, with a trick already begun.
+    S().NewHand(DeckText());
+    for (int32_t i = 43; i > 3; --i) S().MoveCard(TSeat(i % 4 + 1), S().Deck().Get(i), MOVE_DEAL);
+    S().StartBidding();
+    std::string bidding = Text();
+    TTrick begun;
+    begun.leader = 1;
+
+    struct Row {
+        const char* what;
+        std::string text;
+    } rows[] = {
+        {"a trick card still in a hand", replace(good, TrickToText(first), TrickToText(stolen))},
+        {"tricks won that the tricks do not show", replace(good, PairToText(w1, w2), PairToText(w2, w1))},
+        {"a trick before the cards are played",
+         replace(replace(bidding, "\"Current\": 0", "\"Current\": 1"), TrickToText(TTrick{}), TrickToText(begun))},
+    };
+    ASSERT_TRUE(LoadGameText(S(), bidding)) << "the auction itself loads";
+    for (const Row& r : rows) {
+        TSession target;
+        target.Initialize();
+        warnings.clear();
+        EXPECT_FALSE(LoadGameText(target, r.text)) << r.what;
+        EXPECT_EQ(warnings.size(), 1u) << r.what;
+    }
+}
+
 TEST_F(SavedGameTest, VersionMismatchWarningNamesBothVersions)
 {
     ThreeTricksIn();
