@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 constexpr TCard JH = 48, JD = 35, AH = 51, JS = 9, JC = 22, KC = 24, TC = 21;
@@ -59,6 +61,54 @@ TEST(CardRulesTest, LegalPlayUnderEveryTrump)
     for (const Row& r : rows)
         EXPECT_EQ(IsLegalPlay(r.card, r.hand, r.led, r.trump), r.legal)
             << r.card << " from " << r.hand.ToText() << " led " << r.led << " trump " << r.trump;
+}
+
+// Strongest first: every card must be strictly stronger than the next.
+void ExpectDescending(const std::vector<TCard>& cards, TSuit led, TSuit trump, bool misere, const char* what)
+{
+    for (size_t i = 0; i + 1 < cards.size(); ++i)
+        EXPECT_GT(CardStrength(cards[i], led, trump, misere), CardStrength(cards[i + 1], led, trump, misere))
+            << what << ": card " << cards[i] << " against " << cards[i + 1] << " under " << trump;
+}
+
+TEST(CardRulesTest, StrengthOrderUnderEveryTrump)
+{
+    for (int t = SUIT_SPADES; t <= SUIT_HEARTS; ++t) {
+        TSuit trump = TSuit(t), partnerSuit = SameColourSuit(trump);
+        TCard right = CardOf(trump, RANK_JACK), left = CardOf(partnerSuit, RANK_JACK);
+        EXPECT_TRUE(IsRightBower(right, trump) && IsLeftBower(left, trump)) << trump;
+        EXPECT_EQ(EffectiveSuit(left, trump), trump) << "the left bower is a trump";
+        // Joker, right bower, left bower, then the trump suit from the ace down.
+        std::vector<TCard> order = {CARD_JOKER, right, left};
+        for (int32_t r = RANK_ACE; r >= LowestRank(trump); --r)
+            if (r != RANK_JACK) order.push_back(CardOf(trump, r));
+        // The led side suit of the same colour, without its jack, then any other suit.
+        for (int32_t r = RANK_ACE; r >= LowestRank(partnerSuit); --r)
+            if (r != RANK_JACK) order.push_back(CardOf(partnerSuit, r));
+        TSuit otherColour = TSuit((t + 2) % 4);
+        order.push_back(CardOf(otherColour, RANK_ACE));
+        ExpectDescending(order, partnerSuit, trump, false, "trump order");
+        EXPECT_EQ(CardStrength(CardOf(otherColour, RANK_ACE), partnerSuit, trump, false), 0);
+        // The left bower leaves its printed suit: a hand of it alone is void there.
+        TCardset hand;
+        hand.Add(left);
+        EXPECT_EQ(hand.CountSuit(partnerSuit, trump), 0);
+        EXPECT_EQ(hand.CountSuit(trump, trump), 1);
+    }
+}
+
+TEST(CardRulesTest, StrengthOrderWithoutTrumpsAndInMisere)
+{
+    // No trumps: the joker above all, the jacks plain cards of their suit.
+    std::vector<TCard> noTrumps = {CARD_JOKER, CardOf(SUIT_CLUBS, RANK_ACE), CardOf(SUIT_CLUBS, RANK_QUEEN),
+                                   CardOf(SUIT_CLUBS, RANK_JACK), CardOf(SUIT_CLUBS, 8), CardOf(SUIT_SPADES, RANK_ACE)};
+    ExpectDescending(noTrumps, SUIT_CLUBS, SUIT_NOTRUMPS, false, "no trumps");
+    for (int s = SUIT_SPADES; s <= SUIT_HEARTS; ++s)
+        EXPECT_FALSE(IsTrumpCard(CardOf(TSuit(s), RANK_JACK), SUIT_NOTRUMPS)) << "no bowers without trumps";
+    // Misere: the joker below everything, even a card of another suit.
+    std::vector<TCard> misere = {CardOf(SUIT_CLUBS, RANK_ACE), CardOf(SUIT_CLUBS, RANK_JACK), CardOf(SUIT_CLUBS, 3),
+                                 CardOf(SUIT_HEARTS, RANK_ACE), CARD_JOKER};
+    ExpectDescending(misere, SUIT_CLUBS, SUIT_NOTRUMPS, true, "misere");
 }
 
 class TricksTest : public ::testing::Test {
@@ -140,6 +190,25 @@ TEST_F(TricksTest, TenthTrickEndsTheHand)
     }
     EXPECT_EQ(tricks.Current(), 10);
     EXPECT_EQ(tricks.TricksWon(1) + tricks.TricksWon(2), 10);
+}
+
+TEST_F(TricksTest, MisereLegalPlayAfterAJokerLeadFollowsTheSecondCard)
+{
+    Contract(1, BID_MISERE);  // seat 3 sits out
+    tricks.StartTrick(4);
+    tricks.SetCard(4, CARD_JOKER);
+    TCardset declarer = Make({KC, 5, 40});
+    for (TCard c : {KC, TCard(5), TCard(40)})
+        EXPECT_TRUE(IsLegalPlay(c, declarer, tricks.LedSuit(), tricks.CurrentTrump())) << "anything follows a lone joker";
+    tricks.SetCard(1, 5);  // the seven of spades sets the suit
+    EXPECT_EQ(tricks.LedSuit(), SUIT_SPADES);
+    EXPECT_EQ(tricks.SeatToPlay(), 2);
+    TCardset defender = Make({KC, 6});
+    EXPECT_FALSE(IsLegalPlay(KC, defender, tricks.LedSuit(), tricks.CurrentTrump()));
+    EXPECT_TRUE(IsLegalPlay(6, defender, tricks.LedSuit(), tricks.CurrentTrump()));
+    tricks.SetCard(2, 6);
+    EXPECT_TRUE(tricks.TrickComplete());
+    EXPECT_EQ(tricks.TrickWinner(), 2) << "the eight of spades; the joker never wins";
 }
 
 }  // namespace
