@@ -316,10 +316,16 @@ bool TSession::LoadFrom(TQZKeyValue* node)
     }
     TQZKeyValue* state = node->FindNode("state", false);
     if (!state) return LoadFailed("no game state");
+    // Far beyond what a game reaches (it ends at 500 either way), yet small
+    // enough that scoring more hands can never overflow.
+    constexpr int32_t kLimit = 1000000;
     int32_t won1 = 0, won2 = 0, score1 = 0, score2 = 0;
-    if (!PairFromTextChecked(state->GetString("handswon"), won1, won2) || won1 < 0 || won2 < 0)
+    if (!PairFromTextChecked(state->GetString("handswon"), won1, won2) || won1 < 0 || won2 < 0 || won1 > kLimit ||
+        won2 > kLimit)
         return LoadFailed("hands won");
-    if (!PairFromTextChecked(state->GetString("score"), score1, score2)) return LoadFailed("score");
+    if (!PairFromTextChecked(state->GetString("score"), score1, score2) || score1 < -kLimit || score1 > kLimit ||
+        score2 < -kLimit || score2 > kLimit)
+        return LoadFailed("score");
     int32_t status = TextToIntDef(state->GetString("status"), -1);
     if (status < STATUS_STARTING || status > STATUS_PLAYING) return LoadFailed("status");
     TCardset deck, played;

@@ -111,6 +111,8 @@ TEST_F(SavedGameTest, BadFilesAreRefusedAndChangeNothing)
         {"a card not in the deck", replace("cardset:{" + std::to_string(held), "cardset:{2")},
         {"no local player", replace("\"Playertype\": 0", "\"Playertype\": 2")},
         {"bad seat", replace("\"Currentplayer\": ", "\"Currentplayer\": 7")},
+        {"a score no game reaches", replace("{120,-40}", "{2147483600,-40}")},
+        {"hands won no game reaches", replace("\"Handswon\": \"{0,0}", "\"Handswon\": \"{2147483647,0}")},
         {"not a saved game", "{ \"game_version\": "},
         {"empty", ""},
     };
