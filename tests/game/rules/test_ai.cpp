@@ -221,3 +221,49 @@ TEST_F(AILeadTest, MisereDefenderAvoidsASuitTheDeclarerHasShownOutOf)
 }
 
 }  // namespace
+
+namespace {
+
+class AIMisereFollowTest : public SessionTest {
+protected:
+    void SetUp() override
+    {
+        SessionTest::SetUp();
+        SetSetting("Variation.Misere", "true");
+    }
+    // Declarer 1 (seat 3 sits out) leads the eight of clubs; seat 2 follows
+    // with the given cards, seat 4 holds the rest.
+    TCard SecondToDeclarer(std::initializer_list<TCard> second)
+    {
+        StartPlay(1, BID_MISERE, {Set({C_(8), S_(5)}), Set(second), Set({}), Set({C_(7), D_(6), H_(4)})});
+        Play(1, C_(8));
+        return ai.ChooseCard(S(), 2);
+    }
+    TAIPlaying ai;
+};
+
+TEST_F(AIMisereFollowTest, DefendersLeaveTheDeclarerTheTrickOrGoHighWhenItIsLost)
+{
+    EXPECT_EQ(SecondToDeclarer({C_(6), C_(K), D_(4)}), C_(6)) << "a low card leaves the declarer winning";
+    EXPECT_EQ(SecondToDeclarer({C_(9), C_(K), D_(4)}), C_(K)) << "even the lowest beats it: the highest goes";
+    // The declarer no longer winning: the defender after it throws its highest.
+    StartPlay(1, BID_MISERE, {Set({C_(8), S_(5)}), Set({C_(Q), D_(4)}), Set({}), Set({C_(5), C_(A), H_(4)})});
+    Play(1, C_(8));
+    Play(2, C_(Q));
+    EXPECT_EQ(ai.ChooseCard(S(), 4), C_(A));
+}
+
+TEST_F(AIMisereFollowTest, BeforeTheDeclarerPlaysADefenderGoesLow)
+{
+    // Seat 2 wins the first trick and leads; seat 4 plays before the declarer.
+    StartPlay(1, BID_MISERE,
+              {Set({C_(4), S_(5), D_(9)}), Set({C_(A), D_(4), H_(9)}), Set({}), Set({C_(5), D_(5), D_(K), H_(4)})});
+    Play(1, C_(4));
+    Play(2, C_(A));
+    Play(4, C_(5));
+    S().Tricks().CloseTrick();
+    Play(2, D_(4));
+    EXPECT_EQ(ai.ChooseCard(S(), 4), D_(5));
+}
+
+}  // namespace
