@@ -290,7 +290,8 @@ void TSessionGovernor::Submit(std::unique_ptr<TGovernAction> action)
 void TSessionGovernor::Enqueue(std::unique_ptr<TGovernAction> action, bool fromHost)
 {
     if (!action) return;
-    if (!fromHost && !action->Acceptable(session_)) return;
+    if (fromHost) action->SetDecided();
+    else if (!action->Acceptable(session_)) return;
     queue_.push_back(std::move(action));
 }
 
@@ -306,7 +307,7 @@ void TSessionGovernor::ProcessQueue()
         }
         std::unique_ptr<TGovernAction> action = std::move(queue_.front());
         queue_.pop_front();
-        if (!action->IsLegal(session_)) {
+        if (!action->Decided() && !action->IsLegal(session_)) {
             AdminLog("Dropped: " + action->Describe(session_));
             continue;
         }

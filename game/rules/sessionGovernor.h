@@ -63,6 +63,11 @@ public:
     // Not ready and never going to be: the queue drops it rather than wait.
     virtual bool IsStale(const TSession&) const { return false; }
 
+    // Queued from the host's broadcast: the host has judged it, and a client
+    // runs it as judged so that every peer executes the same sequence.
+    bool Decided() const { return decided_; }
+    void SetDecided() { decided_ = true; }
+
     void LoadFrom(const std::vector<uint8_t>& bytes) { block_.ReadFrom(bytes); }
     std::vector<uint8_t> SaveTo() const { return block_.WriteTo(); }
 
@@ -72,6 +77,7 @@ protected:
 private:
     TGovernActionType type_;
     int32_t awaited_;
+    bool decided_ = false;
 };
 
 class TActionNewGame : public TGovernAction {

@@ -363,3 +363,26 @@ TEST_F(GovernorHostTest, AClientCannotStartAGameEvenForItsOwnSeat)
 }
 
 }  // namespace
+
+namespace {
+
+class GovernorClientTest : public SessionTest {};
+
+TEST_F(GovernorClientTest, AClientRunsTheHostsDecisionWhateverItsOwnSettings)
+{
+    // The host plays with misere on; this client's own setting is off.
+    FakeNetwork net;
+    net.host = false;
+    SetMultiplayerLink(&net);
+    S().Governor().RegisterHandlers();
+    S().NewHand(DeckText());
+    S().StartBidding();
+    screen.id = STATE_BIDDING;
+    TSeat bidder = S().Bidding().CurrentBidder();
+    net.handlers[GAMEMSG_ACTION_BROADCAST](TActionBid(bidder, "", BID_MISERE).SaveTo(), 0);
+    S().ProcessActions();
+    EXPECT_TRUE(IsMisereBid(S().Bidding().GetBid(bidder))) << "the auction stays in step with the host's";
+    SetMultiplayerLink(nullptr);
+}
+
+}  // namespace
