@@ -168,8 +168,15 @@ void TSelfPlayer::CheckCards()
     };
     for (TSeat s = 1; s <= 4; ++s) count(S().HandOf(s), false);
     count(S().OutOfPlay(), false);
-    // While tricks are played the deck set holds copies of the table cards.
+    // While tricks are played the deck set holds copies of the table cards:
+    // each one the seat's card in the current trick, and already played.
     if (S().Status() != STATUS_PLAYING) count(S().Deck(), false);
+    else
+        for (TSeat s = 1; s <= 4; ++s) {
+            TCard c = S().Deck().Get(s);
+            if (c != 0 && (c != S().Tricks().CurrentTrickRef().Card(s) || !S().OutOfPlay().Contains(c)))
+                Fail("a table card that is not the seat's play: " + std::to_string(c));
+        }
     if (total != DECK_SIZE) Fail("cards are not conserved: " + std::to_string(total));
     for (TCard c = 0; c <= 52; ++c)
         if (seen[c] > 1) Fail("card held twice: " + std::to_string(c));
