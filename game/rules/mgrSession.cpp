@@ -116,6 +116,13 @@ int32_t TSession::MovesInFlight(TCardMoveKind kind) const
     return n;
 }
 
+int32_t TSession::CardsComing(TSeat seat) const
+{
+    int32_t n = 0;
+    for (const auto& m : moves_) n += m.move.kind == MOVE_DEAL && m.move.seat == seat ? 1 : 0;
+    return n;
+}
+
 void TSession::MoveCard(TSeat seat, TCard card, TCardMoveKind kind)
 {
     if (!IsSeat(seat)) return;

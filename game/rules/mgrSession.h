@@ -61,6 +61,8 @@ public:
     void MoveCard(TSeat seat, TCard card, TCardMoveKind kind);
     bool MoveInProgress() const { return !moves_.empty(); }
     int32_t MovesInFlight(TCardMoveKind kind) const;
+    // Cards still flying into the seat's hand (dealt, or the kitty).
+    int32_t CardsComing(TSeat seat) const;
     // Lands every card still moving.
     void FinishMoves();
     void ScoreHand();

@@ -214,9 +214,15 @@ bool TActionDiscard::Acceptable(const TSession& s) const
     // More discards than the declarer can make are refused as they come.
     TContract c = s.GetContract();
     bool sittingOut = IsMisereBid(c.bid) && seat_ == PartnerOf(c.declarer);
-    return sittingOut || s.HandOf(seat_).Count() - s.Governor().CountActions(ACTION_DISCARD, seat_) > 10;
+    int32_t held = s.HandOf(seat_).Count() + s.CardsComing(seat_);
+    return sittingOut || held - s.Governor().CountActions(ACTION_DISCARD, seat_) > 10;
 }
-bool TActionDiscard::IsReady(const TSession&) const { return StateIs(STATE_KITTY) || StateIs(STATE_BIDCOMPLETE); }
+
+// The kitty lands first: until then the hand does not show what may go.
+bool TActionDiscard::IsReady(const TSession& s) const
+{
+    return (StateIs(STATE_KITTY) || StateIs(STATE_BIDCOMPLETE)) && (!IsSeat(seat_) || s.CardsComing(seat_) == 0);
+}
 
 bool TActionDiscard::IsLegal(const TSession& s) const
 {

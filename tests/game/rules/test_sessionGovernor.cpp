@@ -386,3 +386,30 @@ TEST_F(GovernorClientTest, AClientRunsTheHostsDecisionWhateverItsOwnSettings)
 }
 
 }  // namespace
+
+namespace {
+
+class GovernorKittyTest : public SessionTest {};
+
+TEST_F(GovernorKittyTest, ADiscardWaitsForTheKittyCardsStillFlyingToTheDeclarer)
+{
+    SetSetting("Speed.Deal", "100");
+    Contract(2, {SUIT_CLUBS, 7});
+    for (TSeat s = 1; s <= 4; ++s) S().HandOf(s).Clear();
+    for (TCard c = 3; c <= 12; ++c) S().HandOf(2).Add(c);
+    S().Deck() = Set({40, 41, 42});
+    S().SetStatus(STATUS_KITTY);
+    screen.id = STATE_KITTY;
+    for (TCard c : {42, 41, 40}) S().MoveCard(2, c, MOVE_DEAL);  // the kitty is in the air
+    S().Governor().Submit(std::make_unique<TActionDiscard>(2, 3));
+    S().ProcessActions();
+    EXPECT_EQ(S().Governor().QueueLength(), 1) << "waits for the cards in flight rather than being refused";
+    timers.Tick(100);
+    S().ProcessActions();
+    EXPECT_EQ(S().Governor().QueueLength(), 0);
+    EXPECT_FALSE(S().HandOf(2).Contains(3));
+    EXPECT_EQ(S().HandOf(2).Count(), 12);
+    SetSetting("Speed.Deal", "");
+}
+
+}  // namespace
