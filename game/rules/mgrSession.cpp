@@ -64,6 +64,9 @@ void TSession::NewGame(TSeat seat)
 
 void TSession::NewHand(const std::string& deckText)
 {
+    // Cards of the last hand still flying land before it is cleared away,
+    // never into the new one.
+    FinishMoves();
     deck_.FromText(deckText);
     outOfPlay_.Clear();
     for (TSeat s = 1; s <= 4; ++s) HandOf(s).Clear();

@@ -206,3 +206,22 @@ TEST_F(SessionTest, LocalSeatAndGameInProgress)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SessionTest, ANewHandIsNotJoinedByCardsOfTheLastOneStillFlying)
+{
+    SetSetting("Speed.Deal", "100");
+    S().NewHand(DeckText());
+    S().MoveCard(3, S().Deck().Get(43), MOVE_DEAL);
+    ASSERT_TRUE(S().MoveInProgress());
+    S().NewHand(DeckText());  // a new game started in the middle of the deal
+    timers.Tick(100);
+    EXPECT_EQ(S().Deck().Count(), 43);
+    EXPECT_EQ(S().HandOf(3).Count(), 0);
+    EXPECT_EQ(S().MoveCount(3), 0);
+    EXPECT_FALSE(S().MoveInProgress());
+    SetSetting("Speed.Deal", "");
+}
+
+}  // namespace
