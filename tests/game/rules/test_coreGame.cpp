@@ -36,6 +36,19 @@ TEST(CardsTest, ScoringTable)
     for (const Row& r : rows) EXPECT_EQ(BidPoints(r.bid), r.points) << BidToText(r.bid);
 }
 
+TEST(CardsTest, EveryEntryOfTheScoringTable)
+{
+    // Rows 6..10 tricks; columns spades, clubs, diamonds, hearts, no trumps.
+    const int32_t table[5][5] = {{40, 60, 80, 100, 120},
+                                 {140, 160, 180, 200, 220},
+                                 {240, 260, 280, 300, 320},
+                                 {340, 360, 380, 400, 420},
+                                 {440, 460, 480, 500, 520}};
+    for (int32_t tricks = 6; tricks <= 10; ++tricks)
+        for (int s = SUIT_SPADES; s <= SUIT_NOTRUMPS; ++s)
+            EXPECT_EQ(BidPoints({TSuit(s), tricks}), table[tricks - 6][s]) << tricks << " of suit " << s;
+}
+
 TEST(CardsTest, SeatsAndTeams)
 {
     EXPECT_EQ(NextSeat(1, 1), 1);
