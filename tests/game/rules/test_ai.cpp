@@ -1,3 +1,4 @@
+#include "game/rules/GameTextHelpers.h"
 #include "game/rules/mgrAI.h"
 #include "sessionFixture.h"
 
@@ -264,6 +265,57 @@ TEST_F(AIMisereFollowTest, BeforeTheDeclarerPlaysADefenderGoesLow)
     S().Tricks().CloseTrick();
     Play(2, D_(4));
     EXPECT_EQ(ai.ChooseCard(S(), 4), D_(5));
+}
+
+}  // namespace
+
+namespace {
+
+class AIMisereHandTest : public SessionTest {};
+
+TEST_F(AIMisereHandTest, ComputersPlayAWholeMisereHandThroughTheGovernor)
+{
+    // Computers never bid misere, so self-play never reaches it: play out
+    // shuffled misere hands here, the partner sitting out.
+    SetSetting("Variation.Misere", "true");
+    TAIPlaying ai;
+    ai.SetRandomSource([](int32_t lo, int32_t) { return lo; });
+    for (int deal = 0; deal < 20; ++deal) {
+        SeedRandom(uint32_t(100 + deal));
+        TSeat declarer = TSeat(deal % 4 + 1), sitter = PartnerOf(declarer);
+        Contract(declarer, BID_MISERE);
+        TCardset deck;
+        deck.FillDeck();
+        deck.Shuffle();
+        for (TSeat s = 1; s <= 4; ++s) S().HandOf(s).Clear();
+        for (int32_t i = 1; i <= 40; ++i) S().HandOf(TSeat((i - 1) % 4 + 1)).Add(deck.Get(i));
+        S().HandOf(sitter).Clear();
+        S().Deck().Clear();
+        S().StartPlay();
+        S().SetStatus(STATUS_PLAYING);
+        screen.id = STATE_GAME;
+        bool over = false;
+        for (int plays = 0; plays < 40 && !over; ++plays) {
+            if (S().Tricks().TrickComplete()) {
+                over = S().Tricks().CloseTrick();
+                continue;
+            }
+            TSeat seat = S().Tricks().SeatToPlay();
+            ASSERT_NE(seat, sitter);
+            TCard card = ai.ChooseCard(S(), seat);
+            Play(seat, card);
+            ASSERT_FALSE(S().HandOf(seat).Contains(card)) << "deal " << deal << ": refused " << CardName(card);
+        }
+        ASSERT_TRUE(over) << "deal " << deal;
+        for (int32_t n = 1; n <= 10; ++n) {
+            EXPECT_EQ(S().Tricks().GetTrick(n).Card(sitter), 0);
+            EXPECT_NE(S().Tricks().GetTrick(n).winner, sitter);
+        }
+        int32_t before = S().Score(TeamOfSeat(declarer));
+        S().ScoreHand();
+        int32_t gained = S().Score(TeamOfSeat(declarer)) - before;
+        EXPECT_EQ(gained, S().Tricks().TricksWon(TeamOfSeat(declarer)) == 0 ? 250 : -250) << "deal " << deal;
+    }
 }
 
 }  // namespace
