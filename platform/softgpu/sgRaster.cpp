@@ -260,6 +260,38 @@ inline uint32_t Bilinear(uint64_t ab, uint64_t cd, uint32_t fx, const BilinearWe
     return uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(col, col)));
 }
 
+// A row of bilinear samples from one pair of texture rows (the sample rows do
+// not change along the span), two pixels a step.
+void BilinearRow(const uint32_t* top, int32_t pitch, int64_t u, int64_t du, int32_t n, const BilinearWeights& w,
+                 uint32_t* out)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i full = _mm_set1_epi16(128);
+    auto column = [&](int64_t at) {  // left and right texels, mixed vertically
+        const uint32_t* p = top + (at >> 32);
+        const __m128i t = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), zero);
+        const __m128i b = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + pitch)), zero);
+        return _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(t, w.top), _mm_mullo_epi16(b, w.bottom)), 7);
+    };
+    int32_t i = 0;
+    for (; i + 2 <= n; i += 2, u += 2 * du) {
+        const __m128i a = column(u), b = column(u + du);
+        const __m128i left = _mm_unpacklo_epi64(a, b), right = _mm_unpackhi_epi64(a, b);
+        const __m128i wx = _mm_unpacklo_epi64(_mm_set1_epi16(int16_t((u >> 25) & 0x7F)),
+                                              _mm_set1_epi16(int16_t(((u + du) >> 25) & 0x7F)));
+        __m128i mixed = _mm_add_epi16(_mm_mullo_epi16(left, _mm_sub_epi16(full, wx)), _mm_mullo_epi16(right, wx));
+        mixed = _mm_srli_epi16(mixed, 7);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(mixed, mixed));
+    }
+    if (i < n) {
+        uint64_t ab, cd;
+        const uint32_t* p = top + (u >> 32);
+        std::memcpy(&ab, p, 8);
+        std::memcpy(&cd, p + pitch, 8);
+        out[i] = Bilinear(ab, cd, uint32_t((u >> 24) & 0xFF), w);
+    }
+}
+
 inline uint64_t Pair(uint32_t left, uint32_t right) { return uint64_t(left) | uint64_t(right) << 32; }
 
 inline uint32_t StageArg(uint32_t arg, uint32_t texel, uint32_t diffuse)
@@ -386,22 +418,39 @@ const uint32_t* Rasterizer::Source(const Span& s, int32_t offset, int32_t n, uin
             const int32_t pitch = st_.texturePitch;
             BilinearWeights weights;
             weights.Vertical(uint32_t((v >> 24) & 0xFF));
-            for (int32_t i = 0; i < n; ++i, u += s.du, v += s.dv) {
-                const int64_t x0 = u >> 32, y0 = v >> 32;
-                const uint32_t fx = uint32_t((u >> 24) & 0xFF);
-                if (s.dv != 0) weights.Vertical(uint32_t((v >> 24) & 0xFF));
+            // One texel pair with the address mode applied where the taps leave the texture.
+            auto sample = [&](int64_t su, int64_t sv) {
+                const int64_t x0 = su >> 32, y0 = sv >> 32;
+                const uint32_t fx = uint32_t((su >> 24) & 0xFF);
                 if (x0 >= 0 && x0 + 1 < w && y0 >= 0 && y0 + 1 < h) {
                     const uint32_t* p = st_.texture + y0 * pitch + x0;
                     uint64_t ab, cd;
                     std::memcpy(&ab, p, 8);
                     std::memcpy(&cd, p + pitch, 8);
-                    texels[i] = Bilinear(ab, cd, fx, weights);
-                    continue;
+                    return Bilinear(ab, cd, fx, weights);
                 }
                 const int64_t xa = Address(x0, w, st_.addressU), xb = Address(x0 + 1, w, st_.addressU);
                 const uint32_t* ra = st_.texture + Address(y0, h, st_.addressV) * pitch;
                 const uint32_t* rb = st_.texture + Address(y0 + 1, h, st_.addressV) * pitch;
-                texels[i] = Bilinear(Pair(ra[xa], ra[xb]), Pair(rb[xa], rb[xb]), fx, weights);
+                return Bilinear(Pair(ra[xa], ra[xb]), Pair(rb[xa], rb[xb]), fx, weights);
+            };
+            const int64_t firstRow = v >> 32;
+            if (s.dv == 0 && s.du > 0 && firstRow >= 0 && firstRow + 1 < h) {
+                // Along a row: the edges one by one, the middle (both taps inside) two at a time.
+                const int64_t limit = int64_t(w - 1) << 32;
+                int64_t lo = u >= 0 ? 0 : (-u + s.du - 1) / s.du;
+                int64_t hi = u >= limit ? 0 : (limit - u + s.du - 1) / s.du;
+                lo = std::min<int64_t>(lo, n);
+                hi = std::clamp<int64_t>(hi, lo, n);
+                for (int64_t i = 0; i < lo; ++i) texels[i] = sample(u + s.du * i, v);
+                BilinearRow(st_.texture + firstRow * pitch, pitch, u + s.du * lo, s.du, int32_t(hi - lo), weights,
+                            texels + lo);
+                for (int64_t i = hi; i < n; ++i) texels[i] = sample(u + s.du * i, v);
+            } else {
+                for (int32_t i = 0; i < n; ++i, u += s.du, v += s.dv) {
+                    if (s.dv != 0) weights.Vertical(uint32_t((v >> 24) & 0xFF));
+                    texels[i] = sample(u, v);
+                }
             }
             tex = texels;
         }
