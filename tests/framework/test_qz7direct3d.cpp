@@ -338,3 +338,22 @@ TEST_F(Direct3DTest, DefaultStatesForgetTheBoundBuffer)
     EXPECT_EQ(QZRES_OK, vb->DrawPending());
     EXPECT_EQ(0xFFFFFFFFu, BackPixel(5, 1));
 }
+
+TEST_F(Direct3DTest, ImmediateCacheKeepsEachQuadsTextureAcrossRestarts)
+{
+    TQZDirect3DDevice* device = MakeDevice(200, 8);
+    TestImage red(1, 1, false), blue(1, 1, false);
+    red.Fill(0xFFFF0000);
+    blue.Fill(0xFF0000FF);
+    auto cache = TQZRenderCache::Create(128, true);
+    device->BeginScene();
+    cache->BeginCache();
+    // Runs of 50 quads per texture: restarts fall in the middle of runs.
+    for (int32_t i = 0; i < 300; ++i) {
+        cache->SetTexture((i / 50) % 2 ? &blue : &red);
+        cache->AddQuad({i % 200, i / 200, i % 200 + 1, i / 200 + 1}, 0xFFFFFFFF, {0, 0, 1, 1});
+    }
+    cache->EndCache();
+    for (int32_t i = 0; i < 300; ++i)
+        ASSERT_EQ((i / 50) % 2 ? 0xFF0000FFu : 0xFFFF0000u, BackPixel(i % 200, i / 200)) << i;
+}
