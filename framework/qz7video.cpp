@@ -17,6 +17,7 @@ const char* const QZPAINT_EXCEPTION_NOTE = "\r\n(note: stack trace inaccurate as
 namespace {
 
 TQZVideo* currentVideo = nullptr;
+TQZVideoMaker gdiVideoMaker = nullptr;
 TQZStatisticsTextProc statisticsText = nullptr;
 
 std::unique_ptr<TQZVideoWindowBase> HeadlessWindow(int32_t width, int32_t height, int32_t windowKind, uint32_t flags)
@@ -73,9 +74,12 @@ void TQZHeadlessVideoWindow::UserResize(int32_t width, int32_t height)
 TQZVideo* GetVideo()
 {
     if (VideoBackEnd == QZVIDEO_BACKEND_DX9) return GetInstance<TQZVideoDX9>(QZSLOT_VIDEODX9);
-    if (VideoBackEnd == QZVIDEO_BACKEND_GDI) return dynamic_cast<TQZVideo*>(qz7detail::SlotGet(QZSLOT_VIDEOGDI));
-    return nullptr;
+    if (VideoBackEnd != QZVIDEO_BACKEND_GDI) return nullptr;
+    if (auto* made = dynamic_cast<TQZVideo*>(qz7detail::SlotGet(QZSLOT_VIDEOGDI))) return made;
+    return gdiVideoMaker && FrameworkStarted() ? gdiVideoMaker() : nullptr;
 }
+
+void SetGdiVideoMaker(TQZVideoMaker maker) { gdiVideoMaker = maker; }
 
 TQZVideo* CurrentVideo() { return currentVideo; }
 
@@ -137,6 +141,7 @@ int32_t TQZVideo::SetMode(int32_t width, int32_t height, std::unique_ptr<TQZVide
     } else {
         window_ = createWindow(width, height, windowKind, flags);
     }
+    if (!window_) return QZRES_FAILED;
     windowKind_ = windowKind;
     if (flags & QZVIDEO_MAXIMISE) window_->Maximise();
     window_->onPaint = [this] { HandlePaint(); };

@@ -350,3 +350,22 @@ TEST_F(VideoTest, TheMainWindowPaintsResizesAndShowsPresentedFrames)
     for (int i = 0; i < 3 && video->GetWidth() != 120; ++i) PumpFrame();
     EXPECT_EQ((TQZPoint{120, 80}), video->GetSize());
 }
+
+TEST_F(VideoTest, BackEndChoiceAndAWindowThatCannotBeMade)
+{
+    VideoBackEnd = QZVIDEO_BACKEND_GDI;
+    EXPECT_EQ(nullptr, GetVideo());  // no device-context back end installed
+    SetGdiVideoMaker([]() -> TQZVideo* { return GetInstance<TQZVideoDX9>(QZSLOT_VIDEODX9); });
+    EXPECT_EQ(video, GetVideo());
+    SetGdiVideoMaker(nullptr);
+    VideoBackEnd = 7;
+    EXPECT_EQ(nullptr, GetVideo());
+    VideoBackEnd = QZVIDEO_BACKEND_DX9;
+    SetCreateVideoWindowProc([](int32_t, int32_t, int32_t, uint32_t) -> std::unique_ptr<TQZVideoWindowBase> {
+        return nullptr;
+    });
+    EXPECT_EQ(QZRES_FAILED, video->SetMode(64, 48, nullptr, QZWINDOW_WINDOWED, 0));
+    SetCreateVideoWindowProc(nullptr);
+    EXPECT_EQ(QZRES_OK, video->SetMode(64, 48, CreateHeadlessVideoWindow(64, 48, 0, 0), QZWINDOW_WINDOWED, 0));
+    EXPECT_EQ(64, video->GetWidth());
+}
