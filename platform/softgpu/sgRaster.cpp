@@ -19,6 +19,7 @@ constexpr int64_t kFraction = kOne - 1;
 constexpr int64_t kPointBias = kOne / 512;
 constexpr double kTexelScale = 4294967296.0;
 constexpr int64_t kSubpixel = 256;        // vertex positions snap to 1/256 pixel
+constexpr int64_t kSubpixelStep = kSubpixel;  // one pixel row in snapped units
 constexpr double kCoordinateLimit = 1 << 20;
 
 inline int64_t FloorDiv(int64_t a, int64_t b)  // b > 0
@@ -26,6 +27,32 @@ inline int64_t FloorDiv(int64_t a, int64_t b)  // b > 0
     int64_t q = a / b;
     return (a % b != 0 && a < 0) ? q - 1 : q;
 }
+// The x of an edge (snapped units) on successive pixel rows, stepped exactly:
+// a whole step and a remainder carried as in long division.
+struct EdgeStepper {
+    int64_t x = 0, remainder = 0, step = 0, stepRemainder = 0, dy = 1;
+    void Start(int64_t xa, int64_t ya, int64_t xb, int64_t yb, int64_t y)
+    {
+        dy = yb - ya;
+        const int64_t run = (y - ya) * (xb - xa);
+        const int64_t whole = FloorDiv(run, dy);
+        x = xa + whole;
+        remainder = run - whole * dy;
+        const int64_t perRow = kSubpixelStep * (xb - xa);
+        step = FloorDiv(perRow, dy);
+        stepRemainder = perRow - step * dy;
+    }
+    void Next()
+    {
+        x += step;
+        remainder += stepRemainder;
+        if (remainder >= dy) {
+            remainder -= dy;
+            ++x;
+        }
+    }
+};
+
 // First pixel centre at or right of / below a snapped coordinate.
 inline int64_t CeilPixel(int64_t snapped) { return FloorDiv(snapped + kSubpixel - 1, kSubpixel); }
 // Round to nearest without a library call (the hot loops convert per row).
@@ -621,9 +648,6 @@ void Rasterizer::Triangle(const ScreenVertex& a, const ScreenVertex& b, const Sc
     if (yt == yb) return;
     int64_t side = (xm - xt) * (yb - yt) - (xb - xt) * (ym - yt);  // > 0: middle vertex right of the long edge
     if (side == 0) return;
-    auto edge = [](int64_t xa, int64_t ya, int64_t xb2, int64_t yb2, int64_t y) {
-        return xa + FloorDiv((y - ya) * (xb2 - xa), yb2 - ya);
-    };
 
     int64_t rowStart = std::max<int64_t>(CeilPixel(yt), st_.clip.top);
     int64_t rowEnd = std::min<int64_t>(CeilPixel(yb), st_.clip.bottom);
@@ -633,11 +657,19 @@ void Rasterizer::Triangle(const ScreenVertex& a, const ScreenVertex& b, const Sc
     s.du = Fixed(dudx * kTexelScale);
     s.dv = Fixed(dvdx * kTexelScale);
     for (int k = 0; k < 4; ++k) s.dc[k] = Fixed(cdx[k] * 65536.0);
-    for (int64_t py = rowStart; py < rowEnd; ++py) {
-        int64_t y = py * kSubpixel;
-        int64_t xLong = edge(xt, yt, xb, yb, y);
-        int64_t xShort = y < ym ? edge(xt, yt, xm, ym, y) : edge(xm, ym, xb, yb, y);
-        int64_t left = side > 0 ? xLong : xShort, right = side > 0 ? xShort : xLong;
+    if (rowStart >= rowEnd) return;
+    EdgeStepper longEdge, shortEdge;
+    longEdge.Start(xt, yt, xb, yb, rowStart * kSubpixel);
+    bool upper = rowStart * kSubpixel < ym;
+    if (upper) shortEdge.Start(xt, yt, xm, ym, rowStart * kSubpixel);
+    else shortEdge.Start(xm, ym, xb, yb, rowStart * kSubpixel);
+    for (int64_t py = rowStart; py < rowEnd; ++py, longEdge.Next(), shortEdge.Next()) {
+        const int64_t y = py * kSubpixel;
+        if (upper && y >= ym) {  // past the middle vertex: the lower short edge
+            upper = false;
+            shortEdge.Start(xm, ym, xb, yb, y);
+        }
+        int64_t left = side > 0 ? longEdge.x : shortEdge.x, right = side > 0 ? shortEdge.x : longEdge.x;
         int64_t xs = std::max<int64_t>(CeilPixel(left), st_.clip.left);
         int64_t xe = std::min<int64_t>(CeilPixel(right), st_.clip.right);
         if (xs >= xe) continue;
