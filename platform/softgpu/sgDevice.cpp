@@ -24,8 +24,8 @@ bool Inside(const Rect& r, const Surface& s)
            r.top < r.bottom;
 }
 
-// X8 surfaces leave the alpha byte undefined; reading them gives opaque pixels.
-inline uint32_t AlphaFix(const Surface& s) { return s.GetDesc().format == kFormatX8R8G8B8 ? 0xFF000000u : 0u; }
+// Surfaces without an alpha channel hold opaque pixels whatever is written.
+inline uint32_t AlphaFix(const Surface& s) { return HasAlphaChannel(s.GetDesc().format) ? 0u : 0xFF000000u; }
 
 }  // namespace
 
@@ -237,6 +237,7 @@ int32_t Device::Clear(uint32_t count, const Rect* rects, uint32_t flags, uint32_
     if (!(flags & kClearTarget) || lost_ != LossState::None) return kOk;
     Rect limit = target_->Bounds(), area;
     if (renderStates_[kRsScissorTestEnable] && !Intersect(limit, scissor_, limit)) return kOk;
+    colour |= AlphaFix(*target_);
     auto fill = [&](const Rect& r) {
         if (!Intersect(limit, r, area)) return;
         for (int32_t y = area.top; y < area.bottom; ++y) {
@@ -437,6 +438,7 @@ int32_t Device::DrawTriangles(const uint8_t* vertices, uint32_t vertexBytes, uin
     st.destBlendAlpha = separate ? renderStates_[kRsDestBlendAlpha] : st.destBlend;
     st.writeMask = renderStates_[kRsColorWriteEnable] & 0xF;
     st.cull = renderStates_[kRsCullMode];
+    st.opaqueTarget = !HasAlphaChannel(target_->GetDesc().format);
     if (st.writeMask == 0) return kOk;
     Rasterizer raster(st);
 
@@ -482,7 +484,7 @@ int32_t Device::StretchRect(Surface* source, const Rect* sourceRect, Surface* de
         Rect overlap;
         if (Intersect(sr, dr, overlap)) return kInvalidCall;
     }
-    const uint32_t fix = AlphaFix(*source);
+    const uint32_t fix = AlphaFix(*source) | AlphaFix(*dest);
     const int32_t sw = sr.Width(), sh = sr.Height(), dw = dr.Width(), dh = dr.Height();
     if (sw == dw && sh == dh) {
         for (int32_t y = 0; y < dh; ++y) {
@@ -529,6 +531,7 @@ int32_t Device::ColorFill(Surface* surface, const Rect* rect, uint32_t colour)
     if (!surface || !surface->HasPixels()) return kInvalidCall;
     Rect r = rect ? *rect : surface->Bounds(), area;
     if (!Intersect(r, surface->Bounds(), area)) return rect ? kInvalidCall : kOk;
+    colour |= AlphaFix(*surface);
     for (int32_t y = area.top; y < area.bottom; ++y) {
         uint32_t* row = surface->Pixels() + int64_t(y) * surface->PitchPixels();
         std::fill(row + area.left, row + area.right, colour);

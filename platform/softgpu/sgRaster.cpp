@@ -146,10 +146,13 @@ inline uint32_t BlendOverScalar(uint32_t s, uint32_t d)
     return r;
 }
 
-void BlendOver(uint32_t* dst, const uint32_t* src, int32_t n)
+// orMask is OR-ed into every written pixel (0xFF000000 keeps a target without
+// alpha opaque).
+void BlendOver(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t orMask)
 {
     const __m128i zero = _mm_setzero_si128();
     const __m128i alphaMask = _mm_set1_epi32(int32_t(0xFF000000u));
+    const __m128i extra = _mm_set1_epi32(int32_t(orMask));
     int32_t i = 0;
     for (; i + 4 <= n; i += 4) {
         __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
@@ -162,13 +165,28 @@ void BlendOver(uint32_t* dst, const uint32_t* src, int32_t n)
         __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
         __m128i lo = BlendPair(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(d, zero));
         __m128i hi = BlendPair(_mm_unpackhi_epi8(s, zero), _mm_unpackhi_epi8(d, zero));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_packus_epi16(lo, hi));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_or_si128(_mm_packus_epi16(lo, hi), extra));
     }
     for (; i < n; ++i) {
         uint32_t a = src[i] >> 24;
         if (a == 255) dst[i] = src[i];
-        else if (a != 0) dst[i] = BlendOverScalar(src[i], dst[i]);
+        else if (a != 0) dst[i] = BlendOverScalar(src[i], dst[i]) | orMask;
     }
+}
+
+// A row copied, orMask OR-ed into every pixel.
+void CopyRow(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t orMask)
+{
+    if (orMask == 0) {
+        std::memcpy(dst, src, size_t(n) * 4);
+        return;
+    }
+    const __m128i extra = _mm_set1_epi32(int32_t(orMask));
+    int32_t i = 0;
+    for (; i + 4 <= n; i += 4)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i),
+                         _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i)), extra));
+    for (; i < n; ++i) dst[i] = src[i] | orMask;
 }
 
 // The same with eight pixels a step where the processor has AVX2.
@@ -181,10 +199,11 @@ __attribute__((target("avx2"))) inline __m256i BlendPairAvx2(__m256i s16, __m256
     return _mm256_srli_epi16(_mm256_add_epi16(t, _mm256_srli_epi16(t, 8)), 8);
 }
 
-__attribute__((target("avx2"))) void BlendOverAvx2(uint32_t* dst, const uint32_t* src, int32_t n)
+__attribute__((target("avx2"))) void BlendOverAvx2(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t orMask)
 {
     const __m256i zero = _mm256_setzero_si256();
     const __m256i alphaMask = _mm256_set1_epi32(int32_t(0xFF000000u));
+    const __m256i extra = _mm256_set1_epi32(int32_t(orMask));
     int32_t i = 0;
     for (; i + 8 <= n; i += 8) {
         __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
@@ -198,12 +217,12 @@ __attribute__((target("avx2"))) void BlendOverAvx2(uint32_t* dst, const uint32_t
         // Unpacking and packing both work within 128-bit halves, so the order comes back.
         __m256i lo = BlendPairAvx2(_mm256_unpacklo_epi8(s, zero), _mm256_unpacklo_epi8(d, zero));
         __m256i hi = BlendPairAvx2(_mm256_unpackhi_epi8(s, zero), _mm256_unpackhi_epi8(d, zero));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), _mm256_packus_epi16(lo, hi));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), _mm256_or_si256(_mm256_packus_epi16(lo, hi), extra));
     }
-    if (i < n) BlendOver(dst + i, src + i, n - i);
+    if (i < n) BlendOver(dst + i, src + i, n - i, orMask);
 }
 
-using BlendRow = void (*)(uint32_t*, const uint32_t*, int32_t);
+using BlendRow = void (*)(uint32_t*, const uint32_t*, int32_t, uint32_t);
 BlendRow ChooseBlendOver()
 {
     __builtin_cpu_init();
@@ -212,18 +231,19 @@ BlendRow ChooseBlendOver()
 const BlendRow blendOverRow = ChooseBlendOver();
 
 // One colour over a row.
-void BlendConst(uint32_t* dst, uint32_t colour, int32_t n)
+void BlendConst(uint32_t* dst, uint32_t colour, int32_t n, uint32_t orMask)
 {
     const __m128i zero = _mm_setzero_si128();
+    const __m128i extra = _mm_set1_epi32(int32_t(orMask));
     const __m128i s16 = _mm_unpacklo_epi8(_mm_set1_epi32(int32_t(colour)), zero);
     int32_t i = 0;
     for (; i + 4 <= n; i += 4) {
         __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
         __m128i lo = BlendPair(s16, _mm_unpacklo_epi8(d, zero));
         __m128i hi = BlendPair(s16, _mm_unpackhi_epi8(d, zero));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_packus_epi16(lo, hi));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_or_si128(_mm_packus_epi16(lo, hi), extra));
     }
-    for (; i < n; ++i) dst[i] = BlendOverScalar(colour, dst[i]);
+    for (; i < n; ++i) dst[i] = BlendOverScalar(colour, dst[i]) | orMask;
 }
 
 inline uint32_t BlendFactor(uint32_t factor, uint32_t sc, uint32_t dc, uint32_t sa, uint32_t da)
@@ -346,6 +366,7 @@ Rasterizer::Rasterizer(const RasterState& state) : st_(state)
                       (st_.colourArg2 == kArgTexture && st_.colourArg1 != kArgTexture)) &&
                      ((st_.alphaArg1 == kArgTexture && st_.alphaArg2 != kArgTexture) ||
                       (st_.alphaArg2 == kArgTexture && st_.alphaArg1 != kArgTexture));
+    orMask_ = st_.opaqueTarget ? 0xFF000000u : 0u;
     wrapPow2U_ = (st_.textureWidth & (st_.textureWidth - 1)) == 0;
     wrapPow2V_ = (st_.textureHeight & (st_.textureHeight - 1)) == 0;
     bool fullMask = (st_.writeMask & 0xF) == 0xF;
@@ -363,13 +384,13 @@ Rasterizer::Rasterizer(const RasterState& state) : st_(state)
 void Rasterizer::Write(uint32_t* dst, const uint32_t* src, int32_t n) const
 {
     switch (writer_) {
-    case Writer::Copy: std::memcpy(dst, src, size_t(n) * 4); return;
-    case Writer::AlphaBlend: blendOverRow(dst, src, n); return;
+    case Writer::Copy: CopyRow(dst, src, n, orMask_); return;
+    case Writer::AlphaBlend: blendOverRow(dst, src, n, orMask_); return;
     case Writer::Generic: break;
     }
-    const uint32_t keep = MaskBits(st_.writeMask);
+    const uint32_t keep = MaskBits(st_.writeMask) & ~(st_.opaqueTarget ? 0xFF000000u : 0u);
     for (int32_t i = 0; i < n; ++i) {
-        uint32_t s = src[i], d = dst[i], sa = s >> 24, da = d >> 24, r = 0;
+        uint32_t s = src[i], d = dst[i], sa = s >> 24, da = st_.opaqueTarget ? 255 : d >> 24, r = 0;
         for (int shift = 0; shift < 32; shift += 8) {
             uint32_t sc = Channel(s, shift), dc = Channel(d, shift);
             bool alpha = shift == 24;
@@ -512,11 +533,11 @@ void Rasterizer::DrawSpan(const Span& s)
     if (!textured_ && !s.gouraud && plainModulate_) {
         uint32_t a = s.colour >> 24;
         if (writer_ == Writer::Copy || (writer_ == Writer::AlphaBlend && a == 255)) {
-            std::fill(dst, dst + s.count, s.colour);
+            std::fill(dst, dst + s.count, s.colour | orMask_);
             return;
         }
         if (writer_ == Writer::AlphaBlend) {
-            if (a != 0) BlendConst(dst, s.colour, s.count);
+            if (a != 0) BlendConst(dst, s.colour, s.count, orMask_);
             return;
         }
     }
@@ -598,8 +619,8 @@ bool Rasterizer::CopyRows(const Span& s, int64_t v, int64_t dv, int64_t ys, int6
             for (int32_t off = 0; off < s.count * 4; off += 64) _mm_prefetch(ahead + off, _MM_HINT_T0);
         }
         const uint32_t* row = texture + ((v + kPointBias) >> 32) * st_.texturePitch;
-        if (writer_ == Writer::Copy) std::memcpy(dst, row, size_t(s.count) * 4);
-        else blendOverRow(dst, row, s.count);
+        if (writer_ == Writer::Copy) CopyRow(dst, row, s.count, orMask_);
+        else blendOverRow(dst, row, s.count, orMask_);
     }
     return true;
 }

@@ -29,6 +29,9 @@ struct RasterState {
                                                                       // colour factors unless separate
     uint32_t writeMask = 0xF;  // kWriteRed | kWriteGreen | kWriteBlue | kWriteAlpha
     uint32_t cull = kCullNone;
+    // The target has no alpha channel: destination alpha reads 0xFF and
+    // every written pixel stays opaque.
+    bool opaqueTarget = false;
 };
 
 class Rasterizer {
@@ -66,6 +69,7 @@ private:
     bool plainModulate_;  // colour and alpha: texture (or white) x diffuse
     bool wrapPow2U_, wrapPow2V_;
     Writer writer_;
+    uint32_t orMask_ = 0;  // OR-ed into written pixels: keeps targets without alpha opaque
 };
 
 }  // namespace plat::softgpu

@@ -7,6 +7,11 @@ bool IsDepthFormat(uint32_t format)
     return format == kFormatD32 || format == kFormatD24X8 || format == kFormatD16;
 }
 
+bool HasAlphaChannel(uint32_t format)
+{
+    return format == kFormatA8R8G8B8 || format == kFormatA1R5G5B5;
+}
+
 bool IsColourFormat(uint32_t format)
 {
     return format == kFormatA8R8G8B8 || format == kFormatX8R8G8B8 || format == kFormatR5G6B5 ||
@@ -44,7 +49,8 @@ PoolTicket::~PoolTicket()
 Surface::Surface(const SurfaceDesc& desc, std::shared_ptr<std::atomic<int32_t>> poolCounter)
     : desc_(desc), ticket_(desc.pool == kPoolDefault ? std::move(poolCounter) : nullptr)
 {
-    if (!IsDepthFormat(desc.format)) pixels_.assign(size_t(desc.width) * desc.height, 0u);
+    if (!IsDepthFormat(desc.format))
+        pixels_.assign(size_t(desc.width) * desc.height, HasAlphaChannel(desc.format) ? 0u : 0xFF000000u);
 }
 
 int32_t Surface::LockRect(LockedRect& out, const Rect* rect, uint32_t)

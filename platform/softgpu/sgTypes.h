@@ -37,6 +37,9 @@ constexpr uint32_t kFormatIndex32 = 102;
 
 bool IsDepthFormat(uint32_t format);
 bool IsColourFormat(uint32_t format);
+// Colour formats without an alpha channel keep every pixel's alpha at 0xFF:
+// they read as opaque and blending never makes them see-through.
+bool HasAlphaChannel(uint32_t format);
 
 // ---------------------------------------------------------------- pools, usage, locks
 constexpr uint32_t kPoolDefault = 0;

@@ -10,6 +10,9 @@
 
 namespace d3dtest {
 
+// The back buffer has no alpha channel: a pixel nothing drew on is opaque black.
+constexpr uint32_t kUntouched = 0xFF000000u;
+
 // An image over a device texture; a render-target one releases its memory
 // on loss and makes it again on reset, as the texture unit does.
 class TestImage : public TQZD3DImageClass {

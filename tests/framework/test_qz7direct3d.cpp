@@ -2,6 +2,7 @@
 
 namespace sg = plat::softgpu;
 using d3dtest::TestImage;
+using d3dtest::kUntouched;
 
 namespace {
 
@@ -148,7 +149,7 @@ TEST_F(Direct3DTest, ClipStackCombinesRestoresAndNeverOpensAnEmptyClip)
     vb->AddQuad({0, 0, 64, 48}, 0xFFFFFFFF, {});
     vb->DrawPending();
     for (int32_t y = 0; y < 48; y += 3)
-        for (int32_t x = 0; x < 64; x += 3) ASSERT_EQ(0u, BackPixel(x, y)) << x << "," << y;
+        for (int32_t x = 0; x < 64; x += 3) ASSERT_EQ(kUntouched, BackPixel(x, y)) << x << "," << y;
     clip->Pop();
     clip->Pop();
     EXPECT_EQ((TQZRect{30, 10, 50, 20}), device->GetClipRect());
@@ -175,7 +176,7 @@ TEST_F(Direct3DTest, WrappingVertexBufferDrawsWhatItHoldsAndStartsAgain)
     EXPECT_EQ(4, vb->VerticesUsed());
     EXPECT_EQ(QZRES_OK, vb->DrawPending());
     for (int32_t x = 0; x < 5; ++x) EXPECT_EQ(0xFFFFFFFFu, BackPixel(x, 0)) << x;
-    EXPECT_EQ(0u, BackPixel(5, 0));
+    EXPECT_EQ(kUntouched, BackPixel(5, 0));
 
     vb->wrapWhenFull = false;
     vb->Clear();
@@ -246,7 +247,7 @@ TEST_F(Direct3DTest, GrowableCacheKeepsEveryQuadAndReplaysThemInOneDraw)
     cache->Replay();
     EXPECT_EQ(1, device->drawCalls);
     for (int32_t x = 0; x < 65; ++x) ASSERT_EQ(0xFF00FF00u, BackPixel(x, 0)) << x;
-    EXPECT_EQ(0u, BackPixel(65, 0));
+    EXPECT_EQ(kUntouched, BackPixel(65, 0));
     // Replaying again draws the same again.
     device->Device()->Clear(0, nullptr, sg::kClearTarget, 0, 1, 0);
     cache->Replay();
@@ -263,7 +264,7 @@ TEST_F(Direct3DTest, ImmediateCacheDrawsEverythingBeyondItsCapacity)
     cache->EndCache();
     EXPECT_EQ(128, cache->QuadCapacity());
     for (int32_t i = 0; i < 300; ++i) ASSERT_EQ(0xFFFF0000u, BackPixel(i % 200, i / 200)) << i;
-    EXPECT_EQ(0u, BackPixel(100, 1));
+    EXPECT_EQ(kUntouched, BackPixel(100, 1));
     EXPECT_TRUE(cache->Commands().empty());
 }
 

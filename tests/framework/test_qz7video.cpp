@@ -6,6 +6,7 @@
 
 namespace sg = plat::softgpu;
 using d3dtest::TestImage;
+using d3dtest::kUntouched;
 
 namespace {
 
@@ -178,11 +179,11 @@ TEST_F(VideoTest, ClipsNestAndLimitDrawing)
     });
     EXPECT_EQ(0xFF00FF00u, BackPixel(30, 30));
     EXPECT_EQ(0xFF00FF00u, BackPixel(49, 49));
-    EXPECT_EQ(0u, BackPixel(50, 49));
-    EXPECT_EQ(0u, BackPixel(29, 35));
-    EXPECT_EQ(0u, BackPixel(20, 70));
+    EXPECT_EQ(kUntouched, BackPixel(50, 49));
+    EXPECT_EQ(kUntouched, BackPixel(29, 35));
+    EXPECT_EQ(kUntouched, BackPixel(20, 70));
     EXPECT_EQ(0xFF0000FFu, BackPixel(10, 10));
-    EXPECT_EQ(0u, BackPixel(9, 10));
+    EXPECT_EQ(kUntouched, BackPixel(9, 10));
     EXPECT_EQ(0xFFFFFFFFu, BackPixel(127, 95));
 }
 
@@ -229,7 +230,7 @@ TEST_F(VideoTest, DrawingIntoARenderTargetAndThenFromIt)
         c->SetTexture(&target);
         c->AddQuad({40, 40, 72, 72}, 0xFFFFFFFF, {0, 0, 1, 1});  // twice the size
     });
-    EXPECT_EQ(0u, BackPixel(4, 4));  // nothing reached the back buffer directly
+    EXPECT_EQ(kUntouched, BackPixel(4, 4));  // nothing reached the back buffer directly
     EXPECT_EQ(0xFF0000FFu, BackPixel(40, 40));
     EXPECT_EQ(0xFFFFFF00u, BackPixel(48, 48));
     EXPECT_EQ(0xFFFFFF00u, BackPixel(55, 55));
@@ -297,7 +298,7 @@ TEST_F(VideoTest, SelectedCacheRecordsAndReplaysIntoTheFrame)
         v->FillRect({0, 0, 8, 8}, 0xFFFF00FF);
         v->SelectRenderCache(nullptr);
     });
-    EXPECT_EQ(0u, BackPixel(2, 2));  // recorded, not drawn
+    EXPECT_EQ(kUntouched, BackPixel(2, 2));  // recorded, not drawn
     EXPECT_FALSE(widgetCache->Commands().empty());
     Frame([&](TQZVideo*) { widgetCache->Replay(); });
     EXPECT_EQ(0xFFFF00FFu, BackPixel(2, 2));

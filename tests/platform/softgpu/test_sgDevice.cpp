@@ -15,11 +15,13 @@ struct Fixture {
     std::unique_ptr<Device> device;
     std::shared_ptr<Surface> back;
 
-    explicit Fixture(uint32_t w = 64, uint32_t h = 48)
+    // A back buffer with an alpha channel, so that tests see what blending does to it.
+    explicit Fixture(uint32_t w = 64, uint32_t h = 48, uint32_t format = kFormatA8R8G8B8)
     {
         PresentParameters pp;
         pp.backBufferWidth = w;
         pp.backBufferHeight = h;
+        pp.backBufferFormat = format;
         EXPECT_EQ(kOk, system->CreateDevice(0, kDeviceTypeHal, nullptr, 0, pp, device));
         device->GetBackBuffer(0, 0, back);
         device->SetFVF(kFvfScreenVertex);
@@ -217,6 +219,30 @@ TEST(SoftGpuDevice, BlendFactorsCombineSourceAndDestination)
             EXPECT_LE(std::abs(g - e), 1) << std::hex << c.src << " over " << c.dst << " got " << got;
         }
     }
+}
+
+TEST(SoftGpuDevice, TargetsWithoutAlphaStayOpaque)
+{
+    Fixture f(16, 8, kFormatX8R8G8B8);
+    EXPECT_EQ(0xFF000000u, f.At(0, 0));  // made opaque black
+    f.device->Clear(0, nullptr, kClearTarget, 0x00102030, 1, 0);
+    EXPECT_EQ(0xFF102030u, f.At(1, 1));
+    f.Quad(0, 0, 4, 4, 0x80FFFFFF);  // blended over
+    EXPECT_EQ(0xFF, int(f.At(2, 2) >> 24));
+    EXPECT_NEAR(int((f.At(2, 2) >> 16) & 0xFF), 0x88, 1);
+    f.device->SetRenderState(kRsAlphaBlendEnable, 0);
+    f.Quad(4, 0, 8, 4, 0x40FFFFFF);  // written as it is
+    EXPECT_EQ(0xFFFFFFFFu, f.At(5, 1));
+    f.device->SetRenderState(kRsAlphaBlendEnable, 1);
+    f.device->SetRenderState(kRsSrcBlend, kBlendDestAlpha);  // destination alpha reads 0xFF
+    f.device->SetRenderState(kRsDestBlend, kBlendZero);
+    f.Quad(8, 0, 12, 4, 0x20406080);
+    EXPECT_EQ(0xFF406080u, f.At(9, 1));
+    auto tex = f.MakeTexture(1, 1, {0x00000000});
+    f.device->SetTexture(0, tex);
+    f.device->SetRenderState(kRsAlphaBlendEnable, 0);
+    f.Quad(12, 0, 16, 4, 0xFFFFFFFF);  // a fully transparent texel copied in
+    EXPECT_EQ(0xFF000000u, f.At(13, 1));
 }
 
 TEST(SoftGpuDevice, WriteMaskAndScissorLimitWhatIsWritten)

@@ -94,7 +94,9 @@ TEST(SoftGpuRaster, QuadRoadTakesOnlyAxisAlignedFlatQuads)
 TEST(SoftGpuRaster, BlendingAgreesAcrossEveryRowLength)
 {
     // Rows of 1 to 40 pixels reach the eight- and four-pixel steps and the
-    // single-pixel tail; all of them must give the exact per-channel result.
+    // single-pixel tail; all of them must give the exact per-channel result,
+    // with the alpha kept opaque on a target without alpha.
+    for (bool opaque : {false, true})
     for (int32_t n = 1; n <= 40; ++n) {
         std::vector<uint32_t> target(64, 0xFF204060u), texels;
         for (int32_t i = 0; i < 64; ++i) texels.push_back(uint32_t(i * 4) << 24 | uint32_t(i * 0x030507));
@@ -108,6 +110,7 @@ TEST(SoftGpuRaster, BlendingAgreesAcrossEveryRowLength)
         st.blend = true;
         st.srcBlend = st.srcBlendAlpha = kBlendSrcAlpha;
         st.destBlend = st.destBlendAlpha = kBlendInvSrcAlpha;
+        st.opaqueTarget = opaque;
         Rasterizer r(st);
         ASSERT_TRUE(r.AlignedQuad(V(-0.5f, -0.5f, 0, 0), V(n - 0.5f, -0.5f, n / 64.0f, 0),
                                   V(n - 0.5f, 0.5f, n / 64.0f, 1), V(-0.5f, 0.5f, 0, 1)));
@@ -120,6 +123,7 @@ TEST(SoftGpuRaster, BlendingAgreesAcrossEveryRowLength)
                     uint32_t t = ((s >> shift) & 0xFF) * a + ((0xFF204060u >> shift) & 0xFF) * (255 - a) + 128;
                     expected |= ((t + (t >> 8)) >> 8) << shift;
                 }
+                if (opaque && a != 0) expected |= 0xFF000000u;
             }
             ASSERT_EQ(expected, target[size_t(x)]) << "row of " << n << " at " << x;
         }
