@@ -35,7 +35,6 @@ TQZPoint MaxClientArea()
 TQZCreateVideoWindowProc createWindow = &CreateMainVideoWindow;
 TQZWorkAreaProc workArea = &MaxClientArea;
 
-double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
 // Corner colours (1 or 2) of gradient kinds 0-7: top-left, top-right, bottom-right, bottom-left.
 constexpr int kGradientCorners[8][4] = {{1, 2, 2, 1}, {1, 1, 2, 2}, {1, 2, 1, 2}, {2, 1, 2, 1},
@@ -103,7 +102,8 @@ void TQZVideo::Initialise()
     repaintMode = 0;
     pendingPaintException_.clear();
     smoothedFrameTime_ = 0;
-    busyStart_ = frameStart_ = std::chrono::steady_clock::now();
+    busyTimer = CreateTimer(true);
+    frameTimer = CreateTimer(true);
 }
 
 void TQZVideo::Finalise()
@@ -146,7 +146,7 @@ int32_t TQZVideo::SetMode(int32_t width, int32_t height, std::unique_ptr<TQZVide
     if (flags & QZVIDEO_MAXIMISE) window_->Maximise();
     window_->onPaint = [this] { HandlePaint(); };
     window_->onResize = [this] { UpdateClientRect(); };
-    frameStart_ = std::chrono::steady_clock::now();
+    if (frameTimer) frameTimer->Start();
     TQZRect client = window_->ClientRect();
     outputRect_ = {0, 0, client.Width(), client.Height()};
     return SetModeDevice(created);
@@ -162,14 +162,14 @@ int32_t TQZVideo::SetWindowStyle(int32_t width, int32_t height, int32_t windowKi
 
 int32_t TQZVideo::Present()
 {
-    busySeconds_ = Seconds(std::chrono::steady_clock::now() - busyStart_);
+    if (busyTimer) busyTimer->Stop();
     EventManager()->SetState(QZAPPSTATE_WAIT_VSYNC);
     return QZRES_OK;
 }
 
 int32_t TQZVideo::BeginFrame()
 {
-    RestartBusyTimer();
+    if (busyTimer) busyTimer->Start();
     EventManager()->SetState(QZAPPSTATE_RENDERING);
     currentVideo = this;
     return QZRES_OK;
@@ -305,15 +305,14 @@ void TQZVideo::DrawStatistics()
             draws = d->drawCalls;
             triangles = d->triangles;
         }
-    auto now = std::chrono::steady_clock::now();
-    smoothedFrameTime_ = float(0.2 * Seconds(now - frameStart_) + 0.8 * smoothedFrameTime_);
-    const double frameSeconds = Seconds(now - frameStart_);
-    frameStart_ = now;
+    const double frameSeconds = frameTimer ? frameTimer->Elapsed() : 0.0;
+    smoothedFrameTime_ = float(0.2 * frameSeconds + 0.8 * smoothedFrameTime_);
+    if (frameTimer) frameTimer->Start();
     const int32_t w = GetWidth();
     FillRect({w - 160, 0, w, 96}, 0xFF000000);
     FillRect({w - 159, 0, w, 95}, draws > 0 || kind_ == QZVIDEO_BACKEND_GDI ? 0xFFFFFFFF : MakeColour(255, 200, 200, 200));
     if (smoothedFrameTime_ <= 0 || !statisticsText) return;
-    const double busy = Seconds(now - busyStart_);
+    const double busy = busyTimer ? busyTimer->Elapsed() : 0.0;
     char line[64];
     const TQZRect rows[4] = {{w - 160, 0, w - 4, 24}, {w - 160, 24, w - 4, 48}, {w - 160, 48, w - 4, 72},
                              {w - 160, 72, w - 4, 96}};

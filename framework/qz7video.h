@@ -6,8 +6,8 @@
 
 #include "framework/qz7core.h"
 #include "framework/qz7direct3d.h"
+#include "framework/qz7timer.h"
 
-#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -146,6 +146,9 @@ public:
     TQZVideoProc resizeProc = nullptr;
     TQZVideoMethod resizeMethod;
     int32_t repaintMode = 0;  // 0 draw on paint requests, 1 draw at once
+    // Busy from BeginFrame to Present; the frame timer restarts once a frame
+    // in the statistics panel.
+    std::unique_ptr<TQZTimer> busyTimer, frameTimer;
 
 protected:
     // Direct3D-only steps of SetMode once the window is wired.
@@ -153,7 +156,6 @@ protected:
     void DrawStatistics();
     // The frame is over for CurrentVideo.
     void LeaveFrame();
-    void RestartBusyTimer() { busyStart_ = std::chrono::steady_clock::now(); }
 
     TQZRect outputRect_;
     TQZRenderCache* selectedCache_ = nullptr;
@@ -167,8 +169,6 @@ private:
     int32_t RaisePaintException(void* param);
 
     float smoothedFrameTime_ = 0;
-    std::chrono::steady_clock::time_point busyStart_, frameStart_;
-    double busySeconds_ = 0;
     int32_t frameNumber_ = 0;
     std::string pendingPaintException_;
 };
