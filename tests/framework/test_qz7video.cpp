@@ -350,6 +350,11 @@ TEST_F(VideoTest, TheMainWindowPaintsResizesAndShowsPresentedFrames)
     plat::os::InjectInput(plat::os::MakeInput(plat::os::InputKind::Resized, main->OsHandle(), 120, 80));
     for (int i = 0; i < 3 && video->GetWidth() != 120; ++i) PumpFrame();
     EXPECT_EQ((TQZPoint{120, 80}), video->GetSize());
+    // Borderless: a popup of the size asked for, and the device follows.
+    EXPECT_EQ(QZRES_OK, video->SetWindowStyle(200, 150, QZWINDOW_BORDERLESS));
+    EXPECT_TRUE(main->MainWindow()->Flags() & QZWS_POPUP);
+    EXPECT_EQ((TQZPoint{200, 150}), main->MainWindow()->GetClientSize());
+    EXPECT_EQ((TQZPoint{200, 150}), video->GetSize());
 }
 
 TEST_F(VideoTest, BackEndChoiceAndAWindowThatCannotBeMade)
