@@ -75,12 +75,38 @@ bool ReadImageInfo(const uint8_t* data, size_t size, ImageInfo& info)
     return true;
 }
 
+namespace {
+
+// Most pixels one byte of each format can describe at its best compression
+// (run lengths, deflate, LZW); a header promising more than its data can
+// hold is refused before the pixels are allocated. JPEG has no useful bound.
+bool DataCanHold(ImageFormat format, size_t size, const ImageInfo& info)
+{
+    int64_t perByte = 0;
+    switch (format) {
+    case ImageFormat::Png: perByte = 8300; break;
+    case ImageFormat::Bmp: perByte = 16384; break;
+    case ImageFormat::Gif: perByte = 4096; break;
+    case ImageFormat::Tga: perByte = 128; break;
+    default: return true;
+    }
+    return int64_t(info.width) * info.height <= int64_t(size) * perByte + 4096;
+}
+
+}  // namespace
+
 bool DecodeImage(const uint8_t* data, size_t size, Image& out, std::string* error)
 {
     out = Image();
     std::string why;
     bool ok = false;
-    switch (DetectFormat(data, size)) {
+    ImageFormat format = DetectFormat(data, size);
+    ImageInfo info;
+    if (format != ImageFormat::Unknown && ReadImageInfo(data, size, info) && !DataCanHold(format, size, info)) {
+        if (error) *error = "image data too short for its size";
+        return false;
+    }
+    switch (format) {
     case ImageFormat::Png: ok = detail::PngDecode(data, size, out, why); break;
     case ImageFormat::Jpeg: ok = detail::JpegDecode(data, size, out, why); break;
     case ImageFormat::Bmp:
