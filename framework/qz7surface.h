@@ -5,18 +5,13 @@
 
 #include "framework/qz7core.h"
 #include "framework/qz7direct3d.h"
+#include "platform/gdi/gdiContext.h"
+#include "platform/typeface/tfFace.h"
 
 #include <memory>
 #include <string>
 #include <vector>
 
-namespace plat::gdi {
-class Bitmap;
-class DeviceContext;
-}  // namespace plat::gdi
-namespace plat::typeface {
-class Typeface;
-}
 
 constexpr int32_t QZRES_SURFACE_NOTMADE = 10753;
 constexpr int32_t QZRES_SURFACE_NOACCESS = 10755;

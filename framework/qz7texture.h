@@ -8,12 +8,12 @@
 #include "framework/qz7core.h"
 #include "framework/qz7direct3d.h"
 #include "framework/qz7memory.h"
+#include "framework/qz7surface.h"
 
 #include <memory>
 #include <stdexcept>
 #include <string>
 
-class TQZSurfaceRenderTarget;
 class TQZTexturePixelData;
 class TQZRenderCache;
 
