@@ -56,8 +56,9 @@ bool ClipTogether(TQZRect& dr, int32_t dw, int32_t dh, TQZRect& sr, int32_t sw, 
         cut = std::max({0, dr.bottom - dh, sr.bottom - sh});
         dr.bottom -= cut, sr.bottom -= cut;
     } else {
-        IntersectRects(dr, {0, 0, dw, dh}, dr);
-        IntersectRects(sr, {0, 0, sw, sh}, sr);
+        TQZRect d = dr, s = sr;
+        IntersectRects(d, {0, 0, dw, dh}, dr);
+        IntersectRects(s, {0, 0, sw, sh}, sr);
     }
     return dr.Width() > 0 && dr.Height() > 0 && sr.Width() > 0 && sr.Height() > 0;
 }
