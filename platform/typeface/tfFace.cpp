@@ -4,6 +4,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 
@@ -51,7 +52,12 @@ uint32_t CodePointOf(uint8_t ch)
 bool ResolveFace(std::string_view name, bool bold, bool italic, FaceFile& out)
 {
     std::lock_guard<std::mutex> guard(Lock());
-    if (!FcInit()) return false;
+    static const bool ready = [] {
+        if (!FcInit()) return false;
+        std::atexit([] { FcFini(); });  // lets leak checkers see fontconfig's tables go
+        return true;
+    }();
+    if (!ready) return false;
     FcPattern* pattern = FcPatternCreate();
     if (!pattern) return false;
     std::string family(name);
