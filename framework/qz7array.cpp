@@ -38,8 +38,9 @@ int32_t TQZArray::Grow(int32_t index)
     int64_t needed = int64_t(index) - low_ + 1;
     if (needed <= Capacity()) return QZRES_OK;
     int64_t capacity = int64_t(step_) * (needed / step_ + 1);
+    // An index no array can reach is refused before anything is touched.
+    if (capacity > INT32_MAX) return ErrorResult(QZRES_ARRAY_NOMEMORY);
     try {
-        if (capacity > INT32_MAX) throw std::bad_alloc();
         items_.resize(static_cast<size_t>(capacity), nullptr);
     } catch (const std::bad_alloc&) {
         items_.clear();
@@ -67,6 +68,9 @@ int32_t TQZArray::Insert(void* item, int32_t index)
             if (onMove_) onMove_(items_[static_cast<size_t>(k - low_)], k - 1, k);
         }
     }
+    // Slots past the end may still hold what Delete or Put left there; the
+    // gap an insertion beyond the end opens must read as nil.
+    for (int32_t k = High() + 1; k < index; ++k) Put(k, nullptr);
     Put(index, item);
     count_ = last - low_ + 1;
     if (onMove_) onMove_(item, 0, index);

@@ -230,7 +230,9 @@ double RandomUnit()
 int32_t RandomBetween(int32_t lo, int32_t hi)
 {
     if (hi <= lo) return lo;
-    return lo + static_cast<int32_t>(RandomInt(static_cast<uint32_t>(hi - lo + 1)));
+    // The width of the range needs 33 bits when it spans most of int32.
+    const uint64_t width = uint64_t(int64_t(hi) - int64_t(lo)) + 1;
+    return static_cast<int32_t>(int64_t(lo) + int64_t(Rng()() % width));
 }
 
 float RandomBetweenSingle(float lo, float hi)

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
+#include <stdexcept>
 #include <new>
 
 // ---------------------------------------------------------------- TQZMemory
@@ -102,6 +104,10 @@ std::string TQZMemory::AsString() const
 
 int32_t TQZMemory::AssignString(const std::string& text)
 {
+    if (text.size() >= size_t(INT32_MAX)) {
+        Clear();
+        return ErrorResult(QZRES_ALLOC);
+    }
     int32_t r = Allocate(static_cast<int32_t>(text.size()) + 1);
     if (r != QZRES_OK) return r;
     std::memcpy(data_.data(), text.c_str(), text.size() + 1);
@@ -137,6 +143,8 @@ int32_t TQZMemory::LoadFromFile(const std::string& fileName)
     }
     r = ReadFileHandle(h, data_.data(), n);
     CloseFileHandle(h);
+    // A short read leaves nothing half-loaded behind.
+    if (r != QZRES_OK) Clear();
     return r;
 }
 
@@ -151,6 +159,12 @@ int32_t TQZMemory::XorWithKey(const std::string& key)
     if (data_.empty()) return ErrorResult(QZRES_FAILED);
     for (size_t i = 0; i < data_.size(); ++i) data_[i] ^= static_cast<uint8_t>(key[i % key.size()]);
     return QZRES_OK;
+}
+
+void TQZMemory::Swap(TQZMemory& other) noexcept
+{
+    data_.swap(other.data_);
+    std::swap(ownsData_, other.ownsData_);
 }
 
 TQZMemoryStream* TQZMemory::Stream()
@@ -190,8 +204,7 @@ int64_t TQZMemoryStream::Read(void* destination, int64_t count)
 
 int64_t TQZMemoryStream::Write(const void* source, int64_t count)
 {
-    if (count <= 0 || position_ < 0) return 0;
-    if (position_ + count > INT32_MAX) return 0;
+    if (count <= 0 || position_ < 0 || count > INT32_MAX - position_) return 0;
     if (position_ + count > Size()) {
         SetSize(position_ + count);
         if (Size() < position_ + count) return 0;
@@ -217,7 +230,7 @@ int64_t TQZBytesStream::Read(void* destination, int64_t count)
 
 int64_t TQZBytesStream::Write(const void* source, int64_t count)
 {
-    if (count <= 0 || position_ < 0) return 0;
+    if (count <= 0 || position_ < 0 || count > INT64_MAX - position_) return 0;
     if (position_ + count > Size()) bytes_.resize(static_cast<size_t>(position_ + count));
     std::memcpy(bytes_.data() + position_, source, static_cast<size_t>(count));
     position_ += count;
@@ -291,6 +304,8 @@ std::string ReadStreamString(TQZStream& stream)
 
 void WriteStreamString(TQZStream& stream, const std::string& text)
 {
+    // The length prefix is 32 bits: a longer text cannot be written faithfully.
+    if (text.size() > size_t(INT32_MAX)) throw std::length_error("string too long for the stream");
     WriteStreamInt(stream, static_cast<int32_t>(text.size()));
     WriteStreamBuffer(stream, text.data(), static_cast<int64_t>(text.size()));
 }

@@ -57,6 +57,8 @@ public:
     // the previous file untouched.
     int32_t SaveToFile(const std::string& fileName) const;
     int32_t XorWithKey(const std::string& key);
+    // Exchanges the bytes of two buffers; each keeps its own stream view.
+    void Swap(TQZMemory& other) noexcept;
     TQZMemoryStream* Stream();
 
     uint8_t* Data() { return data_.data(); }

@@ -154,7 +154,14 @@ std::string StripWhitespace(std::string_view text)
     bool quoted = false;
     for (size_t i = 0; i < text.size(); ++i) {
         char c = text[i];
-        if (c == '"' && (i == 0 || text[i - 1] != '\\')) quoted = !quoted;
+        if (quoted && c == '\\' && i + 1 < text.size()) {
+            // Inside a string a backslash makes the next character literal,
+            // so an escaped backslash before the closing quote still closes.
+            out += c;
+            out += text[++i];
+            continue;
+        }
+        if (c == '"' && (quoted || i == 0 || text[i - 1] != '\\')) quoted = !quoted;
         if (!quoted && IsBlank(c)) continue;
         out += c;
     }
@@ -213,6 +220,14 @@ std::string StripOnePair(std::string_view t, char q)
     if (t.size() >= 2 && t.front() == q && t.back() == q) return std::string(t.substr(1, t.size() - 2));
     return std::string(t);
 }
+
+// One pair of enclosing quotes, double or single.
+std::string StripOneQuotePair(std::string_view t)
+{
+    if (t.size() >= 2 && t.front() == t.back() && (t.front() == '"' || t.front() == '\''))
+        return std::string(t.substr(1, t.size() - 2));
+    return std::string(t);
+}
 }  // namespace
 
 std::string UnquoteText(std::string_view text)
@@ -226,7 +241,7 @@ std::vector<std::string> SplitCommaList(std::string_view text, bool trim)
     char quote = 0;
     size_t start = 0;
     auto emit = [&](size_t end) {
-        std::string item = UnquoteText(text.substr(start, end - start));
+        std::string item = StripOneQuotePair(text.substr(start, end - start));
         if (trim) item = UnquoteText(TrimText(item));
         if (!item.empty()) out.push_back(std::move(item));
     };
@@ -363,6 +378,7 @@ int32_t HexToIntDef(std::string_view text, int32_t def)
 {
     uint32_t value = 0;
     int shift = 0;
+    bool digits = false;
     for (size_t i = text.size(); i-- > 0;) {
         char c = text[i];
         if (c == '$' || c == 'x' || c == 'X' || c == '#') break;
@@ -371,11 +387,17 @@ int32_t HexToIntDef(std::string_view text, int32_t def)
         else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
         else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
         else return def;
-        if (shift >= 32) return def;
+        digits = true;
+        // Leading zeros beyond 32 bits change nothing; other digits overflow.
+        if (shift >= 32) {
+            if (d != 0) return def;
+            continue;
+        }
         value |= uint32_t(d) << shift;
         shift += 4;
     }
-    return static_cast<int32_t>(value);
+    // A text without a single digit ("", "$", "0x") is not a number.
+    return digits ? static_cast<int32_t>(value) : def;
 }
 
 TQZPoint TextToPoint(std::string_view text, TQZPoint def)
@@ -393,10 +415,12 @@ TQZPoint TextToPoint(std::string_view text, TQZPoint def)
             neg = true;
             ++i;
         }
+        // Too many digits saturate; a negative value reaches INT32_MIN.
+        const int64_t limit = neg ? int64_t(INT32_MAX) + 1 : INT32_MAX;
         int64_t v = 0;
-        while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])) && v < INT32_MAX)
+        while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])) && v < limit)
             v = v * 10 + (s[i++] - '0');
-        if (v > INT32_MAX) v = INT32_MAX;
+        if (v > limit) v = limit;
         return static_cast<int32_t>(neg ? -v : v);
     };
     return {readInt(text.substr(0, comma), true), readInt(text.substr(comma + 1), false)};
@@ -409,6 +433,8 @@ std::string PointToText(TQZPoint p)
 
 void TextToIntArray(std::string_view text, std::vector<int32_t>& array)
 {
+    // An empty list holds no items (not one zero).
+    if (TrimText(text).empty()) return;
     size_t from = 0;
     for (;;) {
         size_t p = text.find(',', from);

@@ -2,6 +2,8 @@
 
 #include <pthread.h>
 
+#include <exception>
+
 TQZThread::TQZThread(const std::string& name) : name_(name) {}
 
 TQZThread::~TQZThread()
@@ -16,7 +18,13 @@ void TQZThread::Start()
     thread_ = std::thread([this] {
         // Thread names are limited to 15 characters on Linux.
         pthread_setname_np(pthread_self(), name_.substr(0, 15).c_str());
-        Execute();
+        try {
+            Execute();
+        } catch (const std::exception& e) {
+            executeError_ = e.what()[0] ? e.what() : "exception";
+        } catch (...) {
+            executeError_ = "exception";
+        }
         finished_.store(true, std::memory_order_release);
     });
 }

@@ -54,6 +54,10 @@ public:
     void WaitFor();
     void TerminateAndWait();
     const std::string& Name() const { return name_; }
+    // What ended Execute by an exception (empty when it returned normally);
+    // read it once Finished() is true. The exception stays in the thread
+    // instead of ending the process.
+    const std::string& ExecuteError() const { return executeError_; }
 
     // Runs the work on the main thread at its next frame pump.
     static void Queue(std::function<void()> work) { QueueForMainThread(std::move(work)); }
@@ -78,4 +82,5 @@ private:
     bool started_ = false;
     std::atomic<bool> terminated_{false};
     std::atomic<bool> finished_{false};
+    std::string executeError_;
 };

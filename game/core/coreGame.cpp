@@ -78,18 +78,21 @@ void ShowWarning(const std::string& text)
 void AdminLog(const std::string& text)
 {
     WriteLog("ADMIN: " + text);
-    if (L().console) L().console(text);
+    // A copy, so a console that detaches itself while it prints stays alive
+    // until its call is over.
+    TAdminConsoleCallback console = L().console;
+    if (console) console(text);
     else L().backlog.push_back(text);
 }
 
 void SetAdminConsole(TAdminConsoleCallback callback)
 {
     LogState& s = L();
-    s.console = std::move(callback);
+    s.console = callback;
     std::vector<std::string> backlog;
     backlog.swap(s.backlog);
-    if (s.console) {
-        s.console("Clearing " + std::to_string(backlog.size()) + " messages.");
-        for (const auto& line : backlog) s.console(line);
+    if (callback) {
+        callback("Clearing " + std::to_string(backlog.size()) + " messages.");
+        for (const auto& line : backlog) callback(line);
     }
 }

@@ -9,6 +9,7 @@ namespace {
 std::mutex sourceLock;
 std::function<uint64_t()> source;
 std::atomic<bool> overridden{false};
+std::atomic<bool> counterAvailable{true};
 }  // namespace
 
 uint64_t MonotonicNanoseconds()
@@ -32,6 +33,25 @@ void SetClockSource(std::function<uint64_t()> s)
     std::lock_guard<std::mutex> g(sourceLock);
     source = std::move(s);
     overridden.store(static_cast<bool>(source), std::memory_order_release);
+}
+
+uint64_t CounterFrequency()
+{
+    return counterAvailable.load(std::memory_order_acquire) ? kCounterFrequency : 0;
+}
+
+void SetCounterAvailable(bool available)
+{
+    counterAvailable.store(available, std::memory_order_release);
+}
+
+bool TimerPeriodRange(uint32_t& minimum, uint32_t& maximum)
+{
+    // Sleeps and timers here are not bound to a tick period: any whole
+    // millisecond from 1 up to about a quarter of an hour is served.
+    minimum = 1;
+    maximum = 1000000;
+    return true;
 }
 
 }  // namespace plat::os

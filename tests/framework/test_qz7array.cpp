@@ -90,3 +90,33 @@ TEST(TQZArrayTest, ClearKeepsCapacity)
 }
 
 }  // namespace
+
+namespace {
+
+int d = 4;
+
+TEST(TQZArrayTest, GapBeyondTheEndIsNilEvenAfterDeletes)
+{
+    TQZArray arr;
+    arr.Add(&a);
+    arr.Add(&b);
+    arr.Add(&c);
+    ASSERT_EQ(arr.Delete(3), QZRES_OK);  // c's slot lies past the end now
+    arr.Put(4, &c);                      // and so does a stored reference
+    ASSERT_EQ(arr.Insert(&d, 5), QZRES_OK);
+    EXPECT_EQ(Items(arr), (std::vector<void*>{&a, &b, nullptr, nullptr, &d}));
+}
+
+TEST(TQZArrayTest, UnreachableIndexIsRefusedAndKeepsTheElements)
+{
+    TQZArray arr;
+    arr.Add(&a);
+    arr.Add(&b);
+    for (int32_t index : {INT32_MAX, INT32_MAX - 1}) {
+        EXPECT_EQ(arr.Insert(&c, index), QZRES_ARRAY_NOMEMORY) << index;
+        EXPECT_EQ(Items(arr), (std::vector<void*>{&a, &b})) << index;
+    }
+    EXPECT_EQ(arr.Add(&c), 3);
+}
+
+}  // namespace

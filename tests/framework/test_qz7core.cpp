@@ -197,3 +197,22 @@ TEST(MethodTest, EqualOnlyForSameMethodAndObject)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ValueHelpersTest, RandomBetweenCoversRangesWiderThanInt32)
+{
+    SeedRandom(7);
+    bool negative = false, positive = false;
+    for (int i = 0; i < 200; ++i) {
+        int32_t v = RandomBetween(INT32_MIN, INT32_MAX);
+        negative |= v < 0;
+        positive |= v > 0;
+        int32_t w = RandomBetween(-5, INT32_MAX);
+        EXPECT_GE(w, -5);
+    }
+    EXPECT_TRUE(negative);
+    EXPECT_TRUE(positive);
+}
+
+}  // namespace

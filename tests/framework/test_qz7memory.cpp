@@ -1,5 +1,9 @@
+#include "framework/qz7files.h"
 #include "framework/qz7memory.h"
 #include "tests/testutil.h"
+
+#include <climits>
+#include <cstdint>
 
 #include <gtest/gtest.h>
 
@@ -128,6 +132,42 @@ TEST(StreamFormsTest, TruncateCutsAtPosition)
     SeekStream(*s, 5);
     TruncateStream(*s);
     EXPECT_EQ(m.AsString(), "one\r\n");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TQZMemoryTest, FileShorterThanItsSizeLeavesTheBufferEmpty)
+{
+    // Kernel attribute files report a size of a page but hold a few bytes:
+    // the read ends early and nothing half-loaded may stay behind.
+    const std::string path = "/sys/devices/system/cpu/online";
+    if (!IsFile(path) || FileSizeOf(path) <= 64) GTEST_SKIP() << "no short kernel attribute file here";
+    TQZMemory m(16);
+    EXPECT_EQ(m.LoadFromFile(path), QZRES_FILE_READ);
+    EXPECT_EQ(m.Size(), 0);
+    int32_t result = 0;
+    EXPECT_EQ(TQZMemory::CreateFromFile(path, &result), nullptr);
+    EXPECT_EQ(result, QZRES_FILE_READ);
+}
+
+TEST(StreamFormsTest, WritesAtAnAbsurdPositionFailWithoutTouchingMemory)
+{
+    TQZBytesStream bytes;
+    WriteStreamDWord(bytes, 7);
+    SeekStream(bytes, INT64_MAX - 1);
+    EXPECT_EQ(bytes.Write("abcd", 4), 0);
+    EXPECT_THROW(WriteStreamDWord(bytes, 1), std::runtime_error);
+    EXPECT_EQ(bytes.Size(), 4);
+
+    TQZMemory m(4);
+    TQZMemoryStream* s = m.Stream();
+    for (int64_t position : {int64_t(INT32_MAX) - 1, int64_t(INT32_MAX) + 10, INT64_MAX - 1}) {
+        SeekStream(*s, position);
+        EXPECT_EQ(s->Write("abcd", 4), 0) << position;
+        EXPECT_EQ(m.Size(), 4) << position;
+    }
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace {
 
 TEST(TextTest, RecognisingNumbers)
@@ -114,6 +116,71 @@ TEST(TextTest, EscapingAndStripping)
     EXPECT_EQ(EscapeText("a\"b\\c"), "a\\\"b\\\\c");
     EXPECT_EQ(UnescapeText(EscapeText("a\"b\\c")), "a\"b\\c");
     EXPECT_EQ(StripWhitespace("{ \"a b\" : 1,\n \"c\\\" d\" }"), "{\"a b\":1,\"c\\\" d\"}");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TextTest, StripWhitespaceKeepsEscapedBackslashesInsideStrings)
+{
+    struct Case {
+        const char* in;
+        const char* out;
+    };
+    const Case cases[] = {
+        // A value ending in an escaped backslash closes its string; the blanks
+        // after it are outside and go.
+        {"{ \"dir\" : \"C:\\\\Games\\\\\" , \"n\" : 1 }", "{\"dir\":\"C:\\\\Games\\\\\",\"n\":1}"},
+        {"[ \"a\\\\\" , \"b c\" ]", "[\"a\\\\\",\"b c\"]"},
+        {"\"x \\\" y\" z", "\"x \\\" y\"z"},
+        {"", ""},
+        {"\" open", "\" open"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(StripWhitespace(c.in), c.out) << c.in;
+}
+
+TEST(TextTest, HexDigitsAndEmptyNumbers)
+{
+    struct Case {
+        const char* text;
+        int32_t value;
+    };
+    const Case cases[] = {
+        {"0x1F", 31},        {"$FF", 255},         {"#ff", 255},     {"1G", -1},
+        {"123456789", -1},   {"0000000001F", 31},  {"$FFFFFFFF", -1}, {"0X0000000080000000", INT32_MIN},
+        {"", -1},            {"$", -1},            {"0x", -1},       {"ab#10", 16},
+    };
+    for (const auto& c : cases) EXPECT_EQ(HexToIntDef(c.text, -1), c.value) << c.text;
+    EXPECT_EQ(HexToIntDef("", 7), 7);
+}
+
+TEST(TextTest, CommaListsLoseOnePairOfQuotes)
+{
+    EXPECT_EQ(SplitCommaList("\"'a'\",'\"b\"',c", false), (std::vector<std::string>{"'a'", "\"b\"", "c"}));
+    // Trimmed first, then unquoted: double quotes, then single ones.
+    EXPECT_EQ(SplitCommaList("\"'a'\", ' \"b\" ' ", true), (std::vector<std::string>{"a", " \"b\" "}));
+    EXPECT_EQ(SplitCommaList("'a\",b", false), (std::vector<std::string>{"'a\",b"}));
+    EXPECT_TRUE(SplitCommaList("", true).empty());
+    EXPECT_TRUE(SplitCommaList(" , ,", true).empty());
+}
+
+TEST(TextTest, PointsRoundTripAtTheLimits)
+{
+    for (TQZPoint p : {TQZPoint{INT32_MIN, INT32_MAX}, TQZPoint{INT32_MAX, INT32_MIN}, TQZPoint{0, -1}})
+        EXPECT_EQ(TextToPoint(PointToText(p), {1, 1}), p) << PointToText(p);
+    EXPECT_EQ(TextToPoint("(99999999999, -99999999999)", {1, 1}), (TQZPoint{INT32_MAX, INT32_MIN}));
+    EXPECT_EQ(TextToPoint("pos: 3 ,  7px", {1, 1}), (TQZPoint{3, 7}));
+}
+
+TEST(TextTest, EmptyIntegerListAppendsNothing)
+{
+    std::vector<int32_t> arr{9};
+    TextToIntArray("", arr);
+    TextToIntArray("  ", arr);
+    EXPECT_EQ(arr, (std::vector<int32_t>{9}));
+    TextToIntArray("-4,,7", arr);
+    EXPECT_EQ(arr, (std::vector<int32_t>{9, -4, 0, 7}));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <stdexcept>
 
 namespace {
 
@@ -84,6 +85,41 @@ TEST(TQZCriticalSectionTest, RecursiveOnTheOwningThread)
     });
     other.join();
     EXPECT_TRUE(freed);
+}
+
+}  // namespace
+
+namespace {
+
+class Throwing : public TQZThread {
+public:
+    explicit Throwing(bool standard) : TQZThread("Throwing"), standard_(standard) {}
+    ~Throwing() override { TerminateAndWait(); }
+
+protected:
+    void Execute() override
+    {
+        if (standard_) throw std::runtime_error("socket gone");
+        throw 42;
+    }
+
+private:
+    bool standard_;
+};
+
+TEST(TQZThreadTest, ExceptionInExecuteEndsOnlyTheThread)
+{
+    auto t = TQZThread::Create<Throwing>(false, true);
+    t->WaitFor();
+    EXPECT_TRUE(t->Finished());
+    EXPECT_EQ(t->ExecuteError(), "socket gone");
+    auto u = TQZThread::Create<Throwing>(false, false);
+    u->WaitFor();
+    EXPECT_EQ(u->ExecuteError(), "exception");
+    auto ok = TQZThread::Create<OneShot>(false);
+    ok->WaitFor();
+    EXPECT_EQ(ok->ExecuteError(), "");
+    ProcessSynchronize();
 }
 
 }  // namespace

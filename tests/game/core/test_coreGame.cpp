@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
+#include <vector>
+
 namespace {
 
 struct Captured {
@@ -59,6 +63,29 @@ TEST(CoreGameDeathTest, FatalErrorExitsNonZeroAfterItsBox)
 {
     EXPECT_EXIT(FatalError("Unable to go on"), ::testing::ExitedWithCode(kFatalExitCode),
                 "Vantorel Qar - Fatal Error\\] Unable to go on");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CoreGameTest, ConsoleMayDetachItselfWhilePrinting)
+{
+    SetAdminConsole(nullptr);
+    // The console owns state that dies with the callback; it closes on "bye".
+    auto lines = std::make_shared<std::vector<std::string>>();
+    SetAdminConsole([lines](const std::string& t) {
+        if (t == "bye") SetAdminConsole(nullptr);
+        lines->push_back(t);  // still alive after detaching
+    });
+    AdminLog("hello");
+    AdminLog("bye");
+    AdminLog("after");
+    EXPECT_EQ(*lines, (std::vector<std::string>{"Clearing 0 messages.", "hello", "bye"}));
+    std::vector<std::string> got;
+    SetAdminConsole([&](const std::string& t) { got.push_back(t); });
+    EXPECT_EQ(got, (std::vector<std::string>{"Clearing 1 messages.", "after"}));
+    SetAdminConsole(nullptr);
 }
 
 }  // namespace
