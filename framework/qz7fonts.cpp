@@ -8,6 +8,7 @@
 #include "framework/qz7memory.h"
 #include "framework/qz7video.h"
 #include "framework/qz7videogdi.h"
+#include "framework/qz7window.h"
 #include "platform/typeface/tfAtlas.h"
 #include "platform/typeface/tfFace.h"
 
@@ -16,7 +17,13 @@ namespace tf = plat::typeface;
 
 namespace {
 
-float DefaultScale() { return 1.0f; }
+// The scale of the video's window once the video is ready, else the desktop's.
+float DefaultScale()
+{
+    TQZVideo* v = SingletonExists(QZSLOT_VIDEODX9) || SingletonExists(QZSLOT_VIDEOGDI) ? GetVideo() : nullptr;
+    const TQZWindow* window = v && v->IsReady() ? dynamic_cast<const TQZWindow*>(v->Window()) : nullptr;
+    return GetMonitorScale(window);
+}
 TQZMonitorScaleProc monitorScaleProc = &DefaultScale;
 
 bool SameFace(const std::string& a, const std::string& b)

@@ -160,7 +160,7 @@ private:
 
 TQZFonts* GetFonts();
 
-// The monitor scale the default font follows; the window layer installs
-// its own, the default answers 1.
+// The monitor scale the default font follows; nullptr restores the one of
+// the video's window (or the desktop's).
 using TQZMonitorScaleProc = float (*)();
 void SetFontMonitorScaleProc(TQZMonitorScaleProc proc);
