@@ -1,0 +1,461 @@
+#include "platform/softgpu/sgRaster.h"
+
+#include <emmintrin.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace plat::softgpu {
+
+namespace {
+
+constexpr int32_t kChunk = 256;
+constexpr int64_t kSubpixel = 256;        // vertex positions snap to 1/256 pixel
+constexpr double kCoordinateLimit = 1 << 20;
+
+inline int64_t FloorDiv(int64_t a, int64_t b)  // b > 0
+{
+    int64_t q = a / b;
+    return (a % b != 0 && a < 0) ? q - 1 : q;
+}
+// First pixel centre at or right of / below a snapped coordinate.
+inline int64_t CeilPixel(int64_t snapped) { return FloorDiv(snapped + kSubpixel - 1, kSubpixel); }
+inline int64_t Snap(float v) { return std::llround(double(v) * kSubpixel); }
+inline bool Usable(float v) { return std::isfinite(v) && std::fabs(v) < kCoordinateLimit; }
+
+// a x b / 255, rounded, for bytes.
+inline uint32_t Mul8(uint32_t a, uint32_t b)
+{
+    uint32_t t = a * b + 128;
+    return (t + (t >> 8)) >> 8;
+}
+inline uint32_t Channel(uint32_t c, int shift) { return (c >> shift) & 0xFF; }
+
+inline uint32_t ModulateScalar(uint32_t s, uint32_t c)
+{
+    return Mul8(s >> 24, c >> 24) << 24 | Mul8(Channel(s, 16), Channel(c, 16)) << 16 |
+           Mul8(Channel(s, 8), Channel(c, 8)) << 8 | Mul8(s & 0xFF, c & 0xFF);
+}
+
+inline __m128i Div255(__m128i t)
+{
+    t = _mm_add_epi16(t, _mm_set1_epi16(128));
+    return _mm_srli_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), 8);
+}
+
+void ModulateConst(uint32_t* px, int32_t n, uint32_t colour)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i c16 = _mm_unpacklo_epi8(_mm_set1_epi32(int32_t(colour)), zero);
+    int32_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(px + i));
+        __m128i lo = Div255(_mm_mullo_epi16(_mm_unpacklo_epi8(p, zero), c16));
+        __m128i hi = Div255(_mm_mullo_epi16(_mm_unpackhi_epi8(p, zero), c16));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(px + i), _mm_packus_epi16(lo, hi));
+    }
+    for (; i < n; ++i) px[i] = ModulateScalar(px[i], colour);
+}
+
+void ModulateArray(uint32_t* px, const uint32_t* colours, int32_t n)
+{
+    const __m128i zero = _mm_setzero_si128();
+    int32_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(px + i));
+        __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(colours + i));
+        __m128i lo = Div255(_mm_mullo_epi16(_mm_unpacklo_epi8(p, zero), _mm_unpacklo_epi8(c, zero)));
+        __m128i hi = Div255(_mm_mullo_epi16(_mm_unpackhi_epi8(p, zero), _mm_unpackhi_epi8(c, zero)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(px + i), _mm_packus_epi16(lo, hi));
+    }
+    for (; i < n; ++i) px[i] = ModulateScalar(px[i], colours[i]);
+}
+
+// Two pixels in 16-bit lanes: s x sa + d x (255 - sa), every channel alpha included.
+inline __m128i BlendPair(__m128i s, __m128i d)
+{
+    __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, 0xFF), 0xFF);
+    __m128i ia = _mm_xor_si128(a, _mm_set1_epi16(255));
+    return Div255(_mm_add_epi16(_mm_mullo_epi16(s, a), _mm_mullo_epi16(d, ia)));
+}
+
+inline uint32_t BlendOverScalar(uint32_t s, uint32_t d)
+{
+    uint32_t a = s >> 24, ia = 255 - a, r = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+        uint32_t t = Channel(s, shift) * a + Channel(d, shift) * ia + 128;
+        r |= ((t + (t >> 8)) >> 8) << shift;
+    }
+    return r;
+}
+
+void BlendOver(uint32_t* dst, const uint32_t* src, int32_t n)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i alphaMask = _mm_set1_epi32(int32_t(0xFF000000u));
+    int32_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+        __m128i alpha = _mm_and_si128(s, alphaMask);
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(alpha, alphaMask)) == 0xFFFF) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), s);
+            continue;
+        }
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(alpha, zero)) == 0xFFFF) continue;
+        __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
+        __m128i lo = BlendPair(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(d, zero));
+        __m128i hi = BlendPair(_mm_unpackhi_epi8(s, zero), _mm_unpackhi_epi8(d, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_packus_epi16(lo, hi));
+    }
+    for (; i < n; ++i) {
+        uint32_t a = src[i] >> 24;
+        if (a == 255) dst[i] = src[i];
+        else if (a != 0) dst[i] = BlendOverScalar(src[i], dst[i]);
+    }
+}
+
+// One colour over a row.
+void BlendConst(uint32_t* dst, uint32_t colour, int32_t n)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i s16 = _mm_unpacklo_epi8(_mm_set1_epi32(int32_t(colour)), zero);
+    int32_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
+        __m128i lo = BlendPair(s16, _mm_unpacklo_epi8(d, zero));
+        __m128i hi = BlendPair(s16, _mm_unpackhi_epi8(d, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_packus_epi16(lo, hi));
+    }
+    for (; i < n; ++i) dst[i] = BlendOverScalar(colour, dst[i]);
+}
+
+inline uint32_t BlendFactor(uint32_t factor, uint32_t sc, uint32_t dc, uint32_t sa, uint32_t da)
+{
+    switch (factor) {
+    case kBlendZero: return 0;
+    case kBlendOne: return 255;
+    case kBlendSrcColor: return sc;
+    case kBlendInvSrcColor: return 255 - sc;
+    case kBlendSrcAlpha: return sa;
+    case kBlendInvSrcAlpha: return 255 - sa;
+    case kBlendDestAlpha: return da;
+    case kBlendInvDestAlpha: return 255 - da;
+    case kBlendDestColor: return dc;
+    case kBlendInvDestColor: return 255 - dc;
+    default: return 0;
+    }
+}
+
+inline uint32_t MaskBits(uint32_t writeMask)
+{
+    return (writeMask & kWriteBlue ? 0x000000FFu : 0) | (writeMask & kWriteGreen ? 0x0000FF00u : 0) |
+           (writeMask & kWriteRed ? 0x00FF0000u : 0) | (writeMask & kWriteAlpha ? 0xFF000000u : 0);
+}
+
+inline int64_t Address(int64_t t, int32_t size, uint32_t mode)
+{
+    if (mode == kAddressClamp) return t < 0 ? 0 : (t >= size ? size - 1 : t);
+    if (mode == kAddressMirror) {
+        int64_t period = int64_t(size) * 2, m = ((t % period) + period) % period;
+        return m < size ? m : period - 1 - m;
+    }
+    return ((t % size) + size) % size;
+}
+
+inline uint32_t Lerp(uint32_t a, uint32_t b, uint32_t f)  // f 0..256
+{
+    uint32_t rb = ((a & 0xFF00FF) * (256 - f) + (b & 0xFF00FF) * f) >> 8;
+    uint32_t ag = (((a >> 8) & 0xFF00FF) * (256 - f) + ((b >> 8) & 0xFF00FF) * f) >> 8;
+    return (rb & 0xFF00FF) | ((ag & 0xFF00FF) << 8);
+}
+
+inline uint32_t StageArg(uint32_t arg, uint32_t texel, uint32_t diffuse)
+{
+    return arg == kArgTexture ? texel : diffuse;  // stage 0: current is the diffuse colour
+}
+
+inline uint32_t StageOp(uint32_t op, uint32_t a1, uint32_t a2, uint32_t diffuse)
+{
+    switch (op) {
+    case kTopDisable: return diffuse;
+    case kTopSelectArg1: return a1;
+    case kTopSelectArg2: return a2;
+    default: return ModulateScalar(a1, a2);
+    }
+}
+
+}  // namespace
+
+Rasterizer::Rasterizer(const RasterState& state) : st_(state)
+{
+    textured_ = st_.texture && st_.textureWidth > 0 && st_.textureHeight > 0;
+    plainModulate_ = st_.colourOp == kTopModulate && st_.alphaOp == kTopModulate &&
+                     ((st_.colourArg1 == kArgTexture && st_.colourArg2 != kArgTexture) ||
+                      (st_.colourArg2 == kArgTexture && st_.colourArg1 != kArgTexture)) &&
+                     ((st_.alphaArg1 == kArgTexture && st_.alphaArg2 != kArgTexture) ||
+                      (st_.alphaArg2 == kArgTexture && st_.alphaArg1 != kArgTexture));
+    wrapPow2U_ = (st_.textureWidth & (st_.textureWidth - 1)) == 0;
+    wrapPow2V_ = (st_.textureHeight & (st_.textureHeight - 1)) == 0;
+    bool fullMask = (st_.writeMask & 0xF) == 0xF;
+    bool copy = !st_.blend || (st_.srcBlend == kBlendOne && st_.destBlend == kBlendZero &&
+                               st_.srcBlendAlpha == kBlendOne && st_.destBlendAlpha == kBlendZero);
+    bool over = st_.blend && st_.srcBlend == kBlendSrcAlpha && st_.destBlend == kBlendInvSrcAlpha &&
+                st_.srcBlendAlpha == kBlendSrcAlpha && st_.destBlendAlpha == kBlendInvSrcAlpha;
+    writer_ = fullMask && copy ? Writer::Copy : (fullMask && over ? Writer::AlphaBlend : Writer::Generic);
+    if (!st_.blend) {  // no blending: sources pass through whatever the factors say
+        st_.srcBlend = st_.srcBlendAlpha = kBlendOne;
+        st_.destBlend = st_.destBlendAlpha = kBlendZero;
+    }
+}
+
+void Rasterizer::Write(uint32_t* dst, const uint32_t* src, int32_t n) const
+{
+    switch (writer_) {
+    case Writer::Copy: std::memcpy(dst, src, size_t(n) * 4); return;
+    case Writer::AlphaBlend: BlendOver(dst, src, n); return;
+    case Writer::Generic: break;
+    }
+    const uint32_t keep = MaskBits(st_.writeMask);
+    for (int32_t i = 0; i < n; ++i) {
+        uint32_t s = src[i], d = dst[i], sa = s >> 24, da = d >> 24, r = 0;
+        for (int shift = 0; shift < 32; shift += 8) {
+            uint32_t sc = Channel(s, shift), dc = Channel(d, shift);
+            bool alpha = shift == 24;
+            uint32_t fs = BlendFactor(alpha ? st_.srcBlendAlpha : st_.srcBlend, sc, dc, sa, da);
+            uint32_t fd = BlendFactor(alpha ? st_.destBlendAlpha : st_.destBlend, sc, dc, sa, da);
+            r |= std::min<uint32_t>(255, Mul8(sc, fs) + Mul8(dc, fd)) << shift;
+        }
+        dst[i] = (r & keep) | (d & ~keep);
+    }
+}
+
+const uint32_t* Rasterizer::Source(const Span& s, int32_t offset, int32_t n, uint32_t* texels, uint32_t* diffuse,
+                                   uint32_t* out)
+{
+    const uint32_t* diff = nullptr;
+    if (s.gouraud) {
+        int32_t c[4];
+        for (int k = 0; k < 4; ++k) c[k] = s.c[k] + s.dc[k] * offset;
+        for (int32_t i = 0; i < n; ++i) {
+            uint32_t v = 0;
+            for (int k = 0; k < 4; ++k) {
+                int32_t ch = (c[k] + 0x8000) >> 16;
+                v |= uint32_t(ch < 0 ? 0 : (ch > 255 ? 255 : ch)) << (24 - 8 * k);
+                c[k] += s.dc[k];
+            }
+            diffuse[i] = v;
+        }
+        diff = diffuse;
+    }
+
+    const uint32_t* tex = nullptr;
+    if (textured_) {
+        const int32_t w = st_.textureWidth, h = st_.textureHeight;
+        int64_t u = s.u + s.du * offset, v = s.v + s.dv * offset;
+        if (!st_.linear) {
+            int64_t uLast = u + s.du * (n - 1), vLast = v + s.dv * (n - 1);
+            bool inside = std::min(u, uLast) >= 0 && (std::max(u, uLast) >> 16) < w && std::min(v, vLast) >= 0 &&
+                          (std::max(v, vLast) >> 16) < h;
+            if (inside && s.dv == 0) {
+                const uint32_t* row = st_.texture + (v >> 16) * st_.texturePitch;
+                if (s.du == 0x10000) {
+                    tex = row + (u >> 16);
+                } else {
+                    for (int32_t i = 0; i < n; ++i, u += s.du) texels[i] = row[u >> 16];
+                    tex = texels;
+                }
+            } else if (inside) {
+                for (int32_t i = 0; i < n; ++i, u += s.du, v += s.dv)
+                    texels[i] = st_.texture[(v >> 16) * st_.texturePitch + (u >> 16)];
+                tex = texels;
+            } else {
+                for (int32_t i = 0; i < n; ++i, u += s.du, v += s.dv) {
+                    int64_t tx = (wrapPow2U_ && st_.addressU == kAddressWrap) ? ((u >> 16) & (w - 1))
+                                                                              : Address(u >> 16, w, st_.addressU);
+                    int64_t ty = (wrapPow2V_ && st_.addressV == kAddressWrap) ? ((v >> 16) & (h - 1))
+                                                                              : Address(v >> 16, h, st_.addressV);
+                    texels[i] = st_.texture[ty * st_.texturePitch + tx];
+                }
+                tex = texels;
+            }
+        } else {
+            // Bilinear: the four texels around the sample point, half a texel up and left.
+            u -= 0x8000;
+            v -= 0x8000;
+            for (int32_t i = 0; i < n; ++i, u += s.du, v += s.dv) {
+                int64_t x0 = u >> 16, y0 = v >> 16;
+                uint32_t fx = uint32_t((u >> 8) & 0xFF), fy = uint32_t((v >> 8) & 0xFF);
+                int64_t xa = Address(x0, w, st_.addressU), xb = Address(x0 + 1, w, st_.addressU);
+                const uint32_t* ra = st_.texture + Address(y0, h, st_.addressV) * st_.texturePitch;
+                const uint32_t* rb = st_.texture + Address(y0 + 1, h, st_.addressV) * st_.texturePitch;
+                texels[i] = Lerp(Lerp(ra[xa], ra[xb], fx), Lerp(rb[xa], rb[xb], fx), fy);
+            }
+            tex = texels;
+        }
+    }
+
+    if (plainModulate_) {
+        if (!tex) {
+            if (diff) return diff;
+            std::fill(out, out + n, s.colour);
+            return out;
+        }
+        if (!diff && s.colour == 0xFFFFFFFF) return tex;
+        if (tex != out) std::memcpy(out, tex, size_t(n) * 4);
+        if (diff) ModulateArray(out, diff, n);
+        else ModulateConst(out, n, s.colour);
+        return out;
+    }
+    for (int32_t i = 0; i < n; ++i) {
+        uint32_t t = tex ? tex[i] : 0xFFFFFFFFu, d = diff ? diff[i] : s.colour;
+        uint32_t colour = StageOp(st_.colourOp, StageArg(st_.colourArg1, t, d), StageArg(st_.colourArg2, t, d), d);
+        uint32_t alpha = st_.colourOp == kTopDisable
+                             ? d
+                             : StageOp(st_.alphaOp, StageArg(st_.alphaArg1, t, d), StageArg(st_.alphaArg2, t, d), d);
+        out[i] = (colour & 0x00FFFFFF) | (alpha & 0xFF000000);
+    }
+    return out;
+}
+
+void Rasterizer::DrawSpan(const Span& s)
+{
+    uint32_t* dst = st_.target + int64_t(s.y) * st_.targetPitch + s.x;
+    if (!textured_ && !s.gouraud && plainModulate_) {
+        uint32_t a = s.colour >> 24;
+        if (writer_ == Writer::Copy || (writer_ == Writer::AlphaBlend && a == 255)) {
+            std::fill(dst, dst + s.count, s.colour);
+            return;
+        }
+        if (writer_ == Writer::AlphaBlend) {
+            if (a != 0) BlendConst(dst, s.colour, s.count);
+            return;
+        }
+    }
+    alignas(16) uint32_t texels[kChunk];
+    alignas(16) uint32_t diffuse[kChunk];
+    alignas(16) uint32_t out[kChunk];
+    for (int32_t offset = 0; offset < s.count; offset += kChunk) {
+        int32_t n = std::min(kChunk, s.count - offset);
+        Write(dst + offset, Source(s, offset, n, texels, diffuse, out), n);
+    }
+}
+
+bool Rasterizer::AlignedQuad(const ScreenVertex& tl, const ScreenVertex& tr, const ScreenVertex& br,
+                             const ScreenVertex& bl)
+{
+    if (st_.cull != kCullNone) return false;
+    if (!(tl.y == tr.y && bl.y == br.y && tl.x == bl.x && tr.x == br.x)) return false;
+    if (tl.diffuse != tr.diffuse || tl.diffuse != br.diffuse || tl.diffuse != bl.diffuse) return false;
+    if (textured_ && !(tl.u == bl.u && tr.u == br.u && tl.v == tr.v && bl.v == br.v)) return false;
+    if (!Usable(tl.x) || !Usable(tr.x) || !Usable(tl.y) || !Usable(bl.y)) return true;  // nothing drawable
+    if (tl.x == tr.x || tl.y == bl.y) return true;
+
+    int64_t xs = CeilPixel(Snap(std::min(tl.x, tr.x))), xe = CeilPixel(Snap(std::max(tl.x, tr.x)));
+    int64_t ys = CeilPixel(Snap(std::min(tl.y, bl.y))), ye = CeilPixel(Snap(std::max(tl.y, bl.y)));
+    xs = std::max<int64_t>(xs, st_.clip.left);
+    xe = std::min<int64_t>(xe, st_.clip.right);
+    ys = std::max<int64_t>(ys, st_.clip.top);
+    ye = std::min<int64_t>(ye, st_.clip.bottom);
+    if (xs >= xe || ys >= ye) return true;
+
+    Span s;
+    s.x = int32_t(xs);
+    s.count = int32_t(xe - xs);
+    s.colour = tl.diffuse;
+    double dudx = 0, dvdy = 0, u0 = 0, v0 = 0;
+    if (textured_) {
+        dudx = (double(tr.u) - tl.u) * st_.textureWidth / (double(tr.x) - tl.x);
+        dvdy = (double(bl.v) - tl.v) * st_.textureHeight / (double(bl.y) - tl.y);
+        u0 = double(tl.u) * st_.textureWidth;
+        v0 = double(tl.v) * st_.textureHeight;
+        s.u = std::llround((u0 + (double(xs) - tl.x) * dudx) * 65536.0);
+        s.du = std::llround(dudx * 65536.0);
+    }
+    for (int64_t y = ys; y < ye; ++y) {
+        s.y = int32_t(y);
+        if (textured_) s.v = std::llround((v0 + (double(y) - tl.y) * dvdy) * 65536.0);
+        DrawSpan(s);
+    }
+    return true;
+}
+
+void Rasterizer::Triangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c)
+{
+    const ScreenVertex* v[3] = {&a, &b, &c};
+    for (const ScreenVertex* p : v)
+        if (!Usable(p->x) || !Usable(p->y)) return;
+    double x0 = a.x, y0 = a.y;
+    double e1x = double(b.x) - x0, e1y = double(b.y) - y0, e2x = double(c.x) - x0, e2y = double(c.y) - y0;
+    double det = e1x * e2y - e2x * e1y;  // > 0: clockwise on screen (y grows downwards)
+    if (det == 0) return;
+    if ((st_.cull == kCullCounterClockwise && det < 0) || (st_.cull == kCullClockwise && det > 0)) return;
+
+    // Attribute planes: value at (x, y) = base + dx (x - x0) + dy (y - y0).
+    auto plane = [&](double va, double vb, double vc, double& dx, double& dy) {
+        dx = ((vb - va) * e2y - (vc - va) * e1y) / det;
+        dy = ((vc - va) * e1x - (vb - va) * e2x) / det;
+    };
+    double dudx = 0, dudy = 0, dvdx = 0, dvdy = 0;
+    const double tw = st_.textureWidth, th = st_.textureHeight;
+    if (textured_) {
+        plane(a.u * tw, b.u * tw, c.u * tw, dudx, dudy);
+        plane(a.v * th, b.v * th, c.v * th, dvdx, dvdy);
+    }
+    bool gouraud = a.diffuse != b.diffuse || a.diffuse != c.diffuse;
+    double cdx[4] = {}, cdy[4] = {}, cbase[4] = {};
+    if (gouraud) {
+        for (int k = 0; k < 4; ++k) {
+            int shift = 24 - 8 * k;
+            cbase[k] = Channel(a.diffuse, shift);
+            plane(cbase[k], Channel(b.diffuse, shift), Channel(c.diffuse, shift), cdx[k], cdy[k]);
+        }
+    }
+
+    // Edges in snapped coordinates, vertices sorted from top to bottom.
+    int64_t X[3], Y[3];
+    for (int i = 0; i < 3; ++i) {
+        X[i] = Snap(v[i]->x);
+        Y[i] = Snap(v[i]->y);
+    }
+    int o[3] = {0, 1, 2};
+    std::sort(o, o + 3, [&](int p, int q) { return Y[p] < Y[q]; });
+    const int64_t xt = X[o[0]], yt = Y[o[0]], xm = X[o[1]], ym = Y[o[1]], xb = X[o[2]], yb = Y[o[2]];
+    if (yt == yb) return;
+    int64_t side = (xm - xt) * (yb - yt) - (xb - xt) * (ym - yt);  // > 0: middle vertex right of the long edge
+    if (side == 0) return;
+    auto edge = [](int64_t xa, int64_t ya, int64_t xb2, int64_t yb2, int64_t y) {
+        return xa + FloorDiv((y - ya) * (xb2 - xa), yb2 - ya);
+    };
+
+    int64_t rowStart = std::max<int64_t>(CeilPixel(yt), st_.clip.top);
+    int64_t rowEnd = std::min<int64_t>(CeilPixel(yb), st_.clip.bottom);
+    Span s;
+    s.colour = a.diffuse;
+    s.gouraud = gouraud;
+    s.du = std::llround(dudx * 65536.0);
+    s.dv = std::llround(dvdx * 65536.0);
+    for (int k = 0; k < 4; ++k) s.dc[k] = int32_t(std::lround(cdx[k] * 65536.0));
+    for (int64_t py = rowStart; py < rowEnd; ++py) {
+        int64_t y = py * kSubpixel;
+        int64_t xLong = edge(xt, yt, xb, yb, y);
+        int64_t xShort = y < ym ? edge(xt, yt, xm, ym, y) : edge(xm, ym, xb, yb, y);
+        int64_t left = side > 0 ? xLong : xShort, right = side > 0 ? xShort : xLong;
+        int64_t xs = std::max<int64_t>(CeilPixel(left), st_.clip.left);
+        int64_t xe = std::min<int64_t>(CeilPixel(right), st_.clip.right);
+        if (xs >= xe) continue;
+        double dx = double(xs) - x0, dy = double(py) - y0;
+        s.x = int32_t(xs);
+        s.y = int32_t(py);
+        s.count = int32_t(xe - xs);
+        if (textured_) {
+            s.u = std::llround((a.u * tw + dudx * dx + dudy * dy) * 65536.0);
+            s.v = std::llround((a.v * th + dvdx * dx + dvdy * dy) * 65536.0);
+        }
+        if (gouraud)
+            for (int k = 0; k < 4; ++k) s.c[k] = int32_t(std::lround((cbase[k] + cdx[k] * dx + cdy[k] * dy) * 65536.0));
+        DrawSpan(s);
+    }
+}
+
+}  // namespace plat::softgpu
