@@ -64,6 +64,13 @@ public:
     virtual std::shared_ptr<plat::softgpu::Texture> DeviceTexture() const { return nullptr; }
     // The device surface of a surface object (render targets included).
     virtual std::shared_ptr<plat::softgpu::Surface> DeviceSurface() const { return nullptr; }
+    // A device context over the image's pixels, where the surface unit offers one.
+    virtual bool GetImageDC(void*& dc)
+    {
+        dc = nullptr;
+        return false;
+    }
+    virtual void ReleaseImageDC(void*) {}
     void OnLostDevice() override {}
     void OnResetDevice() override {}
 };
