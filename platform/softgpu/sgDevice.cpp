@@ -1,9 +1,12 @@
 #include "platform/softgpu/sgDevice.h"
 
+#include "platform/softgpu/sgCapture.h"
 #include "platform/softgpu/sgRaster.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace plat::softgpu {
 
@@ -125,7 +128,15 @@ int32_t Device::Present()
     if (lost_ != LossState::None) return kDeviceLost;
     if (inScene_) return kInvalidCall;
     ++presents_;
-    if (sink_) sink_(backBuffer_->Pixels(), backBuffer_->Width() * 4, backBuffer_->Width(), backBuffer_->Height());
+    const Surface& b = *backBuffer_;
+    if (sink_) sink_(b.Pixels(), b.Width() * 4, b.Width(), b.Height());
+    else RoutePresent(params_.deviceWindow, b.Pixels(), b.Width() * 4, b.Width(), b.Height());
+    const std::string folder = FrameCaptureFolder();
+    if (!folder.empty()) {
+        char name[32];
+        std::snprintf(name, sizeof name, "frame_%06lld.png", static_cast<long long>(presents_));
+        WritePng(b, folder + (folder.back() == '/' ? "" : "/") + name);
+    }
     return kOk;
 }
 
