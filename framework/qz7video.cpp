@@ -1,6 +1,7 @@
 #include "framework/qz7video.h"
 
 #include "framework/qz7events.h"
+#include "framework/qz7text.h"
 
 #include <cmath>
 #include <cstdio>
@@ -166,8 +167,13 @@ int32_t TQZVideo::BeginFrame()
 int32_t TQZVideo::EndFrame()
 {
     if (ShowVideoStatistics && InFrame()) DrawStatistics();
-    if (currentVideo == this) currentVideo = nullptr;
+    LeaveFrame();
     return QZRES_OK;
+}
+
+void TQZVideo::LeaveFrame()
+{
+    if (currentVideo == this) currentVideo = nullptr;
 }
 
 bool TQZVideo::GetDC(void*& dc)
@@ -305,7 +311,7 @@ void TQZVideo::DrawStatistics()
     std::snprintf(line, sizeof line, "%.2f%% CPU busy", frameSeconds > 0 ? busy / frameSeconds : 0.0);
     statisticsText(this, rows[1], line);
     statisticsText(this, rows[2], IntToString(draws) + " draw calls");
-    statisticsText(this, rows[3], Int64ToString(int64_t(triangles / smoothedFrameTime_)) + " tri/s");
+    statisticsText(this, rows[3], SizeToText(int64_t(triangles / smoothedFrameTime_)) + " tri/s");
 }
 
 // ---------------------------------------------------------------- Direct3D back end
@@ -416,10 +422,7 @@ int32_t TQZVideoDX9::EndFrame()
     if (TQZRenderCache* c = GetRenderCache()) c->EndCache();
     int32_t r = QZRES_OK;
     if (TQZDirect3DDevice* d = Direct3DDevice()) r = d->EndScene();
-    const bool statistics = ShowVideoStatistics;
-    ShowVideoStatistics = false;  // drawn above, inside the scene
-    TQZVideo::EndFrame();
-    ShowVideoStatistics = statistics;
+    LeaveFrame();
     return r;
 }
 

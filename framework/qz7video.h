@@ -145,6 +145,8 @@ protected:
     // Direct3D-only steps of SetMode once the window is wired.
     virtual int32_t SetModeDevice(bool windowCreatedHere) { (void)windowCreatedHere; return QZRES_OK; }
     void DrawStatistics();
+    // The frame is over for CurrentVideo.
+    void LeaveFrame();
     void RestartBusyTimer() { busyStart_ = std::chrono::steady_clock::now(); }
 
     TQZRect outputRect_;

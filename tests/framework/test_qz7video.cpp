@@ -300,3 +300,24 @@ TEST_F(VideoTest, SelectedCacheRecordsAndReplaysIntoTheFrame)
     EXPECT_EQ(0xFFFF00FFu, BackPixel(2, 2));
     EXPECT_EQ(0xFFFF00FFu, BackPixel(7, 7));
 }
+
+TEST_F(VideoTest, StatisticsPanelShowsFourLines)
+{
+    static std::vector<std::string> lines;
+    lines.clear();
+    SetStatisticsTextProc([](TQZVideo*, const TQZRect&, const std::string& text) { lines.push_back(text); });
+    ShowVideoStatistics = true;
+    Frame([](TQZVideo* v) {
+        v->FillRect({0, 0, 4, 4}, 0xFFFF0000);
+        v->FillRect({4, 0, 8, 4}, 0xFFFF0000);  // flushes the first: one draw call so far
+    });
+    ShowVideoStatistics = false;
+    SetStatisticsTextProc(nullptr);
+    EXPECT_EQ(0xFF000000u, BackPixel(127, 95));  // the black rim at the bottom
+    EXPECT_EQ(0xFFFFFFFFu, BackPixel(100, 10));  // white: draw calls were counted
+    ASSERT_EQ(4u, lines.size());
+    EXPECT_NE(std::string::npos, lines[0].find("fps"));
+    EXPECT_NE(std::string::npos, lines[1].find("% CPU busy"));
+    EXPECT_NE(std::string::npos, lines[2].find(" draw calls"));
+    EXPECT_NE(std::string::npos, lines[3].find(" tri/s"));
+}
