@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <random>
 #include <vector>
 
@@ -186,6 +187,63 @@ void SdlQuads(benchmark::State& state, bool linear, bool translucent, double sca
     state.SetItemsProcessed(int64_t(state.iterations()) * kQuadsPerDraw * size * size);
 }
 
+// Quads turned by 30 degrees (fanned cards): the triangle road.
+void RotatedCorners(float cx, float cy, float size, float out[4][2])
+{
+    const float c = std::cos(0.5236f), sn = std::sin(0.5236f), h = size / 2;
+    const float corner[4][2] = {{-h, -h}, {h, -h}, {h, h}, {-h, h}};
+    for (int i = 0; i < 4; ++i) {
+        out[i][0] = cx + corner[i][0] * c - corner[i][1] * sn;
+        out[i][1] = cy + corner[i][0] * sn + corner[i][1] * c;
+    }
+}
+
+void SoftRotated(benchmark::State& state)
+{
+    const int size = int(state.range(0));
+    SoftScene s;
+    auto texture = s.Texture(size, size, MakeTexels(size, size, false, 7));
+    s.device->SetTexture(0, texture);
+    std::vector<sg::ScreenVertex> v;
+    std::vector<uint16_t> idx;
+    const float uv[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    for (const Placement& p : Positions(size * 2, kQuadsPerDraw, 11)) {
+        float k[4][2];
+        RotatedCorners(p.x + size, p.y + size, float(size), k);
+        uint16_t base = uint16_t(v.size());
+        for (int i = 0; i < 4; ++i) v.push_back({k[i][0], k[i][1], 0, 1, 0xFFFFFFFF, 0xFFFFFFFF, uv[i][0], uv[i][1]});
+        for (uint16_t i : {0, 1, 2, 0, 2, 3}) idx.push_back(uint16_t(base + i));
+    }
+    for (auto _ : state) Draw(*s.device, v, idx);
+    state.SetItemsProcessed(int64_t(state.iterations()) * kQuadsPerDraw * size * size);
+}
+
+void SdlRotated(benchmark::State& state)
+{
+    const int size = int(state.range(0));
+    SdlScene s;
+    if (!s.renderer) {
+        state.SkipWithError("no SDL software renderer");
+        return;
+    }
+    SDL_Texture* texture = s.Texture(size, size, MakeTexels(size, size, false, 7), false);
+    std::vector<SDL_Vertex> v;
+    std::vector<int> idx;
+    const float uv[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    for (const Placement& p : Positions(size * 2, kQuadsPerDraw, 11)) {
+        float k[4][2];
+        RotatedCorners(p.x + size, p.y + size, float(size), k);
+        int base = int(v.size());
+        for (int i = 0; i < 4; ++i) v.push_back({{k[i][0], k[i][1]}, {255, 255, 255, 255}, {uv[i][0], uv[i][1]}});
+        for (int i : {0, 1, 2, 0, 2, 3}) idx.push_back(base + i);
+    }
+    for (auto _ : state) {
+        SDL_RenderGeometry(s.renderer, texture, v.data(), int(v.size()), idx.data(), int(idx.size()));
+        SDL_RenderFlush(s.renderer);
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * kQuadsPerDraw * size * size);
+}
+
 // ---------------------------------------------------------------- the card table
 
 struct TableLayout {
@@ -318,6 +376,8 @@ BENCHMARK_CAPTURE(SoftQuads, point_alpha_scaled, false, false, 0.75)->Arg(64)->A
 BENCHMARK_CAPTURE(SdlQuads, point_alpha_scaled, false, false, 0.75)->Arg(64)->Arg(128)->Arg(256);
 BENCHMARK_CAPTURE(SoftQuads, bilinear_alpha_scaled, true, false, 0.75)->Arg(64)->Arg(128)->Arg(256);
 BENCHMARK_CAPTURE(SdlQuads, bilinear_alpha_scaled, true, false, 0.75)->Arg(64)->Arg(128)->Arg(256);
+BENCHMARK(SoftRotated)->Arg(64)->Arg(128);
+BENCHMARK(SdlRotated)->Arg(64)->Arg(128);
 BENCHMARK_CAPTURE(SoftCardTable, point, false)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK_CAPTURE(SdlCardTable, point, false)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK_CAPTURE(SoftCardTable, bilinear, true)->Unit(benchmark::kMillisecond)->MinTime(1.0);
