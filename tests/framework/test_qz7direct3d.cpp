@@ -309,3 +309,18 @@ TEST_F(Direct3DTest, ResetFollowsTheWindowKindAndVerticalSync)
     EXPECT_EQ(QZRES_D3D_NODEVICE, device->Reset(320, 200, QZWINDOW_WINDOWED));
     EXPECT_EQ(QZRES_D3D_NODEVICE, device->Clear(0));
 }
+
+TEST_F(Direct3DTest, DeviceCreationTriesTwiceAndCachesNeedADevice)
+{
+    TQZDirect3D* d3d = Direct3D();
+    EXPECT_EQ(nullptr, TQZRenderCache::Create(64));  // no device yet: no buffer, no cache
+    d3d->System()->SetFailDeviceCreation(2);
+    EXPECT_EQ(QZRES_FAILED, d3d->CreateDevice(nullptr, 64, 48, QZWINDOW_WINDOWED));
+    EXPECT_FALSE(d3d->IsValid());
+    d3d->System()->SetFailDeviceCreation(1);  // the second try, with software processing, works
+    EXPECT_EQ(QZRES_OK, d3d->CreateDevice(nullptr, 64, 48, QZWINDOW_WINDOWED));
+    EXPECT_TRUE(d3d->IsValid());
+    EXPECT_NE(nullptr, TQZRenderCache::Create(64));
+    EXPECT_EQ(nullptr, TQZRenderCache::Create(0));
+    EXPECT_EQ(QZRES_D3D_NOSCENE, d3d->device->EndScene());
+}
