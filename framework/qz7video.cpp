@@ -1,6 +1,8 @@
 #include "framework/qz7video.h"
 
 #include "framework/qz7events.h"
+#include "framework/qz7text.h"
+#include "framework/qz7videowindow.h"
 
 #include <cmath>
 #include <cstdio>
@@ -24,14 +26,13 @@ std::unique_ptr<TQZVideoWindowBase> HeadlessWindow(int32_t width, int32_t height
     return w;
 }
 
-TQZPoint DesktopWorkArea()
+TQZPoint MaxClientArea()
 {
-    sg::DisplayInfo info = sg::CurrentDisplayInfo();
-    return {int32_t(info.desktop.width), int32_t(info.desktop.height)};
+    return GetMaxClientSize(QZWS_SIZING | QZWS_MAXBOX);
 }
 
-TQZCreateVideoWindowProc createWindow = &HeadlessWindow;
-TQZWorkAreaProc workArea = &DesktopWorkArea;
+TQZCreateVideoWindowProc createWindow = &CreateMainVideoWindow;
+TQZWorkAreaProc workArea = &MaxClientArea;
 
 double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
@@ -46,8 +47,14 @@ TQZD3DVertex ScreenVertex(float x, float y, TQZColour colour)
 
 }  // namespace
 
-void SetCreateVideoWindowProc(TQZCreateVideoWindowProc proc) { createWindow = proc ? proc : &HeadlessWindow; }
-void SetWorkAreaProc(TQZWorkAreaProc proc) { workArea = proc ? proc : &DesktopWorkArea; }
+void SetCreateVideoWindowProc(TQZCreateVideoWindowProc proc) { createWindow = proc ? proc : &CreateMainVideoWindow; }
+void SetWorkAreaProc(TQZWorkAreaProc proc) { workArea = proc ? proc : &MaxClientArea; }
+
+std::unique_ptr<TQZVideoWindowBase> CreateHeadlessVideoWindow(int32_t width, int32_t height, int32_t windowKind,
+                                                              uint32_t flags)
+{
+    return HeadlessWindow(width, height, windowKind, flags);
+}
 void SetStatisticsTextProc(TQZStatisticsTextProc proc) { statisticsText = proc; }
 
 void TQZHeadlessVideoWindow::SetStyle(int32_t width, int32_t height, int32_t kind, uint32_t flags)
@@ -166,8 +173,13 @@ int32_t TQZVideo::BeginFrame()
 int32_t TQZVideo::EndFrame()
 {
     if (ShowVideoStatistics && InFrame()) DrawStatistics();
-    if (currentVideo == this) currentVideo = nullptr;
+    LeaveFrame();
     return QZRES_OK;
+}
+
+void TQZVideo::LeaveFrame()
+{
+    if (currentVideo == this) currentVideo = nullptr;
 }
 
 bool TQZVideo::GetDC(void*& dc)
@@ -305,7 +317,7 @@ void TQZVideo::DrawStatistics()
     std::snprintf(line, sizeof line, "%.2f%% CPU busy", frameSeconds > 0 ? busy / frameSeconds : 0.0);
     statisticsText(this, rows[1], line);
     statisticsText(this, rows[2], IntToString(draws) + " draw calls");
-    statisticsText(this, rows[3], Int64ToString(int64_t(triangles / smoothedFrameTime_)) + " tri/s");
+    statisticsText(this, rows[3], SizeToText(int64_t(triangles / smoothedFrameTime_)) + " tri/s");
 }
 
 // ---------------------------------------------------------------- Direct3D back end
@@ -350,6 +362,10 @@ int32_t TQZVideoDX9::SetModeDevice(bool windowCreatedHere)
         if (windowCreatedHere) window_.reset();
         return r == QZRES_D3D_NOFULLSCREENMODE ? QZRES_FAILED : r;
     }
+    // Frames go to whatever window the video holds when they are presented.
+    d3d->device->Device()->SetPresentSink([this](const uint32_t* pixels, int32_t pitch, int32_t w, int32_t h) {
+        if (window_) window_->PresentFrame(pixels, pitch, w, h);
+    });
     defaultCache_ = TQZRenderCache::Create(128, true);
     if (!defaultCache_) return QZRES_FAILED;
     TakeBackBufferSize();
@@ -416,10 +432,7 @@ int32_t TQZVideoDX9::EndFrame()
     if (TQZRenderCache* c = GetRenderCache()) c->EndCache();
     int32_t r = QZRES_OK;
     if (TQZDirect3DDevice* d = Direct3DDevice()) r = d->EndScene();
-    const bool statistics = ShowVideoStatistics;
-    ShowVideoStatistics = false;  // drawn above, inside the scene
-    TQZVideo::EndFrame();
-    ShowVideoStatistics = statistics;
+    LeaveFrame();
     return r;
 }
 

@@ -42,6 +42,8 @@ public:
     virtual void Show() = 0;
     virtual void Invalidate() = 0;
     virtual void ValidateRect() = 0;
+    // Shows a presented frame (32-bit pixels, pitch in bytes).
+    virtual void PresentFrame(const uint32_t* pixels, int32_t pitchBytes, int32_t width, int32_t height) = 0;
 
     // Wired by the video layer: paint requests and client size changes.
     std::function<void()> onPaint;
@@ -60,10 +62,12 @@ public:
     void Show() override { shown = true; }
     void Invalidate() override { invalid = true; }
     void ValidateRect() override { invalid = false; }
+    void PresentFrame(const uint32_t*, int32_t, int32_t, int32_t) override { ++presented; }
     // The user resizes the window: new client size, then the resize notice.
     void UserResize(int32_t width, int32_t height);
 
     bool maximised = false, shown = false, invalid = false;
+    int32_t presented = 0;
     int32_t windowKind = 0;
     uint32_t styleFlags = 0;
 
@@ -71,13 +75,15 @@ private:
     TQZRect client_;
 };
 
-// Makes the output window; the window layer installs its own. The default
-// makes a headless window.
+// Makes the output window. The default makes a main window (qz7videowindow);
+// tests may make headless ones instead.
 using TQZCreateVideoWindowProc = std::unique_ptr<TQZVideoWindowBase> (*)(int32_t width, int32_t height,
                                                                         int32_t windowKind, uint32_t flags);
 void SetCreateVideoWindowProc(TQZCreateVideoWindowProc proc);
-// Largest client size that fits the desktop work area; the window layer
-// installs its own, the default takes the display's desktop size.
+std::unique_ptr<TQZVideoWindowBase> CreateHeadlessVideoWindow(int32_t width, int32_t height, int32_t windowKind,
+                                                              uint32_t flags);
+// Largest client size that fits the desktop work area (by default the main
+// window's answer for a sizable window).
 using TQZWorkAreaProc = TQZPoint (*)();
 void SetWorkAreaProc(TQZWorkAreaProc proc);
 
@@ -145,6 +151,8 @@ protected:
     // Direct3D-only steps of SetMode once the window is wired.
     virtual int32_t SetModeDevice(bool windowCreatedHere) { (void)windowCreatedHere; return QZRES_OK; }
     void DrawStatistics();
+    // The frame is over for CurrentVideo.
+    void LeaveFrame();
     void RestartBusyTimer() { busyStart_ = std::chrono::steady_clock::now(); }
 
     TQZRect outputRect_;

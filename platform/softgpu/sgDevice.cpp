@@ -1,9 +1,12 @@
 #include "platform/softgpu/sgDevice.h"
 
+#include "platform/softgpu/sgCapture.h"
 #include "platform/softgpu/sgRaster.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace plat::softgpu {
 
@@ -125,7 +128,15 @@ int32_t Device::Present()
     if (lost_ != LossState::None) return kDeviceLost;
     if (inScene_) return kInvalidCall;
     ++presents_;
-    if (sink_) sink_(backBuffer_->Pixels(), backBuffer_->Width() * 4, backBuffer_->Width(), backBuffer_->Height());
+    const Surface& b = *backBuffer_;
+    if (sink_) sink_(b.Pixels(), b.Width() * 4, b.Width(), b.Height());
+    else RoutePresent(params_.deviceWindow, b.Pixels(), b.Width() * 4, b.Width(), b.Height());
+    const std::string folder = FrameCaptureFolder();
+    if (!folder.empty()) {
+        char name[32];
+        std::snprintf(name, sizeof name, "frame_%06lld.png", static_cast<long long>(presents_));
+        WritePng(b, folder + (folder.back() == '/' ? "" : "/") + name);
+    }
     return kOk;
 }
 
@@ -353,6 +364,7 @@ int32_t Device::DrawIndexedPrimitive(uint32_t type, int32_t baseVertex, uint32_t
 {
     if (type != kPrimitiveTriangleList || !stream_ || !indexBuffer_) return kInvalidCall;
     if (primitiveCount == 0) return kOk;
+    if (primitiveCount > 0x3FFFFFFFu) return kInvalidCall;
     bool wide = indexBuffer_->IndexFormat() == kFormatIndex32;
     uint64_t indexBytes = (uint64_t(startIndex) + uint64_t(primitiveCount) * 3) * (wide ? 4 : 2);
     if (indexBytes > indexBuffer_->Length()) return kInvalidCall;
@@ -371,13 +383,15 @@ int32_t Device::DrawIndexedPrimitiveUP(uint32_t type, uint32_t, uint32_t numVert
     // Drawing from user memory leaves no stream or indices bound.
     stream_.reset();
     indexBuffer_.reset();
+    if (uint64_t(numVertices) * stride > 0xFFFFFFFFu || primitiveCount > 0x3FFFFFFFu) return kInvalidCall;
     return DrawTriangles(static_cast<const uint8_t*>(vertices), numVertices * stride, stride, indices,
                          indexFormat == kFormatIndex32, primitiveCount * 3, 0);
 }
 
 int32_t Device::DrawPrimitiveUP(uint32_t type, uint32_t primitiveCount, const void* vertices, uint32_t stride)
 {
-    if (type != kPrimitiveTriangleList || !vertices) return kInvalidCall;
+    if (type != kPrimitiveTriangleList || !vertices || primitiveCount > 0x1000000u) return kInvalidCall;
+    if (uint64_t(primitiveCount) * 3 * stride > 0xFFFFFFFFu) return kInvalidCall;
     std::vector<uint32_t> indices(size_t(primitiveCount) * 3);
     for (size_t i = 0; i < indices.size(); ++i) indices[i] = uint32_t(i);
     stream_.reset();

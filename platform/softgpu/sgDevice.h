@@ -45,6 +45,7 @@ public:
     bool IsLost() const { return lost_ != LossState::None; }
     int32_t LiveDefaultPoolObjects() const { return liveDefault_->load(); }
 
+    // A sink of its own; without one, frames go to the present router.
     void SetPresentSink(PresentSink sink) { sink_ = std::move(sink); }
     int64_t PresentCount() const { return presents_; }
 

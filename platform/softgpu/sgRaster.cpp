@@ -11,6 +11,12 @@ namespace plat::softgpu {
 namespace {
 
 constexpr int32_t kChunk = 256;
+// Texture positions are 32.32 fixed point in texels.
+constexpr int64_t kOne = int64_t(1) << 32;
+constexpr int64_t kHalf = kOne / 2;
+constexpr int64_t kFraction = kOne - 1;
+constexpr int64_t kPointBias = kOne / 512;
+constexpr double kTexelScale = 4294967296.0;
 constexpr int64_t kSubpixel = 256;        // vertex positions snap to 1/256 pixel
 constexpr double kCoordinateLimit = 1 << 20;
 
@@ -21,7 +27,9 @@ inline int64_t FloorDiv(int64_t a, int64_t b)  // b > 0
 }
 // First pixel centre at or right of / below a snapped coordinate.
 inline int64_t CeilPixel(int64_t snapped) { return FloorDiv(snapped + kSubpixel - 1, kSubpixel); }
-inline int64_t Snap(float v) { return std::llround(double(v) * kSubpixel); }
+// Round to nearest without a library call (the hot loops convert per row).
+inline int64_t RoundToInt(double v) { return int64_t(v >= 0 ? v + 0.5 : v - 0.5); }
+inline int64_t Snap(float v) { return RoundToInt(double(v) * kSubpixel); }
 inline bool Usable(float v) { return std::isfinite(v) && std::fabs(v) < kCoordinateLimit; }
 
 // a x b / 255, rounded, for bytes.
@@ -155,6 +163,7 @@ inline uint32_t MaskBits(uint32_t writeMask)
 
 inline int64_t Address(int64_t t, int32_t size, uint32_t mode)
 {
+    if (t >= 0 && t < size) return t;
     if (mode == kAddressClamp) return t < 0 ? 0 : (t >= size ? size - 1 : t);
     if (mode == kAddressMirror) {
         int64_t period = int64_t(size) * 2, m = ((t % period) + period) % period;
@@ -163,12 +172,34 @@ inline int64_t Address(int64_t t, int32_t size, uint32_t mode)
     return ((t % size) + size) % size;
 }
 
-inline uint32_t Lerp(uint32_t a, uint32_t b, uint32_t f)  // f 0..256
+// Bilinear mix of four texels (a b over c d) with 8-bit fractions, in 16-bit
+// lanes with 7-bit weights so that products stay within a lane.
+struct BilinearWeights {
+    __m128i top, bottom;  // vertical weights, every lane
+    void Vertical(uint32_t fy)
+    {
+        const int16_t wy = int16_t(fy >> 1);
+        top = _mm_set1_epi16(int16_t(128 - wy));
+        bottom = _mm_set1_epi16(wy);
+    }
+};
+
+inline uint32_t Bilinear(uint64_t ab, uint64_t cd, uint32_t fx, const BilinearWeights& w)
 {
-    uint32_t rb = ((a & 0xFF00FF) * (256 - f) + (b & 0xFF00FF) * f) >> 8;
-    uint32_t ag = (((a >> 8) & 0xFF00FF) * (256 - f) + ((b >> 8) & 0xFF00FF) * f) >> 8;
-    return (rb & 0xFF00FF) | ((ag & 0xFF00FF) << 8);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i top = _mm_unpacklo_epi8(_mm_cvtsi64_si128(int64_t(ab)), zero);
+    const __m128i bottom = _mm_unpacklo_epi8(_mm_cvtsi64_si128(int64_t(cd)), zero);
+    __m128i col = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(top, w.top), _mm_mullo_epi16(bottom, w.bottom)), 7);
+    // Left texel in the low half weighs 128 - wx, the right one wx.
+    const __m128i wx = _mm_set1_epi16(int16_t(fx >> 1));
+    const __m128i weights = _mm_add_epi16(_mm_setr_epi16(128, 128, 128, 128, 0, 0, 0, 0),
+                                          _mm_mullo_epi16(wx, _mm_setr_epi16(-1, -1, -1, -1, 1, 1, 1, 1)));
+    col = _mm_mullo_epi16(col, weights);
+    col = _mm_srli_epi16(_mm_add_epi16(col, _mm_srli_si128(col, 8)), 7);
+    return uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(col, col)));
 }
+
+inline uint64_t Pair(uint32_t left, uint32_t right) { return uint64_t(left) | uint64_t(right) << 32; }
 
 inline uint32_t StageArg(uint32_t arg, uint32_t texel, uint32_t diffuse)
 {
@@ -235,12 +266,12 @@ const uint32_t* Rasterizer::Source(const Span& s, int32_t offset, int32_t n, uin
 {
     const uint32_t* diff = nullptr;
     if (s.gouraud) {
-        int32_t c[4];
+        int64_t c[4];
         for (int k = 0; k < 4; ++k) c[k] = s.c[k] + s.dc[k] * offset;
         for (int32_t i = 0; i < n; ++i) {
             uint32_t v = 0;
             for (int k = 0; k < 4; ++k) {
-                int32_t ch = (c[k] + 0x8000) >> 16;
+                int64_t ch = (c[k] + 0x8000) >> 16;
                 v |= uint32_t(ch < 0 ? 0 : (ch > 255 ? 255 : ch)) << (24 - 8 * k);
                 c[k] += s.dc[k];
             }
@@ -253,43 +284,63 @@ const uint32_t* Rasterizer::Source(const Span& s, int32_t offset, int32_t n, uin
     if (textured_) {
         const int32_t w = st_.textureWidth, h = st_.textureHeight;
         int64_t u = s.u + s.du * offset, v = s.v + s.dv * offset;
-        if (!st_.linear) {
+        // Bilinear sampling exactly on texel centres, one texel per pixel,
+        // reads single texels: the point road gives the same result.
+        const bool centred = s.du == kOne && s.dv == 0 && ((u - kHalf) & kFraction) == 0 &&
+                             ((v - kHalf) & kFraction) == 0;
+        if (!st_.linear || centred) {
+            // Point sampling: a position a hair below a texel edge counts as on
+            // it, so that every road through the same numbers picks one texel.
+            u += kPointBias;
+            v += kPointBias;
             int64_t uLast = u + s.du * (n - 1), vLast = v + s.dv * (n - 1);
-            bool inside = std::min(u, uLast) >= 0 && (std::max(u, uLast) >> 16) < w && std::min(v, vLast) >= 0 &&
-                          (std::max(v, vLast) >> 16) < h;
+            bool inside = std::min(u, uLast) >= 0 && (std::max(u, uLast) >> 32) < w && std::min(v, vLast) >= 0 &&
+                          (std::max(v, vLast) >> 32) < h;
             if (inside && s.dv == 0) {
-                const uint32_t* row = st_.texture + (v >> 16) * st_.texturePitch;
-                if (s.du == 0x10000) {
-                    tex = row + (u >> 16);
+                const uint32_t* row = st_.texture + (v >> 32) * st_.texturePitch;
+                if (s.du == kOne) {
+                    tex = row + (u >> 32);
                 } else {
-                    for (int32_t i = 0; i < n; ++i, u += s.du) texels[i] = row[u >> 16];
+                    for (int32_t i = 0; i < n; ++i, u += s.du) texels[i] = row[u >> 32];
                     tex = texels;
                 }
             } else if (inside) {
                 for (int32_t i = 0; i < n; ++i, u += s.du, v += s.dv)
-                    texels[i] = st_.texture[(v >> 16) * st_.texturePitch + (u >> 16)];
+                    texels[i] = st_.texture[(v >> 32) * st_.texturePitch + (u >> 32)];
                 tex = texels;
             } else {
                 for (int32_t i = 0; i < n; ++i, u += s.du, v += s.dv) {
-                    int64_t tx = (wrapPow2U_ && st_.addressU == kAddressWrap) ? ((u >> 16) & (w - 1))
-                                                                              : Address(u >> 16, w, st_.addressU);
-                    int64_t ty = (wrapPow2V_ && st_.addressV == kAddressWrap) ? ((v >> 16) & (h - 1))
-                                                                              : Address(v >> 16, h, st_.addressV);
+                    int64_t tx = (wrapPow2U_ && st_.addressU == kAddressWrap) ? ((u >> 32) & (w - 1))
+                                                                              : Address(u >> 32, w, st_.addressU);
+                    int64_t ty = (wrapPow2V_ && st_.addressV == kAddressWrap) ? ((v >> 32) & (h - 1))
+                                                                              : Address(v >> 32, h, st_.addressV);
                     texels[i] = st_.texture[ty * st_.texturePitch + tx];
                 }
                 tex = texels;
             }
         } else {
             // Bilinear: the four texels around the sample point, half a texel up and left.
-            u -= 0x8000;
-            v -= 0x8000;
+            u -= kHalf;
+            v -= kHalf;
+            const int32_t pitch = st_.texturePitch;
+            BilinearWeights weights;
+            weights.Vertical(uint32_t((v >> 24) & 0xFF));
             for (int32_t i = 0; i < n; ++i, u += s.du, v += s.dv) {
-                int64_t x0 = u >> 16, y0 = v >> 16;
-                uint32_t fx = uint32_t((u >> 8) & 0xFF), fy = uint32_t((v >> 8) & 0xFF);
-                int64_t xa = Address(x0, w, st_.addressU), xb = Address(x0 + 1, w, st_.addressU);
-                const uint32_t* ra = st_.texture + Address(y0, h, st_.addressV) * st_.texturePitch;
-                const uint32_t* rb = st_.texture + Address(y0 + 1, h, st_.addressV) * st_.texturePitch;
-                texels[i] = Lerp(Lerp(ra[xa], ra[xb], fx), Lerp(rb[xa], rb[xb], fx), fy);
+                const int64_t x0 = u >> 32, y0 = v >> 32;
+                const uint32_t fx = uint32_t((u >> 24) & 0xFF);
+                if (s.dv != 0) weights.Vertical(uint32_t((v >> 24) & 0xFF));
+                if (x0 >= 0 && x0 + 1 < w && y0 >= 0 && y0 + 1 < h) {
+                    const uint32_t* p = st_.texture + y0 * pitch + x0;
+                    uint64_t ab, cd;
+                    std::memcpy(&ab, p, 8);
+                    std::memcpy(&cd, p + pitch, 8);
+                    texels[i] = Bilinear(ab, cd, fx, weights);
+                    continue;
+                }
+                const int64_t xa = Address(x0, w, st_.addressU), xb = Address(x0 + 1, w, st_.addressU);
+                const uint32_t* ra = st_.texture + Address(y0, h, st_.addressV) * pitch;
+                const uint32_t* rb = st_.texture + Address(y0 + 1, h, st_.addressV) * pitch;
+                texels[i] = Bilinear(Pair(ra[xa], ra[xb]), Pair(rb[xa], rb[xb]), fx, weights);
             }
             tex = texels;
         }
@@ -369,12 +420,20 @@ bool Rasterizer::AlignedQuad(const ScreenVertex& tl, const ScreenVertex& tr, con
         dvdy = (double(bl.v) - tl.v) * st_.textureHeight / (double(bl.y) - tl.y);
         u0 = double(tl.u) * st_.textureWidth;
         v0 = double(tl.v) * st_.textureHeight;
-        s.u = std::llround((u0 + (double(xs) - tl.x) * dudx) * 65536.0);
-        s.du = std::llround(dudx * 65536.0);
+        s.u = RoundToInt((u0 + (double(xs) - tl.x) * dudx) * kTexelScale);
+        s.du = RoundToInt(dudx * kTexelScale);
     }
-    for (int64_t y = ys; y < ye; ++y) {
+    // Rows step in 32.32 fixed point; the destination two rows ahead is
+    // fetched early, as rows of small quads start cold.
+    int64_t v = RoundToInt((v0 + (double(ys) - tl.y) * dvdy) * kTexelScale);
+    const int64_t dv = RoundToInt(dvdy * kTexelScale);
+    for (int64_t y = ys; y < ye; ++y, v += dv) {
+        if (y + 2 < ye) {
+            const char* ahead = reinterpret_cast<const char*>(st_.target + (y + 2) * st_.targetPitch + s.x);
+            for (int32_t off = 0; off < s.count * 4; off += 64) _mm_prefetch(ahead + off, _MM_HINT_T0);
+        }
         s.y = int32_t(y);
-        if (textured_) s.v = std::llround((v0 + (double(y) - tl.y) * dvdy) * 65536.0);
+        if (textured_) s.v = v;
         DrawSpan(s);
     }
     return true;
@@ -433,9 +492,9 @@ void Rasterizer::Triangle(const ScreenVertex& a, const ScreenVertex& b, const Sc
     Span s;
     s.colour = a.diffuse;
     s.gouraud = gouraud;
-    s.du = std::llround(dudx * 65536.0);
-    s.dv = std::llround(dvdx * 65536.0);
-    for (int k = 0; k < 4; ++k) s.dc[k] = int32_t(std::lround(cdx[k] * 65536.0));
+    s.du = RoundToInt(dudx * kTexelScale);
+    s.dv = RoundToInt(dvdx * kTexelScale);
+    for (int k = 0; k < 4; ++k) s.dc[k] = RoundToInt(cdx[k] * 65536.0);
     for (int64_t py = rowStart; py < rowEnd; ++py) {
         int64_t y = py * kSubpixel;
         int64_t xLong = edge(xt, yt, xb, yb, y);
@@ -449,11 +508,11 @@ void Rasterizer::Triangle(const ScreenVertex& a, const ScreenVertex& b, const Sc
         s.y = int32_t(py);
         s.count = int32_t(xe - xs);
         if (textured_) {
-            s.u = std::llround((a.u * tw + dudx * dx + dudy * dy) * 65536.0);
-            s.v = std::llround((a.v * th + dvdx * dx + dvdy * dy) * 65536.0);
+            s.u = RoundToInt((a.u * tw + dudx * dx + dudy * dy) * kTexelScale);
+            s.v = RoundToInt((a.v * th + dvdx * dx + dvdy * dy) * kTexelScale);
         }
         if (gouraud)
-            for (int k = 0; k < 4; ++k) s.c[k] = int32_t(std::lround((cbase[k] + cdx[k] * dx + cdy[k] * dy) * 65536.0));
+            for (int k = 0; k < 4; ++k) s.c[k] = RoundToInt((cbase[k] + cdx[k] * dx + cdy[k] * dy) * 65536.0);
         DrawSpan(s);
     }
 }

@@ -43,14 +43,14 @@ public:
     bool AlignedQuad(const ScreenVertex& tl, const ScreenVertex& tr, const ScreenVertex& br, const ScreenVertex& bl);
 
     // One row of pixels: count pixels from (x, y); texture coordinates in
-    // texel units, 16.16 fixed point, with their step per pixel; diffuse
+    // texel units, 32.32 fixed point, with their step per pixel; diffuse
     // either constant or as 16.16 channels (A, R, G, B) with steps.
     struct Span {
         int32_t x = 0, y = 0, count = 0;
         int64_t u = 0, v = 0, du = 0, dv = 0;
         bool gouraud = false;
         uint32_t colour = 0xFFFFFFFF;
-        int32_t c[4] = {}, dc[4] = {};
+        int64_t c[4] = {}, dc[4] = {};
     };
     void DrawSpan(const Span& span);
 

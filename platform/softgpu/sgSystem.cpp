@@ -1,5 +1,8 @@
 #include "platform/softgpu/sgSystem.h"
 
+#include <SDL2/SDL.h>
+
+#include <algorithm>
 #include <mutex>
 
 namespace plat::softgpu {
@@ -20,6 +23,27 @@ DisplayInfo HeadlessDisplayInfo()
     return info;
 }
 
+bool SdlDisplayInfo(DisplayInfo& info)
+{
+    if (!SDL_WasInit(SDL_INIT_VIDEO)) return false;
+    SDL_DisplayMode desktop;
+    if (SDL_GetDesktopDisplayMode(0, &desktop) != 0 || desktop.w <= 0 || desktop.h <= 0) return false;
+    info = {};
+    info.desktopBitsPerPixel = SDL_BITSPERPIXEL(desktop.format) == 16 ? 16 : 32;
+    info.desktop = {uint32_t(desktop.w), uint32_t(desktop.h), uint32_t(desktop.refresh_rate > 0 ? desktop.refresh_rate : 60),
+                    info.desktopBitsPerPixel == 16 ? kFormatR5G6B5 : kFormatX8R8G8B8};
+    const int count = SDL_GetNumDisplayModes(0);
+    for (int i = 0; i < count; ++i) {
+        SDL_DisplayMode m;
+        if (SDL_GetDisplayMode(0, i, &m) != 0 || m.w <= 0 || m.h <= 0) continue;
+        DisplayMode mode{uint32_t(m.w), uint32_t(m.h), uint32_t(m.refresh_rate > 0 ? m.refresh_rate : 60),
+                         SDL_BITSPERPIXEL(m.format) == 16 ? kFormatR5G6B5 : kFormatX8R8G8B8};
+        if (std::find(info.modes.begin(), info.modes.end(), mode) == info.modes.end()) info.modes.push_back(mode);
+    }
+    if (info.modes.empty()) info.modes.push_back(info.desktop);
+    return true;
+}
+
 void SetDisplayInfoSource(std::function<DisplayInfo()> source)
 {
     std::lock_guard<std::mutex> hold(sourceLock);
@@ -33,7 +57,9 @@ DisplayInfo CurrentDisplayInfo()
         std::lock_guard<std::mutex> hold(sourceLock);
         source = displaySource;
     }
-    return source ? source() : HeadlessDisplayInfo();
+    if (source) return source();
+    DisplayInfo info;
+    return SdlDisplayInfo(info) ? info : HeadlessDisplayInfo();
 }
 
 std::unique_ptr<System> System::Create(uint32_t)

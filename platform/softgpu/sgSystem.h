@@ -1,6 +1,5 @@
 // The device's factory: one adapter, its display modes and capabilities, and
-// device creation. Without a display the mode list is a fixed one; the window
-// layer installs a display source that answers from the real displays.
+// device creation. The modes are SDL's while its video runs, else a fixed list.
 #pragma once
 
 #include "platform/softgpu/sgDevice.h"
@@ -18,10 +17,13 @@ struct DisplayInfo {
     std::vector<DisplayMode> modes;   // every mode the display offers
 };
 
-// The fixed list used without a display source: 1920 x 1080 desktop, common
-// modes from 640 x 480 up, 60 Hz, in 32 and 16 bits.
+// The fixed list used without a display: 1920 x 1080 desktop, common modes
+// from 640 x 480 up, 60 Hz, in 32 and 16 bits.
 DisplayInfo HeadlessDisplayInfo();
-// nullptr restores the fixed list.
+// The first display's modes while SDL's video runs; false otherwise.
+bool SdlDisplayInfo(DisplayInfo& info);
+// An installed source answers first (tests); nullptr goes back to SDL's
+// displays or the fixed list.
 void SetDisplayInfoSource(std::function<DisplayInfo()> source);
 DisplayInfo CurrentDisplayInfo();
 

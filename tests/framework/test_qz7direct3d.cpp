@@ -266,3 +266,64 @@ TEST_F(Direct3DTest, ImmediateCacheDrawsEverythingBeyondItsCapacity)
     EXPECT_EQ(0u, BackPixel(100, 1));
     EXPECT_TRUE(cache->Commands().empty());
 }
+<<<<<<< HEAD
+=======
+
+TEST_F(Direct3DTest, DynamicBuffersGiveTheirMemoryBackOnLossAndAllocateOnReset)
+{
+    TQZDirect3DDevice* device = MakeDevice();
+    auto dynamic = TQZD3DVertexBuffer::Create(device, 64, 96, QZFVF_SCREEN, QZVB_DYNAMIC);
+    auto managed = TQZD3DVertexBuffer::Create(device, 64, 96, QZFVF_SCREEN);
+    EXPECT_EQ(2, device->Device()->LiveDefaultPoolObjects());  // vertices and indices
+    device->Device()->SimulateDeviceLoss();
+    EXPECT_EQ(QZRES_D3D_DEVICELOST, device->Present());
+    EXPECT_FALSE(dynamic->HasBuffers());
+    EXPECT_EQ(64, dynamic->VertexCapacity());
+    EXPECT_TRUE(managed->HasBuffers());
+    EXPECT_EQ(QZRES_D3D_DEVICELOST, device->BeginScene());
+    EXPECT_EQ(QZRES_OK, device->BeginScene());
+    EXPECT_TRUE(dynamic->HasBuffers());
+    EXPECT_EQ(QZRES_OK, dynamic->AddQuad({0, 0, 2, 2}, 0xFFFFFFFF, {}));
+    EXPECT_EQ(QZRES_OK, dynamic->DrawPending());
+    EXPECT_EQ(0xFFFFFFFFu, BackPixel(1, 1));
+}
+
+TEST_F(Direct3DTest, ResetFollowsTheWindowKindAndVerticalSync)
+{
+    TQZDirect3D* d3d = Direct3D();
+    TQZDirect3DDevice* device = MakeDevice(640, 480);
+    EXPECT_EQ(sg::kPresentIntervalOne, device->Parameters().presentationInterval);
+    d3d->SetVSync(false);
+    EXPECT_EQ(sg::kPresentIntervalImmediate, device->Parameters().presentationInterval);
+    // Full screen takes the closest mode of the list, windowed the size asked for.
+    EXPECT_EQ(QZRES_OK, device->Reset(1000, 700, QZWINDOW_FULLSCREEN));
+    EXPECT_FALSE(device->Parameters().windowed);
+    EXPECT_EQ(1024u, device->Parameters().backBufferWidth);
+    EXPECT_EQ(768u, device->Parameters().backBufferHeight);
+    EXPECT_EQ(QZRES_OK, device->Reset(500, 300, QZWINDOW_WINDOWED));
+    EXPECT_TRUE(device->Parameters().windowed);
+    EXPECT_EQ(500u, device->Parameters().backBufferWidth);
+    EXPECT_EQ(sg::kFormatX8R8G8B8, device->Parameters().backBufferFormat);
+    // A refused size leaves the device waiting for the next try.
+    EXPECT_EQ(QZRES_FAILED, device->Reset(0, 300, QZWINDOW_WINDOWED));
+    EXPECT_EQ(QZRES_OK, device->Reset(320, 200, QZWINDOW_WINDOWED));
+    device->ReleaseDevice();
+    EXPECT_EQ(QZRES_D3D_NODEVICE, device->Reset(320, 200, QZWINDOW_WINDOWED));
+    EXPECT_EQ(QZRES_D3D_NODEVICE, device->Clear(0));
+}
+
+TEST_F(Direct3DTest, DeviceCreationTriesTwiceAndCachesNeedADevice)
+{
+    TQZDirect3D* d3d = Direct3D();
+    EXPECT_EQ(nullptr, TQZRenderCache::Create(64));  // no device yet: no buffer, no cache
+    d3d->System()->SetFailDeviceCreation(2);
+    EXPECT_EQ(QZRES_FAILED, d3d->CreateDevice(nullptr, 64, 48, QZWINDOW_WINDOWED));
+    EXPECT_FALSE(d3d->IsValid());
+    d3d->System()->SetFailDeviceCreation(1);  // the second try, with software processing, works
+    EXPECT_EQ(QZRES_OK, d3d->CreateDevice(nullptr, 64, 48, QZWINDOW_WINDOWED));
+    EXPECT_TRUE(d3d->IsValid());
+    EXPECT_NE(nullptr, TQZRenderCache::Create(64));
+    EXPECT_EQ(nullptr, TQZRenderCache::Create(0));
+    EXPECT_EQ(QZRES_D3D_NOSCENE, d3d->device->EndScene());
+}
+>>>>>>> gpu

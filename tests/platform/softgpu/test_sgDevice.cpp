@@ -1,5 +1,6 @@
 #include "platform/softgpu/sgSystem.h"
 
+#include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -398,4 +399,22 @@ TEST(SoftGpuSystem, ModesComeFromTheFixedListOrTheInstalledSource)
     EXPECT_EQ(kInvalidCall, sys->CreateDevice(0, kDeviceTypeHal, nullptr, 0, pp, d));
     SetDisplayInfoSource(nullptr);
     EXPECT_EQ(kOk, sys->CreateDevice(0, kDeviceTypeHal, nullptr, 0, pp, d));
+}
+
+TEST(SoftGpuSystem, ModesComeFromSdlWhileItsVideoRuns)
+{
+    DisplayInfo info;
+    ASSERT_FALSE(SdlDisplayInfo(info));  // no SDL video: the fixed list answers
+    EXPECT_EQ(HeadlessDisplayInfo().modes.size(), CurrentDisplayInfo().modes.size());
+    SDL_setenv("SDL_VIDEODRIVER", "dummy", 1);
+    ASSERT_EQ(0, SDL_InitSubSystem(SDL_INIT_VIDEO));
+    ASSERT_TRUE(SdlDisplayInfo(info));
+    EXPECT_GT(info.desktop.width, 0u);
+    ASSERT_FALSE(info.modes.empty());
+    EXPECT_EQ(info.desktop.width, CurrentDisplayInfo().desktop.width);
+    auto sys = System::Create(kSdkVersion);
+    EXPECT_EQ(uint32_t(info.modes.size()), sys->GetAdapterModeCount(0, kFormatX8R8G8B8) +
+                                                sys->GetAdapterModeCount(0, kFormatR5G6B5));
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    EXPECT_FALSE(SdlDisplayInfo(info));
 }
