@@ -1,10 +1,7 @@
 #include "tests/framework/d3dtestutil.h"
 
-<<<<<<< HEAD
-=======
 #include "framework/qz7videowindow.h"
 
->>>>>>> gpu
 #include <stdexcept>
 
 namespace sg = plat::softgpu;
@@ -55,12 +52,8 @@ TEST_F(VideoTest, SetModeWithoutASizeTakesTheWorkAreaAndMaximises)
     TQZHeadlessVideoWindow* raw = w.get();
     ASSERT_EQ(QZRES_OK, video->SetMode(0, 0, std::move(w), QZWINDOW_WINDOWED, 0));
     EXPECT_TRUE(raw->maximised);
-<<<<<<< HEAD
-    EXPECT_EQ(1920, video->GetWidth());
-=======
     EXPECT_EQ(GetMaxClientSize(QZWS_SIZING | QZWS_MAXBOX).x, video->GetWidth());
     EXPECT_GT(video->GetWidth(), 0);
->>>>>>> gpu
     EXPECT_TRUE(video->Flags() & QZVIDEO_MAXIMISE);
 }
 
@@ -310,8 +303,6 @@ TEST_F(VideoTest, SelectedCacheRecordsAndReplaysIntoTheFrame)
     EXPECT_EQ(0xFFFF00FFu, BackPixel(2, 2));
     EXPECT_EQ(0xFFFF00FFu, BackPixel(7, 7));
 }
-<<<<<<< HEAD
-=======
 
 TEST_F(VideoTest, StatisticsPanelShowsFourLines)
 {
@@ -359,4 +350,3 @@ TEST_F(VideoTest, TheMainWindowPaintsResizesAndShowsPresentedFrames)
     for (int i = 0; i < 3 && video->GetWidth() != 120; ++i) PumpFrame();
     EXPECT_EQ((TQZPoint{120, 80}), video->GetSize());
 }
->>>>>>> gpu
