@@ -53,6 +53,12 @@ TEST_F(SurfaceTest, KindsAndSizesAtCreation)
     TQZSurfaceBitmap bitmap;
     EXPECT_EQ(QZRES_BADARG, bitmap.Allocate(-3, 4, 0));
     EXPECT_EQ(QZRES_OK, bitmap.Allocate(3, 4, 0));
+
+    VideoBackEnd = QZVIDEO_BACKEND_GDI;  // every kind becomes a bitmap
+    auto asBitmap = CreateSurface(4, 4, 0, QZSURFACE_VIDEO);
+    VideoBackEnd = QZVIDEO_BACKEND_DX9;
+    ASSERT_TRUE(asBitmap);
+    EXPECT_EQ(QZSURFACE_BITMAP, asBitmap->Kind());
 }
 
 TEST_F(SurfaceTest, AccessModesNestAndRefuseEachOther)

@@ -295,3 +295,21 @@ TEST_F(TextureTest, ResampledCopyAndRenderTargetsSurviveDeviceLoss)
     EXPECT_EQ(16, rt->GetWidth());
     EXPECT_FALSE(rt->TakeRestoreFailed());
 }
+
+TEST_F(TextureTest, RenderTargetTexturesAreDrawnIntoAndThenFrom)
+{
+    std::unique_ptr<TQZTexture> rt;
+    ASSERT_EQ(QZRES_OK, TQZTexture::CreateRenderTarget(rt, 8, 8));
+    ASSERT_TRUE(Frame([&](TQZVideo* v) {
+        ASSERT_EQ(QZRES_OK, v->SetRenderTarget(rt->RenderTargetSurface()));
+        v->FillRect({0, 0, 8, 8}, 0xFF0000FF);
+        v->FillRect({0, 0, 4, 4}, 0xFFFFFF00);
+        v->SetRenderTarget(nullptr);
+        rt->Draw({60, 60, 76, 76}, 0xFFFFFFFF);  // twice the size
+    }));
+    EXPECT_EQ(0xFF000000u, BackPixel(1, 1));  // nothing reached the back buffer directly
+    EXPECT_EQ(0xFFFFFF00u, BackPixel(60, 60));
+    EXPECT_EQ(0xFFFFFF00u, BackPixel(67, 67));
+    EXPECT_EQ(0xFF0000FFu, BackPixel(68, 68));
+    EXPECT_EQ(0xFF0000FFu, BackPixel(75, 60));
+}
