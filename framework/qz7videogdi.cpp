@@ -70,7 +70,15 @@ void TQZVideoGDI::UpdateClientRect()
     TQZVideo::UpdateClientRect();
 }
 
-int32_t TQZVideoGDI::Present() { return TQZVideo::Present(); }
+int32_t TQZVideoGDI::Present()
+{
+    int32_t r = TQZVideo::Present();
+    // What the paint left in the window's bitmap is what the window shows.
+    plat::gdi::Bitmap* shown = windowSurface_ ? windowSurface_->BitmapPixels() : nullptr;
+    if (window_ && shown && shown->Valid())
+        window_->PresentFrame(shown->Row(0), shown->Pitch() * 4, shown->Width(), shown->Height());
+    return r;
+}
 
 int32_t TQZVideoGDI::BeginFrame()
 {

@@ -280,7 +280,9 @@ TEST_F(FontTest, DeviceContextBackEnd)
 {
     TQZVideoGDI* gdiVideo = GetVideoGDI();
     ASSERT_NE(nullptr, gdiVideo);
-    ASSERT_EQ(QZRES_OK, gdiVideo->SetMode(64, 48, std::make_unique<TQZHeadlessVideoWindow>(0, 0), 0, 0));
+    auto window = std::make_unique<TQZHeadlessVideoWindow>(0, 0);
+    TQZHeadlessVideoWindow* shownOn = window.get();
+    ASSERT_EQ(QZRES_OK, gdiVideo->SetMode(64, 48, std::move(window), 0, 0));
     EXPECT_EQ(QZVIDEO_BACKEND_GDI, gdiVideo->BackEndKind());
     EXPECT_EQ(QZRES_FAILED, gdiVideo->FillRect({0, 0, 4, 4}, 0xFFFFFFFF));  // outside a paint
     TQZFontGDI font("Arial", 14);
@@ -306,6 +308,7 @@ TEST_F(FontTest, DeviceContextBackEnd)
     };
     gdiVideo->drawProc = [](TQZVideo* v) { draw(v); };
     ASSERT_TRUE(gdiVideo->Redraw());
+    EXPECT_EQ(1, shownOn->presented);
     plat::gdi::Bitmap* shown = gdiVideo->WindowSurface()->BitmapPixels();
     EXPECT_EQ(0xFFFF0000u, shown->Pixel(0, 0));
     EXPECT_EQ(0xFF0000FFu, shown->Pixel(21, 21));
