@@ -559,6 +559,7 @@ void TQZDirect3DDevice::SetDefaultStates()
     device_->SetStreamSource(0, nullptr, 0, 0);
     device_->SetTexture(0, nullptr);
     boundTexture_ = nullptr;
+    boundBuffer_ = nullptr;  // stream 0 is unbound: the next bind must not be skipped
     const std::pair<uint32_t, uint32_t> states[] = {
         {sg::kRsLighting, 0},
         {sg::kRsZEnable, 0},

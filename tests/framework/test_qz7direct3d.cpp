@@ -324,3 +324,17 @@ TEST_F(Direct3DTest, DeviceCreationTriesTwiceAndCachesNeedADevice)
     EXPECT_EQ(nullptr, TQZRenderCache::Create(0));
     EXPECT_EQ(QZRES_D3D_NOSCENE, d3d->device->EndScene());
 }
+
+TEST_F(Direct3DTest, DefaultStatesForgetTheBoundBuffer)
+{
+    TQZDirect3DDevice* device = MakeDevice();
+    auto vb = TQZD3DVertexBuffer::Create(device, 8, 12, QZFVF_SCREEN);
+    device->BeginScene();
+    vb->AddQuad({0, 0, 2, 2}, 0xFFFFFFFF, {});
+    vb->DrawPending();
+    EXPECT_EQ(vb.get(), device->BoundVertexBuffer());
+    device->SetDefaultStates();  // unbinds stream 0
+    vb->AddQuad({4, 0, 6, 2}, 0xFFFFFFFF, {});
+    EXPECT_EQ(QZRES_OK, vb->DrawPending());
+    EXPECT_EQ(0xFFFFFFFFu, BackPixel(5, 1));
+}
