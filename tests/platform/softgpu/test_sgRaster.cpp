@@ -88,3 +88,38 @@ TEST(SoftGpuRaster, QuadRoadTakesOnlyAxisAlignedFlatQuads)
     r.Triangle(V(-huge, 0, 0, 0), V(huge, 0, 1, 0), V(0, huge, 1, 1));
     for (uint32_t p : c.pixels) ASSERT_EQ(0u, p);
 }
+
+TEST(SoftGpuRaster, BlendingAgreesAcrossEveryRowLength)
+{
+    // Rows of 1 to 40 pixels reach the eight- and four-pixel steps and the
+    // single-pixel tail; all of them must give the exact per-channel result.
+    for (int32_t n = 1; n <= 40; ++n) {
+        std::vector<uint32_t> target(64, 0xFF204060u), texels;
+        for (int32_t i = 0; i < 64; ++i) texels.push_back(uint32_t(i * 4) << 24 | uint32_t(i * 0x030507));
+        RasterState st;
+        st.target = target.data();
+        st.targetPitch = 64;
+        st.clip = {0, 0, 64, 1};
+        st.texture = texels.data();
+        st.texturePitch = st.textureWidth = 64;
+        st.textureHeight = 1;
+        st.blend = true;
+        st.srcBlend = st.srcBlendAlpha = kBlendSrcAlpha;
+        st.destBlend = st.destBlendAlpha = kBlendInvSrcAlpha;
+        Rasterizer r(st);
+        ASSERT_TRUE(r.AlignedQuad(V(-0.5f, -0.5f, 0, 0), V(n - 0.5f, -0.5f, n / 64.0f, 0),
+                                  V(n - 0.5f, 0.5f, n / 64.0f, 1), V(-0.5f, 0.5f, 0, 1)));
+        for (int32_t x = 0; x < 64; ++x) {
+            uint32_t expected = 0xFF204060u;
+            if (x < n) {
+                uint32_t s = texels[size_t(x)], a = s >> 24;
+                expected = 0;
+                for (int shift = 0; shift < 32; shift += 8) {
+                    uint32_t t = ((s >> shift) & 0xFF) * a + ((0xFF204060u >> shift) & 0xFF) * (255 - a) + 128;
+                    expected |= ((t + (t >> 8)) >> 8) << shift;
+                }
+            }
+            ASSERT_EQ(expected, target[size_t(x)]) << "row of " << n << " at " << x;
+        }
+    }
+}
