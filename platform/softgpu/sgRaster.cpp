@@ -31,6 +31,26 @@ inline int64_t CeilPixel(int64_t snapped) { return FloorDiv(snapped + kSubpixel 
 // Round to nearest without a library call (the hot loops convert per row).
 inline int64_t RoundToInt(double v) { return int64_t(v >= 0 ? v + 0.5 : v - 0.5); }
 inline int64_t Snap(float v) { return RoundToInt(double(v) * kSubpixel); }
+// Fixed-point attributes from planes that may be huge (far texture
+// coordinates, slivers): held within range instead of overflowing.
+inline int64_t Fixed(double v)
+{
+    constexpr int64_t kLimit = int64_t(1) << 48;  // far enough below overflow for 8192 steps
+    if (!(v > -double(kLimit))) return -kLimit;
+    if (!(v < double(kLimit))) return kLimit;
+    return RoundToInt(v);
+}
+
+// A starting texture position in 32.32 texels; a repeating address mode
+// first brings it into its first period, so far coordinates keep their texel.
+inline int64_t TexelStart(double texel, int32_t size, uint32_t mode)
+{
+    if (mode != kAddressClamp && size > 0 && std::isfinite(texel)) {
+        const double period = mode == kAddressMirror ? 2.0 * size : double(size);
+        texel -= std::floor(texel / period) * period;
+    }
+    return Fixed(texel * kTexelScale);
+}
 inline bool Usable(float v) { return std::isfinite(v) && std::fabs(v) < kCoordinateLimit; }
 
 // a x b / 255, rounded, for bytes.
@@ -461,13 +481,13 @@ bool Rasterizer::AlignedQuad(const ScreenVertex& tl, const ScreenVertex& tr, con
         dvdy = (double(bl.v) - tl.v) * st_.textureHeight / (double(bl.y) - tl.y);
         u0 = double(tl.u) * st_.textureWidth;
         v0 = double(tl.v) * st_.textureHeight;
-        s.u = RoundToInt((u0 + (double(xs) - tl.x) * dudx) * kTexelScale);
-        s.du = RoundToInt(dudx * kTexelScale);
+        s.u = TexelStart(u0 + (double(xs) - tl.x) * dudx, st_.textureWidth, st_.addressU);
+        s.du = Fixed(dudx * kTexelScale);
     }
     // Rows step in 32.32 fixed point; the destination two rows ahead is
     // fetched early, as rows of small quads start cold.
-    int64_t v = RoundToInt((v0 + (double(ys) - tl.y) * dvdy) * kTexelScale);
-    const int64_t dv = RoundToInt(dvdy * kTexelScale);
+    int64_t v = TexelStart(v0 + (double(ys) - tl.y) * dvdy, st_.textureHeight, st_.addressV);
+    const int64_t dv = Fixed(dvdy * kTexelScale);
     for (int64_t y = ys; y < ye; ++y, v += dv) {
         if (y + 2 < ye) {
             const char* ahead = reinterpret_cast<const char*>(st_.target + (y + 2) * st_.targetPitch + s.x);
@@ -533,9 +553,9 @@ void Rasterizer::Triangle(const ScreenVertex& a, const ScreenVertex& b, const Sc
     Span s;
     s.colour = a.diffuse;
     s.gouraud = gouraud;
-    s.du = RoundToInt(dudx * kTexelScale);
-    s.dv = RoundToInt(dvdx * kTexelScale);
-    for (int k = 0; k < 4; ++k) s.dc[k] = RoundToInt(cdx[k] * 65536.0);
+    s.du = Fixed(dudx * kTexelScale);
+    s.dv = Fixed(dvdx * kTexelScale);
+    for (int k = 0; k < 4; ++k) s.dc[k] = Fixed(cdx[k] * 65536.0);
     for (int64_t py = rowStart; py < rowEnd; ++py) {
         int64_t y = py * kSubpixel;
         int64_t xLong = edge(xt, yt, xb, yb, y);
@@ -549,11 +569,11 @@ void Rasterizer::Triangle(const ScreenVertex& a, const ScreenVertex& b, const Sc
         s.y = int32_t(py);
         s.count = int32_t(xe - xs);
         if (textured_) {
-            s.u = RoundToInt((a.u * tw + dudx * dx + dudy * dy) * kTexelScale);
-            s.v = RoundToInt((a.v * th + dvdx * dx + dvdy * dy) * kTexelScale);
+            s.u = TexelStart(a.u * tw + dudx * dx + dudy * dy, st_.textureWidth, st_.addressU);
+            s.v = TexelStart(a.v * th + dvdx * dx + dvdy * dy, st_.textureHeight, st_.addressV);
         }
         if (gouraud)
-            for (int k = 0; k < 4; ++k) s.c[k] = RoundToInt((cbase[k] + cdx[k] * dx + cdy[k] * dy) * 65536.0);
+            for (int k = 0; k < 4; ++k) s.c[k] = Fixed((cbase[k] + cdx[k] * dx + cdy[k] * dy) * 65536.0);
         DrawSpan(s);
     }
 }

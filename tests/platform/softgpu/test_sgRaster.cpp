@@ -123,3 +123,25 @@ TEST(SoftGpuRaster, BlendingAgreesAcrossEveryRowLength)
         }
     }
 }
+
+TEST(SoftGpuRaster, FarTextureCoordinatesRepeatOrClampWithoutOverflow)
+{
+    for (uint32_t mode : {kAddressWrap, kAddressMirror}) {
+        Canvas near(4, 4, false), far(4, 4, false);
+        near.st.addressU = near.st.addressV = far.st.addressU = far.st.addressV = mode;
+        Rasterizer a(near.st), b(far.st);
+        a.AlignedQuad(V(-0.5f, -0.5f, 0, 0), V(7.5f, -0.5f, 2, 0), V(7.5f, 7.5f, 2, 2), V(-0.5f, 7.5f, 0, 2));
+        b.AlignedQuad(V(-0.5f, -0.5f, 1000, 2000), V(7.5f, -0.5f, 1002, 2000), V(7.5f, 7.5f, 1002, 2002),
+                      V(-0.5f, 7.5f, 1000, 2002));
+        // The triangle road too, with a gradient so that it does not take the quad road.
+        b.Triangle(V(20, 20, 3000, 3000), V(40, 20, 3005, 3000, 0xFFFFFFFE), V(20, 40, 3000, 3005));
+        for (int32_t y = 0; y < 8; ++y)
+            for (int32_t x = 0; x < 8; ++x) ASSERT_EQ(near.pixels[size_t(y * 64 + x)], far.pixels[size_t(y * 64 + x)]);
+        EXPECT_NE(0u, far.pixels[size_t(25 * 64 + 25)]);
+    }
+    Canvas huge(4, 4, true);  // bilinear, clamped, coordinates beyond any fixed-point range
+    Rasterizer r(huge.st);
+    r.AlignedQuad(V(0, 0, -1e30f, 1e30f), V(8, 0, 1e30f, 1e30f), V(8, 8, 1e30f, -1e30f), V(0, 8, -1e30f, -1e30f));
+    r.Triangle(V(10, 10, 0, 0, 0xFF000000), V(10.001f, 40, 1e20f, 0), V(10.002f, 10, 0, 1e20f));
+    EXPECT_NE(0u, huge.pixels[3 * 64 + 3]);
+}
