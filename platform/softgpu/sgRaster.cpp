@@ -488,6 +488,7 @@ bool Rasterizer::AlignedQuad(const ScreenVertex& tl, const ScreenVertex& tr, con
     // fetched early, as rows of small quads start cold.
     int64_t v = TexelStart(v0 + (double(ys) - tl.y) * dvdy, st_.textureHeight, st_.addressV);
     const int64_t dv = Fixed(dvdy * kTexelScale);
+    if (CopyRows(s, v, dv, ys, ye)) return true;
     for (int64_t y = ys; y < ye; ++y, v += dv) {
         if (y + 2 < ye) {
             const char* ahead = reinterpret_cast<const char*>(st_.target + (y + 2) * st_.targetPitch + s.x);
@@ -496,6 +497,33 @@ bool Rasterizer::AlignedQuad(const ScreenVertex& tl, const ScreenVertex& tr, con
         s.y = int32_t(y);
         if (textured_) s.v = v;
         DrawSpan(s);
+    }
+    return true;
+}
+
+bool Rasterizer::CopyRows(const Span& s, int64_t v, int64_t dv, int64_t ys, int64_t ye)
+{
+    // Texels one to one along each row, inside the texture, white diffuse and
+    // a plain or alpha-blended write: each row goes straight from the texture.
+    if (!textured_ || !plainModulate_ || s.colour != 0xFFFFFFFF || writer_ == Writer::Generic || s.du != kOne)
+        return false;
+    if (st_.linear && (((s.u - kHalf) & kFraction) != 0 || ((v - kHalf) & kFraction) != 0 || dv != kOne))
+        return false;  // bilinear off texel centres
+    const int64_t x0 = (s.u + kPointBias) >> 32;
+    const int64_t vFirst = v + kPointBias, vLast = v + dv * (ye - ys - 1) + kPointBias;
+    if (x0 < 0 || x0 + s.count > st_.textureWidth || std::min(vFirst, vLast) < 0 ||
+        (std::max(vFirst, vLast) >> 32) >= st_.textureHeight)
+        return false;
+    const uint32_t* texture = st_.texture + x0;
+    for (int64_t y = ys; y < ye; ++y, v += dv) {
+        uint32_t* dst = st_.target + y * st_.targetPitch + s.x;
+        if (y + 2 < ye) {
+            const char* ahead = reinterpret_cast<const char*>(dst + 2 * st_.targetPitch);
+            for (int32_t off = 0; off < s.count * 4; off += 64) _mm_prefetch(ahead + off, _MM_HINT_T0);
+        }
+        const uint32_t* row = texture + ((v + kPointBias) >> 32) * st_.texturePitch;
+        if (writer_ == Writer::Copy) std::memcpy(dst, row, size_t(s.count) * 4);
+        else blendOverRow(dst, row, s.count);
     }
     return true;
 }
