@@ -42,6 +42,8 @@ TEST(SoftGpuRaster, QuadRoadAndTriangleRoadPickTheSameTexels)
     const Case cases[] = {
         {9.5f, 4.5f, 25.5f, 20.5f, 0, 0, 1, 1, 16, 16, false},        // one texel per pixel
         {9.5f, 4.5f, 41.5f, 36.5f, 0, 0, 1, 1, 16, 16, false},        // magnified twice
+        {9.5f, 4.5f, 25.5f, 36.5f, 0, 0, 1, 1, 16, 16, false},        // one to one across, stretched down
+        {9.5f, 4.5f, 17.5f, 12.5f, 0.5f, 0.25f, 1, 0.75f, 16, 16, false},  // a part, one to one
         {2.5f, 1.5f, 14.5f, 13.5f, 0, 0, 1, 1, 16, 16, false},        // minified to 0.75
         {30.5f, 3.5f, 10.5f, 23.5f, 0, 0, 1, 1, 20, 20, false},       // mirrored
         {3.25f, 2.75f, 40.6f, 30.1f, 0.1f, 0.2f, 0.9f, 0.7f, 13, 7, false},
@@ -69,7 +71,7 @@ TEST(SoftGpuRaster, QuadRoadAndTriangleRoadPickTheSameTexels)
             }
         }
         EXPECT_EQ(0, differ) << c.l << "," << c.t << " linear " << c.linear;
-        EXPECT_GT(drawn, 100);
+        EXPECT_GE(drawn, 64);
     }
 }
 
