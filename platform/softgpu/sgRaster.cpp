@@ -1,6 +1,7 @@
 #include "platform/softgpu/sgRaster.h"
 
 #include <emmintrin.h>
+#include <immintrin.h>
 
 #include <algorithm>
 #include <cmath>
@@ -30,6 +31,26 @@ inline int64_t CeilPixel(int64_t snapped) { return FloorDiv(snapped + kSubpixel 
 // Round to nearest without a library call (the hot loops convert per row).
 inline int64_t RoundToInt(double v) { return int64_t(v >= 0 ? v + 0.5 : v - 0.5); }
 inline int64_t Snap(float v) { return RoundToInt(double(v) * kSubpixel); }
+// Fixed-point attributes from planes that may be huge (far texture
+// coordinates, slivers): held within range instead of overflowing.
+inline int64_t Fixed(double v)
+{
+    constexpr int64_t kLimit = int64_t(1) << 48;  // far enough below overflow for 8192 steps
+    if (!(v > -double(kLimit))) return -kLimit;
+    if (!(v < double(kLimit))) return kLimit;
+    return RoundToInt(v);
+}
+
+// A starting texture position in 32.32 texels; a repeating address mode
+// first brings it into its first period, so far coordinates keep their texel.
+inline int64_t TexelStart(double texel, int32_t size, uint32_t mode)
+{
+    if (mode != kAddressClamp && size > 0 && std::isfinite(texel)) {
+        const double period = mode == kAddressMirror ? 2.0 * size : double(size);
+        texel -= std::floor(texel / period) * period;
+    }
+    return Fixed(texel * kTexelScale);
+}
 inline bool Usable(float v) { return std::isfinite(v) && std::fabs(v) < kCoordinateLimit; }
 
 // a x b / 255, rounded, for bytes.
@@ -122,6 +143,46 @@ void BlendOver(uint32_t* dst, const uint32_t* src, int32_t n)
         else if (a != 0) dst[i] = BlendOverScalar(src[i], dst[i]);
     }
 }
+
+// The same with eight pixels a step where the processor has AVX2.
+__attribute__((target("avx2"))) inline __m256i BlendPairAvx2(__m256i s16, __m256i d16)
+{
+    const __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(s16, 0xFF), 0xFF);
+    __m256i t = _mm256_add_epi16(_mm256_mullo_epi16(s16, a),
+                                 _mm256_mullo_epi16(d16, _mm256_xor_si256(a, _mm256_set1_epi16(255))));
+    t = _mm256_add_epi16(t, _mm256_set1_epi16(128));
+    return _mm256_srli_epi16(_mm256_add_epi16(t, _mm256_srli_epi16(t, 8)), 8);
+}
+
+__attribute__((target("avx2"))) void BlendOverAvx2(uint32_t* dst, const uint32_t* src, int32_t n)
+{
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i alphaMask = _mm256_set1_epi32(int32_t(0xFF000000u));
+    int32_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
+        __m256i alpha = _mm256_and_si256(s, alphaMask);
+        if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(alpha, alphaMask)) == -1) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), s);
+            continue;
+        }
+        if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(alpha, zero)) == -1) continue;
+        __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i));
+        // Unpacking and packing both work within 128-bit halves, so the order comes back.
+        __m256i lo = BlendPairAvx2(_mm256_unpacklo_epi8(s, zero), _mm256_unpacklo_epi8(d, zero));
+        __m256i hi = BlendPairAvx2(_mm256_unpackhi_epi8(s, zero), _mm256_unpackhi_epi8(d, zero));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), _mm256_packus_epi16(lo, hi));
+    }
+    if (i < n) BlendOver(dst + i, src + i, n - i);
+}
+
+using BlendRow = void (*)(uint32_t*, const uint32_t*, int32_t);
+BlendRow ChooseBlendOver()
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") ? &BlendOverAvx2 : &BlendOver;
+}
+const BlendRow blendOverRow = ChooseBlendOver();
 
 // One colour over a row.
 void BlendConst(uint32_t* dst, uint32_t colour, int32_t n)
@@ -244,7 +305,7 @@ void Rasterizer::Write(uint32_t* dst, const uint32_t* src, int32_t n) const
 {
     switch (writer_) {
     case Writer::Copy: std::memcpy(dst, src, size_t(n) * 4); return;
-    case Writer::AlphaBlend: BlendOver(dst, src, n); return;
+    case Writer::AlphaBlend: blendOverRow(dst, src, n); return;
     case Writer::Generic: break;
     }
     const uint32_t keep = MaskBits(st_.writeMask);
@@ -420,13 +481,14 @@ bool Rasterizer::AlignedQuad(const ScreenVertex& tl, const ScreenVertex& tr, con
         dvdy = (double(bl.v) - tl.v) * st_.textureHeight / (double(bl.y) - tl.y);
         u0 = double(tl.u) * st_.textureWidth;
         v0 = double(tl.v) * st_.textureHeight;
-        s.u = RoundToInt((u0 + (double(xs) - tl.x) * dudx) * kTexelScale);
-        s.du = RoundToInt(dudx * kTexelScale);
+        s.u = TexelStart(u0 + (double(xs) - tl.x) * dudx, st_.textureWidth, st_.addressU);
+        s.du = Fixed(dudx * kTexelScale);
     }
     // Rows step in 32.32 fixed point; the destination two rows ahead is
     // fetched early, as rows of small quads start cold.
-    int64_t v = RoundToInt((v0 + (double(ys) - tl.y) * dvdy) * kTexelScale);
-    const int64_t dv = RoundToInt(dvdy * kTexelScale);
+    int64_t v = TexelStart(v0 + (double(ys) - tl.y) * dvdy, st_.textureHeight, st_.addressV);
+    const int64_t dv = Fixed(dvdy * kTexelScale);
+    if (CopyRows(s, v, dv, ys, ye)) return true;
     for (int64_t y = ys; y < ye; ++y, v += dv) {
         if (y + 2 < ye) {
             const char* ahead = reinterpret_cast<const char*>(st_.target + (y + 2) * st_.targetPitch + s.x);
@@ -435,6 +497,33 @@ bool Rasterizer::AlignedQuad(const ScreenVertex& tl, const ScreenVertex& tr, con
         s.y = int32_t(y);
         if (textured_) s.v = v;
         DrawSpan(s);
+    }
+    return true;
+}
+
+bool Rasterizer::CopyRows(const Span& s, int64_t v, int64_t dv, int64_t ys, int64_t ye)
+{
+    // Texels one to one along each row, inside the texture, white diffuse and
+    // a plain or alpha-blended write: each row goes straight from the texture.
+    if (!textured_ || !plainModulate_ || s.colour != 0xFFFFFFFF || writer_ == Writer::Generic || s.du != kOne)
+        return false;
+    if (st_.linear && (((s.u - kHalf) & kFraction) != 0 || ((v - kHalf) & kFraction) != 0 || dv != kOne))
+        return false;  // bilinear off texel centres
+    const int64_t x0 = (s.u + kPointBias) >> 32;
+    const int64_t vFirst = v + kPointBias, vLast = v + dv * (ye - ys - 1) + kPointBias;
+    if (x0 < 0 || x0 + s.count > st_.textureWidth || std::min(vFirst, vLast) < 0 ||
+        (std::max(vFirst, vLast) >> 32) >= st_.textureHeight)
+        return false;
+    const uint32_t* texture = st_.texture + x0;
+    for (int64_t y = ys; y < ye; ++y, v += dv) {
+        uint32_t* dst = st_.target + y * st_.targetPitch + s.x;
+        if (y + 2 < ye) {
+            const char* ahead = reinterpret_cast<const char*>(dst + 2 * st_.targetPitch);
+            for (int32_t off = 0; off < s.count * 4; off += 64) _mm_prefetch(ahead + off, _MM_HINT_T0);
+        }
+        const uint32_t* row = texture + ((v + kPointBias) >> 32) * st_.texturePitch;
+        if (writer_ == Writer::Copy) std::memcpy(dst, row, size_t(s.count) * 4);
+        else blendOverRow(dst, row, s.count);
     }
     return true;
 }
@@ -492,9 +581,9 @@ void Rasterizer::Triangle(const ScreenVertex& a, const ScreenVertex& b, const Sc
     Span s;
     s.colour = a.diffuse;
     s.gouraud = gouraud;
-    s.du = RoundToInt(dudx * kTexelScale);
-    s.dv = RoundToInt(dvdx * kTexelScale);
-    for (int k = 0; k < 4; ++k) s.dc[k] = RoundToInt(cdx[k] * 65536.0);
+    s.du = Fixed(dudx * kTexelScale);
+    s.dv = Fixed(dvdx * kTexelScale);
+    for (int k = 0; k < 4; ++k) s.dc[k] = Fixed(cdx[k] * 65536.0);
     for (int64_t py = rowStart; py < rowEnd; ++py) {
         int64_t y = py * kSubpixel;
         int64_t xLong = edge(xt, yt, xb, yb, y);
@@ -508,11 +597,11 @@ void Rasterizer::Triangle(const ScreenVertex& a, const ScreenVertex& b, const Sc
         s.y = int32_t(py);
         s.count = int32_t(xe - xs);
         if (textured_) {
-            s.u = RoundToInt((a.u * tw + dudx * dx + dudy * dy) * kTexelScale);
-            s.v = RoundToInt((a.v * th + dvdx * dx + dvdy * dy) * kTexelScale);
+            s.u = TexelStart(a.u * tw + dudx * dx + dudy * dy, st_.textureWidth, st_.addressU);
+            s.v = TexelStart(a.v * th + dvdx * dx + dvdy * dy, st_.textureHeight, st_.addressV);
         }
         if (gouraud)
-            for (int k = 0; k < 4; ++k) s.c[k] = RoundToInt((cbase[k] + cdx[k] * dx + cdy[k] * dy) * 65536.0);
+            for (int k = 0; k < 4; ++k) s.c[k] = Fixed((cbase[k] + cdx[k] * dx + cdy[k] * dy) * 65536.0);
         DrawSpan(s);
     }
 }

@@ -59,6 +59,7 @@ private:
     const uint32_t* Source(const Span& s, int32_t offset, int32_t n, uint32_t* texels, uint32_t* diffuse,
                            uint32_t* out);
     void Write(uint32_t* dst, const uint32_t* src, int32_t n) const;
+    bool CopyRows(const Span& s, int64_t v, int64_t dv, int64_t ys, int64_t ye);
 
     RasterState st_;
     bool textured_;
