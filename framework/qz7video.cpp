@@ -1,4 +1,5 @@
 #include "framework/qz7video.h"
+#include "framework/qz7videogdi.h"
 
 #include "framework/qz7events.h"
 #include "framework/qz7text.h"
@@ -17,7 +18,6 @@ const char* const QZPAINT_EXCEPTION_NOTE = "\r\n(note: stack trace inaccurate as
 namespace {
 
 TQZVideo* currentVideo = nullptr;
-TQZVideoMaker gdiVideoMaker = nullptr;
 TQZStatisticsTextProc statisticsText = nullptr;
 
 std::unique_ptr<TQZVideoWindowBase> HeadlessWindow(int32_t width, int32_t height, int32_t windowKind, uint32_t flags)
@@ -73,12 +73,9 @@ void TQZHeadlessVideoWindow::UserResize(int32_t width, int32_t height)
 TQZVideo* GetVideo()
 {
     if (VideoBackEnd == QZVIDEO_BACKEND_DX9) return GetInstance<TQZVideoDX9>(QZSLOT_VIDEODX9);
-    if (VideoBackEnd != QZVIDEO_BACKEND_GDI) return nullptr;
-    if (auto* made = dynamic_cast<TQZVideo*>(qz7detail::SlotGet(QZSLOT_VIDEOGDI))) return made;
-    return gdiVideoMaker && FrameworkStarted() ? gdiVideoMaker() : nullptr;
+    if (VideoBackEnd == QZVIDEO_BACKEND_GDI) return GetVideoGDI();
+    return nullptr;
 }
-
-void SetGdiVideoMaker(TQZVideoMaker maker) { gdiVideoMaker = maker; }
 
 TQZVideo* CurrentVideo() { return currentVideo; }
 

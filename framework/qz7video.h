@@ -214,9 +214,6 @@ extern int32_t VideoBackEnd;          // 0 Direct3D 9, 1 GDI
 extern bool ShowVideoStatistics;      // off; nothing in the system turns it on
 // The video object of VideoBackEnd (nullptr when it cannot be had).
 TQZVideo* GetVideo();
-// Makes the device-context video object (slot 8) on first use; its unit installs it.
-using TQZVideoMaker = TQZVideo* (*)();
-void SetGdiVideoMaker(TQZVideoMaker maker);
 // The video object between BeginFrame and EndFrame, else nullptr.
 TQZVideo* CurrentVideo();
 

@@ -1,5 +1,6 @@
 #include "tests/framework/d3dtestutil.h"
 
+#include "framework/qz7videogdi.h"
 #include "framework/qz7videowindow.h"
 
 #include <stdexcept>
@@ -360,10 +361,10 @@ TEST_F(VideoTest, TheMainWindowPaintsResizesAndShowsPresentedFrames)
 TEST_F(VideoTest, BackEndChoiceAndAWindowThatCannotBeMade)
 {
     VideoBackEnd = QZVIDEO_BACKEND_GDI;
-    EXPECT_EQ(nullptr, GetVideo());  // no device-context back end installed
-    SetGdiVideoMaker([]() -> TQZVideo* { return GetInstance<TQZVideoDX9>(QZSLOT_VIDEODX9); });
-    EXPECT_EQ(video, GetVideo());
-    SetGdiVideoMaker(nullptr);
+    TQZVideo* gdiVideo = GetVideo();
+    ASSERT_NE(nullptr, gdiVideo);
+    EXPECT_EQ(gdiVideo, GetVideoGDI());
+    EXPECT_NE(video, gdiVideo);
     VideoBackEnd = 7;
     EXPECT_EQ(nullptr, GetVideo());
     VideoBackEnd = QZVIDEO_BACKEND_DX9;
