@@ -282,7 +282,8 @@ TEST(KeyValueTree, FreeingUnlinksAndClearFreesSubtree)
     root.SetModified(true);
     a->Clear();
     EXPECT_EQ(a->ChildCount(), 0);
-    EXPECT_EQ(a->Children(), nullptr);
+    EXPECT_TRUE(a->Children().empty());
+    EXPECT_EQ(a->Children().capacity(), 0u);  // the list itself is given back
     EXPECT_FALSE(root.modified);
     EXPECT_FALSE(root.HasPath("A.D"));
     EXPECT_TRUE(root.HasPath("A"));
