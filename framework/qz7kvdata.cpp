@@ -203,9 +203,9 @@ std::unique_ptr<TQZKeyValue> TQZKeyValue::CreateFromText(std::string_view text)
 TQZKeyValue* TQZKeyValue::AddChild(std::unique_ptr<TQZKeyValue> node)
 {
     if (!node) return nullptr;
-    // A first child gets room for a few more, as most parents have several.
-    if (children_.empty()) children_.reserve(4);
     try {
+        // A first child gets room for a few more, as most parents have several.
+        if (children_.empty()) children_.reserve(4);
         children_.push_back(node.get());
     } catch (const std::bad_alloc&) {
         return nullptr;  // out of memory: node freed
