@@ -4,6 +4,7 @@
 #include "framework/qz7text.h"
 
 #include <algorithm>
+#include <new>
 
 namespace {
 
@@ -199,23 +200,18 @@ std::unique_ptr<TQZKeyValue> TQZKeyValue::CreateFromText(std::string_view text)
     return root;
 }
 
-TQZArray* TQZKeyValue::ChildArray()
-{
-    if (!children_) {
-        children_ = std::make_unique<TQZArray>(4);
-        children_->SetLow(0);
-    }
-    return children_.get();
-}
-
 TQZKeyValue* TQZKeyValue::AddChild(std::unique_ptr<TQZKeyValue> node)
 {
     if (!node) return nullptr;
-    TQZKeyValue* raw = node.get();
-    if (ChildArray()->Add(raw) < 0) return nullptr;  // out of memory: node freed
-    node.release();
+    try {
+        // A first child gets room for a few more, as most parents have several.
+        if (children_.empty()) children_.reserve(4);
+        children_.push_back(node.get());
+    } catch (const std::bad_alloc&) {
+        return nullptr;  // out of memory: node freed
+    }
+    TQZKeyValue* raw = node.release();
     raw->parent_ = this;
-    AddOwned(raw);
     if (index_) index_->try_emplace(raw->name_, raw);
     else if (ChildCount() >= INDEX_THRESHOLD) RebuildIndex();
     return raw;
@@ -223,9 +219,12 @@ TQZKeyValue* TQZKeyValue::AddChild(std::unique_ptr<TQZKeyValue> node)
 
 void TQZKeyValue::DetachChild(TQZKeyValue* node)
 {
-    if (!children_ || node->parent_ != this) return;
-    children_->Remove(node);
-    RemoveOwned(node);
+    if (node->parent_ != this) return;
+    // Searched from the end: a tree freed from the last child to the first
+    // then finds each one at once.
+    auto it = std::find(children_.rbegin(), children_.rend(), node);
+    if (it == children_.rend()) return;
+    children_.erase(std::next(it).base());
     node->parent_ = nullptr;
     if (index_) RebuildIndex();
 }
@@ -261,13 +260,16 @@ void TQZKeyValue::SetName(std::string_view name)
 void TQZKeyValue::Clear()
 {
     value_.clear();
-    if (children_) {
-        // The children are this node's only owned objects; unlinking them
-        // first spares each one a search of the child list as it goes.
-        for (int32_t i = children_->High(); i >= children_->Low(); --i) GetChild(i)->parent_ = nullptr;
+    if (!children_.empty()) {
+        // Taken out of the node first, and each child unlinked before it is
+        // freed, so that none searches the list as it goes.
+        std::vector<TQZKeyValue*> children;
+        children.swap(children_);
         index_.reset();
-        children_.reset();
-        FreeOwned();
+        for (auto it = children.rbegin(); it != children.rend(); ++it) {
+            (*it)->parent_ = nullptr;
+            std::unique_ptr<TQZKeyValue>(*it).reset();
+        }
     }
     SetModified(false);
 }
@@ -305,7 +307,7 @@ void TQZKeyValue::SetOverwrite(bool flag)
 
 std::string TQZKeyValue::GetKey() const
 {
-    if (IsArrayElement()) return IndexKey(parent_->children_->IndexOf(this));
+    if (IsArrayElement()) return IndexKey(parent_->IndexOfChild(this));
     return name_;
 }
 
@@ -473,15 +475,18 @@ void TQZKeyValue::SetBytes(std::string_view path, const TQZMemory& memory)
 // ---------------------------------------------------------------- children
 TQZKeyValue* TQZKeyValue::GetChild(int32_t index) const
 {
-    return children_ ? children_->At<TQZKeyValue>(index) : nullptr;
+    return index >= 0 && index < ChildCount() ? children_[static_cast<size_t>(index)] : nullptr;
+}
+
+int32_t TQZKeyValue::IndexOfChild(const TQZKeyValue* node) const
+{
+    auto it = std::find(children_.begin(), children_.end(), node);
+    return it == children_.end() ? -1 : static_cast<int32_t>(it - children_.begin());
 }
 
 std::vector<TQZKeyValue*> TQZKeyValue::GetChildren() const
 {
-    std::vector<TQZKeyValue*> out;
-    out.reserve(static_cast<size_t>(ChildCount()));
-    for (int32_t i = 0; i < ChildCount(); ++i) out.push_back(GetChild(i));
-    return out;
+    return children_;
 }
 
 int32_t TQZKeyValue::Depth() const

@@ -4,7 +4,6 @@
 // scenes, backdrops), whose compact form travels between peers.
 #pragma once
 
-#include "framework/qz7array.h"
 #include "framework/qz7core.h"
 #include "framework/qz7memory.h"
 
@@ -31,8 +30,10 @@ void SplitPath(std::string_view path, std::string& first, std::string_view& rest
 
 class TQZKeyValue : public TQZClass {
     // What every walk of the tree reads comes first, so that it shares the
-    // node's first cache lines.
-    std::unique_ptr<TQZArray> children_;
+    // node's first cache lines. The children are owned through this list
+    // alone: a separate array object and the owned list would cost every
+    // node two more heap blocks.
+    std::vector<TQZKeyValue*> children_;
     TQZKeyValue* parent_ = nullptr;
     std::string name_;
     std::string value_;
@@ -68,8 +69,8 @@ public:
     const std::string& Name() const { return name_; }
     const std::string& Value() const { return value_; }
     TQZKeyValue* Parent() const { return parent_; }
-    // The child list (first index 0), nullptr until the first child.
-    const TQZArray* Children() const { return children_.get(); }
+    // The child list, in order.
+    const std::vector<TQZKeyValue*>& Children() const { return children_; }
 
     // Appends the node and takes ownership; the node is returned.
     TQZKeyValue* AddChild(std::unique_ptr<TQZKeyValue> node);
@@ -117,7 +118,7 @@ public:
     std::unique_ptr<TQZMemory> GetBytes(std::string_view path) const;
     void SetBytes(std::string_view path, const TQZMemory& memory);
 
-    int32_t ChildCount() const { return children_ ? children_->Count() : 0; }
+    int32_t ChildCount() const { return static_cast<int32_t>(children_.size()); }
     TQZKeyValue* GetChild(int32_t index) const;
     std::vector<TQZKeyValue*> GetChildren() const;
     int32_t Depth() const;
@@ -155,14 +156,13 @@ private:
     friend class TQZKeyValueParser;
 
     void DetachChild(TQZKeyValue* node);
+    int32_t IndexOfChild(const TQZKeyValue* node) const;
     void RebuildIndex();
     void SetName(std::string_view name);
     TQZKeyValue* FindChildNormalised(std::string_view key) const;
     TQZKeyValue* AppendElement(std::string_view value);
     // A new child whose name is already in normal form.
     TQZKeyValue* CreateNormalised(std::string_view name, std::string_view value);
-
-    TQZArray* ChildArray();
 
     // Children by name once there are enough of them that scanning costs;
     // names are stable while a node is a child (SetName rebuilds this).

@@ -282,10 +282,42 @@ TEST(KeyValueTree, FreeingUnlinksAndClearFreesSubtree)
     root.SetModified(true);
     a->Clear();
     EXPECT_EQ(a->ChildCount(), 0);
-    EXPECT_EQ(a->Children(), nullptr);
+    EXPECT_TRUE(a->Children().empty());
+    EXPECT_EQ(a->Children().capacity(), 0u);  // the list itself is given back
     EXPECT_FALSE(root.modified);
     EXPECT_FALSE(root.HasPath("A.D"));
     EXPECT_TRUE(root.HasPath("A"));
+}
+
+// Records its name as it is freed, and whether it still had a parent then.
+class TTracedNode : public TQZKeyValue {
+public:
+    TTracedNode(std::string_view name, std::vector<std::string>& log) : TQZKeyValue(name), log_(log) {}
+    ~TTracedNode() override { log_.push_back(Name() + (Parent() ? " linked" : "")); }
+
+private:
+    std::vector<std::string>& log_;
+};
+
+TEST(KeyValueTree, ChildrenAreFreedLastFirstAndAFreedChildLeavesItsParent)
+{
+    std::vector<std::string> log;
+    TQZKeyValue root;
+    TQZKeyValue* list = root.GetNode("List");
+    for (const char* name : {"A", "B", "C", "D"}) list->AddChild(std::make_unique<TTracedNode>(name, log));
+
+    // Freed while still a child: the parent's list closes over the gap.
+    std::unique_ptr<TQZKeyValue>(list->FindChild("B")).reset();
+    EXPECT_EQ(log, (std::vector<std::string>{"B linked"}));
+    ASSERT_EQ(list->ChildCount(), 3);
+    EXPECT_EQ(list->GetChild(1)->Name(), "C");
+    EXPECT_EQ(list->GetChild(3), nullptr);
+
+    // Freed with the parent: last first, each already unlinked.
+    log.clear();
+    root.Clear();
+    EXPECT_EQ(log, (std::vector<std::string>{"D", "C", "A"}));
+    EXPECT_EQ(root.ChildCount(), 0);
 }
 
 // ---------------------------------------------------------------- path="value" lines
