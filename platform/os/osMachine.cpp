@@ -1,4 +1,5 @@
 #include "platform/os/osMachine.h"
+#include "platform/os/osWindow.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -250,11 +251,8 @@ void SetFactRoot(const std::string& root)
 
 bool MonitorEffectiveDpi(const void* monitor, uint32_t& x, uint32_t& y)
 {
-    // No monitor is known to this layer yet: the window back end answers
-    // once it exists.
-    (void)monitor;
-    x = y = 0;
-    return false;
+    // A monitor handle here is the display's index, as DisplayOfWindow gives it.
+    return MonitorDpi(static_cast<int32_t>(reinterpret_cast<intptr_t>(monitor)), x, y);
 }
 
 }  // namespace plat::os

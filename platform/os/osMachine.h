@@ -59,7 +59,8 @@ std::string FactFile(const std::string& absolutePath);
 void SetFactRoot(const std::string& root);
 
 // ---------------------------------------------------------------- monitor
-// The effective DPI of a monitor; false when it cannot be told.
+// The effective DPI of a monitor (a display index, as DisplayOfWindow gives
+// it); false, with 96 x 96, when it cannot be told.
 bool MonitorEffectiveDpi(const void* monitor, uint32_t& x, uint32_t& y);
 
 }  // namespace plat::os
