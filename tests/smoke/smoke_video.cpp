@@ -1,8 +1,9 @@
 // Opens a real window through the video layer, draws one frame with a
-// texture, a gradient and filled rectangles through the render cache and the
-// CPU rasterizer, checks what the window shows and saves it.
+// texture, a gradient, filled rectangles and text through the render cache and
+// the CPU rasterizer, checks what the window shows and saves it.
 // Exit codes: 0 drawn and checked, 1 wrong pixels, 77 no display.
 #include "framework/qz7direct3d.h"
+#include "framework/qz7fonts.h"
 #include "framework/qz7video.h"
 #include "framework/qz7videowindow.h"
 #include "platform/os/osWindow.h"
@@ -34,6 +35,8 @@ struct Checker : TQZD3DImageClass {
 };
 
 Checker* checker = nullptr;
+TQZFont* font = nullptr;
+constexpr TQZRect kTextBox{20, 250, 620, 300};
 
 void Draw(TQZVideo* v)
 {
@@ -43,6 +46,17 @@ void Draw(TQZVideo* v)
     cache->AddQuad({100, 100, 228, 228}, 0xFFFFFFFF, {0, 0, 1, 1});
     v->FillRect({300, 320, 600, 360}, 0xFFF0C828);
     v->FillRect({300, 100, 400, 200}, 0x80000000);
+    if (font) font->DrawText(kTextBox, "Vantorel Qar: seven no trumps", QZTEXT_CENTER | QZTEXT_VCENTER, 0xFFFFFFFF);
+}
+
+// True when the text box holds pixels much brighter than the gradient under it.
+bool TextShown(const std::vector<uint32_t>& shown)
+{
+    int bright = 0;
+    for (int32_t y = kTextBox.top; y < kTextBox.bottom; ++y)
+        for (int32_t x = kTextBox.left; x < kTextBox.right; ++x)
+            if ((shown[size_t(y) * kWidth + size_t(x)] & 0xFF) > 0xE0) ++bright;
+    return bright > 200;
 }
 
 }  // namespace
@@ -66,6 +80,7 @@ int main(int argc, char** argv)
         }
         Checker image;
         checker = &image;
+        font = GetFonts() ? GetFonts()->GetFont("Arial", 24, QZFONT_BOLD) : nullptr;
         video->drawProc = &Draw;
         auto* window = dynamic_cast<TQZVideoWindow*>(video->Window());
         for (int frame = 0; frame < 300 && video->LastFrameNumber() == 0; ++frame) {
@@ -96,10 +111,15 @@ int main(int argc, char** argv)
                 std::fprintf(stderr, "no blending: %u against %u\n", shaded, plain);
                 result = 1;
             }
+            if (!font || !TextShown(shown)) {
+                std::fprintf(stderr, "no text was drawn\n");
+                result = 1;
+            }
         } else {
             std::fprintf(stderr, "no frame could be shown or read back\n");
         }
         checker = nullptr;
+        font = nullptr;
     }
     FrameworkStop();
     if (result == 0) std::printf("smoke video: frame shown and saved to %s\n", out);
