@@ -2,12 +2,15 @@
 // environment variable.
 #pragma once
 
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vqtest {
 
@@ -50,6 +53,22 @@ private:
     const char* name_;
     std::optional<std::string> old_;
 };
+
+using Bytes = std::vector<uint8_t>;
+
+// A little-endian 32-bit value at a byte offset, the buffer grown as needed.
+inline void PutLE32(Bytes& b, size_t at, uint32_t v)
+{
+    if (b.size() < at + 4) b.resize(at + 4);
+    for (int i = 0; i < 4; ++i) b[at + size_t(i)] = uint8_t(v >> (8 * i));
+}
+
+inline void PutFloatLE(Bytes& b, size_t at, float f)
+{
+    uint32_t v;
+    std::memcpy(&v, &f, 4);
+    PutLE32(b, at, v);
+}
 
 inline void WriteFile(const std::string& path, const std::string& bytes)
 {

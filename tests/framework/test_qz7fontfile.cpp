@@ -8,22 +8,13 @@
 #include <vector>
 
 #include "framework/qz7core.h"
+#include "tests/testutil.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-void Put(Bytes& b, size_t at, uint32_t v)
-{
-    if (b.size() < at + 4) b.resize(at + 4);
-    for (int i = 0; i < 4; ++i) b[at + size_t(i)] = uint8_t(v >> (8 * i));
-}
-void PutFloat(Bytes& b, size_t at, float f)
-{
-    uint32_t v;
-    std::memcpy(&v, &f, 4);
-    Put(b, at, v);
-}
+using vqtest::Bytes;
+const auto Put = vqtest::PutLE32;
+const auto PutFloat = vqtest::PutFloatLE;
 
 // Header, then the glyph table, then the texture name.
 Bytes NamedFont(const std::string& name = "font.png")

@@ -10,19 +10,9 @@ namespace im = plat::imaging;
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-void Put(Bytes& b, size_t at, uint32_t v)
-{
-    if (b.size() < at + 4) b.resize(at + 4);
-    for (int i = 0; i < 4; ++i) b[at + size_t(i)] = uint8_t(v >> (8 * i));
-}
-void PutFloat(Bytes& b, size_t at, float f)
-{
-    uint32_t v;
-    std::memcpy(&v, &f, 4);
-    Put(b, at, v);
-}
+using vqtest::Bytes;
+const auto Put = vqtest::PutLE32;
+const auto PutFloat = vqtest::PutFloatLE;
 
 // A font whose texture is 64 x 16: the left half white, the right half the
 // key colour. 'A' draws the white half, every other glyph the keyed half.
