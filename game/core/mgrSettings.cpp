@@ -113,8 +113,11 @@ int32_t SettingsFolderState(const std::string& settingsVersion)
 {
     std::string file = UserFolder() + kVersionFile;
     if (!IsFile(file)) return 0;
-    std::unique_ptr<TQZMemory> bytes = TQZMemory::CreateFromFile(file);
-    if (!bytes) return -1;
+    int32_t result = QZRES_OK;
+    std::unique_ptr<TQZMemory> bytes = TQZMemory::CreateFromFile(file, &result);
+    // An empty file names no version (outdated); one that cannot be read is
+    // left alone, with everything beside it.
+    if (!bytes) return result == QZRES_FAILED ? 0 : -1;
     std::string text = bytes->AsString();
     size_t crlf = text.find("\r\n");
     std::string second = crlf == std::string::npos ? std::string() : text.substr(crlf + 2);

@@ -101,6 +101,15 @@ TEST_F(SettingsTest, OutdatedFolderLosesOnlyTheProgramsOwnFiles)
     EXPECT_TRUE(IsSettingsFolderCurrent("Version 1.90", "Settings 1.90"));
 }
 
+TEST_F(SettingsTest, EmptyVersionFileCountsAsOutdatedAndIsWrittenAgain)
+{
+    vqtest::WriteFile(user + "Version.txt", "");
+    vqtest::WriteFile(user + "Settings.txt", "x");
+    ResetSettingsIfOutdated();
+    EXPECT_FALSE(IsFile(user + "Settings.txt"));
+    EXPECT_EQ(UserFile("Version.txt"), "Version 1.90\r\nSettings 1.90");
+}
+
 TEST_F(SettingsTest, CurrentFolderIsKeptWhateverTheFirstLine)
 {
     vqtest::WriteFile(user + "Version.txt", "Anything\r\nSettings 1.90");
