@@ -28,6 +28,12 @@ bool Inside(int64_t offset, int64_t length, size_t size)
     return offset >= 0 && length >= 0 && offset + length <= int64_t(size);
 }
 
+// Pixel measures beyond any texture the device makes; they would overflow
+// the pen and line arithmetic of drawing.
+constexpr int32_t kMeasureLimit = 8192;
+
+bool Measure(int32_t v, int32_t low) { return v >= low && v <= kMeasureLimit; }
+
 }  // namespace
 
 int32_t ParseQZ7Font(const uint8_t* data, size_t size, TQZ7FontFile& out)
@@ -51,10 +57,18 @@ int32_t ParseQZ7Font(const uint8_t* data, size_t size, TQZ7FontFile& out)
     }
     out.lineHeight = ReadInt(data + 4);
     out.lineGap = ReadInt(data + 24);
+    if (!Measure(out.lineHeight, 0) || !Measure(out.lineGap, -kMeasureLimit)) {
+        out = TQZ7FontFile();
+        return ErrorResult(QZRES_FAILED);
+    }
     for (int32_t n = 0; n < QZ7FONT_GLYPHS; ++n) {
         const uint8_t* r = data + tableOffset + n * QZ7FONT_GLYPH_SIZE;
         TQZ7FontGlyph& g = out.glyphs[size_t(n)];
         g.advance = ReadInt(r);
+        if (!Measure(g.advance, -kMeasureLimit)) {
+            out = TQZ7FontFile();
+            return ErrorResult(QZRES_FAILED);
+        }
         g.left = ReadCoordinate(r + 4);
         g.top = ReadCoordinate(r + 8);
         g.right = ReadCoordinate(r + 12);

@@ -98,6 +98,37 @@ TEST(QZ7FontFile, AnythingOutsideTheFileIsRefused)
     EXPECT_EQ(ParseQZ7Font(nullptr, 0, f), QZRES_FAILED);
 }
 
+TEST(QZ7FontFile, MeasuresBeyondAnyTextureAreRefused)
+{
+    struct Case {
+        const char* name;
+        size_t at;
+        uint32_t value;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"line height at the limit", 4, 8192, true},
+        {"line height past the limit", 4, 8193, false},
+        {"line height negative", 4, 0xFFFFFFFF, false},
+        {"line gap negative, small", 24, 0xFFFFFFFE, true},
+        {"line gap huge", 24, 0x7FFFFFFF, false},
+        {"line gap most negative", 24, 0x80000000, false},
+        {"advance below two", 32, 1, true},
+        {"advance most negative", 32 + 20 * 40, 0x80000000, false},
+        {"advance huge, last glyph", 32 + 20 * 95, 0x7FFFFFFF, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes b = NamedFont();
+        Put(b, c.at, c.value);
+        TQZ7FontFile f;
+        EXPECT_EQ(ParseQZ7Font(b.data(), b.size(), f), c.accepted ? QZRES_OK : QZRES_FAILED);
+        if (!c.accepted) {
+            EXPECT_EQ(f.glyphs[0].advance, 0);  // nothing half-read is left behind
+        }
+    }
+}
+
 TEST(QZ7FontFile, TextureCoordinatesAreKeptToTheTexture)
 {
     Bytes b = NamedFont();
