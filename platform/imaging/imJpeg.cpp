@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 #include "platform/imaging/imCodecs.h"
 
@@ -19,6 +20,8 @@ struct JpegError {
     jpeg_error_mgr mgr;
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
+    bool dataEnded;   // the reader ran out of bytes
+    bool rowsMissed;  // and the decoder needed some it did not get
 };
 
 void OnError(j_common_ptr cinfo)
@@ -29,6 +32,14 @@ void OnError(j_common_ptr cinfo)
 }
 
 void OnMessage(j_common_ptr) {}  // warnings on corrupt data are not printed
+
+void OnEmit(j_common_ptr cinfo, int level)
+{
+    auto* err = reinterpret_cast<JpegError*>(cinfo->err);
+    if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF) err->dataEnded = true;
+    if (level < 0 && cinfo->err->msg_code == JWRN_HIT_MARKER) err->rowsMissed = true;
+    if (level < 0) ++cinfo->err->num_warnings;
+}
 
 void OnProgress(j_common_ptr cinfo)
 {
@@ -46,7 +57,10 @@ void InitError(JpegError& err)
     jpeg_std_error(&err.mgr);
     err.mgr.error_exit = OnError;
     err.mgr.output_message = OnMessage;
+    err.mgr.emit_message = OnEmit;
     err.message[0] = 0;
+    err.dataEnded = false;
+    err.rowsMissed = false;
 }
 
 // Adobe writes CMYK inverted; either way the result is opaque RGB.
@@ -89,6 +103,12 @@ int DecodeInto(jpeg_decompress_struct& cinfo, JpegError& err, const uint8_t* dat
         JSAMPROW rows[1] = {row};
         if (jpeg_read_scanlines(&cinfo, rows, 1) != 1) return 1;
         if (cmyk) CmykRowToBgra(row, row, out.width, cinfo.saw_Adobe_marker);
+    }
+    // A file cut short would show grey rows; only a missing end marker,
+    // after every row arrived, is let through.
+    if (err.dataEnded && err.rowsMissed) {
+        std::snprintf(err.message, sizeof err.message, "image data ends early");
+        return 1;
     }
     jpeg_finish_decompress(&cinfo);
     return 0;

@@ -4,6 +4,8 @@
 #include "platform/os/osKeys.h"
 #include "platform/os/osWindowBackEnd.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <sstream>
 
 namespace plat::os {
@@ -163,7 +165,10 @@ void InjectInput(const InputEvent& e)
     }
     case InputKind::Wheel: {
         OsRect f = FrameOf(r.style, r.exStyle);
-        uint64_t w = (uint64_t(uint16_t(int16_t(e.wheel * kWheelStep))) << 16) | MouseFlags(e.modifiers);
+        // The delta is a signed 16-bit word: a fast burst saturates instead
+        // of wrapping round to the opposite direction.
+        int64_t delta = std::clamp<int64_t>(int64_t(e.wheel) * kWheelStep, INT16_MIN, INT16_MAX);
+        uint64_t w = (uint64_t(uint16_t(int16_t(delta))) << 16) | MouseFlags(e.modifiers);
         int32_t sx = r.outer.left - f.left + e.x, sy = r.outer.top - f.top + e.y;
         Post(r.handle, kMsgMouseWheel, w, PackPoint(sx, sy), e.modifiers);
         break;

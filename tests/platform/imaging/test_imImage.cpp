@@ -305,3 +305,28 @@ TEST(ImageAllocate, SizesOutsideTheLimitsAreRefused)
     EXPECT_EQ(img.Pixel(1, 1), 7u);
     EXPECT_EQ(img.Pixel(2, 0), 0u);  // outside reads as 0
 }
+
+TEST(ImageDecode, JpegCutShortIsRefusedLikeTheOtherFormats)
+{
+    Image img;
+    ASSERT_TRUE(img.Allocate(64, 48, 0xFF336699));
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 64; ++x) img.SetPixel(x, y, 0xFF000000u | uint32_t(x * 4) << 16 | uint32_t(y * 5));
+    Bytes whole;
+    ASSERT_TRUE(EncodeImage(img, EncodeFormat::Jpeg, whole));
+    Image back;
+    ASSERT_TRUE(DecodeImage(whole.data(), whole.size(), back));
+    // Cut halfway through the scan data: the lower rows never arrived.
+    size_t scan = 0;
+    for (size_t i = 0; i + 1 < whole.size() && !scan; ++i)
+        if (whole[i] == 0xFF && whole[i + 1] == 0xDA) scan = i;
+    ASSERT_GT(scan, 0u);
+    Bytes cut(whole.begin(), whole.begin() + std::ptrdiff_t((scan + whole.size()) / 2));
+    std::string why;
+    EXPECT_FALSE(DecodeImage(cut.data(), cut.size(), back, &why));
+    EXPECT_TRUE(back.pixels.empty());
+    EXPECT_FALSE(why.empty());
+    // Only the end-of-image marker missing: every row is there, so it stays readable.
+    Bytes noEnd(whole.begin(), whole.end() - 2);
+    EXPECT_TRUE(DecodeImage(noEnd.data(), noEnd.size(), back));
+}

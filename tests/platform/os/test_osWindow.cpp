@@ -166,6 +166,24 @@ TEST_F(OsWindowTest, PointerMessagesAndTheirParameters)
     EXPECT_EQ(m.wParam, os::kMouseFlagRight | os::kMouseFlagShift | os::kMouseFlagControl);
 }
 
+TEST_F(OsWindowTest, WheelTurnsKeepTheirDirectionWhenFast)
+{
+    os::WindowHandle w = Make();
+    Drain();
+    // (steps, signed delta in the high word): a burst of many steps saturates
+    // rather than wrapping round to the other direction.
+    const std::pair<int32_t, int32_t> cases[] = {{1, 120}, {-2, -240}, {300, 32767}, {-300, -32768}};
+    for (auto [steps, delta] : cases) {
+        os::InputEvent e = os::MakeInput(os::InputKind::Wheel, w, 5, 5);
+        e.wheel = steps;
+        os::InjectInput(e);
+        os::WindowMessage m;
+        ASSERT_TRUE(os::PeekWindowMessage(m));
+        ASSERT_EQ(m.message, os::kMsgMouseWheel);
+        EXPECT_EQ(int16_t(uint16_t(m.wParam >> 16)), delta) << steps;
+    }
+}
+
 TEST_F(OsWindowTest, DefaultHandlingClosesAndChangesShowState)
 {
     os::WindowHandle w = Make();
