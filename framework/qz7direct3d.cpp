@@ -223,6 +223,20 @@ TQZDirect3DDevice::~TQZDirect3DDevice()
     ReleaseDevice();
 }
 
+namespace {
+// The back buffer of the display mode closest to the size asked for.
+int32_t FullScreenBackBuffer(TQZD3DDisplayModes* modes, int32_t width, int32_t height, sg::PresentParameters& pp)
+{
+    int32_t n = modes->FindClosest(width, height, 32);
+    TQZD3DDisplayMode mode;
+    if (n == 0 || modes->GetMode(n, mode) != QZRES_OK) return QZRES_D3D_NOFULLSCREENMODE;
+    pp.backBufferWidth = uint32_t(mode.width);
+    pp.backBufferHeight = uint32_t(mode.height);
+    pp.backBufferFormat = uint32_t(mode.format);
+    return QZRES_OK;
+}
+}  // namespace
+
 int32_t TQZDirect3DDevice::CreateDevice(uint32_t adapter, void* window, int32_t width, int32_t height,
                                         int32_t windowKind)
 {
@@ -232,12 +246,7 @@ int32_t TQZDirect3DDevice::CreateDevice(uint32_t adapter, void* window, int32_t 
 
     sg::PresentParameters pp;
     if (windowKind == QZWINDOW_FULLSCREEN) {
-        int32_t n = owner_->Modes()->FindClosest(width, height, 32);
-        TQZD3DDisplayMode mode;
-        if (n == 0 || owner_->Modes()->GetMode(n, mode) != QZRES_OK) return QZRES_D3D_NOFULLSCREENMODE;
-        pp.backBufferWidth = uint32_t(mode.width);
-        pp.backBufferHeight = uint32_t(mode.height);
-        pp.backBufferFormat = uint32_t(mode.format);
+        if (int32_t r = FullScreenBackBuffer(owner_->Modes(), width, height, pp); r != QZRES_OK) return r;
     } else {
         pp.backBufferWidth = uint32_t(std::max(width, 0));
         pp.backBufferHeight = uint32_t(std::max(height, 0));
@@ -288,12 +297,7 @@ int32_t TQZDirect3DDevice::Reset(int32_t width, int32_t height, int32_t windowKi
     if (!device_) return QZRES_D3D_NODEVICE;
     const bool wasFull = windowKind_ == QZWINDOW_FULLSCREEN, full = windowKind == QZWINDOW_FULLSCREEN;
     if (full && !wasFull) {
-        int32_t n = owner_->Modes()->FindClosest(width, height, 32);
-        TQZD3DDisplayMode mode;
-        if (n == 0 || owner_->Modes()->GetMode(n, mode) != QZRES_OK) return QZRES_D3D_NOFULLSCREENMODE;
-        params_.backBufferWidth = uint32_t(mode.width);
-        params_.backBufferHeight = uint32_t(mode.height);
-        params_.backBufferFormat = uint32_t(mode.format);
+        if (int32_t r = FullScreenBackBuffer(owner_->Modes(), width, height, params_); r != QZRES_OK) return r;
     } else {
         params_.backBufferWidth = uint32_t(std::max(width, 0));
         params_.backBufferHeight = uint32_t(std::max(height, 0));
