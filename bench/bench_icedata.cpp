@@ -1,7 +1,7 @@
 // Writing and reading .ice archives against plain zlib on the same bytes:
 // 20 MiB over several nodes, some text-like and compressible, some random.
 // After the runs the ratio of each archive throughput to zlib's is printed.
-#include "framework/qz7icedata.h"
+#include "qz7icedata.h"
 
 #include <benchmark/benchmark.h>
 

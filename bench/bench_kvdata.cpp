@@ -1,6 +1,6 @@
 // Reading and writing key/value trees in both text forms, each at a size and
 // at twice that size, so that growth with the input can be compared.
-#include "framework/qz7kvdata.h"
+#include "qz7kvdata.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,10 +3,10 @@
 // 1 MiB chunk transfer, both in simulated time on the in-memory transport,
 // so the figures are exact and the same on every machine; (c) messages per
 // second one way through the reliable ordered game channel on loopback UDP.
-#include "game/online/qz7netadmin.h"
-#include "game/online/qz7netchunk.h"
-#include "game/online/qz7netmemory.h"
-#include "game/online/qz7netudp.h"
+#include "qz7netadmin.h"
+#include "qz7netchunk.h"
+#include "qz7netmemory.h"
+#include "qz7netudp.h"
 
 #include <benchmark/benchmark.h>
 

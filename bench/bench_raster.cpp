@@ -2,9 +2,9 @@
 // 1280 x 800 target: alpha-blended textured quads (point and bilinear) and a
 // card-table frame. Pixel rates are items per second; frame times report
 // their median in milliseconds.
-#include "framework/qz7direct3d.h"
-#include "framework/qz7video.h"
-#include "platform/softgpu/sgSystem.h"
+#include "qz7direct3d.h"
+#include "qz7video.h"
+#include "sgSystem.h"
 
 #include <SDL2/SDL.h>
 #include <benchmark/benchmark.h>

@@ -1,7 +1,7 @@
 // Self-play throughput: whole games of four computer seats with instant
 // timers, on one core. Reported as hands per second; the game counts show
 // that the time grows in line with the number of hands.
-#include "game/rules/clSelfPlay.h"
+#include "clSelfPlay.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,5 +1,5 @@
 // Start of the game program. Until the screens exist it only reports that.
-#include "framework/qz7core.h"
+#include "qz7core.h"
 #include <cstdio>
 
 int main()

@@ -1,4 +1,4 @@
-#include "game/core/clShellLinks.h"
+#include "clShellLinks.h"
 
 namespace {
 TScreenLink gDefaultScreen;

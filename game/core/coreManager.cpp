@@ -1,6 +1,6 @@
-#include "game/core/coreManager.h"
+#include "coreManager.h"
 
-#include "game/core/coreGame.h"
+#include "coreGameDiagnostics.h"
 
 #include <vector>
 

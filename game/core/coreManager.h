@@ -3,7 +3,7 @@
 // creates them in dependency order and frees them in reverse.
 #pragma once
 
-#include "framework/qz7core.h"
+#include "qz7core.h"
 
 #include <cstdint>
 #include <memory>

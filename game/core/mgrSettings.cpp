@@ -1,8 +1,8 @@
-#include "game/core/mgrSettings.h"
+#include "mgrSettings.h"
 
-#include "framework/qz7files.h"
-#include "framework/qz7kvdata.h"
-#include "game/core/coreGame.h"
+#include "qz7files.h"
+#include "qz7kvdata.h"
+#include "coreGameDiagnostics.h"
 
 TSettingsManager* SettingsManager = nullptr;
 TQZKeyValue* Settings = nullptr;

@@ -4,7 +4,7 @@
 // Also the per-user folder and its version check ("Version.txt").
 #pragma once
 
-#include "game/core/coreManager.h"
+#include "coreManager.h"
 
 #include <cstdint>
 #include <string>

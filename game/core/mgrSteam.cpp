@@ -1,6 +1,6 @@
-#include "game/core/mgrSteam.h"
+#include "mgrSteam.h"
 
-#include "game/core/mgrSettings.h"
+#include "mgrSettings.h"
 
 TSteamManager* SteamManager = nullptr;
 

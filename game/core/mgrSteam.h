@@ -1,7 +1,7 @@
 // The Steam manager of the game's build: its operations answer without Steam.
 #pragma once
 
-#include "game/core/coreManager.h"
+#include "coreManager.h"
 
 #include <string>
 

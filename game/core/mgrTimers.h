@@ -2,7 +2,7 @@
 // An immediate mode makes every timer fire at once (saving, benchmarks).
 #pragma once
 
-#include "game/core/coreManager.h"
+#include "coreManager.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,9 +1,9 @@
-#include "game/online/qz7falcon.h"
+#include "qz7falcon.h"
 
-#include "game/online/qz7netadmin.h"
-#include "game/online/qz7netchunk.h"
-#include "game/online/qz7netmultipart.h"
-#include "game/online/qz7netparty.h"
+#include "qz7netadmin.h"
+#include "qz7netchunk.h"
+#include "qz7netmultipart.h"
+#include "qz7netparty.h"
 
 #include <chrono>
 #include <cstdio>

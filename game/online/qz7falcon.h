@@ -4,7 +4,7 @@
 // under the lock "Falcon Logic".
 #pragma once
 
-#include "game/online/qz7netchannel.h"
+#include "qz7netchannel.h"
 
 #include <array>
 #include <thread>

@@ -1,4 +1,4 @@
-#include "game/online/qz7netadmin.h"
+#include "qz7netadmin.h"
 
 #include <algorithm>
 

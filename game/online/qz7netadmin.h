@@ -2,7 +2,7 @@
 // carry acknowledgements, the 10-second time-out and the goodbye.
 #pragma once
 
-#include "game/online/qz7falcon.h"
+#include "qz7falcon.h"
 
 constexpr uint32_t kJoinMagic = 0x1CEDC0FF;
 constexpr size_t kJoinSize = 64;

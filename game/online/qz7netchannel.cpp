@@ -1,8 +1,8 @@
-#include "game/online/qz7netchannel.h"
+#include "qz7netchannel.h"
 
-#include "game/online/qz7falcon.h"
-#include "game/online/qz7netchunk.h"
-#include "game/online/qz7netmultipart.h"
+#include "qz7falcon.h"
+#include "qz7netchunk.h"
+#include "qz7netmultipart.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 // relay channel that forwards reliable messages to another channel.
 #pragma once
 
-#include "game/online/qz7netconnection.h"
+#include "qz7netconnection.h"
 
 #include <deque>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "game/online/qz7netchunk.h"
+#include "qz7netchunk.h"
 
-#include "game/online/qz7falcon.h"
+#include "qz7falcon.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 // the receiver's own acknowledgement of ranges of slices.
 #pragma once
 
-#include "game/online/qz7netchannel.h"
+#include "qz7netchannel.h"
 
 #include <deque>
 

@@ -1,4 +1,4 @@
-#include "game/online/qz7netconnection.h"
+#include "qz7netconnection.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 // RTT and bandwidth figures.
 #pragma once
 
-#include "game/online/qz7netthread.h"
+#include "qz7netthread.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "game/online/qz7netmemory.h"
+#include "qz7netmemory.h"
 
 TQZMemoryNetwork::TQZMemoryNetwork(uint64_t seed, uint32_t startTime) : now_(startTime), random_(seed) {}
 

@@ -4,7 +4,7 @@
 // Its network threads never run on their own; the owner pumps them by hand.
 #pragma once
 
-#include "game/online/qz7netthread.h"
+#include "qz7netthread.h"
 
 #include <map>
 #include <set>

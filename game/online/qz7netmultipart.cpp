@@ -1,6 +1,6 @@
-#include "game/online/qz7netmultipart.h"
+#include "qz7netmultipart.h"
 
-#include "game/online/qz7falcon.h"
+#include "qz7falcon.h"
 
 #include <algorithm>
 

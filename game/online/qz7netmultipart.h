@@ -2,7 +2,7 @@
 // parts, each sent reliably through the relay channel and joined again.
 #pragma once
 
-#include "game/online/qz7netchannel.h"
+#include "qz7netchannel.h"
 
 constexpr size_t kMultipartPartSize = 1024;
 constexpr size_t kMultipartHeadSize = 6;

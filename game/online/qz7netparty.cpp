@@ -1,6 +1,6 @@
-#include "game/online/qz7netparty.h"
+#include "qz7netparty.h"
 
-#include "game/online/qz7netadmin.h"
+#include "qz7netadmin.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,7 +3,7 @@
 // copy the host sends on the party channel.
 #pragma once
 
-#include "game/online/qz7falcon.h"
+#include "qz7falcon.h"
 
 constexpr size_t kPartyMemberSize = 72;
 constexpr size_t kPartyUpdateHead = 12;

@@ -1,4 +1,4 @@
-#include "game/online/qz7netthread.h"
+#include "qz7netthread.h"
 
 namespace {
 

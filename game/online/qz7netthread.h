@@ -5,7 +5,7 @@
 // registration point.
 #pragma once
 
-#include "game/online/qz7nettypes.h"
+#include "qz7nettypes.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
-#include "game/online/qz7nettypes.h"
+#include "qz7nettypes.h"
 
-#include "platform/os/osClock.h"
+#include "osClock.h"
 
 namespace {
 

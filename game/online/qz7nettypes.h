@@ -3,8 +3,8 @@
 // helpers and the two lock-protected containers that cross threads.
 #pragma once
 
-#include "framework/qz7core.h"
-#include "framework/qz7threads.h"
+#include "qz7core.h"
+#include "qz7threads.h"
 
 #include <atomic>
 #include <deque>

@@ -1,4 +1,4 @@
-#include "game/online/qz7netudp.h"
+#include "qz7netudp.h"
 
 #include <unistd.h>
 

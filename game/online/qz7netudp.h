@@ -1,8 +1,8 @@
 // The packet transport over a UDP socket, with the real network thread.
 #pragma once
 
-#include "game/online/qz7netthread.h"
-#include "platform/os/osSocket.h"
+#include "qz7netthread.h"
+#include "osSocket.h"
 
 class TQZUdpNetworkThread : public TQZNetworkThread {
 public:

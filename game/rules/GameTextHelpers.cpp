@@ -1,8 +1,8 @@
-#include "game/rules/GameTextHelpers.h"
+#include "GameTextHelpers.h"
 
-#include "framework/qz7files.h"
-#include "framework/qz7text.h"
-#include "game/core/coreGame.h"
+#include "qz7files.h"
+#include "qz7text.h"
+#include "coreGameDiagnostics.h"
 
 namespace {
 const char* const kSuitNames[5] = {"Spades", "Clubs", "Diamonds", "Hearts", "No Trumps"};

@@ -2,7 +2,7 @@
 // formatter, and the opponent and lobby name lists read at start-up.
 #pragma once
 
-#include "game/rules/coreGame.h"
+#include "coreGame.h"
 
 #include <string>
 #include <vector>

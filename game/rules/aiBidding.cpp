@@ -1,6 +1,6 @@
-#include "game/rules/aiBidding.h"
+#include "aiBidding.h"
 
-#include "game/rules/mgrSession.h"
+#include "mgrSession.h"
 
 namespace {
 // Weights by index: ranks 0..12, then left bower, right bower, joker.

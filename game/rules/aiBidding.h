@@ -3,7 +3,7 @@
 // The computer never bids misere.
 #pragma once
 
-#include "game/rules/coreGame.h"
+#include "coreGame.h"
 
 #include <string>
 

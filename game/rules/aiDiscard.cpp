@@ -1,6 +1,6 @@
-#include "game/rules/aiDiscard.h"
+#include "aiDiscard.h"
 
-#include "game/rules/mgrSession.h"
+#include "mgrSession.h"
 
 TCard TAIDiscard::ChooseDiscard(const TSession& session, TSeat seat) const
 {

@@ -3,7 +3,7 @@
 // side suit.
 #pragma once
 
-#include "game/rules/coreGame.h"
+#include "coreGame.h"
 
 class TSession;
 class TCardset;

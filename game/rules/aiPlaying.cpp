@@ -1,6 +1,6 @@
-#include "game/rules/aiPlaying.h"
+#include "aiPlaying.h"
 
-#include "game/rules/mgrSession.h"
+#include "mgrSession.h"
 
 namespace {
 // Everything one decision looks at, gathered once.

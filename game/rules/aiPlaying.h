@@ -3,8 +3,8 @@
 // session. The result is always a legal card of the seat's hand.
 #pragma once
 
-#include "game/rules/aiDiscard.h"
-#include "game/rules/coreGame.h"
+#include "aiDiscard.h"
+#include "coreGame.h"
 
 class TSession;
 

@@ -1,9 +1,9 @@
-#include "game/rules/clCardset.h"
+#include "clCardset.h"
 
-#include "framework/qz7text.h"
+#include "qz7text.h"
 
 #include <cstring>
-#include "game/rules/sessionTricks.h"
+#include "sessionTricks.h"
 
 void TCardset::Clear()
 {

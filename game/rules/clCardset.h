@@ -2,7 +2,7 @@
 // out-of-play pile and every hand. Fixed capacity of one deck, 1-based.
 #pragma once
 
-#include "game/rules/coreGame.h"
+#include "coreGame.h"
 
 #include <string>
 

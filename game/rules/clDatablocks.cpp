@@ -1,6 +1,6 @@
-#include "game/rules/clDatablocks.h"
+#include "clDatablocks.h"
 
-#include "framework/qz7memory.h"
+#include "qz7memory.h"
 
 #include <cstring>
 

@@ -1,12 +1,12 @@
-#include "game/rules/clSelfPlay.h"
+#include "clSelfPlay.h"
 
-#include "framework/qz7text.h"
-#include "game/core/clShellLinks.h"
-#include "game/core/mgrTimers.h"
-#include "game/rules/aiBidding.h"
-#include "game/rules/aiDiscard.h"
-#include "game/rules/aiPlaying.h"
-#include "game/rules/mgrSession.h"
+#include "qz7text.h"
+#include "clShellLinks.h"
+#include "mgrTimers.h"
+#include "aiBidding.h"
+#include "aiDiscard.h"
+#include "aiPlaying.h"
+#include "mgrSession.h"
 
 #include <memory>
 

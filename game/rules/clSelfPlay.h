@@ -4,7 +4,7 @@
 // game at random points, which must not change how it goes on.
 #pragma once
 
-#include "game/rules/coreGame.h"
+#include "coreGame.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
-#include "game/rules/coreGame.h"
+#include "coreGame.h"
 
-#include "framework/qz7text.h"
+#include "qz7text.h"
 
 namespace {
 constexpr int32_t kLowestRank[4] = {3, 3, 2, 2};

@@ -3,7 +3,7 @@
 // saved games and network payloads. Pure functions only.
 #pragma once
 
-#include "framework/qz7core.h"
+#include "qz7core.h"
 
 #include <cstdint>
 #include <functional>

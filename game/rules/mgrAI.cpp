@@ -1,6 +1,6 @@
-#include "game/rules/mgrAI.h"
+#include "mgrAI.h"
 
-#include "game/core/mgrSettings.h"
+#include "mgrSettings.h"
 
 TAI* AI = nullptr;
 

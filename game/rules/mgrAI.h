@@ -2,10 +2,10 @@
 // asked about the session in progress.
 #pragma once
 
-#include "game/core/coreManager.h"
-#include "game/rules/aiBidding.h"
-#include "game/rules/aiDiscard.h"
-#include "game/rules/aiPlaying.h"
+#include "coreManager.h"
+#include "aiBidding.h"
+#include "aiDiscard.h"
+#include "aiPlaying.h"
 
 class TAI : public TManagerClass {
 public:

@@ -1,12 +1,12 @@
-#include "game/rules/mgrSession.h"
+#include "mgrSession.h"
 
-#include "framework/qz7files.h"
-#include "framework/qz7kvdata.h"
-#include "framework/qz7text.h"
-#include "game/core/clShellLinks.h"
-#include "game/core/coreGame.h"
-#include "game/core/mgrSettings.h"
-#include "game/rules/GameTextHelpers.h"
+#include "qz7files.h"
+#include "qz7kvdata.h"
+#include "qz7text.h"
+#include "clShellLinks.h"
+#include "coreGameDiagnostics.h"
+#include "mgrSettings.h"
+#include "GameTextHelpers.h"
 
 #include <cstdlib>
 

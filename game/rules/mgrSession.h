@@ -4,13 +4,13 @@
 // follows it through two hooks.
 #pragma once
 
-#include "game/core/coreManager.h"
-#include "game/core/mgrTimers.h"
-#include "game/rules/clCardset.h"
-#include "game/rules/sessionBidding.h"
-#include "game/rules/sessionGovernor.h"
-#include "game/rules/sessionPlayer.h"
-#include "game/rules/sessionTricks.h"
+#include "coreManager.h"
+#include "mgrTimers.h"
+#include "clCardset.h"
+#include "sessionBidding.h"
+#include "sessionGovernor.h"
+#include "sessionPlayer.h"
+#include "sessionTricks.h"
 
 #include <memory>
 #include <string>

@@ -1,9 +1,9 @@
-#include "game/rules/sessionBidding.h"
+#include "sessionBidding.h"
 
-#include "framework/qz7kvdata.h"
-#include "framework/qz7text.h"
-#include "game/rules/GameTextHelpers.h"
-#include "game/rules/sessionPlayer.h"
+#include "qz7kvdata.h"
+#include "qz7text.h"
+#include "GameTextHelpers.h"
+#include "sessionPlayer.h"
 
 void TSessionBidding::Reset()
 {

@@ -2,7 +2,7 @@
 // the auction is over.
 #pragma once
 
-#include "game/rules/coreGame.h"
+#include "coreGame.h"
 
 #include <string>
 

@@ -1,11 +1,11 @@
-#include "game/rules/sessionGovernor.h"
+#include "sessionGovernor.h"
 
-#include "framework/qz7memory.h"
-#include "game/core/clShellLinks.h"
-#include "game/core/coreGame.h"
-#include "game/core/mgrSettings.h"
-#include "game/rules/GameTextHelpers.h"
-#include "game/rules/mgrSession.h"
+#include "qz7memory.h"
+#include "clShellLinks.h"
+#include "coreGameDiagnostics.h"
+#include "mgrSettings.h"
+#include "GameTextHelpers.h"
+#include "mgrSession.h"
 
 namespace {
 bool StateIs(int32_t id) { return CurrentStateId() == id; }

@@ -5,9 +5,9 @@
 // executes the same sequence.
 #pragma once
 
-#include "framework/qz7core.h"
-#include "game/rules/clDatablocks.h"
-#include "game/rules/coreGame.h"
+#include "qz7core.h"
+#include "clDatablocks.h"
+#include "coreGame.h"
 
 #include <deque>
 #include <memory>

@@ -1,11 +1,11 @@
-#include "game/rules/sessionPlayer.h"
+#include "sessionPlayer.h"
 
-#include "framework/qz7kvdata.h"
-#include "framework/qz7text.h"
-#include "game/core/coreGame.h"
-#include "game/core/mgrSettings.h"
-#include "game/core/mgrSteam.h"
-#include "game/rules/GameTextHelpers.h"
+#include "qz7kvdata.h"
+#include "qz7text.h"
+#include "coreGameDiagnostics.h"
+#include "mgrSettings.h"
+#include "mgrSteam.h"
+#include "GameTextHelpers.h"
 
 #include <cstdio>
 

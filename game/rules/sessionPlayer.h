@@ -2,8 +2,8 @@
 // computer opponent) with name, avatar, identity and hand; and the four seats.
 #pragma once
 
-#include "framework/qz7core.h"
-#include "game/rules/clCardset.h"
+#include "qz7core.h"
+#include "clCardset.h"
 
 #include <array>
 #include <memory>

@@ -1,8 +1,8 @@
-#include "game/rules/sessionTricks.h"
+#include "sessionTricks.h"
 
-#include "framework/qz7kvdata.h"
-#include "framework/qz7text.h"
-#include "game/core/clShellLinks.h"
+#include "qz7kvdata.h"
+#include "qz7text.h"
+#include "clShellLinks.h"
 
 TSuit EffectiveSuit(TCard card, TSuit trump)
 {

@@ -3,8 +3,8 @@
 // no trumps and misere.
 #pragma once
 
-#include "game/rules/clCardset.h"
-#include "game/rules/coreGame.h"
+#include "clCardset.h"
+#include "coreGame.h"
 
 class TQZKeyValue;
 

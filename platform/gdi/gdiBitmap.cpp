@@ -1,4 +1,4 @@
-#include "platform/gdi/gdiBitmap.h"
+#include "gdiBitmap.h"
 
 namespace plat::gdi {
 

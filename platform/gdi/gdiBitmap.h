@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/gdi/gdiTypes.h"
+#include "gdiTypes.h"
 
 namespace plat::gdi {
 

@@ -1,4 +1,4 @@
-#include "platform/gdi/gdiContext.h"
+#include "gdiContext.h"
 
 #include <cstdlib>
 #include <memory>

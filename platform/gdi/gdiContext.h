@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/gdi/gdiBitmap.h"
-#include "platform/typeface/tfFace.h"
+#include "gdiBitmap.h"
+#include "tfFace.h"
 
 namespace plat::gdi {
 

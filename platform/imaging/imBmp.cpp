@@ -1,6 +1,6 @@
 // BMP writer: 32 bits a pixel, rows from the bottom as the format expects,
 // alpha kept in the fourth byte.
-#include "platform/imaging/imCodecs.h"
+#include "imCodecs.h"
 
 namespace plat::imaging::detail {
 

@@ -1,6 +1,6 @@
 // Decoders and encoders behind imImage.h, one per library.
 #pragma once
-#include "platform/imaging/imImage.h"
+#include "imImage.h"
 
 namespace plat::imaging::detail {
 

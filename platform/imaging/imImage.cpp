@@ -1,9 +1,9 @@
-#include "platform/imaging/imImage.h"
+#include "imImage.h"
 
 #include <cstring>
 
-#include "platform/imaging/imCodecs.h"
-#include "platform/os/osFiles.h"
+#include "imCodecs.h"
+#include "osFiles.h"
 
 namespace plat::imaging {
 

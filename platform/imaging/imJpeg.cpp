@@ -6,7 +6,7 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
-#include "platform/imaging/imCodecs.h"
+#include "imCodecs.h"
 
 namespace plat::imaging::detail {
 

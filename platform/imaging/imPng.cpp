@@ -2,7 +2,7 @@
 // problem through the image's warning-or-error state instead of aborting.
 #include <png.h>
 
-#include "platform/imaging/imCodecs.h"
+#include "imCodecs.h"
 
 namespace plat::imaging::detail {
 

@@ -5,7 +5,7 @@
 #include <climits>
 #include <cstring>
 
-#include "platform/imaging/imCodecs.h"
+#include "imCodecs.h"
 
 #define STB_IMAGE_IMPLEMENTATION
 #define STB_IMAGE_STATIC

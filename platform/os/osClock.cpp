@@ -1,4 +1,4 @@
-#include "platform/os/osClock.h"
+#include "osClock.h"
 
 #include <atomic>
 #include <mutex>

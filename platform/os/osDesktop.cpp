@@ -1,4 +1,4 @@
-#include "platform/os/osDesktop.h"
+#include "osDesktop.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "platform/os/osFiles.h"
+#include "osFiles.h"
 
 #include <algorithm>
 #include <cerrno>

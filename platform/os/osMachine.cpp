@@ -1,5 +1,4 @@
-#include "platform/os/osMachine.h"
-#include "platform/os/osWindow.h"
+#include "osMachine.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -249,10 +248,27 @@ void SetFactRoot(const std::string& root)
     while (!factRoot.empty() && factRoot.back() == '/') factRoot.pop_back();
 }
 
+namespace {
+std::mutex dpiLock;
+MonitorDpiSource dpiSource;
+}  // namespace
+
+void SetMonitorDpiSource(MonitorDpiSource source)
+{
+    std::lock_guard<std::mutex> g(dpiLock);
+    dpiSource = std::move(source);
+}
+
 bool MonitorEffectiveDpi(const void* monitor, uint32_t& x, uint32_t& y)
 {
+    MonitorDpiSource source;
+    {
+        std::lock_guard<std::mutex> g(dpiLock);
+        source = dpiSource;
+    }
+    x = y = 96;
     // A monitor handle here is the display's index, as DisplayOfWindow gives it.
-    return MonitorDpi(static_cast<int32_t>(reinterpret_cast<intptr_t>(monitor)), x, y);
+    return source && source(static_cast<int32_t>(reinterpret_cast<intptr_t>(monitor)), x, y);
 }
 
 }  // namespace plat::os

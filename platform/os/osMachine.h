@@ -60,7 +60,11 @@ void SetFactRoot(const std::string& root);
 
 // ---------------------------------------------------------------- monitor
 // The effective DPI of a monitor (a display index, as DisplayOfWindow gives
-// it); false, with 96 x 96, when it cannot be told.
+// it); false, with 96 x 96, when it cannot be told. Displays belong to the
+// window stand-in, which installs the source when it starts; this layer must
+// not pull the window system in.
 bool MonitorEffectiveDpi(const void* monitor, uint32_t& x, uint32_t& y);
+using MonitorDpiSource = std::function<bool(int32_t display, uint32_t& x, uint32_t& y)>;
+void SetMonitorDpiSource(MonitorDpiSource source);
 
 }  // namespace plat::os

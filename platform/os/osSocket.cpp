@@ -1,4 +1,4 @@
-#include "platform/os/osSocket.h"
+#include "osSocket.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

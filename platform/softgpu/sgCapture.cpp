@@ -1,4 +1,4 @@
-#include "platform/softgpu/sgCapture.h"
+#include "sgCapture.h"
 
 #include <zlib.h>
 

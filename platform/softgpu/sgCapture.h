@@ -2,7 +2,7 @@
 // capture of frames for debugging and for tests that compare pixels.
 #pragma once
 
-#include "platform/softgpu/sgResources.h"
+#include "sgResources.h"
 
 #include <cstdint>
 #include <functional>

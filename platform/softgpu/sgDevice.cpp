@@ -1,7 +1,7 @@
-#include "platform/softgpu/sgDevice.h"
+#include "sgDevice.h"
 
-#include "platform/softgpu/sgCapture.h"
-#include "platform/softgpu/sgRaster.h"
+#include "sgCapture.h"
+#include "sgRaster.h"
 
 #include <algorithm>
 #include <cstdio>

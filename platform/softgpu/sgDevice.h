@@ -5,8 +5,8 @@
 // or by keeping it for tests to read (headless).
 #pragma once
 
-#include "platform/softgpu/sgResources.h"
-#include "platform/softgpu/sgTypes.h"
+#include "sgResources.h"
+#include "sgTypes.h"
 
 #include <array>
 #include <cstdint>

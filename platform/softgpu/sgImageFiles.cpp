@@ -1,9 +1,9 @@
-#include "platform/softgpu/sgImageFiles.h"
+#include "sgImageFiles.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "platform/imaging/imImage.h"
+#include "imImage.h"
 
 namespace plat::softgpu {
 

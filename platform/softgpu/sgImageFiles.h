@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/softgpu/sgDevice.h"
+#include "sgDevice.h"
 
 namespace plat::softgpu {
 

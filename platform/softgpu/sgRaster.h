@@ -4,7 +4,7 @@
 // the same coverage and texel choice.
 #pragma once
 
-#include "platform/softgpu/sgTypes.h"
+#include "sgTypes.h"
 
 #include <cstdint>
 

@@ -1,4 +1,4 @@
-#include "platform/softgpu/sgResources.h"
+#include "sgResources.h"
 
 namespace plat::softgpu {
 

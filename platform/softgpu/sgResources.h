@@ -6,7 +6,7 @@
 // device objects are counted.
 #pragma once
 
-#include "platform/softgpu/sgTypes.h"
+#include "sgTypes.h"
 
 #include <atomic>
 #include <cstdint>

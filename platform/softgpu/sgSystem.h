@@ -2,8 +2,8 @@
 // device creation. The modes are SDL's while its video runs, else a fixed list.
 #pragma once
 
-#include "platform/softgpu/sgDevice.h"
-#include "platform/softgpu/sgTypes.h"
+#include "sgDevice.h"
+#include "sgTypes.h"
 
 #include <functional>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "platform/sound/sndOutput.h"
+#include "sndOutput.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>

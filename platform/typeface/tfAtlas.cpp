@@ -1,4 +1,4 @@
-#include "platform/typeface/tfAtlas.h"
+#include "tfAtlas.h"
 
 #include <algorithm>
 #include <cstring>

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/typeface/tfFace.h"
+#include "tfFace.h"
 
 namespace plat::typeface {
 

@@ -1,4 +1,4 @@
-#include "platform/typeface/tfFace.h"
+#include "tfFace.h"
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>

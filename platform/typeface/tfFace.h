@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/typeface/tfLayout.h"
+#include "tfLayout.h"
 
 namespace plat::typeface {
 

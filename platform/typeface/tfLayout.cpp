@@ -1,4 +1,4 @@
-#include "platform/typeface/tfLayout.h"
+#include "tfLayout.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 // Game actions from arbitrary bytes: decoding either drops the message or
 // gives an action whose bytes decode again to the same bytes.
-#include "game/rules/sessionGovernor.h"
+#include "sessionGovernor.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // Archive reader on arbitrary bytes: a load either fails cleanly or gives a
 // tree that writes back to bytes which load again and write back the same.
-#include "framework/qz7icedata.h"
+#include "qz7icedata.h"
 
 #include <cstdint>
 #include <cstdlib>

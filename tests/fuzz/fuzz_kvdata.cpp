@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the key/value readers, writes what they built and
 // reads that back: nothing may crash, hang or read outside the input, and
 // text the writer made must read back whole.
-#include "framework/qz7kvdata.h"
+#include "qz7kvdata.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "framework/qz7fontfile.h"
-#include "platform/imaging/imImage.h"
+#include "qz7fontfile.h"
+#include "imImage.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

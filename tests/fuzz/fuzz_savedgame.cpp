@@ -1,8 +1,8 @@
 // Saved games from arbitrary text: a load is refused with the session left as
 // it was, or the loaded game saves to a text that loads to the same game.
-#include "game/core/coreGame.h"
-#include "game/rules/mgrSession.h"
-#include "platform/os/osDesktop.h"
+#include "coreGameDiagnostics.h"
+#include "mgrSession.h"
+#include "osDesktop.h"
 
 #include <cstdint>
 #include <cstdlib>

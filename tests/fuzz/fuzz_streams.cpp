@@ -1,6 +1,6 @@
 // Wire forms read from arbitrary bytes: every read either succeeds or raises
 // the read error, and the buffer-backed and byte-vector streams agree.
-#include "framework/qz7memory.h"
+#include "qz7memory.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // Text helpers on arbitrary bytes: nothing reads outside its text, and the
 // pairs that must undo each other do.
-#include "framework/qz7text.h"
+#include "qz7text.h"
 
 #include <algorithm>
 #include <cstdint>

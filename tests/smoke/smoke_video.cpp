@@ -2,12 +2,12 @@
 // texture, a gradient, filled rectangles and text through the render cache and
 // the CPU rasterizer, checks what the window shows and saves it.
 // Exit codes: 0 drawn and checked, 1 wrong pixels, 77 no display.
-#include "framework/qz7direct3d.h"
-#include "framework/qz7fonts.h"
-#include "framework/qz7video.h"
-#include "framework/qz7videowindow.h"
-#include "platform/os/osWindow.h"
-#include "platform/softgpu/sgCapture.h"
+#include "qz7direct3d.h"
+#include "qz7fonts.h"
+#include "qz7video.h"
+#include "qz7videowindow.h"
+#include "osWindow.h"
+#include "sgCapture.h"
 
 #include <cstdio>
 #include <vector>

@@ -2,9 +2,9 @@
 // the window's streaming texture, saves what the window shows, and checks
 // typed keys and a refused close through the real event loop.
 // Exit codes: 0 drawn and checked, 1 wrong pixels, 77 no display.
-#include "framework/qz7window.h"
-#include "platform/os/osDesktop.h"
-#include "platform/os/osWindow.h"
+#include "qz7window.h"
+#include "osDesktop.h"
+#include "osWindow.h"
 
 #include <SDL.h>
 #include <cstdio>

@@ -4,7 +4,7 @@
 //            [--resume CHANCE] [--swap] [--no-checks]
 // STYLE is conservative, moderate, aggressive or baseline. --swap plays the
 // same deals again with the teams' styles exchanged.
-#include "game/rules/clSelfPlay.h"
+#include "clSelfPlay.h"
 
 #include <chrono>
 #include <cstdio>

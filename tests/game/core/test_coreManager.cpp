@@ -1,4 +1,4 @@
-#include "game/core/coreManager.h"
+#include "coreManager.h"
 
 #include <gtest/gtest.h>
 

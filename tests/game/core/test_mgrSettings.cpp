@@ -1,9 +1,9 @@
-#include "framework/qz7files.h"
-#include "framework/qz7kvdata.h"
-#include "game/core/mgrSettings.h"
-#include "game/core/mgrSteam.h"
-#include "platform/os/osFiles.h"
-#include "tests/testutil.h"
+#include "qz7files.h"
+#include "qz7kvdata.h"
+#include "mgrSettings.h"
+#include "mgrSteam.h"
+#include "osFiles.h"
+#include "testutil.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "game/core/mgrTimers.h"
+#include "mgrTimers.h"
 
 #include <gtest/gtest.h>
 

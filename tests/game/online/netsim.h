@@ -2,11 +2,11 @@
 // simulated milliseconds.
 #pragma once
 
-#include "game/online/qz7netadmin.h"
-#include "game/online/qz7netchunk.h"
-#include "game/online/qz7netmemory.h"
-#include "game/online/qz7netmultipart.h"
-#include "game/online/qz7netparty.h"
+#include "qz7netadmin.h"
+#include "qz7netchunk.h"
+#include "qz7netmemory.h"
+#include "qz7netmultipart.h"
+#include "qz7netparty.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "game/online/qz7nettypes.h"
+#include "qz7nettypes.h"
 
 #include <gtest/gtest.h>
 

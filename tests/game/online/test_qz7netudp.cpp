@@ -1,8 +1,8 @@
 // Two sessions in one process over loopback UDP, each with its real network
 // thread. The main thread steps the sessions and waits on what the threads
 // report, never on a fixed sleep.
-#include "game/online/qz7netadmin.h"
-#include "game/online/qz7netudp.h"
+#include "qz7netadmin.h"
+#include "qz7netudp.h"
 
 #include <gtest/gtest.h>
 

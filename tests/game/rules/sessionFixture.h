@@ -2,11 +2,11 @@
 // drive the rules without any shell.
 #pragma once
 
-#include "framework/qz7kvdata.h"
-#include "game/core/clShellLinks.h"
-#include "game/core/mgrSettings.h"
-#include "game/core/mgrTimers.h"
-#include "game/rules/mgrSession.h"
+#include "qz7kvdata.h"
+#include "clShellLinks.h"
+#include "mgrSettings.h"
+#include "mgrTimers.h"
+#include "mgrSession.h"
 
 #include <gtest/gtest.h>
 

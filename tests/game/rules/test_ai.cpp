@@ -1,5 +1,5 @@
-#include "game/rules/GameTextHelpers.h"
-#include "game/rules/mgrAI.h"
+#include "GameTextHelpers.h"
+#include "mgrAI.h"
 #include "sessionFixture.h"
 
 namespace {

@@ -1,5 +1,5 @@
-#include "game/rules/clCardset.h"
-#include "game/rules/sessionTricks.h"
+#include "clCardset.h"
+#include "sessionTricks.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "framework/qz7memory.h"
-#include "game/rules/clDatablocks.h"
+#include "qz7memory.h"
+#include "clDatablocks.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "game/rules/clSelfPlay.h"
+#include "clSelfPlay.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "game/rules/GameTextHelpers.h"
-#include "game/rules/coreGame.h"
+#include "GameTextHelpers.h"
+#include "coreGame.h"
 
 #include <gtest/gtest.h>
 
@@ -111,8 +111,8 @@ TEST(TextHelpersTest, OpponentNamesComeFromTheList)
 
 }  // namespace
 
-#include "platform/os/osDesktop.h"
-#include "tests/testutil.h"
+#include "osDesktop.h"
+#include "testutil.h"
 
 #include <filesystem>
 

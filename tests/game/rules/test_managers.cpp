@@ -1,9 +1,9 @@
-#include "game/core/mgrSettings.h"
-#include "game/core/mgrSteam.h"
-#include "game/core/mgrTimers.h"
-#include "game/rules/mgrAI.h"
-#include "game/rules/mgrSession.h"
-#include "tests/testutil.h"
+#include "mgrSettings.h"
+#include "mgrSteam.h"
+#include "mgrTimers.h"
+#include "mgrAI.h"
+#include "mgrSession.h"
+#include "testutil.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "game/rules/GameTextHelpers.h"
+#include "GameTextHelpers.h"
 #include "sessionFixture.h"
 
 namespace {

@@ -1,8 +1,8 @@
-#include "framework/qz7kvdata.h"
-#include "game/rules/clSelfPlay.h"
-#include "platform/os/osDesktop.h"
+#include "qz7kvdata.h"
+#include "clSelfPlay.h"
+#include "osDesktop.h"
 #include "sessionFixture.h"
-#include "tests/testutil.h"
+#include "testutil.h"
 
 #include <functional>
 

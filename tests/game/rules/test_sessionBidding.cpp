@@ -1,5 +1,5 @@
-#include "game/rules/sessionBidding.h"
-#include "game/rules/sessionPlayer.h"
+#include "sessionBidding.h"
+#include "sessionPlayer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "game/rules/GameTextHelpers.h"
-#include "game/rules/sessionPlayer.h"
+#include "GameTextHelpers.h"
+#include "sessionPlayer.h"
 
 #include <gtest/gtest.h>
 

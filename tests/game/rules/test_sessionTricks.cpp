@@ -1,4 +1,4 @@
-#include "game/rules/sessionTricks.h"
+#include "sessionTricks.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "platform/imaging/imImage.h"
+#include "imImage.h"
 
 #include <gtest/gtest.h>
 #include <png.h>
 
 #include <cstring>
 
-#include "tests/testutil.h"
+#include "testutil.h"
 
 using namespace plat::imaging;
 

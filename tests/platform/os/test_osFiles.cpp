@@ -1,6 +1,6 @@
-#include "platform/os/osClock.h"
-#include "platform/os/osFiles.h"
-#include "tests/testutil.h"
+#include "osClock.h"
+#include "osFiles.h"
+#include "testutil.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/os/osMachine.h"
+#include "osMachine.h"
 
 #include <gtest/gtest.h>
 

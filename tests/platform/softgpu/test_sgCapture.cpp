@@ -1,6 +1,6 @@
-#include "platform/softgpu/sgCapture.h"
-#include "platform/softgpu/sgSystem.h"
-#include "tests/testutil.h"
+#include "sgCapture.h"
+#include "sgSystem.h"
+#include "testutil.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

@@ -1,4 +1,4 @@
-#include "platform/softgpu/sgSystem.h"
+#include "sgSystem.h"
 
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
-#include "platform/softgpu/sgImageFiles.h"
+#include "sgImageFiles.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/imaging/imImage.h"
-#include "platform/softgpu/sgSystem.h"
-#include "tests/testutil.h"
+#include "imImage.h"
+#include "sgSystem.h"
+#include "testutil.h"
 
 using namespace plat::softgpu;
 namespace im = plat::imaging;

@@ -1,4 +1,4 @@
-#include "platform/softgpu/sgRaster.h"
+#include "sgRaster.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "platform/sound/sndOutput.h"
-#include "tests/testutil.h"
-#include "tests/wavutil.h"
+#include "sndOutput.h"
+#include "testutil.h"
+#include "wavutil.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "platform/typeface/tfFace.h"
+#include "tfFace.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "platform/typeface/tfAtlas.h"
+#include "tfAtlas.h"
 
 using namespace plat::typeface;
 

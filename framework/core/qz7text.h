@@ -1,0 +1,59 @@
+// Helpers on 8-bit texts: searching, cutting, splitting, quoting, escaping,
+// recognising and converting numbers, Booleans and points. Positions are
+// 1-based; a blank is tab, LF, CR or space.
+#pragma once
+
+#include "qz7core.h"
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+inline bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+int32_t CountChar(std::string_view text, char c);
+int32_t PosNth(std::string_view text, std::string_view sub, int32_t n);
+int32_t PosOfAny(std::string_view text, std::string_view set);
+int32_t IndexOfText(const std::vector<std::string>& array, std::string_view text, bool caseSensitive);
+// Position of the close character matching the first open one, nesting
+// counted, quotes not looked at; 0 when none.
+int32_t FindMatchingClose(std::string_view text, char open, char close);
+// As FindMatchingClose, but brackets inside double-quoted strings (with their
+// backslash escapes) do not count.
+int32_t FindMatchingCloseQuoted(std::string_view text, char open, char close);
+std::string LeftText(std::string_view text, int32_t n);
+std::string RightText(std::string_view text, int32_t n);
+std::string MidText(std::string_view text, int32_t start, int32_t n);
+std::string RepeatText(std::string_view text, int32_t n);
+std::string TextBetween(std::string_view text, std::string_view startMarker, std::string_view endMarker);
+std::string ExtractQuoted(std::string_view text, std::string_view startMarker, std::string_view endMarker,
+                          char escape);
+std::string TrimText(std::string_view text);
+std::string StripWhitespace(std::string_view text);
+
+std::string GetField(std::string_view text, std::string_view separator, int32_t n);
+int32_t SplitAt(std::string_view text, std::string_view separator, std::string& head, std::string& tail);
+void SplitFirst(std::string_view text, std::string_view separators, bool trim, std::string& head,
+                std::string& rest);
+std::vector<std::string> SplitCommaList(std::string_view text, bool trim);
+std::string UnquoteText(std::string_view text);
+std::string ReplacePairs(std::string_view text, const std::vector<std::pair<std::string, std::string>>& pairs);
+
+std::string EscapeText(std::string_view text);
+std::string UnescapeText(std::string_view text);
+
+std::string LowerText(std::string_view text);
+std::string UpperText(std::string_view text);
+bool SameText(std::string_view a, std::string_view b);
+
+bool IsBoolText(std::string_view text);
+bool IsIntegerText(std::string_view text);
+bool IsFloatText(std::string_view text);
+int32_t TextToIntDef(std::string_view text, int32_t def);
+bool TextToBoolDef(std::string_view text, bool def);
+int32_t HexToIntDef(std::string_view text, int32_t def);
+TQZPoint TextToPoint(std::string_view text, TQZPoint def);
+std::string PointToText(TQZPoint p);
+void TextToIntArray(std::string_view text, std::vector<int32_t>& array);
+std::string SizeToText(int64_t bytes);

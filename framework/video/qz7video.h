@@ -1,0 +1,226 @@
+// The framework's 2-D output: one frame at a time (begin, draw callbacks, end,
+// present), a few untextured primitives, clipping, and textured drawing
+// through the render cache of the running frame. TQZVideoDX9 is the back end
+// over the device layer.
+#pragma once
+
+#include "qz7core.h"
+#include "qz7direct3d.h"
+#include "qz7timer.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Mode flags.
+constexpr uint32_t QZVIDEO_MAXIMISE = 0x0001;
+constexpr uint32_t QZVIDEO_NOVSYNC = 0x0002;
+constexpr uint32_t QZVIDEO_NOSIZEFRAME = 0x0004;
+constexpr uint32_t QZVIDEO_TOPMOST = 0x0008;
+constexpr uint32_t QZVIDEO_GDIDIRECT = 0x1000;
+constexpr uint32_t QZVIDEO_NODEVICE = 0x2000;
+
+constexpr int32_t QZVIDEO_BACKEND_DX9 = 0;
+constexpr int32_t QZVIDEO_BACKEND_GDI = 1;
+
+// Gradient kinds 0-7 (one quad) and 8-10 (made of those).
+constexpr int32_t QZGRADIENT_HORIZONTAL = 0;
+constexpr int32_t QZGRADIENT_VERTICAL = 1;
+constexpr int32_t QZGRADIENT_CENTRE = 10;
+
+// What the video layer needs of its output window. The main window
+// implements it; without a window system a headless window stands in.
+class TQZVideoWindowBase : public TQZClass {
+public:
+    virtual void* Handle() = 0;
+    virtual TQZRect ClientRect() = 0;
+    virtual void SetClientSize(int32_t width, int32_t height) = 0;
+    // Style bits and client size for a window kind and the mode flags.
+    virtual void SetStyle(int32_t width, int32_t height, int32_t windowKind, uint32_t flags) = 0;
+    virtual void Maximise() = 0;
+    virtual void Show() = 0;
+    virtual void Invalidate() = 0;
+    virtual void ValidateRect() = 0;
+    // Shows a presented frame (32-bit pixels, pitch in bytes).
+    virtual void PresentFrame(const uint32_t* pixels, int32_t pitchBytes, int32_t width, int32_t height) = 0;
+
+    // Wired by the video layer: paint requests and client size changes.
+    std::function<void()> onPaint;
+    std::function<void()> onResize;
+};
+
+// The window the tests and machines without a display use.
+class TQZHeadlessVideoWindow : public TQZVideoWindowBase {
+public:
+    TQZHeadlessVideoWindow(int32_t width, int32_t height) : client_{0, 0, width, height} {}
+    void* Handle() override { return this; }
+    TQZRect ClientRect() override { return client_; }
+    void SetClientSize(int32_t width, int32_t height) override { client_ = {0, 0, width, height}; }
+    void SetStyle(int32_t width, int32_t height, int32_t windowKind, uint32_t flags) override;
+    void Maximise() override { maximised = true; }
+    void Show() override { shown = true; }
+    void Invalidate() override { invalid = true; }
+    void ValidateRect() override { invalid = false; }
+    void PresentFrame(const uint32_t*, int32_t, int32_t, int32_t) override { ++presented; }
+    // The user resizes the window: new client size, then the resize notice.
+    void UserResize(int32_t width, int32_t height);
+
+    bool maximised = false, shown = false, invalid = false;
+    int32_t presented = 0;
+    int32_t windowKind = 0;
+    uint32_t styleFlags = 0;
+
+private:
+    TQZRect client_;
+};
+
+// Makes the output window. The default makes a main window (qz7videowindow);
+// tests may make headless ones instead.
+using TQZCreateVideoWindowProc = std::unique_ptr<TQZVideoWindowBase> (*)(int32_t width, int32_t height,
+                                                                        int32_t windowKind, uint32_t flags);
+void SetCreateVideoWindowProc(TQZCreateVideoWindowProc proc);
+std::unique_ptr<TQZVideoWindowBase> CreateHeadlessVideoWindow(int32_t width, int32_t height, int32_t windowKind,
+                                                              uint32_t flags);
+// Largest client size that fits the desktop work area (by default the main
+// window's answer for a sizable window).
+using TQZWorkAreaProc = TQZPoint (*)();
+void SetWorkAreaProc(TQZWorkAreaProc proc);
+
+class TQZVideo;
+using TQZVideoProc = void (*)(TQZVideo* video);
+using TQZVideoMethod = TQZMethod<void(TQZVideo*)>;
+
+class TQZVideo : public TQZClassSingleton {
+public:
+    ~TQZVideo() override;
+
+    // Slots 13-38.
+    void Initialise() override;
+    virtual void Finalise();
+    virtual void UnbindTarget() {}
+    virtual void BindTarget(bool resetStates) { (void)resetStates; }
+    // The window handed in is owned by the video from here on (nullptr: make one).
+    virtual int32_t SetMode(int32_t width, int32_t height, std::unique_ptr<TQZVideoWindowBase> window,
+                            int32_t windowKind, uint32_t flags);
+    virtual int32_t SetWindowStyle(int32_t width, int32_t height, int32_t windowKind);
+    virtual int32_t Present();
+    virtual int32_t BeginFrame();
+    virtual int32_t EndFrame();
+    virtual bool GetDC(void*& dc);
+    virtual void ReleaseDC(void* dc) { (void)dc; }
+    virtual int32_t Clear(TQZColour colour);
+    virtual void PopClip(uint8_t flag = 0) { (void)flag; }
+    virtual void PushClip(const TQZRect& rect) { (void)rect; }
+    virtual int32_t FillRect(const TQZRect& rect, TQZColour colour);
+    virtual int32_t InvertRect(const TQZRect& rect);
+    virtual int32_t FillGradient(const TQZRect& rect, TQZColour colour1, int32_t kind, TQZColour colour2);
+    virtual int32_t DrawLine(TQZPoint from, TQZPoint to, TQZColour colourFrom, TQZColour colourTo, int32_t width);
+    virtual int32_t FillTriangle(const std::vector<TQZPoint>& points, TQZColour colour);
+    virtual TQZRect GetClipRect() { return {}; }
+    virtual bool InFrame() { return false; }
+    virtual TQZD3DImageClass* GetRenderTarget() { return nullptr; }
+    virtual int32_t SetRenderTarget(TQZD3DImageClass* surface);
+    virtual void HandlePaint();
+    virtual void UpdateClientRect();
+    virtual int32_t PrepareUntextured() { return QZRES_VIDEO_NOTSUPPORTED; }
+
+    bool Redraw();
+    void Repaint();
+    int32_t DrawFrame(const TQZRect& rect, TQZColour colour1, int32_t thickness, TQZColour colour2);
+    void SelectRenderCache(TQZRenderCache* cache);
+    TQZRenderCache* GetRenderCache() const { return selectedCache_ ? selectedCache_ : defaultCache_.get(); }
+    virtual bool IsReady();
+    TQZPoint GetSize() const { return {outputRect_.right, outputRect_.bottom}; }
+    int32_t GetWidth() const { return outputRect_.right; }
+    int32_t GetHeight() const { return outputRect_.bottom; }
+    TQZVideoWindowBase* Window() const { return window_.get(); }
+    int32_t BackEndKind() const { return kind_; }
+    int32_t WindowKind() const { return windowKind_; }
+    uint32_t Flags() const { return flags_; }
+    int32_t LastFrameNumber() const { return frameNumber_; }
+    float SmoothedFrameTime() const { return smoothedFrameTime_; }
+
+    TQZVideoProc drawProc = nullptr;
+    TQZVideoMethod drawMethod;
+    TQZVideoProc resizeProc = nullptr;
+    TQZVideoMethod resizeMethod;
+    int32_t repaintMode = 0;  // 0 draw on paint requests, 1 draw at once
+    // Busy from BeginFrame to Present; the frame timer restarts once a frame
+    // in the statistics panel.
+    std::unique_ptr<TQZTimer> busyTimer, frameTimer;
+
+protected:
+    // Direct3D-only steps of SetMode once the window is wired.
+    virtual int32_t SetModeDevice(bool windowCreatedHere) { (void)windowCreatedHere; return QZRES_OK; }
+    void DrawStatistics();
+    // The frame is over for CurrentVideo.
+    void LeaveFrame();
+
+    TQZRect outputRect_;
+    TQZRenderCache* selectedCache_ = nullptr;
+    std::unique_ptr<TQZRenderCache> defaultCache_;
+    int32_t kind_ = QZVIDEO_BACKEND_DX9;
+    uint32_t flags_ = 0;
+    int32_t windowKind_ = 0;
+    std::unique_ptr<TQZVideoWindowBase> window_;
+
+private:
+    int32_t RaisePaintException(void* param);
+
+    float smoothedFrameTime_ = 0;
+    int32_t frameNumber_ = 0;
+    std::string pendingPaintException_;
+};
+
+class TQZVideoDX9 : public TQZVideo {
+public:
+    ~TQZVideoDX9() override;
+    void Initialise() override;
+    void Finalise() override;
+    void UnbindTarget() override;
+    void BindTarget(bool resetStates) override;
+    int32_t SetWindowStyle(int32_t width, int32_t height, int32_t windowKind) override;
+    int32_t Present() override;
+    int32_t BeginFrame() override;
+    int32_t EndFrame() override;
+    bool GetDC(void*& dc) override;
+    void ReleaseDC(void* dc) override;
+    int32_t Clear(TQZColour colour) override;
+    void PopClip(uint8_t flag = 0) override;
+    void PushClip(const TQZRect& rect) override;
+    int32_t FillRect(const TQZRect& rect, TQZColour colour) override;
+    int32_t InvertRect(const TQZRect& rect) override;
+    int32_t FillGradient(const TQZRect& rect, TQZColour colour1, int32_t kind, TQZColour colour2) override;
+    int32_t DrawLine(TQZPoint from, TQZPoint to, TQZColour colourFrom, TQZColour colourTo, int32_t width) override;
+    int32_t FillTriangle(const std::vector<TQZPoint>& points, TQZColour colour) override;
+    TQZRect GetClipRect() override;
+    bool InFrame() override;
+    TQZD3DImageClass* GetRenderTarget() override;
+    int32_t SetRenderTarget(TQZD3DImageClass* surface) override;
+    void UpdateClientRect() override;
+    int32_t PrepareUntextured() override;
+    bool IsReady() override;
+
+protected:
+    int32_t SetModeDevice(bool windowCreatedHere) override;
+
+private:
+    void TakeBackBufferSize();
+};
+
+// Process-wide values.
+extern int32_t VideoBackEnd;          // 0 Direct3D 9, 1 GDI
+extern bool ShowVideoStatistics;      // off; nothing in the system turns it on
+// The video object of VideoBackEnd (nullptr when it cannot be had).
+TQZVideo* GetVideo();
+// The video object between BeginFrame and EndFrame, else nullptr.
+TQZVideo* CurrentVideo();
+
+// Text lines of the statistics panel, drawn by the font unit when it is
+// installed (right-aligned, vertically centred, black, 24 pixels).
+using TQZStatisticsTextProc = void (*)(TQZVideo* video, const TQZRect& line, const std::string& text);
+void SetStatisticsTextProc(TQZStatisticsTextProc proc);
+
+// Appended to an exception raised while painting, when it is raised again.
+extern const char* const QZPAINT_EXCEPTION_NOTE;

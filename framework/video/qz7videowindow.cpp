@@ -1,0 +1,89 @@
+#include "qz7videowindow.h"
+
+namespace os = plat::os;
+
+TQZVideoWindow::TQZVideoWindow(std::unique_ptr<TQZWindow> window) : window_(std::move(window))
+{
+    window_->onPaint = MakeMethod<&TQZVideoWindow::Paint>(this);
+    window_->onResize = MakeMethod<&TQZVideoWindow::Resized>(this);
+}
+
+TQZVideoWindow::~TQZVideoWindow()
+{
+    window_->onPaint = {};
+    window_->onResize = {};
+}
+
+void* TQZVideoWindow::Handle()
+{
+    return window_->HandleExists() ? reinterpret_cast<void*>(uintptr_t(window_->Handle())) : nullptr;
+}
+
+TQZRect TQZVideoWindow::ClientRect()
+{
+    TQZPoint size = window_->GetClientSize();
+    return {0, 0, size.x, size.y};
+}
+
+void TQZVideoWindow::SetClientSize(int32_t width, int32_t height)
+{
+    window_->SetClientSize(width, height);
+}
+
+void TQZVideoWindow::SetStyle(int32_t width, int32_t height, int32_t windowKind, uint32_t flags)
+{
+    window_->SetStyle(VideoWindowStyle(windowKind, flags));
+    window_->SetClientSize(width, height);
+}
+
+void TQZVideoWindow::Maximise()
+{
+    window_->Maximize();
+}
+
+void TQZVideoWindow::Show()
+{
+    window_->ShowHide(false);
+}
+
+void TQZVideoWindow::Invalidate()
+{
+    window_->Invalidate();
+}
+
+void TQZVideoWindow::ValidateRect()
+{
+    if (window_->HandleExists()) os::ValidateWindow(window_->Handle());
+}
+
+void TQZVideoWindow::PresentFrame(const uint32_t* pixels, int32_t pitchBytes, int32_t width, int32_t height)
+{
+    if (window_->HandleExists()) os::PresentPixels(window_->Handle(), pixels, pitchBytes, width, height);
+}
+
+bool TQZVideoWindow::Paint(TQZWindow*, int64_t)
+{
+    if (onPaint) onPaint();
+    return true;
+}
+
+void TQZVideoWindow::Resized(int32_t, int32_t)
+{
+    if (onResize) onResize();
+}
+
+uint32_t VideoWindowStyle(int32_t windowKind, uint32_t modeFlags)
+{
+    uint32_t flags = windowKind == QZWINDOW_WINDOWED ? (QZWS_SIZING | QZWS_MAXBOX) : QZWS_POPUP;
+    if (modeFlags & QZVIDEO_TOPMOST) flags |= QZWS_TOPMOST;
+    if (modeFlags & QZVIDEO_NOSIZEFRAME) flags &= ~QZWS_SIZING;
+    return flags;
+}
+
+std::unique_ptr<TQZVideoWindowBase> CreateMainVideoWindow(int32_t width, int32_t height, int32_t windowKind,
+                                                          uint32_t flags)
+{
+    std::unique_ptr<TQZWindow> window = CreateVideoWindow(width, height, windowKind, flags);
+    if (!window) return nullptr;
+    return std::make_unique<TQZVideoWindow>(std::move(window));
+}

@@ -1,0 +1,117 @@
+// Mouse and keyboard: window messages turned into input state that the
+// widget tree reads once a frame.
+#pragma once
+
+#include "qz7core.h"
+#include "osWindow.h"
+
+#include <cstdint>
+#include <vector>
+
+using TQZWindowHandle = plat::os::WindowHandle;
+
+// Key codes: the virtual key in the low byte, modifier bits, and the marker
+// that tells a virtual key from a plain character.
+constexpr uint32_t QZKEY_SHIFT = 0x10000;
+constexpr uint32_t QZKEY_ALT = 0x20000;
+constexpr uint32_t QZKEY_CTRL = 0x40000;
+constexpr uint32_t QZKEY_VIRTUAL = 0x1000000;
+constexpr uint32_t QZKEY_F12 = 0x0100007B;
+constexpr uint32_t QZKEY_BARE_SHIFT = 0x01010010;
+constexpr uint32_t QZKEY_BARE_CTRL = 0x01040011;
+constexpr int QZKEY_QUEUE_SIZE = 16;
+
+class TQZKeyboard : public TQZClass {
+public:
+    TQZKeyboard() = default;
+    ~TQZKeyboard() override;
+
+    bool translateKeys = true;
+    bool recordBareShift = true;
+    bool recordBareCtrl = true;
+
+    // Queues the key with the modifiers held when its message was made.
+    void RecordKey(uint8_t virtualKey);
+    static bool IsVirtualOnlyKey(uint32_t key);
+    virtual bool IsKeyDown(uint32_t code);
+    virtual bool IsKeyUp(uint32_t code);
+    virtual int32_t QueryState();
+    bool HasKeys() const { return count_ > 0; }
+    int32_t KeyCount() const { return count_; }
+    // The oldest key: its character when it translates, else its code; 0
+    // when none is queued.
+    uint32_t ReadKey();
+    // The character of a key code; 0 for keys that give none.
+    uint8_t Translate(uint32_t code) const;
+
+private:
+    uint32_t queue_[QZKEY_QUEUE_SIZE] = {};
+    int32_t count_ = 0;
+};
+
+// The keyboard, made on first use and freed at framework stop.
+TQZKeyboard* GetKeyboard();
+
+struct TQZMouseEvent {
+    int32_t button = 0;  // 1 left, 2 right, 3 middle; 0 = no event
+    bool down = false;
+    int32_t x = 0, y = 0;
+    uint32_t modifiers = 0;  // QZKEY_SHIFT, QZKEY_CTRL
+    TQZWindowHandle window = 0;
+};
+
+constexpr int QZMOUSE_QUEUE_SIZE = 16;
+constexpr TQZPoint QZ_NOWHERE{-1, -1};
+
+class TQZMouse : public TQZClassSingleton {
+public:
+    void Initialise() override;
+
+    void Capture(TQZWindowHandle window);
+    void ReleaseCapture();
+    void ReleaseAllButtons();
+    bool HasEventFor(TQZWindowHandle window) const;  // 0 = the main window
+    bool HasEvent() const { return !events_.empty(); }
+    TQZMouseEvent PopEventFor(TQZWindowHandle window);
+    void AddButtonEvent(int32_t button, bool down, TQZWindowHandle window, uint32_t modifiers, TQZPoint position);
+    void SetWindowPosition(TQZPoint position, TQZWindowHandle window);
+    void SetPosition(TQZPoint position);
+    void AddWheel(int32_t delta, TQZWindowHandle window);
+    bool HasMoved(TQZWindowHandle window = 0) const;
+    bool HasPosition() const { return !(position_ == QZ_NOWHERE); }
+    TQZPoint GetPosition() const { return position_; }
+    int32_t TakeWheel();
+    bool HasWheel() const { return wheel_ != 0; }
+    bool IsButtonDown(int32_t button) const;
+    void SetButton(int32_t button, bool down);
+
+    bool IsCaptured() const { return captured_; }
+    TQZWindowHandle MainWindow() const { return mainWindow_; }
+    void SetMainWindow(TQZWindowHandle window) { mainWindow_ = window; }
+    // The widget tree moves the previous position on after each frame.
+    void SetPreviousPosition(TQZPoint p) { previous_ = p; }
+    // Another window whose pointer position is kept apart from the main one.
+    void AddWindow(TQZWindowHandle window);
+    TQZPoint WindowPosition(TQZWindowHandle window) const;
+    void ClearMoved(TQZWindowHandle window);
+
+private:
+    struct WindowPos {
+        TQZWindowHandle window = 0;
+        TQZPoint position = QZ_NOWHERE;
+        bool moved = false;
+    };
+    TQZWindowHandle Resolve(TQZWindowHandle window) const { return window ? window : mainWindow_; }
+
+    bool buttons_[3] = {};
+    bool captured_ = false;
+    std::vector<TQZMouseEvent> events_;
+    TQZPoint previous_;
+    TQZWindowHandle mainWindow_ = 0;
+    int32_t wheel_ = 0;
+    TQZPoint position_;
+    std::vector<WindowPos> windows_;
+};
+
+// The mouse while the framework runs; nullptr otherwise.
+TQZMouse* GetMouse();

@@ -1,0 +1,315 @@
+#include "qz7texture.h"
+
+#include <cmath>
+
+#include "mediatestutil.h"
+#include "testutil.h"
+
+namespace im = plat::imaging;
+
+namespace {
+
+class TextureTest : public mediatest::VideoFixture {
+protected:
+    // A texture from an image whose pixel (x, y) is given by the function.
+    std::unique_ptr<TQZTexture> Make(int32_t w, int32_t h, const std::function<uint32_t(int, int)>& px,
+                                     TQZColour key = 0)
+    {
+        im::Image img;
+        EXPECT_TRUE(img.Allocate(w, h));
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) img.SetPixel(x, y, px(x, y));
+        std::vector<uint8_t> png = Png(img);
+        return TQZTexture::CreateFromMemory(png.data(), int32_t(png.size()), key);
+    }
+};
+
+// Quadrants: red top-left, green top-right, blue bottom-left, white bottom-right.
+uint32_t Quadrants(int x, int y, int w, int h)
+{
+    static const uint32_t c[4] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
+    return c[(y >= h / 2) * 2 + (x >= w / 2)];
+}
+
+void ExpectCoords(const TQZRectF& got, const TQZRectF& want)
+{
+    EXPECT_FLOAT_EQ(want.left, got.left);
+    EXPECT_FLOAT_EQ(want.top, got.top);
+    EXPECT_FLOAT_EQ(want.right, got.right);
+    EXPECT_FLOAT_EQ(want.bottom, got.bottom);
+}
+
+}  // namespace
+
+TEST_F(TextureTest, SourceRectanglesBecomeTextureCoordinates)
+{
+    auto t = Make(100, 50, [](int, int) { return 0xFF000000u; });
+    ASSERT_TRUE(t);
+    ExpectCoords(t->TextureCoords({10, 10, 20, 20}), {0.1f, 0.2f, 0.2f, 0.4f});
+
+    auto big = Make(256, 256, [](int, int) { return 0xFF000000u; });
+    TQZTextureSubrect sub(big.get(), {64, 0, 128, 64});
+    EXPECT_EQ(64, sub.GetWidth());
+    EXPECT_EQ(64, sub.GetHeight());
+    EXPECT_EQ(big->DeviceTexture(), sub.DeviceTexture());
+    ExpectCoords(sub.TextureCoords(sub.GetRect()), {0.25f, 0.0f, 0.5f, 0.25f});
+}
+
+TEST_F(TextureTest, DrawAndDrawPartLandOnTheirPixels)
+{
+    auto t = Make(4, 4, [](int x, int y) { return Quadrants(x, y, 4, 4); });
+    auto sub = std::make_unique<TQZTextureSubrect>(t.get(), TQZRect{2, 2, 4, 4});
+    ASSERT_TRUE(Frame([&](TQZVideo*) {
+        t->Draw({8, 8, 16, 16}, 0xFFFFFFFF);             // doubled
+        t->DrawPart({2, 0, 4, 2}, {20, 8, 22, 10}, 0xFFFFFFFF);  // green quadrant alone
+        sub->Draw({30, 8, 32, 10}, 0xFF808080);          // white quadrant, modulated
+    }));
+    EXPECT_EQ(0xFFFF0000u, BackPixel(8, 8));
+    EXPECT_EQ(0xFFFF0000u, BackPixel(11, 11));
+    EXPECT_EQ(0xFF00FF00u, BackPixel(12, 8));
+    EXPECT_EQ(0xFF0000FFu, BackPixel(8, 15));
+    EXPECT_EQ(0xFFFFFFFFu, BackPixel(15, 15));
+    EXPECT_EQ(0xFF000000u, BackPixel(16, 16));
+    EXPECT_EQ(0xFF00FF00u, BackPixel(20, 8));
+    EXPECT_EQ(0xFF00FF00u, BackPixel(21, 9));
+    EXPECT_EQ(0xFF000000u, BackPixel(22, 9));
+    EXPECT_EQ(0xFF808080u, BackPixel(31, 9));
+}
+
+TEST_F(TextureTest, NineSliceKeepsCornersAndStretchesEdges)
+{
+    // 6 x 6 source: a 2-pixel red frame around a 2 x 2 white centre, blue corners.
+    auto t = Make(6, 6, [](int x, int y) {
+        bool edgeX = x < 2 || x >= 4, edgeY = y < 2 || y >= 4;
+        return edgeX && edgeY ? 0xFF0000FFu : (edgeX || edgeY ? 0xFFFF0000u : 0xFFFFFFFFu);
+    });
+    int32_t quads[2] = {0, 0};
+    ASSERT_TRUE(Frame([&](TQZVideo* v) {
+        int32_t before = v->GetRenderCache()->QuadCount();
+        t->DrawNineSlice({10, 10, 30, 40}, {2, 2, 2, 2}, false, 0xFFFFFFFF, t->GetRect());
+        quads[0] = v->GetRenderCache()->QuadCount() - before;
+        before = v->GetRenderCache()->QuadCount();
+        t->DrawNineSlice({40, 10, 60, 40}, {2, 2, 2, 2}, true, 0xFFFFFFFF, t->GetRect());
+        quads[1] = v->GetRenderCache()->QuadCount() - before;
+    }));
+    EXPECT_EQ(8, quads[0]);
+    EXPECT_EQ(9, quads[1]);
+    EXPECT_EQ(0xFF0000FFu, BackPixel(10, 10));  // corners stay 2 x 2
+    EXPECT_EQ(0xFF0000FFu, BackPixel(29, 39));
+    EXPECT_EQ(0xFFFF0000u, BackPixel(12, 10));  // edges stretch
+    EXPECT_EQ(0xFFFF0000u, BackPixel(27, 10));
+    EXPECT_EQ(0xFFFF0000u, BackPixel(10, 37));
+    EXPECT_EQ(0xFF000000u, BackPixel(20, 25));  // no centre asked for
+    EXPECT_EQ(0xFFFFFFFFu, BackPixel(50, 25));
+}
+
+TEST_F(TextureTest, ScaledAndRotatedDrawing)
+{
+    auto t = Make(2, 2, [](int x, int y) { return Quadrants(x, y, 2, 2); });
+    int32_t quadsAfterZeroScale = -1;
+    ASSERT_TRUE(Frame([&](TQZVideo* v) {
+        int32_t before = v->GetRenderCache()->QuadCount();
+        t->DrawScaled({0, 0, 8, 8}, {0, 0}, 0xFFFFFFFF, 0.0f, 1.0f);
+        quadsAfterZeroScale = v->GetRenderCache()->QuadCount() - before;
+        t->DrawScaled({10, 10, 18, 18}, {10, 10}, 0xFFFFFFFF, 4.0f, 4.0f);  // the texture at 8 x 8
+        // A quarter turn clockwise (y grows downwards): top-left red goes top-right.
+        t->DrawRotated(t->GetRect(), {30, 30, 40, 40}, 0xFFFFFFFF, float(M_PI / 2));
+    }));
+    EXPECT_EQ(0, quadsAfterZeroScale);
+    EXPECT_EQ(0xFFFF0000u, BackPixel(11, 11));
+    EXPECT_EQ(0xFFFFFFFFu, BackPixel(17, 17));
+    EXPECT_EQ(0xFFFF0000u, BackPixel(38, 31));
+    EXPECT_EQ(0xFF00FF00u, BackPixel(38, 38));
+    EXPECT_EQ(0xFF0000FFu, BackPixel(31, 31));
+}
+
+TEST_F(TextureTest, LoadingFromMemoryAppliesTheKeyAndRefusesBadInput)
+{
+    auto t = Make(3, 1, [](int x, int) { return x == 1 ? 0xFFFF00FFu : 0xFF102030u; }, 0xFFFF00FF);
+    ASSERT_TRUE(t);
+    TQZTexturePixelData* pd = t->PixelData();
+    ASSERT_EQ(QZRES_OK, pd->Lock(1));
+    EXPECT_EQ(0u, pd->GetPixel(1, 0));
+    EXPECT_EQ(0xFF102030u, pd->GetPixel(0, 0));
+    pd->Unlock();
+
+    TQZTexture tex;
+    const uint8_t junk[] = {1, 2, 3, 4};
+    EXPECT_EQ(QZRES_BADARG, tex.LoadFromMemory(nullptr, 10, 0, 0));
+    EXPECT_EQ(QZRES_BADARG, tex.LoadFromMemory(junk, 0, 0, 0));
+    EXPECT_EQ(QZRES_FAILED, tex.LoadFromMemory(junk, 4, 0, 0));
+    EXPECT_FALSE(tex.HasTexture());
+}
+
+TEST_F(TextureTest, SizesBeyondTheDeviceOrBelowOneAreRefusedUnallocated)
+{
+    im::Image wide;
+    ASSERT_TRUE(wide.Allocate(8193, 1, 0xFF000000));
+    std::vector<uint8_t> png = Png(wide);
+    TQZTexture tex;
+    EXPECT_EQ(QZRES_BADARG, tex.LoadFromMemory(png.data(), int32_t(png.size()), 0, 0));
+    EXPECT_FALSE(tex.HasTexture());
+    const TQZPoint sizes[] = {{0, 5}, {5, 0}, {-1, 5}, {8193, 1}, {1, 8193}};
+    for (TQZPoint s : sizes) {
+        SCOPED_TRACE(s.x * 100000 + s.y);
+        EXPECT_EQ(QZRES_BADARG, tex.CreateD3DTexture(s.x, s.y));
+        EXPECT_FALSE(tex.HasTexture());
+        std::unique_ptr<TQZTexture> rt;
+        EXPECT_EQ(QZRES_BADARG, TQZTexture::CreateRenderTarget(rt, s.x, s.y));
+        EXPECT_FALSE(rt);
+    }
+    EXPECT_EQ(QZRES_OK, tex.CreateD3DTexture(8192, 1));
+}
+
+TEST_F(TextureTest, LoadFromFileRaisesWithTheFileAndFolder)
+{
+    vqtest::TempDir dir;
+    TQZTexture tex;
+    EXPECT_EQ(QZRES_BADARG, tex.LoadFromFile("", 0, false));
+    std::string name = dir.File("missing.png");
+    try {
+        tex.LoadFromFile(name, 0, false);
+        FAIL() << "no exception";
+    } catch (const EQZTextureError& e) {
+        std::string m = e.what();
+        EXPECT_EQ(0u, m.rfind("Texture.LoadFromFile(\"" + name + "\") error - file not found (current dir=\"", 0));
+        EXPECT_EQ('"', m[m.size() - 2]);
+        EXPECT_EQ(')', m.back());
+    }
+    vqtest::WriteFile(dir.File("junk.png"), "not an image");
+    try {
+        tex.LoadFromFile(dir.File("junk.png"), 0, false);
+        FAIL() << "no exception";
+    } catch (const EQZTextureError& e) {
+        EXPECT_EQ("Texture.LoadFromFile(\"" + dir.File("junk.png") + "\") error", std::string(e.what()));
+    }
+    im::Image img;
+    img.Allocate(2, 3, 0xFF445566);
+    std::vector<uint8_t> png = Png(img);
+    vqtest::WriteFile(dir.File("Ok.png"), std::string(png.begin(), png.end()));
+    EXPECT_EQ(QZRES_OK, tex.LoadFromFile(dir.Path() + "ok.PNG", 0, true));
+    EXPECT_EQ(2, tex.GetWidth());
+    EXPECT_EQ(3, tex.GetHeight());
+}
+
+TEST_F(TextureTest, SaveToMemoryWritesTheFormatAsked)
+{
+    auto t = Make(3, 2, [](int x, int y) { return 0xFF000000u | uint32_t(x * 80 + y * 20); });
+    struct Case {
+        int32_t format;
+        std::vector<uint8_t> magic;
+    };
+    const Case cases[] = {{0, {0x89, 'P'}}, {1, {0x89, 'P'}}, {2, {0xFF, 0xD8}}, {7, {'B', 'M'}}, {3, {'B', 'M'}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.format);
+        std::unique_ptr<TQZMemory> mem;
+        ASSERT_EQ(QZRES_OK, t->SaveToMemory(mem, c.format));
+        ASSERT_TRUE(mem);
+        ASSERT_GE(mem->Size(), 2);
+        EXPECT_EQ(c.magic[0], mem->GetByte(0));
+        EXPECT_EQ(c.magic[1], mem->GetByte(1));
+        if (c.format == 1) {
+            im::Image back;
+            ASSERT_TRUE(im::DecodeImage(mem->Data(), size_t(mem->Size()), back));
+            EXPECT_EQ(0xFF0000B4u, back.Pixel(2, 1));
+        }
+    }
+    auto existing = std::make_unique<TQZMemory>(5);
+    ASSERT_EQ(QZRES_OK, t->SaveToMemory(existing, 7));
+    EXPECT_EQ(54 + 3 * 2 * 4, existing->Size());  // resized to the encoded size
+}
+
+TEST_F(TextureTest, PixelFillsAndCopiesStayInside)
+{
+    auto t = Make(4, 4, [](int, int) { return 0xFF000000u; });
+    TQZTexturePixelData* pd = t->PixelData();
+    EXPECT_EQ(QZRES_BADARG, pd->FillRect({0, 0, 1, 1}, 7));  // not locked
+    ASSERT_EQ(QZRES_OK, pd->Lock(0));
+    EXPECT_EQ(QZRES_BADARG, pd->FillRect({0, 0, 5, 1}, 0xFFFFFFFF));
+    EXPECT_EQ(0xFF000000u, pd->GetPixel(0, 0));
+    EXPECT_EQ(QZRES_OK, pd->FillRect({1, 1, 3, 2}, 0xFF00FF00));
+    EXPECT_EQ(0xFF00FF00u, pd->GetPixel(2, 1));
+    EXPECT_EQ(0xFF000000u, pd->GetPixel(3, 1));
+    EXPECT_EQ(0u, pd->GetPixel(4, 0));  // outside reads 0
+    pd->SetPixel(-1, 0, 5);             // and writes nothing
+
+    auto src = Make(2, 1, [](int x, int) { return x ? 0xFFC8C8C8u : 0xFF000000u; });
+    TQZTexturePixelData* sp = src->PixelData();
+    ASSERT_EQ(QZRES_OK, sp->Lock(1));
+    EXPECT_EQ(QZRES_FAILED, pd->CopyScaled(sp, {0, 0, 3, 1}, {0, 0, 4, 1}));  // source outside
+    EXPECT_EQ(QZRES_FAILED, pd->CopyScaled(sp, {2, 0, 2, 1}, {0, 0, 4, 1}));  // empty source
+    ASSERT_EQ(QZRES_OK, pd->CopyScaled(sp, {0, 0, 2, 1}, {0, 3, 4, 4}));
+    EXPECT_EQ(0xFF000000u, pd->GetPixel(1, 3));
+    EXPECT_EQ(0xFFC8C8C8u, pd->GetPixel(2, 3));
+    ASSERT_EQ(QZRES_OK, pd->CopyResampled(sp, {0, 0, 2, 1}, {0, 2, 4, 3}));
+    // Positions 0, 0.5, 1, 1.5: the last two lean on the edge pixel.
+    EXPECT_EQ(0xFF000000u, pd->GetPixel(0, 2));
+    EXPECT_EQ(0xFF646464u, pd->GetPixel(1, 2));
+    EXPECT_EQ(0xFFC8C8C8u, pd->GetPixel(3, 2));
+    sp->Unlock();
+    pd->Unlock();
+}
+
+TEST_F(TextureTest, BlendingCopyMixesBySourceAlpha)
+{
+    struct Case {
+        uint32_t src, dst, want;
+    };
+    const Case cases[] = {
+        {0x00FF0000, 0x000000FF, 0xFF0000FE},  // transparent source: destination, 255/256 of it
+        {0xFFFF0000, 0xFF0000FF, 0xFFFE0000},
+        {0x80FFFFFF, 0xFF000000, 0xFF7F7F7F},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.want, BlendPixel(c.src, c.dst)) << std::hex << c.src;
+
+    auto dst = Make(2, 1, [](int, int) { return 0xFF000000u; });
+    auto src = Make(1, 1, [](int, int) { return 0x80FFFFFFu; });
+    ASSERT_EQ(QZRES_OK, dst->PixelData()->Lock(0));
+    ASSERT_EQ(QZRES_OK, src->PixelData()->Lock(1));
+    ASSERT_EQ(QZRES_OK, dst->PixelData()->CopyTransformed(src->PixelData(), {0, 0, 1, 1}, {0, 0, 2, 1}, &BlendPixel));
+    EXPECT_EQ(0xFF7F7F7Fu, dst->PixelData()->GetPixel(1, 0));
+}
+
+TEST_F(TextureTest, ResampledCopyAndRenderTargetsSurviveDeviceLoss)
+{
+    auto src = Make(2, 2, [](int x, int y) { return Quadrants(x, y, 2, 2); });
+    auto big = TQZTexture::CreateResampled(src.get(), 4, 4);
+    ASSERT_TRUE(big);
+    ASSERT_EQ(QZRES_OK, big->PixelData()->Lock(1));
+    EXPECT_EQ(0xFFFF0000u, big->PixelData()->GetPixel(0, 0));
+    EXPECT_EQ(0xFFFFFFFFu, big->PixelData()->GetPixel(3, 3));
+    big->PixelData()->Unlock();
+
+    std::unique_ptr<TQZTexture> rt;
+    ASSERT_EQ(QZRES_OK, TQZTexture::CreateRenderTarget(rt, 16, 8));
+    ASSERT_TRUE(rt->RenderTargetSurface());
+    EXPECT_EQ(16, rt->RenderTargetSurface()->GetSize().x);
+    TQZDirect3DDevice* device = Direct3DDevice();
+    device->Device()->SimulateDeviceLoss();
+    EXPECT_EQ(QZRES_D3D_DEVICELOST, device->Present());
+    EXPECT_FALSE(rt->HasTexture());
+    EXPECT_EQ(QZRES_D3D_DEVICELOST, device->BeginScene());
+    EXPECT_EQ(QZRES_OK, device->BeginScene());  // reset: possible only as the target let go
+    device->EndScene();
+    EXPECT_TRUE(rt->HasTexture());
+    EXPECT_EQ(16, rt->GetWidth());
+    EXPECT_FALSE(rt->TakeRestoreFailed());
+}
+
+TEST_F(TextureTest, RenderTargetTexturesAreDrawnIntoAndThenFrom)
+{
+    std::unique_ptr<TQZTexture> rt;
+    ASSERT_EQ(QZRES_OK, TQZTexture::CreateRenderTarget(rt, 8, 8));
+    ASSERT_TRUE(Frame([&](TQZVideo* v) {
+        ASSERT_EQ(QZRES_OK, v->SetRenderTarget(rt->RenderTargetSurface()));
+        v->FillRect({0, 0, 8, 8}, 0xFF0000FF);
+        v->FillRect({0, 0, 4, 4}, 0xFFFFFF00);
+        v->SetRenderTarget(nullptr);
+        rt->Draw({60, 60, 76, 76}, 0xFFFFFFFF);  // twice the size
+    }));
+    EXPECT_EQ(0xFF000000u, BackPixel(1, 1));  // nothing reached the back buffer directly
+    EXPECT_EQ(0xFFFFFF00u, BackPixel(60, 60));
+    EXPECT_EQ(0xFFFFFF00u, BackPixel(67, 67));
+    EXPECT_EQ(0xFF0000FFu, BackPixel(68, 68));
+    EXPECT_EQ(0xFF0000FFu, BackPixel(75, 60));
+}
