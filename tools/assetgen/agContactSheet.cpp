@@ -58,7 +58,7 @@ const AssetFile* Find(const std::vector<AssetFile>& files, const std::string& pa
 
 std::vector<uint8_t> ContactSheetPng(const std::vector<AssetFile>& files)
 {
-    const int32_t width = 2600;
+    const int32_t width = 2780;
     const CardsetStyle& basic = Cardsets()[0];
     const CardsetStyle& four = Cardsets()[1];
     const int32_t cardRows = (basic.height + 8) * 5 + (four.height + 8) * 5 + 120;
@@ -75,7 +75,7 @@ std::vector<uint8_t> ContactSheetPng(const std::vector<AssetFile>& files)
             rowHeight = 0;
         }
         places.push_back({px, py});
-        px += sheet.width + 20;
+        px += std::max(sheet.width, 170) + 20;  // room for the caption
         rowHeight = std::max<double>(rowHeight, sheet.height + 18);
     }
     Canvas canvas(width, int32_t(py + rowHeight + 20));
