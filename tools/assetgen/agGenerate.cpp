@@ -151,11 +151,7 @@ std::vector<AssetFile> GenerateAssets(const std::string& sourceDir, GenerateRepo
         const CardsetStyle& c = Cardsets()[i];
         std::vector<Bytes> pictures;
         for (size_t slot : cards[i]) pictures.push_back(work.Take(slot));
-        Bytes file = CardsetFile(c, pictures);
-        if (!file.empty()) out.push_back({"Cardsets/" + c.file, std::move(file)});
-        else
-            for (size_t card = 0; card < pictures.size(); ++card)
-                out.push_back({"staging/" + c.file + "/" + std::to_string(card) + ".png", std::move(pictures[card])});
+        out.push_back({"Cardsets/" + c.file, CardsetFile(c, pictures)});
     }
 
     for (AssetFile& f : text) out.push_back(std::move(f));

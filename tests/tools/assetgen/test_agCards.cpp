@@ -3,6 +3,7 @@
 #include "agCards.h"
 #include "agTables.h"
 #include "agtestutil.h"
+#include "ioCardset.h"
 
 namespace {
 
@@ -116,4 +117,26 @@ TEST(AssetCards, BacksAndTablesDecodeAtTheirSizes)
     plat::imaging::Image icon = agtest::Decode(agtest::ReadRuntimeFile("Assets/Misc/Icon.png"));
     EXPECT_EQ(icon.width, ag::ICON_SIZE);
     EXPECT_EQ(agtest::Alpha(icon, 0, 0), 0u);
+}
+
+TEST(AssetCards, CardsetsReadBackThroughTheCardsReaderWithEveryPicture)
+{
+    for (const ag::CardsetStyle& set : ag::Cardsets()) {
+        std::vector<uint8_t> file = agtest::ReadRuntimeFile("Cardsets/" + set.file);
+        TCardsFileInfo info;
+        ASSERT_EQ(ParseCardsFile(file.data(), file.size(), info), TCardsParse::Ok) << set.file;
+        EXPECT_EQ(info.width, set.width);
+        EXPECT_EQ(info.height, set.height);
+        EXPECT_EQ(info.title, set.title);
+        EXPECT_EQ(info.badEntries, 0);
+        EXPECT_EQ(info.flags & CARDS_FLAG_NOT_ALIGN_LEFT, 0u) << "indices on the left: fans keep them in sight";
+        for (size_t slot = 0; slot < info.images.size(); ++slot) {
+            const TCardsImageEntry& e = info.images[slot];
+            ASSERT_GT(e.size, 0u) << set.file << " slot " << slot;
+            plat::imaging::Image picture;
+            ASSERT_TRUE(plat::imaging::DecodeImage(file.data() + e.offset, e.size, picture)) << slot;
+            EXPECT_EQ(picture.width, set.width);
+            EXPECT_EQ(picture.height, set.height);
+        }
+    }
 }
