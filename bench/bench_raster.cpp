@@ -4,6 +4,7 @@
 // their median in milliseconds.
 #include "qz7direct3d.h"
 #include "qz7video.h"
+#include "qz7videochoice.h"
 #include "sgSystem.h"
 
 #include <SDL2/SDL.h>

@@ -4,8 +4,7 @@
 #include <cstring>
 
 #include "qz7imagedecode.h"
-#include "qz7texture.h"
-#include "qz7video.h"
+#include "qz7videostate.h"
 #include "gdiContext.h"
 #include "sgImageFiles.h"
 
@@ -750,6 +749,6 @@ TQZSurface* ScreenSurface()
     InstallSurfaceUnit();
     if (TQZDirect3DDevice* device = Direct3DDevice(); device && device->IsValid())
         if (auto* s = dynamic_cast<TQZSurface*>(device->GetRenderTarget())) return s;
-    if (TQZVideo* video = CurrentVideo()) return dynamic_cast<TQZSurface*>(video->GetRenderTarget());
+    if (TQZVideoFrame* frame = RunningFrame()) return dynamic_cast<TQZSurface*>(frame->FrameRenderTarget());
     return nullptr;
 }

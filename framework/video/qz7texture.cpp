@@ -6,7 +6,6 @@
 
 #include "qz7files.h"
 #include "qz7surface.h"
-#include "qz7video.h"
 #include "imImage.h"
 #include "sgImageFiles.h"
 
@@ -45,12 +44,6 @@ std::string CurrentFolder()
 }
 
 }  // namespace
-
-TQZRenderCache* CurrentRenderCache()
-{
-    TQZVideo* video = CurrentVideo();
-    return video ? video->GetRenderCache() : nullptr;
-}
 
 // ---------------------------------------------------------------- creation
 

@@ -9,6 +9,7 @@
 #include "qz7direct3d.h"
 #include "qz7memory.h"
 #include "qz7surface.h"
+#include "qz7videostate.h"
 
 #include <memory>
 #include <stdexcept>
@@ -150,7 +151,3 @@ private:
     // unlock another one.
     std::shared_ptr<plat::softgpu::Texture> locked_;
 };
-
-// The render cache that texture, surface and font drawing goes to: the one
-// of the running frame's video object; nullptr outside a frame.
-TQZRenderCache* CurrentRenderCache();

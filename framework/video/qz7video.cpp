@@ -1,9 +1,7 @@
 #include "qz7video.h"
-#include "qz7videogdi.h"
 
 #include "qz7events.h"
 #include "qz7text.h"
-#include "qz7videowindow.h"
 
 #include <cmath>
 #include <cstdio>
@@ -11,21 +9,20 @@
 
 namespace sg = plat::softgpu;
 
-int32_t VideoBackEnd = QZVIDEO_BACKEND_DX9;
 bool ShowVideoStatistics = false;
 const char* const QZPAINT_EXCEPTION_NOTE = "\r\n(note: stack trace inaccurate as exception raised in response to WM_PAINT)\r\n";
 
 namespace {
 
 TQZVideo* currentVideo = nullptr;
-TQZStatisticsTextProc statisticsText = nullptr;
 
-std::unique_ptr<TQZVideoWindowBase> HeadlessWindow(int32_t width, int32_t height, int32_t windowKind, uint32_t flags)
+// The units below the video see the same frame through qz7videostate.
+void SetCurrentVideo(TQZVideo* video)
 {
-    auto w = std::make_unique<TQZHeadlessVideoWindow>(width, height);
-    w->SetStyle(width, height, windowKind, flags);
-    return w;
+    currentVideo = video;
+    SetRunningFrame(video);
 }
+TQZStatisticsTextProc statisticsText = nullptr;
 
 TQZPoint MaxClientArea()
 {
@@ -50,32 +47,7 @@ TQZD3DVertex ScreenVertex(float x, float y, TQZColour colour)
 void SetCreateVideoWindowProc(TQZCreateVideoWindowProc proc) { createWindow = proc ? proc : &CreateMainVideoWindow; }
 void SetWorkAreaProc(TQZWorkAreaProc proc) { workArea = proc ? proc : &MaxClientArea; }
 
-std::unique_ptr<TQZVideoWindowBase> CreateHeadlessVideoWindow(int32_t width, int32_t height, int32_t windowKind,
-                                                              uint32_t flags)
-{
-    return HeadlessWindow(width, height, windowKind, flags);
-}
 void SetStatisticsTextProc(TQZStatisticsTextProc proc) { statisticsText = proc; }
-
-void TQZHeadlessVideoWindow::SetStyle(int32_t width, int32_t height, int32_t kind, uint32_t flags)
-{
-    windowKind = kind;
-    styleFlags = flags;
-    SetClientSize(width, height);
-}
-
-void TQZHeadlessVideoWindow::UserResize(int32_t width, int32_t height)
-{
-    SetClientSize(width, height);
-    if (onResize) onResize();
-}
-
-TQZVideo* GetVideo()
-{
-    if (VideoBackEnd == QZVIDEO_BACKEND_DX9) return GetInstance<TQZVideoDX9>(QZSLOT_VIDEODX9);
-    if (VideoBackEnd == QZVIDEO_BACKEND_GDI) return GetVideoGDI();
-    return nullptr;
-}
 
 TQZVideo* CurrentVideo() { return currentVideo; }
 
@@ -83,7 +55,7 @@ TQZVideo* CurrentVideo() { return currentVideo; }
 
 TQZVideo::~TQZVideo()
 {
-    if (currentVideo == this) currentVideo = nullptr;
+    if (currentVideo == this) SetCurrentVideo(nullptr);
     if (!pendingPaintException_.empty() && FrameworkStarted())
         RemoveHandler(QZEVENT_FRAME, MakeMethod<&TQZVideo::RaisePaintException>(this));
 }
@@ -168,7 +140,7 @@ int32_t TQZVideo::BeginFrame()
 {
     if (busyTimer) busyTimer->Start();
     EventManager()->SetState(QZAPPSTATE_RENDERING);
-    currentVideo = this;
+    SetCurrentVideo(this);
     return QZRES_OK;
 }
 
@@ -181,7 +153,7 @@ int32_t TQZVideo::EndFrame()
 
 void TQZVideo::LeaveFrame()
 {
-    if (currentVideo == this) currentVideo = nullptr;
+    if (currentVideo == this) SetCurrentVideo(nullptr);
 }
 
 bool TQZVideo::GetDC(void*& dc)

@@ -191,3 +191,9 @@ int32_t TQZVideoGDI::FillTriangle(const std::vector<TQZPoint>& points, TQZColour
     if (points.size() < 3) return ErrorResult(QZRES_BADARG);
     return GradientTriangle({points[0], points[1], points[2]}, {colour, colour, colour});
 }
+
+int32_t TQZVideoGDI::DrawFrame(const TQZRect& rect, TQZColour colour1, int32_t thickness, TQZColour colour2)
+{
+    if (colour1 <= 0xFFFFFFu) return QZRES_OK;
+    return TQZVideo::DrawFrame(rect, colour1, thickness, colour2);
+}

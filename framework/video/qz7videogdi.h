@@ -25,6 +25,8 @@ public:
     int32_t FillGradient(const TQZRect& rect, TQZColour colour1, int32_t kind, TQZColour colour2) override;
     int32_t DrawLine(TQZPoint from, TQZPoint to, TQZColour colourFrom, TQZColour colourTo, int32_t width) override;
     int32_t FillTriangle(const std::vector<TQZPoint>& points, TQZColour colour) override;
+    // Drawn only when colour 1 is above 0xFFFFFF: an alpha byte of 0 skips it.
+    int32_t DrawFrame(const TQZRect& rect, TQZColour colour1, int32_t thickness, TQZColour colour2) override;
     TQZRect GetClipRect() override;
     bool InFrame() override { return inPaint_; }
     TQZD3DImageClass* GetRenderTarget() override;
