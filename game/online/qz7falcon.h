@@ -60,7 +60,7 @@ public:
     std::shared_ptr<TQZChannel> Find(uint16_t id);
 };
 
-class TQZPeer : public TQZClass {
+class TQZPeer : public TQZClass, public TQZChannelHost {
 public:
     TQZPeer(TQZFalcon* session, const std::string& address, uint16_t port);
     ~TQZPeer() override;
@@ -69,21 +69,27 @@ public:
     virtual void Process() {}
     virtual void ResetAddress(const std::string& address, uint16_t port);
 
+    // What the peer's channels reach through their host.
+    TQZCriticalSection& SessionLock() override;
+    void Log(const std::string& line) override;
+    TQZConnection& Connection() override { return *connection_; }
+    int32_t SendCarried(const TQZByteArray& message, uint16_t target) override;
+    std::shared_ptr<TQZChannel> FindChannel(uint16_t id) override { return channels_.Find(id); }
+    TQZPeer* AsPeer() override { return this; }
+
     TQZFalcon* Session() const { return session_; }
-    TQZConnection& Connection() { return *connection_; }
     TQZChannels& Channels() { return channels_; }
-    std::shared_ptr<TQZChannel> FindChannel(uint16_t id) { return channels_.Find(id); }
     template <class T> T* AddChannel(std::shared_ptr<T> channel)
     {
         channels_.Add(channel);
         return channel.get();
     }
     TQZChannelAdmin* Admin() const { return admin_; }
-    TQZChannelRelay* Relay() const { return relay_; }
+    TQZChannelRelay* Relay() const override { return relay_; }
     TQZChannelChunk* Chunk() const { return chunk_; }
     TQZChannelMultipart* Multipart() const { return multipart_; }
 
-    bool IsConnected() const { return connected_.load(); }
+    bool IsConnected() const override { return connected_.load(); }
     void SetConnected(bool on) { connected_.store(on); }
     TQZIdentity Identity();
     void SetIdentity(const TQZIdentity& identity);
@@ -161,6 +167,7 @@ public:
     void OnThreadTick();
 };
 
+using TQZServiceMaker = std::shared_ptr<TQZFalconService> (*)(TQZFalcon* session);
 using TQZPeerCallback = void (*)(void* user, TQZPeer* peer);
 using TQZSessionCallback = void (*)(void* user, TQZFalcon* session);
 using TQZLogCallback = void (*)(void* user, const std::string& line);
@@ -189,6 +196,11 @@ public:
     void SetPort(uint16_t port) { port_ = port; }
     uint16_t Port() const { return port_; }
 
+    // The service of the name; made, added and told of the peers there are
+    // when it is missing.
+    TQZFalconService* GetService(const std::string& name, TQZServiceMaker make);
+    // The service "Party", made on first request (by the party unit, so the
+    // session needs nothing of it).
     TQZPartyService* GetPartyService();
     void DisconnectPeer(TQZPeer* peer, bool goodbye);
     void QueueEvent(TQZFalconEvent event, TQZPeer* peer);

@@ -57,6 +57,9 @@ public:
 private:
     void ReceiveJoin(const TQZByteArray& payload);
 
+    // The admin channel works the peer's join state, beyond what a host offers.
+    TQZPeer* peer_;
+
     uint32_t lastJoin_ = 0;
     int32_t attempts_ = 0;
     int32_t welcomeTicket_ = 0;

@@ -23,6 +23,8 @@ inline bool IsCarrierChannel(uint16_t id) { return id >= CHANNEL_MULTIPART; }
 // that the multipart channel carries; above that the chunk channel.
 constexpr size_t kReliableSingleMax = 1400;
 constexpr size_t kMultipartMax = 16384;
+// The largest transfer the chunk channel takes (a receiver refuses more).
+constexpr int64_t kChunkMaxLength = int64_t(64) << 20;
 // How far ahead of the last delivered number an ordered channel keeps
 // messages, and how many bytes it keeps at most.
 constexpr uint32_t kFutureWindow = 8192;
@@ -30,6 +32,31 @@ constexpr size_t kFutureBytesMax = 32u << 20;
 
 class TQZPeer;
 class TQZChannel;
+class TQZChannelRelay;
+
+// What a channel needs of the peer that owns it: the session's lock and
+// log, and the ways to send. Channels reach nothing else of the peer or the
+// session, so they sit below both; the peer is the host.
+class TQZChannelHost {
+public:
+    // The session's lock "Falcon Logic".
+    virtual TQZCriticalSection& SessionLock() = 0;
+    virtual void Log(const std::string& line) = 0;
+    // Sending: datagrams, reliable messages through the relay channel, and
+    // long messages through the multipart channel (up to kMultipartMax) or
+    // else the chunk channel, to the target channel at the other end.
+    virtual TQZConnection& Connection() = 0;
+    virtual TQZChannelRelay* Relay() const = 0;
+    virtual int32_t SendCarried(const TQZByteArray& message, uint16_t target) = 0;
+    // Carriers hand what they carry to the channel of the id.
+    virtual std::shared_ptr<TQZChannel> FindChannel(uint16_t id) = 0;
+    virtual bool IsConnected() const = 0;
+    // The host as the layers above the channels know it.
+    virtual TQZPeer* AsPeer() = 0;
+
+protected:
+    ~TQZChannelHost() = default;
+};
 
 struct TReceiptRec {
     int32_t ticket = 0;
@@ -42,10 +69,11 @@ using TQZChannelReceipt = void (*)(void* user, TQZChannel* channel, const TRecei
 
 class TQZChannel : public TQZClass {
 public:
-    TQZChannel(TQZPeer* peer, uint16_t id);
+    TQZChannel(TQZChannelHost* host, uint16_t id);
 
     uint16_t Id() const { return id_; }
-    TQZPeer* Peer() const { return peer_; }
+    TQZChannelHost* Host() const { return host_; }
+    TQZPeer* Peer() const { return host_->AsPeer(); }
 
     virtual void OnThreadTick();
     virtual void OnReceiptTS(int32_t ticket, TQZNetPacketState state);
@@ -75,9 +103,9 @@ protected:
     void Log(const std::string& line);
     // Every entry from outside the session's own steps holds its lock, so
     // sends from the owner never interleave with the network thread.
-    TQZCriticalSection& SessionLock();
+    TQZCriticalSection& SessionLock() { return host_->SessionLock(); }
 
-    TQZPeer* peer_;
+    TQZChannelHost* host_;
     uint16_t id_;
     uint32_t interval_ = 0;
     uint32_t nextTick_ = kNetNoTick;
@@ -107,7 +135,7 @@ struct TPacketRecvCache {
 
 class TQZChannelReliable : public TQZChannel {
 public:
-    TQZChannelReliable(TQZPeer* peer, bool ordered, uint16_t id);
+    TQZChannelReliable(TQZChannelHost* host, bool ordered, uint16_t id);
 
     // The flag asks for a receipt; returns the ticket.
     int32_t Send(const TQZByteArray& bytes, bool reportReceipt) override;
@@ -147,7 +175,7 @@ struct TRelayReceiptRec {
 
 class TQZChannelRelay : public TQZChannelReliable {
 public:
-    explicit TQZChannelRelay(TQZPeer* peer);
+    explicit TQZChannelRelay(TQZChannelHost* host);
     int32_t RelaySend(uint16_t target, const TQZByteArray& bytes, bool wantReceipt);
     void Deliver(const TQZByteArray& payload) override;
     void DeliverReceipt(int32_t ticket, TQZNetPacketState state, const TQZByteArray& payload) override;

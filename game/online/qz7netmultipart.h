@@ -21,7 +21,7 @@ struct TMultiSendInfo {
 
 class TQZChannelMultipart : public TQZChannel {
 public:
-    explicit TQZChannelMultipart(TQZPeer* peer);
+    explicit TQZChannelMultipart(TQZChannelHost* host);
 
     int32_t SendData(const TQZByteArray& bytes, uint16_t target);
     void OnReceiveTS(const TQZByteArray& payload) override;
