@@ -1,3 +1,9 @@
+// Sections, in order: helpers (key indexes, file reading, escaping,
+// character sets); keys (normal form); life cycle (making, adding and
+// removing nodes, the child index); values; paths (finding, making and
+// deleting them); typed access; children; the JSON-like writer (three
+// layouts); the JSON-like reader; path="value" lines, and loading and
+// saving files.
 #include "qz7kvdata.h"
 
 #include "qz7files.h"

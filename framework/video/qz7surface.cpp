@@ -1,9 +1,15 @@
+// Sections, in order: helpers (device, formats, clipping, the back-buffer
+// wrapper); base (access modes, device contexts, drawing); copies (Blit and
+// its methods, drawing to the screen); loading; one section per kind:
+// system memory, video memory, mirrored, render targets, bitmaps; free
+// functions (CreateSurface, ScreenSurface).
 #include "qz7surface.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "qz7imagedecode.h"
+#include "qz7rendercache.h"
 #include "qz7videostate.h"
 #include "gdiContext.h"
 #include "sgImageFiles.h"

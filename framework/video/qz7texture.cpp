@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "qz7files.h"
+#include "qz7rendercache.h"
 #include "qz7surface.h"
 #include "imImage.h"
 #include "sgImageFiles.h"

@@ -6,6 +6,7 @@
 
 #include "qz7core.h"
 #include "qz7direct3d.h"
+#include "qz7rendercache.h"
 #include "qz7timer.h"
 #include "qz7videostate.h"
 #include "qz7videowindow.h"

@@ -1,3 +1,8 @@
+// Sections, in order: identity (the 48-byte record, state and event
+// names); peers (a peer as its channels' host, routing, steps, the peer
+// list); services (the list the session calls); session (open, host,
+// close, events, the main-thread step, the network-thread step, datagrams
+// from unknown addresses).
 #include "qz7falcon.h"
 
 #include "qz7netadmin.h"
