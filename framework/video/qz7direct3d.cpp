@@ -326,7 +326,7 @@ int32_t TQZDirect3DDevice::BeginScene()
 int32_t TQZDirect3DDevice::EndScene()
 {
     if (!inScene_ || !device_) return QZRES_D3D_NOSCENE;
-    SetRenderTarget(nullptr);
+    (void)SetRenderTarget(nullptr);  // the scene ends on the back buffer even if the device refuses
     BindVertexBuffer(nullptr);
     SetTexture(nullptr);
     int32_t r = device_->EndScene();
@@ -448,7 +448,7 @@ void TQZDirect3DDevice::RemoveListener(TQZLostDeviceListener* listener)
     // A freed object must not stay bound: its address may be reused by the
     // next one, whose bind would then be skipped.
     if (listener == boundTexture_) SetTexture(nullptr);
-    if (listener == renderTarget_) SetRenderTarget(nullptr);
+    if (listener == renderTarget_) (void)SetRenderTarget(nullptr);  // forgotten even if the device refuses
     if (listener == boundBuffer_) BindVertexBuffer(nullptr);
 }
 
@@ -501,7 +501,7 @@ void TQZDirect3D::Initialise()
     adapterCount = system_->GetAdapterCount();
     modes_ = AddOwned(std::make_unique<TQZD3DDisplayModes>(system_.get()));
     device = AddOwned(std::make_unique<TQZDirect3DDevice>(this));
-    SelectAdapter(0);
+    (void)SelectAdapter(0);  // without an adapter CreateDevice fails with its own result
 }
 
 int32_t TQZDirect3D::SelectAdapter(uint32_t index)
@@ -549,5 +549,7 @@ void TQZDirect3D::SetVSync(bool on)
 {
     bool changed = on != vsync_;
     vsync_ = on;
-    if (changed && device && device->IsValid()) device->Reset(device->Width(), device->Height(), device->WindowKind());
+    // A reset that fails is tried again by the next frame's TestDevice.
+    if (changed && device && device->IsValid())
+        (void)device->Reset(device->Width(), device->Height(), device->WindowKind());
 }

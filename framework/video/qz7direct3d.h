@@ -118,16 +118,16 @@ public:
     explicit TQZDirect3DDevice(TQZDirect3D* owner);
     ~TQZDirect3DDevice() override;
 
-    int32_t CreateDevice(uint32_t adapter, void* window, int32_t width, int32_t height, int32_t windowKind);
-    int32_t Reset(int32_t width, int32_t height, int32_t windowKind);
+    [[nodiscard]] int32_t CreateDevice(uint32_t adapter, void* window, int32_t width, int32_t height, int32_t windowKind);
+    [[nodiscard]] int32_t Reset(int32_t width, int32_t height, int32_t windowKind);
     void ReleaseDevice();
     bool TestDevice();
-    int32_t Restore();
+    [[nodiscard]] int32_t Restore();
     bool IsValid() const { return device_ != nullptr; }
-    int32_t BeginScene();
-    int32_t EndScene();
-    int32_t Present();
-    int32_t Clear(TQZColour colour);
+    [[nodiscard]] int32_t BeginScene();
+    [[nodiscard]] int32_t EndScene();
+    [[nodiscard]] int32_t Present();
+    [[nodiscard]] int32_t Clear(TQZColour colour);
     int32_t SetRenderState(uint32_t state, uint32_t value);
     int32_t SetColorWriteMask(bool alpha, bool red, bool green, bool blue);
     int32_t SetTexture(TQZD3DImageClass* texture);
@@ -137,7 +137,7 @@ public:
     void SetTextureFilter(bool linear);
     bool LinearFiltering() const { return linearFiltering_; }
     TQZD3DImageClass* GetRenderTarget();
-    int32_t SetRenderTarget(TQZD3DImageClass* surface);
+    [[nodiscard]] int32_t SetRenderTarget(TQZD3DImageClass* surface);
     TQZRect GetClipRect() const;
     void SetScissor(const TQZRect& rect);
     void DisableScissor();
@@ -193,8 +193,8 @@ public:
     ~TQZDirect3D() override;
     void Initialise() override;
     int32_t InitResult() const { return initResult_; }
-    int32_t SelectAdapter(uint32_t index);
-    int32_t CreateDevice(void* window, int32_t width, int32_t height, int32_t windowKind);
+    [[nodiscard]] int32_t SelectAdapter(uint32_t index);
+    [[nodiscard]] int32_t CreateDevice(void* window, int32_t width, int32_t height, int32_t windowKind);
     void RefreshCaps();
     void SetVSync(bool on);
     bool VSync() const { return vsync_; }

@@ -33,4 +33,4 @@ struct TQZ7FontFile {
 // a line height, line gap or advance beyond 8192 pixels (a line height below
 // 0). A glyph table must hold all 96 records; texture coordinates that are not
 // finite numbers read as 0 and the rest are kept within 0..1.
-int32_t ParseQZ7Font(const uint8_t* data, size_t size, TQZ7FontFile& out);
+[[nodiscard]] int32_t ParseQZ7Font(const uint8_t* data, size_t size, TQZ7FontFile& out);

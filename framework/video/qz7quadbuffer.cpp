@@ -116,7 +116,7 @@ int32_t TQZD3DVertexBuffer::AddVertices(int32_t vertexCount, int32_t indexCount,
     bool wrapped = false;
     if (verticesUsed_ + vertexCount > vertexCapacity_ || indicesUsed_ + indexCount > indexCapacity_) {
         if (!wrapWhenFull) return QZRES_D3D_BUFFERFULL;
-        DrawPending();
+        (void)DrawPending();  // the buffer starts again either way; a failed draw costs this frame only
         Clear();
         wrapped = true;
     }
@@ -241,5 +241,6 @@ void TQZD3DVertexBuffer::BindStream(sg::Device& device) const
 
 void TQZD3DVertexBuffer::OnResetDevice()
 {
-    if ((flags & QZVB_DYNAMIC) && !vb_ && vertexCapacity_ > 0) Allocate(vertexCapacity_, indexCapacity_);
+    // A buffer that cannot be made again answers its next add with no device.
+    if ((flags & QZVB_DYNAMIC) && !vb_ && vertexCapacity_ > 0) (void)Allocate(vertexCapacity_, indexCapacity_);
 }

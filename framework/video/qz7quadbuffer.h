@@ -19,16 +19,16 @@ public:
                                                       int32_t indexCount, uint32_t fvf, uint32_t flags = 0);
     ~TQZD3DVertexBuffer() override;
 
-    int32_t Allocate(int32_t vertexCount, int32_t indexCount);
+    [[nodiscard]] int32_t Allocate(int32_t vertexCount, int32_t indexCount);
     // Larger buffers keeping what was added (counts and marks too).
-    int32_t Grow(int32_t vertexCount, int32_t indexCount);
-    int32_t AddVertices(int32_t vertexCount, int32_t indexCount, const TQZD3DVertex* vertices, const void* indices,
+    [[nodiscard]] int32_t Grow(int32_t vertexCount, int32_t indexCount);
+    [[nodiscard]] int32_t AddVertices(int32_t vertexCount, int32_t indexCount, const TQZD3DVertex* vertices, const void* indices,
                         int32_t indexSize);
-    int32_t AddQuad(const TQZRect& rect, TQZColour colour, const TQZRectF& texture);
+    [[nodiscard]] int32_t AddQuad(const TQZRect& rect, TQZColour colour, const TQZRectF& texture);
     void Clear();
-    int32_t DrawPending();
-    int32_t Draw(int32_t firstVertex, int32_t vertexCount, int32_t firstIndex, int32_t indexCount);
-    int32_t Lock(int32_t mode);
+    [[nodiscard]] int32_t DrawPending();
+    [[nodiscard]] int32_t Draw(int32_t firstVertex, int32_t vertexCount, int32_t firstIndex, int32_t indexCount);
+    [[nodiscard]] int32_t Lock(int32_t mode);
     int32_t Unlock();
     void ReleaseBuffers();
     void OnLostDevice() override;
@@ -52,7 +52,7 @@ public:
 
 private:
     explicit TQZD3DVertexBuffer(TQZDirect3DDevice* device) : device_(device) {}
-    int32_t Draw(int32_t firstVertex, int32_t vertexCount, int32_t firstIndex, int32_t indexCount, bool moveMarks);
+    [[nodiscard]] int32_t Draw(int32_t firstVertex, int32_t vertexCount, int32_t firstIndex, int32_t indexCount, bool moveMarks);
     int32_t DrawUserMemory(int32_t vertexCount, int32_t indexCount, const TQZD3DVertex* vertices,
                            const void* indices, int32_t indexSize);
 

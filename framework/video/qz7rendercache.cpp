@@ -67,15 +67,17 @@ void TQZRenderCache::Execute(const TQZRenderCommand& c)
 {
     TQZDirect3DDevice* device = Direct3DDevice();
     if (!device) return;
+    // A command that fails costs this frame's pixels only; a lost device
+    // shows at Present and the next BeginScene.
     switch (c.kind) {
     case QZCMD_TEXTURE: device->SetTexture(c.texture); break;
     case QZCMD_RENDERSTATE: device->SetRenderState(uint32_t(c.args[0]), uint32_t(c.args[1])); break;
     case QZCMD_PUSHCLIP: device->ClipStack()->Push({c.args[0], c.args[1], c.args[2], c.args[3]}, true); break;
     case QZCMD_POPCLIP: device->ClipStack()->Pop(); break;
     case QZCMD_DRAW:
-        if (buffer_) buffer_->Draw(c.args[0], c.args[1], c.args[2], c.args[3]);
+        if (buffer_) (void)buffer_->Draw(c.args[0], c.args[1], c.args[2], c.args[3]);
         break;
-    case QZCMD_CLEAR: device->Clear(TQZColour(c.args[0])); break;
+    case QZCMD_CLEAR: (void)device->Clear(TQZColour(c.args[0])); break;
     default: break;
     }
 }

@@ -228,7 +228,7 @@ bool TQZVideo::Redraw()
         if (drawMethod) drawMethod(this);
     } catch (const std::exception& e) {
         if (repaintMode != 0) {
-            EndFrame();  // the frame ends before the exception leaves, so the next one can run
+            (void)EndFrame();  // the frame ends before the exception leaves, so the next one can run
             throw;
         }
         // Exceptions never leave a paint request: the next pump raises it again.
@@ -236,8 +236,9 @@ bool TQZVideo::Redraw()
         pendingPaintException_ = e.what();
         if (!armed) AddHandler(QZEVENT_FRAME, MakeMethod<&TQZVideo::RaisePaintException>(this), QZHANDLER_ONESHOT);
     }
-    EndFrame();
-    Present();
+    // The frame was handled: a device lost on the way refuses the next BeginFrame.
+    (void)EndFrame();
+    (void)Present();
     return true;
 }
 
@@ -384,7 +385,7 @@ int32_t TQZVideoDX9::SetWindowStyle(int32_t width, int32_t height, int32_t windo
 
 int32_t TQZVideoDX9::Present()
 {
-    TQZVideo::Present();
+    (void)TQZVideo::Present();  // the base part only stops the busy timer
     if (flags_ & QZVIDEO_NODEVICE) return QZRES_OK;
     TQZDirect3DDevice* d = Direct3DDevice();
     return d && d->Present() == QZRES_OK ? QZRES_OK : QZRES_FAILED;
@@ -394,7 +395,7 @@ int32_t TQZVideoDX9::BeginFrame()
 {
     TQZDirect3DDevice* d = Direct3DDevice();
     if (!d || d->BeginScene() != QZRES_OK) return QZRES_FAILED;
-    TQZVideo::BeginFrame();
+    (void)TQZVideo::BeginFrame();  // the base part only starts the busy timer
     if (TQZRenderCache* c = GetRenderCache()) c->BeginCache();
     return QZRES_OK;
 }
@@ -543,7 +544,7 @@ void TQZVideoDX9::UpdateClientRect()
     TQZDirect3DDevice* d = Direct3DDevice();
     if (window_ && d && d->IsValid() && !(flags_ & QZVIDEO_NODEVICE)) {
         TQZRect client = window_->ClientRect();
-        d->Reset(client.Width(), client.Height(), windowKind_);
+        (void)d->Reset(client.Width(), client.Height(), windowKind_);  // a failed reset is retried by the next frame
         TakeBackBufferSize();
     } else if (window_) {
         TQZRect client = window_->ClientRect();

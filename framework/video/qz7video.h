@@ -45,12 +45,12 @@ public:
     virtual void UnbindTarget() {}
     virtual void BindTarget(bool resetStates) { (void)resetStates; }
     // The window handed in is owned by the video from here on (nullptr: make one).
-    virtual int32_t SetMode(int32_t width, int32_t height, std::unique_ptr<TQZVideoWindowBase> window,
+    [[nodiscard]] virtual int32_t SetMode(int32_t width, int32_t height, std::unique_ptr<TQZVideoWindowBase> window,
                             int32_t windowKind, uint32_t flags);
-    virtual int32_t SetWindowStyle(int32_t width, int32_t height, int32_t windowKind);
-    virtual int32_t Present();
-    virtual int32_t BeginFrame();
-    virtual int32_t EndFrame();
+    [[nodiscard]] virtual int32_t SetWindowStyle(int32_t width, int32_t height, int32_t windowKind);
+    [[nodiscard]] virtual int32_t Present();
+    [[nodiscard]] virtual int32_t BeginFrame();
+    [[nodiscard]] virtual int32_t EndFrame();
     virtual bool GetDC(void*& dc);
     virtual void ReleaseDC(void* dc) { (void)dc; }
     virtual int32_t Clear(TQZColour colour);
@@ -64,10 +64,10 @@ public:
     virtual TQZRect GetClipRect() { return {}; }
     virtual bool InFrame() { return false; }
     virtual TQZD3DImageClass* GetRenderTarget() { return nullptr; }
-    virtual int32_t SetRenderTarget(TQZD3DImageClass* surface);
+    [[nodiscard]] virtual int32_t SetRenderTarget(TQZD3DImageClass* surface);
     virtual void HandlePaint();
     virtual void UpdateClientRect();
-    virtual int32_t PrepareUntextured() { return QZRES_VIDEO_NOTSUPPORTED; }
+    [[nodiscard]] virtual int32_t PrepareUntextured() { return QZRES_VIDEO_NOTSUPPORTED; }
 
     bool Redraw();
     void Repaint();
@@ -100,7 +100,7 @@ public:
 
 protected:
     // Direct3D-only steps of SetMode once the window is wired.
-    virtual int32_t SetModeDevice(bool windowCreatedHere) { (void)windowCreatedHere; return QZRES_OK; }
+    [[nodiscard]] virtual int32_t SetModeDevice(bool windowCreatedHere) { (void)windowCreatedHere; return QZRES_OK; }
     void DrawStatistics();
     // The frame is over for CurrentVideo.
     void LeaveFrame();
@@ -128,10 +128,10 @@ public:
     void Finalise() override;
     void UnbindTarget() override;
     void BindTarget(bool resetStates) override;
-    int32_t SetWindowStyle(int32_t width, int32_t height, int32_t windowKind) override;
-    int32_t Present() override;
-    int32_t BeginFrame() override;
-    int32_t EndFrame() override;
+    [[nodiscard]] int32_t SetWindowStyle(int32_t width, int32_t height, int32_t windowKind) override;
+    [[nodiscard]] int32_t Present() override;
+    [[nodiscard]] int32_t BeginFrame() override;
+    [[nodiscard]] int32_t EndFrame() override;
     bool GetDC(void*& dc) override;
     void ReleaseDC(void* dc) override;
     int32_t Clear(TQZColour colour) override;
@@ -145,13 +145,13 @@ public:
     TQZRect GetClipRect() override;
     bool InFrame() override;
     TQZD3DImageClass* GetRenderTarget() override;
-    int32_t SetRenderTarget(TQZD3DImageClass* surface) override;
+    [[nodiscard]] int32_t SetRenderTarget(TQZD3DImageClass* surface) override;
     void UpdateClientRect() override;
-    int32_t PrepareUntextured() override;
+    [[nodiscard]] int32_t PrepareUntextured() override;
     bool IsReady() override;
 
 protected:
-    int32_t SetModeDevice(bool windowCreatedHere) override;
+    [[nodiscard]] int32_t SetModeDevice(bool windowCreatedHere) override;
 
 private:
     void TakeBackBufferSize();

@@ -228,7 +228,7 @@ TEST_F(VideoTest, DrawingIntoARenderTargetAndThenFromIt)
         EXPECT_EQ(&target, v->GetRenderTarget());
         v->FillRect({0, 0, 16, 16}, 0xFF0000FF);
         v->FillRect({4, 4, 8, 8}, 0xFFFFFF00);
-        v->SetRenderTarget(nullptr);
+        EXPECT_EQ(QZRES_OK, v->SetRenderTarget(nullptr));
         TQZRenderCache* c = v->GetRenderCache();
         c->SetTexture(&target);
         c->AddQuad({40, 40, 72, 72}, 0xFFFFFFFF, {0, 0, 1, 1});  // twice the size
