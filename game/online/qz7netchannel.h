@@ -1,6 +1,10 @@
 // Logical channels above a peer's connection: the base channel with its
 // receive and receipt queues, the reliable channel (ordered or not) and the
 // relay channel that forwards reliable messages to another channel.
+//
+// A TS suffix: the method runs on the network thread, as datagrams
+// and acknowledgements arrive; the main thread's loss check also reports
+// lost datagrams through OnReceiptTS. Both hold "Falcon Logic".
 #pragma once
 
 #include "qz7netconnection.h"
@@ -37,6 +41,8 @@ class TQZChannelRelay;
 // What a channel needs of the peer that owns it: the session's lock and
 // log, and the ways to send. Channels reach nothing else of the peer or the
 // session, so they sit below both; the peer is the host.
+// Channels call it on either thread, holding "Falcon Logic" or taking it
+// through SessionLock.
 class TQZChannelHost {
 public:
     // The session's lock "Falcon Logic".
@@ -75,12 +81,20 @@ public:
     TQZChannelHost* Host() const { return host_; }
     TQZPeer* Peer() const { return host_->AsPeer(); }
 
+    // Network thread, under "Falcon Logic": the tick and the TS receipts
+    // and receptions, which hand on through Deliver and DeliverReceipt.
     virtual void OnThreadTick();
     virtual void OnReceiptTS(int32_t ticket, TQZNetPacketState state);
     virtual void OnReceiveTS(const TQZByteArray& payload);
+    // Main thread, inside the session's step: the queued deliveries go to
+    // the callbacks.
     virtual void Process();
+    // Under "Falcon Logic", on the thread that resets the peer.
     virtual void Reset();
+    // Any thread: sends take "Falcon Logic" themselves.
     virtual int32_t Send(const TQZByteArray& bytes, bool tracked);
+    // From the TS methods: queued for Process, or handed to the callback at
+    // once when deliveries are on the network thread.
     virtual void Deliver(const TQZByteArray& payload);
     virtual void DeliverReceipt(int32_t ticket, TQZNetPacketState state, const TQZByteArray& payload);
     // Sends what waits for room in the connection's window (network thread).
@@ -89,6 +103,9 @@ public:
     // One datagram, the multipart channel or the chunk channel, by length.
     int32_t SendPath(const TQZByteArray& bytes, bool tracked);
 
+    // The callbacks (set from any thread) run on the main thread inside
+    // Process, or on the network thread as deliveries arrive when
+    // SetDeliverOnNetworkThread is on.
     void SetTickInterval(uint32_t interval);
     uint32_t TickInterval() const { return interval_; }
     uint32_t NextTick() const { return nextTick_; }
@@ -137,7 +154,7 @@ class TQZChannelReliable : public TQZChannel {
 public:
     TQZChannelReliable(TQZChannelHost* host, bool ordered, uint16_t id);
 
-    // The flag asks for a receipt; returns the ticket.
+    // The flag asks for a receipt; returns the ticket. Any thread.
     int32_t Send(const TQZByteArray& bytes, bool reportReceipt) override;
     void OnReceiptTS(int32_t ticket, TQZNetPacketState state) override;
     void OnReceiveTS(const TQZByteArray& bytes) override;
@@ -145,7 +162,8 @@ public:
     void FlushResends() override;
 
     bool Ordered() const { return ordered_; }
-    // Messages sent and not yet acknowledged (an owner's flow control).
+    // Any thread (the channel's own lock). Messages sent and not yet
+    // acknowledged (an owner's flow control).
     int32_t PendingCount();
     int32_t FutureCount();
     uint32_t LastDelivered();
@@ -176,6 +194,7 @@ struct TRelayReceiptRec {
 class TQZChannelRelay : public TQZChannelReliable {
 public:
     explicit TQZChannelRelay(TQZChannelHost* host);
+    // Any thread; takes "Falcon Logic". Delivery is on the network thread.
     int32_t RelaySend(uint16_t target, const TQZByteArray& bytes, bool wantReceipt);
     void Deliver(const TQZByteArray& payload) override;
     void DeliverReceipt(int32_t ticket, TQZNetPacketState state, const TQZByteArray& payload) override;

@@ -34,13 +34,16 @@ class TQZChannelChunk : public TQZChannel {
 public:
     explicit TQZChannelChunk(TQZChannelHost* host);
 
-    // Returns the ticket named by the final receipt; -1 when too long.
+    // Returns the ticket named by the final receipt; -1 when too long. Any
+    // thread; takes "Falcon Logic".
     int32_t SendData(const TQZByteArray& bytes, uint16_t target);
+    // Network thread: slices, acknowledgements and the pump.
     void OnReceiveTS(const TQZByteArray& payload) override;
     void OnReceiptTS(int32_t ticket, TQZNetPacketState state) override;
     void OnThreadTick() override;
     void Reset() override;
 
+    // Read under "Falcon Logic".
     int32_t SendState() const { return sendState_; }
     int32_t ReceiveState() const { return recvState_; }
     int32_t QueuedTransfers() const { return int32_t(queue_.size()); }
