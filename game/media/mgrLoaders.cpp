@@ -2,6 +2,11 @@
 
 #include "clCardGraphics.h"
 #include "ioCardset.h"
+#include "ioImage.h"
+#include "ioRekoAmiga.h"
+#include "ioRekoPC.h"
+#include "ioRekoPCRKP.h"
+#include "ioWizSolitaire.h"
 #include "qz7memory.h"
 
 TLoaders* Loaders = nullptr;
@@ -13,10 +18,15 @@ void RegisterLoadersManager()
 
 void TLoaders::Initialize()
 {
-    // The game's own format is tried first; the foreign deck formats follow
-    // it in their fixed order once they are built.
+    // The game's own format is tried first, the foreign deck formats in
+    // their fixed order after it, and a lone picture last.
     loaders_.clear();
     AddLoader(std::make_unique<TLoaderCardset>());
+    AddLoader(std::make_unique<TLoaderRekoAmiga>());
+    AddLoader(std::make_unique<TLoaderRekoPC>());
+    AddLoader(std::make_unique<TLoaderRekoPCRKP>());
+    AddLoader(std::make_unique<TLoaderWizSol>());
+    AddLoader(std::make_unique<TLoaderImage>());
 }
 
 void TLoaders::AddLoader(std::unique_ptr<TLoader> loader)
