@@ -2,6 +2,7 @@
 
 #include "qz7events.h"
 #include "osDesktop.h"
+#include "osFileDialog.h"
 #include "osKeys.h"
 
 namespace os = plat::os;
@@ -372,6 +373,36 @@ bool TQZWindow::MouseMessage(TQZWindowHandle handle, uint32_t message, uint64_t 
     return true;
 }
 
+bool TQZWindow::RegisterDragDrop(TQZWindowDropTarget* target)
+{
+    if (dropTarget_ && target) return false;
+    dropTarget_ = target;
+    return true;
+}
+
+// Drags go to the registered target; a drop or a leave ends the window
+// system's record of the drag.
+bool TQZWindow::DragMessage(uint32_t message, uint64_t wParam, int64_t lParam, int64_t& answer)
+{
+    if (!dropTarget_) return false;
+    switch (message) {
+    case os::kMsgDragEnter: answer = dropTarget_->DragEnter(os::DroppedFiles(wParam), SplitMessageParam(lParam)); break;
+    case os::kMsgDragOver: answer = dropTarget_->DragOver(SplitMessageParam(lParam)); break;
+    case os::kMsgDragLeave:
+        dropTarget_->DragLeave();
+        os::FinishDrop(wParam);
+        break;
+    default: {
+        const os::OsPoint p = os::DropPoint(wParam);
+        const std::vector<std::string> files = os::DroppedFiles(wParam);
+        os::FinishDrop(wParam);
+        answer = dropTarget_->Drop(files, {p.x, p.y});
+        break;
+    }
+    }
+    return true;
+}
+
 int64_t TQZWindow::WindowProc(TQZWindowHandle handle, uint32_t message, uint64_t wParam, int64_t lParam)
 {
     switch (message) {
@@ -434,6 +465,14 @@ int64_t TQZWindow::WindowProc(TQZWindowHandle handle, uint32_t message, uint64_t
     case os::kMsgExitSizeMove:
         inSizeMove_ = message == os::kMsgEnterSizeMove;
         return 0;
+    case os::kMsgDragEnter:
+    case os::kMsgDragOver:
+    case os::kMsgDragLeave:
+    case os::kMsgDropFiles: {
+        int64_t answer = 0;
+        if (DragMessage(message, wParam, lParam, answer)) return answer;
+        break;
+    }
     default:
         if (MouseMessage(handle, message, wParam, lParam)) return 0;
         if (message >= os::kMsgUser && message <= os::kMsgUserLast && onMessage) {
@@ -498,6 +537,15 @@ float GetMonitorScale(const TQZWindow* window)
 bool SetDpiAwareness()
 {
     return os::EnableDpiAwareness();
+}
+
+std::string ShowFileDialog(TQZWindow*, const std::string& title, const std::string& initialName, bool save)
+{
+    os::FileDialogRequest request;
+    request.title = title;
+    request.initialName = initialName;
+    request.save = save;
+    return os::ShowFileDialog(request).value_or(std::string());
 }
 
 TQZPoint SplitMessageParam(int64_t lParam)

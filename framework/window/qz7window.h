@@ -32,6 +32,22 @@ constexpr int32_t QZSHOW_MAXIMISED = 3;
 extern const char* const QZ_CLOSE_CONFIRMATION;  // "Are you sure you want to close?"
 
 class TQZWindow;
+
+// Answers of a drop target to the window system.
+constexpr int32_t QZDROPEFFECT_NONE = 0;
+constexpr int32_t QZDROPEFFECT_COPY = 1;
+
+// Receives the drags over a window and the files dropped on it (points in
+// client coordinates). A drag that carries no files has an empty list.
+class TQZWindowDropTarget {
+public:
+    virtual ~TQZWindowDropTarget() = default;
+    virtual int32_t DragEnter(const std::vector<std::string>& files, TQZPoint point) = 0;
+    virtual int32_t DragOver(TQZPoint point) = 0;
+    virtual void DragLeave() = 0;
+    virtual int32_t Drop(const std::vector<std::string>& files, TQZPoint point) = 0;
+};
+
 using TQZCloseQueryEvent = TQZMethod<int32_t(TQZWindow*)>;  // 1 = go on
 using TQZCommandProc = void (*)(int32_t id, int32_t code, int64_t lParam);
 using TQZPaintEvent = TQZMethod<bool(TQZWindow*, int64_t)>;
@@ -78,6 +94,10 @@ public:
     void GetMinMaxInfo(plat::os::MinMaxInfo& info) const;
     // Records a timer that the window kills when it goes.
     void SetTimer(uint32_t id, uint32_t milliseconds);
+    // One drop target per window: false when one is registered already.
+    bool RegisterDragDrop(TQZWindowDropTarget* target);
+    void RevokeDragDrop() { dropTarget_ = nullptr; }
+    TQZWindowDropTarget* DropTarget() const { return dropTarget_; }
 
     // Size limits of the client area (0 x 0 = none); the window system takes
     // them at once.
@@ -112,6 +132,7 @@ private:
     int64_t Default(TQZWindowHandle handle, uint32_t message, uint64_t wParam, int64_t lParam);
     bool MouseMessage(TQZWindowHandle handle, uint32_t message, uint64_t wParam, int64_t lParam);
     bool SizeMessage(uint64_t kind, int64_t lParam);
+    bool DragMessage(uint32_t message, uint64_t wParam, int64_t lParam, int64_t& answer);
     void ApplyLimits();
 
     bool active_ = false;
@@ -119,6 +140,7 @@ private:
     bool closed_ = true;
     bool leaveTracking_ = false;
     TQZWindowHandle handle_ = 0;
+    TQZWindowDropTarget* dropTarget_ = nullptr;
     bool focused_ = false;
     plat::os::IconHandle icon_ = 0;
     TQZPoint maxClient_{0, 0};
@@ -142,6 +164,9 @@ TQZPoint GetMaxClientSize(uint32_t flags);
 float GetMonitorScale(const TQZWindow* window);
 bool SetDpiAwareness();
 TQZPoint SplitMessageParam(int64_t lParam);
+// The open or save dialog ("All Files"): the chosen name, empty when the
+// dialog is cancelled. The dialog program is not tied to the owner window.
+std::string ShowFileDialog(TQZWindow* owner, const std::string& title, const std::string& initialName, bool save);
 // The frame handler that pumps every window's messages.
 int32_t PumpWindowMessages(void* param);
 int32_t LiveWindowCount();

@@ -61,6 +61,12 @@ inline constexpr uint32_t kMsgPowerBroadcast = 0x0218;
 inline constexpr uint32_t kMsgEnterSizeMove = 0x0231;
 inline constexpr uint32_t kMsgExitSizeMove = 0x0232;
 inline constexpr uint32_t kMsgDropFiles = 0x0233;
+// A drag over the window: entering, moving, leaving without a drop. The first
+// parameter is the drag's id (the drop's id when it ends in kMsgDropFiles),
+// the second the pointer in client coordinates (enter and over).
+inline constexpr uint32_t kMsgDragEnter = 0x0238;
+inline constexpr uint32_t kMsgDragOver = 0x0239;
+inline constexpr uint32_t kMsgDragLeave = 0x023A;
 inline constexpr uint32_t kMsgMouseLeave = 0x02A3;
 inline constexpr uint32_t kMsgUser = 0x0400;
 inline constexpr uint32_t kMsgUserLast = 0x7FFF;
@@ -274,7 +280,10 @@ inline constexpr uint32_t kMinimumTimerInterval = 10;
 void SetWindowTimer(WindowHandle window, uint32_t id, uint32_t milliseconds);
 bool KillWindowTimer(WindowHandle window, uint32_t id);
 
-// Dropped files: the first parameter of kMsgDropFiles is a drop id.
+// Dragged and dropped files: the first parameter of the drag messages and
+// of kMsgDropFiles is a drop id. A drag that carries no files (text) has an
+// empty list. The record lives until FinishDrop (the default procedure
+// finishes drops and leaves nobody handled).
 std::vector<std::string> DroppedFiles(uint64_t drop);
 OsPoint DropPoint(uint64_t drop);
 void FinishDrop(uint64_t drop);
@@ -330,7 +339,10 @@ bool EnableDpiAwareness();
 enum class InputKind {
     KeyDown, KeyUp, MouseMove, ButtonDown, ButtonUp, Wheel, MouseLeave,
     Resized, Minimized, Maximized, Restored, Moved, FocusGained, FocusLost,
-    CloseRequest, Exposed, DropFile, DisplayChanged, SizeMoveStart, SizeMoveEnd
+    CloseRequest, Exposed, DropFile, DisplayChanged, SizeMoveStart, SizeMoveEnd,
+    // A drag over the window (text: the files it carries, one a line; none
+    // for a drag of something else); DropFile ends it with a drop.
+    DragEnter, DragOver, DragLeave
 };
 struct InputEvent {
     InputKind kind = InputKind::MouseMove;
@@ -341,7 +353,7 @@ struct InputEvent {
     uint32_t modifiers = 0;     // kMod* held
     int32_t button = 0;         // 1 left, 2 right, 3 middle
     int32_t wheel = 0;          // steps, positive away from the user
-    std::string text;           // dropped file
+    std::string text;           // dropped or dragged files, one a line
 };
 inline InputEvent MakeInput(InputKind kind, WindowHandle window, int32_t x = 0, int32_t y = 0)
 {

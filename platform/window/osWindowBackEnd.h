@@ -22,6 +22,7 @@ struct WindowRecord {
     bool shown = false, minimized = false, maximized = false;
     bool invalid = false;
     bool trackLeave = false;
+    uint64_t drag = 0;         // the drag over the window, 0 none
     IconHandle icon = 0;
     FullScreenMode fullScreen = FullScreenMode::Off;
     MinMaxInfo limits;

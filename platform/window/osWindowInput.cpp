@@ -190,10 +190,31 @@ void InjectInput(const InputEvent& e)
     case InputKind::FocusLost: TranslateFocus(r, false); break;
     case InputKind::CloseRequest: Post(r.handle, kMsgClose, 0, 0); break;
     case InputKind::Exposed: r.invalid = true; break;
+    case InputKind::DragEnter: {
+        if (r.drag) Post(r.handle, kMsgDragLeave, r.drag, 0);  // a new drag ends one left hanging
+        r.drag = s.nextDrop++;
+        s.drops[r.drag] = Drop{SplitLines(e.text), OsPoint{e.x, e.y}};
+        Post(r.handle, kMsgDragEnter, r.drag, PackPoint(e.x, e.y));
+        break;
+    }
+    case InputKind::DragOver:
+        if (!r.drag) return;
+        s.drops[r.drag].point = OsPoint{e.x, e.y};
+        Post(r.handle, kMsgDragOver, r.drag, PackPoint(e.x, e.y));
+        break;
+    case InputKind::DragLeave:
+        if (!r.drag) return;
+        Post(r.handle, kMsgDragLeave, r.drag, 0);
+        r.drag = 0;
+        break;
     case InputKind::DropFile: {
-        uint64_t id = s.nextDrop++;
-        s.drops[id] = Drop{SplitLines(e.text), OsPoint{e.x, e.y}};
-        Post(r.handle, kMsgDropFiles, id, 0);
+        // The drop ends the drag in progress, if any, under the same id.
+        uint64_t id = r.drag ? r.drag : s.nextDrop++;
+        r.drag = 0;
+        Drop& d = s.drops[id];
+        if (!e.text.empty() || d.files.empty()) d.files = SplitLines(e.text);
+        d.point = OsPoint{e.x, e.y};
+        Post(r.handle, kMsgDropFiles, id, PackPoint(e.x, e.y));
         break;
     }
     case InputKind::SizeMoveStart: Post(r.handle, kMsgEnterSizeMove, 0, 0); break;

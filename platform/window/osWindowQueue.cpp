@@ -117,6 +117,8 @@ int64_t DefaultWindowProcedure(const WindowMessage& m)
         if (m.wParam == kVkF4 && (m.modifiers & kModAlt)) PostWindowMessage(m.window, kMsgSysCommand, kCommandClose, 0);
         return 0;
     case kMsgPaint: ValidateWindow(m.window); return 0;
+    case kMsgDropFiles:
+    case kMsgDragLeave: FinishDrop(m.wParam); return 0;
     case kMsgSetCursor:
         if ((m.lParam & 0xFFFF) == kHitClient) SetCursorShape(kCursorArrow);
         return 0;

@@ -401,30 +401,45 @@ private:
             InjectInput(in);
             return;
         }
+        case SDL_DROPBEGIN:
+            dropped_.clear();
+            droppedText_ = false;
+            dropWindow_ = HandleOf(e.drop.windowID);
+            return;
         case SDL_DROPFILE:
+        case SDL_DROPTEXT:
             if (e.drop.file) {
-                dropped_ += std::string(e.drop.file) + "\n";
-                dropWindow_ = HandleOf(e.drop.windowID);
+                if (e.type == SDL_DROPFILE) dropped_ += std::string(e.drop.file) + "\n";
+                else droppedText_ = true;
+                if (!dropWindow_) dropWindow_ = HandleOf(e.drop.windowID);
                 SDL_free(e.drop.file);
             }
             return;
-        case SDL_DROPCOMPLETE: {
-            int x = 0, y = 0;
-            SDL_GetMouseState(&x, &y);
-            WindowHandle w = dropWindow_ ? dropWindow_ : HandleOf(e.drop.windowID);
-            if (!dropped_.empty()) {
-                InputEvent in = MakeInput(InputKind::DropFile, w, x, y);
-                in.text = dropped_;
-                InjectInput(in);
-            }
-            dropped_.clear();
-            dropWindow_ = 0;
-            return;
-        }
+        case SDL_DROPCOMPLETE: FinishDrag(e.drop.windowID); return;
         case SDL_DISPLAYEVENT: InjectInput(MakeInput(InputKind::DisplayChanged, 0)); return;
         case SDL_WINDOWEVENT: TranslateWindow(e.window); return;
         default: return;
         }
+    }
+
+    // SDL tells only of the drop itself: the drag's enter and move are made
+    // up at the drop point, so a drop target sees a whole drag. A drag of
+    // text carries no files and ends with a leave instead of a drop.
+    void FinishDrag(uint32_t windowId)
+    {
+        int x = 0, y = 0;
+        SDL_GetMouseState(&x, &y);
+        WindowHandle w = dropWindow_ ? dropWindow_ : HandleOf(windowId);
+        if (w && (!dropped_.empty() || droppedText_)) {
+            InputEvent enter = MakeInput(InputKind::DragEnter, w, x, y);
+            enter.text = dropped_;
+            InjectInput(enter);
+            InjectInput(MakeInput(InputKind::DragOver, w, x, y));
+            InjectInput(MakeInput(dropped_.empty() ? InputKind::DragLeave : InputKind::DropFile, w, x, y));
+        }
+        dropped_.clear();
+        droppedText_ = false;
+        dropWindow_ = 0;
     }
 
     void TranslateWindow(const SDL_WindowEvent& e)
@@ -460,6 +475,7 @@ private:
     }
 
     std::string dropped_;
+    bool droppedText_ = false;
     WindowHandle dropWindow_ = 0;
     std::map<WindowHandle, std::unique_ptr<Presenter>> presenters_;
 };

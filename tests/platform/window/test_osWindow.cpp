@@ -252,6 +252,39 @@ TEST_F(OsWindowTest, DroppedFilesCarryNamesAndPoint)
     EXPECT_TRUE(os::DroppedFiles(m.wParam).empty());
 }
 
+TEST_F(OsWindowTest, InjectedDragsBecomeDragMessagesSharingTheDropsId)
+{
+    os::WindowHandle w = Make();
+    Drain();
+    os::InputEvent enter = os::MakeInput(os::InputKind::DragEnter, w, 3, 4);
+    enter.text = "/tmp/a.png\n";
+    os::InjectInput(enter);
+    os::InjectInput(os::MakeInput(os::InputKind::DragOver, w, 5, 6));
+    os::InjectInput(os::MakeInput(os::InputKind::DropFile, w, 7, 8));
+    os::WindowMessage m[3];
+    for (auto& one : m) ASSERT_TRUE(os::PeekWindowMessage(one));
+    EXPECT_EQ(m[0].message, os::kMsgDragEnter);
+    EXPECT_EQ(m[1].message, os::kMsgDragOver);
+    EXPECT_EQ(m[2].message, os::kMsgDropFiles);
+    EXPECT_EQ(os::PointX(m[1].lParam), 5);
+    EXPECT_EQ(os::PointY(m[1].lParam), 6);
+    EXPECT_EQ(m[0].wParam, m[2].wParam) << "the drop ends the drag it belongs to";
+    EXPECT_EQ(os::DroppedFiles(m[2].wParam), (std::vector<std::string>{"/tmp/a.png"}));
+    EXPECT_EQ(os::DropPoint(m[2].wParam), (os::OsPoint{7, 8}));
+    for (auto& one : m) os::DispatchWindowMessage(one);
+    EXPECT_TRUE(os::DroppedFiles(m[2].wParam).empty()) << "the default handling finishes the drop";
+
+    // Over and leave without a drag are not messages; a leave ends the drag.
+    log.clear();
+    os::InjectInput(os::MakeInput(os::InputKind::DragOver, w, 5, 6));
+    os::InjectInput(os::MakeInput(os::InputKind::DragLeave, w, 0, 0));
+    EXPECT_TRUE(Drain().empty());
+    os::InjectInput(os::MakeInput(os::InputKind::DragEnter, w, 1, 1));
+    os::InjectInput(os::MakeInput(os::InputKind::DragLeave, w, 0, 0));
+    os::InjectInput(os::MakeInput(os::InputKind::DragOver, w, 5, 6));
+    EXPECT_EQ(Drain(), (std::vector<uint32_t>{os::kMsgDragEnter, os::kMsgDragLeave}));
+}
+
 TEST(OsKeys, CharactersOfKeys)
 {
     struct Case {

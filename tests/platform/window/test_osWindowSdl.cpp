@@ -123,6 +123,56 @@ TEST_F(SdlWindowTest, PointerEventsBecomePointerMessages)
     EXPECT_EQ(Of(os::kMsgMButtonDown)[0].wParam & os::kMouseFlagMiddle, os::kMouseFlagMiddle);
 }
 
+TEST_F(SdlWindowTest, DropsBecomeWholeDragsAtTheDropPoint)
+{
+    auto push = [this](uint32_t type, const char* text) {
+        SDL_Event e{};
+        e.type = type;
+        e.drop.windowID = SdlId();
+        e.drop.file = text ? SDL_strdup(text) : nullptr;
+        SDL_PushEvent(&e);
+    };
+    push(SDL_DROPBEGIN, nullptr);
+    push(SDL_DROPFILE, "/tmp/one.png");
+    push(SDL_DROPFILE, "/tmp/two.png");
+    push(SDL_DROPCOMPLETE, nullptr);
+    std::vector<uint64_t> ids;
+    std::vector<std::vector<std::string>> files;
+    std::vector<uint32_t> order;
+    auto watch = [&](uint32_t message) {
+        return message == os::kMsgDragEnter || message == os::kMsgDragOver || message == os::kMsgDragLeave ||
+               message == os::kMsgDropFiles;
+    };
+    os::WindowMessage m;
+    while (os::PeekWindowMessage(m)) {
+        if (watch(m.message)) {
+            order.push_back(m.message);
+            ids.push_back(m.wParam);
+            files.push_back(os::DroppedFiles(m.wParam));
+        }
+        os::DispatchWindowMessage(m);
+    }
+    ASSERT_EQ(order, (std::vector<uint32_t>{os::kMsgDragEnter, os::kMsgDragOver, os::kMsgDropFiles}));
+    EXPECT_EQ(ids[0], ids[2]);
+    EXPECT_EQ(files[2], (std::vector<std::string>{"/tmp/one.png", "/tmp/two.png"}));
+
+    // Text carries no files: the drag enters with none and leaves.
+    push(SDL_DROPBEGIN, nullptr);
+    push(SDL_DROPTEXT, "some words");
+    push(SDL_DROPCOMPLETE, nullptr);
+    order.clear();
+    files.clear();
+    while (os::PeekWindowMessage(m)) {
+        if (watch(m.message)) {
+            order.push_back(m.message);
+            files.push_back(os::DroppedFiles(m.wParam));
+        }
+        os::DispatchWindowMessage(m);
+    }
+    ASSERT_EQ(order, (std::vector<uint32_t>{os::kMsgDragEnter, os::kMsgDragOver, os::kMsgDragLeave}));
+    EXPECT_TRUE(files[0].empty());
+}
+
 TEST_F(SdlWindowTest, CloseButtonBecomesCloseAndDefaultDestroys)
 {
     SDL_Event e{};
