@@ -2,7 +2,11 @@
 
 #include "qz7files.h"
 #include "osFiles.h"
+#include "sndMusic.h"
 #include "sndOutput.h"
+
+#include <atomic>
+#include <utility>
 
 namespace snd = plat::sound;
 
@@ -140,4 +144,145 @@ void TQZSound::SetVolume(int32_t percent)
 {
     volume = percent;
     snd::SetChannelVolume(channel, float(percent) / 100.0f);
+}
+
+// ---------------------------------------------------------------- music
+// Shared with the mixer's end handler: the music object (main thread only)
+// and the play it belongs to, so a late end can be told from a current one.
+struct TQZMusic::Link {
+    TQZMusic* music = nullptr;
+    std::atomic<uint32_t> play{0};
+};
+
+std::unique_ptr<TQZMusic> TQZMusic::Create(const std::string& fileName)
+{
+    TQZAudio* audio = FrameworkStarted() ? AudioDevice() : nullptr;
+    if (!audio || audio->CheckReady() != QZRES_OK) return nullptr;
+    std::unique_ptr<TQZMusic> music(new TQZMusic());
+    music->stream = snd::OpenMusic(plat::os::NativePath(fileName));
+    if (!music->stream) return nullptr;
+    music->link_ = std::make_shared<Link>();
+    music->link_->music = music.get();
+    return music;
+}
+
+TQZMusic::~TQZMusic()
+{
+    if (link_) link_->music = nullptr;
+    if (stream) snd::FreeMusic(stream);
+}
+
+void TQZMusic::SetEndCallback(TQZMusicEndEvent method)
+{
+    onEnd_ = method;
+    if (method && !endSync_) {
+        // Runs on the mixer's thread: nothing here but the hand-over.
+        std::shared_ptr<Link> link = link_;
+        endSync_ = snd::SetMusicEndHandler(stream, [link](snd::MusicHandle) {
+            const uint32_t play = link->play.load();
+            QueueForMainThread([link, play] {
+                if (link->music && link->play.load() == play) link->music->EndReached();
+            });
+        });
+    } else if (!method && endSync_) {
+        snd::SetMusicEndHandler(stream, nullptr);
+        endSync_ = false;
+    }
+}
+
+void TQZMusic::EndReached()
+{
+    // The method may free this object: nothing of it is touched afterwards.
+    if (onEnd_) onEnd_(this);
+}
+
+int32_t TQZMusic::Play(bool loop)
+{
+    TQZAudio* audio = FrameworkStarted() ? AudioDevice() : nullptr;
+    if (!audio) return QZRES_AUDIO_NOLIBRARY;
+    if (int32_t r = audio->CheckReady(); r != QZRES_OK) return r;
+    ++link_->play;
+    return snd::PlayMusic(stream, loop) ? QZRES_OK : QZRES_FAILED;
+}
+
+int32_t TQZMusic::Stop()
+{
+    TQZAudio* audio = FrameworkStarted() ? AudioDevice() : nullptr;
+    if (!audio) return QZRES_AUDIO_NOLIBRARY;
+    if (int32_t r = audio->CheckReady(); r != QZRES_OK) return r;
+    ++link_->play;  // an end already on its way is no longer this play's
+    return snd::StopMusic(stream) ? QZRES_OK : QZRES_FAILED;
+}
+
+void TQZMusic::SetVolume(int32_t percent)
+{
+    snd::SetMusicVolume(stream, float(percent) / 100.0f);
+}
+
+bool TQZMusic::Playing() const { return snd::MusicPlaying(stream); }
+
+int32_t LoadMusic(const std::string& fileName, std::unique_ptr<TQZMusic>& music)
+{
+    music.reset();
+    if (fileName.empty()) return QZRES_BADARG;
+    if (!IsFile(fileName)) return QZRES_NOFILE;
+    TQZAudio* audio = FrameworkStarted() ? AudioDevice() : nullptr;
+    if (!audio) return QZRES_AUDIO_NOLIBRARY;
+    if (int32_t r = audio->CheckReady(); r != QZRES_OK) return r;
+    music = TQZMusic::Create(fileName);
+    return music ? QZRES_OK : QZRES_FAILED;
+}
+
+TQZMusicQueue::TQZMusicQueue() : random_([](uint32_t n) { return RandomInt(n); }) {}
+
+TQZMusicQueue::~TQZMusicQueue()
+{
+    Stop();
+}
+
+void TQZMusicQueue::Add(const std::string& fileName) { items_.push_back(fileName); }
+
+void TQZMusicQueue::Clear()
+{
+    Stop();
+    items_.clear();
+}
+
+void TQZMusicQueue::PlayNext()
+{
+    if (items_.empty()) return;
+    current_.reset();
+    const int32_t count = int32_t(items_.size());
+    position_ = position_ + 1 >= count ? 0 : position_ + 1;
+    if (position_ == 0 && shuffle_) {
+        for (int32_t i = 0; i < count; ++i) {
+            const int32_t j = int32_t(random_(uint32_t(count)) % uint32_t(count));
+            if (j != i) std::swap(items_[size_t(i)], items_[size_t(j)]);
+        }
+    }
+    std::unique_ptr<TQZMusic> music;
+    if (LoadMusic(items_[size_t(position_)], music) != QZRES_OK) return;
+    music->SetVolume(volume_);
+    music->SetEndCallback(MakeMethod<&TQZMusicQueue::MusicEnded>(this));
+    current_ = std::move(music);
+    (void)current_->Play(false);  // a piece that will not start just stays silent
+}
+
+void TQZMusicQueue::MusicEnded(TQZMusic* music)
+{
+    // Only the current piece moves the list on.
+    if (music == current_.get()) PlayNext();
+}
+
+void TQZMusicQueue::SetVolume(int32_t percent)
+{
+    volume_ = percent;
+    if (current_) current_->SetVolume(percent);
+}
+
+void TQZMusicQueue::Stop()
+{
+    if (!current_) return;
+    (void)current_->Stop();
+    current_.reset();
 }

@@ -1,5 +1,7 @@
 #include "sndOutput.h"
 
+#include "sndMusic.h"
+
 #include <SDL.h>
 #include <SDL_mixer.h>
 
@@ -201,6 +203,7 @@ bool FreeDevice()
 {
     State& s = S();
     if (!s.device) return false;
+    FreeAllMusic();
     Mix_HaltChannel(-1);
     for (auto& [h, sample] : s.samples) Mix_FreeChunk(sample.chunk);
     s.samples.clear();
