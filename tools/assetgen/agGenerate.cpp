@@ -124,6 +124,8 @@ std::vector<AssetFile> GenerateAssets(const std::string& sourceDir, GenerateRepo
                              return MakeSound(s, &levels[i]);
                          })});
     }
+    for (const SoundSpec& m : MusicSpecs())
+        files.push_back({std::string("Assets/Music/") + m.file, work.Add("music", [&m] { return MakeSound(m); })});
     std::vector<std::vector<size_t>> cards;
     for (const CardsetStyle& c : Cardsets()) {
         cards.emplace_back();

@@ -168,6 +168,17 @@ std::vector<float> Thump()
     return s;
 }
 
+// A short, quiet arpeggio for the music player: eight soft notes of an A
+// minor chord and back, each left to ring into the next.
+std::vector<float> Interlude()
+{
+    auto s = Silence(3.4);
+    const double notes[] = {220.00, 261.63, 329.63, 440.00, 392.00, 329.63, 293.66, 329.63};
+    for (int i = 0; i < 8; ++i) Tone(s, 0.05 + 0.375 * i, 0.9, notes[i], notes[i], 0.012, 0.45, 0.5, 0.15);
+    Tone(s, 0.05, 3.3, 110.0, 110.0, 0.3, 1.6, 0.25);
+    return s;
+}
+
 double Db(double v) { return v > 0 ? 20 * std::log10(v) : -200.0; }
 
 }  // namespace
@@ -180,6 +191,12 @@ const std::vector<SoundSpec>& SoundSpecs()
         {"Dealing.mp3", Dealing},   {"Button.wav", Button},     {"Achieve.wav", Achieve},
         {"Alert.mp3", Alert},       {"Thump.wav", Thump},
     };
+    return specs;
+}
+
+const std::vector<SoundSpec>& MusicSpecs()
+{
+    static const std::vector<SoundSpec> specs = {{"Interlude.mp3", Interlude}};
     return specs;
 }
 

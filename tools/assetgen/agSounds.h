@@ -11,11 +11,13 @@ namespace ag {
 constexpr int32_t SOUND_RATE = 44100;
 
 struct SoundSpec {
-    const char* file;  // in Assets/Audio/; the extension picks the encoding
+    const char* file;  // in Assets/Audio/ (music: Assets/Music/); the extension picks the encoding
     std::vector<float> (*synthesise)();
 };
 
 const std::vector<SoundSpec>& SoundSpecs();
+// The music in Assets/Music/ (the editor's music player plays it).
+const std::vector<SoundSpec>& MusicSpecs();
 
 struct SoundLevels {
     double loudness = 0;  // dBFS, loudest 50 ms window

@@ -5,6 +5,7 @@
 
 #include "agSounds.h"
 #include "agtestutil.h"
+#include "sndMusic.h"
 #include "sndOutput.h"
 #include "testutil.h"
 
@@ -60,6 +61,23 @@ TEST(AssetSounds, EverySoundDecodesThroughTheSoundLayer)
         snd::SampleHandle s = snd::LoadSample(agtest::RuntimePath(std::string("Assets/Audio/") + spec.file), 1, 0);
         EXPECT_NE(s, 0u) << spec.file;
         if (s) snd::FreeSample(s);
+    }
+    snd::CloseLibrary();
+}
+
+TEST(AssetSounds, MusicStreamsToItsEnd)
+{
+    vqtest::ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
+    ASSERT_TRUE(snd::OpenLibrary());
+    ASSERT_TRUE(snd::InitDevice(-1, 44100));
+    for (const ag::SoundSpec& spec : ag::MusicSpecs()) {
+        std::vector<float> samples = spec.synthesise();
+        ag::SoundLevels l = ag::Normalise(samples);
+        EXPECT_LE(l.peak, -1.0 + 1e-6) << spec.file;
+        EXPECT_LT(samples.size(), size_t(5 * 44100)) << spec.file << " stays short enough for tests";
+        snd::MusicHandle m = snd::OpenMusic(agtest::RuntimePath(std::string("Assets/Music/") + spec.file));
+        EXPECT_NE(m, 0u) << spec.file;
+        if (m) snd::FreeMusic(m);
     }
     snd::CloseLibrary();
 }
