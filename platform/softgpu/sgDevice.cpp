@@ -1,12 +1,15 @@
 #include "sgDevice.h"
 
 #include "sgCapture.h"
+#include "sgEffect.h"
 #include "sgRaster.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <system_error>
+#include <thread>
 
 namespace plat::softgpu {
 
@@ -401,19 +404,14 @@ int32_t Device::DrawPrimitiveUP(uint32_t type, uint32_t primitiveCount, const vo
                          indices.data(), true, uint32_t(indices.size()), 0);
 }
 
-int32_t Device::DrawTriangles(const uint8_t* vertices, uint32_t vertexBytes, uint32_t stride, const void* indices,
-                              bool indices32, uint32_t indexCount, int32_t baseVertex)
+// The render target, clip, texture and states drawing uses now; false when
+// nothing could be drawn (clipped away, or no channel written).
+bool Device::CurrentRasterState(RasterState& st) const
 {
-    if (fvf_ != kFvfScreenVertex || stride < sizeof(ScreenVertex)) return kInvalidCall;
-    ++drawCalls_;
-    triangles_ += indexCount / 3;
-    if (lost_ != LossState::None) return kOk;  // a lost device swallows drawing
-
-    RasterState st;
     st.target = target_->Pixels();
     st.targetPitch = target_->PitchPixels();
     st.clip = target_->Bounds();
-    if (renderStates_[kRsScissorTestEnable] && !Intersect(st.clip, scissor_, st.clip)) return kOk;
+    if (renderStates_[kRsScissorTestEnable] && !Intersect(st.clip, scissor_, st.clip)) return false;
     if (texture_) {
         const Surface& level = texture_->Level0();
         st.texture = level.Pixels();
@@ -439,7 +437,19 @@ int32_t Device::DrawTriangles(const uint8_t* vertices, uint32_t vertexBytes, uin
     st.writeMask = renderStates_[kRsColorWriteEnable] & 0xF;
     st.cull = renderStates_[kRsCullMode];
     st.opaqueTarget = !HasAlphaChannel(target_->GetDesc().format);
-    if (st.writeMask == 0) return kOk;
+    return st.writeMask != 0;
+}
+
+int32_t Device::DrawTriangles(const uint8_t* vertices, uint32_t vertexBytes, uint32_t stride, const void* indices,
+                              bool indices32, uint32_t indexCount, int32_t baseVertex)
+{
+    if (fvf_ != kFvfScreenVertex || stride < sizeof(ScreenVertex)) return kInvalidCall;
+    ++drawCalls_;
+    triangles_ += indexCount / 3;
+    if (lost_ != LossState::None) return kOk;  // a lost device swallows drawing
+
+    RasterState st;
+    if (!CurrentRasterState(st)) return kOk;
     Rasterizer raster(st);
 
     const uint32_t vertexCount = vertexBytes / stride;
@@ -470,6 +480,54 @@ int32_t Device::DrawTriangles(const uint8_t* vertices, uint32_t vertexBytes, uin
         raster.Triangle(v[0], v[1], v[2]);
     }
     return result;
+}
+
+int32_t DefaultEffectThreads()
+{
+    const unsigned n = std::thread::hardware_concurrency();
+    return n == 0 ? 1 : int32_t(std::min(n, 4u));
+}
+
+int32_t Device::DrawEffect(Effect& effect, int32_t technique, const Rect& dest, float u0, float v0, float u1,
+                           float v1)
+{
+    if (dest.left > dest.right || dest.top > dest.bottom) return kInvalidCall;
+    ++drawCalls_;
+    triangles_ += 2;
+    if (lost_ != LossState::None) return kOk;
+    const int32_t w = dest.Width(), h = dest.Height();
+    if (w == 0 || h == 0) return kOk;
+    if (!effect.Begin(technique, w, h)) return kInvalidCall;
+    RasterState st;
+    Rect area;
+    if (!CurrentRasterState(st) || !Intersect(st.clip, dest, area)) return kOk;
+    st.texture = nullptr;  // the effect samples its own textures
+    const Rasterizer raster(st);
+    const float du = (u1 - u0) / float(w), dv = (v1 - v0) / float(h);
+    // Rows are independent: bands of them are shaded side by side.
+    auto band = [&](int32_t top, int32_t bottom) {
+        std::vector<float> scratch = effect.NewScratch();
+        std::vector<uint32_t> row(size_t(area.Width()));
+        for (int32_t y = top; y < bottom; ++y) {
+            effect.Shade(scratch, area.left - dest.left, y - dest.top, area.Width(), u0, v0, du, dv, row.data());
+            raster.WriteRow(area.left, y, row.data(), area.Width());
+        }
+    };
+    const int64_t pixels = int64_t(area.Width()) * area.Height();
+    const int32_t workers = int32_t(std::clamp<int64_t>(pixels / kEffectPixelsPerThread, 1, effectThreads_));
+    const int32_t rows = area.Height(), step = (rows + workers - 1) / workers;
+    std::vector<std::thread> helpers;
+    for (int32_t top = area.top + step; top < area.bottom; top += step) {
+        const int32_t bottom = std::min(top + step, area.bottom);
+        try {
+            helpers.emplace_back(band, top, bottom);
+        } catch (const std::system_error&) {
+            band(top, bottom);  // no thread to be had: this one does it
+        }
+    }
+    band(area.top, std::min(area.top + step, area.bottom));
+    for (std::thread& t : helpers) t.join();
+    return kOk;
 }
 
 // ---------------------------------------------------------------- copies

@@ -15,6 +15,14 @@
 
 namespace plat::softgpu {
 
+class Effect;
+struct RasterState;
+
+// Effect draws smaller than this many pixels a thread stay on one thread.
+constexpr int64_t kEffectPixelsPerThread = 32768;
+// The processor's threads, at most four.
+int32_t DefaultEffectThreads();
+
 // Receives each presented frame: 32-bit pixels, pitch in bytes, size.
 using PresentSink = std::function<void(const uint32_t* pixels, int32_t pitchBytes, int32_t width, int32_t height)>;
 
@@ -99,6 +107,16 @@ public:
                                    uint32_t stride);
     int32_t DrawPrimitiveUP(uint32_t type, uint32_t primitiveCount, const void* vertices, uint32_t stride);
 
+    // The effect's technique over the rectangle of the render target (within
+    // the scissor rectangle when that is on): texture coordinates run from
+    // (u0, v0) at its top-left corner to (u1, v1) at its bottom-right, the
+    // colours written as the blend and write-mask states say. Counted as a
+    // draw of two triangles; a lost device draws nothing.
+    int32_t DrawEffect(Effect& effect, int32_t technique, const Rect& dest, float u0, float v0, float u1, float v1);
+    // Threads an effect draw may use (1 ..); each takes a band of rows.
+    void SetEffectThreads(int32_t threads) { effectThreads_ = threads < 1 ? 1 : threads; }
+    int32_t EffectThreads() const { return effectThreads_; }
+
     // Totals since creation, for tests and the statistics panel.
     int64_t DrawCallCount() const { return drawCalls_; }
     int64_t TriangleCount() const { return triangles_; }
@@ -116,6 +134,7 @@ private:
     enum class LossState { None, Lost, NotReset };
     void MakeBackBuffer();
     void DefaultStates();
+    bool CurrentRasterState(RasterState& st) const;
     int32_t DrawTriangles(const uint8_t* vertices, uint32_t vertexBytes, uint32_t stride, const void* indices,
                           bool indices32, uint32_t indexCount, int32_t baseVertex);
 
@@ -133,6 +152,7 @@ private:
     LossState lost_ = LossState::None;
     PresentSink sink_;
     int64_t presents_ = 0, drawCalls_ = 0, triangles_ = 0;
+    int32_t effectThreads_ = DefaultEffectThreads();
 };
 
 }  // namespace plat::softgpu

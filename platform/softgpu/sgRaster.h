@@ -56,6 +56,12 @@ public:
         int64_t c[4] = {}, dc[4] = {};
     };
     void DrawSpan(const Span& span);
+    // Colours made elsewhere (an effect) written at (x, y) through the
+    // blend and write-mask states; the row must lie inside the clip.
+    void WriteRow(int32_t x, int32_t y, const uint32_t* colours, int32_t count) const
+    {
+        Write(st_.target + int64_t(y) * st_.targetPitch + x, colours, count);
+    }
 
 private:
     enum class Writer { Copy, AlphaBlend, Generic };
