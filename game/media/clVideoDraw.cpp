@@ -204,6 +204,12 @@ TQZRect TVideoDraw::CoverSource(TQZPoint image, const TQZRect& rect)
 void TVideoDraw::DrawBackdrop(TQZColour, const TQZRect& rect)
 {
     TAnimatedBackdrop* backdrop = Resources ? Resources->GetBackdrop(1) : nullptr;
+    if (backdrop && !backdrop->Still()) {
+        // The effect draws straight to the target: what the cache holds goes first.
+        if (TQZRenderCache* cache = Cache()) cache->FlushBatch();
+        if (backdrop->Draw(rect, double(clock()) / 1000.0) != QZRES_OK) Fill(kBlack, rect);
+        return;
+    }
     TQZSurface* image = backdrop ? backdrop->Image() : nullptr;
     if (!image) {
         Fill(kBlack, rect);

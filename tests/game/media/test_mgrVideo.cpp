@@ -1,3 +1,5 @@
+#include "backdropfixture.h"
+#include "clAnimBackdrop.h"
 #include "clCardGraphics.h"
 #include "clVideoDraw.h"
 #include "coreGameDiagnostics.h"
@@ -380,6 +382,26 @@ TEST_F(VideoDrawFrameTest, TheBackdropIsStretchedOrTiledBySetting)
     EXPECT_EQ(0xFFFF0000u, BackPixel(0, 40));
     EXPECT_EQ(0xFF00A000u, BackPixel(1, 10));
     EXPECT_EQ(0xFFFF0000u, BackPixel(64, 10)) << "the second tile";
+}
+
+TEST_F(VideoDrawFrameTest, AnAnimatedTableMovesFromFrameToFrame)
+{
+    runtime.Everything();
+    runtime.Write("Tables/Ripples.ice", vqbackdrop::Archive(mediatest::PngOf(16, 16, 0xFF808080)));
+    runtime.Defaults("Video.Table=\"Ripples.ice\"\r\n");
+    Start();
+    ASSERT_NE(nullptr, Resources->GetBackdrop(1));
+    EXPECT_FALSE(Resources->GetBackdrop(1)->Still());
+    static uint32_t now = 1000;
+    Video->Draw()->clock = [] { return now; };
+    Frame([] { Video->Draw()->DrawBackdrop(0xFFFFFFFF, {0, 0, 200, 100}); });
+    const uint32_t early = BackPixel(100, 50);
+    EXPECT_EQ(0xFF808080u, BackPixel(250, 50)) << "only the rectangle";
+    now = 4000;
+    Frame([] { Video->Draw()->DrawBackdrop(0xFFFFFFFF, {0, 0, 200, 100}); });
+    EXPECT_NE(early, BackPixel(100, 50));
+    EXPECT_GT((BackPixel(100, 50) >> 8) & 0xFF, (BackPixel(100, 50) >> 16) & 0xFF) << "a green cloth";
+    EXPECT_DOUBLE_EQ(4.0, Resources->GetBackdrop(1)->lastSeconds);
 }
 
 }  // namespace
