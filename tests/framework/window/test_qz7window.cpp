@@ -1,6 +1,7 @@
 #include "qz7events.h"
 #include "qz7window.h"
 #include "osDesktop.h"
+#include "osFileDialog.h"
 #include "osKeys.h"
 
 #include <gtest/gtest.h>
@@ -472,6 +473,26 @@ TEST_F(WindowTest, SwitchingIntoPopupCoversTheScreen)
     os::GetWindowStyle(w.Handle(), style, ex);
     EXPECT_EQ(style & (os::kStyleCaption | os::kStyleSizingFrame), 0u);
     EXPECT_NE(style & os::kStylePopup, 0u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(WindowFileDialog, TheChosenNameOrEmptyWhenCancelled)
+{
+    const std::string chosen = "/home/u/" + std::string(300, 'd') + "/Basic deck.cards";
+    os::PushFileDialogAnswer(chosen);
+    os::PushFileDialogAnswer(std::nullopt);
+    EXPECT_EQ(chosen, ShowFileDialog(nullptr, "Open Cardset", "Basic.cards", false));
+    EXPECT_EQ("", ShowFileDialog(nullptr, "", "", true));
+    const std::vector<os::FileDialogRequest> shown = os::TakeFileDialogRequests();
+    ASSERT_EQ(2u, shown.size());
+    EXPECT_EQ("Open Cardset", shown[0].title);
+    EXPECT_EQ("Basic.cards", shown[0].initialName);
+    EXPECT_FALSE(shown[0].save);
+    EXPECT_TRUE(shown[1].save);
+    EXPECT_EQ("All Files", shown[1].filterName);
 }
 
 }  // namespace
