@@ -10,6 +10,7 @@
 #include "ioLoader.h"
 #include "qz7memory.h"
 #include "qz7video.h"
+#include "qz7videochoice.h"
 
 namespace deckfuzz {
 
