@@ -21,6 +21,9 @@ constexpr uint32_t QZVIDEO_TOPMOST = 0x0008;
 constexpr uint32_t QZVIDEO_GDIDIRECT = 0x1000;
 constexpr uint32_t QZVIDEO_NODEVICE = 0x2000;
 
+// What a Direct3D-only primitive answers on the GDI back end.
+constexpr int32_t QZRES_VIDEO_GDI_UNSUPPORTED = 0x2001;
+
 constexpr int32_t QZVIDEO_BACKEND_DX9 = 0;
 constexpr int32_t QZVIDEO_BACKEND_GDI = 1;
 
@@ -44,6 +47,17 @@ public:
     virtual void ValidateRect() = 0;
     // Shows a presented frame (32-bit pixels, pitch in bytes).
     virtual void PresentFrame(const uint32_t* pixels, int32_t pitchBytes, int32_t width, int32_t height) = 0;
+    // A part of the client area to draw again (never erased first).
+    virtual void InvalidateRect(const TQZRect& rect) { (void)rect; Invalidate(); }
+    // A timer whose handler runs every interval, so that frames keep coming
+    // (0 when the window cannot run one); ids as the main window's.
+    virtual uint32_t SetTimer(uint32_t milliseconds, std::function<void(uint32_t)> handler)
+    {
+        (void)milliseconds;
+        (void)handler;
+        return 0;
+    }
+    virtual void KillTimer(uint32_t id) { (void)id; }
 
     // Wired by the video layer: paint requests and client size changes.
     std::function<void()> onPaint;
@@ -63,6 +77,16 @@ public:
     void Invalidate() override { invalid = true; }
     void ValidateRect() override { invalid = false; }
     void PresentFrame(const uint32_t*, int32_t, int32_t, int32_t) override { ++presented; }
+    void InvalidateRect(const TQZRect& rect) override
+    {
+        invalid = true;
+        invalidRects.push_back(rect);
+    }
+    uint32_t SetTimer(uint32_t milliseconds, std::function<void(uint32_t)> handler) override;
+    void KillTimer(uint32_t id) override;
+    // Runs a timer as its interval passing would (false for an unknown id).
+    bool FireTimer(uint32_t id);
+    bool HasTimer(uint32_t id) const;
     // The user resizes the window: new client size, then the resize notice.
     void UserResize(int32_t width, int32_t height);
 
@@ -70,9 +94,11 @@ public:
     int32_t presented = 0;
     int32_t windowKind = 0;
     uint32_t styleFlags = 0;
+    std::vector<TQZRect> invalidRects;
 
 private:
     TQZRect client_;
+    std::vector<std::pair<uint32_t, std::function<void(uint32_t)>>> timers_;
 };
 
 // Makes the output window. The default makes a main window (qz7videowindow);
@@ -124,6 +150,18 @@ public:
     virtual void HandlePaint();
     virtual void UpdateClientRect();
     virtual int32_t PrepareUntextured() { return QZRES_VIDEO_NOTSUPPORTED; }
+    // A rectangle with corners rounded by the row indents 6, 4, 3, 2, 1, 1:
+    // filled for thickness 0, else an outline that thick. 2 (nothing drawn)
+    // for a negative thickness or an empty rectangle.
+    virtual int32_t DrawRoundRect(const TQZRect& rect, TQZColour colour, int32_t thickness);
+    // A filled ellipse as a fan of 16 to 36 segments; 0x2001 on the GDI back end.
+    virtual int32_t FillEllipse(TQZPointF centre, TQZPointF radii, TQZColour colour);
+    // Linear texture filtering of the device: false on the GDI back end.
+    virtual bool GetLinearFilter();
+    // Flushes the pending quads before the device's filtering changes.
+    virtual void SetLinearFilter(bool flag);
+    // Left-aligned text in the font list's default font.
+    void DrawTextDefaultFont(const std::string& text, const TQZRect& rect, TQZColour colour);
 
     bool Redraw();
     void Repaint();

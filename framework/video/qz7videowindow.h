@@ -24,6 +24,11 @@ public:
     void Invalidate() override;
     void ValidateRect() override;
     void PresentFrame(const uint32_t* pixels, int32_t pitchBytes, int32_t width, int32_t height) override;
+    uint32_t SetTimer(uint32_t milliseconds, std::function<void(uint32_t)> handler) override
+    {
+        return window_->SetWindowTimer(milliseconds, std::move(handler));
+    }
+    void KillTimer(uint32_t id) override { window_->KillWindowTimer(id); }
 
 private:
     bool Paint(TQZWindow* window, int64_t argument);
