@@ -303,11 +303,11 @@ int32_t TQZGUIWindow::RemoveChild(TQZGUIWindow* child, std::unique_ptr<TQZGUIWin
     child->DetachFocus();
     std::unique_ptr<TQZGUIWindow> owned = std::move(children_[size_t(i)]);
     children_.erase(children_.begin() + i);
-    owned->parent_ = nullptr;
     if (taken) {
+        owned->parent_ = nullptr;
         *taken = std::move(owned);
     } else {
-        owned.reset();
+        owned.reset();  // freed still knowing its parent: it may need its video
     }
     ChildrenChanged(nullptr);
     return QZRES_OK;

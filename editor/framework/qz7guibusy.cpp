@@ -42,16 +42,19 @@ void TQZGUIBusySymbol::StartTimer()
     TQZVideoWindowBase* window = video ? video->Window() : nullptr;
     if (timer_ || !window) return;
     timer_ = window->SetTimer(50, [this](uint32_t) { Invalidate(true); });
-    if (timer_) timerWindow_ = window;
+    if (!timer_) return;
+    timerVideo_ = video;
+    timerWindow_ = window;
 }
 
 void TQZGUIBusySymbol::StopTimer()
 {
     if (!timer_) return;
-    // The window may have gone with its video; only a live one is told.
-    TQZVideo* video = GetVideo();
-    if (video && video->Window() == timerWindow_) timerWindow_->KillTimer(timer_);
+    // The video may have a new window by now: only the one that runs the
+    // timer is told.
+    if (timerVideo_ && timerVideo_->Window() == timerWindow_) timerWindow_->KillTimer(timer_);
     timer_ = 0;
+    timerVideo_ = nullptr;
     timerWindow_ = nullptr;
 }
 

@@ -32,5 +32,6 @@ private:
     TBusyAnim anim_ = Circular;
     float lastStep_ = 0;
     uint32_t timer_ = 0;
+    TQZVideo* timerVideo_ = nullptr;
     TQZVideoWindowBase* timerWindow_ = nullptr;
 };
