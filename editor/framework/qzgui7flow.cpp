@@ -81,13 +81,17 @@ std::vector<std::pair<TQZGUIWindow*, TQZRect>> TQZGUIFlow::Arrange()
 
 void TQZGUIFlow::PlaceChild(TQZGUIWindow* child, const TQZGUILayout& layout, TQZRect& out)
 {
+    bool found = false;
     for (const auto& [c, r] : Arrange()) {
         if (c == child) {
             out = r;
-            return;
+            found = true;
+        } else {
+            // One child placed moves the others: the flow is one arrangement.
+            c->SetPosition(r);
         }
     }
-    TQZGUIWindow::PlaceChild(child, layout, out);
+    if (!found) TQZGUIWindow::PlaceChild(child, layout, out);
 }
 
 TQZPoint TQZGUIFlow::GetMinSize()
