@@ -135,6 +135,14 @@ TEST_F(CompositeTest, DialogDragsStayInsideTheParent)
     Release({5000, 5000});
 }
 
+TEST_F(CompositeTest, ADialogWiderThanItsParentStaysAtItsLeftEdge)
+{
+    TQZGUIWindow* parent = Make({0, 0, 200, 100});
+    auto* d = Make<TQZGUIDialog>({0, 0, 300, 200}, parent);
+    d->DragMove({50, 30});
+    EXPECT_EQ((TQZRect{0, 0, 300, 200}), d->GetPosition());
+}
+
 TEST_F(CompositeTest, DialogPaintsFrameTitleBodyAndShadows)
 {
     Make<TQZGUIDialog>({10, 10, 110, 90}, nullptr, 0, "Title");
