@@ -29,6 +29,11 @@ public:
         return window_->SetWindowTimer(milliseconds, std::move(handler));
     }
     void KillTimer(uint32_t id) override { window_->KillWindowTimer(id); }
+    // The window system's full-screen mode of a window kind: none when
+    // windowed, an exclusive mode for full screen, and the desktop's for a
+    // borderless window the size of the screen (a smaller one stays a
+    // plain borderless window).
+    void ApplyWindowKind(int32_t windowKind);
 
 private:
     bool Paint(TQZWindow* window, int64_t argument);
