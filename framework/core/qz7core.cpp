@@ -135,6 +135,11 @@ const std::string& ApplicationName()
     return G().name;
 }
 
+bool IsEditorApplication()
+{
+    return G().started && G().name == QZ_EDITOR_IDENTITY;
+}
+
 int32_t PumpFrame()
 {
     FrameworkGlobals& g = G();

@@ -174,6 +174,11 @@ void FrameworkStart(const std::string& applicationName);
 void FrameworkStop();
 bool FrameworkStarted();
 const std::string& ApplicationName();
+// The application name the editor starts the framework with. Where the
+// editor's build differs from the game's, this one value at start-up
+// chooses; no unit is compiled twice.
+inline constexpr const char* QZ_EDITOR_IDENTITY = "CardsetEditor";
+bool IsEditorApplication();
 // One step of the framework per frame; the result of the frame event.
 int32_t PumpFrame();
 int32_t FrameCounter();
