@@ -1,6 +1,7 @@
 #include "mgrStates.h"
 
 #include "coreGameDiagnostics.h"
+#include "mgrVideo.h"
 #include "qz7video.h"
 
 #include <algorithm>
@@ -101,6 +102,24 @@ void TStateEngine::Initialize()
     freeList_.clear();
     classes_.fill(TStateClass{});
     minimiseHandling = true;
+}
+
+uint32_t TStateEngine::FrameTime() const
+{
+    if (frameTime) return frameTime();
+    return Video ? uint32_t(Video->FrameTime()) : 0;
+}
+
+bool TStateEngine::WindowMinimised() const
+{
+    if (windowMinimised) return windowMinimised();
+    return Video && Video->Window() && Video->Window()->ShowState() == QZSHOW_MINIMISED;
+}
+
+bool TStateEngine::WindowQuitting() const
+{
+    if (windowQuitting) return windowQuitting();
+    return Video && Video->Window() && Video->Window()->Closed();
 }
 
 void TStateEngine::SetWindows(TGUIWindow* root, TGUIWindow* layout)

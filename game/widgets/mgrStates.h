@@ -100,13 +100,14 @@ public:
     TGUIWindow* RootWindow() const { return root_; }
     TGUIWindow* LayoutWindow() const { return layout_; }
     int32_t RetiredCount() const { return int32_t(freeList_.size()); }
-    uint32_t FrameTime() const { return frameTime ? frameTime() : 0; }
-    bool WindowMinimised() const { return windowMinimised && windowMinimised(); }
-    bool WindowQuitting() const { return windowQuitting && windowQuitting(); }
+    uint32_t FrameTime() const;
+    bool WindowMinimised() const;
+    bool WindowQuitting() const;
 
     bool minimiseHandling = true;
     // What the engine needs of the program: the frame time in milliseconds
-    // and the window's minimised and quit flags. Unset hooks answer 0 and false.
+    // and the window's minimised and quit flags. Unset hooks ask the video
+    // manager and its window (0 and false without them).
     std::function<uint32_t()> frameTime;
     std::function<bool()> windowMinimised;
     std::function<bool()> windowQuitting;
