@@ -38,7 +38,8 @@ void TUIEditBox::Draw(const TQZRect& rect)
     const uint32_t flags = centreVertical ? GUITEXT_VCENTRE : 0;
     f->DrawText(text, caption_, flags, colour);
     if (IsFocused()) {
-        const int32_t x = text.left + f->TextWidth(caption_.substr(0, size_t(ClampInt(0, Cursor(), int32_t(caption_.size())))));
+        const size_t before = size_t(ClampInt(0, Cursor(), int32_t(caption_.size())));
+        const int32_t x = text.left + f->TextWidth(caption_.substr(0, before));
         f->DrawText({x, text.top, text.right, text.bottom}, "_", flags, colour);
     }
 }

@@ -47,7 +47,8 @@ void TUILabel::Draw(const TQZRect& rect)
         if (background) background->Draw(rect, 0xFFFFFFFF);
         TQZFont* f = GetFont();
         if (!f) return;
-        if (f == UIFont(UIFONT_SMALL) && colour != 0xFF000000) f->DrawText(OffsetRectBy(rect, {1, 1}), caption_, TextFlags(), 0xFF000000);
+        if (f == UIFont(UIFONT_SMALL) && colour != 0xFF000000)
+            f->DrawText(OffsetRectBy(rect, {1, 1}), caption_, TextFlags(), 0xFF000000);  // the shadow
         f->DrawText(rect, caption_, TextFlags(), colour);
     });
 }

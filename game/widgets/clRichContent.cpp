@@ -271,7 +271,8 @@ std::vector<std::string> SplitMarkup(const std::string& text)
         if (!before.empty()) pieces.push_back(before);
         if (open == std::string::npos) break;
         const size_t close = text.find('>', open + 1);
-        const std::string tag = text.substr(open + 1, close == std::string::npos ? std::string::npos : close - open - 1);
+        const size_t length = close == std::string::npos ? std::string::npos : close - open - 1;
+        const std::string tag = text.substr(open + 1, length);
         if (!tag.empty()) pieces.push_back("<" + Lower(tag) + ">");
         if (close == std::string::npos) break;
         at = close + 1;

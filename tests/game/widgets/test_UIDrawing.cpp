@@ -39,8 +39,8 @@ TQZMouseEvent Button(bool down, int32_t x, int32_t y)
         const int32_t want = int32_t((colour >> shift) & 0xFF) * alpha / 255;
         const int32_t got = int32_t((pixel >> shift) & 0xFF);
         if (std::abs(want - got) > 3)
-            return ::testing::AssertionFailure() << std::hex << pixel << " is not " << colour << " at alpha " << std::dec
-                                                 << alpha;
+            return ::testing::AssertionFailure()
+                   << std::hex << pixel << " is not " << colour << " at alpha " << std::dec << alpha;
     }
     return ::testing::AssertionSuccess();
 }

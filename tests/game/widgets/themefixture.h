@@ -61,7 +61,9 @@ inline std::vector<uint8_t> TextureOf(int32_t id)
 {
     switch (id) {
     case 17:  // three button faces
-        return Picture(256, 128, [](int32_t x, int32_t y) { return y >= 64 ? kFacePressed : x >= 128 ? kFaceHover : kFace; });
+        return Picture(256, 128, [](int32_t x, int32_t y) {
+            return y >= 64 ? kFacePressed : x >= 128 ? kFaceHover : kFace;
+        });
     case 18:  // the fill in the top half, the track in the bottom one
         return Picture(256, 64, [](int32_t, int32_t y) { return y < 32 ? kFill : kTrack; });
     case 19:  // knob cells at (0, 0) and (0, 32)
@@ -102,7 +104,8 @@ class ThemeFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (const char* f : {"Assets/Misc", "Assets/Audio", "Assets/Config", "Cardsets", "Cardbacks", "Tables", "User"})
+        for (const char* f :
+             {"Assets/Misc", "Assets/Audio", "Assets/Config", "Cardsets", "Cardbacks", "Tables", "User"})
             std::filesystem::create_directories(dir_.Path() + f);
         old_ = std::filesystem::current_path();
         std::filesystem::current_path(dir_.Path());
