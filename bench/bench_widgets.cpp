@@ -11,6 +11,7 @@
 #include "qz7direct3d.h"
 #include "qz7texture.h"
 #include "qz7video.h"
+#include "qz7videochoice.h"
 
 #include <benchmark/benchmark.h>
 
@@ -86,7 +87,11 @@ void BM_ScreenDraw(benchmark::State& state)
         const int64_t mode = state.range(0);
         TQZVideo* video = GetVideo();
         std::unique_ptr<TQZTexture> texture;
-        TQZTexture::CreateRenderTarget(texture, 32, 32);
+        if (TQZTexture::CreateRenderTarget(texture, 32, 32) != QZRES_OK) {
+            state.SkipWithError("no texture");
+            FrameworkStop();
+            return;
+        }
         std::vector<TRenderer> renderers(40);
         std::vector<TQZRect> rects;
         for (int32_t i = 0; i < 40; ++i) {

@@ -3,6 +3,7 @@
 #include "coreGameDiagnostics.h"
 #include "mgrVideo.h"
 #include "qz7video.h"
+#include "qz7videochoice.h"
 
 #include <algorithm>
 

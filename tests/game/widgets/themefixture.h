@@ -14,6 +14,7 @@
 #include "qz7direct3d.h"
 #include "qz7icedata.h"
 #include "qz7video.h"
+#include "qz7videochoice.h"
 #include "testutil.h"
 #include "wavutil.h"
 

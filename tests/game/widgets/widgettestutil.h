@@ -6,6 +6,7 @@
 #include "osClock.h"
 #include "qz7direct3d.h"
 #include "qz7video.h"
+#include "qz7videochoice.h"
 
 #include <gtest/gtest.h>
 
