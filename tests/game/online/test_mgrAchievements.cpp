@@ -2,6 +2,8 @@
 // and the triggers the rules fire while games are played.
 #include "achievementFixture.h"
 
+#include "coreGameDiagnostics.h"
+
 #include "clSelfPlay.h"
 #include "mgrSession.h"
 #include "qz7text.h"
@@ -49,6 +51,13 @@ TEST_F(AchievementTest, DefinitionsRoundTripThroughTheScrambledFiles)
     ASSERT_EQ(a.GetStatisticCount(), 2);
     EXPECT_EQ(a.GetStatistic(1).condition, "$POINTS_FUNCTION");
     EXPECT_EQ(a.GetStatistic(1).caption, "Caption points");
+}
+
+TEST_F(AchievementTest, MissingDefinitionFileIsFatal)
+{
+    std::string error;
+    ASSERT_TRUE(WriteAchievementConfig(kAchievementConfigFile, ThreeTrickAchievements(), &error));
+    EXPECT_EXIT(Start(), ::testing::ExitedWithCode(kFatalExitCode), "");
 }
 
 TEST_F(AchievementTest, WriterRefusesFieldsTheReaderWouldCut)
