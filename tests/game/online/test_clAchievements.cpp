@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,27 @@ const ExpressionCase kCases[] = {
     {"=1", 1, 7, 3, 0, "Syntax error Operand missing in code block \"=1\""},
     {"WIN", 1, 7, 3, 0, "Syntax error Operand missing in code block \"WIN\""},
 };
+
+// Test names: the expression with its operators spelled out.
+void PrintTo(const ExpressionCase& c, std::ostream* os)
+{
+    std::string name;
+    for (const char* p = c.expression; *p; ++p) {
+        switch (*p) {
+        case '&': name += "_and_"; break;
+        case '|': name += "_or_"; break;
+        case '=': name += "_eq_"; break;
+        case '<': name += "_lt_"; break;
+        case '>': name += "_gt_"; break;
+        case '!': name += "_ne_"; break;
+        case '(': name += "_open_"; break;
+        case ')': name += "_close_"; break;
+        case ' ': name += "_"; break;
+        default: name += *p;
+        }
+    }
+    *os << (name.empty() ? "empty" : name) << "_" << c.win << "_" << c.tricks << "_" << c.trumps;
+}
 
 class ExpressionTest : public ::testing::TestWithParam<ExpressionCase> {
 protected:
