@@ -24,6 +24,11 @@ public:
     void Invalidate() override;
     void ValidateRect() override;
     void PresentFrame(const uint32_t* pixels, int32_t pitchBytes, int32_t width, int32_t height) override;
+    // The window system's full-screen mode of a window kind: none when
+    // windowed, an exclusive mode for full screen, and the desktop's for a
+    // borderless window the size of the screen (a smaller one stays a
+    // plain borderless window).
+    void ApplyWindowKind(int32_t windowKind);
 
 private:
     bool Paint(TQZWindow* window, int64_t argument);

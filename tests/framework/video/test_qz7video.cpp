@@ -376,3 +376,26 @@ TEST_F(VideoTest, BackEndChoiceAndAWindowThatCannotBeMade)
     EXPECT_EQ(QZRES_OK, video->SetMode(64, 48, CreateHeadlessVideoWindow(64, 48, 0, 0), QZWINDOW_WINDOWED, 0));
     EXPECT_EQ(64, video->GetWidth());
 }
+
+TEST_F(VideoTest, BorderlessAndFullScreenKindsTakeTheWindowSystemsFullScreenModes)
+{
+    namespace os = plat::os;
+    ASSERT_EQ(QZRES_OK, video->SetMode(96, 64, nullptr, QZWINDOW_WINDOWED, 0));
+    auto* main = dynamic_cast<TQZVideoWindow*>(video->Window());
+    ASSERT_NE(nullptr, main);
+    EXPECT_EQ(os::FullScreenMode::Off, os::GetWindowFullScreen(main->OsHandle()));
+    TQZPoint screen = GetScreenSize();
+    ASSERT_EQ(QZRES_OK, video->SetWindowStyle(screen.x, screen.y, QZWINDOW_BORDERLESS));
+    EXPECT_EQ(os::FullScreenMode::Desktop, os::GetWindowFullScreen(main->OsHandle()));
+    EXPECT_EQ(screen, main->MainWindow()->GetClientSize());
+    ASSERT_EQ(QZRES_OK, video->SetWindowStyle(screen.x, screen.y, QZWINDOW_FULLSCREEN));
+    EXPECT_EQ(os::FullScreenMode::Exclusive, os::GetWindowFullScreen(main->OsHandle()));
+    // A borderless window smaller than the screen is no full screen at all.
+    ASSERT_EQ(QZRES_OK, video->SetWindowStyle(200, 150, QZWINDOW_BORDERLESS));
+    EXPECT_EQ(os::FullScreenMode::Off, os::GetWindowFullScreen(main->OsHandle()));
+    EXPECT_EQ((TQZPoint{200, 150}), main->MainWindow()->GetClientSize());
+    ASSERT_EQ(QZRES_OK, video->SetWindowStyle(320, 200, QZWINDOW_WINDOWED));
+    EXPECT_EQ(os::FullScreenMode::Off, os::GetWindowFullScreen(main->OsHandle()));
+    EXPECT_EQ((TQZPoint{320, 200}), main->MainWindow()->GetClientSize());
+    EXPECT_FALSE(main->MainWindow()->Flags() & QZWS_POPUP);
+}
