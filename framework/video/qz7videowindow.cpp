@@ -1,6 +1,32 @@
 #include "qz7videowindow.h"
 
+#include "qz7direct3d.h"
+
 namespace os = plat::os;
+
+void TQZHeadlessVideoWindow::SetStyle(int32_t width, int32_t height, int32_t kind, uint32_t flags)
+{
+    windowKind = kind;
+    styleFlags = flags;
+    SetClientSize(width, height);
+}
+
+void TQZHeadlessVideoWindow::UserResize(int32_t width, int32_t height)
+{
+    SetClientSize(width, height);
+    if (onResize) onResize();
+}
+
+std::unique_ptr<TQZVideoWindowBase> CreateHeadlessVideoWindow(int32_t width, int32_t height, int32_t windowKind,
+                                                              uint32_t flags)
+{
+    auto w = std::make_unique<TQZHeadlessVideoWindow>(width, height);
+    w->SetStyle(width, height, windowKind, flags);
+    return w;
+}
+
+// ---------------------------------------------------------------- the main window
+
 
 TQZVideoWindow::TQZVideoWindow(std::unique_ptr<TQZWindow> window) : window_(std::move(window))
 {

@@ -1,5 +1,7 @@
 #include "d3dtestutil.h"
 
+#include "qz7surface.h"
+#include "qz7videochoice.h"
 #include "qz7videogdi.h"
 #include "qz7videowindow.h"
 
@@ -226,7 +228,7 @@ TEST_F(VideoTest, DrawingIntoARenderTargetAndThenFromIt)
         EXPECT_EQ(&target, v->GetRenderTarget());
         v->FillRect({0, 0, 16, 16}, 0xFF0000FF);
         v->FillRect({4, 4, 8, 8}, 0xFFFFFF00);
-        v->SetRenderTarget(nullptr);
+        EXPECT_EQ(QZRES_OK, v->SetRenderTarget(nullptr));
         TQZRenderCache* c = v->GetRenderCache();
         c->SetTexture(&target);
         c->AddQuad({40, 40, 72, 72}, 0xFFFFFFFF, {0, 0, 1, 1});  // twice the size
@@ -304,6 +306,22 @@ TEST_F(VideoTest, SelectedCacheRecordsAndReplaysIntoTheFrame)
     Frame([&](TQZVideo*) { widgetCache->Replay(); });
     EXPECT_EQ(0xFFFF00FFu, BackPixel(2, 2));
     EXPECT_EQ(0xFFFF00FFu, BackPixel(7, 7));
+}
+
+TEST_F(VideoTest, UnitsBelowTheVideoSeeTheRunningFramesCacheAndTarget)
+{
+    auto widgetCache = TQZRenderCache::Create(64);
+    EXPECT_EQ(nullptr, CurrentRenderCache());
+    Frame([&](TQZVideo* v) {
+        EXPECT_EQ(static_cast<TQZVideoFrame*>(v), RunningFrame());
+        EXPECT_EQ(v->GetRenderCache(), CurrentRenderCache());
+        v->SelectRenderCache(widgetCache.get());  // asked afresh, not kept from BeginFrame
+        EXPECT_EQ(widgetCache.get(), CurrentRenderCache());
+        v->SelectRenderCache(nullptr);
+        EXPECT_EQ(dynamic_cast<TQZSurface*>(v->GetRenderTarget()), ScreenSurface());
+    });
+    EXPECT_EQ(nullptr, RunningFrame());
+    EXPECT_EQ(nullptr, CurrentRenderCache());
 }
 
 TEST_F(VideoTest, StatisticsPanelShowsFourLines)
