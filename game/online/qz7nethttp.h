@@ -27,6 +27,9 @@ enum TQZHTTPState : int32_t {
     HTTP_BUSY = 4,
 };
 
+// Requests, resets, aborts, waits and the setters: the main thread. The
+// getters: any thread, each under the service's lock or atomic. Callbacks:
+// the main thread, or the worker when asked.
 class TQZHTTPService : public TQZThread {
 public:
     using TCallback = std::function<void(TQZHTTPService* service)>;
