@@ -9,6 +9,7 @@
 #include <cctype>
 #include <cstdio>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -47,16 +48,22 @@ public:
     {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& r : runs) {
-            if (r.run_type != Run::RT_Iteration || r.error_occurred) continue;
+            if (r.error_occurred) continue;
             std::string name = r.run_name.function_name;
             if (!r.run_name.args.empty()) name += "/" + r.run_name.args;
-            for (const auto& [counter, value] : r.counters) figures_[name][counter].push_back(value);
+            // With --benchmark_report_aggregates_only only the aggregates come here.
+            if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median")
+                for (const auto& [counter, value] : r.counters) medians_[name][counter] = value;
+            if (r.run_type == Run::RT_Iteration)
+                for (const auto& [counter, value] : r.counters) figures_[name][counter].push_back(value);
         }
     }
 
     // The median of one counter over the repetitions of a run; 0 when absent.
     double Figure(const std::string& run, const std::string& counter) const
     {
+        if (auto m = medians_.find(run); m != medians_.end())
+            if (auto c = m->second.find(counter); c != m->second.end()) return c->second;
         auto r = figures_.find(run);
         if (r == figures_.end()) return 0;
         auto c = r->second.find(counter);
@@ -82,15 +89,21 @@ public:
     void PrintPairs(const std::string& oursPrefix, const std::string& theirsPrefix, const std::string& counter,
                     double scale, const char* unit, bool lowerIsBetter) const
     {
-        for (const auto& [name, counters] : figures_) {
-            if (name.rfind(oursPrefix, 0) != 0 || !counters.count(counter)) continue;
+        std::set<std::string, NaturalLess> names;
+        for (const auto& [name, counters] : figures_)
+            if (counters.count(counter)) names.insert(name);
+        for (const auto& [name, counters] : medians_)
+            if (counters.count(counter)) names.insert(name);
+        for (const std::string& name : names) {
+            if (name.rfind(oursPrefix, 0) != 0) continue;
             const std::string other = theirsPrefix + name.substr(oursPrefix.size());
             PrintRatio(name, name, other, counter, scale, unit, lowerIsBetter);
         }
     }
 
 private:
-    std::map<std::string, std::map<std::string, std::vector<double>>, NaturalLess> figures_;
+    std::map<std::string, std::map<std::string, std::vector<double>>> figures_;
+    std::map<std::string, std::map<std::string, double>> medians_;
 };
 
 }  // namespace bench
