@@ -166,9 +166,9 @@ void BlendOver(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t orMask)
         __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
         __m128i lo = BlendPair(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(d, zero));
         __m128i hi = BlendPair(_mm_unpackhi_epi8(s, zero), _mm_unpackhi_epi8(d, zero));
-        __m128i r = _mm_or_si128(_mm_packus_epi16(lo, hi), extra);
-        r = _mm_or_si128(_mm_andnot_si128(clear, r), _mm_and_si128(clear, d));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), r);
+        // Fully transparent pixels blend to d exactly; extra must not touch them.
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i),
+                         _mm_or_si128(_mm_packus_epi16(lo, hi), _mm_andnot_si128(clear, extra)));
     }
     for (; i < n; ++i) {
         uint32_t a = src[i] >> 24;
@@ -205,14 +205,15 @@ __attribute__((target("avx2"))) inline __m256i BlendPairAvx2(__m256i s16, __m256
     return _mm256_srli_epi16(_mm256_add_epi16(t, _mm256_srli_epi16(t, 8)), 8);
 }
 
-// Eight pixels s over d; clear marks the fully transparent ones, which keep d.
+// Eight pixels s over d, extra OR-ed in but for the fully transparent ones
+// (clear), which come out as d exactly.
 __attribute__((target("avx2"))) inline __m256i BlendEightAvx2(__m256i s, __m256i d, __m256i clear, __m256i extra)
 {
     const __m256i zero = _mm256_setzero_si256();
     // Unpacking and packing both work within 128-bit halves, so the order comes back.
     const __m256i lo = BlendPairAvx2(_mm256_unpacklo_epi8(s, zero), _mm256_unpacklo_epi8(d, zero));
     const __m256i hi = BlendPairAvx2(_mm256_unpackhi_epi8(s, zero), _mm256_unpackhi_epi8(d, zero));
-    return _mm256_blendv_epi8(_mm256_or_si256(_mm256_packus_epi16(lo, hi), extra), d, clear);
+    return _mm256_or_si256(_mm256_packus_epi16(lo, hi), _mm256_andnot_si256(clear, extra));
 }
 
 __attribute__((target("avx2"))) void BlendOverAvx2(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t orMask)
