@@ -53,6 +53,8 @@ TQZNetworkThreadSteam::~TQZNetworkThreadSteam()
 
 void TQZNetworkThreadSteam::Begin()
 {
+    // Messages that arrive end the loop's wait at once.
+    steam_->Networking()->SetMessageHook([wake = wake_] { wake->Set(); });
     if (ownThread_) Start();
 }
 
@@ -126,22 +128,31 @@ std::string TQZNetworkThreadSteam::GetLocalAddress()
     return steam_->Players()->LocalPlayer().name;
 }
 
-void TQZNetworkThreadSteam::DoWake()
+void TQZNetworkThreadSteam::TWake::Set()
 {
     {
-        std::lock_guard<std::mutex> guard(wakeLock_);
-        woken_ = true;
+        std::lock_guard<std::mutex> guard(lock);
+        woken = true;
     }
-    wakeSignal_.notify_all();
+    signal.notify_all();
+}
+
+void TQZNetworkThreadSteam::TWake::WaitFor(int32_t ms)
+{
+    std::unique_lock<std::mutex> guard(lock);
+    signal.wait_for(guard, std::chrono::milliseconds(ms), [this] { return woken; });
+    woken = false;
+}
+
+void TQZNetworkThreadSteam::DoWake()
+{
+    wake_->Set();
 }
 
 void TQZNetworkThreadSteam::Wait(uint32_t until)
 {
     const int32_t ms = SteamWaitTime(until, GetNetTime());
-    if (ms < 0) return;
-    std::unique_lock<std::mutex> guard(wakeLock_);
-    wakeSignal_.wait_for(guard, std::chrono::milliseconds(ms), [this] { return woken_; });
-    woken_ = false;
+    if (ms >= 0) wake_->WaitFor(ms);
 }
 
 void TQZNetworkThreadSteam::Pull()
@@ -189,5 +200,7 @@ void TQZNetworkThreadSteam::Clear()
 
 void TQZNetworkThreadSteam::Detach()
 {
-    if (steam_ && steam_->Initialised()) steam_->Networking()->SetSessionRequestHandler(nullptr);
+    if (!steam_ || !steam_->Initialised()) return;
+    steam_->Networking()->SetSessionRequestHandler(nullptr);
+    steam_->Networking()->SetMessageHook(nullptr);
 }

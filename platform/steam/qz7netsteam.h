@@ -45,7 +45,7 @@ public:
     bool Receive(TQZNetPacket& packet) override;
     bool Send(const TQZNetPacket& packet) override;
     void Clear() override;
-    // Stops taking session requests.
+    // Stops taking session requests and being woken by arriving messages.
     void Detach();
 
     // Any thread.
@@ -70,9 +70,16 @@ private:
     std::vector<uint64_t> peers_;
     // Received datagrams not yet handed out; the loop's thread only.
     std::deque<TQZNetPacket> inbox_;
-    std::mutex wakeLock_;
-    std::condition_variable wakeSignal_;
-    bool woken_ = false;
+    // The wake-up event; shared with the message hook, which a sender may
+    // still hold while this transport goes away.
+    struct TWake {
+        std::mutex lock;
+        std::condition_variable signal;
+        bool woken = false;
+        void Set();
+        void WaitFor(int32_t ms);
+    };
+    std::shared_ptr<TWake> wake_ = std::make_shared<TWake>();
 };
 
 // Makes this transport, on the layer's singleton, the class the session

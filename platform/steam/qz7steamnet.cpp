@@ -68,6 +68,11 @@ void TQZSteamCapNetworking::SetSessionRequestHandler(TQZSteamSessionHandler hand
     sessionRequest_ = std::move(handler);
 }
 
+void TQZSteamCapNetworking::SetMessageHook(std::function<void()> hook)
+{
+    if (Api()) Api()->SetMessageHook(std::move(hook));
+}
+
 void TQZSteamCapNetworking::OnSessionRequest(const sw::SessionRequest& request)
 {
     Log("Session request received from " + IdentityOf(request.remote).ToText());

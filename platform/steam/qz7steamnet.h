@@ -33,6 +33,9 @@ public:
     std::vector<TQZSteamMessage> Receive(int32_t channel, int32_t max);
     // The transport's; cleared with an empty handler.
     void SetSessionRequestHandler(TQZSteamSessionHandler handler);
+    // Called on whichever thread makes messages ready for the user (a
+    // sender's or the one accepting a session); cleared with an empty hook.
+    void SetMessageHook(std::function<void()> hook);
 
 private:
     void OnSessionRequest(const plat::steamworks::SessionRequest& request);

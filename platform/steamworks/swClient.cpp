@@ -423,17 +423,22 @@ UserId Client::LobbyMemberByIndex(LobbyId lobby, int32_t index)
 
 bool Client::AcceptSession(const NetIdentity& remote)
 {
-    HUB_LOCK;
-    auto* online = hub_->OnlineOf(user_);
-    const UserId from = remote.GetUserId();
-    if (!online || !hub_->Find(from) || from == user_) return false;
-    online->sessions.insert(from);
-    online->requested.erase(from);
-    auto waiting = online->waiting.find(from);
-    if (waiting != online->waiting.end()) {
-        for (auto& m : waiting->second) online->inbound[m.channel].push_back(std::move(m));
-        online->waiting.erase(waiting);
+    std::function<void()> notify;
+    {
+        HUB_LOCK;
+        auto* online = hub_->OnlineOf(user_);
+        const UserId from = remote.GetUserId();
+        if (!online || !hub_->Find(from) || from == user_) return false;
+        online->sessions.insert(from);
+        online->requested.erase(from);
+        auto waiting = online->waiting.find(from);
+        if (waiting != online->waiting.end()) {
+            for (auto& m : waiting->second) online->inbound[m.channel].push_back(std::move(m));
+            online->waiting.erase(waiting);
+            notify = online->messageHook;
+        }
     }
+    if (notify) notify();
     return true;
 }
 
@@ -451,27 +456,39 @@ bool Client::CloseSession(const NetIdentity& remote)
 Result Client::SendMessage(const NetIdentity& remote, const void* data, uint32_t size, int32_t flags, int32_t channel)
 {
     (void)flags;  // every message arrives, in order
-    HUB_LOCK;
-    auto* online = hub_->OnlineOf(user_);
-    const UserId to = remote.GetUserId();
-    if (!online) return Result::NoConnection;
-    if (to == 0 || to == user_ || channel < 0 || size == 0 || !data) return Result::InvalidParam;
-    if (size > kMessageMax) return Result::LimitExceeded;
-    auto* target = hub_->OnlineOf(to);
-    if (!target) return Result::NoConnection;
-    const auto* bytes = static_cast<const uint8_t*>(data);
-    NetMessage message{user_, channel, std::vector<uint8_t>(bytes, bytes + size)};
-    online->sessions.insert(to);
-    if (target->sessions.count(user_)) {
-        target->inbound[channel].push_back(std::move(message));
-        return Result::Ok;
+    std::function<void()> notify;
+    {
+        HUB_LOCK;
+        auto* online = hub_->OnlineOf(user_);
+        const UserId to = remote.GetUserId();
+        if (!online) return Result::NoConnection;
+        if (to == 0 || to == user_ || channel < 0 || size == 0 || !data) return Result::InvalidParam;
+        if (size > kMessageMax) return Result::LimitExceeded;
+        auto* target = hub_->OnlineOf(to);
+        if (!target) return Result::NoConnection;
+        const auto* bytes = static_cast<const uint8_t*>(data);
+        NetMessage message{user_, channel, std::vector<uint8_t>(bytes, bytes + size)};
+        online->sessions.insert(to);
+        if (target->sessions.count(user_)) {
+            target->inbound[channel].push_back(std::move(message));
+            notify = target->messageHook;
+        } else {
+            auto& waiting = target->waiting[user_];
+            if (waiting.size() >= kWaitingMax) return Result::LimitExceeded;
+            waiting.push_back(std::move(message));
+            if (target->requested.insert(user_).second)
+                target->posted.push_back(Hub::Callback{kCbSessionRequest, RecordBytes(SessionRequest{user_})});
+        }
     }
-    auto& waiting = target->waiting[user_];
-    if (waiting.size() >= kWaitingMax) return Result::LimitExceeded;
-    waiting.push_back(std::move(message));
-    if (target->requested.insert(user_).second)
-        target->posted.push_back(Hub::Callback{kCbSessionRequest, RecordBytes(SessionRequest{user_})});
+    // Outside the hub's lock: the hook may take locks of its own.
+    if (notify) notify();
     return Result::Ok;
+}
+
+void Client::SetMessageHook(std::function<void()> hook)
+{
+    HUB_LOCK;
+    if (auto* online = hub_->OnlineOf(user_)) online->messageHook = std::move(hook);
 }
 
 int32_t Client::ReceiveMessages(int32_t channel, int32_t max, std::vector<NetMessage>& out)

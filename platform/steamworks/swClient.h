@@ -93,6 +93,9 @@ public:
     bool CloseSession(const NetIdentity& remote);
     Result SendMessage(const NetIdentity& remote, const void* data, uint32_t size, int32_t flags, int32_t channel);
     int32_t ReceiveMessages(int32_t channel, int32_t max, std::vector<NetMessage>& out);
+    // Called, on the sender's or the accepting thread, whenever messages
+    // become ready for this user; none with an empty hook.
+    void SetMessageHook(std::function<void()> hook);
 
 private:
     std::shared_ptr<Hub> hub_;

@@ -121,6 +121,7 @@ private:
         std::map<UserId, std::deque<NetMessage>> waiting;
         std::set<UserId> requested;
         std::map<int32_t, std::deque<NetMessage>> inbound;
+        std::function<void()> messageHook;
         // Statistics as read by RequestCurrentStats and as last stored.
         bool statsLoaded = false;
         bool statsBroken = false;

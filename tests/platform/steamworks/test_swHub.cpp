@@ -169,6 +169,22 @@ TEST_F(HubTest, AFirstMessageWaitsUntilTheReceiverAcceptsTheSession)
     EXPECT_EQ(Ids(Frame(*host)), std::vector<int32_t>{sw::kCbSessionRequest});
 }
 
+TEST_F(HubTest, TheMessageHookFiresWheneverMessagesBecomeReady)
+{
+    int woken = 0;
+    host->SetMessageHook([&] { ++woken; });
+    Send(*guest, kHost, "waits");
+    EXPECT_EQ(woken, 0) << "nothing is ready before the session is accepted";
+    host->AcceptSession(To(kGuest));
+    EXPECT_EQ(woken, 1);
+    Send(*guest, kHost, "straight in");
+    EXPECT_EQ(woken, 2);
+    host->SetMessageHook(nullptr);
+    Send(*guest, kHost, "unheard");
+    EXPECT_EQ(woken, 2);
+    EXPECT_EQ(Take(*host).size(), 3u);
+}
+
 TEST_F(HubTest, ReceiveTakesAtMostTheNumberAsked)
 {
     host->AcceptSession(To(kGuest));
