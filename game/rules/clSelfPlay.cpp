@@ -69,9 +69,11 @@ public:
         Timers = &timers_;
         savedScreen_ = &ScreenLink();
         SetScreenLink(&screen_);
+        savedSession_ = Session;
     }
     ~TSelfPlayer()
     {
+        Session = savedSession_;
         session_.reset();
         SetScreenLink(savedScreen_);
         Timers = savedTimers_;
@@ -104,6 +106,7 @@ private:
     TTimers* savedTimers_ = nullptr;
     TSelfPlayScreen screen_;
     TScreenLink* savedScreen_ = nullptr;
+    TSession* savedSession_ = nullptr;
     std::unique_ptr<TSession> session_;
     TAIBidding bidding_;
     TAIDiscard discard_;
@@ -128,6 +131,9 @@ void TSelfPlayer::NewSession()
 {
     session_ = std::make_unique<TSession>();
     session_->Initialize();
+    // Published as the game's session, as at the table: whoever the rules
+    // report to (achievements) reads the game from there.
+    Session = session_.get();
 }
 
 void TSelfPlayer::Process()
