@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <map>
 #include <optional>
 
@@ -51,6 +52,8 @@ public:
         out_.uniforms.assign(SLOT_BUILTINS, 0.0f);
         for (const Parameter& p : source.parameters) {
             if (Defined(p.name)) return Fail(p.line, p.column, "'" + p.name + "' is defined twice");
+            if (out_.uniforms.size() + 16 > kMaxSlots || out_.textures == UINT16_MAX)
+                return Fail(p.line, p.column, "the effect has too many parameters");
             ParameterInfo info;
             info.name = p.name;
             info.type = p.type;

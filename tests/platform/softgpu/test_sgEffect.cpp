@@ -81,6 +81,10 @@ TEST(EffectLanguage, HostileTextIsRefusedNotFollowed)
     long_ += " return float4(a,a,a,1); }";
     EXPECT_EQ(nullptr, Effect::Compile(long_, "test", error));
     EXPECT_NE(std::string::npos, error.find("too large"));
+    std::string many;
+    for (int i = 0; i < 5000; ++i) many += "float4x4 m" + std::to_string(i) + ";\n";
+    EXPECT_EQ(nullptr, Effect::Compile(many + "technique T { return float4(1,1,1,1); }", "test", error));
+    EXPECT_NE(std::string::npos, error.find("too many parameters"));
     EXPECT_EQ(nullptr, Effect::Compile(std::string("technique T { return \0 }", 24), "test", error));
     EXPECT_NE(nullptr, Effect::Compile(std::string("technique T { return float4(1,1,1,1); }\0junk", 46), "test", error))
         << "the text ends at a terminating zero";
