@@ -86,7 +86,8 @@ TEST(EffectLanguage, HostileTextIsRefusedNotFollowed)
     EXPECT_EQ(nullptr, Effect::Compile(many + "technique T { return float4(1,1,1,1); }", "test", error));
     EXPECT_NE(std::string::npos, error.find("too many parameters"));
     EXPECT_EQ(nullptr, Effect::Compile(std::string("technique T { return \0 }", 24), "test", error));
-    EXPECT_NE(nullptr, Effect::Compile(std::string("technique T { return float4(1,1,1,1); }\0junk", 46), "test", error))
+    const char terminated[] = "technique T { return float4(1,1,1,1); }\0junk";
+    EXPECT_NE(nullptr, Effect::Compile(std::string(terminated, sizeof terminated - 1), "test", error))
         << "the text ends at a terminating zero";
 }
 
