@@ -166,16 +166,23 @@ int32_t TSession::OnCardMoveDone(int64_t serial, uint32_t /*key*/)
     return 0;
 }
 
-void TSession::LandMove(const TCardMove& move)
+void TSession::PlaceCard(const TCardMove& move, const TCardPlaces& places) const
 {
-    moveCount_[move.seat - 1] -= 1;
     if (move.kind == MOVE_DEAL) {
-        TCardset& hand = HandOf(move.seat);
+        TCardset& hand = *places.hands[move.seat - 1];
         hand.Add(move.card);
         hand.SortForTrump(GetContract().trump);
     } else if (move.kind == MOVE_PLAY) {
-        deck_.SetAt(move.seat, move.card);
-        tricks_.SetCard(move.seat, move.card);
+        places.deck->SetAt(move.seat, move.card);
+        places.tricks->SetCard(move.seat, move.card);
+    }
+}
+
+void TSession::LandMove(const TCardMove& move)
+{
+    moveCount_[move.seat - 1] -= 1;
+    PlaceCard(move, {&deck_, {&HandOf(1), &HandOf(2), &HandOf(3), &HandOf(4)}, &tricks_});
+    if (move.kind == MOVE_PLAY) {
         if (playedHook_) {
             bool trumpedIn = tricks_.TrickWinner() == move.seat && tricks_.CardsPlayed() > 1 &&
                              IsTrumpCard(move.card, tricks_.CurrentTrump());
@@ -300,19 +307,31 @@ bool LoadFailed(const std::string& reason)
 
 void TSession::SaveTo(TQZKeyValue* node) const
 {
+    // A card still in flight is written where it lands (a hand, or the table
+    // and the trick): it has already left the deck or the hand, and a game
+    // that holds it nowhere would not load.
+    TCardset deck = deck_;
+    TCardset hands[4] = {HandOf(1), HandOf(2), HandOf(3), HandOf(4)};
+    TSessionTricks tricks = tricks_;
+    tricks.SetTable(&deck);
+    for (const auto& m : moves_) PlaceCard(m.move, {&deck, {&hands[0], &hands[1], &hands[2], &hands[3]}, &tricks});
+
     node->SetString("game_version", kSavedGameVersion);
     node->SetString("save_date", "*TODO!*");
     TQZKeyValue* state = node->GetNode("state");
     state->SetString("contract", ContractToText(GetContract()));
-    state->SetString("deck", deck_.ToText());
+    state->SetString("deck", deck.ToText());
     state->SetString("deckplayed", outOfPlay_.ToText());
     state->SetString("handswon", PairToText(handsWon_[0], handsWon_[1]));
     state->SetString("prompt", prompt_);
     state->SetString("score", PairToText(score_[0], score_[1]));
     state->SetInt("status", status_);
-    players_->SaveTo(state->GetNode("players"));
+    TQZKeyValue* players = state->GetNode("players");
+    players_->SaveTo(players);
+    for (TSeat s = 1; s <= 4; ++s)
+        players->GetNode("Player[" + std::to_string(s) + "]")->SetString("Hand", hands[s - 1].ToText());
     bidding_.SaveTo(state->GetNode("bidding"));
-    tricks_.SaveTo(state->GetNode("tricks"));
+    tricks.SaveTo(state->GetNode("tricks"));
 }
 
 bool TSession::LoadFrom(TQZKeyValue* node)

@@ -214,6 +214,80 @@ TEST_F(SavedGameTest, SavingLandsFlyingCardsAndLeavesOtherTimersWaiting)
     SetSetting("Speed.Play", "");
 }
 
+// A save taken while a card flies holds it where it lands, for every kind of
+// move (the computer never bids misere, so self-play does not reach the
+// sitting-out partner's discards).
+TEST_F(SavedGameTest, ASaveWithACardInFlightHoldsItWhereItLands)
+{
+    auto deal = [&](int32_t cards) {
+        for (int32_t i = 0; i < cards; ++i)
+            S().MoveCard(TSeat(i % 4 + 1), S().Deck().Get(S().Deck().Count()), MOVE_DEAL);
+    };
+    auto dealt = [&](TSeat declarer, TBid bid) {
+        Contract(declarer, bid);
+        deal(40);
+        S().SetStatus(STATUS_BID_COMPLETE);
+    };
+    auto kitty = [&] {
+        dealt(2, {SUIT_CLUBS, 8});
+        S().SetStatus(STATUS_KITTY);
+        while (S().Deck().Count() > 0) S().MoveCard(2, S().Deck().Get(1), MOVE_DEAL);
+    };
+    auto firstLegal = [&](TSeat seat) {
+        const TCardset& hand = S().HandOf(seat);
+        const TSessionTricks& t = S().Tricks();
+        for (int32_t i = 1; i <= hand.Count(); ++i)
+            if (t.CardsPlayed() == 0 || IsLegalPlay(hand.Get(i), hand, t.LedSuit(), t.CurrentTrump()))
+                return hand.Get(i);
+        return TCard(0);
+    };
+    auto speed = [](const char* ms) {
+        SetSetting("Speed.Deal", ms);
+        SetSetting("Speed.Play", ms);
+    };
+    struct Row {
+        const char* what;
+        std::function<void()> setUp;  // cards move at once
+        std::function<void()> move;   // cards fly
+    } rows[] = {
+        {"the first card dealt", [&] { S().NewHand(DeckText()); }, [&] { deal(1); }},
+        {"cards dealt to every seat", [&] { S().NewHand(DeckText()); deal(9); }, [&] { deal(6); }},
+        {"the kitty to the declarer", [&] { dealt(2, {SUIT_CLUBS, 8}); S().SetStatus(STATUS_KITTY); },
+         [&] { S().MoveCard(2, S().Deck().Get(3), MOVE_DEAL); S().MoveCard(2, S().Deck().Get(1), MOVE_DEAL); }},
+        {"a discard", kitty, [&] { S().MoveCard(2, S().HandOf(2).Get(5), MOVE_DISCARD); }},
+        {"the misere partner's discards", [&] { dealt(1, BID_MISERE); },
+         [&] { for (int i = 0; i < 3; ++i) S().MoveCard(3, S().HandOf(3).Get(1), MOVE_DISCARD); }},
+        {"the lead of a trick", [&] { ThreeTricksIn(); },
+         [&] { TSeat s = S().Tricks().SeatToPlay(); Play(s, firstLegal(s)); }},
+        {"the card that completes a trick",
+         [&] {
+             ThreeTricksIn();
+             for (int i = 0; i < 3; ++i) Play(S().Tricks().SeatToPlay(), firstLegal(S().Tricks().SeatToPlay()));
+         },
+         [&] { TSeat s = S().Tricks().SeatToPlay(); Play(s, firstLegal(s)); }},
+    };
+    for (const Row& r : rows) {
+        session = std::make_unique<TSession>();
+        S().Initialize();
+        speed("");
+        r.setUp();
+        speed("300");
+        r.move();
+        ASSERT_TRUE(S().MoveInProgress()) << r.what;
+        std::string saved = Text();
+        TSession loaded;
+        loaded.Initialize();
+        warnings.clear();
+        EXPECT_TRUE(LoadGameText(loaded, saved)) << r.what << ": " << (warnings.empty() ? "" : warnings[0]);
+        std::string again;
+        SaveGameText(loaded, again);
+        EXPECT_TRUE(again == saved) << r.what;
+        S().FinishMoves();
+        EXPECT_TRUE(Text() == saved) << r.what << ": the save holds the game as it is once the cards land";
+    }
+    speed("");
+}
+
 TEST(SelfPlayResumeTest, GamesResumedFromSavesGoOnAsIfUninterrupted)
 {
     TSelfPlayConfig c;
@@ -226,6 +300,48 @@ TEST(SelfPlayResumeTest, GamesResumedFromSavesGoOnAsIfUninterrupted)
     EXPECT_TRUE(r.failures.empty()) << r.failures.front();
     EXPECT_GT(r.resumes, 10);
     EXPECT_EQ(r.resumeMismatches, 0);
+}
+
+// Whole games saved and loaded at every step: every card dealt, discarded or
+// played while it is still in flight and again once it has landed, mid-trick
+// and between tricks. Each save must load back to the same game, which then
+// plays on state by state as the game that was never saved.
+TEST(SelfPlayResumeTest, SavedAtEveryStepEvenWithACardInFlightLoadsBackAndGoesOnUnchanged)
+{
+    std::vector<std::string> warnings;
+    plat::os::SetMessageBoxHandler([&](const plat::os::MessageBoxRequest& r) {
+        warnings.push_back(r.text);
+        return plat::os::BoxAnswer::Ok;
+    });
+    struct Row {
+        TSelfPlayStyle team1, team2;
+        uint64_t seed;
+        int32_t games;
+    } rows[] = {
+        {SELFPLAY_MODERATE, SELFPLAY_AGGRESSIVE, 3, 2},
+        {SELFPLAY_AGGRESSIVE, SELFPLAY_BASELINE, 11, 2},
+        {SELFPLAY_CONSERVATIVE, SELFPLAY_CONSERVATIVE, 21, 1},
+    };
+    for (const Row& row : rows) {
+        TSelfPlayConfig c;
+        c.games = row.games;
+        c.seed = row.seed;
+        c.team[0] = row.team1;
+        c.team[1] = row.team2;
+        c.cardsFly = true;
+        c.saveEveryStep = true;
+        c.compareResumed = true;
+        warnings.clear();
+        TSelfPlayResult r = RunSelfPlay(c);
+        EXPECT_TRUE(r.failures.empty()) << "seed " << row.seed << ": " << r.failures.front() << " - "
+                                        << (warnings.empty() ? "" : warnings.front());
+        EXPECT_EQ(r.resumeMismatches, 0) << "seed " << row.seed;
+        // Each hand dealt has 40 cards dealt in flight, and each hand played
+        // 3 more of the kitty, the discards and 40 plays.
+        EXPECT_GE(r.inFlightSaves, 40 * r.hands) << "seed " << row.seed;
+        EXPECT_GT(r.roundTrips, r.inFlightSaves) << "seed " << row.seed;
+    }
+    plat::os::SetMessageBoxHandler(nullptr);
 }
 
 }  // namespace
