@@ -259,10 +259,25 @@ constexpr const char* kRootName = "savegameQar";
 
 bool SetFromText(const std::string& text, TCardset& set)
 {
-    set.FromText(text);
+    if (!set.FromTextChecked(text)) return false;
     for (int32_t i = 1; i <= set.Count(); ++i)
         if (set.Get(i) != 0 && !IsCardInDeck(set.Get(i))) return false;
-    return text.empty() || text.find('{') != std::string::npos;
+    return true;
+}
+
+// How many cards each place may hold in each phase of a hand: the deal
+// leaves three in the deck, and only the declarer takes the kitty.
+bool CardCountsFit(int32_t status, const TCardset& deck, const TSessionPlayers& players, TSeat declarer)
+{
+    if (status == STATUS_STARTING || status == STATUS_PLAYING) return true;
+    if (status == STATUS_DEALING && deck.Count() < 3) return false;
+    if ((status == STATUS_BIDDING || status == STATUS_BID_COMPLETE) && deck.Count() != 3) return false;
+    if (status == STATUS_KITTY && deck.Count() > 3) return false;
+    for (TSeat s = 1; s <= 4; ++s) {
+        int32_t most = status == STATUS_KITTY && s == declarer ? 13 : 10;
+        if (players.GetPlayer(s)->Hand().Count() > most) return false;
+    }
+    return true;
 }
 
 // The tricks tell the same story as the rest of the game: none before play
@@ -386,10 +401,17 @@ bool TSession::LoadFrom(TQZKeyValue* node)
     for (int32_t c = 0; c <= 52; ++c) twice = twice || seen[c] > 1;
     if (twice) return LoadFailed("a card is held twice");
     if (status != STATUS_STARTING && total != DECK_SIZE) return LoadFailed("cards missing");
+    // Empty places exist only on the table: never among the played cards,
+    // nor in the deck before trick play.
+    if (played.Contains(0) || (status > STATUS_STARTING && status < STATUS_PLAYING && deck.Contains(0)))
+        return LoadFailed("cards");
     if (status == STATUS_PLAYING) {
         if (tricks.Current() < 1 || !bidding.HasContract()) return LoadFailed("no trick in play");
-        for (int32_t i = 1; i <= deck.Count(); ++i)
-            if (deck.Get(i) != 0 && !played.Contains(deck.Get(i))) return LoadFailed("table cards");
+        // The table shows the current trick, seat by seat.
+        const TTrick& trick = tricks.CurrentTrickRef();
+        if (deck.Count() != 4) return LoadFailed("table cards");
+        for (TSeat s = 1; s <= 4; ++s)
+            if (deck.Get(s) != trick.Card(s)) return LoadFailed("table cards");
     }
     if (status >= STATUS_BID_COMPLETE && !bidding.HasContract()) return LoadFailed("no contract");
     TContract contract;
@@ -397,6 +419,7 @@ bool TSession::LoadFrom(TQZKeyValue* node)
         contract.declarer = bidding.HighBidder();
         contract.bid = bidding.WinningBid();
     }
+    if (!CardCountsFit(status, deck, *players, contract.declarer)) return LoadFailed("cards in the wrong places");
     if (!TricksAgree(tricks, status, played, *players, contract)) return LoadFailed("tricks");
 
     // Everything checked: the session takes the loaded game.

@@ -64,6 +64,31 @@ protected:
         return text;
     }
 
+    // The text with the first occurrence of `from` replaced.
+    static std::string Replaced(std::string text, const std::string& from, const std::string& to)
+    {
+        size_t at = text.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        if (at != std::string::npos) text.replace(at, from.size(), to);
+        return text;
+    }
+
+    // The text is refused with one warning and leaves the session as it was.
+    void ExpectRefused(const char* what, const std::string& text)
+    {
+        TSession target;
+        target.Initialize();
+        target.SetScore(1, 77);
+        std::string before;
+        SaveGameText(target, before);
+        warnings.clear();
+        EXPECT_FALSE(LoadGameText(target, text)) << what;
+        std::string after;
+        SaveGameText(target, after);
+        EXPECT_EQ(after, before) << what;
+        EXPECT_EQ(warnings.size(), 1u) << what;
+    }
+
     std::vector<std::string> warnings;
 };
 
@@ -129,6 +154,70 @@ TEST_F(SavedGameTest, BadFilesAreRefusedAndChangeNothing)
         EXPECT_EQ(after, before) << r.what;
         EXPECT_EQ(warnings.size(), 1u) << r.what;
     }
+}
+
+// Numbers are read whole or not at all: one that does not fit 32 bits (or
+// would overflow once added) is refused, never read as 0.
+TEST_F(SavedGameTest, NumbersThatDoNotFitAreRefused)
+{
+    ThreeTricksIn();
+    std::string good = Text();
+    std::string won = PairToText(S().Tricks().TricksWon(1), S().Tricks().TricksWon(2));
+    std::string table = "\"Deck\": \"cardset:{0,0,0,0}";
+    std::string current = TrickToText(S().Tricks().GetTrick(4));
+    struct Row {
+        const char* what;
+        std::string text;
+    } rows[] = {
+        {"a score of 1e23", Replaced(good, "{120,-40}", "{100000000000000000000000,-40}")},
+        {"a score in exponent form", Replaced(good, "{120,-40}", "{1e23,-40}")},
+        {"hands won of 2^32", Replaced(good, "\"Handswon\": \"{0,0}", "\"Handswon\": \"{4294967296,0}")},
+        {"tricks won that overflow once added", Replaced(good, won, "{2147483647,2147483647}")},
+        {"tricks won of 2^32", Replaced(good, won, "{4294967296,0}")},
+        {"a table card of 2^32", Replaced(good, table, "\"Deck\": \"cardset:{4294967296,0,0,0}")},
+        {"a trick card of 2^32", Replaced(good, current, "{played:{4294967296,0,0,0},lead:1,winning:0}")},
+        {"a trick leader of 2^32 + 1", Replaced(good, current, "{played:{0,0,0,0},lead:4294967297,winning:0}")},
+        {"a bid of 2^32 + 1 tricks", Replaced(good, "bid:{0,1}", "bid:{0,4294967297}")},
+        {"a bid that is not a number", Replaced(good, "bid:{0,1}", "bid:{0,x}")},
+        {"a party id of 1e11", Replaced(good, "\"Partyid\": 1", "\"Partyid\": 99999999999")},
+        {"a hand card of 2^32", Replaced(good, "cardset:{" + std::to_string(S().HandOf(1).Get(1)),
+                                         "cardset:{4294967296")},
+    };
+    for (const Row& r : rows) ExpectRefused(r.what, r.text);
+}
+
+// Empty places are only the table's, and the table shows the current trick.
+TEST_F(SavedGameTest, CardsInPlacesTheyCannotBeAreRefused)
+{
+    ThreeTricksIn();
+    std::string playing = Text();
+    std::string table = "\"Deck\": \"cardset:{0,0,0,0}";
+    TCard firstPlayed = S().Tricks().GetTrick(1).cards[0];
+    S().NewHand(DeckText());
+    for (int32_t i = 43; i > 3; --i) S().MoveCard(TSeat(i % 4 + 1), S().Deck().Get(i), MOVE_DEAL);
+    S().StartBidding();
+    std::string bidding = Text();
+    std::string kitty = S().Deck().ToText();
+    TCard kept = S().Deck().Get(1);
+    struct Row {
+        const char* what;
+        std::string text;
+    } rows[] = {
+        {"an empty card among the played ones", Replaced(playing, "\"Deckplayed\": \"cardset:{",
+                                                          "\"Deckplayed\": \"cardset:{0,")},
+        {"a table card that is not the trick's", Replaced(playing, table,
+                                                           "\"Deck\": \"cardset:{" + std::to_string(firstPlayed) +
+                                                               ",0,0,0")},
+        {"a table of five places", Replaced(playing, table, "\"Deck\": \"cardset:{0,0,0,0,0")},
+        {"an empty card in the kitty", Replaced(bidding, kitty, "cardset:{0," + kitty.substr(9))},
+        {"a kitty card in a hand while bidding",
+         Replaced(Replaced(bidding, kitty, "cardset:{" + std::to_string(S().Deck().Get(2)) + "," +
+                                               std::to_string(S().Deck().Get(3)) + "}"),
+                  "\"Hand\": \"cardset:{", "\"Hand\": \"cardset:{" + std::to_string(kept) + ",")},
+    };
+    ASSERT_TRUE(LoadGameText(S(), playing)) << "the game itself loads";
+    ASSERT_TRUE(LoadGameText(S(), bidding)) << "the auction itself loads";
+    for (const Row& r : rows) ExpectRefused(r.what, r.text);
 }
 
 TEST_F(SavedGameTest, TricksThatDisagreeWithTheRestOfTheGameAreRefused)
