@@ -102,7 +102,8 @@ const std::vector<std::string>& OwnUserFiles()
 {
     static const std::vector<std::string> files = {
         "Settings.txt", "Version.txt", "Savedgame.txt", "changelog.txt", "benchmark.txt", "debugsave.txt",
-        "log.txt",      "Tables.ice",  "Cardsets.ice",  "Cardbacks.ice", "*.userdata",    "*.statistics",
+        "log.txt",      "log.1.txt",   "Tables.ice",    "Cardsets.ice",  "Cardbacks.ice", "*.userdata",
+        "*.statistics",
     };
     return files;
 }
