@@ -3,6 +3,7 @@
 #include "qz7files.h"
 #include "qz7kvdata.h"
 #include "coreGameDiagnostics.h"
+#include "osFiles.h"
 
 TSettingsManager* SettingsManager = nullptr;
 TQZKeyValue* Settings = nullptr;
@@ -47,6 +48,9 @@ void TSettingsManager::Initialize()
     tree_ = std::make_unique<TQZKeyValue>();
     Settings = tree_.get();
     tree_->LoadFromFile(kDefaultsFile, KVFORM_LINES, true);
+    // What writes cut short by a crash left behind is cleared away first.
+    int32_t stale = plat::os::RemoveStaleTemporaryFiles(UserFolder());
+    if (stale > 0) WriteLog("Removed " + std::to_string(stale) + " unfinished temporary files");
     std::string user = UserFolder() + kSettingsFile;
     if (IsFile(user)) tree_->LoadFromFile(user, KVFORM_LINES, true);
     if (tree_->GetString("Game.Lastversion") < kProgramVersion) tree_->DeletePath("Tutorials.Whatsnew");
