@@ -407,8 +407,8 @@ TEST(SelfPlayResumeTest, SavedAtEveryStepEvenWithACardInFlightLoadsBackAndGoesOn
         uint64_t seed;
         int32_t games;
     } rows[] = {
-        {SELFPLAY_MODERATE, SELFPLAY_AGGRESSIVE, 3, 2},
-        {SELFPLAY_AGGRESSIVE, SELFPLAY_BASELINE, 11, 2},
+        {SELFPLAY_MODERATE, SELFPLAY_AGGRESSIVE, 3, 1},
+        {SELFPLAY_AGGRESSIVE, SELFPLAY_BASELINE, 11, 1},
         {SELFPLAY_CONSERVATIVE, SELFPLAY_CONSERVATIVE, 21, 1},
     };
     for (const Row& row : rows) {
