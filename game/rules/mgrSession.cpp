@@ -328,7 +328,6 @@ void TSession::SaveTo(TQZKeyValue* node) const
     TCardset deck = deck_;
     TCardset hands[4] = {HandOf(1), HandOf(2), HandOf(3), HandOf(4)};
     TSessionTricks tricks = tricks_;
-    tricks.SetTable(&deck);
     for (const auto& m : moves_) PlaceCard(m.move, {&deck, {&hands[0], &hands[1], &hands[2], &hands[3]}, &tricks});
 
     node->SetString("game_version", kSavedGameVersion);
