@@ -4,6 +4,7 @@
 // their median in milliseconds.
 #include "qz7direct3d.h"
 #include "qz7video.h"
+#include "qz7videochoice.h"
 #include "sgSystem.h"
 
 #include <SDL2/SDL.h>
@@ -274,7 +275,12 @@ void SoftCardTable(benchmark::State& state, bool linear)
     FrameworkStart("bench");
     TQZVideo* video = GetVideo();
     // A headless window: the frame is measured up to the present, not the copy a window makes of it.
-    video->SetMode(kWidth, kHeight, std::make_unique<TQZHeadlessVideoWindow>(kWidth, kHeight), QZWINDOW_WINDOWED, 0);
+    if (video->SetMode(kWidth, kHeight, std::make_unique<TQZHeadlessVideoWindow>(kWidth, kHeight), QZWINDOW_WINDOWED,
+                       0) != QZRES_OK) {
+        state.SkipWithError("no video");
+        FrameworkStop();
+        return;
+    }
     TQZDirect3DDevice* device = Direct3DDevice();
     device->SetTextureFilter(linear);
     struct Image : TQZD3DImageClass {

@@ -12,13 +12,14 @@ function(vq_library target)
   target_link_libraries(${target} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
   set_property(GLOBAL APPEND PROPERTY VQ_LIBRARIES ${target})
   file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
-  vq_record_layer(${target} ${folder} ${ARG_DEPS} ${ARG_PRIVATE_DEPS})
+  vq_record_layer(library ${target} ${folder} ${ARG_DEPS} ${ARG_PRIVATE_DEPS})
 endfunction()
 
-# Every program and library records its folder and the targets it links, for
-# the layer check (tools/layercheck). Outside libraries (names with "::", or
-# not built by us) are left out by the check itself.
-function(vq_record_layer target folder)
+# vq_record_layer(library|program|test <target> <folder> <linked targets...>):
+# every library, program and test program records its folder and what it
+# links, for the layer check (tools/layercheck). Outside libraries are left
+# out by the check itself.
+function(vq_record_layer kind target folder)
   set(deps "")
   foreach(d IN LISTS ARGN)
     if(NOT d MATCHES "::" AND NOT d MATCHES "^Threads")
@@ -26,7 +27,7 @@ function(vq_record_layer target folder)
     endif()
   endforeach()
   list(JOIN deps " " deps_text)
-  set_property(GLOBAL APPEND PROPERTY VQ_LAYER_LINES "${target}|${folder}|${deps_text}")
+  set_property(GLOBAL APPEND PROPERTY VQ_LAYER_LINES "${kind}|${target}|${folder}|${deps_text}")
 endfunction()
 
 # vq_test(<target> DEPS <targets...>): one GoogleTest program from every
@@ -53,5 +54,5 @@ function(vq_test target)
     set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${script}")
   endif()
   file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
-  vq_record_layer(${target} ${folder} ${ARG_DEPS})
+  vq_record_layer(test ${target} ${folder} ${ARG_DEPS})
 endfunction()

@@ -25,14 +25,14 @@ public:
 
     void* Get(int32_t index) const;
     void Put(int32_t index, void* item);
-    int32_t Add(void* item);
-    int32_t Insert(void* item, int32_t index);
+    [[nodiscard]] int32_t Add(void* item);
+    [[nodiscard]] int32_t Insert(void* item, int32_t index);
     int32_t Delete(int32_t index);
     int32_t Remove(void* item);
     int32_t Move(int32_t from, int32_t to);
     int32_t IndexOf(const void* item) const;
     void Clear();
-    int32_t Grow(int32_t index);
+    [[nodiscard]] int32_t Grow(int32_t index);
 
     void SetOnMove(TQZArrayMoveCallback cb) { onMove_ = std::move(cb); }
 

@@ -1,5 +1,13 @@
 // Bottom of the framework: the owning base class, the singleton table, the
 // frame pump, result codes, bound methods and small value helpers.
+//
+// How failures travel: framework routines return result codes (QZRES_*, 0
+// for success), every failure passing through ErrorResult; the codes that
+// must not be dropped are [[nodiscard]]. Exceptions come only from loading
+// resources (texture and image files) and the constructors built on it
+// (CreateFromFile), from streams read past their end, and from a paint that
+// raised, again at the next pump. The game layers above report through the
+// diagnostics routines (coreGameDiagnostics: log, warning, fatal error).
 #pragma once
 
 #include <cstdint>

@@ -17,10 +17,10 @@ std::string ProgramFolder();
 std::string AppDataFolder(int32_t* result = nullptr);
 std::string AddTrailingBackslash(const std::string& path);
 
-int32_t CreateFolder(const std::string& path);
+[[nodiscard]] int32_t CreateFolder(const std::string& path);
 bool IsFolder(const std::string& path);
 bool IsFile(const std::string& path);
-int32_t RemoveFile(const std::string& path);
+[[nodiscard]] int32_t RemoveFile(const std::string& path);
 // Last-write time as a packed DOS date-time (local time); -1 when missing.
 int32_t FileDate(const std::string& path);
 int64_t FileSizeOf(const std::string& path, int32_t* result = nullptr);
@@ -35,15 +35,15 @@ std::vector<std::string> ListFilesByMasks(const std::string& folder, const std::
                                           bool files, bool folders, bool hidden);
 bool MatchesMask(const std::string& name, const std::string& mask);
 
-int32_t CreateFileHandle(const std::string& path, TQZFileHandle& handle);
-int32_t OpenFileHandle(const std::string& path, bool read, bool write, TQZFileHandle& handle);
-int32_t ReadFileHandle(TQZFileHandle& handle, void* buffer, int64_t count);
-int32_t WriteFileHandle(TQZFileHandle& handle, const void* buffer, int64_t count);
-int32_t CloseFileHandle(TQZFileHandle& handle);
+[[nodiscard]] int32_t CreateFileHandle(const std::string& path, TQZFileHandle& handle);
+[[nodiscard]] int32_t OpenFileHandle(const std::string& path, bool read, bool write, TQZFileHandle& handle);
+[[nodiscard]] int32_t ReadFileHandle(TQZFileHandle& handle, void* buffer, int64_t count);
+[[nodiscard]] int32_t WriteFileHandle(TQZFileHandle& handle, const void* buffer, int64_t count);
+[[nodiscard]] int32_t CloseFileHandle(TQZFileHandle& handle);
 
 std::string ReadTextFile(const std::string& path);
 // Replaces the file only once the new text is completely written: the text
 // goes to a temporary file beside it that is then renamed over it. 0, or
 // 0x6003 with the old file untouched.
-int32_t WriteTextFile(const std::string& path, const std::string& text);
-int32_t WriteFileAtomic(const std::string& path, const void* data, int64_t size);
+[[nodiscard]] int32_t WriteTextFile(const std::string& path, const std::string& text);
+[[nodiscard]] int32_t WriteFileAtomic(const std::string& path, const void* data, int64_t size);

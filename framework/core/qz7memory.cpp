@@ -11,7 +11,8 @@
 // ---------------------------------------------------------------- TQZMemory
 TQZMemory::TQZMemory(int32_t size)
 {
-    if (size > 0) Allocate(size);
+    // A buffer that cannot be had stays empty, which Size shows.
+    if (size > 0) (void)Allocate(size);
 }
 
 TQZMemory::~TQZMemory()
@@ -87,7 +88,7 @@ void TQZMemory::ReadBytes(int32_t offset, uint32_t count, std::vector<uint8_t>& 
     int64_t n = count == TO_END ? std::max<int64_t>(0, left) : std::min<int64_t>(left, count);
     if (n >= 1) {
         out.resize(static_cast<size_t>(n));
-        Read(out.data(), static_cast<int32_t>(n), offset);
+        (void)Read(out.data(), static_cast<int32_t>(n), offset);  // the range lies inside the buffer
     }
 }
 
@@ -142,7 +143,7 @@ int32_t TQZMemory::LoadFromFile(const std::string& fileName)
         return ErrorResult(QZRES_FILE_OPEN);
     }
     r = ReadFileHandle(h, data_.data(), n);
-    CloseFileHandle(h);
+    (void)CloseFileHandle(h);  // closing after a read loses nothing
     // A short read leaves nothing half-loaded behind.
     if (r != QZRES_OK) Clear();
     return r;
@@ -197,7 +198,8 @@ int64_t TQZMemoryStream::Read(void* destination, int64_t count)
 {
     if (count <= 0 || position_ < 0 || position_ >= Size()) return 0;
     int64_t n = std::min(count, Size() - position_);
-    memory_->Read(destination, static_cast<int32_t>(n), static_cast<int32_t>(position_));
+    // The count was cut to what the buffer holds from here.
+    (void)memory_->Read(destination, static_cast<int32_t>(n), static_cast<int32_t>(position_));
     position_ += n;
     return n;
 }
@@ -209,14 +211,15 @@ int64_t TQZMemoryStream::Write(const void* source, int64_t count)
         SetSize(position_ + count);
         if (Size() < position_ + count) return 0;
     }
-    memory_->Write(source, static_cast<int32_t>(count), static_cast<int32_t>(position_));
+    (void)memory_->Write(source, static_cast<int32_t>(count), static_cast<int32_t>(position_));  // it fits: checked above
     position_ += count;
     return count;
 }
 
 void TQZMemoryStream::SetSize(int64_t size)
 {
-    if (size != memory_->Size()) memory_->Resize(static_cast<int32_t>(std::clamp<int64_t>(size, 0, INT32_MAX)));
+    // A size that cannot be had shows in Size, which Write checks.
+    if (size != memory_->Size()) (void)memory_->Resize(static_cast<int32_t>(std::clamp<int64_t>(size, 0, INT32_MAX)));
 }
 
 int64_t TQZBytesStream::Read(void* destination, int64_t count)

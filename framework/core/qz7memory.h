@@ -41,22 +41,22 @@ public:
     // nullptr when the file cannot be loaded (result in *result).
     static std::unique_ptr<TQZMemory> CreateFromFile(const std::string& fileName, int32_t* result = nullptr);
 
-    int32_t Allocate(int32_t size);
+    [[nodiscard]] int32_t Allocate(int32_t size);
     void Clear();
-    int32_t Resize(int32_t size);
-    int32_t Write(const void* source, int32_t count, int32_t offset);
-    int32_t Read(void* destination, int32_t count, int32_t offset) const;
+    [[nodiscard]] int32_t Resize(int32_t size);
+    [[nodiscard]] int32_t Write(const void* source, int32_t count, int32_t offset);
+    [[nodiscard]] int32_t Read(void* destination, int32_t count, int32_t offset) const;
     static constexpr uint32_t TO_END = 0xDEADBEEF;
     void ReadBytes(int32_t offset, uint32_t count, std::vector<uint8_t>& out) const;
     std::string ReadString(int32_t offset, int32_t length) const;
     std::string AsString() const;
-    int32_t AssignString(const std::string& text);
-    int32_t AssignBytes(const void* data, int32_t count);
-    int32_t LoadFromFile(const std::string& fileName);
+    [[nodiscard]] int32_t AssignString(const std::string& text);
+    [[nodiscard]] int32_t AssignBytes(const void* data, int32_t count);
+    [[nodiscard]] int32_t LoadFromFile(const std::string& fileName);
     // Written through a temporary file renamed over the target: 0, or 1 with
     // the previous file untouched.
-    int32_t SaveToFile(const std::string& fileName) const;
-    int32_t XorWithKey(const std::string& key);
+    [[nodiscard]] int32_t SaveToFile(const std::string& fileName) const;
+    [[nodiscard]] int32_t XorWithKey(const std::string& key);
     // Exchanges the bytes of two buffers; each keeps its own stream view.
     void Swap(TQZMemory& other) noexcept;
     TQZMemoryStream* Stream();

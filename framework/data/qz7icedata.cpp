@@ -164,8 +164,12 @@ void TQZIceData::Reset()
     name_.clear();
 }
 
-void TQZIceData::TakeContent(TQZIceData& from)
+bool TQZIceData::TakeContent(TQZIceData& from)
 {
+    // Room for every child first, so that no child can be left out below;
+    // Clear keeps the room.
+    const int32_t count = from.children_.Count();
+    if (count > 0 && children_.Grow(children_.Low() + count - 1) != QZRES_OK) return false;
     Reset();
     header_ = from.header_;
     name_ = std::move(from.name_);
@@ -173,10 +177,11 @@ void TQZIceData::TakeContent(TQZIceData& from)
     for (int32_t i = from.children_.Low(); i <= from.children_.High(); ++i) {
         auto* child = from.GetChild(i);
         child->parent_ = this;
-        children_.Add(child);
+        (void)children_.Add(child);  // cannot fail: the room was made above
     }
     from.children_.Clear();
     from.Reset();
+    return true;
 }
 
 // ---------------------------------------------------------------- fields
@@ -298,8 +303,7 @@ bool TQZIceData::LoadFromBytes(const void* bytes, int64_t size)
     TQZIceReader reader(static_cast<const uint8_t*>(bytes), size);
     TQZIceData fresh;
     if (!fresh.Parse(reader, 0)) return false;
-    TakeContent(fresh);
-    return true;
+    return TakeContent(fresh);
 }
 
 bool TQZIceData::ReadNode(TQZStream& stream)
@@ -324,8 +328,7 @@ bool TQZIceData::ReadNode(TQZStream& stream)
     if (!fresh.Parse(reader, 0)) return false;
     // The stream may belong to a node freed below: move it first.
     stream.SetPosition(start + reader.Position());
-    TakeContent(fresh);
-    return true;
+    return TakeContent(fresh);
 }
 
 bool TQZIceData::Parse(TQZIceReader& reader, int32_t depth)

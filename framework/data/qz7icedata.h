@@ -48,16 +48,16 @@ public:
     // A load either succeeds whole or leaves the node as it was: the file is
     // read into a fresh tree that replaces this node's content only when
     // every node of it read correctly.
-    bool LoadFromFile(const std::string& fileName);
-    bool LoadFromBytes(const void* bytes, int64_t size);
+    [[nodiscard]] bool LoadFromFile(const std::string& fileName);
+    [[nodiscard]] bool LoadFromBytes(const void* bytes, int64_t size);
     // Reads one node and its subtree from the stream's position; on success
     // the position moves past it, on failure neither node nor stream change.
     bool ReadNode(TQZStream& stream);
 
     // Written through a temporary file renamed over the target; false (the
     // old file untouched) when the tree is too deep or the file fails.
-    bool SaveToFile(const std::string& fileName);
-    bool SaveToBytes(std::vector<uint8_t>& out);
+    [[nodiscard]] bool SaveToFile(const std::string& fileName);
+    [[nodiscard]] bool SaveToBytes(std::vector<uint8_t>& out);
     // Writes the node and its subtree at the stream's position. Updates the
     // header's data size and child count, and clears the compressed flag of
     // nodes whose compression would not pay.
@@ -105,7 +105,8 @@ private:
     friend class TQZIceReader;
     bool Parse(TQZIceReader& reader, int32_t depth);
     bool Write(TQZStream& stream, std::vector<uint8_t>& scratch, int32_t depth);
-    void TakeContent(TQZIceData& from);
+    // False (nothing changed) when the children cannot be taken.
+    [[nodiscard]] bool TakeContent(TQZIceData& from);
     void FreeChildAt(int32_t index);
 
     TQZIceHeader header_;

@@ -1,3 +1,9 @@
+// Sections, in order: helpers (key indexes, file reading, escaping,
+// character sets); keys (normal form); life cycle (making, adding and
+// removing nodes, the child index); values; paths (finding, making and
+// deleting them); typed access; children; the JSON-like writer (three
+// layouts); the JSON-like reader; path="value" lines, and loading and
+// saving files.
 #include "qz7kvdata.h"
 
 #include "qz7files.h"
@@ -196,7 +202,7 @@ TQZKeyValue* TQZKeyValue::CreateNormalised(std::string_view name, std::string_vi
 std::unique_ptr<TQZKeyValue> TQZKeyValue::CreateFromText(std::string_view text)
 {
     auto root = std::make_unique<TQZKeyValue>();
-    root->ParseText(text);
+    (void)root->ParseText(text);  // what came before a fault is kept
     return root;
 }
 
@@ -918,7 +924,7 @@ bool TQZKeyValue::LoadFromFile(const std::string& fileName, int32_t form, bool o
     bool remembered = overwrite;
     SetOverwrite(overwriteValues);
     if (form == KVFORM_LINES) ReadLines(text);
-    else ParseText(text);
+    else (void)ParseText(text);  // the file was read: a malformed tail keeps what came before
     SetOverwrite(remembered);
     return true;
 }

@@ -131,10 +131,10 @@ public:
 
     // False when the file cannot be read (nothing changes then). With
     // overwriteValues false only empty or missing values are filled.
-    bool LoadFromFile(const std::string& fileName, int32_t form, bool overwriteValues);
+    [[nodiscard]] bool LoadFromFile(const std::string& fileName, int32_t form, bool overwriteValues);
     // Replaces the file only once the new text is completely written; false
     // (with the old file untouched and modified kept) on failure.
-    bool SaveToFile(const std::string& fileName, int32_t form);
+    [[nodiscard]] bool SaveToFile(const std::string& fileName, int32_t form);
 
     // JSON-like text; compact leaves out line breaks and indentation of
     // children.
@@ -142,10 +142,10 @@ public:
     // Reads JSON-like text into this node. False when the text was
     // malformed, cut short or nested too deeply: what came before the fault
     // is kept.
-    bool ParseText(std::string_view text);
+    [[nodiscard]] bool ParseText(std::string_view text);
     // Compact text without any blank outside strings, as bytes.
     std::vector<uint8_t> SaveToBytes() const;
-    bool LoadFromBytes(std::span<const uint8_t> bytes);
+    [[nodiscard]] bool LoadFromBytes(std::span<const uint8_t> bytes);
 
     // The path="value" lines form in memory, as LoadFromFile and SaveToFile
     // read and write it (lines end in CR LF; any line end is read).

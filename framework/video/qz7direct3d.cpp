@@ -3,10 +3,7 @@
 #include "qz7events.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstring>
 #include <mutex>
-#include <new>
 
 namespace sg = plat::softgpu;
 
@@ -32,8 +29,6 @@ void DefaultAttach(std::unique_ptr<TQZD3DImageClass>& holder, std::shared_ptr<sg
 }
 
 TQZAttachRenderTargetProc attachProc = &DefaultAttach;
-
-int32_t RoundRatio(double w, double h) { return int32_t(std::lround(10.0 * w / h)); }
 
 }  // namespace
 
@@ -64,103 +59,6 @@ TQZLostDeviceListener::TQZLostDeviceListener()
 TQZLostDeviceListener::~TQZLostDeviceListener()
 {
     if (TQZDirect3DDevice* device = Direct3DDevice()) device->RemoveListener(this);
-}
-
-// ---------------------------------------------------------------- display modes
-
-int32_t FormatBitsPerPixel(uint32_t format)
-{
-    switch (format) {
-    case sg::kFormatX8R8G8B8: return 32;
-    case sg::kFormatR5G6B5: return 16;
-    case sg::kFormatA1R5G5B5: return 16;
-    case sg::kFormatX1R5G5B5: return 16;
-    case sg::kFormatA8R8G8B8: return 32;
-    case sg::kFormatD32: return 32;
-    case sg::kFormatD24X8: return 24;
-    case sg::kFormatD16: return 16;
-    default: return 32;
-    }
-}
-
-bool TQZD3DDisplayFilters::Passes(const TQZD3DDisplayMode& mode) const
-{
-    for (const TQZD3DDisplayFilter& c : conditions) {
-        int32_t v = c.field == 0 ? mode.width : c.field == 1 ? mode.height : c.field == 2 ? mode.bitsPerPixel
-                                                                                           : mode.refreshRate;
-        bool ok = c.comparison == 0 ? v >= c.value : c.comparison == 1 ? v <= c.value : v == c.value;
-        if (!ok) return false;
-    }
-    return true;
-}
-
-TQZD3DDisplayModes::TQZD3DDisplayModes(TQZDirect3D* owner) : owner_(owner)
-{
-    filters = AddOwned(std::make_unique<TQZD3DDisplayFilters>());
-}
-
-void TQZD3DDisplayModes::Rebuild(uint32_t adapter)
-{
-    modes_.clear();
-    sg::System* system = owner_->System();
-    if (!system) return;
-    sg::DisplayInfo info = sg::CurrentDisplayInfo();
-    sg::DisplayMode current;
-    system->GetAdapterDisplayMode(adapter, current);
-    desktop.width = int32_t(info.desktop.width);
-    desktop.height = int32_t(info.desktop.height);
-    desktop.bitsPerPixel = info.desktopBitsPerPixel ? int32_t(info.desktopBitsPerPixel) : 32;
-    desktop.refreshRate = info.desktop.refreshRate ? int32_t(info.desktop.refreshRate) : 60;
-    desktop.format = int32_t(current.format);
-    desktop.usable = 1;
-
-    std::vector<uint32_t> formats{sg::kFormatX8R8G8B8};
-    if (desktop.bitsPerPixel != 32) formats.push_back(sg::kFormatR5G6B5);
-    for (uint32_t format : formats) {
-        uint32_t count = system->GetAdapterModeCount(adapter, format);
-        for (uint32_t i = 0; i < count; ++i) {
-            sg::DisplayMode m;
-            if (system->EnumAdapterModes(adapter, format, i, m) != sg::kOk) continue;
-            TQZD3DDisplayMode r;
-            r.width = int32_t(m.width);
-            r.height = int32_t(m.height);
-            r.bitsPerPixel = FormatBitsPerPixel(m.format);
-            r.format = int32_t(m.format);
-            r.refreshRate = int32_t(m.refreshRate);
-            r.usable = system->CheckDeviceType(adapter, sg::kDeviceTypeHal, m.format, m.format, false) == sg::kOk;
-            if (filters->Passes(r)) modes_.push_back(r);
-        }
-    }
-}
-
-int32_t TQZD3DDisplayModes::GetMode(int32_t n, TQZD3DDisplayMode& out) const
-{
-    if (n < 1 || n > Count()) return QZRES_BADARG;
-    out = modes_[size_t(n - 1)];
-    return QZRES_OK;
-}
-
-int32_t TQZD3DDisplayModes::FindClosest(int32_t width, int32_t height, int32_t bits) const
-{
-    for (int32_t i = 0; i < Count(); ++i) {
-        const TQZD3DDisplayMode& m = modes_[size_t(i)];
-        if (m.width == width && m.height == height && m.bitsPerPixel == bits) return i + 1;
-    }
-    if (width <= 0 || height <= 0) return 0;
-    int64_t best = 9999;
-    int32_t found = 0;
-    for (int32_t i = 0; i < Count(); ++i) {
-        const TQZD3DDisplayMode& m = modes_[size_t(i)];
-        if (m.height <= 0) continue;
-        int64_t s = int64_t(m.width - width) + (m.height - height);
-        if (s < 0) s *= -4;  // a smaller mode costs four times as much as a larger one
-        int64_t a = int64_t(std::abs(RoundRatio(width, height) - RoundRatio(m.width, m.height))) * 750;
-        if (s + a < best) {
-            best = s + a;
-            found = i + 1;
-        }
-    }
-    return found;
 }
 
 // ---------------------------------------------------------------- clip stack
@@ -428,7 +326,7 @@ int32_t TQZDirect3DDevice::BeginScene()
 int32_t TQZDirect3DDevice::EndScene()
 {
     if (!inScene_ || !device_) return QZRES_D3D_NOSCENE;
-    SetRenderTarget(nullptr);
+    (void)SetRenderTarget(nullptr);  // the scene ends on the back buffer even if the device refuses
     BindVertexBuffer(nullptr);
     SetTexture(nullptr);
     int32_t r = device_->EndScene();
@@ -466,7 +364,7 @@ int32_t TQZDirect3DDevice::SetTexture(TQZD3DImageClass* texture)
     return device_->SetTexture(0, texture ? texture->DeviceTexture() : nullptr) == sg::kOk ? QZRES_OK : QZRES_FAILED;
 }
 
-int32_t TQZDirect3DDevice::BindVertexBuffer(TQZD3DVertexBuffer* buffer)
+int32_t TQZDirect3DDevice::BindVertexBuffer(TQZD3DVertexStream* buffer)
 {
     if (buffer == boundBuffer_) return QZRES_OK;
     if (!device_) return QZRES_D3D_NODEVICE;
@@ -476,9 +374,7 @@ int32_t TQZDirect3DDevice::BindVertexBuffer(TQZD3DVertexBuffer* buffer)
         device_->SetIndices(nullptr);
         return QZRES_OK;
     }
-    device_->SetStreamSource(0, buffer->VB(), 0, uint32_t(buffer->VertexSize()));
-    device_->SetIndices(buffer->IB());
-    device_->SetFVF(QZFVF_SCREEN);
+    buffer->BindStream(*device_);
     return QZRES_OK;
 }
 
@@ -552,7 +448,7 @@ void TQZDirect3DDevice::RemoveListener(TQZLostDeviceListener* listener)
     // A freed object must not stay bound: its address may be reused by the
     // next one, whose bind would then be skipped.
     if (listener == boundTexture_) SetTexture(nullptr);
-    if (listener == renderTarget_) SetRenderTarget(nullptr);
+    if (listener == renderTarget_) (void)SetRenderTarget(nullptr);  // forgotten even if the device refuses
     if (listener == boundBuffer_) BindVertexBuffer(nullptr);
 }
 
@@ -603,9 +499,9 @@ void TQZDirect3D::Initialise()
         return;
     }
     adapterCount = system_->GetAdapterCount();
-    modes_ = AddOwned(std::make_unique<TQZD3DDisplayModes>(this));
+    modes_ = AddOwned(std::make_unique<TQZD3DDisplayModes>(system_.get()));
     device = AddOwned(std::make_unique<TQZDirect3DDevice>(this));
-    SelectAdapter(0);
+    (void)SelectAdapter(0);  // without an adapter CreateDevice fails with its own result
 }
 
 int32_t TQZDirect3D::SelectAdapter(uint32_t index)
@@ -653,416 +549,7 @@ void TQZDirect3D::SetVSync(bool on)
 {
     bool changed = on != vsync_;
     vsync_ = on;
-    if (changed && device && device->IsValid()) device->Reset(device->Width(), device->Height(), device->WindowKind());
-}
-
-// ---------------------------------------------------------------- vertex buffer
-
-std::unique_ptr<TQZD3DVertexBuffer> TQZD3DVertexBuffer::Create(TQZDirect3DDevice* device, int32_t vertexCount,
-                                                                int32_t indexCount, uint32_t fvf, uint32_t flags)
-{
-    std::unique_ptr<TQZD3DVertexBuffer> b(new TQZD3DVertexBuffer(device));
-    b->fvf_ = fvf;
-    b->flags = flags;
-    if (vertexCount > 0 && b->Allocate(vertexCount, indexCount) != QZRES_OK) return nullptr;
-    return b;
-}
-
-TQZD3DVertexBuffer::~TQZD3DVertexBuffer()
-{
-    ReleaseBuffers();
-}
-
-int32_t TQZD3DVertexBuffer::VertexSize() const
-{
-    if (fvf_ == QZFVF_SCREEN) return 32;
-    if (fvf_ == QZFVF_LITVERTEX) return 36;
-    return int32_t(sg::FvfVertexSize(fvf_));
-}
-
-int32_t TQZD3DVertexBuffer::Allocate(int32_t vertexCount, int32_t indexCount)
-{
-    if (!device_ || !device_->IsValid()) return QZRES_D3D_NODEVICE;
-    if (vertexCount <= 0 || indexCount <= 0) return QZRES_BADARG;
-    ReleaseBuffers();
-    // 16-bit indices cannot reach beyond 65536 vertices; larger buffers use 32-bit ones.
-    if (vertexCount > 65536) indices32 = true;
-    const int64_t vbytes = int64_t(vertexCount) * VertexSize(), ibytes = int64_t(indexCount) * (indices32 ? 4 : 2);
-    if (vbytes > 0x40000000 || ibytes > 0x40000000) return QZRES_D3D_OUTOFMEMORY;
-    const bool dynamic = (flags & QZVB_DYNAMIC) != 0;
-    int32_t r;
-    try {
-        r = device_->Device()->CreateVertexBuffer(uint32_t(vbytes),
-                                                  dynamic ? sg::kUsageDynamic | sg::kUsageWriteOnly : 0, fvf_,
-                                                  dynamic ? sg::kPoolDefault : sg::kPoolManaged, vb_);
-        if (r == sg::kOk)
-            r = device_->Device()->CreateIndexBuffer(
-                uint32_t(ibytes), dynamic ? sg::kUsageDynamic | sg::kUsageWriteOnly : sg::kUsageWriteOnly,
-                indices32 ? sg::kFormatIndex32 : sg::kFormatIndex16, dynamic ? sg::kPoolDefault : sg::kPoolManaged,
-                ib_);
-    } catch (const std::bad_alloc&) {
-        r = sg::kOutOfMemory;
-    }
-    if (r != sg::kOk) {
-        vb_.reset();
-        ib_.reset();
-        if (r == sg::kOutOfMemory || r == sg::kOutOfVideoMemory) return QZRES_D3D_OUTOFMEMORY;
-        return r == sg::kInvalidCall ? QZRES_BADARG : QZRES_FAILED;
-    }
-    vertexCapacity_ = vertexCount;
-    indexCapacity_ = indexCount;
-    verticesUsed_ = indicesUsed_ = drawnVertices_ = drawnIndices_ = 0;
-    return QZRES_OK;
-}
-
-int32_t TQZD3DVertexBuffer::Grow(int32_t vertexCount, int32_t indexCount)
-{
-    Unlock();
-    std::vector<uint8_t> vertices, indices;
-    const bool was32 = indices32;
-    if (vb_) vertices.assign(vb_->Data(), vb_->Data() + size_t(verticesUsed_) * size_t(VertexSize()));
-    if (ib_) indices.assign(ib_->Data(), ib_->Data() + size_t(indicesUsed_) * (was32 ? 4 : 2));
-    const int32_t used = verticesUsed_, usedIndices = indicesUsed_, dv = drawnVertices_, di = drawnIndices_;
-    int32_t r = Allocate(vertexCount, indexCount);
-    if (r != QZRES_OK) return r;
-    void* p = nullptr;
-    if (!vertices.empty() && vb_->Lock(0, 0, &p, 0) == sg::kOk) {
-        std::memcpy(p, vertices.data(), vertices.size());
-        vb_->Unlock();
-    }
-    if (!indices.empty() && ib_->Lock(0, 0, &p, 0) == sg::kOk) {
-        for (int32_t i = 0; i < usedIndices; ++i) {
-            uint32_t v = was32 ? reinterpret_cast<const uint32_t*>(indices.data())[i]
-                               : reinterpret_cast<const uint16_t*>(indices.data())[i];
-            if (indices32) static_cast<uint32_t*>(p)[i] = v;
-            else static_cast<uint16_t*>(p)[i] = uint16_t(v);
-        }
-        ib_->Unlock();
-    }
-    verticesUsed_ = used;
-    indicesUsed_ = usedIndices;
-    drawnVertices_ = dv;
-    drawnIndices_ = di;
-    return QZRES_OK;
-}
-
-int32_t TQZD3DVertexBuffer::DrawUserMemory(int32_t vertexCount, int32_t indexCount, const TQZD3DVertex* vertices,
-                                           const void* indices, int32_t indexSize)
-{
-    if (!device_ || !device_->Device()) return QZRES_D3D_NODEVICE;
-    device_->BindVertexBuffer(nullptr);
-    int32_t r = device_->Device()->DrawIndexedPrimitiveUP(
-        sg::kPrimitiveTriangleList, 0, uint32_t(vertexCount), uint32_t(indexCount / 3), indices,
-        indexSize == 4 ? sg::kFormatIndex32 : sg::kFormatIndex16, vertices, uint32_t(VertexSize()));
-    device_->CountDraw(indexCount / 3);
-    return r == sg::kOk ? QZRES_OK : QZRES_FAILED;
-}
-
-int32_t TQZD3DVertexBuffer::AddVertices(int32_t vertexCount, int32_t indexCount, const TQZD3DVertex* vertices,
-                                        const void* indices, int32_t indexSize)
-{
-    if (vertexCount <= 0 || indexCount <= 0 || !vertices || !indices || (indexSize != 2 && indexSize != 4))
-        return QZRES_BADARG;
-    if (flags & QZVB_USERMEMORY) return DrawUserMemory(vertexCount, indexCount, vertices, indices, indexSize);
-    if (!vb_) return QZRES_D3D_NODEVICE;
-    bool wrapped = false;
-    if (verticesUsed_ + vertexCount > vertexCapacity_ || indicesUsed_ + indexCount > indexCapacity_) {
-        if (!wrapWhenFull) return QZRES_D3D_BUFFERFULL;
-        DrawPending();
-        Clear();
-        wrapped = true;
-    }
-    if (vertexCount > vertexCapacity_ || indexCount > indexCapacity_) {
-        if (!wrapWhenFull) return QZRES_D3D_BUFFERFULL;
-        DrawUserMemory(vertexCount, indexCount, vertices, indices, indexSize);
-        return QZRES_D3D_BUFFERWRAPPED;
-    }
-    const bool lockedHere = lockedVertices_ == nullptr;
-    if (lockedHere && Lock(verticesUsed_ == 0 ? 3 : 0) != QZRES_OK) return QZRES_FAILED;
-    const int32_t vsize = VertexSize();
-    std::memcpy(lockedVertices_ + size_t(verticesUsed_) * size_t(vsize), vertices, size_t(vertexCount) * size_t(vsize));
-    const uint32_t base = uint32_t(verticesUsed_);
-    for (int32_t i = 0; i < indexCount; ++i) {
-        uint32_t v = indexSize == 4 ? static_cast<const uint32_t*>(indices)[i] : static_cast<const uint16_t*>(indices)[i];
-        v += base;
-        if (indices32) reinterpret_cast<uint32_t*>(lockedIndices_)[indicesUsed_ + i] = v;
-        else reinterpret_cast<uint16_t*>(lockedIndices_)[indicesUsed_ + i] = uint16_t(v);
-    }
-    verticesUsed_ += vertexCount;
-    indicesUsed_ += indexCount;
-    if (lockedHere) Unlock();
-    return wrapped ? QZRES_D3D_BUFFERWRAPPED : QZRES_OK;
-}
-
-int32_t TQZD3DVertexBuffer::AddQuad(const TQZRect& rect, TQZColour colour, const TQZRectF& texture)
-{
-    const float l = float(rect.left) - 0.5f, t = float(rect.top) - 0.5f;
-    const float r = float(rect.right) - 0.5f, b = float(rect.bottom) - 0.5f;
-    const TQZD3DVertex v[4] = {{l, t, 0, 1, colour, colour, texture.left, texture.top},
-                               {r, t, 0, 1, colour, colour, texture.right, texture.top},
-                               {r, b, 0, 1, colour, colour, texture.right, texture.bottom},
-                               {l, b, 0, 1, colour, colour, texture.left, texture.bottom}};
-    static const uint16_t indices[6] = {0, 1, 2, 0, 2, 3};
-    return AddVertices(4, 6, v, indices, 2);
-}
-
-void TQZD3DVertexBuffer::Clear()
-{
-    verticesUsed_ = indicesUsed_ = drawnVertices_ = drawnIndices_ = 0;
-}
-
-int32_t TQZD3DVertexBuffer::DrawPending()
-{
-    if (verticesUsed_ == drawnVertices_) return QZRES_OK;
-    return Draw(drawnVertices_, verticesUsed_ - drawnVertices_, drawnIndices_, indicesUsed_ - drawnIndices_,
-                advanceMarks);
-}
-
-int32_t TQZD3DVertexBuffer::Draw(int32_t firstVertex, int32_t vertexCount, int32_t firstIndex, int32_t indexCount)
-{
-    return Draw(firstVertex, vertexCount, firstIndex, indexCount, true);
-}
-
-int32_t TQZD3DVertexBuffer::Draw(int32_t firstVertex, int32_t vertexCount, int32_t firstIndex, int32_t indexCount,
-                                 bool moveMarks)
-{
-    if (!vb_ || !device_ || !device_->Device()) return QZRES_D3D_NODEVICE;
-    Unlock();
-    device_->BindVertexBuffer(this);
-    int32_t r = device_->Device()->DrawIndexedPrimitive(sg::kPrimitiveTriangleList, 0, uint32_t(firstVertex),
-                                                        uint32_t(vertexCount), uint32_t(firstIndex),
-                                                        uint32_t(indexCount / 3));
-    device_->CountDraw(indexCount / 3);
-    if (moveMarks) {
-        drawnVertices_ = firstVertex + vertexCount;
-        drawnIndices_ = firstIndex + indexCount;
-    }
-    return r == sg::kOk ? QZRES_OK : QZRES_FAILED;
-}
-
-int32_t TQZD3DVertexBuffer::Lock(int32_t mode)
-{
-    if (!vb_ || !ib_) return QZRES_FAILED;
-    if (lockedVertices_) return QZRES_OK;
-    uint32_t lockFlags = mode == 1 ? sg::kLockReadOnly : mode == 3 ? sg::kLockDiscard : 0;
-    void* v = nullptr;
-    void* i = nullptr;
-    if (vb_->Lock(0, 0, &v, lockFlags) != sg::kOk) return QZRES_FAILED;
-    if (ib_->Lock(0, 0, &i, lockFlags) != sg::kOk) {
-        vb_->Unlock();
-        return QZRES_FAILED;
-    }
-    lockedVertices_ = static_cast<uint8_t*>(v);
-    lockedIndices_ = static_cast<uint8_t*>(i);
-    return QZRES_OK;
-}
-
-int32_t TQZD3DVertexBuffer::Unlock()
-{
-    if (!lockedVertices_) return QZRES_OK;
-    vb_->Unlock();
-    ib_->Unlock();
-    lockedVertices_ = lockedIndices_ = nullptr;
-    return QZRES_OK;
-}
-
-void TQZD3DVertexBuffer::ReleaseBuffers()
-{
-    Unlock();
-    if (device_ && device_->BoundVertexBuffer() == this) device_->BindVertexBuffer(nullptr);
-    vb_.reset();
-    ib_.reset();
-    verticesUsed_ = indicesUsed_ = drawnVertices_ = drawnIndices_ = 0;
-}
-
-void TQZD3DVertexBuffer::OnLostDevice()
-{
-    if (!(flags & QZVB_DYNAMIC)) return;
-    const int32_t v = vertexCapacity_, i = indexCapacity_;
-    ReleaseBuffers();
-    vertexCapacity_ = v;
-    indexCapacity_ = i;
-}
-
-void TQZD3DVertexBuffer::OnResetDevice()
-{
-    if ((flags & QZVB_DYNAMIC) && !vb_ && vertexCapacity_ > 0) Allocate(vertexCapacity_, indexCapacity_);
-}
-
-// ---------------------------------------------------------------- render cache
-
-std::unique_ptr<TQZRenderCache> TQZRenderCache::Create(int32_t quadCapacity, bool immediate)
-{
-    std::unique_ptr<TQZRenderCache> cache(new TQZRenderCache());
-    if (quadCapacity < 1) return nullptr;
-    cache->buffer_ = TQZD3DVertexBuffer::Create(Direct3DDevice(), quadCapacity * 4, quadCapacity * 6, QZFVF_SCREEN);
-    if (!cache->buffer_ || !cache->buffer_->HasBuffers()) return nullptr;
-    cache->SetImmediate(immediate);
-    return cache;
-}
-
-TQZRenderCache::~TQZRenderCache()
-{
-    ReleaseBuffers();
-}
-
-void TQZRenderCache::SetImmediate(bool immediate)
-{
-    immediate_ = immediate;
-    if (buffer_) {
-        buffer_->wrapWhenFull = immediate;
-        buffer_->advanceMarks = immediate;
-    }
-}
-
-void TQZRenderCache::BeginCache()
-{
-    if (immediate_) Clear();
-    currentTexture_ = UnknownTexture();
-}
-
-void TQZRenderCache::EndCache()
-{
-    FlushBatch();
-}
-
-void TQZRenderCache::Clear()
-{
-    if (buffer_) buffer_->Clear();
-    commands_.clear();
-    currentTexture_ = UnknownTexture();
-    quads_ = batchQuads_ = batchFirstIndex_ = batchFirstVertex_ = 0;
-}
-
-void TQZRenderCache::Replay()
-{
-    const std::vector<TQZRenderCommand> list = commands_;
-    for (const TQZRenderCommand& c : list) Execute(c);
-}
-
-void TQZRenderCache::ReleaseBuffers()
-{
-    buffer_.reset();
-    commands_.clear();
-    commands_.shrink_to_fit();
-}
-
-void TQZRenderCache::Append(const TQZRenderCommand& command)
-{
-    if (command.kind != QZCMD_DRAW && batchQuads_ > 0) FlushBatch();
-    if (immediate_) Execute(command);
-    else commands_.push_back(command);
-}
-
-void TQZRenderCache::Execute(const TQZRenderCommand& c)
-{
-    TQZDirect3DDevice* device = Direct3DDevice();
-    if (!device) return;
-    switch (c.kind) {
-    case QZCMD_TEXTURE: device->SetTexture(c.texture); break;
-    case QZCMD_RENDERSTATE: device->SetRenderState(uint32_t(c.args[0]), uint32_t(c.args[1])); break;
-    case QZCMD_PUSHCLIP: device->ClipStack()->Push({c.args[0], c.args[1], c.args[2], c.args[3]}, true); break;
-    case QZCMD_POPCLIP: device->ClipStack()->Pop(); break;
-    case QZCMD_DRAW:
-        if (buffer_) buffer_->Draw(c.args[0], c.args[1], c.args[2], c.args[3]);
-        break;
-    case QZCMD_CLEAR: device->Clear(TQZColour(c.args[0])); break;
-    default: break;
-    }
-}
-
-void TQZRenderCache::FlushBatch()
-{
-    if (batchQuads_ <= 0 || !buffer_) return;
-    TQZRenderCommand draw;
-    draw.kind = QZCMD_DRAW;
-    draw.args[0] = batchFirstVertex_;
-    draw.args[1] = buffer_->VerticesUsed() - batchFirstVertex_;
-    draw.args[2] = batchFirstIndex_;
-    draw.args[3] = buffer_->IndicesUsed() - batchFirstIndex_;
-    batchQuads_ = 0;
-    batchFirstVertex_ = buffer_->VerticesUsed();
-    batchFirstIndex_ = buffer_->IndicesUsed();
-    Append(draw);
-}
-
-void TQZRenderCache::SetTexture(TQZD3DImageClass* texture)
-{
-    if (texture == currentTexture_) return;
-    currentTexture_ = texture;
-    TQZRenderCommand c;
-    c.kind = QZCMD_TEXTURE;
-    c.texture = texture;
-    Append(c);
-}
-
-void TQZRenderCache::SetRenderState(uint32_t state, uint32_t value)
-{
-    TQZRenderCommand c;
-    c.kind = QZCMD_RENDERSTATE;
-    c.args[0] = int32_t(state);
-    c.args[1] = int32_t(value);
-    Append(c);
-}
-
-void TQZRenderCache::SetRenderStates(std::initializer_list<std::pair<uint32_t, uint32_t>> pairs)
-{
-    for (const auto& p : pairs) SetRenderState(p.first, p.second);
-}
-
-void TQZRenderCache::PushClip(const TQZRect& rect)
-{
-    TQZRenderCommand c;
-    c.kind = QZCMD_PUSHCLIP;
-    c.args[0] = rect.left;
-    c.args[1] = rect.top;
-    c.args[2] = rect.right;
-    c.args[3] = rect.bottom;
-    Append(c);
-}
-
-void TQZRenderCache::PopClip(uint8_t flag)
-{
-    TQZRenderCommand c;
-    c.kind = QZCMD_POPCLIP;
-    c.args[0] = flag;
-    Append(c);
-}
-
-void TQZRenderCache::AddClear(TQZColour colour)
-{
-    TQZRenderCommand c;
-    c.kind = QZCMD_CLEAR;
-    c.args[0] = int32_t(colour);
-    Append(c);
-}
-
-int32_t TQZRenderCache::Added(int32_t result, int32_t quads, const std::function<int32_t()>& again)
-{
-    if (result == QZRES_D3D_BUFFERFULL && growable) {
-        const int32_t capacity = QuadCapacity() + 128;
-        if (buffer_->Grow(capacity * 4, capacity * 6) != QZRES_OK) return result;
-        result = again();
-    }
-    if (result == QZRES_D3D_BUFFERWRAPPED) batchFirstVertex_ = batchFirstIndex_ = 0;
-    if (result == QZRES_OK || result == QZRES_D3D_BUFFERWRAPPED) {
-        quads_ += quads;
-        batchQuads_ += quads;
-    }
-    return result;
-}
-
-int32_t TQZRenderCache::AddQuad(const TQZRect& rect, TQZColour colour, const TQZRectF& texture)
-{
-    if (!buffer_) return QZRES_FAILED;
-    auto add = [&] { return buffer_->AddQuad(rect, colour, texture); };
-    return Added(add(), 1, add);
-}
-
-int32_t TQZRenderCache::AddVertices(int32_t vertexCount, int32_t indexCount, const TQZD3DVertex* vertices,
-                                    const void* indices, int32_t indexSize)
-{
-    if (!buffer_) return QZRES_FAILED;
-    auto add = [&] { return buffer_->AddVertices(vertexCount, indexCount, vertices, indices, indexSize); };
-    return Added(add(), vertexCount / 4 + vertexCount % 4, add);
+    // A reset that fails is tried again by the next frame's TestDevice.
+    if (changed && device && device->IsValid())
+        (void)device->Reset(device->Width(), device->Height(), device->WindowKind());
 }

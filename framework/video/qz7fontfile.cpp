@@ -34,6 +34,19 @@ constexpr int32_t kMeasureLimit = 8192;
 
 bool Measure(int32_t v, int32_t low) { return v >= low && v <= kMeasureLimit; }
 
+void PutInt(std::vector<uint8_t>& out, size_t at, int32_t value)
+{
+    uint32_t v = uint32_t(value);
+    for (size_t i = 0; i < 4; ++i) out[at + i] = uint8_t(v >> (8 * i));
+}
+
+void PutCoordinate(std::vector<uint8_t>& out, size_t at, float f)
+{
+    uint32_t bits;
+    std::memcpy(&bits, &f, 4);
+    PutInt(out, at, int32_t(bits));
+}
+
 }  // namespace
 
 int32_t ParseQZ7Font(const uint8_t* data, size_t size, TQZ7FontFile& out)
@@ -76,5 +89,37 @@ int32_t ParseQZ7Font(const uint8_t* data, size_t size, TQZ7FontFile& out)
         g.right = ReadCoordinate(r + 12);
         g.bottom = ReadCoordinate(r + 16);
     }
+    return QZRES_OK;
+}
+
+int32_t WriteQZ7Font(const TQZ7FontFile& font, const uint8_t* image, size_t imageSize,
+                     std::vector<uint8_t>& out)
+{
+    out.clear();
+    if (!image || imageSize == 0) return ErrorResult(QZRES_FAILED);
+    if (!Measure(font.lineHeight, 0) || !Measure(font.lineGap, -kMeasureLimit)) return ErrorResult(QZRES_FAILED);
+    for (const TQZ7FontGlyph& g : font.glyphs)
+        if (!Measure(g.advance, -kMeasureLimit)) return ErrorResult(QZRES_FAILED);
+    const int32_t table = QZ7FONT_HEADER_SIZE;
+    const int32_t tableLength = QZ7FONT_GLYPHS * QZ7FONT_GLYPH_SIZE;
+    const int32_t imageOffset = table + tableLength;
+    out.assign(size_t(imageOffset), 0);
+    std::memcpy(out.data(), "QZ7f", 4);
+    PutInt(out, 4, font.lineHeight);
+    PutInt(out, 8, table);
+    PutInt(out, 12, tableLength);
+    PutInt(out, 16, 0);  // no name: the image is embedded
+    PutInt(out, 20, imageOffset);
+    PutInt(out, 24, font.lineGap);
+    for (int32_t n = 0; n < QZ7FONT_GLYPHS; ++n) {
+        const TQZ7FontGlyph& g = font.glyphs[size_t(n)];
+        size_t r = size_t(table + n * QZ7FONT_GLYPH_SIZE);
+        PutInt(out, r, g.advance);
+        PutCoordinate(out, r + 4, g.left);
+        PutCoordinate(out, r + 8, g.top);
+        PutCoordinate(out, r + 12, g.right);
+        PutCoordinate(out, r + 16, g.bottom);
+    }
+    out.insert(out.end(), image, image + imageSize);
     return QZRES_OK;
 }

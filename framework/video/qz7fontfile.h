@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 constexpr int32_t QZ7FONT_HEADER_SIZE = 32;
 constexpr int32_t QZ7FONT_GLYPHS = 96;
@@ -34,4 +35,11 @@ struct TQZ7FontFile {
 // 0). The 96 glyph records must lie inside the file, whatever length the
 // table declares; texture coordinates that are not finite numbers read as 0
 // and the rest are kept within 0..1.
-int32_t ParseQZ7Font(const uint8_t* data, size_t size, TQZ7FontFile& out);
+[[nodiscard]] int32_t ParseQZ7Font(const uint8_t* data, size_t size, TQZ7FontFile& out);
+
+// The file form of a font whose texture is the given image file, embedded
+// after the glyph table (font.embedded, textureName and imageOffset are not
+// read). QZRES_OK, or QZRES_FAILED for measures the reader would refuse or an
+// empty image.
+[[nodiscard]] int32_t WriteQZ7Font(const TQZ7FontFile& font, const uint8_t* image, size_t imageSize,
+                     std::vector<uint8_t>& out);

@@ -7,6 +7,7 @@
 #include "qz7files.h"
 #include "qz7memory.h"
 #include "qz7video.h"
+#include "qz7videochoice.h"
 #include "qz7videogdi.h"
 #include "qz7window.h"
 #include "tfAtlas.h"

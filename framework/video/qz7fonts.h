@@ -89,7 +89,7 @@ public:
     std::vector<std::string> WrapLines(const std::string& text, int32_t width);
 
 private:
-    int32_t Load(const std::string& fileName);
+    [[nodiscard]] int32_t Load(const std::string& fileName);
     TQZPoint PenStart(const TQZRect& r, const std::string& text, uint32_t flags);
     void DrawWrapped(const TQZRect& r, const std::string& text, uint32_t flags, TQZColour colour);
 

@@ -1,11 +1,16 @@
+// Sections, in order: helpers (device, formats, clipping, the back-buffer
+// wrapper); base (access modes, device contexts, drawing); copies (Blit and
+// its methods, drawing to the screen); loading; one section per kind:
+// system memory, video memory, mirrored, render targets, bitmaps; free
+// functions (CreateSurface, ScreenSurface).
 #include "qz7surface.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "qz7imagedecode.h"
-#include "qz7texture.h"
-#include "qz7video.h"
+#include "qz7rendercache.h"
+#include "qz7videostate.h"
 #include "gdiContext.h"
 #include "sgImageFiles.h"
 
@@ -119,7 +124,7 @@ int32_t TQZSurface::AllocateDevice(int32_t w, int32_t h, uint32_t flags, bool re
 
 void TQZSurface::Touched()
 {
-    BeginAccess(QZACCESS_NONE);
+    (void)BeginAccess(QZACCESS_NONE);  // a plain nesting step cannot fail
     EndAccess();
 }
 
@@ -537,19 +542,18 @@ int32_t TQZSurfaceMirror::EndAccess()
 
 void TQZSurfaceMirror::FrameRect(const TQZRect& rect, TQZColour colour)
 {
-    BeginAccess(QZACCESS_NONE);
+    (void)BeginAccess(QZACCESS_NONE);  // nesting only: cannot fail
     TQZSurface::FrameRect(rect, colour);
     EndAccess();
 }
 
 void TQZSurfaceMirror::FillRect(const TQZRect& rect, TQZColour colour)
 {
-    BeginAccess(QZACCESS_NONE);
+    (void)BeginAccess(QZACCESS_NONE);  // nesting only: cannot fail
     if (accessMode_ == QZACCESS_DC || accessMode_ == QZACCESS_LOCKED) {
         TQZSurface::FillRect(rect, colour);
-    } else if (copy_) {
+    } else if (copy_ && copy_->BeginAccess(QZACCESS_LOCKED) == QZRES_OK) {
         // The copy takes the colour; the video surface follows at the end.
-        copy_->BeginAccess(QZACCESS_LOCKED);
         copy_->FillRect(rect, colour);
         copy_->EndAccess();
     }
@@ -558,14 +562,14 @@ void TQZSurfaceMirror::FillRect(const TQZRect& rect, TQZColour colour)
 
 void TQZSurfaceMirror::Polyline(const std::vector<TQZPoint>& points, TQZColour colour)
 {
-    BeginAccess(QZACCESS_NONE);
+    (void)BeginAccess(QZACCESS_NONE);  // nesting only: cannot fail
     TQZSurface::Polyline(points, colour);
     EndAccess();
 }
 
 void TQZSurfaceMirror::TextOut(TQZPoint point, const std::string& text, TQZColour colour)
 {
-    BeginAccess(QZACCESS_NONE);
+    (void)BeginAccess(QZACCESS_NONE);  // nesting only: cannot fail
     TQZSurface::TextOut(point, text, colour);
     EndAccess();
 }
@@ -707,7 +711,7 @@ int32_t TQZSurfaceBitmap::LoadFromPixels(int32_t w, int32_t h, const std::vector
 {
     if (w < 1 || h < 1 || int64_t(pixels.size()) < int64_t(w) * h) return ErrorResult(QZRES_BADARG);
     if (int32_t r = Allocate(w, h, flags_); r != QZRES_OK) return r;
-    BeginAccess(QZACCESS_DC);
+    (void)BeginAccess(QZACCESS_DC);  // a bitmap always has its device context
     for (int32_t y = 0; y < h; ++y)
         std::memcpy(bitmap_->Row(y), pixels.data() + size_t(y) * size_t(w), size_t(w) * 4);
     EndAccess();
@@ -750,6 +754,6 @@ TQZSurface* ScreenSurface()
     InstallSurfaceUnit();
     if (TQZDirect3DDevice* device = Direct3DDevice(); device && device->IsValid())
         if (auto* s = dynamic_cast<TQZSurface*>(device->GetRenderTarget())) return s;
-    if (TQZVideo* video = CurrentVideo()) return dynamic_cast<TQZSurface*>(video->GetRenderTarget());
+    if (TQZVideoFrame* frame = RunningFrame()) return dynamic_cast<TQZSurface*>(frame->FrameRenderTarget());
     return nullptr;
 }

@@ -46,15 +46,15 @@ public:
     void OnLostDevice() override {}
     void OnResetDevice() override {}
     TQZPoint GetSize() override { return {width, height}; }
-    virtual int32_t Allocate(int32_t width, int32_t height, uint32_t flags) = 0;
-    virtual int32_t Blit(const TQZRect& destRect, TQZSurface* target, const TQZRect& sourceRect);
-    virtual int32_t DrawToScreen();
-    virtual int32_t LoadFromD3DSurface(std::shared_ptr<plat::softgpu::Surface> surface);
-    virtual int32_t LoadFromFileInMemory(const void* data, int32_t length);
-    virtual int32_t LoadFromFile(const std::string& fileName);
-    virtual int32_t LoadFromPixels(int32_t width, int32_t height, const std::vector<uint32_t>& pixels);
+    [[nodiscard]] virtual int32_t Allocate(int32_t width, int32_t height, uint32_t flags) = 0;
+    [[nodiscard]] virtual int32_t Blit(const TQZRect& destRect, TQZSurface* target, const TQZRect& sourceRect);
+    [[nodiscard]] virtual int32_t DrawToScreen();
+    [[nodiscard]] virtual int32_t LoadFromD3DSurface(std::shared_ptr<plat::softgpu::Surface> surface);
+    [[nodiscard]] virtual int32_t LoadFromFileInMemory(const void* data, int32_t length);
+    [[nodiscard]] virtual int32_t LoadFromFile(const std::string& fileName);
+    [[nodiscard]] virtual int32_t LoadFromPixels(int32_t width, int32_t height, const std::vector<uint32_t>& pixels);
     virtual void Release();
-    virtual int32_t BeginAccess(int32_t mode);
+    [[nodiscard]] virtual int32_t BeginAccess(int32_t mode);
     virtual int32_t EndAccess();
     virtual void FrameRect(const TQZRect& rect, TQZColour colour);
     virtual void Clear(TQZColour colour);
@@ -71,8 +71,8 @@ public:
     bool GetImageDC(void*& dc) override;
     void ReleaseImageDC(void*) override { ReleaseDC(); }
 
-    int32_t DrawToScreenAt(const TQZRect& dest, const TQZRect& source);
-    int32_t DrawTiled(const TQZRect& rect, TQZPoint offset);
+    [[nodiscard]] int32_t DrawToScreenAt(const TQZRect& dest, const TQZRect& source);
+    [[nodiscard]] int32_t DrawTiled(const TQZRect& rect, TQZPoint offset);
 
     bool Allocated() const { return allocated_; }
     bool Lost() const { return lost_; }
@@ -90,7 +90,7 @@ public:
 protected:
     explicit TQZSurface(int32_t kind) : kind_(kind) {}
     // Device kinds: a device surface of the format the flags choose.
-    int32_t AllocateDevice(int32_t width, int32_t height, uint32_t flags, bool renderTarget);
+    [[nodiscard]] int32_t AllocateDevice(int32_t width, int32_t height, uint32_t flags, bool renderTarget);
     void Allocated(int32_t width, int32_t height, uint32_t flags);
     int32_t BlitMethods(const TQZRect& destRect, TQZSurface* target, const TQZRect& sourceRect);
     int32_t CopyByDC(const TQZRect& destRect, TQZSurface* target, const TQZRect& sourceRect);
@@ -122,8 +122,8 @@ protected:
 class TQZSurfaceSysMem : public TQZSurface {
 public:
     TQZSurfaceSysMem() : TQZSurface(QZSURFACE_SYSMEM) {}
-    int32_t Allocate(int32_t width, int32_t height, uint32_t flags) override;
-    int32_t Blit(const TQZRect& destRect, TQZSurface* target, const TQZRect& sourceRect) override;
+    [[nodiscard]] int32_t Allocate(int32_t width, int32_t height, uint32_t flags) override;
+    [[nodiscard]] int32_t Blit(const TQZRect& destRect, TQZSurface* target, const TQZRect& sourceRect) override;
     void FrameRect(const TQZRect& rect, TQZColour colour) override;
 };
 
@@ -132,8 +132,8 @@ public:
     TQZSurfaceVideo() : TQZSurface(QZSURFACE_VIDEO) {}
     void OnLostDevice() override;
     void OnResetDevice() override;
-    int32_t Allocate(int32_t width, int32_t height, uint32_t flags) override;
-    int32_t Blit(const TQZRect& destRect, TQZSurface* target, const TQZRect& sourceRect) override;
+    [[nodiscard]] int32_t Allocate(int32_t width, int32_t height, uint32_t flags) override;
+    [[nodiscard]] int32_t Blit(const TQZRect& destRect, TQZSurface* target, const TQZRect& sourceRect) override;
     void FillRect(const TQZRect& rect, TQZColour colour) override;
 
 protected:
@@ -148,8 +148,8 @@ public:
     ~TQZSurfaceMirror() override;
     void OnLostDevice() override;
     void OnResetDevice() override;
-    int32_t Allocate(int32_t width, int32_t height, uint32_t flags) override;
-    int32_t LoadFromD3DSurface(std::shared_ptr<plat::softgpu::Surface> surface) override;
+    [[nodiscard]] int32_t Allocate(int32_t width, int32_t height, uint32_t flags) override;
+    [[nodiscard]] int32_t LoadFromD3DSurface(std::shared_ptr<plat::softgpu::Surface> surface) override;
     void Release() override;
     int32_t EndAccess() override;
     void FrameRect(const TQZRect& rect, TQZColour colour) override;
@@ -171,13 +171,13 @@ private:
 class TQZSurfaceRenderTarget : public TQZSurfaceVideo {
 public:
     TQZSurfaceRenderTarget() : TQZSurfaceVideo(QZSURFACE_RENDERTARGET) {}
-    int32_t Allocate(int32_t width, int32_t height, uint32_t flags) override;
+    [[nodiscard]] int32_t Allocate(int32_t width, int32_t height, uint32_t flags) override;
     TQZRect GetBounds() override { return {0, 0, width, height}; }
     void OnLostDevice() override;
     void OnResetDevice() override;
     // Wraps a surface that belongs to someone else (the back buffer, a
     // texture's level 0); nullptr gives 2.
-    int32_t Attach(std::shared_ptr<plat::softgpu::Surface> surface);
+    [[nodiscard]] int32_t Attach(std::shared_ptr<plat::softgpu::Surface> surface);
     // Attach for the texture and device layers: nullptr lets go.
     void AttachDevice(std::shared_ptr<plat::softgpu::Surface> surface);
     bool Attached() const { return attached_; }
@@ -192,12 +192,12 @@ public:
     TQZSurfaceBitmap();
     ~TQZSurfaceBitmap() override;
     TQZPoint GetSize() override { return {width, height}; }
-    int32_t Allocate(int32_t width, int32_t height, uint32_t flags) override;
-    int32_t Blit(const TQZRect& destRect, TQZSurface* target, const TQZRect& sourceRect) override;
-    int32_t LoadFromFile(const std::string& fileName) override;
-    int32_t LoadFromPixels(int32_t width, int32_t height, const std::vector<uint32_t>& pixels) override;
+    [[nodiscard]] int32_t Allocate(int32_t width, int32_t height, uint32_t flags) override;
+    [[nodiscard]] int32_t Blit(const TQZRect& destRect, TQZSurface* target, const TQZRect& sourceRect) override;
+    [[nodiscard]] int32_t LoadFromFile(const std::string& fileName) override;
+    [[nodiscard]] int32_t LoadFromPixels(int32_t width, int32_t height, const std::vector<uint32_t>& pixels) override;
     void Release() override;
-    int32_t BeginAccess(int32_t mode) override;
+    [[nodiscard]] int32_t BeginAccess(int32_t mode) override;
     TQZDC GetDC() override;
     void ReleaseDC() override {}
     plat::gdi::Bitmap* BitmapPixels() const { return bitmap_.get(); }

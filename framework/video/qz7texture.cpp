@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "qz7files.h"
+#include "qz7rendercache.h"
 #include "qz7surface.h"
-#include "qz7video.h"
 #include "imImage.h"
 #include "sgImageFiles.h"
 
@@ -45,12 +45,6 @@ std::string CurrentFolder()
 }
 
 }  // namespace
-
-TQZRenderCache* CurrentRenderCache()
-{
-    TQZVideo* video = CurrentVideo();
-    return video ? video->GetRenderCache() : nullptr;
-}
 
 // ---------------------------------------------------------------- creation
 
@@ -184,10 +178,10 @@ int32_t TQZTexture::SaveToMemory(std::unique_ptr<TQZMemory>& memory, int32_t for
                                                                 : sg::kImageFileBmp;
     std::vector<uint8_t> bytes;
     if (sg::SaveTextureToFileInMemory(bytes, fileFormat, *texture_) != sg::kOk) return ErrorResult(QZRES_FAILED);
-    if (!memory) memory = std::make_unique<TQZMemory>(int32_t(bytes.size()));
-    else memory->Resize(int32_t(bytes.size()));
-    memory->Write(bytes.data(), int32_t(bytes.size()), 0);
-    return QZRES_OK;
+    if (!memory) memory = std::make_unique<TQZMemory>();
+    // A buffer that cannot hold the image is a failure, not an empty success.
+    if (int32_t r = memory->Resize(int32_t(bytes.size())); r != QZRES_OK) return r;
+    return memory->Write(bytes.data(), int32_t(bytes.size()), 0);
 }
 
 void TQZTexture::Release()

@@ -9,6 +9,7 @@
 #include "qz7direct3d.h"
 #include "qz7memory.h"
 #include "qz7surface.h"
+#include "qz7videostate.h"
 
 #include <memory>
 #include <stdexcept>
@@ -40,14 +41,14 @@ public:
     static std::unique_ptr<TQZTexture> CreateFromFile(const std::string& fileName, TQZColour colourKey,
                                                       bool mipmapped);
     static std::unique_ptr<TQZTexture> CreateFromMemory(const void* data, int32_t length, TQZColour colourKey);
-    static int32_t CreateRenderTarget(std::unique_ptr<TQZTexture>& out, int32_t width, int32_t height);
+    [[nodiscard]] static int32_t CreateRenderTarget(std::unique_ptr<TQZTexture>& out, int32_t width, int32_t height);
     static std::unique_ptr<TQZTexture> CreateResampled(TQZTexture* source, int32_t width, int32_t height);
 
-    int32_t LoadFromFile(const std::string& fileName, TQZColour colourKey, bool mipmapped);
-    int32_t LoadFromMemory(const void* data, int32_t length, uint32_t options, TQZColour colourKey);
-    int32_t CreateD3DTexture(int32_t width, int32_t height);
+    [[nodiscard]] int32_t LoadFromFile(const std::string& fileName, TQZColour colourKey, bool mipmapped);
+    [[nodiscard]] int32_t LoadFromMemory(const void* data, int32_t length, uint32_t options, TQZColour colourKey);
+    [[nodiscard]] int32_t CreateD3DTexture(int32_t width, int32_t height);
     // The memory object is made when empty, else resized, and gets the bytes.
-    int32_t SaveToMemory(std::unique_ptr<TQZMemory>& memory, int32_t format);
+    [[nodiscard]] int32_t SaveToMemory(std::unique_ptr<TQZMemory>& memory, int32_t format);
 
     void Draw(const TQZRect& dest, TQZColour colour);
     void DrawPart(const TQZRect& source, const TQZRect& dest, TQZColour colour);
@@ -120,7 +121,7 @@ public:
     ~TQZTexturePixelData() override;
 
     // Mode 1 read-only, any other read and write.
-    int32_t Lock(int32_t mode);
+    [[nodiscard]] int32_t Lock(int32_t mode);
     int32_t Unlock();
     bool Locked() const { return bits_ != nullptr; }
     int32_t Pitch() const { return pitch_; }
@@ -150,7 +151,3 @@ private:
     // unlock another one.
     std::shared_ptr<plat::softgpu::Texture> locked_;
 };
-
-// The render cache that texture, surface and font drawing goes to: the one
-// of the running frame's video object; nullptr outside a frame.
-TQZRenderCache* CurrentRenderCache();

@@ -1,9 +1,7 @@
 #include "qz7video.h"
-#include "qz7videogdi.h"
 
 #include "qz7events.h"
 #include "qz7text.h"
-#include "qz7videowindow.h"
 
 #include <cmath>
 #include <cstdio>
@@ -11,21 +9,20 @@
 
 namespace sg = plat::softgpu;
 
-int32_t VideoBackEnd = QZVIDEO_BACKEND_DX9;
 bool ShowVideoStatistics = false;
 const char* const QZPAINT_EXCEPTION_NOTE = "\r\n(note: stack trace inaccurate as exception raised in response to WM_PAINT)\r\n";
 
 namespace {
 
 TQZVideo* currentVideo = nullptr;
-TQZStatisticsTextProc statisticsText = nullptr;
 
-std::unique_ptr<TQZVideoWindowBase> HeadlessWindow(int32_t width, int32_t height, int32_t windowKind, uint32_t flags)
+// The units below the video see the same frame through qz7videostate.
+void SetCurrentVideo(TQZVideo* video)
 {
-    auto w = std::make_unique<TQZHeadlessVideoWindow>(width, height);
-    w->SetStyle(width, height, windowKind, flags);
-    return w;
+    currentVideo = video;
+    SetRunningFrame(video);
 }
+TQZStatisticsTextProc statisticsText = nullptr;
 
 TQZPoint MaxClientArea()
 {
@@ -50,32 +47,7 @@ TQZD3DVertex ScreenVertex(float x, float y, TQZColour colour)
 void SetCreateVideoWindowProc(TQZCreateVideoWindowProc proc) { createWindow = proc ? proc : &CreateMainVideoWindow; }
 void SetWorkAreaProc(TQZWorkAreaProc proc) { workArea = proc ? proc : &MaxClientArea; }
 
-std::unique_ptr<TQZVideoWindowBase> CreateHeadlessVideoWindow(int32_t width, int32_t height, int32_t windowKind,
-                                                              uint32_t flags)
-{
-    return HeadlessWindow(width, height, windowKind, flags);
-}
 void SetStatisticsTextProc(TQZStatisticsTextProc proc) { statisticsText = proc; }
-
-void TQZHeadlessVideoWindow::SetStyle(int32_t width, int32_t height, int32_t kind, uint32_t flags)
-{
-    windowKind = kind;
-    styleFlags = flags;
-    SetClientSize(width, height);
-}
-
-void TQZHeadlessVideoWindow::UserResize(int32_t width, int32_t height)
-{
-    SetClientSize(width, height);
-    if (onResize) onResize();
-}
-
-TQZVideo* GetVideo()
-{
-    if (VideoBackEnd == QZVIDEO_BACKEND_DX9) return GetInstance<TQZVideoDX9>(QZSLOT_VIDEODX9);
-    if (VideoBackEnd == QZVIDEO_BACKEND_GDI) return GetVideoGDI();
-    return nullptr;
-}
 
 TQZVideo* CurrentVideo() { return currentVideo; }
 
@@ -83,7 +55,7 @@ TQZVideo* CurrentVideo() { return currentVideo; }
 
 TQZVideo::~TQZVideo()
 {
-    if (currentVideo == this) currentVideo = nullptr;
+    if (currentVideo == this) SetCurrentVideo(nullptr);
     if (!pendingPaintException_.empty() && FrameworkStarted())
         RemoveHandler(QZEVENT_FRAME, MakeMethod<&TQZVideo::RaisePaintException>(this));
 }
@@ -168,7 +140,7 @@ int32_t TQZVideo::BeginFrame()
 {
     if (busyTimer) busyTimer->Start();
     EventManager()->SetState(QZAPPSTATE_RENDERING);
-    currentVideo = this;
+    SetCurrentVideo(this);
     return QZRES_OK;
 }
 
@@ -181,7 +153,7 @@ int32_t TQZVideo::EndFrame()
 
 void TQZVideo::LeaveFrame()
 {
-    if (currentVideo == this) currentVideo = nullptr;
+    if (currentVideo == this) SetCurrentVideo(nullptr);
 }
 
 bool TQZVideo::GetDC(void*& dc)
@@ -256,7 +228,7 @@ bool TQZVideo::Redraw()
         if (drawMethod) drawMethod(this);
     } catch (const std::exception& e) {
         if (repaintMode != 0) {
-            EndFrame();  // the frame ends before the exception leaves, so the next one can run
+            (void)EndFrame();  // the frame ends before the exception leaves, so the next one can run
             throw;
         }
         // Exceptions never leave a paint request: the next pump raises it again.
@@ -264,8 +236,9 @@ bool TQZVideo::Redraw()
         pendingPaintException_ = e.what();
         if (!armed) AddHandler(QZEVENT_FRAME, MakeMethod<&TQZVideo::RaisePaintException>(this), QZHANDLER_ONESHOT);
     }
-    EndFrame();
-    Present();
+    // The frame was handled: a device lost on the way refuses the next BeginFrame.
+    (void)EndFrame();
+    (void)Present();
     return true;
 }
 
@@ -412,7 +385,7 @@ int32_t TQZVideoDX9::SetWindowStyle(int32_t width, int32_t height, int32_t windo
 
 int32_t TQZVideoDX9::Present()
 {
-    TQZVideo::Present();
+    (void)TQZVideo::Present();  // the base part only stops the busy timer
     if (flags_ & QZVIDEO_NODEVICE) return QZRES_OK;
     TQZDirect3DDevice* d = Direct3DDevice();
     return d && d->Present() == QZRES_OK ? QZRES_OK : QZRES_FAILED;
@@ -422,7 +395,7 @@ int32_t TQZVideoDX9::BeginFrame()
 {
     TQZDirect3DDevice* d = Direct3DDevice();
     if (!d || d->BeginScene() != QZRES_OK) return QZRES_FAILED;
-    TQZVideo::BeginFrame();
+    (void)TQZVideo::BeginFrame();  // the base part only starts the busy timer
     if (TQZRenderCache* c = GetRenderCache()) c->BeginCache();
     return QZRES_OK;
 }
@@ -571,7 +544,7 @@ void TQZVideoDX9::UpdateClientRect()
     TQZDirect3DDevice* d = Direct3DDevice();
     if (window_ && d && d->IsValid() && !(flags_ & QZVIDEO_NODEVICE)) {
         TQZRect client = window_->ClientRect();
-        d->Reset(client.Width(), client.Height(), windowKind_);
+        (void)d->Reset(client.Width(), client.Height(), windowKind_);  // a failed reset is retried by the next frame
         TakeBackBufferSize();
     } else if (window_) {
         TQZRect client = window_->ClientRect();

@@ -6,82 +6,26 @@
 
 #include "qz7core.h"
 #include "qz7direct3d.h"
+#include "qz7rendercache.h"
 #include "qz7timer.h"
+#include "qz7videostate.h"
+#include "qz7videowindow.h"
 
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-// Mode flags.
-constexpr uint32_t QZVIDEO_MAXIMISE = 0x0001;
-constexpr uint32_t QZVIDEO_NOVSYNC = 0x0002;
-constexpr uint32_t QZVIDEO_NOSIZEFRAME = 0x0004;
-constexpr uint32_t QZVIDEO_TOPMOST = 0x0008;
-constexpr uint32_t QZVIDEO_GDIDIRECT = 0x1000;
-constexpr uint32_t QZVIDEO_NODEVICE = 0x2000;
-
-constexpr int32_t QZVIDEO_BACKEND_DX9 = 0;
-constexpr int32_t QZVIDEO_BACKEND_GDI = 1;
-
 // Gradient kinds 0-7 (one quad) and 8-10 (made of those).
 constexpr int32_t QZGRADIENT_HORIZONTAL = 0;
 constexpr int32_t QZGRADIENT_VERTICAL = 1;
 constexpr int32_t QZGRADIENT_CENTRE = 10;
-
-// What the video layer needs of its output window. The main window
-// implements it; without a window system a headless window stands in.
-class TQZVideoWindowBase : public TQZClass {
-public:
-    virtual void* Handle() = 0;
-    virtual TQZRect ClientRect() = 0;
-    virtual void SetClientSize(int32_t width, int32_t height) = 0;
-    // Style bits and client size for a window kind and the mode flags.
-    virtual void SetStyle(int32_t width, int32_t height, int32_t windowKind, uint32_t flags) = 0;
-    virtual void Maximise() = 0;
-    virtual void Show() = 0;
-    virtual void Invalidate() = 0;
-    virtual void ValidateRect() = 0;
-    // Shows a presented frame (32-bit pixels, pitch in bytes).
-    virtual void PresentFrame(const uint32_t* pixels, int32_t pitchBytes, int32_t width, int32_t height) = 0;
-
-    // Wired by the video layer: paint requests and client size changes.
-    std::function<void()> onPaint;
-    std::function<void()> onResize;
-};
-
-// The window the tests and machines without a display use.
-class TQZHeadlessVideoWindow : public TQZVideoWindowBase {
-public:
-    TQZHeadlessVideoWindow(int32_t width, int32_t height) : client_{0, 0, width, height} {}
-    void* Handle() override { return this; }
-    TQZRect ClientRect() override { return client_; }
-    void SetClientSize(int32_t width, int32_t height) override { client_ = {0, 0, width, height}; }
-    void SetStyle(int32_t width, int32_t height, int32_t windowKind, uint32_t flags) override;
-    void Maximise() override { maximised = true; }
-    void Show() override { shown = true; }
-    void Invalidate() override { invalid = true; }
-    void ValidateRect() override { invalid = false; }
-    void PresentFrame(const uint32_t*, int32_t, int32_t, int32_t) override { ++presented; }
-    // The user resizes the window: new client size, then the resize notice.
-    void UserResize(int32_t width, int32_t height);
-
-    bool maximised = false, shown = false, invalid = false;
-    int32_t presented = 0;
-    int32_t windowKind = 0;
-    uint32_t styleFlags = 0;
-
-private:
-    TQZRect client_;
-};
 
 // Makes the output window. The default makes a main window (qz7videowindow);
 // tests may make headless ones instead.
 using TQZCreateVideoWindowProc = std::unique_ptr<TQZVideoWindowBase> (*)(int32_t width, int32_t height,
                                                                         int32_t windowKind, uint32_t flags);
 void SetCreateVideoWindowProc(TQZCreateVideoWindowProc proc);
-std::unique_ptr<TQZVideoWindowBase> CreateHeadlessVideoWindow(int32_t width, int32_t height, int32_t windowKind,
-                                                              uint32_t flags);
 // Largest client size that fits the desktop work area (by default the main
 // window's answer for a sizable window).
 using TQZWorkAreaProc = TQZPoint (*)();
@@ -91,7 +35,7 @@ class TQZVideo;
 using TQZVideoProc = void (*)(TQZVideo* video);
 using TQZVideoMethod = TQZMethod<void(TQZVideo*)>;
 
-class TQZVideo : public TQZClassSingleton {
+class TQZVideo : public TQZClassSingleton, public TQZVideoFrame {
 public:
     ~TQZVideo() override;
 
@@ -101,12 +45,12 @@ public:
     virtual void UnbindTarget() {}
     virtual void BindTarget(bool resetStates) { (void)resetStates; }
     // The window handed in is owned by the video from here on (nullptr: make one).
-    virtual int32_t SetMode(int32_t width, int32_t height, std::unique_ptr<TQZVideoWindowBase> window,
+    [[nodiscard]] virtual int32_t SetMode(int32_t width, int32_t height, std::unique_ptr<TQZVideoWindowBase> window,
                             int32_t windowKind, uint32_t flags);
-    virtual int32_t SetWindowStyle(int32_t width, int32_t height, int32_t windowKind);
-    virtual int32_t Present();
-    virtual int32_t BeginFrame();
-    virtual int32_t EndFrame();
+    [[nodiscard]] virtual int32_t SetWindowStyle(int32_t width, int32_t height, int32_t windowKind);
+    [[nodiscard]] virtual int32_t Present();
+    [[nodiscard]] virtual int32_t BeginFrame();
+    [[nodiscard]] virtual int32_t EndFrame();
     virtual bool GetDC(void*& dc);
     virtual void ReleaseDC(void* dc) { (void)dc; }
     virtual int32_t Clear(TQZColour colour);
@@ -120,14 +64,15 @@ public:
     virtual TQZRect GetClipRect() { return {}; }
     virtual bool InFrame() { return false; }
     virtual TQZD3DImageClass* GetRenderTarget() { return nullptr; }
-    virtual int32_t SetRenderTarget(TQZD3DImageClass* surface);
+    [[nodiscard]] virtual int32_t SetRenderTarget(TQZD3DImageClass* surface);
     virtual void HandlePaint();
     virtual void UpdateClientRect();
-    virtual int32_t PrepareUntextured() { return QZRES_VIDEO_NOTSUPPORTED; }
+    [[nodiscard]] virtual int32_t PrepareUntextured() { return QZRES_VIDEO_NOTSUPPORTED; }
 
     bool Redraw();
     void Repaint();
-    int32_t DrawFrame(const TQZRect& rect, TQZColour colour1, int32_t thickness, TQZColour colour2);
+    // Top and left edges in colour 1, right and bottom in colour 2.
+    virtual int32_t DrawFrame(const TQZRect& rect, TQZColour colour1, int32_t thickness, TQZColour colour2);
     void SelectRenderCache(TQZRenderCache* cache);
     TQZRenderCache* GetRenderCache() const { return selectedCache_ ? selectedCache_ : defaultCache_.get(); }
     virtual bool IsReady();
@@ -140,6 +85,9 @@ public:
     uint32_t Flags() const { return flags_; }
     int32_t LastFrameNumber() const { return frameNumber_; }
     float SmoothedFrameTime() const { return smoothedFrameTime_; }
+    // The running frame as surfaces, textures and fonts reach it.
+    TQZRenderCache* FrameRenderCache() final { return GetRenderCache(); }
+    TQZD3DImageClass* FrameRenderTarget() final { return GetRenderTarget(); }
 
     TQZVideoProc drawProc = nullptr;
     TQZVideoMethod drawMethod;
@@ -152,7 +100,7 @@ public:
 
 protected:
     // Direct3D-only steps of SetMode once the window is wired.
-    virtual int32_t SetModeDevice(bool windowCreatedHere) { (void)windowCreatedHere; return QZRES_OK; }
+    [[nodiscard]] virtual int32_t SetModeDevice(bool windowCreatedHere) { (void)windowCreatedHere; return QZRES_OK; }
     void DrawStatistics();
     // The frame is over for CurrentVideo.
     void LeaveFrame();
@@ -180,10 +128,10 @@ public:
     void Finalise() override;
     void UnbindTarget() override;
     void BindTarget(bool resetStates) override;
-    int32_t SetWindowStyle(int32_t width, int32_t height, int32_t windowKind) override;
-    int32_t Present() override;
-    int32_t BeginFrame() override;
-    int32_t EndFrame() override;
+    [[nodiscard]] int32_t SetWindowStyle(int32_t width, int32_t height, int32_t windowKind) override;
+    [[nodiscard]] int32_t Present() override;
+    [[nodiscard]] int32_t BeginFrame() override;
+    [[nodiscard]] int32_t EndFrame() override;
     bool GetDC(void*& dc) override;
     void ReleaseDC(void* dc) override;
     int32_t Clear(TQZColour colour) override;
@@ -197,23 +145,21 @@ public:
     TQZRect GetClipRect() override;
     bool InFrame() override;
     TQZD3DImageClass* GetRenderTarget() override;
-    int32_t SetRenderTarget(TQZD3DImageClass* surface) override;
+    [[nodiscard]] int32_t SetRenderTarget(TQZD3DImageClass* surface) override;
     void UpdateClientRect() override;
-    int32_t PrepareUntextured() override;
+    [[nodiscard]] int32_t PrepareUntextured() override;
     bool IsReady() override;
 
 protected:
-    int32_t SetModeDevice(bool windowCreatedHere) override;
+    [[nodiscard]] int32_t SetModeDevice(bool windowCreatedHere) override;
 
 private:
     void TakeBackBufferSize();
 };
 
-// Process-wide values.
-extern int32_t VideoBackEnd;          // 0 Direct3D 9, 1 GDI
+// Process-wide values (the back-end choice is in qz7videostate, the video
+// object of it comes from GetVideo in qz7videochoice).
 extern bool ShowVideoStatistics;      // off; nothing in the system turns it on
-// The video object of VideoBackEnd (nullptr when it cannot be had).
-TQZVideo* GetVideo();
 // The video object between BeginFrame and EndFrame, else nullptr.
 TQZVideo* CurrentVideo();
 

@@ -46,8 +46,9 @@ void TQZVideoGDI::MakeWindowSurface()
     TQZRect client = window_ ? window_->ClientRect() : TQZRect{};
     outputRect_ = {0, 0, client.Width(), client.Height()};
     if (!windowSurface_) windowSurface_ = std::make_unique<TQZSurfaceBitmap>();
+    // A window of no size has no bitmap; BeginFrame checks Allocated.
     if (windowSurface_->GetSize() != TQZPoint{outputRect_.right, outputRect_.bottom})
-        windowSurface_->Allocate(outputRect_.right, outputRect_.bottom, 0);
+        (void)windowSurface_->Allocate(outputRect_.right, outputRect_.bottom, 0);
 }
 
 int32_t TQZVideoGDI::SetModeDevice(bool)
@@ -82,7 +83,7 @@ int32_t TQZVideoGDI::Present()
 
 int32_t TQZVideoGDI::BeginFrame()
 {
-    TQZVideo::BeginFrame();
+    (void)TQZVideo::BeginFrame();  // the base part only starts the busy timer
     if (!windowSurface_ || !windowSurface_->Allocated()) MakeWindowSurface();
     if (!windowSurface_->Allocated()) return ErrorResult(QZRES_FAILED);
     paintDC_ = drawDC_ = windowSurface_->GetDC();
@@ -99,9 +100,10 @@ int32_t TQZVideoGDI::BeginFrame()
 
 int32_t TQZVideoGDI::EndFrame()
 {
-    TQZVideo::EndFrame();
+    (void)TQZVideo::EndFrame();  // the base part cannot fail
     if (backBuffer_) {
-        backBuffer_->Blit(backBuffer_->GetBounds(), windowSurface_.get(), backBuffer_->GetBounds());
+        // Both bitmaps have the window's size; only a window of no size refuses.
+        (void)backBuffer_->Blit(backBuffer_->GetBounds(), windowSurface_.get(), backBuffer_->GetBounds());
         backBuffer_.reset();
         drawDC_ = paintDC_;
     }
@@ -190,4 +192,10 @@ int32_t TQZVideoGDI::FillTriangle(const std::vector<TQZPoint>& points, TQZColour
     if (PrepareUntextured() != QZRES_OK) return ErrorResult(QZRES_FAILED);
     if (points.size() < 3) return ErrorResult(QZRES_BADARG);
     return GradientTriangle({points[0], points[1], points[2]}, {colour, colour, colour});
+}
+
+int32_t TQZVideoGDI::DrawFrame(const TQZRect& rect, TQZColour colour1, int32_t thickness, TQZColour colour2)
+{
+    if (colour1 <= 0xFFFFFFu) return QZRES_OK;
+    return TQZVideo::DrawFrame(rect, colour1, thickness, colour2);
 }

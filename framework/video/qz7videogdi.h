@@ -12,10 +12,10 @@ public:
     ~TQZVideoGDI() override;
     void Initialise() override;
     void Finalise() override;
-    int32_t SetWindowStyle(int32_t width, int32_t height, int32_t windowKind) override;
-    int32_t Present() override;
-    int32_t BeginFrame() override;
-    int32_t EndFrame() override;
+    [[nodiscard]] int32_t SetWindowStyle(int32_t width, int32_t height, int32_t windowKind) override;
+    [[nodiscard]] int32_t Present() override;
+    [[nodiscard]] int32_t BeginFrame() override;
+    [[nodiscard]] int32_t EndFrame() override;
     bool GetDC(void*& dc) override;
     void ReleaseDC(void*) override {}
     void PopClip(uint8_t flag = 0) override;
@@ -25,18 +25,20 @@ public:
     int32_t FillGradient(const TQZRect& rect, TQZColour colour1, int32_t kind, TQZColour colour2) override;
     int32_t DrawLine(TQZPoint from, TQZPoint to, TQZColour colourFrom, TQZColour colourTo, int32_t width) override;
     int32_t FillTriangle(const std::vector<TQZPoint>& points, TQZColour colour) override;
+    // Drawn only when colour 1 is above 0xFFFFFF: an alpha byte of 0 skips it.
+    int32_t DrawFrame(const TQZRect& rect, TQZColour colour1, int32_t thickness, TQZColour colour2) override;
     TQZRect GetClipRect() override;
     bool InFrame() override { return inPaint_; }
     TQZD3DImageClass* GetRenderTarget() override;
     void UpdateClientRect() override;
-    int32_t PrepareUntextured() override { return inPaint_ ? QZRES_OK : QZRES_FAILED; }
+    [[nodiscard]] int32_t PrepareUntextured() override { return inPaint_ ? QZRES_OK : QZRES_FAILED; }
 
     // What the window shows: the bitmap a frame ends in.
     TQZSurfaceBitmap* WindowSurface() const { return windowSurface_.get(); }
     TQZSurfaceBitmap* BackBufferSurface() const { return backBuffer_.get(); }
 
 protected:
-    int32_t SetModeDevice(bool windowCreatedHere) override;
+    [[nodiscard]] int32_t SetModeDevice(bool windowCreatedHere) override;
 
 private:
     void MakeWindowSurface();

@@ -1,6 +1,32 @@
 #include "qz7videowindow.h"
 
+#include "qz7direct3d.h"
+
 namespace os = plat::os;
+
+void TQZHeadlessVideoWindow::SetStyle(int32_t width, int32_t height, int32_t kind, uint32_t flags)
+{
+    windowKind = kind;
+    styleFlags = flags;
+    SetClientSize(width, height);
+}
+
+void TQZHeadlessVideoWindow::UserResize(int32_t width, int32_t height)
+{
+    SetClientSize(width, height);
+    if (onResize) onResize();
+}
+
+std::unique_ptr<TQZVideoWindowBase> CreateHeadlessVideoWindow(int32_t width, int32_t height, int32_t windowKind,
+                                                              uint32_t flags)
+{
+    auto w = std::make_unique<TQZHeadlessVideoWindow>(width, height);
+    w->SetStyle(width, height, windowKind, flags);
+    return w;
+}
+
+// ---------------------------------------------------------------- the main window
+
 
 TQZVideoWindow::TQZVideoWindow(std::unique_ptr<TQZWindow> window) : window_(std::move(window))
 {
@@ -32,8 +58,21 @@ void TQZVideoWindow::SetClientSize(int32_t width, int32_t height)
 
 void TQZVideoWindow::SetStyle(int32_t width, int32_t height, int32_t windowKind, uint32_t flags)
 {
+    // Out of full screen before the style and size change, into it after.
+    if (windowKind == QZWINDOW_WINDOWED) ApplyWindowKind(windowKind);
     window_->SetStyle(VideoWindowStyle(windowKind, flags));
     window_->SetClientSize(width, height);
+    if (windowKind != QZWINDOW_WINDOWED) ApplyWindowKind(windowKind);
+}
+
+void TQZVideoWindow::ApplyWindowKind(int32_t windowKind)
+{
+    if (!window_->HandleExists()) return;
+    os::FullScreenMode mode = os::FullScreenMode::Off;
+    if (windowKind == QZWINDOW_FULLSCREEN) mode = os::FullScreenMode::Exclusive;
+    else if (windowKind == QZWINDOW_BORDERLESS && window_->GetClientSize() == GetScreenSize())
+        mode = os::FullScreenMode::Desktop;
+    os::SetWindowFullScreen(window_->Handle(), mode);
 }
 
 void TQZVideoWindow::Maximise()
@@ -85,5 +124,7 @@ std::unique_ptr<TQZVideoWindowBase> CreateMainVideoWindow(int32_t width, int32_t
 {
     std::unique_ptr<TQZWindow> window = CreateVideoWindow(width, height, windowKind, flags);
     if (!window) return nullptr;
-    return std::make_unique<TQZVideoWindow>(std::move(window));
+    auto video = std::make_unique<TQZVideoWindow>(std::move(window));
+    video->ApplyWindowKind(windowKind);
+    return video;
 }

@@ -1,12 +1,67 @@
-// The main window as the video layer's output window: paint requests and
-// client size changes reach the video, presented frames reach the window.
+// The video layer's output windows: what it needs of one, the headless one
+// of tests and machines without a display, and the main window as one (paint
+// requests and client size changes reach the video, presented frames reach
+// the window).
 #pragma once
 
-#include "qz7video.h"
+#include "qz7core.h"
+#include "qz7videostate.h"
 #include "qz7window.h"
 
+#include <functional>
 #include <memory>
 
+// What the video layer needs of its output window. The main window
+// implements it; without a window system a headless window stands in.
+class TQZVideoWindowBase : public TQZClass {
+public:
+    virtual void* Handle() = 0;
+    virtual TQZRect ClientRect() = 0;
+    virtual void SetClientSize(int32_t width, int32_t height) = 0;
+    // Style bits and client size for a window kind and the mode flags.
+    virtual void SetStyle(int32_t width, int32_t height, int32_t windowKind, uint32_t flags) = 0;
+    virtual void Maximise() = 0;
+    virtual void Show() = 0;
+    virtual void Invalidate() = 0;
+    virtual void ValidateRect() = 0;
+    // Shows a presented frame (32-bit pixels, pitch in bytes).
+    virtual void PresentFrame(const uint32_t* pixels, int32_t pitchBytes, int32_t width, int32_t height) = 0;
+
+    // Wired by the video layer: paint requests and client size changes.
+    std::function<void()> onPaint;
+    std::function<void()> onResize;
+};
+
+// The window the tests and machines without a display use.
+class TQZHeadlessVideoWindow : public TQZVideoWindowBase {
+public:
+    TQZHeadlessVideoWindow(int32_t width, int32_t height) : client_{0, 0, width, height} {}
+    void* Handle() override { return this; }
+    TQZRect ClientRect() override { return client_; }
+    void SetClientSize(int32_t width, int32_t height) override { client_ = {0, 0, width, height}; }
+    void SetStyle(int32_t width, int32_t height, int32_t windowKind, uint32_t flags) override;
+    void Maximise() override { maximised = true; }
+    void Show() override { shown = true; }
+    void Invalidate() override { invalid = true; }
+    void ValidateRect() override { invalid = false; }
+    void PresentFrame(const uint32_t*, int32_t, int32_t, int32_t) override { ++presented; }
+    // The user resizes the window: new client size, then the resize notice.
+    void UserResize(int32_t width, int32_t height);
+
+    bool maximised = false, shown = false, invalid = false;
+    int32_t presented = 0;
+    int32_t windowKind = 0;
+    uint32_t styleFlags = 0;
+
+private:
+    TQZRect client_;
+};
+
+// A headless window styled for the kind and mode flags.
+std::unique_ptr<TQZVideoWindowBase> CreateHeadlessVideoWindow(int32_t width, int32_t height, int32_t windowKind,
+                                                              uint32_t flags);
+
+// The main window as an output window.
 class TQZVideoWindow : public TQZVideoWindowBase {
 public:
     explicit TQZVideoWindow(std::unique_ptr<TQZWindow> window);
@@ -24,6 +79,11 @@ public:
     void Invalidate() override;
     void ValidateRect() override;
     void PresentFrame(const uint32_t* pixels, int32_t pitchBytes, int32_t width, int32_t height) override;
+    // The window system's full-screen mode of a window kind: none when
+    // windowed, an exclusive mode for full screen, and the desktop's for a
+    // borderless window the size of the screen (a smaller one stays a
+    // plain borderless window).
+    void ApplyWindowKind(int32_t windowKind);
 
 private:
     bool Paint(TQZWindow* window, int64_t argument);

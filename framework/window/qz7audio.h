@@ -16,7 +16,7 @@ public:
 
     void EnumerateDevices();
     // Device -1 is the system default; rates from 2000 to 250000 Hz.
-    int32_t InitDevice(int32_t device, int32_t sampleRate);
+    [[nodiscard]] int32_t InitDevice(int32_t device, int32_t sampleRate);
     int32_t FreeDevice();
     int32_t CheckReady() const;
 

@@ -47,12 +47,13 @@ void TSettingsManager::Initialize()
 {
     tree_ = std::make_unique<TQZKeyValue>();
     Settings = tree_.get();
-    tree_->LoadFromFile(kDefaultsFile, KVFORM_LINES, true);
+    // A missing or unreadable file is no error: the tree holds what could be read.
+    (void)tree_->LoadFromFile(kDefaultsFile, KVFORM_LINES, true);
     // What writes cut short by a crash left behind is cleared away first.
     int32_t stale = plat::os::RemoveStaleTemporaryFiles(UserFolder());
     if (stale > 0) WriteLog("Removed " + std::to_string(stale) + " unfinished temporary files");
     std::string user = UserFolder() + kSettingsFile;
-    if (IsFile(user)) tree_->LoadFromFile(user, KVFORM_LINES, true);
+    if (IsFile(user)) (void)tree_->LoadFromFile(user, KVFORM_LINES, true);
     if (tree_->GetString("Game.Lastversion") < kProgramVersion) tree_->DeletePath("Tutorials.Whatsnew");
     ClearModifiedTree(tree_.get());
     tree_->SetString("Game.Lastversion", kProgramVersion);
@@ -61,7 +62,7 @@ void TSettingsManager::Initialize()
 bool TSettingsManager::SaveSettings()
 {
     TQZKeyValue defaults;
-    defaults.LoadFromFile(kDefaultsFile, KVFORM_LINES, true);
+    (void)defaults.LoadFromFile(kDefaultsFile, KVFORM_LINES, true);  // as in Initialize
     TQZKeyValue diff;
     CollectDifferences(tree_.get(), defaults, diff);
     for (const char* group : kNeverSave) diff.DeletePath(group);
@@ -148,7 +149,8 @@ void ResetSettingsIfOutdated()
     }
     std::string folder = UserFolder();
     for (const std::string& mask : OwnUserFiles())
-        for (const std::string& name : ListFiles(folder + mask, true, false, true)) RemoveFile(folder + name);
+        for (const std::string& name : ListFiles(folder + mask, true, false, true))
+            if (RemoveFile(folder + name) != QZRES_OK) WriteLog("Unable to delete " + folder + name);
     std::string text = std::string(kProgramVersion) + "\r\n" + kSettingsVersion;
     if (WriteTextFile(folder + kVersionFile, text) != QZRES_OK) WriteLog(std::string("Unable to write ") + kVersionFile);
 }

@@ -1,9 +1,13 @@
+// Sections, in order: identity (the 48-byte record, state and event
+// names); peers (a peer as its channels' host, routing, steps, the peer
+// list); services (the list the session calls); session (open, host,
+// close, events, the main-thread step, the network-thread step, datagrams
+// from unknown addresses).
 #include "qz7falcon.h"
 
 #include "qz7netadmin.h"
 #include "qz7netchunk.h"
 #include "qz7netmultipart.h"
-#include "qz7netparty.h"
 
 #include <chrono>
 #include <cstdio>
@@ -101,6 +105,16 @@ TQZPeer::~TQZPeer()
     // Channels go before the connection they send through.
     channels_.Clear();
     connection_.reset();
+}
+
+TQZCriticalSection& TQZPeer::SessionLock() { return session_->Lock(); }
+
+void TQZPeer::Log(const std::string& line) { session_->Log(line); }
+
+int32_t TQZPeer::SendCarried(const TQZByteArray& message, uint16_t target)
+{
+    if (message.size() <= kMultipartMax) return multipart_->SendData(message, target);
+    return chunk_->SendData(message, target);
 }
 
 TQZIdentity TQZPeer::Identity()
@@ -453,16 +467,16 @@ void TQZFalcon::ForceKick(TQZPeer* peer)
     peer->Admin()->Goodbye();
 }
 
-TQZPartyService* TQZFalcon::GetPartyService()
+TQZFalconService* TQZFalcon::GetService(const std::string& name, TQZServiceMaker make)
 {
     TQZLock hold(logic_);
-    auto service = services_.FindByName("Party");
+    auto service = services_.FindByName(name);
     if (!service) {
-        service = std::make_shared<TQZPartyService>(this);
+        service = make(this);
         services_.Add(service);
         for (const auto& peer : peers_.Snapshot()) service->OnPeerAdded(peer.get());
     }
-    return static_cast<TQZPartyService*>(service.get());
+    return service.get();
 }
 
 void TQZFalcon::DispatchEvents()

@@ -2,6 +2,12 @@
 // connections and channels, the named services, and the two steps that run
 // it, Process on the main thread and DoThread on the network thread, both
 // under the lock "Falcon Logic".
+//
+// Threads: the owner calls the session from the main thread; the network
+// thread ("Network") runs DoThread and hands received datagrams to the
+// peers, holding "Falcon Logic" throughout. Methods marked "any thread" take
+// that lock (or their own) themselves. A TS suffix marks a method the
+// network thread calls (see qz7netchannel).
 #pragma once
 
 #include "qz7netchannel.h"
@@ -60,30 +66,41 @@ public:
     std::shared_ptr<TQZChannel> Find(uint16_t id);
 };
 
-class TQZPeer : public TQZClass {
+class TQZPeer : public TQZClass, public TQZChannelHost {
 public:
     TQZPeer(TQZFalcon* session, const std::string& address, uint16_t port);
+    // Any thread: the last owner may let go anywhere; takes "Falcon Logic".
     ~TQZPeer() override;
 
+    // Hooks, main thread: Setup when the peer is added, Process from Step.
     virtual void Setup() {}
     virtual void Process() {}
+    // Either thread; takes "Falcon Logic".
     virtual void ResetAddress(const std::string& address, uint16_t port);
 
+    // What the peer's channels reach through their host (either thread,
+    // under "Falcon Logic").
+    TQZCriticalSection& SessionLock() override;
+    void Log(const std::string& line) override;
+    TQZConnection& Connection() override { return *connection_; }
+    int32_t SendCarried(const TQZByteArray& message, uint16_t target) override;
+    std::shared_ptr<TQZChannel> FindChannel(uint16_t id) override { return channels_.Find(id); }
+    TQZPeer* AsPeer() override { return this; }
+
     TQZFalcon* Session() const { return session_; }
-    TQZConnection& Connection() { return *connection_; }
     TQZChannels& Channels() { return channels_; }
-    std::shared_ptr<TQZChannel> FindChannel(uint16_t id) { return channels_.Find(id); }
     template <class T> T* AddChannel(std::shared_ptr<T> channel)
     {
         channels_.Add(channel);
         return channel.get();
     }
     TQZChannelAdmin* Admin() const { return admin_; }
-    TQZChannelRelay* Relay() const { return relay_; }
+    TQZChannelRelay* Relay() const override { return relay_; }
     TQZChannelChunk* Chunk() const { return chunk_; }
     TQZChannelMultipart* Multipart() const { return multipart_; }
 
-    bool IsConnected() const { return connected_.load(); }
+    // Any thread: atomics and the peer's own identity lock.
+    bool IsConnected() const override { return connected_.load(); }
     void SetConnected(bool on) { connected_.store(on); }
     TQZIdentity Identity();
     void SetIdentity(const TQZIdentity& identity);
@@ -91,7 +108,8 @@ public:
     void SetSalt(int32_t salt) { salt_.store(salt); }
     uint32_t AckDelay() const { return ackDelay_; }
 
-    // The main-thread step: loss check, every channel's Process, the hook.
+    // The main-thread step (inside Process): loss check, every channel's
+    // Process, the hook.
     void Step();
     // The network-thread step: due channel ticks; returns the next tick time.
     uint32_t TickChannels(uint32_t now);
@@ -116,6 +134,7 @@ private:
 
 using TQZPeerClass = std::shared_ptr<TQZPeer> (*)(TQZFalcon* session, const std::string& address, uint16_t port);
 
+// Any thread: the list's own lock.
 class TQZPeers : public TQZSafeArray<std::shared_ptr<TQZPeer>> {
 public:
     explicit TQZPeers(TQZFalcon* session) : session_(session) {}
@@ -137,6 +156,8 @@ private:
 class TQZFalconService : public TQZClass {
 public:
     TQZFalconService(TQZFalcon* session, const std::string& name) : session_(session), name_(name) {}
+    // Main thread under "Falcon Logic": Close, OnEvent, OnPeerAdded, Process.
+    // Network thread under "Falcon Logic": OnThreadTick.
     virtual void Close() {}
     virtual void OnEvent(const TQZFalconEventRec& event) { (void)event; }
     virtual void OnPeerAdded(TQZPeer* peer) { (void)peer; }
@@ -151,6 +172,7 @@ protected:
     std::string name_;
 };
 
+// Calls every service on the thread of the caller (see TQZFalconService).
 class TQZFalconServices : public TQZSafeArray<std::shared_ptr<TQZFalconService>> {
 public:
     std::shared_ptr<TQZFalconService> FindByName(const std::string& name);
@@ -161,6 +183,7 @@ public:
     void OnThreadTick();
 };
 
+using TQZServiceMaker = std::shared_ptr<TQZFalconService> (*)(TQZFalcon* session);
 using TQZPeerCallback = void (*)(void* user, TQZPeer* peer);
 using TQZSessionCallback = void (*)(void* user, TQZFalcon* session);
 using TQZLogCallback = void (*)(void* user, const std::string& line);
@@ -171,13 +194,17 @@ public:
     TQZFalcon(int32_t sessionId, std::unique_ptr<TQZNetworkThread> thread);
     ~TQZFalcon() override;
 
+    // Main thread: the owner's steps; each takes "Falcon Logic".
     int32_t Open(const std::string& address);
     // Host mode: opens the transport for incoming joins.
     int32_t Host();
     void Close();
     void Process();
+    // Network thread: the tick of its loop; takes "Falcon Logic".
     uint32_t DoThread();
 
+    // Any thread from here on: atomics, the identity and log locks, or
+    // "Falcon Logic" taken inside.
     bool IsHost() const;
     bool IsConnected() const;
     TQZFalconState State() const { return state_.load(); }
@@ -186,9 +213,14 @@ public:
     TQZIdentity LocalIdentity();
     void SetIdentity(const TQZIdentity& identity);
     int32_t SessionId() const { return sessionId_; }
-    void SetPort(uint16_t port) { port_ = port; }
+    void SetPort(uint16_t port) { port_ = port; }  // before Open or Host
     uint16_t Port() const { return port_; }
 
+    // The service of the name; made, added and told of the peers there are
+    // when it is missing.
+    TQZFalconService* GetService(const std::string& name, TQZServiceMaker make);
+    // The service "Party", made on first request (by the party unit, so the
+    // session needs nothing of it).
     TQZPartyService* GetPartyService();
     void DisconnectPeer(TQZPeer* peer, bool goodbye);
     void QueueEvent(TQZFalconEvent event, TQZPeer* peer);
@@ -201,6 +233,9 @@ public:
     TQZNetworkThread* Thread() const { return thread_.get(); }
     TQZCriticalSection& Lock() { return logic_; }
 
+    // Set before Open or Host. The peer and state callbacks run on the main
+    // thread (inside Process or Close); the log callback on whichever thread
+    // logs.
     void SetOnPeerConnect(TQZPeerCallback callback, void* user) { onConnect_ = callback; onConnectUser_ = user; }
     void SetOnPeerDisconnect(TQZPeerCallback callback, void* user) { onDisconnect_ = callback; onDisconnectUser_ = user; }
     void SetOnStateChange(TQZSessionCallback callback, void* user) { onState_ = callback; onStateUser_ = user; }

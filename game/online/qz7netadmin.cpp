@@ -25,7 +25,7 @@ bool ReadWelcome(const TQZByteArray& payload, TQZWelcome& welcome)
     return r.Ok();
 }
 
-TQZChannelAdmin::TQZChannelAdmin(TQZPeer* peer) : TQZChannel(peer, CHANNEL_ADMIN)
+TQZChannelAdmin::TQZChannelAdmin(TQZPeer* peer) : TQZChannel(peer, CHANNEL_ADMIN), peer_(peer)
 {
     SetDeliverOnNetworkThread(true);
     SetTickInterval(kAdminTick);

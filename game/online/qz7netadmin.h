@@ -38,17 +38,24 @@ class TQZChannelAdmin : public TQZChannel {
 public:
     explicit TQZChannelAdmin(TQZPeer* peer);
 
+    // Under "Falcon Logic": the main thread starts a join (Open), the network
+    // thread repeats it from the tick; welcomes go from whichever thread
+    // accepts the join.
     void StartJoin();
     void SendJoinRequest();
     void SendWelcome();
     void SendKeepAlive();
+    // Any thread; both take "Falcon Logic".
     void Goodbye();
     uint32_t GetConnectTimeRemaining();
     int32_t JoinAttempts() const { return attempts_; }
 
+    // Network thread: join requests, welcomes, keep-alives, the time-out.
     void OnReceiveTS(const TQZByteArray& payload) override;
     void OnReceiptTS(int32_t ticket, TQZNetPacketState state) override;
     void OnThreadTick() override;
+    // Under "Falcon Logic", from the main thread (AdminProcessUnknown) or
+    // the network thread (OnReceiveTS).
     // A welcome that reached the session from an unknown address.
     void HandleWelcome(const TQZWelcome& welcome);
     // A valid join request from this peer, known or new at the host.
@@ -57,11 +64,15 @@ public:
 private:
     void ReceiveJoin(const TQZByteArray& payload);
 
+    // The admin channel works the peer's join state, beyond what a host offers.
+    TQZPeer* peer_;
+
     uint32_t lastJoin_ = 0;
     int32_t attempts_ = 0;
     int32_t welcomeTicket_ = 0;
 };
 
-// Main-thread handling of a datagram from an unknown address: a join request
-// at a host, or the welcome of the host being joined from a new address.
+// Main-thread handling (inside Process, under "Falcon Logic") of a datagram
+// from an unknown address: a join request at a host, or the welcome of the
+// host being joined from a new address.
 void AdminProcessUnknown(TQZFalcon& session, const TQZNetPacket& packet);

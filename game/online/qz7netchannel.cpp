@@ -1,24 +1,15 @@
 #include "qz7netchannel.h"
 
-#include "qz7falcon.h"
-#include "qz7netchunk.h"
-#include "qz7netmultipart.h"
-
 #include <algorithm>
 
-TQZChannel::TQZChannel(TQZPeer* peer, uint16_t id) : peer_(peer), id_(id)
+TQZChannel::TQZChannel(TQZChannelHost* host, uint16_t id) : host_(host), id_(id)
 {
     TQZChannel::Reset();
 }
 
-TQZCriticalSection& TQZChannel::SessionLock()
-{
-    return peer_->Session()->Lock();
-}
-
 void TQZChannel::Log(const std::string& line)
 {
-    peer_->Session()->Log(line);
+    host_->Log(line);
 }
 
 void TQZChannel::SetTickInterval(uint32_t interval)
@@ -68,15 +59,14 @@ int32_t TQZChannel::Send(const TQZByteArray& bytes, bool tracked)
 {
     TQZLock hold(SessionLock());
     lastSend_ = GetNetTime();
-    return peer_->Connection().SendDatagram(bytes, id_, tracked);
+    return host_->Connection().SendDatagram(bytes, id_, tracked);
 }
 
 int32_t TQZChannel::SendPath(const TQZByteArray& bytes, bool tracked)
 {
     TQZLock hold(SessionLock());
     if (bytes.size() <= kNetMaxDatagramPayload) return TQZChannel::Send(bytes, tracked);
-    if (bytes.size() <= kMultipartMax) return peer_->Multipart()->SendData(bytes, id_);
-    return peer_->Chunk()->SendData(bytes, id_);
+    return host_->SendCarried(bytes, id_);
 }
 
 void TQZChannel::Deliver(const TQZByteArray& payload)
@@ -146,8 +136,8 @@ void TQZChannel::Process()
 
 // ---------------------------------------------------------------- reliable
 
-TQZChannelReliable::TQZChannelReliable(TQZPeer* peer, bool ordered, uint16_t id)
-    : TQZChannel(peer, id), ordered_(ordered), lock_("Channel[" + std::to_string(int16_t(id)) + "] - Reliable")
+TQZChannelReliable::TQZChannelReliable(TQZChannelHost* host, bool ordered, uint16_t id)
+    : TQZChannel(host, id), ordered_(ordered), lock_("Channel[" + std::to_string(int16_t(id)) + "] - Reliable")
 {
 }
 
@@ -155,8 +145,7 @@ int32_t TQZChannelReliable::SendCarried(const TQZByteArray& message)
 {
     // Messages over one reliable datagram always travel through a carrier
     // that repeats what is lost, so an ordered channel never waits for good.
-    if (message.size() <= kMultipartMax) return peer_->Multipart()->SendData(message, id_);
-    return peer_->Chunk()->SendData(message, id_);
+    return host_->SendCarried(message, id_);
 }
 
 int32_t TQZChannelReliable::Send(const TQZByteArray& bytes, bool reportReceipt)
@@ -180,7 +169,7 @@ int32_t TQZChannelReliable::Send(const TQZByteArray& bytes, bool reportReceipt)
         ticket = SendCarried(copy);
     } else {
         lastSend_ = GetNetTime();
-        ticket = peer_->Connection().SendDatagram(copy, id_, true);
+        ticket = host_->Connection().SendDatagram(copy, id_, true);
     }
     TQZLock guard(lock_);
     sendCache_.push_back(TPacketSendCache{ticket, ticket, reportReceipt, std::move(copy)});
@@ -204,7 +193,7 @@ void TQZChannelReliable::OnReceiptTS(int32_t sequence, TQZNetPacketState state)
         guard.unlock();
         if (entry.reportReceipt) DeliverReceipt(entry.ticket, PKT_ACKNOWLEDGED, entry.message);
     } else if (state == PKT_LOST) {
-        if (!peer_->IsConnected()) {
+        if (!host_->IsConnected()) {
             sendCache_.erase(it);
         } else if (it->message.size() <= kReliableSingleMax) {
             // Repeated when the window has room: repeating at once would push
@@ -288,7 +277,7 @@ void TQZChannelReliable::FlushResends()
 {
     TQZLock hold(SessionLock());
     TQZLock guard(lock_);
-    TQZConnection& connection = peer_->Connection();
+    TQZConnection& connection = host_->Connection();
     while (!resend_.empty()) {
         const int32_t ticket = resend_.front();
         auto it = std::find_if(sendCache_.begin(), sendCache_.end(),
@@ -297,7 +286,7 @@ void TQZChannelReliable::FlushResends()
             resend_.pop_front();
             continue;
         }
-        if (!peer_->IsConnected()) {
+        if (!host_->IsConnected()) {
             sendCache_.erase(it);
             resend_.pop_front();
             continue;
@@ -341,8 +330,8 @@ uint32_t TQZChannelReliable::LastDelivered()
 
 // ---------------------------------------------------------------- relay
 
-TQZChannelRelay::TQZChannelRelay(TQZPeer* peer)
-    : TQZChannelReliable(peer, true, CHANNEL_RELAY), receipts_([](const TRelayReceiptRec& a, const TRelayReceiptRec& b) {
+TQZChannelRelay::TQZChannelRelay(TQZChannelHost* host)
+    : TQZChannelReliable(host, true, CHANNEL_RELAY), receipts_([](const TRelayReceiptRec& a, const TRelayReceiptRec& b) {
           return a.ticket == b.ticket && a.target == b.target;
       })
 {
@@ -366,7 +355,7 @@ void TQZChannelRelay::Deliver(const TQZByteArray& payload)
     TQZNetReader r(payload);
     uint16_t target = r.U16();
     if (target == CHANNEL_RELAY || target == CHANNEL_ADMIN) return;
-    auto channel = peer_->FindChannel(target);
+    auto channel = host_->FindChannel(target);
     if (!channel) return;
     channel->OnReceiveTS(TQZByteArray(payload.begin() + 2, payload.end()));
 }
@@ -377,7 +366,7 @@ void TQZChannelRelay::DeliverReceipt(int32_t ticket, TQZNetPacketState state, co
     for (const auto& rec : receipts_.Snapshot()) {
         if (rec.ticket != ticket) continue;
         receipts_.Remove(rec);
-        if (auto channel = peer_->FindChannel(rec.target)) channel->OnReceiptTS(ticket, state);
+        if (auto channel = host_->FindChannel(rec.target)) channel->OnReceiptTS(ticket, state);
     }
 }
 

@@ -1,6 +1,10 @@
 // Logical channels above a peer's connection: the base channel with its
 // receive and receipt queues, the reliable channel (ordered or not) and the
 // relay channel that forwards reliable messages to another channel.
+//
+// A TS suffix: the method runs on the network thread, as datagrams
+// and acknowledgements arrive; the main thread's loss check also reports
+// lost datagrams through OnReceiptTS. Both hold "Falcon Logic".
 #pragma once
 
 #include "qz7netconnection.h"
@@ -23,6 +27,8 @@ inline bool IsCarrierChannel(uint16_t id) { return id >= CHANNEL_MULTIPART; }
 // that the multipart channel carries; above that the chunk channel.
 constexpr size_t kReliableSingleMax = 1400;
 constexpr size_t kMultipartMax = 16384;
+// The largest transfer the chunk channel takes (a receiver refuses more).
+constexpr int64_t kChunkMaxLength = int64_t(64) << 20;
 // How far ahead of the last delivered number an ordered channel keeps
 // messages, and how many bytes it keeps at most.
 constexpr uint32_t kFutureWindow = 8192;
@@ -30,6 +36,33 @@ constexpr size_t kFutureBytesMax = 32u << 20;
 
 class TQZPeer;
 class TQZChannel;
+class TQZChannelRelay;
+
+// What a channel needs of the peer that owns it: the session's lock and
+// log, and the ways to send. Channels reach nothing else of the peer or the
+// session, so they sit below both; the peer is the host.
+// Channels call it on either thread, holding "Falcon Logic" or taking it
+// through SessionLock.
+class TQZChannelHost {
+public:
+    // The session's lock "Falcon Logic".
+    virtual TQZCriticalSection& SessionLock() = 0;
+    virtual void Log(const std::string& line) = 0;
+    // Sending: datagrams, reliable messages through the relay channel, and
+    // long messages through the multipart channel (up to kMultipartMax) or
+    // else the chunk channel, to the target channel at the other end.
+    virtual TQZConnection& Connection() = 0;
+    virtual TQZChannelRelay* Relay() const = 0;
+    virtual int32_t SendCarried(const TQZByteArray& message, uint16_t target) = 0;
+    // Carriers hand what they carry to the channel of the id.
+    virtual std::shared_ptr<TQZChannel> FindChannel(uint16_t id) = 0;
+    virtual bool IsConnected() const = 0;
+    // The host as the layers above the channels know it.
+    virtual TQZPeer* AsPeer() = 0;
+
+protected:
+    ~TQZChannelHost() = default;
+};
 
 struct TReceiptRec {
     int32_t ticket = 0;
@@ -42,17 +75,26 @@ using TQZChannelReceipt = void (*)(void* user, TQZChannel* channel, const TRecei
 
 class TQZChannel : public TQZClass {
 public:
-    TQZChannel(TQZPeer* peer, uint16_t id);
+    TQZChannel(TQZChannelHost* host, uint16_t id);
 
     uint16_t Id() const { return id_; }
-    TQZPeer* Peer() const { return peer_; }
+    TQZChannelHost* Host() const { return host_; }
+    TQZPeer* Peer() const { return host_->AsPeer(); }
 
+    // Network thread, under "Falcon Logic": the tick and the TS receipts
+    // and receptions, which hand on through Deliver and DeliverReceipt.
     virtual void OnThreadTick();
     virtual void OnReceiptTS(int32_t ticket, TQZNetPacketState state);
     virtual void OnReceiveTS(const TQZByteArray& payload);
+    // Main thread, inside the session's step: the queued deliveries go to
+    // the callbacks.
     virtual void Process();
+    // Under "Falcon Logic", on the thread that resets the peer.
     virtual void Reset();
+    // Any thread: sends take "Falcon Logic" themselves.
     virtual int32_t Send(const TQZByteArray& bytes, bool tracked);
+    // From the TS methods: queued for Process, or handed to the callback at
+    // once when deliveries are on the network thread.
     virtual void Deliver(const TQZByteArray& payload);
     virtual void DeliverReceipt(int32_t ticket, TQZNetPacketState state, const TQZByteArray& payload);
     // Sends what waits for room in the connection's window (network thread).
@@ -61,6 +103,9 @@ public:
     // One datagram, the multipart channel or the chunk channel, by length.
     int32_t SendPath(const TQZByteArray& bytes, bool tracked);
 
+    // The callbacks (set from any thread) run on the main thread inside
+    // Process, or on the network thread as deliveries arrive when
+    // SetDeliverOnNetworkThread is on.
     void SetTickInterval(uint32_t interval);
     uint32_t TickInterval() const { return interval_; }
     uint32_t NextTick() const { return nextTick_; }
@@ -75,9 +120,9 @@ protected:
     void Log(const std::string& line);
     // Every entry from outside the session's own steps holds its lock, so
     // sends from the owner never interleave with the network thread.
-    TQZCriticalSection& SessionLock();
+    TQZCriticalSection& SessionLock() { return host_->SessionLock(); }
 
-    TQZPeer* peer_;
+    TQZChannelHost* host_;
     uint16_t id_;
     uint32_t interval_ = 0;
     uint32_t nextTick_ = kNetNoTick;
@@ -107,9 +152,9 @@ struct TPacketRecvCache {
 
 class TQZChannelReliable : public TQZChannel {
 public:
-    TQZChannelReliable(TQZPeer* peer, bool ordered, uint16_t id);
+    TQZChannelReliable(TQZChannelHost* host, bool ordered, uint16_t id);
 
-    // The flag asks for a receipt; returns the ticket.
+    // The flag asks for a receipt; returns the ticket. Any thread.
     int32_t Send(const TQZByteArray& bytes, bool reportReceipt) override;
     void OnReceiptTS(int32_t ticket, TQZNetPacketState state) override;
     void OnReceiveTS(const TQZByteArray& bytes) override;
@@ -117,7 +162,8 @@ public:
     void FlushResends() override;
 
     bool Ordered() const { return ordered_; }
-    // Messages sent and not yet acknowledged (an owner's flow control).
+    // Any thread (the channel's own lock). Messages sent and not yet
+    // acknowledged (an owner's flow control).
     int32_t PendingCount();
     int32_t FutureCount();
     uint32_t LastDelivered();
@@ -147,7 +193,8 @@ struct TRelayReceiptRec {
 
 class TQZChannelRelay : public TQZChannelReliable {
 public:
-    explicit TQZChannelRelay(TQZPeer* peer);
+    explicit TQZChannelRelay(TQZChannelHost* host);
+    // Any thread; takes "Falcon Logic". Delivery is on the network thread.
     int32_t RelaySend(uint16_t target, const TQZByteArray& bytes, bool wantReceipt);
     void Deliver(const TQZByteArray& payload) override;
     void DeliverReceipt(int32_t ticket, TQZNetPacketState state, const TQZByteArray& payload) override;

@@ -1,10 +1,8 @@
 #include "qz7netchunk.h"
 
-#include "qz7falcon.h"
-
 #include <algorithm>
 
-TQZChannelChunk::TQZChannelChunk(TQZPeer* peer) : TQZChannel(peer, CHANNEL_CHUNK)
+TQZChannelChunk::TQZChannelChunk(TQZChannelHost* host) : TQZChannel(host, CHANNEL_CHUNK)
 {
     SetDeliverOnNetworkThread(true);
 }
@@ -20,7 +18,7 @@ int32_t TQZChannelChunk::SendControl(int32_t op, int32_t id, int64_t length, uin
     w.I64(length);
     w.U16(target);
     w.Zero(6);
-    return peer_->Relay()->RelaySend(CHANNEL_CHUNK, m, receipt);
+    return host_->Relay()->RelaySend(CHANNEL_CHUNK, m, receipt);
 }
 
 int32_t TQZChannelChunk::Start(TQZChunkOperation op)
@@ -63,12 +61,12 @@ void TQZChannelChunk::SendSlice(int32_t index)
     w.I32(current_.transferId);
     w.I32(index);
     w.Bytes(current_.payload.data() + from, length);
-    peer_->Relay()->RelaySend(CHANNEL_CHUNK, m, false);
+    host_->Relay()->RelaySend(CHANNEL_CHUNK, m, false);
 }
 
 void TQZChannelChunk::Pump(uint32_t now)
 {
-    TQZConnection& connection = peer_->Connection();
+    TQZConnection& connection = host_->Connection();
     const int32_t count = int32_t(out_.size());
     if (ackedPrefix_ + 1 >= count) return;
     int32_t budget = kChunkBudget - connection.BytesPerSecond();
@@ -130,7 +128,7 @@ void TQZChannelChunk::OnThreadTick()
     const uint32_t now = GetNetTime();
     // A peer that is gone hears nothing until it is back; its join starts
     // the channels over, a return from a new address carries on.
-    const bool connected = peer_->IsConnected();
+    const bool connected = host_->IsConnected();
     if (sendState_ == 2 && connected) Pump(now);
     if (recvState_ == 3 && connected) SendAck();
     if (sendState_ != 1 && sendState_ != 2 && recvState_ != 3) SetTickInterval(0);
@@ -197,7 +195,7 @@ void TQZChannelChunk::OnControl(TQZNetReader& r)
             Start(std::move(next));
             current_.ticket = keep;
         }
-        if (auto channel = peer_->FindChannel(to)) channel->OnReceiptTS(ticket, PKT_ACKNOWLEDGED);
+        if (auto channel = host_->FindChannel(to)) channel->OnReceiptTS(ticket, PKT_ACKNOWLEDGED);
     }
 }
 
@@ -220,7 +218,7 @@ void TQZChannelChunk::OnSlice(TQZNetReader& r)
     TQZByteArray whole;
     whole.swap(buffer_);
     in_.clear();
-    if (auto channel = peer_->FindChannel(recvTarget_)) channel->OnReceiveTS(whole);
+    if (auto channel = host_->FindChannel(recvTarget_)) channel->OnReceiveTS(whole);
 }
 
 void TQZChannelChunk::OnAck(TQZNetReader& r)

@@ -8,8 +8,6 @@
 #include <deque>
 
 constexpr size_t kChunkSliceSize = 1024;
-// The largest transfer a receiver accepts.
-constexpr int64_t kChunkMaxLength = int64_t(64) << 20;
 constexpr uint32_t kChunkTick = 128;
 constexpr int32_t kChunkBudget = 65536;
 constexpr int32_t kChunkSliceCost = 1056;
@@ -34,15 +32,18 @@ struct TQZChunkOperation {
 
 class TQZChannelChunk : public TQZChannel {
 public:
-    explicit TQZChannelChunk(TQZPeer* peer);
+    explicit TQZChannelChunk(TQZChannelHost* host);
 
-    // Returns the ticket named by the final receipt; -1 when too long.
+    // Returns the ticket named by the final receipt; -1 when too long. Any
+    // thread; takes "Falcon Logic".
     int32_t SendData(const TQZByteArray& bytes, uint16_t target);
+    // Network thread: slices, acknowledgements and the pump.
     void OnReceiveTS(const TQZByteArray& payload) override;
     void OnReceiptTS(int32_t ticket, TQZNetPacketState state) override;
     void OnThreadTick() override;
     void Reset() override;
 
+    // Read under "Falcon Logic".
     int32_t SendState() const { return sendState_; }
     int32_t ReceiveState() const { return recvState_; }
     int32_t QueuedTransfers() const { return int32_t(queue_.size()); }

@@ -54,23 +54,30 @@ public:
     TQZConnection(TQZNetworkThread* thread, const std::string& address, uint16_t port);
     ~TQZConnection() override;
 
-    // Restarts numbering, window and statistics, moving to the address.
+    // Under "Falcon Logic". Restarts numbering, window and statistics,
+    // moving to the address.
     void Reset(const std::string& address, uint16_t port);
     // Moves the receive target to a new address, keeping everything else.
     void Readdress(const std::string& address, uint16_t port);
 
+    // Any thread (the connection's own lock "Connection").
     int32_t SendDatagram(const TQZByteArray& payload, uint16_t channel, bool tracked);
     // Receive processing of one datagram from the network thread.
     void OnDatagram(const TQZNetPacket& packet);
+    // Main thread, inside the peer's step.
     void CheckLoss(uint32_t timeout);
     void MarkPacket(int32_t sequence, TQZNetPacketState state);
     int32_t BytesPerSecond();
     // Receipts of datagrams pushed out of the full table are handed out here,
     // never from inside a send, so a re-send cannot recurse into the sender.
+    // Called by either step, under "Falcon Logic".
     void DeliverDeferredReceipts();
     // The loss time-out the peer's step uses: 1.5 x raw RTT within 1..3 s.
     uint32_t LossTimeout();
 
+    // Set before the connection is in use. The callbacks run outside the
+    // connection's lock, under "Falcon Logic": on the network thread as
+    // datagrams arrive, on the main thread for losses found by CheckLoss.
     void SetReceiptCallback(TReceiptCallback callback, void* user) { receipt_ = callback; receiptUser_ = user; }
     void SetReceiveCallback(TReceiveCallback callback, void* user) { receive_ = callback; receiveUser_ = user; }
     void SetLogCallback(TLogCallback callback, void* user) { log_ = callback; logUser_ = user; }

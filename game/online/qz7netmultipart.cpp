@@ -1,11 +1,9 @@
 #include "qz7netmultipart.h"
 
-#include "qz7falcon.h"
-
 #include <algorithm>
 
-TQZChannelMultipart::TQZChannelMultipart(TQZPeer* peer)
-    : TQZChannel(peer, CHANNEL_MULTIPART), lock_("Channel[" + std::to_string(int16_t(CHANNEL_MULTIPART)) + "] - Multipart")
+TQZChannelMultipart::TQZChannelMultipart(TQZChannelHost* host)
+    : TQZChannel(host, CHANNEL_MULTIPART), lock_("Channel[" + std::to_string(int16_t(CHANNEL_MULTIPART)) + "] - Multipart")
 {
     SetDeliverOnNetworkThread(true);
 }
@@ -13,7 +11,7 @@ TQZChannelMultipart::TQZChannelMultipart(TQZPeer* peer)
 int32_t TQZChannelMultipart::SendData(const TQZByteArray& bytes, uint16_t target)
 {
     TQZLock hold(SessionLock());
-    TQZChannelRelay* relay = peer_->Relay();
+    TQZChannelRelay* relay = host_->Relay();
     if (bytes.size() <= kMultipartPartSize) return relay->RelaySend(target, bytes, true);
     if (bytes.size() > kMultipartMax) return kNetUntracked;
     const uint16_t number = uint16_t(++counter_);
@@ -59,7 +57,7 @@ void TQZChannelMultipart::OnReceiptTS(int32_t ticket, TQZNetPacketState state)
         first = it->ticket;
         sends_.erase(it);
     }
-    if (auto channel = peer_->FindChannel(target)) channel->OnReceiptTS(first, PKT_ACKNOWLEDGED);
+    if (auto channel = host_->FindChannel(target)) channel->OnReceiptTS(first, PKT_ACKNOWLEDGED);
 }
 
 void TQZChannelMultipart::Expire(uint32_t now)
@@ -113,7 +111,7 @@ void TQZChannelMultipart::OnReceiveTS(const TQZByteArray& payload)
         for (auto& part : it->parts) whole.insert(whole.end(), part.begin(), part.end());
         joins_.erase(it);
     }
-    if (auto channel = peer_->FindChannel(target)) channel->OnReceiveTS(whole);
+    if (auto channel = host_->FindChannel(target)) channel->OnReceiveTS(whole);
 }
 
 void TQZChannelMultipart::Reset()

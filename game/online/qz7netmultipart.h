@@ -21,13 +21,16 @@ struct TMultiSendInfo {
 
 class TQZChannelMultipart : public TQZChannel {
 public:
-    explicit TQZChannelMultipart(TQZPeer* peer);
+    explicit TQZChannelMultipart(TQZChannelHost* host);
 
+    // Any thread; takes "Falcon Logic".
     int32_t SendData(const TQZByteArray& bytes, uint16_t target);
+    // Network thread: parts and their receipts.
     void OnReceiveTS(const TQZByteArray& payload) override;
     void OnReceiptTS(int32_t ticket, TQZNetPacketState state) override;
     void Reset() override;
 
+    // Any thread (the channel's own lock).
     int32_t PendingSends();
     int32_t PendingJoins();
 

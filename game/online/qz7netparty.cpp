@@ -1,7 +1,5 @@
 #include "qz7netparty.h"
 
-#include "qz7netadmin.h"
-
 #include <algorithm>
 #include <cmath>
 
@@ -59,6 +57,14 @@ std::string PartyChangeText(const TQZPartyChange& change)
 }
 
 TQZPartyService::TQZPartyService(TQZFalcon* session) : TQZFalconService(session, "Party") {}
+
+TQZPartyService* TQZFalcon::GetPartyService()
+{
+    auto make = [](TQZFalcon* session) -> std::shared_ptr<TQZFalconService> {
+        return std::make_shared<TQZPartyService>(session);
+    };
+    return static_cast<TQZPartyService*>(GetService("Party", make));
+}
 
 void TQZPartyService::OnPeerAdded(TQZPeer* peer)
 {

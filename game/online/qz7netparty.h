@@ -61,12 +61,15 @@ class TQZPartyService : public TQZFalconService {
 public:
     explicit TQZPartyService(TQZFalcon* session);
 
+    // The session's calls: main thread, except OnThreadTick (network
+    // thread), all under "Falcon Logic".
     void Close() override;
     void OnEvent(const TQZFalconEventRec& event) override;
     void OnPeerAdded(TQZPeer* peer) override;
     void Process() override;
     void OnThreadTick() override;
 
+    // Any thread: the service's own lock "Party Service".
     TQZPartyMember GetMember(uint8_t partyId);
     std::shared_ptr<TQZPeer> GetMemberPeer(uint8_t partyId);
     int32_t MemberCount();
@@ -78,6 +81,7 @@ public:
     uint8_t LocalPartyId();
     void AddChangeEvent(uint8_t event, uint8_t partyId);
 
+    // Set before the session runs; called on the main thread inside Process.
     void SetOnChange(TQZPartyChangeCallback callback, void* user) { onChange_ = callback; onChangeUser_ = user; }
     void SetOnListChanged(TQZPartyListCallback callback, void* user) { onList_ = callback; onListUser_ = user; }
 

@@ -43,13 +43,16 @@ public:
     void Wake() { DoWake(); }
     void Stop();
 
+    // Any thread (the callback lock); the callbacks run on the loop's thread
+    // under the dispatch lock.
     void SetTickCallback(TQZNetTickCallback callback, void* user);
     void SetUnknownCallback(TQZNetReceiveCallback callback, void* user);
     // A lock held while received datagrams are dispatched and while the tick
     // runs, so that their owners cannot be freed in the middle.
     void SetDispatchLock(TQZCriticalSection* lock) { dispatchLock_ = lock; }
 
-    // The transport.
+    // The transport: Host, Connect and Close from the main thread (the
+    // session's Open, Host and Close); Wait, Receive and Send from the loop.
     virtual int32_t Host(uint16_t port) = 0;
     virtual int32_t Connect(const std::string& address, uint16_t port, TQZNetPacket& remote) = 0;
     virtual void Close() = 0;

@@ -42,6 +42,7 @@ std::string ClampNetAddress(const std::string& address);
 enum TQZNetEndPointState { ES_UNKNOWN, ES_SELF, ES_INVITED, ES_CONNECTED, ES_DISCONNECTED };
 std::string NetEndPointStateName(TQZNetEndPointState state);
 
+// The queue and the safe containers below: any thread, each under its own lock.
 class TQZNetQueueManager : public TQZClass {
 public:
     int32_t Push(const TQZNetPacket& packet);

@@ -2,6 +2,7 @@
 #pragma once
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace plat::os {
 
@@ -32,5 +33,20 @@ BoxAnswer ShowMessageBox(const MessageBoxRequest& request);
 // what was shown); an empty function restores the headless back end.
 using MessageBoxHandler = std::function<BoxAnswer(const MessageBoxRequest&)>;
 void SetMessageBoxHandler(MessageBoxHandler handler);
+
+// Opens a web address or a document with the desktop's opener: `xdg-open`
+// started directly (no shell) with the address as its only argument, not
+// waited for. False for an empty address, one that would read as an option
+// (a leading '-'), or an opener that cannot be started. Headless (the
+// VANTOREL_HEADLESS or VQ_TEST environment switch) nothing is started and
+// the request is recorded instead.
+bool OpenWithDesktop(const std::string& address);
+// The requests recorded while headless, oldest first; the record empties.
+std::vector<std::string> TakeOpenRequests();
+// Tests: another opener program (empty restores `xdg-open`), and whether
+// to start it even while headless.
+void SetDesktopOpener(const std::string& program, bool startWhileHeadless);
+// Waits for every opener started so far to finish (tests).
+void WaitForOpeners();
 
 }  // namespace plat::os

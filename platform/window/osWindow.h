@@ -185,6 +185,43 @@ bool IsWindowShown(WindowHandle window);
 bool IsWindowMinimized(WindowHandle window);
 bool IsWindowMaximized(WindowHandle window);
 
+// ---------------------------------------------------------------- placement
+// The system's window placement record as the settings keep it: 44 bytes,
+// little-endian 32-bit fields: length (44), flags, show command, minimised
+// position (x, y), maximised position (x, y), normal outer rectangle (left,
+// top, right, bottom) in screen coordinates.
+inline constexpr uint32_t kPlacementRecordSize = 44;
+inline constexpr uint32_t kShowNormal = 1;
+inline constexpr uint32_t kShowMinimized = 2;
+inline constexpr uint32_t kShowMaximized = 3;
+struct WindowPlacement {
+    uint32_t flags = 0;
+    uint32_t showCommand = kShowNormal;
+    OsPoint minPosition{-1, -1};
+    OsPoint maxPosition{-1, -1};
+    OsRect normalPosition;  // the outer rectangle when neither minimised nor maximised
+    bool operator==(const WindowPlacement&) const = default;
+};
+std::vector<uint8_t> EncodePlacement(const WindowPlacement& placement);
+// False unless the record is exactly 44 bytes and its length field says 44.
+bool DecodePlacement(const uint8_t* data, size_t size, WindowPlacement& out);
+// The normal rectangle has a size, lies within signed 16-bit coordinates and
+// overlaps the work area of a display.
+bool PlacementOnDisplay(const WindowPlacement& placement);
+bool GetWindowPlacement(WindowHandle window, WindowPlacement& out);
+// Moves and sizes the window to the normal rectangle and maximises it when
+// the record says so (a minimised record shows the window normally). False,
+// with the window untouched, when the placement is not on a display.
+bool SetWindowPlacement(WindowHandle window, const WindowPlacement& placement);
+
+// ---------------------------------------------------------------- full screen
+// Off, the desktop's own mode (a borderless window over the display), or an
+// exclusive mode of the window's size.
+enum class FullScreenMode { Off, Desktop, Exclusive };
+// Desktop and exclusive full screen cover the display the window is on.
+bool SetWindowFullScreen(WindowHandle window, FullScreenMode mode);
+FullScreenMode GetWindowFullScreen(WindowHandle window);
+
 void InvalidateWindow(WindowHandle window);
 void ValidateWindow(WindowHandle window);
 bool IsWindowInvalidated(WindowHandle window);

@@ -23,6 +23,7 @@ struct WindowRecord {
     bool invalid = false;
     bool trackLeave = false;
     IconHandle icon = 0;
+    FullScreenMode fullScreen = FullScreenMode::Off;
     MinMaxInfo limits;
     void* native = nullptr;    // the back end's own window
     std::vector<uint32_t> frame;  // headless: the last frame presented
@@ -42,6 +43,8 @@ public:
     virtual void ApplyTitle(WindowRecord& record) = 0;
     virtual void ApplyIcon(WindowRecord& record) = 0;
     virtual void ApplyLimits(WindowRecord& record) = 0;
+    // The record's full-screen mode changed; its bounds are already set.
+    virtual void ApplyFullScreen(WindowRecord& record) = 0;
     virtual void Show(WindowRecord& record, ShowCommand command) = 0;
     virtual void Focus(WindowRecord& record) = 0;
     // Turns pending native events into input (InjectInput).

@@ -20,6 +20,7 @@ public:
     void ApplyTitle(WindowRecord&) override {}
     void ApplyIcon(WindowRecord&) override {}
     void ApplyLimits(WindowRecord&) override {}
+    void ApplyFullScreen(WindowRecord&) override {}
     void Focus(WindowRecord& r) override { InjectInput(MakeInput(InputKind::FocusGained, r.handle)); }
     void Poll() override {}
     void Wait(uint32_t) override {}  // tests never wait

@@ -231,6 +231,24 @@ public:
         SDL_SetWindowMaximumSize(Native(r), std::max(minW, maxW), std::max(minH, maxH));
     }
 
+    void ApplyFullScreen(WindowRecord& r) override
+    {
+        SDL_Window* w = Native(r);
+        if (r.fullScreen == FullScreenMode::Exclusive) {
+            // The display mode nearest the window's size; SDL keeps the
+            // desktop's when there is none.
+            SDL_DisplayMode want{}, got{};
+            want.w = std::max(1, r.clientWidth);
+            want.h = std::max(1, r.clientHeight);
+            int display = SDL_GetWindowDisplayIndex(w);
+            if (SDL_GetClosestDisplayMode(display < 0 ? 0 : display, &want, &got)) SDL_SetWindowDisplayMode(w, &got);
+        }
+        uint32_t flag = r.fullScreen == FullScreenMode::Desktop    ? SDL_WINDOW_FULLSCREEN_DESKTOP
+                        : r.fullScreen == FullScreenMode::Exclusive ? SDL_WINDOW_FULLSCREEN
+                                                                    : 0;
+        SDL_SetWindowFullscreen(w, flag);
+    }
+
     void Show(WindowRecord& r, ShowCommand command) override
     {
         switch (command) {
@@ -422,7 +440,12 @@ private:
         case SDL_WINDOWEVENT_EXPOSED: InjectInput(MakeInput(InputKind::Exposed, h)); return;
         case SDL_WINDOWEVENT_MOVED: InjectInput(MakeInput(InputKind::Moved, h, e.data1, e.data2)); return;
         case SDL_WINDOWEVENT_SIZE_CHANGED:
-            InjectInput(MakeInput(InputKind::Resized, h, e.data1, e.data2));
+            // A size change of a maximised window is its maximising: the
+            // rectangle before it is the one to restore.
+            if ((SDL_GetWindowFlags(Native(*r)) & SDL_WINDOW_MAXIMIZED) && !r->maximized)
+                InjectInput(MakeInput(InputKind::Maximized, h, e.data1, e.data2));
+            else
+                InjectInput(MakeInput(InputKind::Resized, h, e.data1, e.data2));
             return;
         case SDL_WINDOWEVENT_MINIMIZED: InjectInput(MakeInput(InputKind::Minimized, h)); return;
         case SDL_WINDOWEVENT_MAXIMIZED: InjectInput(MakeInput(InputKind::Maximized, h, w, hh)); return;

@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!root.LoadFromBytes(data, static_cast<int64_t>(size))) return 0;
 
     TQZMemory memory;
-    if (size > 0) memory.AssignBytes(data, static_cast<int32_t>(size));
+    if (memory.AssignBytes(data, static_cast<int32_t>(size)) != QZRES_OK) return 0;
     TQZIceData streamed;
     if (!streamed.ReadNode(*memory.Stream())) std::abort();
 

@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     TQZBytesStream bytes(data, size);
     TQZMemory memory;
-    if (size > 0) memory.AssignBytes(data, static_cast<int32_t>(size));
+    if (size > 0 && memory.AssignBytes(data, static_cast<int32_t>(size)) != QZRES_OK) return 0;
     if (ReadAll(bytes) != ReadAll(*memory.Stream())) std::abort();
     return 0;
 }

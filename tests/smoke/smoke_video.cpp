@@ -5,6 +5,7 @@
 #include "qz7direct3d.h"
 #include "qz7fonts.h"
 #include "qz7video.h"
+#include "qz7videochoice.h"
 #include "qz7videowindow.h"
 #include "osWindow.h"
 #include "sgCapture.h"

@@ -32,9 +32,9 @@ TEST(TQZArrayTest, NewArrayAndFirstAdd)
 TEST(TQZArrayTest, GrowsByWholeSteps)
 {
     TQZArray arr(16);
-    for (int i = 0; i < 16; ++i) arr.Add(&a);
+    for (int i = 0; i < 16; ++i) EXPECT_GE(arr.Add(&a), 1);
     EXPECT_EQ(arr.Capacity(), 16);
-    arr.Add(&b);
+    EXPECT_GE(arr.Add(&b), 1);
     EXPECT_EQ(arr.Capacity(), 32);
     EXPECT_EQ(arr.Count(), 17);
 }
@@ -42,8 +42,8 @@ TEST(TQZArrayTest, GrowsByWholeSteps)
 TEST(TQZArrayTest, InsertBeyondTheEndLeavesNilsThatCount)
 {
     TQZArray arr;
-    arr.Add(&a);
-    arr.Add(&b);
+    EXPECT_GE(arr.Add(&a), 1);
+    EXPECT_GE(arr.Add(&b), 1);
     EXPECT_EQ(arr.Insert(&c, arr.High() + 3), QZRES_OK);
     EXPECT_EQ(Items(arr), (std::vector<void*>{&a, &b, nullptr, nullptr, &c}));
     EXPECT_EQ(arr.Insert(&c, 0), QZRES_BADARG);
@@ -52,9 +52,9 @@ TEST(TQZArrayTest, InsertBeyondTheEndLeavesNilsThatCount)
 TEST(TQZArrayTest, MoveAndRemove)
 {
     TQZArray arr;
-    arr.Add(&a);
-    arr.Add(&b);
-    arr.Add(&c);
+    EXPECT_GE(arr.Add(&a), 1);
+    EXPECT_GE(arr.Add(&b), 1);
+    EXPECT_GE(arr.Add(&c), 1);
     EXPECT_EQ(arr.Move(1, 3), QZRES_OK);
     EXPECT_EQ(Items(arr), (std::vector<void*>{&b, &c, &a}));
     EXPECT_EQ(arr.Move(1, 4), QZRES_BADARG);
@@ -70,8 +70,8 @@ TEST(TQZArrayTest, CallbackSeesInsertShiftAndClearedDelete)
     TQZArray arr;
     std::vector<std::tuple<void*, int, int>> seen;
     arr.SetOnMove([&](void* item, int32_t from, int32_t to) { seen.emplace_back(item, from, to); });
-    arr.Add(&a);
-    arr.Insert(&b, 1);
+    EXPECT_GE(arr.Add(&a), 1);
+    EXPECT_EQ(QZRES_OK, arr.Insert(&b, 1));
     arr.Delete(1);
     using T = std::tuple<void*, int, int>;
     EXPECT_EQ(seen, (std::vector<T>{T{&a, 0, 1}, T{&a, 1, 2}, T{&b, 0, 1}, T{nullptr, 1, -1}, T{&a, 2, 1}}));
@@ -81,7 +81,7 @@ TEST(TQZArrayTest, CallbackSeesInsertShiftAndClearedDelete)
 TEST(TQZArrayTest, ClearKeepsCapacity)
 {
     TQZArray arr(4);
-    for (int i = 0; i < 6; ++i) arr.Add(&a);
+    for (int i = 0; i < 6; ++i) EXPECT_GE(arr.Add(&a), 1);
     int32_t cap = arr.Capacity();
     arr.Clear();
     EXPECT_EQ(arr.Count(), 0);
@@ -98,9 +98,9 @@ int d = 4;
 TEST(TQZArrayTest, GapBeyondTheEndIsNilEvenAfterDeletes)
 {
     TQZArray arr;
-    arr.Add(&a);
-    arr.Add(&b);
-    arr.Add(&c);
+    EXPECT_GE(arr.Add(&a), 1);
+    EXPECT_GE(arr.Add(&b), 1);
+    EXPECT_GE(arr.Add(&c), 1);
     ASSERT_EQ(arr.Delete(3), QZRES_OK);  // c's slot lies past the end now
     arr.Put(4, &c);                      // and so does a stored reference
     ASSERT_EQ(arr.Insert(&d, 5), QZRES_OK);
@@ -110,8 +110,8 @@ TEST(TQZArrayTest, GapBeyondTheEndIsNilEvenAfterDeletes)
 TEST(TQZArrayTest, UnreachableIndexIsRefusedAndKeepsTheElements)
 {
     TQZArray arr;
-    arr.Add(&a);
-    arr.Add(&b);
+    EXPECT_GE(arr.Add(&a), 1);
+    EXPECT_GE(arr.Add(&b), 1);
     for (int32_t index : {INT32_MAX, INT32_MAX - 1}) {
         EXPECT_EQ(arr.Insert(&c, index), QZRES_ARRAY_NOMEMORY) << index;
         EXPECT_EQ(Items(arr), (std::vector<void*>{&a, &b})) << index;

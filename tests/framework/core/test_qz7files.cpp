@@ -99,7 +99,7 @@ TEST(FilesTest, HandleReadsAndErrors)
     ASSERT_EQ(CreateFileHandle(dir.File("h.bin"), h), QZRES_OK);
     EXPECT_EQ(WriteFileHandle(h, "12345", 5), QZRES_OK);
     EXPECT_EQ(WriteFileHandle(h, "1", 0), QZRES_BADARG);
-    CloseFileHandle(h);
+    EXPECT_EQ(QZRES_OK, CloseFileHandle(h));
     EXPECT_EQ(OpenFileHandle(dir.File("h.bin"), false, false, h), QZRES_BADARG);
     EXPECT_EQ(OpenFileHandle(dir.File("none"), true, false, h), QZRES_NOFILE);
     ASSERT_EQ(OpenFileHandle(dir.File("h.bin"), true, false, h), QZRES_OK);

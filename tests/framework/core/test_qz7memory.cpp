@@ -17,7 +17,7 @@ TEST(TQZMemoryTest, XorUsesTheKeyCyclicallyAndTwiceRestores)
     std::vector<uint8_t> bytes;
     m.ReadBytes(0, TQZMemory::TO_END, bytes);
     EXPECT_EQ(bytes, (std::vector<uint8_t>{1, 2, 3, 1, 2, 3, 1}));
-    m.XorWithKey("\x01\x02\x03");
+    EXPECT_EQ(QZRES_OK, m.XorWithKey("\x01\x02\x03"));
     m.ReadBytes(0, TQZMemory::TO_END, bytes);
     EXPECT_EQ(bytes, std::vector<uint8_t>(7, 0));
     EXPECT_EQ(m.XorWithKey(""), QZRES_BADARG);
@@ -51,7 +51,7 @@ TEST(TQZMemoryTest, LoadAndSaveFiles)
     vqtest::WriteFile(dir.File("empty"), "");
     EXPECT_EQ(m.LoadFromFile(dir.File("empty")), QZRES_FAILED);
     EXPECT_EQ(m.Size(), 0);
-    m.AssignBytes("hello", 5);
+    EXPECT_EQ(QZRES_OK, m.AssignBytes("hello", 5));
     ASSERT_EQ(m.SaveToFile(dir.File("out.bin")), QZRES_OK);
     auto loaded = TQZMemory::CreateFromFile(dir.File("out.bin"));
     ASSERT_TRUE(loaded);

@@ -145,7 +145,7 @@ TEST(TQZIceDataTest, NodeLayoutIsLittleEndianWithOptionalNameAndData)
 {
     TQZIceData root;
     root.SetId(0x01020304);
-    root.Data().AssignBytes("xyz", 3);
+    ASSERT_EQ(QZRES_OK, root.Data().AssignBytes("xyz", 3));
     EXPECT_EQ(Save(root), Ice().Head(kMagic, 0x01020304, 3, 0).Raw("xyz").bytes);
 
     root.SetName("nm");
@@ -170,7 +170,7 @@ TEST(TQZIceDataTest, WriterCompressesOnlyWhenItPays)
     };
     for (const Case& c : cases) {
         TQZIceData node;
-        node.Data().AssignBytes(c.data.data(), static_cast<int32_t>(c.data.size()));
+        ASSERT_EQ(QZRES_OK, node.Data().AssignBytes(c.data.data(), static_cast<int32_t>(c.data.size())));
         node.SetCompressed(c.ask);
         std::string bytes = Save(node);
         EXPECT_EQ(node.IsCompressed(), c.packed) << c.what;
@@ -195,7 +195,7 @@ TEST(TQZIceDataTest, CompressionIsKeptOnlyWhenItSavesMoreThan32Bytes)
         int64_t saving = static_cast<int64_t>(data.size()) - static_cast<int64_t>(Zlib(data).size());
         if (saving != 32 && saving != 33) continue;
         TQZIceData node;
-        node.Data().AssignBytes(data.data(), static_cast<int32_t>(data.size()));
+        ASSERT_EQ(QZRES_OK, node.Data().AssignBytes(data.data(), static_cast<int32_t>(data.size())));
         node.SetCompressed(true);
         std::string bytes = Save(node);
         EXPECT_EQ(node.IsCompressed(), saving == 33) << "saving " << saving;
@@ -231,7 +231,7 @@ TEST(TQZIceDataTest, StoredStreamEqualsChunkedDeflation)
     deflateEnd(&zs);
 
     TQZIceData node;
-    node.Data().AssignBytes(data.data(), static_cast<int32_t>(data.size()));
+    ASSERT_EQ(QZRES_OK, node.Data().AssignBytes(data.data(), static_cast<int32_t>(data.size())));
     node.SetCompressed(true);
     std::string bytes = Save(node);
     EXPECT_EQ(bytes.substr(20), chunked);
@@ -242,7 +242,7 @@ TEST(TQZIceDataTest, HighlyCompressedDataStillLoads)
     // Zeros deflate close to the format's limit ratio: must not be taken for a lie.
     std::string zeros(8 << 20, '\0');
     TQZIceData node;
-    node.Data().AssignBytes(zeros.data(), static_cast<int32_t>(zeros.size()));
+    ASSERT_EQ(QZRES_OK, node.Data().AssignBytes(zeros.data(), static_cast<int32_t>(zeros.size())));
     node.SetCompressed(true);
     std::string bytes = Save(node);
     EXPECT_LT(bytes.size(), 10000u);
@@ -295,9 +295,9 @@ TEST(TQZIceDataTest, AddingATakenIdFreesTheOldChildAndAppendsTheNewOne)
 TEST(TQZIceDataTest, ReadDataCopiesAtMostTheDataSize)
 {
     TQZIceData root;
-    root.Data().AssignBytes("own", 3);
+    ASSERT_EQ(QZRES_OK, root.Data().AssignBytes("own", 3));
     TQZMemory memory;
-    memory.AssignBytes("child data", 10);
+    ASSERT_EQ(QZRES_OK, memory.AssignBytes("child data", 10));
     root.AddChildMemory(4, memory);
     char buf[32] = {};
     EXPECT_EQ(root.ReadData(4, buf, 5), QZRES_OK);
@@ -333,7 +333,7 @@ TEST(TQZIceDataTest, ResetEmptiesTheNode)
     root.SetId(5);
     root.SetCompressed(true);
     AddText(root, 1, "c");
-    root.Data().AssignBytes("data", 4);
+    ASSERT_EQ(QZRES_OK, root.Data().AssignBytes("data", 4));
     root.DataStream()->SetPosition(3);
     root.Reset();
     EXPECT_EQ(root.Header().flags, kMagic);
@@ -417,7 +417,7 @@ TEST(TQZIceDataTest, ANodeCanBeReadFromTheDataItIsAboutToReplace)
     ASSERT_EQ(root.ChildCount(), 1);
     EXPECT_EQ(DataOf(*root.GetChild(1)), TextLike(100));
 
-    root.Data().AssignBytes(archive.data(), static_cast<int32_t>(archive.size()));
+    ASSERT_EQ(QZRES_OK, root.Data().AssignBytes(archive.data(), static_cast<int32_t>(archive.size())));
     ASSERT_TRUE(root.ReadNode(*root.DataStream()));
     EXPECT_EQ(Save(root), archive);
 }
@@ -463,7 +463,7 @@ TEST(TQZIceDataTest, DamagedArchivesFailAndLeaveTheNodeAsItWas)
     for (const Case& c : cases) {
         TQZIceData node;
         node.SetName("kept");
-        node.Data().AssignBytes("old", 3);
+        ASSERT_EQ(QZRES_OK, node.Data().AssignBytes("old", 3));
         AddText(node, 4, "child");
         EXPECT_FALSE(Load(node, c.bytes)) << c.what;
         EXPECT_EQ(node.Name(), "kept") << c.what;

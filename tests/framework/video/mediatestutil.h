@@ -3,6 +3,7 @@
 #pragma once
 
 #include "qz7video.h"
+#include "qz7videochoice.h"
 #include "imImage.h"
 #include "d3dtestutil.h"
 

@@ -120,7 +120,7 @@ TEST_F(Direct3DTest, FreedTexturesAndTargetsDoNotStayBound)
     TQZDirect3DDevice* device = MakeDevice();
     auto image = std::make_unique<TestImage>(4, 4, true);
     device->SetTexture(image.get());
-    device->SetRenderTarget(image.get());
+    EXPECT_EQ(QZRES_OK, device->SetRenderTarget(image.get()));
     EXPECT_EQ(image.get(), device->BoundTexture());
     EXPECT_EQ(image.get(), device->GetRenderTarget());
     image.reset();
@@ -145,9 +145,9 @@ TEST_F(Direct3DTest, ClipStackCombinesRestoresAndNeverOpensAnEmptyClip)
     clip->Push({0, 0, 64, 48}, true);  // still inside the empty clip
     EXPECT_EQ(0, device->GetClipRect().Width() * device->GetClipRect().Height());
     auto vb = TQZD3DVertexBuffer::Create(device, 4, 6, QZFVF_SCREEN);
-    device->BeginScene();
-    vb->AddQuad({0, 0, 64, 48}, 0xFFFFFFFF, {});
-    vb->DrawPending();
+    ASSERT_EQ(QZRES_OK, device->BeginScene());
+    EXPECT_EQ(QZRES_OK, vb->AddQuad({0, 0, 64, 48}, 0xFFFFFFFF, {}));
+    EXPECT_EQ(QZRES_OK, vb->DrawPending());
     for (int32_t y = 0; y < 48; y += 3)
         for (int32_t x = 0; x < 64; x += 3) ASSERT_EQ(kUntouched, BackPixel(x, y)) << x << "," << y;
     clip->Pop();
@@ -180,7 +180,7 @@ TEST_F(Direct3DTest, WrappingVertexBufferDrawsWhatItHoldsAndStartsAgain)
 
     vb->wrapWhenFull = false;
     vb->Clear();
-    for (int32_t i = 0; i < 4; ++i) vb->AddQuad({i, 2, i + 1, 3}, 0xFFFFFFFF, {});
+    for (int32_t i = 0; i < 4; ++i) EXPECT_EQ(QZRES_OK, vb->AddQuad({i, 2, i + 1, 3}, 0xFFFFFFFF, {}));
     EXPECT_EQ(QZRES_D3D_BUFFERFULL, vb->AddQuad({4, 2, 5, 3}, 0xFFFFFFFF, {}));
     EXPECT_EQ(16, vb->VerticesUsed());
 }
@@ -192,12 +192,12 @@ TEST_F(Direct3DTest, LargeBuffersUseWideIndices)
     auto vb = TQZD3DVertexBuffer::Create(device, quads * 4, quads * 6, QZFVF_SCREEN);
     ASSERT_NE(nullptr, vb);
     EXPECT_TRUE(vb->indices32);
-    device->BeginScene();
+    ASSERT_EQ(QZRES_OK, device->BeginScene());
     for (int32_t i = 0; i < quads; ++i) {
         int32_t x = i % 200, y = i / 200;
-        vb->AddQuad({x, y, x + 1, y + 1}, 0xFF000000u | uint32_t(i), {});
+        ASSERT_EQ(QZRES_OK, vb->AddQuad({x, y, x + 1, y + 1}, 0xFF000000u | uint32_t(i), {}));
     }
-    vb->DrawPending();
+    EXPECT_EQ(QZRES_OK, vb->DrawPending());
     EXPECT_EQ(0xFF000000u | 16399u, BackPixel(16399 % 200, 16399 / 200));
     EXPECT_EQ(0xFF000000u | 16384u, BackPixel(16384 % 200, 16384 / 200));
 }
@@ -242,7 +242,7 @@ TEST_F(Direct3DTest, GrowableCacheKeepsEveryQuadAndReplaysThemInOneDraw)
     cache->EndCache();
     EXPECT_EQ(192, cache->QuadCapacity());
     ASSERT_EQ(1u, cache->Commands().size());
-    device->BeginScene();
+    ASSERT_EQ(QZRES_OK, device->BeginScene());
     device->SetTexture(nullptr);
     cache->Replay();
     EXPECT_EQ(1, device->drawCalls);
@@ -258,7 +258,7 @@ TEST_F(Direct3DTest, ImmediateCacheDrawsEverythingBeyondItsCapacity)
 {
     TQZDirect3DDevice* device = MakeDevice(200, 8);
     auto cache = TQZRenderCache::Create(128, true);
-    device->BeginScene();
+    ASSERT_EQ(QZRES_OK, device->BeginScene());
     cache->BeginCache();
     for (int32_t i = 0; i < 300; ++i) cache->AddQuad({i % 200, i / 200, i % 200 + 1, i / 200 + 1}, 0xFFFF0000, {});
     cache->EndCache();
@@ -330,12 +330,12 @@ TEST_F(Direct3DTest, DefaultStatesForgetTheBoundBuffer)
 {
     TQZDirect3DDevice* device = MakeDevice();
     auto vb = TQZD3DVertexBuffer::Create(device, 8, 12, QZFVF_SCREEN);
-    device->BeginScene();
-    vb->AddQuad({0, 0, 2, 2}, 0xFFFFFFFF, {});
-    vb->DrawPending();
+    ASSERT_EQ(QZRES_OK, device->BeginScene());
+    EXPECT_EQ(QZRES_OK, vb->AddQuad({0, 0, 2, 2}, 0xFFFFFFFF, {}));
+    EXPECT_EQ(QZRES_OK, vb->DrawPending());
     EXPECT_EQ(vb.get(), device->BoundVertexBuffer());
     device->SetDefaultStates();  // unbinds stream 0
-    vb->AddQuad({4, 0, 6, 2}, 0xFFFFFFFF, {});
+    EXPECT_EQ(QZRES_OK, vb->AddQuad({4, 0, 6, 2}, 0xFFFFFFFF, {}));
     EXPECT_EQ(QZRES_OK, vb->DrawPending());
     EXPECT_EQ(0xFFFFFFFFu, BackPixel(5, 1));
 }
@@ -347,7 +347,7 @@ TEST_F(Direct3DTest, ImmediateCacheKeepsEachQuadsTextureAcrossRestarts)
     red.Fill(0xFFFF0000);
     blue.Fill(0xFF0000FF);
     auto cache = TQZRenderCache::Create(128, true);
-    device->BeginScene();
+    ASSERT_EQ(QZRES_OK, device->BeginScene());
     cache->BeginCache();
     // Runs of 50 quads per texture: restarts fall in the middle of runs.
     for (int32_t i = 0; i < 300; ++i) {

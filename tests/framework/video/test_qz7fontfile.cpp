@@ -165,3 +165,51 @@ TEST(QZ7FontFile, TextureCoordinatesAreKeptToTheTexture)
     EXPECT_EQ(f.glyphs[0].right, 1.0f);
     EXPECT_EQ(f.glyphs[0].bottom, 0.0f);
 }
+
+TEST(QZ7FontFile, WrittenFontReadsBackWithItsEmbeddedImage)
+{
+    TQZ7FontFile f;
+    f.lineHeight = 20;
+    f.lineGap = 2;
+    for (int32_t n = 0; n < QZ7FONT_GLYPHS; ++n) {
+        TQZ7FontGlyph& g = f.glyphs[size_t(n)];
+        g.advance = 3 + n % 7;
+        g.left = float(n) / 128.0f;
+        g.top = 0.25f;
+        g.right = float(n + 1) / 128.0f;
+        g.bottom = 0.5f;
+    }
+    const uint8_t image[] = {0x89, 'P', 'N', 'G', 1, 2, 3};
+    Bytes file;
+    ASSERT_EQ(WriteQZ7Font(f, image, sizeof image, file), QZRES_OK);
+    ASSERT_EQ(file.size(), size_t(32 + 1920 + sizeof image));
+
+    TQZ7FontFile back;
+    ASSERT_EQ(ParseQZ7Font(file.data(), file.size(), back), QZRES_OK);
+    EXPECT_TRUE(back.embedded);
+    EXPECT_EQ(back.lineHeight, 20);
+    EXPECT_EQ(back.lineGap, 2);
+    EXPECT_EQ(back.imageOffset, 32 + 1920);
+    EXPECT_EQ(std::memcmp(file.data() + back.imageOffset, image, sizeof image), 0);
+    for (size_t n = 0; n < size_t(QZ7FONT_GLYPHS); ++n) {
+        EXPECT_EQ(back.glyphs[n].advance, f.glyphs[n].advance);
+        EXPECT_EQ(back.glyphs[n].left, f.glyphs[n].left);
+        EXPECT_EQ(back.glyphs[n].right, f.glyphs[n].right);
+        EXPECT_EQ(back.glyphs[n].bottom, f.glyphs[n].bottom);
+    }
+}
+
+TEST(QZ7FontFile, WriterRefusesWhatTheReaderWouldRefuse)
+{
+    const uint8_t image[] = {1};
+    Bytes file;
+    TQZ7FontFile f;
+    f.lineHeight = 20;
+    EXPECT_NE(WriteQZ7Font(f, nullptr, 0, file), QZRES_OK) << "no image";
+    f.lineHeight = -1;
+    EXPECT_NE(WriteQZ7Font(f, image, 1, file), QZRES_OK);
+    f.lineHeight = 20;
+    f.glyphs[5].advance = 100000;
+    EXPECT_NE(WriteQZ7Font(f, image, 1, file), QZRES_OK);
+    EXPECT_TRUE(file.empty());
+}

@@ -15,7 +15,7 @@ protected:
         auto s = CreateSurface(w, h, 0, kind);
         EXPECT_TRUE(s);
         if (!s) return s;
-        s->BeginAccess(kind == QZSURFACE_BITMAP ? QZACCESS_DC : QZACCESS_LOCKED);
+        EXPECT_EQ(QZRES_OK, s->BeginAccess(kind == QZSURFACE_BITMAP ? QZACCESS_DC : QZACCESS_LOCKED));
         s->Clear(colour);
         s->EndAccess();
         return s;
@@ -186,7 +186,7 @@ TEST_F(SurfaceTest, MirroredSurfacesKeepTheirImageThroughDeviceLoss)
     EXPECT_FALSE(v->GetD3DSurface());
     EXPECT_EQ(QZRES_D3D_DEVICELOST, device->BeginScene());
     EXPECT_EQ(QZRES_OK, device->BeginScene());
-    device->EndScene();
+    EXPECT_EQ(QZRES_OK, device->EndScene());
     EXPECT_FALSE(m->Lost());
     EXPECT_EQ(0xFF336699u, mirror->VideoSurface()->PixelAt(7, 7));
     EXPECT_FALSE(v->Lost());
@@ -233,7 +233,7 @@ TEST_F(SurfaceTest, LoadingPixelsFilesAndMemory)
 TEST_F(SurfaceTest, DrawnToTheScreenPlainAndTiled)
 {
     auto s = Filled(QZSURFACE_SYSMEM, 4, 4, 0xFF0000FF);
-    s->BeginAccess(QZACCESS_LOCKED);
+    ASSERT_EQ(QZRES_OK, s->BeginAccess(QZACCESS_LOCKED));
     s->SetPixel({0, 0}, 0xFFFFFFFF);
     s->EndAccess();
     ASSERT_TRUE(Frame([&](TQZVideo*) {

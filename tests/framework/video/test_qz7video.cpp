@@ -1,5 +1,7 @@
 #include "d3dtestutil.h"
 
+#include "qz7surface.h"
+#include "qz7videochoice.h"
 #include "qz7videogdi.h"
 #include "qz7videowindow.h"
 
@@ -226,7 +228,7 @@ TEST_F(VideoTest, DrawingIntoARenderTargetAndThenFromIt)
         EXPECT_EQ(&target, v->GetRenderTarget());
         v->FillRect({0, 0, 16, 16}, 0xFF0000FF);
         v->FillRect({4, 4, 8, 8}, 0xFFFFFF00);
-        v->SetRenderTarget(nullptr);
+        EXPECT_EQ(QZRES_OK, v->SetRenderTarget(nullptr));
         TQZRenderCache* c = v->GetRenderCache();
         c->SetTexture(&target);
         c->AddQuad({40, 40, 72, 72}, 0xFFFFFFFF, {0, 0, 1, 1});  // twice the size
@@ -306,6 +308,22 @@ TEST_F(VideoTest, SelectedCacheRecordsAndReplaysIntoTheFrame)
     EXPECT_EQ(0xFFFF00FFu, BackPixel(7, 7));
 }
 
+TEST_F(VideoTest, UnitsBelowTheVideoSeeTheRunningFramesCacheAndTarget)
+{
+    auto widgetCache = TQZRenderCache::Create(64);
+    EXPECT_EQ(nullptr, CurrentRenderCache());
+    Frame([&](TQZVideo* v) {
+        EXPECT_EQ(static_cast<TQZVideoFrame*>(v), RunningFrame());
+        EXPECT_EQ(v->GetRenderCache(), CurrentRenderCache());
+        v->SelectRenderCache(widgetCache.get());  // asked afresh, not kept from BeginFrame
+        EXPECT_EQ(widgetCache.get(), CurrentRenderCache());
+        v->SelectRenderCache(nullptr);
+        EXPECT_EQ(dynamic_cast<TQZSurface*>(v->GetRenderTarget()), ScreenSurface());
+    });
+    EXPECT_EQ(nullptr, RunningFrame());
+    EXPECT_EQ(nullptr, CurrentRenderCache());
+}
+
 TEST_F(VideoTest, StatisticsPanelShowsFourLines)
 {
     static std::vector<std::string> lines;
@@ -375,4 +393,27 @@ TEST_F(VideoTest, BackEndChoiceAndAWindowThatCannotBeMade)
     SetCreateVideoWindowProc(nullptr);
     EXPECT_EQ(QZRES_OK, video->SetMode(64, 48, CreateHeadlessVideoWindow(64, 48, 0, 0), QZWINDOW_WINDOWED, 0));
     EXPECT_EQ(64, video->GetWidth());
+}
+
+TEST_F(VideoTest, BorderlessAndFullScreenKindsTakeTheWindowSystemsFullScreenModes)
+{
+    namespace os = plat::os;
+    ASSERT_EQ(QZRES_OK, video->SetMode(96, 64, nullptr, QZWINDOW_WINDOWED, 0));
+    auto* main = dynamic_cast<TQZVideoWindow*>(video->Window());
+    ASSERT_NE(nullptr, main);
+    EXPECT_EQ(os::FullScreenMode::Off, os::GetWindowFullScreen(main->OsHandle()));
+    TQZPoint screen = GetScreenSize();
+    ASSERT_EQ(QZRES_OK, video->SetWindowStyle(screen.x, screen.y, QZWINDOW_BORDERLESS));
+    EXPECT_EQ(os::FullScreenMode::Desktop, os::GetWindowFullScreen(main->OsHandle()));
+    EXPECT_EQ(screen, main->MainWindow()->GetClientSize());
+    ASSERT_EQ(QZRES_OK, video->SetWindowStyle(screen.x, screen.y, QZWINDOW_FULLSCREEN));
+    EXPECT_EQ(os::FullScreenMode::Exclusive, os::GetWindowFullScreen(main->OsHandle()));
+    // A borderless window smaller than the screen is no full screen at all.
+    ASSERT_EQ(QZRES_OK, video->SetWindowStyle(200, 150, QZWINDOW_BORDERLESS));
+    EXPECT_EQ(os::FullScreenMode::Off, os::GetWindowFullScreen(main->OsHandle()));
+    EXPECT_EQ((TQZPoint{200, 150}), main->MainWindow()->GetClientSize());
+    ASSERT_EQ(QZRES_OK, video->SetWindowStyle(320, 200, QZWINDOW_WINDOWED));
+    EXPECT_EQ(os::FullScreenMode::Off, os::GetWindowFullScreen(main->OsHandle()));
+    EXPECT_EQ((TQZPoint{320, 200}), main->MainWindow()->GetClientSize());
+    EXPECT_FALSE(main->MainWindow()->Flags() & QZWS_POPUP);
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace {
 
 using namespace nettest;
@@ -151,6 +153,91 @@ TEST(NetChannel, SendPathChoosesByLength)
         ASSERT_TRUE(pair.sim.RunUntil(60000, [&] { return !inbox.messages.empty(); }));
         EXPECT_EQ(inbox.messages[0], TQZByteArray(c.length, 9));
     }
+}
+
+// A host without a peer or a session: channels get the lock, the log and
+// every way to send from it alone.
+class THostAlone : public TQZChannelHost {
+public:
+    struct TCarried {
+        size_t length;
+        uint16_t target;
+        bool lockHeld;  // the host's lock was held by the sending thread
+    };
+
+    TQZCriticalSection& SessionLock() override { return lock; }
+    void Log(const std::string& line) override { log.push_back(line); }
+    TQZConnection& Connection() override { return connection; }
+    TQZChannelRelay* Relay() const override { return nullptr; }
+    int32_t SendCarried(const TQZByteArray& message, uint16_t target) override
+    {
+        bool held = false;
+        std::thread other([&] {
+            if (lock.try_lock()) lock.unlock();
+            else held = true;
+        });
+        other.join();
+        carried.push_back({message.size(), target, held});
+        return 77;
+    }
+    std::shared_ptr<TQZChannel> FindChannel(uint16_t) override { return nullptr; }
+    bool IsConnected() const override { return true; }
+    TQZPeer* AsPeer() override { return nullptr; }
+
+    TQZCriticalSection lock;
+    std::vector<std::string> log;
+    TQZConnection connection{nullptr, "far", kFalconPort};
+    std::vector<TCarried> carried;
+};
+
+TEST(NetChannel, AChannelReachesOnlyItsHost)
+{
+    THostAlone host;
+    TQZChannel raw(&host, 7);
+    EXPECT_EQ(&host, raw.Host());
+    EXPECT_EQ(nullptr, raw.Peer());
+    // Sends: one datagram on the host's connection, or the host's carriers
+    // with this channel as the target, always under the host's lock.
+    EXPECT_EQ(kNetUntracked, raw.SendPath(TQZByteArray(kNetMaxDatagramPayload, 1), false));
+    EXPECT_EQ(1, host.connection.Sent());
+    for (size_t length : {kNetMaxDatagramPayload + 1, kMultipartMax + 1}) {
+        SCOPED_TRACE(length);
+        host.carried.clear();
+        EXPECT_EQ(77, raw.SendPath(TQZByteArray(length, 1), true));
+        ASSERT_EQ(1u, host.carried.size());
+        EXPECT_EQ(length, host.carried[0].length);
+        EXPECT_EQ(7, host.carried[0].target);
+        EXPECT_TRUE(host.carried[0].lockHeld);
+    }
+    // A reliable message over one datagram (its number included) is carried.
+    TQZChannelReliable ordered(&host, true, CHANNEL_GAME);
+    host.carried.clear();
+    EXPECT_EQ(77, ordered.Send(TQZByteArray(kReliableSingleMax - 3, 2), false));
+    ASSERT_EQ(1u, host.carried.size());
+    EXPECT_EQ(kReliableSingleMax + 1, host.carried[0].length);
+    EXPECT_EQ(CHANNEL_GAME, host.carried[0].target);
+    EXPECT_TRUE(host.carried[0].lockHeld);
+    EXPECT_EQ(1, ordered.PendingCount());
+    // The log is the host's.
+    raw.OnReceiveTS({1});
+    raw.Process();
+    ordered.OnReceiptTS(999, PKT_ACKNOWLEDGED);
+    ASSERT_EQ(2u, host.log.size());
+    EXPECT_EQ("Channel 7 purging 1 received packets; no callback!", host.log[0]);
+    EXPECT_EQ("Error! Reliable receipt received with no cache (SeqID=999, receipt " +
+                  NetPacketStateName(PKT_ACKNOWLEDGED) + ")",
+              host.log[1]);
+}
+
+TEST(NetChannel, APeerHostsItsChannelsWithTheSessionsLockAndLog)
+{
+    TPair pair;
+    TQZPeer* peer = pair.client.FirstPeer();
+    EXPECT_EQ(static_cast<TQZChannelHost*>(peer), pair.clientGame->Host());
+    EXPECT_EQ(peer, pair.clientGame->Peer());
+    EXPECT_EQ(&pair.client.session->Lock(), &peer->SessionLock());
+    peer->Log("through the host");
+    EXPECT_TRUE(pair.client.Logged("through the host"));
 }
 
 // Feeds an ordered channel messages with hand-made numbers.
