@@ -7,6 +7,7 @@
 #include "ioCardset.h"
 #include "qz7memory.h"
 #include "qz7video.h"
+#include "qz7videochoice.h"
 
 #include <benchmark/benchmark.h>
 
@@ -64,7 +65,10 @@ void BM_LoadCardset(benchmark::State& state)
     }
     const std::vector<uint8_t>& bytes = Deck(state.range(0) != 0);
     TQZMemory memory;
-    memory.AssignBytes(bytes.data(), int32_t(bytes.size()));
+    if (memory.AssignBytes(bytes.data(), int32_t(bytes.size())) != QZRES_OK) {
+        state.SkipWithError("the deck does not fit in memory");
+        return;
+    }
     TLoaderCardset loader;
     for (auto _ : state) {
         std::unique_ptr<TCardGraphics> cs = loader.Load(memory);

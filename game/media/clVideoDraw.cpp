@@ -9,6 +9,7 @@
 #include "qz7surface.h"
 #include "qz7texture.h"
 #include "qz7video.h"
+#include "qz7videochoice.h"
 #include "sgTypes.h"
 
 #include <algorithm>
@@ -212,8 +213,9 @@ void TVideoDraw::DrawBackdrop(TQZColour, const TQZRect& rect)
     if (TQZRenderCache* cache = Cache()) cache->FlushBatch();
     const TQZPoint size = image->GetSize();
     const int32_t tileBelow = SettingInt("Video.Table.TileBelowSize");
-    if (tileBelow >= size.x || tileBelow >= size.y) image->DrawTiled(rect, {0, 0});
-    else image->DrawToScreenAt(rect, CoverSource(size, rect));
+    // A backdrop that fails to draw leaves the cleared frame; nothing to undo.
+    if (tileBelow >= size.x || tileBelow >= size.y) (void)image->DrawTiled(rect, {0, 0});
+    else (void)image->DrawToScreenAt(rect, CoverSource(size, rect));
 }
 
 void TVideoDraw::SetAdditiveBlending(bool on)

@@ -10,6 +10,7 @@
 #include "qz7kvdata.h"
 #include "qz7memory.h"
 #include "qz7video.h"
+#include "qz7videochoice.h"
 #include "qz7videowindow.h"
 
 #include <algorithm>
@@ -174,7 +175,7 @@ void TVideo::SaveWindowPlacement()
     if (!os::GetWindowPlacement(window_->Handle(), p)) return;
     std::vector<uint8_t> bytes = os::EncodePlacement(p);
     TQZMemory memory;
-    memory.AssignBytes(bytes.data(), int32_t(bytes.size()));
+    if (memory.AssignBytes(bytes.data(), int32_t(bytes.size())) != QZRES_OK) return;
     Settings->SetBytes("Window.Position", memory);
 }
 

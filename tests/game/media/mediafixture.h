@@ -6,6 +6,7 @@
 #include "qz7core.h"
 #include "qz7texture.h"
 #include "qz7video.h"
+#include "qz7videochoice.h"
 #include "sgSystem.h"
 
 #include <gtest/gtest.h>

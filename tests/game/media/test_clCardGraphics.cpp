@@ -1,6 +1,7 @@
 #include "clCardGraphics.h"
 #include "mediafixture.h"
 #include "qz7direct3d.h"
+#include "qz7videochoice.h"
 
 #include <gtest/gtest.h>
 

@@ -43,7 +43,7 @@ Bytes Build(const TCardsFileContent& c)
 std::unique_ptr<TCardGraphics> LoadBytes(const Bytes& b)
 {
     TQZMemory m;
-    m.AssignBytes(b.data(), int32_t(b.size()));
+    EXPECT_EQ(QZRES_OK, m.AssignBytes(b.data(), int32_t(b.size())));
     TLoaderCardset loader;
     return loader.Load(m);
 }
@@ -386,11 +386,11 @@ TEST_F(CardsLoadTest, RegistryFindsTheReaderAndRefusesWhatNoneKnows)
     vqtest::WriteFile(dir.File("Two.cards"), std::string(good.begin(), good.end()));
     vqtest::WriteFile(dir.File("Junk.cards"), std::string(600, 'x'));
     TQZMemory m;
-    m.AssignBytes(good.data(), int32_t(good.size()));
+    ASSERT_EQ(QZRES_OK, m.AssignBytes(good.data(), int32_t(good.size())));
     EXPECT_EQ(1, loaders.FindLoader(m));
     EXPECT_NE(nullptr, loaders.LoadCardset(dir.File("Two.cards")));
     EXPECT_NE(nullptr, loaders.LoadCardset(dir.Path() + "two.CARDS")) << "names match without case";
-    m.AssignString(std::string(600, 'x'));
+    ASSERT_EQ(QZRES_OK, m.AssignString(std::string(600, 'x')));
     EXPECT_EQ(0, loaders.FindLoader(m));
     EXPECT_EQ(nullptr, loaders.LoadCardset(dir.File("Junk.cards")));
     EXPECT_EQ(nullptr, loaders.LoadCardset(dir.File("Missing.cards")));

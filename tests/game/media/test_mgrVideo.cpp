@@ -4,6 +4,7 @@
 #include "osClock.h"
 #include "qz7memory.h"
 #include "qz7video.h"
+#include "qz7videochoice.h"
 #include "runtimefixture.h"
 
 #include <gtest/gtest.h>
