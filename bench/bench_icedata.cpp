@@ -1,12 +1,12 @@
 // Writing and reading .ice archives against plain zlib on the same bytes:
 // 20 MiB over several nodes, some text-like and compressible, some random.
 // After the runs the ratio of each archive throughput to zlib's is printed.
+#include "benchutil.h"
 #include "qz7icedata.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <map>
 #include <random>
 #include <zlib.h>
 
@@ -124,41 +124,17 @@ BENCHMARK(BM_ZlibCompress)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 BENCHMARK(BM_IceRead)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ZlibUncompress)->Unit(benchmark::kMillisecond);
 
-// Keeps each run's throughput so the ratios can be printed at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs) {
-            auto it = run.counters.find("bytes_per_second");
-            if (it != run.counters.end() && run.run_type == Run::RT_Iteration)
-                throughput_[run.run_name.function_name] = it->second.value;
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void PrintRatio(const char* what, const std::string& ice, const std::string& zlib) const
-    {
-        auto a = throughput_.find(ice);
-        auto b = throughput_.find(zlib);
-        if (a == throughput_.end() || b == throughput_.end() || b->second <= 0) return;
-        std::printf("%s: ice %.1f MiB/s, zlib %.1f MiB/s, ice/zlib %.3f\n", what, a->second / (1 << 20),
-                    b->second / (1 << 20), a->second / b->second);
-    }
-
-private:
-    std::map<std::string, double> throughput_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
+    bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatio("write", "BM_IceWrite", "BM_ZlibCompress");
-    reporter.PrintRatio("read", "BM_IceRead", "BM_ZlibUncompress");
+    std::printf("\nice against zlib (MiB/s)\n");
+    reporter.PrintRatio("write", "BM_IceWrite", "BM_ZlibCompress", "bytes_per_second", 1 << 20, "MiB/s", false);
+    reporter.PrintRatio("read", "BM_IceRead", "BM_ZlibUncompress", "bytes_per_second", 1 << 20, "MiB/s", false);
     benchmark::Shutdown();
     return 0;
 }

@@ -3,9 +3,7 @@
 // 1 MiB chunk transfer, both in simulated time on the in-memory transport,
 // so the figures are exact and the same on every machine; (c) messages per
 // second one way through the reliable ordered game channel on loopback UDP.
-#include "qz7netadmin.h"
-#include "qz7netchunk.h"
-#include "qz7netmemory.h"
+#include "netsim.h"
 #include "qz7netudp.h"
 
 #include <benchmark/benchmark.h>
@@ -17,33 +15,8 @@
 
 namespace {
 
-struct TSimPair {
-    explicit TSimPair(uint64_t seed) : net(seed)
-    {
-        net.UseAsNetClock();
-        auto h = net.CreateEndpoint("host");
-        auto c = net.CreateEndpoint("client");
-        hostThread = h.get();
-        clientThread = c.get();
-        host = std::make_unique<TQZFalcon>(731, std::move(h));
-        client = std::make_unique<TQZFalcon>(731, std::move(c));
-        host->Host();
-        client->Open("host");
-        while (client->State() != FS_CLIENT_CONNECTED) Step();
-    }
-    void Step()
-    {
-        net.Advance(1);
-        host->Process();
-        client->Process();
-        hostThread->Pump();
-        clientThread->Pump();
-    }
-    TQZMemoryNetwork net;
-    TQZMemoryNetworkThread* hostThread;
-    TQZMemoryNetworkThread* clientThread;
-    std::unique_ptr<TQZFalcon> host, client;
-};
+// A joined pair that keeps neither logs nor deliveries (the benchmarks set their own receivers).
+constexpr nettest::TPairOptions kQuiet{.keepLog = false, .keepDeliveries = false};
 
 struct TArrivals {
     static void OnReceive(void* user, TQZChannel*, const TQZByteArray& payload)
@@ -62,15 +35,13 @@ void BM_ReliableOrderedLatencyUnderLoss(benchmark::State& state)
 {
     double average = 0, maximum = 0;
     for (auto _ : state) {
-        TSimPair pair(uint64_t(state.range(0)));
-        TQZPeer* hostPeer = pair.host->Peers().First().get();
-        TQZPeer* clientPeer = pair.client->Peers().First().get();
+        nettest::TPair pair(uint64_t(state.range(0)), 1000, kQuiet);
+        TQZMemoryNetwork& net = pair.sim.net;
         TArrivals arrivals;
-        arrivals.net = &pair.net;
-        auto* in = hostPeer->AddChannel(std::make_shared<TQZChannelReliable>(hostPeer, true, CHANNEL_GAME));
-        in->SetReceiveCallback(&TArrivals::OnReceive, &arrivals);
-        auto* out = clientPeer->AddChannel(std::make_shared<TQZChannelReliable>(clientPeer, true, CHANNEL_GAME));
-        pair.net.SetFaults({0.10, 0, 0, 30, 32, 0});
+        arrivals.net = &net;
+        pair.hostGame->SetReceiveCallback(&TArrivals::OnReceive, &arrivals);
+        TQZChannelReliable* out = pair.clientGame;
+        net.SetFaults({0.10, 0, 0, 30, 32, 0});
         const uint32_t count = 1000;
         std::vector<uint32_t> sentAt(count);
         for (uint32_t i = 0; i < count; ++i) {
@@ -78,11 +49,11 @@ void BM_ReliableOrderedLatencyUnderLoss(benchmark::State& state)
             TQZNetWriter w(m);
             w.U32(i);
             w.U32(0);
-            sentAt[i] = pair.net.Now();
+            sentAt[i] = net.Now();
             out->Send(m, false);
-            for (int k = 0; k < 20; ++k) pair.Step();
+            pair.Step(20);
         }
-        while (arrivals.at.size() < count) pair.Step();
+        while (arrivals.at.size() < count) pair.Step(1);
         double sum = 0;
         maximum = 0;
         for (auto [n, t] : arrivals.at) {
@@ -111,18 +82,18 @@ void BM_ChunkMebibyte(benchmark::State& state)
 {
     double seconds = 0;
     for (auto _ : state) {
-        TSimPair pair(7);
-        TQZPeer* hostPeer = pair.host->Peers().First().get();
-        TQZPeer* clientPeer = pair.client->Peers().First().get();
+        nettest::TPair pair(7, 1000, kQuiet);
+        TQZPeer* hostPeer = pair.host.FirstPeer();
+        TQZPeer* clientPeer = pair.client.FirstPeer();
         TWhole whole;
         auto* in = hostPeer->AddChannel(std::make_shared<TQZChannel>(hostPeer, 9));
         in->SetReceiveCallback(&TWhole::OnReceive, &whole);
         clientPeer->AddChannel(std::make_shared<TQZChannel>(clientPeer, 9));
-        pair.net.SetFaults({double(state.range(0)) / 100.0, 0, 0, 25, 0, 0});
-        const uint32_t start = pair.net.Now();
+        pair.sim.net.SetFaults({double(state.range(0)) / 100.0, 0, 0, 25, 0, 0});
+        const uint32_t start = pair.sim.net.Now();
         clientPeer->Chunk()->SendData(TQZByteArray(1 << 20, 0x5A), 9);
-        while (whole.size == 0) pair.Step();
-        seconds = double(pair.net.Now() - start) / 1000.0;
+        while (whole.size == 0) pair.Step(1);
+        seconds = double(pair.sim.net.Now() - start) / 1000.0;
     }
     state.counters["sim_seconds"] = seconds;
 }

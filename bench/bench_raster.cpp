@@ -1,7 +1,11 @@
 // The CPU rasterizer against SDL's software renderer, single-threaded, on a
-// 1280 x 800 target: alpha-blended textured quads (point and bilinear) and a
-// card-table frame. Pixel rates are items per second; frame times report
-// their median in milliseconds.
+// 1280 x 800 target: textured quads copied, alpha-blended (point and
+// bilinear) and a card-table frame. Quad sides include widths that are not a
+// multiple of eight (10, 100, 252), where the vector loops end in a tail.
+// Pixel rates are items per second; frame times report their median in
+// milliseconds. Run pinned to one core, e.g.
+//   taskset -c 3 bench_raster --benchmark_repetitions=5
+#include "benchutil.h"
 #include "qz7direct3d.h"
 #include "qz7video.h"
 #include "qz7videochoice.h"
@@ -12,10 +16,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
-#include <map>
-#include <string>
 #include <cmath>
+#include <cstdio>
+#include <memory>
 #include <random>
 #include <vector>
 
@@ -60,14 +63,14 @@ struct SoftScene {
     std::unique_ptr<sg::System> system = sg::System::Create(sg::kSdkVersion);
     std::unique_ptr<sg::Device> device;
 
-    SoftScene()
+    explicit SoftScene(bool blend = true)
     {
         sg::PresentParameters pp;
         pp.backBufferWidth = kWidth;
         pp.backBufferHeight = kHeight;
         system->CreateDevice(0, sg::kDeviceTypeHal, nullptr, 0, pp, device);
         device->SetFVF(sg::kFvfScreenVertex);
-        device->SetRenderState(sg::kRsAlphaBlendEnable, 1);
+        device->SetRenderState(sg::kRsAlphaBlendEnable, blend ? 1 : 0);
         device->SetRenderState(sg::kRsSrcBlend, sg::kBlendSrcAlpha);
         device->SetRenderState(sg::kRsDestBlend, sg::kBlendInvSrcAlpha);
         device->SetTextureStageState(0, sg::kTssAlphaOp, sg::kTopModulate);
@@ -109,11 +112,12 @@ void Draw(sg::Device& d, const std::vector<sg::ScreenVertex>& v, const std::vect
                              sg::kFormatIndex16, v.data(), sizeof(sg::ScreenVertex));
 }
 
-// size: quad side; scale: texels per pixel in the destination (1 = unscaled)
-void SoftQuads(benchmark::State& state, bool linear, bool translucent, double scale)
+// size: quad side; scale: texels per pixel in the destination (1 = unscaled);
+// blend off: the texels are copied.
+void SoftQuads(benchmark::State& state, bool linear, bool translucent, double scale, bool blend)
 {
     const int size = int(state.range(0));
-    SoftScene s;
+    SoftScene s(blend);
     s.Linear(linear);
     const int tex = std::max(1, int(size * scale));
     auto texture = s.Texture(tex, tex, MakeTexels(tex, tex, translucent, 7));
@@ -147,11 +151,11 @@ struct SdlScene {
         if (renderer) SDL_DestroyRenderer(renderer);
         if (surface) SDL_FreeSurface(surface);
     }
-    SDL_Texture* Texture(int w, int h, const std::vector<uint32_t>& texels, bool linear)
+    SDL_Texture* Texture(int w, int h, const std::vector<uint32_t>& texels, bool linear, bool blend = true)
     {
         SDL_Texture* t = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC, w, h);
         SDL_UpdateTexture(t, nullptr, texels.data(), w * 4);
-        SDL_SetTextureBlendMode(t, SDL_BLENDMODE_BLEND);
+        SDL_SetTextureBlendMode(t, blend ? SDL_BLENDMODE_BLEND : SDL_BLENDMODE_NONE);
         SDL_SetTextureScaleMode(t, linear ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
         textures.push_back(t);
         return t;
@@ -170,7 +174,7 @@ void SdlAppendQuad(std::vector<SDL_Vertex>& v, std::vector<int>& idx, float l, f
     for (int i : {0, 1, 2, 0, 2, 3}) idx.push_back(base + i);
 }
 
-void SdlQuads(benchmark::State& state, bool linear, bool translucent, double scale)
+void SdlQuads(benchmark::State& state, bool linear, bool translucent, double scale, bool blend)
 {
     const int size = int(state.range(0));
     SdlScene s;
@@ -179,7 +183,7 @@ void SdlQuads(benchmark::State& state, bool linear, bool translucent, double sca
         return;
     }
     const int tex = std::max(1, int(size * scale));
-    SDL_Texture* texture = s.Texture(tex, tex, MakeTexels(tex, tex, translucent, 7), linear);
+    SDL_Texture* texture = s.Texture(tex, tex, MakeTexels(tex, tex, translucent, 7), linear, blend);
     std::vector<SDL_Vertex> v;
     std::vector<int> idx;
     for (const Placement& p : Positions(size, kQuadsPerDraw, 11))
@@ -250,27 +254,81 @@ void SdlRotated(benchmark::State& state)
 
 // ---------------------------------------------------------------- the card table
 
+// Sizes of what a table frame draws: a full-screen backdrop, 53 cards, 400
+// glyphs from an atlas and 40 translucent panels.
+struct TableShape {
+    int cardW, cardH, glyphW, glyphH, panelW, panelH;
+};
+// The usual table, and one whose every width leaves a tail after the
+// eight-pixel steps (3, 5 and 7 pixels).
+constexpr TableShape kTable{100, 140, 10, 16, 120, 40};
+constexpr TableShape kOddTable{99, 139, 13, 15, 119, 41};
+
 struct TableLayout {
-    std::vector<Placement> cards = Positions(140, 53, 21);
-    std::vector<Placement> glyphs = Positions(16, 400, 22);
-    std::vector<Placement> panels = Positions(120, 40, 23);
+    TableShape shape;
+    std::vector<Placement> cards, glyphs, panels;
     std::vector<uint32_t> backdrop = MakeTexels(kWidth, kHeight, false, 1);
-    std::vector<uint32_t> card = MakeTexels(100, 140, false, 2);
+    std::vector<uint32_t> card;
     std::vector<uint32_t> atlas = MakeTexels(256, 256, false, 3);
-    TableLayout()
+    explicit TableLayout(const TableShape& t)
+        : shape(t), cards(Positions(std::max(t.cardW, t.cardH), 53, 21)),
+          glyphs(Positions(std::max(t.glyphW, t.glyphH), 400, 22)),
+          panels(Positions(std::max(t.panelW, t.panelH), 40, 23)), card(MakeTexels(t.cardW, t.cardH, false, 2))
     {
-        for (uint32_t& t : backdrop) t |= 0xFF000000;
+        for (uint32_t& p : backdrop) p |= 0xFF000000;
     }
+    // The atlas cell of glyph i, in texture coordinates.
+    float GlyphU(size_t i) const { return float(i % 16) / 16; }
+    float GlyphW() const { return float(shape.glyphW) / 256; }
+    float GlyphV() const { return float(shape.glyphH) / 256; }
 };
 
 double Median(std::vector<double> v)
 {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
+    if (v.empty()) return 0;
+    std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
+    return v[v.size() / 2];
+}
+
+// What the draw procedure of the framework's video reads (it takes no context).
+struct SoftTable {
+    struct Image : TQZD3DImageClass {
+        std::shared_ptr<sg::Texture> t;
+        std::shared_ptr<sg::Texture> DeviceTexture() const override { return t; }
+    };
+    const TableLayout* layout = nullptr;
+    Image backdrop, atlas;
+    std::vector<std::unique_ptr<Image>> cards;
+
+    static void Draw(TQZVideo* v);
+};
+SoftTable* softTable = nullptr;
+
+void SoftTable::Draw(TQZVideo* v)
+{
+    SoftTable& t = *softTable;
+    const TableShape& k = t.layout->shape;
+    TQZRenderCache* c = v->GetRenderCache();
+    c->SetTexture(&t.backdrop);
+    c->AddQuad({0, 0, kWidth, kHeight}, 0xFFFFFFFF, {0, 0, 1, 1});
+    for (size_t i = 0; i < t.cards.size(); ++i) {
+        const Placement& p = t.layout->cards[i];
+        c->SetTexture(t.cards[i].get());
+        c->AddQuad({int(p.x), int(p.y), int(p.x) + k.cardW, int(p.y) + k.cardH}, 0xFFFFFFFF, {0, 0, 1, 1});
+    }
+    c->SetTexture(&t.atlas);
+    for (size_t i = 0; i < t.layout->glyphs.size(); ++i) {
+        const Placement& p = t.layout->glyphs[i];
+        const float u = t.layout->GlyphU(i);
+        c->AddQuad({int(p.x), int(p.y), int(p.x) + k.glyphW, int(p.y) + k.glyphH}, 0xFFFFFFE0,
+                   {u, 0, u + t.layout->GlyphW(), t.layout->GlyphV()});
+    }
+    for (const Placement& p : t.layout->panels)
+        v->FillRect({int(p.x), int(p.y), int(p.x) + k.panelW, int(p.y) + k.panelH}, 0x80102040);
 }
 
 // Through the framework: video layer, render cache, device, rasterizer.
-void SoftCardTable(benchmark::State& state, bool linear)
+void SoftCardTable(benchmark::State& state, bool linear, TableShape shape)
 {
     FrameworkStart("bench");
     TQZVideo* video = GetVideo();
@@ -283,90 +341,73 @@ void SoftCardTable(benchmark::State& state, bool linear)
     }
     TQZDirect3DDevice* device = Direct3DDevice();
     device->SetTextureFilter(linear);
-    struct Image : TQZD3DImageClass {
-        std::shared_ptr<sg::Texture> t;
-        std::shared_ptr<sg::Texture> DeviceTexture() const override { return t; }
-    };
-    static TableLayout layout;
-    static Image backdrop, atlas;
-    static std::vector<std::unique_ptr<Image>> cards;
-    auto make = [&](Image& image, int w, int h, const std::vector<uint32_t>& texels) {
-        device->Device()->CreateTexture(w, h, 1, 0, sg::kFormatA8R8G8B8, sg::kPoolManaged, image.t);
-        std::copy(texels.begin(), texels.end(), image.t->Level0().Pixels());
-        image.width = w;
-        image.height = h;
-    };
-    make(backdrop, kWidth, kHeight, layout.backdrop);
-    make(atlas, 256, 256, layout.atlas);
-    cards.clear();
-    for (int i = 0; i < 53; ++i) {
-        cards.push_back(std::make_unique<Image>());
-        make(*cards.back(), 100, 140, layout.card);
-    }
-    video->drawProc = [](TQZVideo* v) {
-        TQZRenderCache* c = v->GetRenderCache();
-        c->SetTexture(&backdrop);
-        c->AddQuad({0, 0, kWidth, kHeight}, 0xFFFFFFFF, {0, 0, 1, 1});
-        for (int i = 0; i < 53; ++i) {
-            const Placement& p = layout.cards[size_t(i)];
-            c->SetTexture(cards[size_t(i)].get());
-            c->AddQuad({int(p.x), int(p.y), int(p.x) + 100, int(p.y) + 140}, 0xFFFFFFFF, {0, 0, 1, 1});
+    const TableLayout layout(shape);
+    {
+        SoftTable table;
+        table.layout = &layout;
+        auto make = [&](SoftTable::Image& image, int w, int h, const std::vector<uint32_t>& texels) {
+            device->Device()->CreateTexture(w, h, 1, 0, sg::kFormatA8R8G8B8, sg::kPoolManaged, image.t);
+            std::copy(texels.begin(), texels.end(), image.t->Level0().Pixels());
+            image.width = w;
+            image.height = h;
+        };
+        make(table.backdrop, kWidth, kHeight, layout.backdrop);
+        make(table.atlas, 256, 256, layout.atlas);
+        for (size_t i = 0; i < layout.cards.size(); ++i) {
+            table.cards.push_back(std::make_unique<SoftTable::Image>());
+            make(*table.cards.back(), shape.cardW, shape.cardH, layout.card);
         }
-        c->SetTexture(&atlas);
-        for (size_t i = 0; i < layout.glyphs.size(); ++i) {
-            const Placement& p = layout.glyphs[i];
-            float u = float(i % 16) / 16, w = 10.0f / 256;
-            c->AddQuad({int(p.x), int(p.y), int(p.x) + 10, int(p.y) + 16}, 0xFFFFFFE0, {u, 0, u + w, 16.0f / 256});
+        softTable = &table;
+        video->drawProc = &SoftTable::Draw;
+        std::vector<double> ms;
+        for (auto _ : state) {
+            auto t0 = std::chrono::steady_clock::now();
+            video->Redraw();
+            ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
         }
-        for (const Placement& p : layout.panels)
-            v->FillRect({int(p.x), int(p.y), int(p.x) + 120, int(p.y) + 40}, 0x80102040);
-    };
-    std::vector<double> ms;
-    for (auto _ : state) {
-        auto t0 = std::chrono::steady_clock::now();
-        video->Redraw();
-        ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+        state.counters["median_ms"] = Median(ms);
+        state.counters["draw_calls"] = device->drawCalls;
+        video->drawProc = nullptr;
+        softTable = nullptr;
     }
-    state.counters["median_ms"] = Median(ms);
-    state.counters["draw_calls"] = device->drawCalls;
-    cards.clear();
-    backdrop.t.reset();
-    atlas.t.reset();
     FrameworkStop();
 }
 
-void SdlCardTable(benchmark::State& state, bool linear)
+void SdlCardTable(benchmark::State& state, bool linear, TableShape shape)
 {
     SdlScene s;
     if (!s.renderer) {
         state.SkipWithError("no SDL software renderer");
         return;
     }
-    static TableLayout layout;
+    const TableLayout layout(shape);
     SDL_Texture* backdrop = s.Texture(kWidth, kHeight, layout.backdrop, linear);
     SDL_Texture* atlas = s.Texture(256, 256, layout.atlas, linear);
     std::vector<SDL_Texture*> cards;
-    for (int i = 0; i < 53; ++i) cards.push_back(s.Texture(100, 140, layout.card, linear));
+    for (size_t i = 0; i < layout.cards.size(); ++i)
+        cards.push_back(s.Texture(shape.cardW, shape.cardH, layout.card, linear));
     std::vector<SDL_Vertex> full, glyphs, panels;
     std::vector<int> fullIdx, glyphIdx, panelIdx;
     SdlAppendQuad(full, fullIdx, 0, 0, kWidth, kHeight, 0xFFFFFFFF);
     for (size_t i = 0; i < layout.glyphs.size(); ++i) {
         const Placement& p = layout.glyphs[i];
-        float u = float(i % 16) / 16, w = 10.0f / 256;
-        SdlAppendQuad(glyphs, glyphIdx, p.x, p.y, p.x + 10, p.y + 16, 0xFFFFFFE0, u, 0, u + w, 16.0f / 256);
+        const float u = layout.GlyphU(i);
+        SdlAppendQuad(glyphs, glyphIdx, p.x, p.y, p.x + shape.glyphW, p.y + shape.glyphH, 0xFFFFFFE0, u, 0,
+                      u + layout.GlyphW(), layout.GlyphV());
     }
-    for (const Placement& p : layout.panels) SdlAppendQuad(panels, panelIdx, p.x, p.y, p.x + 120, p.y + 40, 0x80102040);
+    for (const Placement& p : layout.panels)
+        SdlAppendQuad(panels, panelIdx, p.x, p.y, p.x + shape.panelW, p.y + shape.panelH, 0x80102040);
     SDL_SetRenderDrawBlendMode(s.renderer, SDL_BLENDMODE_BLEND);
     std::vector<double> ms;
     for (auto _ : state) {
         auto t0 = std::chrono::steady_clock::now();
         SDL_RenderGeometry(s.renderer, backdrop, full.data(), 4, fullIdx.data(), 6);
-        for (int i = 0; i < 53; ++i) {
+        for (size_t i = 0; i < cards.size(); ++i) {
             std::vector<SDL_Vertex> v;
             std::vector<int> idx;
-            const Placement& p = layout.cards[size_t(i)];
-            SdlAppendQuad(v, idx, p.x, p.y, p.x + 100, p.y + 140, 0xFFFFFFFF);
-            SDL_RenderGeometry(s.renderer, cards[size_t(i)], v.data(), 4, idx.data(), 6);
+            const Placement& p = layout.cards[i];
+            SdlAppendQuad(v, idx, p.x, p.y, p.x + shape.cardW, p.y + shape.cardH, 0xFFFFFFFF);
+            SDL_RenderGeometry(s.renderer, cards[i], v.data(), 4, idx.data(), 6);
         }
         SDL_RenderGeometry(s.renderer, atlas, glyphs.data(), int(glyphs.size()), glyphIdx.data(), int(glyphIdx.size()));
         SDL_RenderGeometry(s.renderer, nullptr, panels.data(), int(panels.size()), panelIdx.data(), int(panelIdx.size()));
@@ -376,71 +417,44 @@ void SdlCardTable(benchmark::State& state, bool linear)
     state.counters["median_ms"] = Median(ms);
 }
 
-}  // namespace
-
-BENCHMARK_CAPTURE(SoftQuads, point_alpha, false, false, 1.0)->Arg(64)->Arg(128)->Arg(256);
-BENCHMARK_CAPTURE(SdlQuads, point_alpha, false, false, 1.0)->Arg(64)->Arg(128)->Arg(256);
-BENCHMARK_CAPTURE(SoftQuads, point_translucent, false, true, 1.0)->Arg(64)->Arg(128)->Arg(256);
-BENCHMARK_CAPTURE(SdlQuads, point_translucent, false, true, 1.0)->Arg(64)->Arg(128)->Arg(256);
-BENCHMARK_CAPTURE(SoftQuads, point_alpha_scaled, false, false, 0.75)->Arg(64)->Arg(128)->Arg(256);
-BENCHMARK_CAPTURE(SdlQuads, point_alpha_scaled, false, false, 0.75)->Arg(64)->Arg(128)->Arg(256);
-BENCHMARK_CAPTURE(SoftQuads, bilinear_alpha_scaled, true, false, 0.75)->Arg(64)->Arg(128)->Arg(256);
-BENCHMARK_CAPTURE(SdlQuads, bilinear_alpha_scaled, true, false, 0.75)->Arg(64)->Arg(128)->Arg(256);
-BENCHMARK(SoftRotated)->Arg(64)->Arg(128);
-BENCHMARK(SdlRotated)->Arg(64)->Arg(128);
-BENCHMARK_CAPTURE(SoftCardTable, point, false)->Unit(benchmark::kMillisecond)->MinTime(1.0);
-BENCHMARK_CAPTURE(SdlCardTable, point, false)->Unit(benchmark::kMillisecond)->MinTime(1.0);
-BENCHMARK_CAPTURE(SoftCardTable, bilinear, true)->Unit(benchmark::kMillisecond)->MinTime(1.0);
-BENCHMARK_CAPTURE(SdlCardTable, bilinear, true)->Unit(benchmark::kMillisecond)->MinTime(1.0);
-
-namespace {
-
-// Console output as usual, then each of our figures against SDL's.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& r : runs) {
-            std::string name = r.benchmark_name();
-            auto it = r.counters.find("items_per_second");
-            auto median = r.counters.find("median_ms");
-            if (it != r.counters.end()) rates_[name] = it->second;
-            if (median != r.counters.end()) medians_[name] = median->second;
-        }
-    }
-    void Finalize() override
-    {
-        ConsoleReporter::Finalize();
-        std::printf("\nours against SDL's software renderer\n");
-        for (const auto& [name, rate] : rates_) {
-            if (name.rfind("Soft", 0) != 0) continue;
-            auto other = rates_.find("Sdl" + name.substr(4));
-            if (other != rates_.end() && other->second > 0)
-                std::printf("  %-40s %8.0f Mpx/s  %8.0f Mpx/s  x%.2f\n", name.c_str(), rate / 1e6, other->second / 1e6,
-                            rate / other->second);
-        }
-        for (const auto& [name, ms] : medians_) {
-            if (name.rfind("Soft", 0) != 0) continue;
-            auto other = medians_.find("Sdl" + name.substr(4));
-            if (other != medians_.end() && ms > 0)
-                std::printf("  %-40s median %6.2f ms  %6.2f ms  x%.2f\n", name.c_str(), ms, other->second,
-                            other->second / ms);
-        }
-    }
-
-private:
-    std::map<std::string, double> rates_, medians_;
-};
+// Quad sides: multiples of eight and widths that end in a tail.
+void Sides(benchmark::internal::Benchmark* b)
+{
+    for (int side : {10, 64, 100, 128, 252, 256}) b->Arg(side);
+}
 
 }  // namespace
+
+BENCHMARK_CAPTURE(SoftQuads, point_copy, false, false, 1.0, false)->Apply(Sides);
+BENCHMARK_CAPTURE(SdlQuads, point_copy, false, false, 1.0, false)->Apply(Sides);
+BENCHMARK_CAPTURE(SoftQuads, point_alpha, false, false, 1.0, true)->Apply(Sides);
+BENCHMARK_CAPTURE(SdlQuads, point_alpha, false, false, 1.0, true)->Apply(Sides);
+BENCHMARK_CAPTURE(SoftQuads, point_translucent, false, true, 1.0, true)->Apply(Sides);
+BENCHMARK_CAPTURE(SdlQuads, point_translucent, false, true, 1.0, true)->Apply(Sides);
+BENCHMARK_CAPTURE(SoftQuads, point_alpha_scaled, false, false, 0.75, true)->Apply(Sides);
+BENCHMARK_CAPTURE(SdlQuads, point_alpha_scaled, false, false, 0.75, true)->Apply(Sides);
+BENCHMARK_CAPTURE(SoftQuads, bilinear_alpha_scaled, true, false, 0.75, true)->Apply(Sides);
+BENCHMARK_CAPTURE(SdlQuads, bilinear_alpha_scaled, true, false, 0.75, true)->Apply(Sides);
+BENCHMARK(SoftRotated)->Arg(64)->Arg(100)->Arg(128);
+BENCHMARK(SdlRotated)->Arg(64)->Arg(100)->Arg(128);
+BENCHMARK_CAPTURE(SoftCardTable, point, false, kTable)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK_CAPTURE(SdlCardTable, point, false, kTable)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK_CAPTURE(SoftCardTable, bilinear, true, kTable)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK_CAPTURE(SdlCardTable, bilinear, true, kTable)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK_CAPTURE(SoftCardTable, point_odd, false, kOddTable)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK_CAPTURE(SdlCardTable, point_odd, false, kOddTable)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK_CAPTURE(SoftCardTable, bilinear_odd, true, kOddTable)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK_CAPTURE(SdlCardTable, bilinear_odd, true, kOddTable)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
+    bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
+    std::printf("\nours against SDL's software renderer (median of the repetitions)\n");
+    reporter.PrintPairs("Soft", "Sdl", "items_per_second", 1e6, "Mpx/s", false);
+    reporter.PrintPairs("Soft", "Sdl", "median_ms", 1, "ms   ", true);
     benchmark::Shutdown();
     return 0;
 }

@@ -7,6 +7,8 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <deque>
 #include <mutex>
@@ -76,6 +78,7 @@ FrameworkGlobals& G()
 
 std::mutex syncLock;
 std::deque<std::function<void()>> syncQueue;
+std::condition_variable syncQueued;
 }  // namespace
 
 namespace qz7detail {
@@ -135,6 +138,11 @@ const std::string& ApplicationName()
     return G().name;
 }
 
+bool IsEditorApplication()
+{
+    return G().started && G().name == QZ_EDITOR_IDENTITY;
+}
+
 int32_t PumpFrame()
 {
     FrameworkGlobals& g = G();
@@ -160,8 +168,18 @@ void SetFrameCounter(int32_t value)
 
 void QueueForMainThread(std::function<void()> work)
 {
-    std::lock_guard<std::mutex> guard(syncLock);
-    syncQueue.push_back(std::move(work));
+    {
+        std::lock_guard<std::mutex> guard(syncLock);
+        syncQueue.push_back(std::move(work));
+    }
+    syncQueued.notify_all();
+}
+
+bool WaitForQueuedWork(int32_t timeoutMs)
+{
+    std::unique_lock<std::mutex> guard(syncLock);
+    return syncQueued.wait_for(guard, std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs),
+                               [] { return !syncQueue.empty(); });
 }
 
 void ProcessSynchronize()

@@ -174,6 +174,11 @@ void FrameworkStart(const std::string& applicationName);
 void FrameworkStop();
 bool FrameworkStarted();
 const std::string& ApplicationName();
+// The application name the editor starts the framework with. Where the
+// editor's build differs from the game's, this one value at start-up
+// chooses; no unit is compiled twice.
+inline constexpr const char* QZ_EDITOR_IDENTITY = "CardsetEditor";
+bool IsEditorApplication();
 // One step of the framework per frame; the result of the frame event.
 int32_t PumpFrame();
 int32_t FrameCounter();
@@ -183,6 +188,9 @@ void SetFrameCounter(int32_t value);  // tests: reach the wrap quickly
 void QueueForMainThread(std::function<void()> work);
 // Runs every request queued before the call, on the calling (main) thread.
 void ProcessSynchronize();
+// Blocks until work is queued or the time is up; true when work waits. A
+// loop without frames (a test, a modal wait) sleeps on it instead of polling.
+bool WaitForQueuedWork(int32_t timeoutMs);
 
 // ---------------------------------------------------------------- values
 struct TQZPoint { int32_t x = 0, y = 0; bool operator==(const TQZPoint&) const = default; };

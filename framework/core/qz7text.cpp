@@ -2,6 +2,8 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cmath>
+#include <cstdio>
 #include <climits>
 #include <cstdlib>
 #include <algorithm>
@@ -480,5 +482,101 @@ std::string SizeToText(int64_t bytes)
     if (divisions > 0 && out.size() <= 3 && tenth != 0) out += "." + std::to_string(tenth);
     if (divisions <= 4) out += units[divisions];
     else out += "e+" + std::to_string(divisions);
+    return out;
+}
+
+// ---------------------------------------------------------------- the editor's additions
+int32_t TextToInt(std::string_view text)
+{
+    return TextToIntDef(text, 0);
+}
+
+float TextToFloat(std::string_view text)
+{
+    std::string t = TrimText(text);
+    if (t.empty() || !IsFloatText(t)) return 0;
+    char* end = nullptr;
+    float v = std::strtof(t.c_str(), &end);
+    return std::isfinite(v) ? v : 0;
+}
+
+float StepToward(float value, float target, float step)
+{
+    return value < target ? std::min(value + step, target) : std::max(value - step, target);
+}
+
+float FloatMod(float divisor, float value)
+{
+    if (divisor == 0) return value;
+    return value - std::trunc(value / divisor) * divisor;
+}
+
+bool MatchText(std::string_view text, const std::vector<std::string>& list, int32_t lastIndex, bool caseSensitive)
+{
+    const int32_t last = std::min(lastIndex, int32_t(list.size()) - 1);
+    for (int32_t i = 0; i <= last; ++i) {
+        if (caseSensitive ? text == list[size_t(i)] : SameText(text, list[size_t(i)])) return true;
+    }
+    return false;
+}
+
+std::string FloatToTextTrim(float x)
+{
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.7f", double(x));
+    std::string t = buffer;
+    if (t.find('.') == std::string::npos) return t;
+    while (!t.empty() && t.back() == '0') t.pop_back();
+    if (!t.empty() && t.back() == '.') t.pop_back();
+    if (t == "-0") t = "0";
+    return t;
+}
+
+std::string PadRight(std::string_view text, int32_t length)
+{
+    std::string t(text);
+    if (int32_t(t.size()) < length) t.append(size_t(length) - t.size(), ' ');
+    return t;
+}
+
+std::string Token(std::string_view text, char separator, int32_t n)
+{
+    if (n < 1) return {};
+    size_t from = 0;
+    for (int32_t field = 1;; ++field) {
+        size_t end = text.find(separator, from);
+        if (field == n) return std::string(text.substr(from, end == std::string_view::npos ? end : end - from));
+        if (end == std::string_view::npos) return {};
+        from = end + 1;
+    }
+}
+
+bool IsHexText(std::string_view text)
+{
+    if (text.size() < 2 || text[0] != '$') return false;
+    return std::all_of(text.begin() + 1, text.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); });
+}
+
+TQZRect TextToRect(std::string_view text, const TQZRect& def)
+{
+    size_t cut = text.find("]-[");
+    if (cut == std::string_view::npos) return def;
+    TQZPoint a = TextToPoint(text.substr(0, cut + 1), {def.left, def.top});
+    TQZPoint b = TextToPoint(text.substr(cut + 2), {def.right, def.bottom});
+    return {a.x, a.y, b.x, b.y};
+}
+
+std::string RectToText(const TQZRect& r)
+{
+    return PointToText({r.left, r.top}) + "-" + PointToText({r.right, r.bottom});
+}
+
+std::string IntListToText(const std::vector<int32_t>& list)
+{
+    std::string out;
+    for (size_t i = 0; i < list.size(); ++i) {
+        if (i > 0) out += ',';
+        out += std::to_string(list[i]);
+    }
     return out;
 }

@@ -60,3 +60,27 @@ TQZPoint TextToPoint(std::string_view text, TQZPoint def);
 std::string PointToText(TQZPoint p);
 void TextToIntArray(std::string_view text, std::vector<int32_t>& array);
 std::string SizeToText(int64_t bytes);
+
+// ---------------------------------------------------------------- the editor's additions
+// Integer value of a text; 0 when it is not a number.
+int32_t TextToInt(std::string_view text);
+// Single-precision value of a decimal text; 0 when it is not one.
+float TextToFloat(std::string_view text);
+// One step from value toward target, never past it.
+float StepToward(float value, float target, float step);
+// value - trunc(value / divisor) * divisor; value itself for a divisor of 0.
+float FloatMod(float divisor, float value);
+// The text equals one of the list's entries 0..lastIndex.
+bool MatchText(std::string_view text, const std::vector<std::string>& list, int32_t lastIndex, bool caseSensitive);
+// Seven decimals, trailing zeros and a bare point removed: 1.5, 2.
+std::string FloatToTextTrim(float x);
+std::string PadRight(std::string_view text, int32_t length);
+// The n-th field (from 1) split at the separator; empty when there are fewer.
+std::string Token(std::string_view text, char separator, int32_t n);
+// "$" then at least one hexadecimal digit, nothing else.
+bool IsHexText(std::string_view text);
+// Rectangle text: top-left point text, "-", bottom-right point text, as
+// [10,20]-[110,70]. Text without "]-[" gives the default.
+TQZRect TextToRect(std::string_view text, const TQZRect& def);
+std::string RectToText(const TQZRect& r);
+std::string IntListToText(const std::vector<int32_t>& list);

@@ -450,6 +450,7 @@ void TQZKeyValue::SetInt(std::string_view path, int32_t n) { Put(path, std::to_s
 TQZPoint TQZKeyValue::GetPoint(std::string_view path) const { return TextToPoint(GetValue(path), {0, 0}); }
 
 void TQZKeyValue::SetPoint(std::string_view path, TQZPoint p) { Put(path, PointToText(p)); }
+void TQZKeyValue::SetFloat(std::string_view path, float value) { Put(path, FloatToTextTrim(value)); }
 
 std::unique_ptr<TQZMemory> TQZKeyValue::GetBytes(std::string_view path) const
 {

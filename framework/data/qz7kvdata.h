@@ -111,6 +111,8 @@ public:
     void SetBool(std::string_view path, bool flag);
     int32_t GetInt(std::string_view path) const;
     void SetInt(std::string_view path, int32_t n);
+    // Stored as the shortest decimal text of seven places (1.5, 2).
+    void SetFloat(std::string_view path, float value);
     TQZPoint GetPoint(std::string_view path) const;
     void SetPoint(std::string_view path, TQZPoint p);
     // Bytes from "0x" and two hexadecimal digits a byte; nullptr when the

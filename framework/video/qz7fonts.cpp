@@ -1,4 +1,5 @@
 #include "qz7fonts.h"
+#include "qz7text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -464,11 +465,11 @@ int32_t TQZFonts::FindFont(const std::string& faceName, int32_t fontSize, uint32
 TQZFont* TQZFonts::GetFont(const std::string& faceName, int32_t fontSize, uint32_t fontFlags)
 {
     if (int32_t i = FindFont(faceName, fontSize, fontFlags); i >= 0) return fonts_[size_t(i)].get();
-    std::unique_ptr<TQZFont> made;
-    if (VideoBackEnd == QZVIDEO_BACKEND_GDI) {
+    std::unique_ptr<TQZFont> made = MakeRegistered(faceName, fontSize, fontFlags);
+    if (!made && VideoBackEnd == QZVIDEO_BACKEND_GDI) {
         auto f = std::make_unique<TQZFontGDI>(faceName, fontSize);
         if (f->Valid()) made = std::move(f);
-    } else {
+    } else if (!made) {
         auto f = std::make_unique<TQZFontTrueType>(faceName, fontFlags, fontSize);
         if (f->Valid()) made = std::move(f);
     }
@@ -476,6 +477,60 @@ TQZFont* TQZFonts::GetFont(const std::string& faceName, int32_t fontSize, uint32
     made->flags = fontFlags;
     fonts_.push_back(std::move(made));
     return fonts_.back().get();
+}
+
+std::unique_ptr<TQZFont> TQZFonts::MakeRegistered(const std::string& faceName, int32_t fontSize, uint32_t fontFlags)
+{
+    if (VideoBackEnd != QZVIDEO_BACKEND_DX9) return nullptr;
+    for (const Registration& r : registered_) {
+        if (!SameFace(r.face, faceName) || r.size != fontSize) continue;
+        if (r.file.size() < 4 || !SameFace(r.file.substr(r.file.size() - 4), ".qz7")) return nullptr;
+        auto f = std::make_unique<TQZFontTexture>(r.file);
+        if (f->LoadResult() != QZRES_OK) return nullptr;
+        f->face = r.face;
+        f->size = fontSize;
+        f->flags = fontFlags;
+        return f;
+    }
+    return nullptr;
+}
+
+void TQZFonts::RegisterFont(const std::string& file, const std::string& faceName, int32_t fontSize)
+{
+    for (Registration& r : registered_) {
+        if (SameFace(r.face, faceName) && r.size == fontSize) {
+            r.file = file;
+            return;
+        }
+    }
+    registered_.push_back({file, faceName, fontSize});
+}
+
+TQZFont* TQZFonts::GetBoldFont(TQZFont* font)
+{
+    return font ? GetFont(font->face, font->size, QZFONT_BOLD) : nullptr;
+}
+
+void TQZFonts::RegisterFontAlias(const std::string& alias, const std::string& faceName, int32_t fontSize)
+{
+    const std::string key = UpperText(alias);
+    TQZFont* font = GetFontPlain(faceName, fontSize);
+    for (auto& a : aliases_) {
+        if (a.first == key) {
+            a.second = font;
+            return;
+        }
+    }
+    aliases_.emplace_back(key, font);
+}
+
+TQZFont* TQZFonts::FontByAlias(const std::string& alias) const
+{
+    const std::string key = UpperText(alias);
+    for (const auto& a : aliases_) {
+        if (a.first == key) return a.second;
+    }
+    return nullptr;
 }
 
 TQZFont* TQZFonts::DefaultFont()
@@ -486,4 +541,10 @@ TQZFont* TQZFonts::DefaultFont()
         default_ = GetFont("Segoe UI", fontSize, 0);
     }
     return default_;
+}
+
+void DrawTextDefaultFont(const std::string& text, const TQZRect& rect, TQZColour colour)
+{
+    TQZFonts* fonts = GetFonts();
+    if (TQZFont* f = fonts ? fonts->DefaultFont() : nullptr) f->DrawText(rect, text, QZTEXT_LEFT, colour);
 }

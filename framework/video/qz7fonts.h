@@ -153,9 +153,28 @@ public:
     TQZFont* DefaultFont();
     int32_t Count() const { return int32_t(fonts_.size()); }
 
+    // A later request for the face and size loads this file (a `.qz7` font;
+    // other files leave the face to the system's typefaces).
+    void RegisterFont(const std::string& file, const std::string& face, int32_t size);
+    // The font of the same face and size with the bold flag.
+    TQZFont* GetBoldFont(TQZFont* font);
+    // Another name for the plain font of a face and size, kept upper-cased;
+    // registering an alias again points it at the new font.
+    void RegisterFontAlias(const std::string& alias, const std::string& face, int32_t size);
+    // The font an alias names (any case); nullptr when none.
+    TQZFont* FontByAlias(const std::string& alias) const;
+
 private:
+    struct Registration {
+        std::string file, face;
+        int32_t size = 0;
+    };
+    std::unique_ptr<TQZFont> MakeRegistered(const std::string& face, int32_t size, uint32_t flags);
+
     std::vector<std::unique_ptr<TQZFont>> fonts_;
     TQZFont* default_ = nullptr;
+    std::vector<Registration> registered_;
+    std::vector<std::pair<std::string, TQZFont*>> aliases_;
 };
 
 TQZFonts* GetFonts();
@@ -164,3 +183,6 @@ TQZFonts* GetFonts();
 // the video's window (or the desktop's).
 using TQZMonitorScaleProc = float (*)();
 void SetFontMonitorScaleProc(TQZMonitorScaleProc proc);
+
+// Left-aligned text in the font list's default font (nothing when there is none).
+void DrawTextDefaultFont(const std::string& text, const TQZRect& rect, TQZColour colour);

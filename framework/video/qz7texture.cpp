@@ -273,6 +273,13 @@ void TQZTexture::DrawNineSlice(const TQZRect& d, const TQZRect& b, bool drawCent
                  {d.left + b.left, d.top + b.top, d.right - b.right, d.bottom - b.bottom}, colour);
 }
 
+void TQZTexture::DrawNineSlice(const TQZRect& inner, const TQZRect& dest, bool drawCentre, TQZColour colour)
+{
+    if (colour < 0x01000000u) return;
+    DrawNineSlice(dest, {inner.left, inner.top, width - inner.right, height - inner.bottom}, drawCentre, colour,
+                  GetRect());
+}
+
 void TQZTexture::DrawScaled(const TQZRect& source, TQZPoint position, TQZColour colour, float xScale, float yScale)
 {
     if (xScale == 0.0f || yScale == 0.0f || width < 1 || height < 1) return;

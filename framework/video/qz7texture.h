@@ -54,6 +54,12 @@ public:
     void DrawPart(const TQZRect& source, const TQZRect& dest, TQZColour colour);
     void DrawNineSlice(const TQZRect& dest, const TQZRect& borders, bool drawCentre, TQZColour colour,
                        const TQZRect& source);
+    // Nine slices cut by an inner rectangle in texture pixels: corners at
+    // their size, edges stretched along one axis, the centre both ways when
+    // asked. Nothing is drawn for a colour whose alpha is 0.
+    void DrawNineSlice(const TQZRect& inner, const TQZRect& dest, bool drawCentre, TQZColour colour);
+    // Texture coordinates of a rectangle of this texture's pixels.
+    TQZRectF RectToUV(const TQZRect& rect) const { return TextureCoords(rect); }
     void DrawScaled(const TQZRect& source, TQZPoint position, TQZColour colour, float xScale, float yScale);
     void DrawRotated(const TQZRect& source, const TQZRect& dest, TQZColour colour, float angle);
     // Turns about the pivot, a point on the screen.

@@ -3,6 +3,7 @@
 #include "qz7events.h"
 #include "qz7text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <stdexcept>
@@ -258,6 +259,65 @@ int32_t TQZVideo::DrawFrame(const TQZRect& r, TQZColour colour1, int32_t t, TQZC
     FillRect({r.right - t, r.top + t, r.right, r.bottom}, colour2);
     return FillRect({r.left + t, r.bottom - t, r.right - t, r.bottom}, colour2);
 }
+
+int32_t TQZVideo::DrawRoundRect(const TQZRect& r, TQZColour colour, int32_t t)
+{
+    static constexpr int32_t kIndent[6] = {6, 4, 3, 2, 1, 1};
+    if (t < 0 || r.left >= r.right || r.top >= r.bottom) return QZRES_BADARG;
+    for (int32_t i = 0; i < 6; ++i) {
+        const int32_t k = kIndent[i];
+        if (t == 0 || i < t) {
+            DrawLine({r.left + k, r.top + i}, {r.right - k, r.top + i}, colour, colour, 1);
+            DrawLine({r.left + k, r.bottom - i - 1}, {r.right - k, r.bottom - i - 1}, colour, colour, 1);
+        } else {
+            const int32_t e = i == t ? 1 : 0;
+            FillRect({r.left + k, r.top + i, r.left + k + t + e, r.top + i + 1}, colour);
+            FillRect({r.left + k, r.bottom - i - 1, r.left + k + t + e, r.bottom - i}, colour);
+            FillRect({r.right - k - t - e, r.top + i, r.right - k, r.top + i + 1}, colour);
+            FillRect({r.right - k - t - e, r.bottom - i - 1, r.right - k, r.bottom - i}, colour);
+        }
+    }
+    if (t == 0) return FillRect({r.left, r.top + 6, r.right, r.bottom - 6}, colour);
+    FillRect({r.left, r.top + 6, r.left + t, r.bottom - 6}, colour);
+    return FillRect({r.right - t, r.top + 6, r.right, r.bottom - 6}, colour);
+}
+
+int32_t TQZVideo::FillEllipse(TQZPointF c, TQZPointF radii, TQZColour colour)
+{
+    if (kind_ == QZVIDEO_BACKEND_GDI) return QZRES_VIDEO_GDI_UNSUPPORTED;
+    if (PrepareUntextured() != QZRES_OK) return QZRES_FAILED;
+    const int32_t n = ClampInt(16, int32_t(std::lround(std::min(radii.x, radii.y) * 0.25f)), 36);
+    std::vector<TQZD3DVertex> v;
+    v.reserve(size_t(n) + 1);
+    v.push_back(ScreenVertex(c.x, c.y, colour));
+    for (int32_t j = 0; j < n; ++j) {
+        const double a = M_PI + 2.0 * M_PI * j / n;
+        v.push_back(ScreenVertex(c.x + float(std::cos(a)) * radii.x, c.y + float(std::sin(a)) * radii.y, colour));
+    }
+    std::vector<uint16_t> indices;
+    indices.reserve(size_t(n) * 3);
+    for (int32_t j = 1; j < n; ++j) indices.insert(indices.end(), {0, uint16_t(j), uint16_t(j + 1)});
+    indices.insert(indices.end(), {0, uint16_t(n), 1});
+    GetRenderCache()->AddVertices(int32_t(v.size()), int32_t(indices.size()), v.data(), indices.data(), 2);
+    return QZRES_OK;
+}
+
+bool TQZVideo::GetLinearFilter()
+{
+    if (kind_ != QZVIDEO_BACKEND_DX9) return false;
+    TQZDirect3DDevice* d = Direct3DDevice();
+    return d && d->LinearFiltering();
+}
+
+void TQZVideo::SetLinearFilter(bool flag)
+{
+    if (kind_ != QZVIDEO_BACKEND_DX9 || flag == GetLinearFilter()) return;
+    TQZDirect3DDevice* d = Direct3DDevice();
+    if (!d) return;
+    if (TQZRenderCache* c = GetRenderCache()) c->FlushBatch();
+    d->SetTextureFilter(flag);
+}
+
 
 void TQZVideo::SelectRenderCache(TQZRenderCache* cache)
 {

@@ -68,6 +68,16 @@ public:
     virtual void HandlePaint();
     virtual void UpdateClientRect();
     [[nodiscard]] virtual int32_t PrepareUntextured() { return QZRES_VIDEO_NOTSUPPORTED; }
+    // A rectangle with corners rounded by the row indents 6, 4, 3, 2, 1, 1:
+    // filled for thickness 0, else an outline that thick. 2 (nothing drawn)
+    // for a negative thickness or an empty rectangle.
+    virtual int32_t DrawRoundRect(const TQZRect& rect, TQZColour colour, int32_t thickness);
+    // A filled ellipse as a fan of 16 to 36 segments; 0x2001 on the GDI back end.
+    virtual int32_t FillEllipse(TQZPointF centre, TQZPointF radii, TQZColour colour);
+    // Linear texture filtering of the device: false on the GDI back end.
+    virtual bool GetLinearFilter();
+    // Flushes the pending quads before the device's filtering changes.
+    virtual void SetLinearFilter(bool flag);
 
     bool Redraw();
     void Repaint();

@@ -16,6 +16,9 @@ constexpr uint32_t QZVIDEO_TOPMOST = 0x0008;
 constexpr uint32_t QZVIDEO_GDIDIRECT = 0x1000;
 constexpr uint32_t QZVIDEO_NODEVICE = 0x2000;
 
+// What a Direct3D-only primitive answers on the GDI back end.
+constexpr int32_t QZRES_VIDEO_GDI_UNSUPPORTED = 0x2001;
+
 constexpr int32_t QZVIDEO_BACKEND_DX9 = 0;
 constexpr int32_t QZVIDEO_BACKEND_GDI = 1;
 

@@ -2,6 +2,8 @@
 
 #include "qz7direct3d.h"
 
+#include <algorithm>
+
 namespace os = plat::os;
 
 void TQZHeadlessVideoWindow::SetStyle(int32_t width, int32_t height, int32_t kind, uint32_t flags)
@@ -15,6 +17,39 @@ void TQZHeadlessVideoWindow::UserResize(int32_t width, int32_t height)
 {
     SetClientSize(width, height);
     if (onResize) onResize();
+}
+
+uint32_t TQZHeadlessVideoWindow::SetTimer(uint32_t, std::function<void(uint32_t)> handler)
+{
+    uint32_t id = QZ_FIRST_WINDOW_TIMER;
+    auto at = timers_.begin();
+    while (at != timers_.end() && at->first == id) {
+        ++id;
+        ++at;
+    }
+    timers_.insert(at, {id, std::move(handler)});
+    return id;
+}
+
+void TQZHeadlessVideoWindow::KillTimer(uint32_t id)
+{
+    std::erase_if(timers_, [&](const auto& t) { return t.first == id; });
+}
+
+bool TQZHeadlessVideoWindow::FireTimer(uint32_t id)
+{
+    for (const auto& t : timers_) {
+        if (t.first != id) continue;
+        auto handler = t.second;  // it may kill its own timer
+        if (handler) handler(id);
+        return true;
+    }
+    return false;
+}
+
+bool TQZHeadlessVideoWindow::HasTimer(uint32_t id) const
+{
+    return std::any_of(timers_.begin(), timers_.end(), [&](const auto& t) { return t.first == id; });
 }
 
 std::unique_ptr<TQZVideoWindowBase> CreateHeadlessVideoWindow(int32_t width, int32_t height, int32_t windowKind,

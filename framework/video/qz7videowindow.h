@@ -10,6 +10,8 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 // What the video layer needs of its output window. The main window
 // implements it; without a window system a headless window stands in.
@@ -26,6 +28,17 @@ public:
     virtual void ValidateRect() = 0;
     // Shows a presented frame (32-bit pixels, pitch in bytes).
     virtual void PresentFrame(const uint32_t* pixels, int32_t pitchBytes, int32_t width, int32_t height) = 0;
+    // A part of the client area to draw again (never erased first).
+    virtual void InvalidateRect(const TQZRect& rect) { (void)rect; Invalidate(); }
+    // A timer whose handler runs every interval, so that frames keep coming
+    // (0 when the window cannot run one); ids as the main window's.
+    virtual uint32_t SetTimer(uint32_t milliseconds, std::function<void(uint32_t)> handler)
+    {
+        (void)milliseconds;
+        (void)handler;
+        return 0;
+    }
+    virtual void KillTimer(uint32_t id) { (void)id; }
 
     // Wired by the video layer: paint requests and client size changes.
     std::function<void()> onPaint;
@@ -45,6 +58,16 @@ public:
     void Invalidate() override { invalid = true; }
     void ValidateRect() override { invalid = false; }
     void PresentFrame(const uint32_t*, int32_t, int32_t, int32_t) override { ++presented; }
+    void InvalidateRect(const TQZRect& rect) override
+    {
+        invalid = true;
+        invalidRects.push_back(rect);
+    }
+    uint32_t SetTimer(uint32_t milliseconds, std::function<void(uint32_t)> handler) override;
+    void KillTimer(uint32_t id) override;
+    // Runs a timer as its interval passing would (false for an unknown id).
+    bool FireTimer(uint32_t id);
+    bool HasTimer(uint32_t id) const;
     // The user resizes the window: new client size, then the resize notice.
     void UserResize(int32_t width, int32_t height);
 
@@ -52,9 +75,11 @@ public:
     int32_t presented = 0;
     int32_t windowKind = 0;
     uint32_t styleFlags = 0;
+    std::vector<TQZRect> invalidRects;
 
 private:
     TQZRect client_;
+    std::vector<std::pair<uint32_t, std::function<void(uint32_t)>>> timers_;
 };
 
 // A headless window styled for the kind and mode flags.
@@ -79,6 +104,11 @@ public:
     void Invalidate() override;
     void ValidateRect() override;
     void PresentFrame(const uint32_t* pixels, int32_t pitchBytes, int32_t width, int32_t height) override;
+    uint32_t SetTimer(uint32_t milliseconds, std::function<void(uint32_t)> handler) override
+    {
+        return window_->SetWindowTimer(milliseconds, std::move(handler));
+    }
+    void KillTimer(uint32_t id) override { window_->KillWindowTimer(id); }
     // The window system's full-screen mode of a window kind: none when
     // windowed, an exclusive mode for full screen, and the desktop's for a
     // borderless window the size of the screen (a smaller one stays a

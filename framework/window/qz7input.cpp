@@ -114,6 +114,7 @@ void TQZMouse::Initialise()
     position_ = {0, 0};
     previous_ = {0, 0};
     windows_.clear();
+    deltaBase_ = QZ_NOWHERE;
 }
 
 void TQZMouse::Capture(TQZWindowHandle window)
@@ -246,4 +247,16 @@ void TQZMouse::ClearMoved(TQZWindowHandle window)
     for (WindowPos& w : windows_) {
         if (w.window == window) w.moved = false;
     }
+}
+
+TQZPoint TQZMouse::ReadMouseDelta()
+{
+    if (position_ == QZ_NOWHERE) {
+        deltaBase_ = QZ_NOWHERE;
+        return {0, 0};
+    }
+    TQZPoint delta{0, 0};
+    if (!(deltaBase_ == QZ_NOWHERE)) delta = {position_.x - deltaBase_.x, position_.y - deltaBase_.y};
+    deltaBase_ = position_;
+    return delta;
 }

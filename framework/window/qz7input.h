@@ -94,6 +94,9 @@ public:
     void AddWindow(TQZWindowHandle window);
     TQZPoint WindowPosition(TQZWindowHandle window) const;
     void ClearMoved(TQZWindowHandle window);
+    // The pointer's movement since the last call (0, 0 the first time, or
+    // while the pointer is nowhere).
+    TQZPoint ReadMouseDelta();
 
 private:
     struct WindowPos {
@@ -111,6 +114,7 @@ private:
     int32_t wheel_ = 0;
     TQZPoint position_;
     std::vector<WindowPos> windows_;
+    TQZPoint deltaBase_ = QZ_NOWHERE;
 };
 
 // The mouse while the framework runs; nullptr otherwise.

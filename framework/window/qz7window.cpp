@@ -1,5 +1,7 @@
 #include "qz7window.h"
 
+#include <algorithm>
+
 #include "qz7events.h"
 #include "osDesktop.h"
 #include "osKeys.h"
@@ -91,6 +93,7 @@ TQZWindow::~TQZWindow()
     }
     for (uint32_t id : timers_) os::KillWindowTimer(handle_, id);
     timers_.clear();
+    for (uint32_t id : windowTimers_.Ids()) KillWindowTimer(id);
     // A window kept open by its close callbacks still goes with its object.
     if (HandleExists()) os::DestroyNativeWindow(handle_);
     if (counted_ && --liveWindows == 0) UnregisterWindowClass();
@@ -258,6 +261,62 @@ void TQZWindow::SetTimer(uint32_t id, uint32_t milliseconds)
     if (!HandleExists()) return;
     os::SetWindowTimer(handle_, id, milliseconds);
     timers_.push_back(id);
+}
+
+uint32_t TQZWindow::SetWindowTimer(uint32_t milliseconds, TQZWindowTimerHandler handler)
+{
+    if (!HandleExists()) return 0;
+    uint32_t id = windowTimers_.Add(std::move(handler));
+    os::SetWindowTimer(handle_, id, milliseconds);
+    return id;
+}
+
+void TQZWindow::KillWindowTimer(uint32_t id)
+{
+    if (!windowTimers_.Remove(id)) return;
+    if (handle_) os::KillWindowTimer(handle_, id);
+}
+
+uint32_t TQZWindowTimerList::Add(TQZWindowTimerHandler handler)
+{
+    uint32_t id = QZ_FIRST_WINDOW_TIMER;
+    auto at = timers_.begin();
+    while (at != timers_.end() && at->first == id) {
+        ++id;
+        ++at;
+    }
+    timers_.insert(at, {id, std::move(handler)});
+    return id;
+}
+
+bool TQZWindowTimerList::Remove(uint32_t id)
+{
+    auto it = std::find_if(timers_.begin(), timers_.end(), [&](const auto& t) { return t.first == id; });
+    if (it == timers_.end()) return false;
+    timers_.erase(it);
+    return true;
+}
+
+bool TQZWindowTimerList::Fire(uint32_t id) const
+{
+    auto it = std::find_if(timers_.begin(), timers_.end(), [&](const auto& t) { return t.first == id; });
+    if (it == timers_.end()) return false;
+    // The handler may kill its own timer: call a copy.
+    TQZWindowTimerHandler handler = it->second;
+    if (handler) handler(id);
+    return true;
+}
+
+bool TQZWindowTimerList::Has(uint32_t id) const
+{
+    return std::any_of(timers_.begin(), timers_.end(), [&](const auto& t) { return t.first == id; });
+}
+
+std::vector<uint32_t> TQZWindowTimerList::Ids() const
+{
+    std::vector<uint32_t> ids;
+    for (const auto& t : timers_) ids.push_back(t.first);
+    return ids;
 }
 
 // ---------------------------------------------------------------- closing
@@ -429,6 +488,9 @@ int64_t TQZWindow::WindowProc(TQZWindowHandle handle, uint32_t message, uint64_t
         return 0;
     case os::kMsgCommand:
         if (DoCommand(wParam, lParam)) return 0;
+        break;
+    case os::kMsgTimer:
+        if (windowTimers_.Fire(uint32_t(wParam))) return 0;
         break;
     case os::kMsgEnterSizeMove:
     case os::kMsgExitSizeMove:

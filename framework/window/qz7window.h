@@ -8,6 +8,7 @@
 #include "qz7input.h"
 #include "osWindow.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,6 +33,27 @@ constexpr int32_t QZSHOW_MAXIMISED = 3;
 extern const char* const QZ_CLOSE_CONFIRMATION;  // "Are you sure you want to close?"
 
 class TQZWindow;
+
+// Timers a window runs for its owners: each calls its handler with its id.
+using TQZWindowTimerHandler = std::function<void(uint32_t id)>;
+constexpr uint32_t QZ_FIRST_WINDOW_TIMER = 400;
+
+// A window's timers, sorted by id; a new one takes the lowest id from 400
+// up that is free.
+class TQZWindowTimerList {
+public:
+    uint32_t Add(TQZWindowTimerHandler handler);
+    bool Remove(uint32_t id);
+    // Runs the timer's handler; false for an unknown id.
+    bool Fire(uint32_t id) const;
+    bool Has(uint32_t id) const;
+    size_t Count() const { return timers_.size(); }
+    std::vector<uint32_t> Ids() const;
+
+private:
+    std::vector<std::pair<uint32_t, TQZWindowTimerHandler>> timers_;
+};
+
 using TQZCloseQueryEvent = TQZMethod<int32_t(TQZWindow*)>;  // 1 = go on
 using TQZCommandProc = void (*)(int32_t id, int32_t code, int64_t lParam);
 using TQZPaintEvent = TQZMethod<bool(TQZWindow*, int64_t)>;
@@ -78,6 +100,11 @@ public:
     void GetMinMaxInfo(plat::os::MinMaxInfo& info) const;
     // Records a timer that the window kills when it goes.
     void SetTimer(uint32_t id, uint32_t milliseconds);
+    // A timer calling the handler every interval: its id, 0 without a handle.
+    uint32_t SetWindowTimer(uint32_t milliseconds, TQZWindowTimerHandler handler);
+    // An unknown id does nothing.
+    void KillWindowTimer(uint32_t id);
+    const TQZWindowTimerList& WindowTimers() const { return windowTimers_; }
 
     // Size limits of the client area (0 x 0 = none); the window system takes
     // them at once.
@@ -124,6 +151,7 @@ private:
     TQZPoint maxClient_{0, 0};
     TQZPoint minClient_{0, 0};
     std::vector<uint32_t> timers_;
+    TQZWindowTimerList windowTimers_;
     std::string title_;
     bool inSizeMove_ = false;
     int32_t showState_ = QZSHOW_NONE;

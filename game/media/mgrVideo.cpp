@@ -127,9 +127,10 @@ void TVideo::CreateDisplay(int32_t mode)
     mode_ = mode;
     TQZPoint size = mode == DISPLAY_WINDOWED ? TQZPoint{kWindowedWidth, kWindowedHeight} : GetScreenSize();
     TQZVideo* video = GetVideo();
-    if (video && video->IsReady() && window_) {
-        video->SetWindowStyle(size.x, size.y, mode);
-    } else {
+    // The window in place is restyled; without one (or when that fails) a new one is made.
+    const bool restyled =
+        video && video->IsReady() && window_ && video->SetWindowStyle(size.x, size.y, mode) == QZRES_OK;
+    if (!restyled) {
         auto window = std::make_unique<TVideoWindow>(size.x, size.y, mode);
         TVideoWindow* raw = window.get();
         auto wrapped = std::make_unique<TQZVideoWindow>(std::move(window));

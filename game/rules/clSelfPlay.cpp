@@ -85,14 +85,16 @@ private:
     class TScope {
     public:
         explicit TScope(TSelfPlayer& p)
-            : timers_(Timers), settings_(Settings), screen_(&ScreenLink())
+            : timers_(Timers), settings_(Settings), screen_(&ScreenLink()), session_(Session)
         {
             Timers = &p.timers_;
             if (p.config_.cardsFly) Settings = &p.settings_;
             SetScreenLink(&p.screen_);
+            if (p.session_) Session = p.session_.get();
         }
         ~TScope()
         {
+            Session = session_;
             SetScreenLink(screen_);
             Settings = settings_;
             Timers = timers_;
@@ -104,6 +106,7 @@ private:
         TTimers* timers_;
         TQZKeyValue* settings_;
         TScreenLink* screen_;
+        TSession* session_;
     };
 
     TSession& S() { return *session_; }
@@ -161,6 +164,9 @@ void TSelfPlayer::NewSession(bool named)
     session_->Initialize();
     if (named)
         for (TSeat s = 1; s <= 4; ++s) session_->Players().GetPlayer(s)->SetName("Seat " + std::to_string(s));
+    // Published as the game's session, as at the table: whoever the rules
+    // report to (achievements) reads the game from there.
+    Session = session_.get();
 }
 
 void TSelfPlayer::Process()

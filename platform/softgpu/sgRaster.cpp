@@ -146,8 +146,8 @@ inline uint32_t BlendOverScalar(uint32_t s, uint32_t d)
     return r;
 }
 
-// orMask is OR-ed into every written pixel (0xFF000000 keeps a target without
-// alpha opaque).
+// orMask is OR-ed into every blended pixel (0xFF000000 keeps a target without
+// alpha opaque); fully transparent pixels leave the destination as it was.
 void BlendOver(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t orMask)
 {
     const __m128i zero = _mm_setzero_si128();
@@ -161,11 +161,14 @@ void BlendOver(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t orMask)
             _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), s);
             continue;
         }
-        if (_mm_movemask_epi8(_mm_cmpeq_epi32(alpha, zero)) == 0xFFFF) continue;
+        const __m128i clear = _mm_cmpeq_epi32(alpha, zero);
+        if (_mm_movemask_epi8(clear) == 0xFFFF) continue;
         __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
         __m128i lo = BlendPair(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(d, zero));
         __m128i hi = BlendPair(_mm_unpackhi_epi8(s, zero), _mm_unpackhi_epi8(d, zero));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_or_si128(_mm_packus_epi16(lo, hi), extra));
+        // Fully transparent pixels blend to d exactly; extra must not touch them.
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i),
+                         _mm_or_si128(_mm_packus_epi16(lo, hi), _mm_andnot_si128(clear, extra)));
     }
     for (; i < n; ++i) {
         uint32_t a = src[i] >> 24;
@@ -189,7 +192,10 @@ void CopyRow(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t orMask)
     for (; i < n; ++i) dst[i] = src[i] | orMask;
 }
 
-// The same with eight pixels a step where the processor has AVX2.
+// The same with eight pixels a step where the processor has AVX2. Everything
+// AVX2 code calls is AVX2 code too, and the row's tail is done with masked
+// loads and stores: legacy SSE code run while the upper register halves are
+// dirty costs a state transition (or a false dependency) on many processors.
 __attribute__((target("avx2"))) inline __m256i BlendPairAvx2(__m256i s16, __m256i d16)
 {
     const __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(s16, 0xFF), 0xFF);
@@ -199,6 +205,17 @@ __attribute__((target("avx2"))) inline __m256i BlendPairAvx2(__m256i s16, __m256
     return _mm256_srli_epi16(_mm256_add_epi16(t, _mm256_srli_epi16(t, 8)), 8);
 }
 
+// Eight pixels s over d, extra OR-ed in but for the fully transparent ones
+// (clear), which come out as d exactly.
+__attribute__((target("avx2"))) inline __m256i BlendEightAvx2(__m256i s, __m256i d, __m256i clear, __m256i extra)
+{
+    const __m256i zero = _mm256_setzero_si256();
+    // Unpacking and packing both work within 128-bit halves, so the order comes back.
+    const __m256i lo = BlendPairAvx2(_mm256_unpacklo_epi8(s, zero), _mm256_unpacklo_epi8(d, zero));
+    const __m256i hi = BlendPairAvx2(_mm256_unpackhi_epi8(s, zero), _mm256_unpackhi_epi8(d, zero));
+    return _mm256_or_si256(_mm256_packus_epi16(lo, hi), _mm256_andnot_si256(clear, extra));
+}
+
 __attribute__((target("avx2"))) void BlendOverAvx2(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t orMask)
 {
     const __m256i zero = _mm256_setzero_si256();
@@ -206,29 +223,34 @@ __attribute__((target("avx2"))) void BlendOverAvx2(uint32_t* dst, const uint32_t
     const __m256i extra = _mm256_set1_epi32(int32_t(orMask));
     int32_t i = 0;
     for (; i + 8 <= n; i += 8) {
-        __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
-        __m256i alpha = _mm256_and_si256(s, alphaMask);
+        const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
+        const __m256i alpha = _mm256_and_si256(s, alphaMask);
         if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(alpha, alphaMask)) == -1) {
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), s);
             continue;
         }
-        if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(alpha, zero)) == -1) continue;
-        __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i));
-        // Unpacking and packing both work within 128-bit halves, so the order comes back.
-        __m256i lo = BlendPairAvx2(_mm256_unpacklo_epi8(s, zero), _mm256_unpacklo_epi8(d, zero));
-        __m256i hi = BlendPairAvx2(_mm256_unpackhi_epi8(s, zero), _mm256_unpackhi_epi8(d, zero));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), _mm256_or_si256(_mm256_packus_epi16(lo, hi), extra));
+        const __m256i clear = _mm256_cmpeq_epi32(alpha, zero);
+        if (_mm256_movemask_epi8(clear) == -1) continue;
+        const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), BlendEightAvx2(s, d, clear, extra));
     }
-    if (i < n) BlendOver(dst + i, src + i, n - i, orMask);
+    if (i < n) {
+        // One to seven pixels left: lanes past the row are neither read nor written.
+        const __m256i lanes = _mm256_cmpgt_epi32(_mm256_set1_epi32(n - i), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+        const __m256i s = _mm256_maskload_epi32(reinterpret_cast<const int*>(src + i), lanes);
+        const __m256i d = _mm256_maskload_epi32(reinterpret_cast<const int*>(dst + i), lanes);
+        const __m256i clear = _mm256_cmpeq_epi32(_mm256_and_si256(s, alphaMask), zero);
+        _mm256_maskstore_epi32(reinterpret_cast<int*>(dst + i), lanes, BlendEightAvx2(s, d, clear, extra));
+    }
 }
 
 using BlendRow = void (*)(uint32_t*, const uint32_t*, int32_t, uint32_t);
-BlendRow ChooseBlendOver()
+bool HasAvx2()
 {
     __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") ? &BlendOverAvx2 : &BlendOver;
+    return __builtin_cpu_supports("avx2");
 }
-const BlendRow blendOverRow = ChooseBlendOver();
+BlendRow blendOverRow = HasAvx2() ? &BlendOverAvx2 : &BlendOver;
 
 // One colour over a row.
 void BlendConst(uint32_t* dst, uint32_t colour, int32_t n, uint32_t orMask)
@@ -357,6 +379,13 @@ inline uint32_t StageOp(uint32_t op, uint32_t a1, uint32_t a2, uint32_t diffuse)
 }
 
 }  // namespace
+
+bool UseWideVectors(bool on)
+{
+    const bool wide = on && HasAvx2();
+    blendOverRow = wide ? &BlendOverAvx2 : &BlendOver;
+    return wide;
+}
 
 Rasterizer::Rasterizer(const RasterState& state) : st_(state)
 {

@@ -34,6 +34,10 @@ struct RasterState {
     bool opaqueTarget = false;
 };
 
+// Rows drawn with AVX2 where the processor has it (the default), or with the
+// baseline SSE2 code (tests compare both). Returns whether AVX2 is now used.
+bool UseWideVectors(bool on);
+
 class Rasterizer {
 public:
     explicit Rasterizer(const RasterState& state);

@@ -57,6 +57,10 @@ public:
     virtual bool Present(WindowRecord& record, const uint32_t* pixels, int32_t pitchBytes, int32_t width,
                          int32_t height) = 0;
     virtual bool ReadFrame(WindowRecord& record, std::vector<uint32_t>& pixels, int32_t& width, int32_t& height) = 0;
+    // Clipboard text in UTF-8; Get is false when there is none.
+    virtual bool SetClipboard(const std::string& utf8) = 0;
+    virtual bool GetClipboard(std::string& utf8) = 0;
+    virtual bool HasClipboard() = 0;
 };
 
 struct Timer {
@@ -97,6 +101,8 @@ struct WindowSystem {
     uint64_t nextDrop = 1;
     std::vector<Icon> icons;
     std::vector<DisplayInfo> headlessDisplays;
+    std::string headlessClipboard;
+    bool headlessClipboardSet = false;
 };
 
 WindowSystem& S();

@@ -53,6 +53,20 @@ public:
         return true;
     }
 
+    bool SetClipboard(const std::string& utf8) override
+    {
+        S().headlessClipboard = utf8;
+        S().headlessClipboardSet = true;
+        return true;
+    }
+    bool GetClipboard(std::string& utf8) override
+    {
+        if (!S().headlessClipboardSet) return false;
+        utf8 = S().headlessClipboard;
+        return true;
+    }
+    bool HasClipboard() override { return S().headlessClipboardSet && !S().headlessClipboard.empty(); }
+
     void Show(WindowRecord& r, ShowCommand command) override
     {
         WindowHandle h = r.handle;

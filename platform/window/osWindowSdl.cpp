@@ -361,6 +361,18 @@ public:
         return SDL_RenderReadPixels(p->renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels.data(), w * 4) == 0;
     }
 
+    bool SetClipboard(const std::string& utf8) override { return SDL_SetClipboardText(utf8.c_str()) == 0; }
+    bool GetClipboard(std::string& utf8) override
+    {
+        if (!SDL_HasClipboardText()) return false;
+        char* text = SDL_GetClipboardText();
+        if (!text) return false;
+        utf8 = text;
+        SDL_free(text);
+        return true;
+    }
+    bool HasClipboard() override { return SDL_HasClipboardText() == SDL_TRUE; }
+
 private:
     WindowHandle HandleOf(uint32_t windowId)
     {

@@ -9,6 +9,7 @@
 #include "ioCardset.h"
 #include "qz7memory.h"
 #include "qz7video.h"
+#include "qz7videochoice.h"
 
 namespace {
 bool StartDevice()
@@ -35,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // whole load is tried on cards of a sensible size.
     if (!device || int64_t(info.width) * info.height > 512 * 512) return 0;
     TQZMemory memory;
-    memory.AssignBytes(data, int32_t(size));
+    if (memory.AssignBytes(data, int32_t(size)) != QZRES_OK) return 0;
     TLoaderCardset loader;
     std::unique_ptr<TCardGraphics> cardset = loader.Load(memory);
     if (!cardset || cardset->Width() != info.width || cardset->Height() != info.height) std::abort();

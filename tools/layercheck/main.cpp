@@ -99,8 +99,10 @@ struct Checker {
         };
         for (auto& [t, u] : units)
             for (auto& h : FilesOf(u.folder, true)) add(h.filename().string(), t, u.folder);
-        // Shared test helpers in tests/ belong to no library: every test may use them.
-        for (auto& h : FilesOf("tests", true)) add(h.filename().string(), "", "tests");
+        // Shared test helpers in tests/ and the harnesses in tests/support belong to
+        // no library: every test may use them.
+        for (const char* folder : {"tests", "tests/support"})
+            for (auto& h : FilesOf(folder, true)) add(h.filename().string(), "", folder);
     }
 
     std::set<std::string> Closure(const std::string& target) const

@@ -219,3 +219,14 @@ TEST(ValueHelpersTest, RandomBetweenCoversRangesWiderThanInt32)
 }
 
 }  // namespace
+
+TEST(ApplicationIdentity, OnlyTheEditorsNameMakesTheEditor)
+{
+    FrameworkStart("Vantorel Qar");
+    EXPECT_FALSE(IsEditorApplication());
+    FrameworkStop();
+    FrameworkStart(QZ_EDITOR_IDENTITY);
+    EXPECT_TRUE(IsEditorApplication());
+    FrameworkStop();
+    EXPECT_FALSE(IsEditorApplication());
+}

@@ -71,6 +71,19 @@ TEST(TQZThreadTest, FinishedThreadIsNotWaitedForAndQueuesToMainThread)
     t.reset();
 }
 
+TEST(TQZThreadTest, WaitForQueuedWorkWakesWhenAThreadQueues)
+{
+    ProcessSynchronize();
+    EXPECT_FALSE(WaitForQueuedWork(0)) << "nothing queued";
+    OneShot::delivered = 0;
+    auto t = TQZThread::Create<OneShot>(false);
+    EXPECT_TRUE(WaitForQueuedWork(20000));
+    EXPECT_TRUE(WaitForQueuedWork(0)) << "the work stays queued until drained";
+    ProcessSynchronize();
+    EXPECT_EQ(OneShot::delivered, 1);
+    t->TerminateAndWait();
+}
+
 TEST(TQZCriticalSectionTest, RecursiveOnTheOwningThread)
 {
     TQZCriticalSection cs("Test");

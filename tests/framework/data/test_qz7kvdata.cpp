@@ -694,3 +694,12 @@ TEST(KeyValueJson, LeafAndArrayRootsReadBack)
 }
 
 }  // namespace
+
+TEST(KeyValueTree, FloatsAreStoredAsTrimmedText)
+{
+    TQZKeyValue root;
+    root.SetFloat("Scale", 1.5f);
+    root.SetFloat("Whole", 2.0f);
+    EXPECT_EQ("1.5", root.GetValue("Scale"));
+    EXPECT_EQ("2", root.GetValue("Whole"));
+}

@@ -313,3 +313,37 @@ TEST_F(FontTest, DeviceContextBackEnd)
         for (int x = 0; x < 20; ++x) text += shown->Pixel(x, y) != 0xFFFF0000u;
     EXPECT_GT(text, 10);
 }
+
+TEST_F(FontTest, RegisteredFontFilesServeTheirFaceAndSize)
+{
+    const Bytes bytes = FontFile(true);
+    vqtest::WriteFile(dir.File("mini.qz7"), std::string(bytes.begin(), bytes.end()));
+    TQZFonts* fonts = GetFonts();
+    fonts->RegisterFont(dir.File("mini.qz7"), "MiniSquare", 10);
+    TQZFont* plain = fonts->GetFontPlain("minisquare", 10);
+    ASSERT_NE(nullptr, plain);
+    EXPECT_NE(nullptr, dynamic_cast<TQZFontTexture*>(plain));
+    EXPECT_EQ("MiniSquare", plain->face);
+    EXPECT_EQ(10, plain->size);
+    EXPECT_EQ(plain, fonts->GetFontPlain("MiniSquare", 10));
+    TQZFont* bold = fonts->GetBoldFont(plain);
+    ASSERT_NE(nullptr, bold);
+    EXPECT_NE(plain, bold);
+    EXPECT_EQ(QZFONT_BOLD, bold->flags);
+    EXPECT_EQ(nullptr, fonts->GetBoldFont(nullptr));
+}
+
+TEST_F(FontTest, AliasesAreUpperCasedAndPointAtTheLatestFont)
+{
+    const Bytes bytes = FontFile(true);
+    vqtest::WriteFile(dir.File("a.qz7"), std::string(bytes.begin(), bytes.end()));
+    vqtest::WriteFile(dir.File("b.qz7"), std::string(bytes.begin(), bytes.end()));
+    TQZFonts* fonts = GetFonts();
+    fonts->RegisterFont(dir.File("a.qz7"), "FaceA", 10);
+    fonts->RegisterFont(dir.File("b.qz7"), "FaceB", 12);
+    fonts->RegisterFontAlias("small", "FaceA", 10);
+    EXPECT_EQ(fonts->GetFontPlain("FaceA", 10), fonts->FontByAlias("SMALL"));
+    fonts->RegisterFontAlias("Small", "FaceB", 12);
+    EXPECT_EQ(fonts->GetFontPlain("FaceB", 12), fonts->FontByAlias("small"));
+    EXPECT_EQ(nullptr, fonts->FontByAlias("none"));
+}

@@ -313,3 +313,24 @@ TEST_F(TextureTest, RenderTargetTexturesAreDrawnIntoAndThenFrom)
     EXPECT_EQ(0xFF0000FFu, BackPixel(68, 68));
     EXPECT_EQ(0xFF0000FFu, BackPixel(75, 60));
 }
+
+TEST_F(TextureTest, NineSlicesCutByAnInnerRectangleKeepTheirCorners)
+{
+    auto t = std::make_unique<TQZTexture>();
+    ASSERT_EQ(QZRES_OK, t->CreateD3DTexture(8, 8));
+    TQZTexturePixelData* pd = t->PixelData();
+    ASSERT_EQ(QZRES_OK, pd->Lock(0));
+    pd->Clear(0xFF0000FF);
+    pd->FillRect({0, 0, 2, 2}, 0xFFFF0000);  // top-left corner piece
+    pd->Unlock();
+    Frame([&](TQZVideo*) {
+        t->DrawNineSlice({2, 2, 6, 6}, {10, 10, 40, 30}, true, 0xFFFFFFFF);
+        t->DrawNineSlice({2, 2, 6, 6}, {50, 10, 80, 30}, true, 0x00FFFFFF);  // no alpha: nothing
+    });
+    EXPECT_EQ(0xFFFF0000u, BackPixel(10, 10));
+    EXPECT_EQ(0xFFFF0000u, BackPixel(11, 11));
+    EXPECT_EQ(0xFF0000FFu, BackPixel(12, 12));
+    EXPECT_EQ(0xFF0000FFu, BackPixel(39, 29));
+    EXPECT_EQ(0xFF000000u, BackPixel(60, 20));
+    EXPECT_EQ((TQZRectF{0.25f, 0.5f, 1.0f, 1.0f}), t->RectToUV({2, 4, 8, 8}));
+}

@@ -232,3 +232,16 @@ TEST_F(MouseTest, WheelCountsForTheMainWindowOnly)
 }
 
 }  // namespace
+
+TEST_F(MouseTest, DeltaIsTheMovementSinceTheLastRead)
+{
+    mouse->SetPosition({10, 10});
+    EXPECT_EQ((TQZPoint{0, 0}), mouse->ReadMouseDelta());
+    mouse->SetPosition({15, 7});
+    EXPECT_EQ((TQZPoint{5, -3}), mouse->ReadMouseDelta());
+    EXPECT_EQ((TQZPoint{0, 0}), mouse->ReadMouseDelta());
+    mouse->SetPosition(QZ_NOWHERE);
+    EXPECT_EQ((TQZPoint{0, 0}), mouse->ReadMouseDelta());
+    mouse->SetPosition({40, 40});
+    EXPECT_EQ((TQZPoint{0, 0}), mouse->ReadMouseDelta());  // back in: no jump
+}

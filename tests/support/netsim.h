@@ -1,5 +1,6 @@
-// Test helpers: sessions on the in-memory transport, stepped by hand in
-// simulated milliseconds.
+// Sessions on the in-memory transport, stepped by hand in simulated
+// milliseconds, and a host and client joined with their game channels: used
+// by the online tests, the network fuzz targets and the network benchmark.
 #pragma once
 
 #include "qz7netadmin.h"
@@ -8,8 +9,8 @@
 #include "qz7netmultipart.h"
 #include "qz7netparty.h"
 
-#include <gtest/gtest.h>
-
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,14 +19,15 @@ namespace nettest {
 
 constexpr int32_t kSessionId = 731;
 
-// A session with its log captured.
+// A session and its endpoint; its log captured when asked (a fuzz run would
+// pile up lines without end).
 struct TNode {
-    TNode(TQZMemoryNetwork& net, const std::string& address) : thread(nullptr)
+    TNode(TQZMemoryNetwork& net, const std::string& address, bool keepLog = true) : thread(nullptr)
     {
         auto t = net.CreateEndpoint(address);
         thread = t.get();
         session = std::make_unique<TQZFalcon>(kSessionId, std::move(t));
-        session->SetLogCallback(&TNode::OnLog, this);
+        if (keepLog) session->SetLogCallback(&TNode::OnLog, this);
     }
     static void OnLog(void* user, const std::string& line)
     {
@@ -52,16 +54,21 @@ struct TNode {
     std::vector<std::string> log;
 };
 
-// Collects what a channel delivers on the main thread.
+// Collects what a channel delivers on the main thread, or only counts it.
 struct TInbox {
     static void OnReceive(void* user, TQZChannel*, const TQZByteArray& payload)
     {
-        static_cast<TInbox*>(user)->messages.push_back(payload);
+        auto* self = static_cast<TInbox*>(user);
+        ++self->received;
+        if (self->keep) self->messages.push_back(payload);
     }
     static void OnReceipt(void* user, TQZChannel*, const TReceiptRec& receipt)
     {
-        static_cast<TInbox*>(user)->receipts.push_back(receipt);
+        auto* self = static_cast<TInbox*>(user);
+        if (self->keep) self->receipts.push_back(receipt);
     }
+    bool keep = true;
+    size_t received = 0;
     std::vector<TQZByteArray> messages;
     std::vector<TReceiptRec> receipts;
 };
@@ -70,9 +77,9 @@ class TSim {
 public:
     explicit TSim(uint64_t seed = 1, uint32_t start = 1000) : net(seed, start) { net.UseAsNetClock(); }
 
-    TNode& Add(const std::string& address)
+    TNode& Add(const std::string& address, bool keepLog = true)
     {
-        nodes.push_back(std::make_unique<TNode>(net, address));
+        nodes.push_back(std::make_unique<TNode>(net, address, keepLog));
         return *nodes.back();
     }
     // One simulated millisecond per pass: every session's step, then every
@@ -98,22 +105,47 @@ public:
     std::vector<std::unique_ptr<TNode>> nodes;
 };
 
+struct TPairOptions {
+    bool keepLog = true;         // each session's log lines kept in its node
+    bool keepDeliveries = true;  // game channel deliveries kept in the inboxes, not only counted
+    bool party = false;          // both sessions with their party service before joining
+};
+
 // A host and a client joined, each with an ordered game channel whose
-// deliveries land in an inbox.
+// deliveries land in an inbox. A pair that cannot join is a broken harness:
+// it says so and stops the program.
 struct TPair {
-    explicit TPair(uint64_t seed = 1, uint32_t start = 1000)
-        : sim(seed, start), host(sim.Add("host")), client(sim.Add("client"))
+    explicit TPair(uint64_t seed = 1, uint32_t start = 1000, TPairOptions options = {})
+        : sim(seed, start), host(sim.Add("host", options.keepLog)), client(sim.Add("client", options.keepLog))
     {
-        EXPECT_EQ(host.session->Host(), 0);
-        EXPECT_EQ(client.session->Open("host"), 0);
-        EXPECT_TRUE(sim.RunUntil(2000, [&] { return client.session->State() == FS_CLIENT_CONNECTED; }));
-        sim.Run(10);
-        hostGame = AddGame(host, hostInbox);
-        clientGame = AddGame(client, clientInbox);
+        hostInbox.keep = clientInbox.keep = options.keepDeliveries;
+        if (options.party) {
+            host.session->GetPartyService();
+            client.session->GetPartyService();
+        }
+        if (!Join()) {
+            std::fprintf(stderr, "netsim: the host and the client did not join\n");
+            std::abort();
+        }
     }
+
+    void Step(uint32_t ms) { sim.Run(ms); }
+    bool Joined() { return client.session->State() == FS_CLIENT_CONNECTED && host.session->IsConnected(); }
+    // Joins the pair again when something broke it apart; false when it could not.
+    bool Heal()
+    {
+        if (Joined()) return true;
+        client.session->Close();
+        host.session->Close();
+        return Join();
+    }
+
     static TQZChannelReliable* AddGame(TNode& node, TInbox& inbox)
     {
         TQZPeer* peer = node.FirstPeer();
+        if (!peer) return nullptr;
+        if (auto existing = peer->FindChannel(CHANNEL_GAME))
+            return dynamic_cast<TQZChannelReliable*>(existing.get());
         auto* channel = peer->AddChannel(std::make_shared<TQZChannelReliable>(peer, true, CHANNEL_GAME));
         channel->SetReceiveCallback(&TInbox::OnReceive, &inbox);
         channel->SetReceiptCallback(&TInbox::OnReceipt, &inbox);
@@ -126,6 +158,17 @@ struct TPair {
     TInbox hostInbox, clientInbox;
     TQZChannelReliable* hostGame = nullptr;
     TQZChannelReliable* clientGame = nullptr;
+
+private:
+    bool Join()
+    {
+        if (host.session->Host() != 0 || client.session->Open("host") != 0) return false;
+        if (!sim.RunUntil(3000, [&] { return client.session->State() == FS_CLIENT_CONNECTED; })) return false;
+        sim.Run(10);
+        hostGame = AddGame(host, hostInbox);
+        clientGame = AddGame(client, clientInbox);
+        return hostGame && clientGame;
+    }
 };
 
 inline TQZByteArray Numbered(uint32_t n, size_t size)

@@ -1,0 +1,138 @@
+// The Steam transport over the in-process hub: (a) raw datagrams per second
+// between two transports stepped by hand (the cost of the layer and the hub
+// without threads); (b) messages of 32 bytes per second, one way, through the
+// reliable ordered game channel of two sessions on their real network
+// threads, at most 256 unacknowledged: the figure to set beside loopback UDP
+// in bench_net.
+#include "qz7falcon.h"
+#include "qz7netadmin.h"
+#include "qz7netsteam.h"
+#include "swHub.h"
+#include "testutil.h"
+
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace sw = plat::steamworks;
+
+namespace {
+
+constexpr sw::UserId kHost = 9001;
+constexpr sw::UserId kClient = 9002;
+
+struct THubPair {
+    vqtest::TempDir home;
+    std::shared_ptr<sw::Hub> hub = std::make_shared<sw::Hub>(home.Path());
+    std::unique_ptr<TQZSteam> host, client;
+    THubPair()
+    {
+        hub->AddUser(kHost, "bench-host");
+        hub->AddUser(kClient, "bench-client");
+        host = CreateSingleton<TQZSteam>(hub->SignIn(kHost));
+        client = CreateSingleton<TQZSteam>(hub->SignIn(kClient));
+    }
+};
+
+struct TCounter {
+    static void OnPacket(void* user, const TQZNetPacket&) { ++static_cast<TCounter*>(user)->count; }
+    static void OnReceive(void* user, TQZChannel*, const TQZByteArray&)
+    {
+        auto* self = static_cast<TCounter*>(user);
+        if (++self->count >= self->target) {
+            std::lock_guard<std::mutex> g(self->lock);
+            self->done.notify_all();
+        }
+    }
+    std::atomic<int64_t> count{0};
+    int64_t target = 0;
+    std::mutex lock;
+    std::condition_variable done;
+};
+
+// (a) 100-byte datagrams in batches of 32, one way.
+void BM_SteamTransportDatagrams(benchmark::State& state)
+{
+    THubPair pair;
+    TQZNetworkThreadSteam host(pair.host.get(), false), client(pair.client.get(), false);
+    TCounter counter;
+    host.Host(6969);
+    TQZNetPacket remote;
+    client.Connect(std::to_string(kHost), 6969, remote);
+    pair.host->RunFrame();
+    host.SetUnknownCallback(&TCounter::OnPacket, &counter);
+    const TQZNetPacket datagram{remote.address, remote.port, 0, TQZByteArray(100, 7)};
+    int64_t sent = 0;
+    for (auto _ : state) {
+        for (int i = 0; i < 32; ++i) client.QueueDatagram(datagram);
+        client.Pump();
+        host.Pump();
+        sent += 32;
+    }
+    if (counter.count.load() != sent) state.SkipWithError("datagrams lost");
+    state.SetItemsProcessed(sent);
+}
+BENCHMARK(BM_SteamTransportDatagrams);
+
+// (b) Real threads, real clock.
+void BM_SteamReliableOrderedThroughput(benchmark::State& state)
+{
+    SetNetTimeSource(nullptr);
+    THubPair pair;
+    TQZFalcon host(731, std::make_unique<TQZNetworkThreadSteam>(pair.host.get()));
+    TQZFalcon client(731, std::make_unique<TQZNetworkThreadSteam>(pair.client.get()));
+    host.Host();
+    client.Open(std::to_string(kHost));
+    while (client.State() != FS_CLIENT_CONNECTED) {
+        pair.host->RunFrame();
+        pair.client->RunFrame();
+        host.Process();
+        client.Process();
+        std::this_thread::yield();
+    }
+    TCounter counter;
+    TQZChannelReliable* out;
+    {
+        TQZLock hold(host.Lock());
+        TQZPeer* peer = host.Peers().First().get();
+        auto* in = peer->AddChannel(std::make_shared<TQZChannelReliable>(peer, true, CHANNEL_GAME));
+        in->SetDeliverOnNetworkThread(true);
+        in->SetReceiveCallback(&TCounter::OnReceive, &counter);
+    }
+    {
+        TQZLock hold(client.Lock());
+        TQZPeer* peer = client.Peers().First().get();
+        out = peer->AddChannel(std::make_shared<TQZChannelReliable>(peer, true, CHANNEL_GAME));
+    }
+    const int64_t batch = 20000;
+    int64_t total = 0;
+    for (auto _ : state) {
+        counter.target = total + batch;
+        for (int64_t i = 0; i < batch; ++i) {
+            while (out->PendingCount() >= 256) {
+                client.Process();
+                host.Process();
+                std::this_thread::yield();
+            }
+            out->Send(TQZByteArray(32, 1), false);
+        }
+        while (counter.count.load() < counter.target) {
+            client.Process();
+            host.Process();
+            std::unique_lock<std::mutex> g(counter.lock);
+            counter.done.wait_for(g, std::chrono::milliseconds(1));
+        }
+        total += batch;
+    }
+    state.SetItemsProcessed(total);
+    client.Close();
+}
+BENCHMARK(BM_SteamReliableOrderedThroughput)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+}  // namespace
+
+BENCHMARK_MAIN();

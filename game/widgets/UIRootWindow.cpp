@@ -1,0 +1,7 @@
+#include "UIRootWindow.h"
+
+void TGUIRootWindow::ClientResized(const TQZRect& client)
+{
+    SetBounds(client);
+    ArrangeTree();
+}
