@@ -33,6 +33,7 @@ endfunction()
 # vq_test(<target> DEPS <targets...>): one GoogleTest program from every
 # source of the calling test folder, its cases registered with CTest. Tests
 # see their own folder and tests/ (shared test helpers) besides what they link.
+# They run headless (VQ_TEST=1), with the sanitizer settings of the build.
 function(vq_test target)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
@@ -41,6 +42,17 @@ function(vq_test target)
   target_link_libraries(${target} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
   gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST
     PROPERTIES ENVIRONMENT "VQ_TEST=1")
+  if(VQ_SANITIZER_ENVIRONMENT)
+    # The discovery's PROPERTIES cannot carry a list of variables: the whole
+    # list is set on the discovered tests (${target}_TESTS) by a script CTest
+    # reads after the discovery's own.
+    set(environment "VQ_TEST=1" ${VQ_SANITIZER_ENVIRONMENT})
+    set(script "${CMAKE_CURRENT_BINARY_DIR}/${target}_environment.cmake")
+    file(WRITE "${script}" "if(DEFINED ${target}_TESTS)\n"
+      "  set_tests_properties(\${${target}_TESTS} PROPERTIES ENVIRONMENT [==[${environment}]==])\n"
+      "endif()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${script}")
+  endif()
   file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
   vq_record_layer(test ${target} ${folder} ${ARG_DEPS})
 endfunction()

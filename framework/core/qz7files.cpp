@@ -251,7 +251,7 @@ int32_t WriteFileAtomic(const std::string& path, const void* data, int64_t size)
     bool ok = size == 0 || WriteFileHandle(h, data, size) == QZRES_OK;
     ok = ok && h.Sync();
     ok = h.Close() && ok;
-    ok = ok && os::RenameFile(temp, path);
+    ok = ok && os::CommitTempFile(temp, path);
     if (!ok) {
         os::RemoveFile(temp);
         return ErrorResult(QZRES_FILE_WRITE);

@@ -368,6 +368,26 @@ int32_t TextToIntDef(std::string_view text, int32_t def)
     return static_cast<int32_t>(v);
 }
 
+bool TextToIntChecked(std::string_view text, int32_t& value)
+{
+    size_t b = 0, e = text.size();
+    while (b < e && IsBlank(text[b])) ++b;
+    while (e > b && IsBlank(text[e - 1])) --e;
+    bool negative = b < e && text[b] == '-';
+    if (negative) ++b;
+    if (b == e) return false;
+    // Accumulated negative, so that INT32_MIN fits.
+    int64_t v = 0;
+    for (size_t i = b; i < e; ++i) {
+        if (text[i] < '0' || text[i] > '9') return false;
+        v = v * 10 - (text[i] - '0');
+        if (v < int64_t(INT32_MIN)) return false;
+    }
+    if (!negative && v < -int64_t(INT32_MAX)) return false;
+    value = static_cast<int32_t>(negative ? v : -v);
+    return true;
+}
+
 bool TextToBoolDef(std::string_view text, bool def)
 {
     if (text.empty()) return def;

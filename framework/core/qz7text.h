@@ -51,6 +51,9 @@ bool IsBoolText(std::string_view text);
 bool IsIntegerText(std::string_view text);
 bool IsFloatText(std::string_view text);
 int32_t TextToIntDef(std::string_view text, int32_t def);
+// True when the text, blanks around it aside, is a decimal whole number that
+// fits 32 bits; the value is left alone otherwise.
+[[nodiscard]] bool TextToIntChecked(std::string_view text, int32_t& value);
 bool TextToBoolDef(std::string_view text, bool def);
 int32_t HexToIntDef(std::string_view text, int32_t def);
 TQZPoint TextToPoint(std::string_view text, TQZPoint def);

@@ -28,20 +28,42 @@ bool Put(TQZStream& stream, const void* bytes, int64_t count)
     return count <= 0 || stream.Write(bytes, count) == count;
 }
 
+// The first output buffer of an inflation; it doubles each time the stream
+// fills it, up to the size the header claims. A header that lies about the
+// size then costs about twice what the data really inflates to, never the
+// claim.
+constexpr int32_t kFirstInflateBuffer = 64 * 1024;
+
 // Inflates exactly size bytes into out; the stream may hold more, but it
-// must not be corrupt or end early.
-bool Inflate(const uint8_t* in, int32_t inCount, uint8_t* out, int32_t size)
+// must not be corrupt or end early. out is left empty on failure.
+bool Inflate(const uint8_t* in, int64_t inCount, TQZMemory& out, int32_t size)
 {
+    out.Clear();
     if (size == 0) return true;
     z_stream zs{};
     if (inflateInit(&zs) != Z_OK) return false;
     zs.next_in = const_cast<Bytef*>(in);
     zs.avail_in = static_cast<uInt>(inCount);
-    zs.next_out = out;
-    zs.avail_out = static_cast<uInt>(size);
-    int r = inflate(&zs, Z_FINISH);
-    bool ok = zs.avail_out == 0 && (r == Z_STREAM_END || r == Z_OK || r == Z_BUF_ERROR);
+    int32_t done = 0;
+    bool ok = false;
+    for (;;) {
+        if (done == out.Size()) {
+            int64_t grown = std::min<int64_t>(size, std::max<int64_t>(kFirstInflateBuffer, int64_t(done) * 2));
+            if (out.Resize(static_cast<int32_t>(grown)) != QZRES_OK) break;
+        }
+        zs.next_out = out.Data() + done;
+        zs.avail_out = static_cast<uInt>(out.Size() - done);
+        int r = inflate(&zs, Z_NO_FLUSH);
+        done = out.Size() - static_cast<int32_t>(zs.avail_out);
+        if (done == size) {
+            ok = true;
+            break;
+        }
+        // Ended early, corrupt, or out of input (no progress possible).
+        if (r != Z_OK) break;
+    }
     inflateEnd(&zs);
+    if (!ok) out.Clear();
     return ok;
 }
 
@@ -330,8 +352,7 @@ bool TQZIceData::Parse(TQZIceReader& reader, int32_t depth)
         int64_t packed;
         if (!reader.Length(packed)) return false;
         if (h.dataSize > packed * kMaxInflateRatio || !reader.Spend(h.dataSize)) return false;
-        if (h.dataSize > 0 && data_.Allocate(h.dataSize) != QZRES_OK) return false;
-        if (!Inflate(reader.Here(), static_cast<int32_t>(packed), data_.Data(), h.dataSize)) return false;
+        if (!Inflate(reader.Here(), packed, data_, h.dataSize)) return false;
         reader.Skip(packed);
     } else {
         if (h.dataSize > reader.Left()) return false;

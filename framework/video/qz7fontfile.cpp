@@ -56,7 +56,9 @@ int32_t ParseQZ7Font(const uint8_t* data, size_t size, TQZ7FontFile& out)
     if (std::memcmp(data, "QZ7f", 4) != 0) return ErrorResult(QZRES_FAILED);
     int32_t tableOffset = ReadInt(data + 8);
     int32_t tableLength = ReadInt(data + 12);
-    if (!Inside(tableOffset, tableLength, size) || tableLength < QZ7FONT_GLYPHS * QZ7FONT_GLYPH_SIZE)
+    // The format asks only that the declared table lie inside the file; the
+    // 96 records read from it must lie inside too, whatever length it declares.
+    if (!Inside(tableOffset, tableLength, size) || !Inside(tableOffset, QZ7FONT_GLYPHS * QZ7FONT_GLYPH_SIZE, size))
         return ErrorResult(QZRES_FAILED);
     int32_t nameOffset = ReadInt(data + 16);
     int32_t nameOrImage = ReadInt(data + 20);

@@ -32,8 +32,9 @@ struct TQZ7FontFile {
 // QZRES_OK, or QZRES_FAILED for a short header, a wrong magic, or a glyph
 // table, texture name or image offset that does not lie inside the file, or
 // a line height, line gap or advance beyond 8192 pixels (a line height below
-// 0). A glyph table must hold all 96 records; texture coordinates that are not
-// finite numbers read as 0 and the rest are kept within 0..1.
+// 0). The 96 glyph records must lie inside the file, whatever length the
+// table declares; texture coordinates that are not finite numbers read as 0
+// and the rest are kept within 0..1.
 [[nodiscard]] int32_t ParseQZ7Font(const uint8_t* data, size_t size, TQZ7FontFile& out);
 
 // The file form of a font whose texture is the given image file, embedded

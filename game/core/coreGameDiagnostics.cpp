@@ -3,15 +3,18 @@
 #include "qz7core.h"
 #include "qz7files.h"
 #include "osDesktop.h"
+#include "osFiles.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <vector>
 
 namespace {
 const char* kPerUserFolder = "VantorelQar/";
 
 struct LogState {
+    std::mutex fileLock;  // one writer at a time, so a full file is moved aside once
     std::string overridePath;
     TAdminConsoleCallback console;
     std::vector<std::string> backlog;
@@ -42,11 +45,25 @@ bool LogToStderr()
 
 }  // namespace
 
+std::string PreviousLogFile(const std::string& path)
+{
+    size_t slash = path.find_last_of("/\\"), dot = path.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return path + ".1";
+    return path.substr(0, dot) + ".1" + path.substr(dot);
+}
+
 bool WriteLog(const std::string& text)
 {
     if (LogToStderr()) std::fprintf(stderr, "%s\n", text.c_str());
+    std::lock_guard<std::mutex> lock(L().fileLock);
     std::string path = LogPath();
     if (!path.empty()) {
+        plat::os::FileFacts facts = plat::os::Facts(path);
+        int64_t line = int64_t(text.size()) + 2;
+        // The previous log is replaced; a line longer than the limit still
+        // gets a file of its own.
+        if (facts.exists && facts.size > 0 && facts.size + line > kLogFileLimit)
+            plat::os::RenameFile(path, PreviousLogFile(path));
         if (std::FILE* f = std::fopen(plat::os::NativePath(path).c_str(), "ab")) {
             std::fprintf(f, "%s\r\n", text.c_str());
             std::fclose(f);

@@ -2,6 +2,7 @@
 // the raw log, and the admin log that feeds the admin console.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -10,6 +11,12 @@
 inline constexpr const char* kLogToStderrVariable = "VANTOREL_LOG_STDERR";
 // Name of the log file in the per-user folder.
 inline constexpr const char* kLogFileName = "log.txt";
+// The log is kept bounded: a line that would take the file past this size
+// starts a new file, and the full one is kept as the previous log (only one).
+inline constexpr int64_t kLogFileLimit = 1 << 20;
+inline constexpr const char* kPreviousLogFileName = "log.1.txt";
+// "log.txt" -> "log.1.txt", beside it.
+std::string PreviousLogFile(const std::string& path);
 
 // Appends a line to the log file in the per-user folder (when that folder
 // exists) and, when asked, to standard error. Always true.

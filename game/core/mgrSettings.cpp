@@ -3,6 +3,7 @@
 #include "qz7files.h"
 #include "qz7kvdata.h"
 #include "coreGameDiagnostics.h"
+#include "osFiles.h"
 
 TSettingsManager* SettingsManager = nullptr;
 TQZKeyValue* Settings = nullptr;
@@ -48,6 +49,9 @@ void TSettingsManager::Initialize()
     Settings = tree_.get();
     // A missing or unreadable file is no error: the tree holds what could be read.
     (void)tree_->LoadFromFile(kDefaultsFile, KVFORM_LINES, true);
+    // What writes cut short by a crash left behind is cleared away first.
+    int32_t stale = plat::os::RemoveStaleTemporaryFiles(UserFolder());
+    if (stale > 0) WriteLog("Removed " + std::to_string(stale) + " unfinished temporary files");
     std::string user = UserFolder() + kSettingsFile;
     if (IsFile(user)) (void)tree_->LoadFromFile(user, KVFORM_LINES, true);
     if (tree_->GetString("Game.Lastversion") < kProgramVersion) tree_->DeletePath("Tutorials.Whatsnew");
@@ -103,7 +107,8 @@ const std::vector<std::string>& OwnUserFiles()
 {
     static const std::vector<std::string> files = {
         "Settings.txt", "Version.txt", "Savedgame.txt", "changelog.txt", "benchmark.txt", "debugsave.txt",
-        "log.txt",      "Tables.ice",  "Cardsets.ice",  "Cardbacks.ice", "*.userdata",    "*.statistics",
+        "log.txt",      "log.1.txt",   "Tables.ice",    "Cardsets.ice",  "Cardbacks.ice", "*.userdata",
+        "*.statistics",
     };
     return files;
 }

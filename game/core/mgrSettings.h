@@ -16,6 +16,8 @@ class TSettingsManager : public TManagerClass {
 public:
     TSettingsManager();
     ~TSettingsManager() override;
+    // Loads the settings; first removes the temporary files that writes cut
+    // short by a crash left in the per-user folder.
     void Initialize() override;
     // Writes "Settings.txt" through a temporary file; false (with the old
     // file untouched and a log line) when it cannot be written.

@@ -169,6 +169,34 @@ void TCardset::FromText(const std::string& text)
     }
 }
 
+bool TCardset::FromTextChecked(const std::string& text)
+{
+    TCardset set;
+    if (TrimText(text).empty()) {
+        *this = set;
+        return true;
+    }
+    size_t open = text.find('{');
+    if (open == std::string::npos) return false;
+    size_t close = text.find('}', open + 1);
+    if (close == std::string::npos || !TrimText(std::string_view(text).substr(close + 1)).empty()) return false;
+    std::string_view inner(text.data() + open + 1, close - open - 1);
+    if (!TrimText(inner).empty()) {
+        for (size_t pos = 0;;) {
+            size_t comma = inner.find(',', pos);
+            int32_t card = 0;
+            if (set.Count() >= kCapacity ||
+                !TextToIntChecked(inner.substr(pos, comma == std::string_view::npos ? inner.npos : comma - pos), card))
+                return false;
+            set.Add(card);
+            if (comma == std::string_view::npos) break;
+            pos = comma + 1;
+        }
+    }
+    *this = set;
+    return true;
+}
+
 std::string TCardset::ShortText() const
 {
     static const char kRanks[] = "23456789tjqka";

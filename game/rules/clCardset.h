@@ -36,6 +36,10 @@ public:
 
     std::string ToText() const;
     void FromText(const std::string& text);
+    // Strictly, for saved games: false (the set unchanged) unless the text is
+    // empty or holds "{...}" with whole numbers that fit, no more than the
+    // capacity.
+    bool FromTextChecked(const std::string& text);
     std::string ShortText() const;
 
     bool operator==(const TCardset& o) const;

@@ -1,7 +1,9 @@
 #include "clSelfPlay.h"
 
+#include "qz7kvdata.h"
 #include "qz7text.h"
 #include "clShellLinks.h"
+#include "mgrSettings.h"
 #include "mgrTimers.h"
 #include "aiBidding.h"
 #include "aiDiscard.h"
@@ -56,6 +58,7 @@ struct THandRecord {
 struct TGameRecord {
     std::vector<THandRecord> hands;
     TTeam winner = 0;
+    uint64_t trail = 0;  // every step's saved game, hashed in order (when compared)
     bool operator==(const TGameRecord&) const = default;
 };
 
@@ -64,29 +67,56 @@ public:
     TSelfPlayer(const TSelfPlayConfig& config, TSelfPlayResult& result) : config_(config), result_(result)
     {
         timers_.Initialize();
-        timers_.SetImmediate(true);
-        savedTimers_ = Timers;
-        Timers = &timers_;
-        savedScreen_ = &ScreenLink();
-        SetScreenLink(&screen_);
-        savedSession_ = Session;
+        timers_.SetImmediate(!config.cardsFly);
+        // Flying cards take a millisecond each, landed by ticking the timers.
+        settings_.SetBool("Debug.InstantPlay", true);
     }
     ~TSelfPlayer()
     {
-        Session = savedSession_;
+        TScope scope(*this);
         session_.reset();
-        SetScreenLink(savedScreen_);
-        Timers = savedTimers_;
     }
 
     TGameRecord PlayGame(int32_t game, bool interrupt);
 
 private:
+    // While a player plays, the timers, settings and screen are its own; two
+    // players take turns (the game and the reference it is compared with).
+    class TScope {
+    public:
+        explicit TScope(TSelfPlayer& p)
+            : timers_(Timers), settings_(Settings), screen_(&ScreenLink()), session_(Session)
+        {
+            Timers = &p.timers_;
+            if (p.config_.cardsFly) Settings = &p.settings_;
+            SetScreenLink(&p.screen_);
+            if (p.session_) Session = p.session_.get();
+        }
+        ~TScope()
+        {
+            Session = session_;
+            SetScreenLink(screen_);
+            Settings = settings_;
+            Timers = timers_;
+        }
+        TScope(const TScope&) = delete;
+        TScope& operator=(const TScope&) = delete;
+
+    private:
+        TTimers* timers_;
+        TQZKeyValue* settings_;
+        TScreenLink* screen_;
+        TSession* session_;
+    };
+
     TSession& S() { return *session_; }
-    void NewSession();
+    void NewSession(bool named = true);
     void Fail(const std::string& what);
     void Process();
     void AfterAction();
+    void LandCards();
+    void RoundTrip();
+    void Trail();
     void Resume();
     void CheckCards();
     void Deal();
@@ -103,10 +133,8 @@ private:
     const TSelfPlayConfig& config_;
     TSelfPlayResult& result_;
     TTimers timers_;
-    TTimers* savedTimers_ = nullptr;
+    TQZKeyValue settings_;
     TSelfPlayScreen screen_;
-    TScreenLink* savedScreen_ = nullptr;
-    TSession* savedSession_ = nullptr;
     std::unique_ptr<TSession> session_;
     TAIBidding bidding_;
     TAIDiscard discard_;
@@ -116,6 +144,7 @@ private:
     int64_t step_ = 0;
     bool interrupt_ = false;
     bool broken_ = false;
+    TGameRecord* record_ = nullptr;  // the game being played
     // Expected scores, kept apart from the session's own arithmetic.
     int32_t expected_[2] = {0, 0};
 };
@@ -127,10 +156,14 @@ void TSelfPlayer::Fail(const std::string& what)
         result_.failures.push_back("game " + std::to_string(game_) + " hand " + std::to_string(hand_) + ": " + what);
 }
 
-void TSelfPlayer::NewSession()
+// A new session's seats get fixed names, so that the prompts of a game do not
+// depend on which session played it; one about to be loaded keeps the file's.
+void TSelfPlayer::NewSession(bool named)
 {
     session_ = std::make_unique<TSession>();
     session_->Initialize();
+    if (named)
+        for (TSeat s = 1; s <= 4; ++s) session_->Players().GetPlayer(s)->SetName("Seat " + std::to_string(s));
     // Published as the game's session, as at the table: whoever the rules
     // report to (achievements) reads the game from there.
     Session = session_.get();
@@ -148,12 +181,66 @@ void TSelfPlayer::Process()
 void TSelfPlayer::AfterAction()
 {
     ++step_;
+    bool step = interrupt_ && config_.saveEveryStep;
+    // A card may still be in flight here: the save must hold it all the same.
+    if (step) RoundTrip();
+    if (S().MoveInProgress()) {
+        LandCards();
+        if (step) RoundTrip();
+    }
+    if (config_.compareResumed) Trail();
     // Between hands (before the first deal, after scoring) there is no deal to check.
     if (config_.checkInvariants && S().Status() != STATUS_STARTING) CheckCards();
     if (interrupt_ && config_.resumeChance > 0) {
         TKeyedRandom r(Key(config_.seed, game_, hand_, step_, 77));
         if (r.Between(0, 999999) < int32_t(config_.resumeChance * 1000000.0)) Resume();
     }
+}
+
+void TSelfPlayer::LandCards()
+{
+    for (int guard = 0; S().MoveInProgress() && guard < 1000; ++guard) timers_.Tick(1);
+    if (S().MoveInProgress()) Fail("a card never lands");
+}
+
+void TSelfPlayer::RoundTrip()
+{
+    ++result_.roundTrips;
+    bool flying = S().MoveInProgress();
+    result_.inFlightSaves += flying ? 1 : 0;
+    std::string where = " (step " + std::to_string(step_) + ", status " + std::to_string(S().Status()) +
+                        (flying ? ", a card in flight)" : ")");
+    std::string saved;
+    if (!SaveGameText(S(), saved)) {
+        Fail("the game could not be saved" + where);
+        return;
+    }
+    NewSession(false);
+    if (!LoadGameText(S(), saved)) {
+        Fail("the saved game could not be loaded" + where);
+        return;
+    }
+    std::string again;
+    SaveGameText(S(), again);
+    if (again != saved) Fail("the loaded game differs from the saved one" + where);
+}
+
+// FNV-1a over the saved game of each step, chained; without what each new
+// session draws at random for its seats (identities and avatar tiles).
+void TSelfPlayer::Trail()
+{
+    if (!record_) return;
+    TQZKeyValue root;
+    S().SaveTo(&root);
+    for (TSeat s = 1; s <= 4; ++s) {
+        std::string player = "state.players.Player[" + std::to_string(s) + "].";
+        root.DeletePath(player + "GUID");
+        root.DeletePath(player + "AvatarSubIcon");
+    }
+    std::string text = root.ToText(true);
+    uint64_t h = record_->trail ^ 0xCBF29CE484222325ull;
+    for (unsigned char c : text) h = (h ^ c) * 0x100000001B3ull;
+    record_->trail = h;
 }
 
 void TSelfPlayer::CheckCards()
@@ -197,7 +284,10 @@ void TSelfPlayer::Deal()
         S().MoveCard(seat, S().Deck().Get(n), MOVE_DEAL);
         AfterAction();
     }
-    if (S().Status() == STATUS_DEALING) S().StartBidding();
+    if (S().Status() == STATUS_DEALING) {
+        S().StartBidding();
+        AfterAction();
+    }
 }
 
 TBid TSelfPlayer::ChooseBid(TSeat seat, std::string& note)
@@ -236,7 +326,10 @@ void TSelfPlayer::Bid()
         Process();
         if (broken_) return;
     }
-    if (S().Status() == STATUS_BIDDING) S().CompleteBidding();
+    if (S().Status() == STATUS_BIDDING) {
+        S().CompleteBidding();
+        AfterAction();
+    }
     if (S().Status() == STATUS_STARTING) ++result_.thrownIn;
 }
 
@@ -255,7 +348,10 @@ void TSelfPlayer::BidComplete()
         }
     }
     ContinueLocalSeat();
-    if (S().Status() == STATUS_BID_COMPLETE) S().SetStatus(STATUS_KITTY);
+    if (S().Status() == STATUS_BID_COMPLETE) {
+        S().SetStatus(STATUS_KITTY);
+        AfterAction();
+    }
 }
 
 // The local seat, played by the computer, acknowledges the result screen
@@ -292,6 +388,7 @@ void TSelfPlayer::Kitty()
     if (S().Status() == STATUS_KITTY) {
         S().StartPlay();
         S().SetStatus(STATUS_PLAYING);
+        AfterAction();
     }
 }
 
@@ -347,6 +444,7 @@ void TSelfPlayer::FinishHand(TGameRecord& record)
     const TSessionTricks t = S().Tricks();
     if (t.Current() != 10 || t.TricksWon(1) + t.TricksWon(2) != 10) Fail("a hand without ten tricks");
     ++result_.contracts[c.team - 1];
+    result_.misere += IsMisereBid(c.bid) ? 1 : 0;
     // The score the table gives, worked out here on its own.
     int32_t taken = t.TricksWon(c.team), other = t.TricksWon(OtherTeam(c.team));
     bool misere = IsMisereBid(c.bid);
@@ -359,6 +457,7 @@ void TSelfPlayer::FinishHand(TGameRecord& record)
     int32_t& e = expected_[OtherTeam(c.team) - 1];
     e = MinOf(e + ((misere && made) ? 0 : other * 10), 490);
     S().ScoreHand();
+    AfterAction();
     S().Players().SetAllContinue(false);
     ContinueLocalSeat();
     if (S().Score(1) != expected_[0] || S().Score(2) != expected_[1]) Fail("scores differ from the hand results");
@@ -379,17 +478,19 @@ void TSelfPlayer::Resume()
         Fail("the game could not be saved");
         return;
     }
-    NewSession();
+    NewSession(false);
     if (!LoadGameText(S(), text)) Fail("the saved game could not be loaded");
 }
 
 TGameRecord TSelfPlayer::PlayGame(int32_t game, bool interrupt)
 {
+    TScope scope(*this);
     game_ = game;
     interrupt_ = interrupt;
     broken_ = false;
     expected_[0] = expected_[1] = 0;
     TGameRecord record;
+    record_ = &record;
     // One session serves every game, as at the table; a resumed game gets a
     // fresh one loaded from the save.
     if (!session_) NewSession();
@@ -431,6 +532,7 @@ TGameRecord TSelfPlayer::PlayGame(int32_t game, bool interrupt)
     }
     result_.points[0] += S().Score(1);
     result_.points[1] += S().Score(2);
+    record_ = nullptr;
     return record;
 }
 
@@ -456,16 +558,16 @@ TSelfPlayResult RunSelfPlay(const TSelfPlayConfig& config)
 {
     TSelfPlayResult result;
     TSelfPlayer player(config, result);
+    bool interrupt = config.resumeChance > 0 || config.saveEveryStep;
+    // The reference plays the same games uninterrupted, on one session too,
+    // so each game starts from what the last one left. Not counted.
+    TSelfPlayResult scratch;
+    std::unique_ptr<TSelfPlayer> reference;
+    if (interrupt && config.compareResumed) reference = std::make_unique<TSelfPlayer>(config, scratch);
     for (int32_t g = 0; g < config.games; ++g) {
-        bool interrupt = config.resumeChance > 0;
         TGameRecord played = player.PlayGame(g, interrupt);
         ++result.games;
-        if (interrupt && config.compareResumed) {
-            // The reference run is not counted in the figures.
-            TSelfPlayResult scratch;
-            TSelfPlayer reference(config, scratch);
-            if (!(reference.PlayGame(g, false) == played)) ++result.resumeMismatches;
-        }
+        if (reference && !(reference->PlayGame(g, false) == played)) ++result.resumeMismatches;
     }
     return result;
 }

@@ -29,8 +29,16 @@ struct TSelfPlayConfig {
     // Chance, per processed action, of saving the game and continuing from
     // a fresh session loaded from the save. 0 = never.
     double resumeChance = 0.0;
-    // Also play every game uninterrupted and compare the two.
+    // Also play every game uninterrupted and compare the two, hand by hand
+    // and, with saveEveryStep, state by state.
     bool compareResumed = false;
+    // Cards take time to fly, on timers the player runs forward, so that the
+    // game passes through the moments when a card has left its place and has
+    // not yet landed.
+    bool cardsFly = false;
+    // Save and load at every step, a card in flight or not: the loaded game
+    // must save to the same text, and play goes on from the loaded game.
+    bool saveEveryStep = false;
     int32_t handLimit = 400;  // a game that has not ended by then is stopped
 };
 
@@ -43,9 +51,12 @@ struct TSelfPlayResult {
     int32_t unfinished = 0;
     int64_t contracts[2] = {0, 0};  // contracts declared by each team
     int64_t made[2] = {0, 0};       // of those, made
+    int64_t misere = 0;             // of all contracts, misere ones
     int64_t points[2] = {0, 0};     // sum of final game scores
     int32_t resumes = 0;            // saves and reloads done
     int32_t resumeMismatches = 0;   // resumed games that went differently
+    int64_t roundTrips = 0;         // saves and loads at single steps
+    int64_t inFlightSaves = 0;      // of those, taken while a card was moving
     std::vector<std::string> failures;  // broken invariants, first few
 };
 

@@ -19,6 +19,25 @@ int32_t IntBetween(std::string_view text, size_t from, std::string_view start, s
     if (after) *after = e + end.size();
     return TextToIntDef(text.substr(s, e - s), 0);
 }
+
+// Strict readers: a literal, or a whole number up to a delimiter; each steps
+// past what it read.
+bool Expect(std::string_view text, size_t& pos, std::string_view literal)
+{
+    if (text.substr(pos, literal.size()) != literal) return false;
+    pos += literal.size();
+    return true;
+}
+
+bool IntUntil(std::string_view text, size_t& pos, std::string_view delimiter, int32_t& value)
+{
+    size_t e = text.find(delimiter, pos);
+    if (e == std::string_view::npos || !TextToIntChecked(text.substr(pos, e - pos), value)) return false;
+    pos = e + delimiter.size();
+    return true;
+}
+
+bool AtEnd(std::string_view text, size_t pos) { return TrimText(text.substr(pos)).empty(); }
 }  // namespace
 
 
@@ -86,6 +105,18 @@ TBid BidFromText(const std::string& text)
     return bid;
 }
 
+bool BidFromTextChecked(const std::string& text, TBid& bid)
+{
+    std::string_view s = text;
+    size_t pos = 0;
+    int32_t suit = 0, count = 0;
+    while (pos < s.size() && IsBlank(s[pos])) ++pos;
+    if (!Expect(s, pos, "bid:{") || !IntUntil(s, pos, ",", suit) || !IntUntil(s, pos, "}", count) || !AtEnd(s, pos))
+        return false;
+    bid = TBid{static_cast<TSuit>(suit), count};
+    return true;
+}
+
 std::string ContractToText(const TContract& c)
 {
     return BidToText(c.bid) + ",player:" + std::to_string(c.declarer) + ",team:" + std::to_string(c.team) +
@@ -115,6 +146,22 @@ TTrick TrickFromText(const std::string& text)
     t.leader = IntBetween(s, pos, "lead:", ",");
     t.winner = IntBetween(s, pos, "winning:", "}");
     return t;
+}
+
+bool TrickFromTextChecked(const std::string& text, TTrick& trick)
+{
+    std::string_view s = text;
+    size_t pos = 0;
+    TTrick t;
+    while (pos < s.size() && IsBlank(s[pos])) ++pos;
+    if (!Expect(s, pos, "{played:{")) return false;
+    for (int i = 0; i < 4; ++i)
+        if (!IntUntil(s, pos, i < 3 ? "," : "},", t.cards[i])) return false;
+    if (!Expect(s, pos, "lead:") || !IntUntil(s, pos, ",", t.leader) || !Expect(s, pos, "winning:") ||
+        !IntUntil(s, pos, "}", t.winner) || !AtEnd(s, pos))
+        return false;
+    trick = t;
+    return true;
 }
 
 int32_t DrawBetween(const TRandomSource& source, int32_t lo, int32_t hi)

@@ -166,16 +166,23 @@ int32_t TSession::OnCardMoveDone(int64_t serial, uint32_t /*key*/)
     return 0;
 }
 
-void TSession::LandMove(const TCardMove& move)
+void TSession::PlaceCard(const TCardMove& move, const TCardPlaces& places) const
 {
-    moveCount_[move.seat - 1] -= 1;
     if (move.kind == MOVE_DEAL) {
-        TCardset& hand = HandOf(move.seat);
+        TCardset& hand = *places.hands[move.seat - 1];
         hand.Add(move.card);
         hand.SortForTrump(GetContract().trump);
     } else if (move.kind == MOVE_PLAY) {
-        deck_.SetAt(move.seat, move.card);
-        tricks_.SetCard(move.seat, move.card);
+        places.deck->SetAt(move.seat, move.card);
+        places.tricks->SetCard(move.seat, move.card);
+    }
+}
+
+void TSession::LandMove(const TCardMove& move)
+{
+    moveCount_[move.seat - 1] -= 1;
+    PlaceCard(move, {&deck_, {&HandOf(1), &HandOf(2), &HandOf(3), &HandOf(4)}, &tricks_});
+    if (move.kind == MOVE_PLAY) {
         if (playedHook_) {
             bool trumpedIn = tricks_.TrickWinner() == move.seat && tricks_.CardsPlayed() > 1 &&
                              IsTrumpCard(move.card, tricks_.CurrentTrump());
@@ -252,10 +259,25 @@ constexpr const char* kRootName = "savegameQar";
 
 bool SetFromText(const std::string& text, TCardset& set)
 {
-    set.FromText(text);
+    if (!set.FromTextChecked(text)) return false;
     for (int32_t i = 1; i <= set.Count(); ++i)
         if (set.Get(i) != 0 && !IsCardInDeck(set.Get(i))) return false;
-    return text.empty() || text.find('{') != std::string::npos;
+    return true;
+}
+
+// How many cards each place may hold in each phase of a hand: the deal
+// leaves three in the deck, and only the declarer takes the kitty.
+bool CardCountsFit(int32_t status, const TCardset& deck, const TSessionPlayers& players, TSeat declarer)
+{
+    if (status == STATUS_STARTING || status == STATUS_PLAYING) return true;
+    if (status == STATUS_DEALING && deck.Count() < 3) return false;
+    if ((status == STATUS_BIDDING || status == STATUS_BID_COMPLETE) && deck.Count() != 3) return false;
+    if (status == STATUS_KITTY && deck.Count() > 3) return false;
+    for (TSeat s = 1; s <= 4; ++s) {
+        int32_t most = status == STATUS_KITTY && s == declarer ? 13 : 10;
+        if (players.GetPlayer(s)->Hand().Count() > most) return false;
+    }
+    return true;
 }
 
 // The tricks tell the same story as the rest of the game: none before play
@@ -300,19 +322,30 @@ bool LoadFailed(const std::string& reason)
 
 void TSession::SaveTo(TQZKeyValue* node) const
 {
+    // A card still in flight is written where it lands (a hand, or the table
+    // and the trick): it has already left the deck or the hand, and a game
+    // that holds it nowhere would not load.
+    TCardset deck = deck_;
+    TCardset hands[4] = {HandOf(1), HandOf(2), HandOf(3), HandOf(4)};
+    TSessionTricks tricks = tricks_;
+    for (const auto& m : moves_) PlaceCard(m.move, {&deck, {&hands[0], &hands[1], &hands[2], &hands[3]}, &tricks});
+
     node->SetString("game_version", kSavedGameVersion);
     node->SetString("save_date", "*TODO!*");
     TQZKeyValue* state = node->GetNode("state");
     state->SetString("contract", ContractToText(GetContract()));
-    state->SetString("deck", deck_.ToText());
+    state->SetString("deck", deck.ToText());
     state->SetString("deckplayed", outOfPlay_.ToText());
     state->SetString("handswon", PairToText(handsWon_[0], handsWon_[1]));
     state->SetString("prompt", prompt_);
     state->SetString("score", PairToText(score_[0], score_[1]));
     state->SetInt("status", status_);
-    players_->SaveTo(state->GetNode("players"));
+    TQZKeyValue* players = state->GetNode("players");
+    players_->SaveTo(players);
+    for (TSeat s = 1; s <= 4; ++s)
+        players->GetNode("Player[" + std::to_string(s) + "]")->SetString("Hand", hands[s - 1].ToText());
     bidding_.SaveTo(state->GetNode("bidding"));
-    tricks_.SaveTo(state->GetNode("tricks"));
+    tricks.SaveTo(state->GetNode("tricks"));
 }
 
 bool TSession::LoadFrom(TQZKeyValue* node)
@@ -367,10 +400,17 @@ bool TSession::LoadFrom(TQZKeyValue* node)
     for (int32_t c = 0; c <= 52; ++c) twice = twice || seen[c] > 1;
     if (twice) return LoadFailed("a card is held twice");
     if (status != STATUS_STARTING && total != DECK_SIZE) return LoadFailed("cards missing");
+    // Empty places exist only on the table: never among the played cards,
+    // nor in the deck before trick play.
+    if (played.Contains(0) || (status > STATUS_STARTING && status < STATUS_PLAYING && deck.Contains(0)))
+        return LoadFailed("cards");
     if (status == STATUS_PLAYING) {
         if (tricks.Current() < 1 || !bidding.HasContract()) return LoadFailed("no trick in play");
-        for (int32_t i = 1; i <= deck.Count(); ++i)
-            if (deck.Get(i) != 0 && !played.Contains(deck.Get(i))) return LoadFailed("table cards");
+        // The table shows the current trick, seat by seat.
+        const TTrick& trick = tricks.CurrentTrickRef();
+        if (deck.Count() != 4) return LoadFailed("table cards");
+        for (TSeat s = 1; s <= 4; ++s)
+            if (deck.Get(s) != trick.Card(s)) return LoadFailed("table cards");
     }
     if (status >= STATUS_BID_COMPLETE && !bidding.HasContract()) return LoadFailed("no contract");
     TContract contract;
@@ -378,6 +418,7 @@ bool TSession::LoadFrom(TQZKeyValue* node)
         contract.declarer = bidding.HighBidder();
         contract.bid = bidding.WinningBid();
     }
+    if (!CardCountsFit(status, deck, *players, contract.declarer)) return LoadFailed("cards in the wrong places");
     if (!TricksAgree(tricks, status, played, *players, contract)) return LoadFailed("tricks");
 
     // Everything checked: the session takes the loaded game.

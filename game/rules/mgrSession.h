@@ -115,8 +115,15 @@ public:
     void SaveTo(TQZKeyValue* node) const;
 
 private:
+    // Where a moving card ends up: a hand, or the table and the trick.
+    struct TCardPlaces {
+        TCardset* deck;
+        TCardset* hands[4];
+        TSessionTricks* tricks;
+    };
     int32_t OnCardMoveDone(int64_t serial, uint32_t key);
     void LandMove(const TCardMove& move);
+    void PlaceCard(const TCardMove& move, const TCardPlaces& places) const;
 
     int32_t moveCount_[4] = {0, 0, 0, 0};
     TSessionBidding bidding_;

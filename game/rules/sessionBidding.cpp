@@ -89,7 +89,8 @@ bool TSessionBidding::LoadFrom(TQZKeyValue* node)
     if (!SeatText(node->GetString("OpeningPlayer"), loaded.opening_)) return false;
     for (int n = 1; n <= 4; ++n) {
         std::string index = "[" + std::to_string(n) + "]";
-        TBid bid = BidFromText(node->GetString("PlayerBid" + index));
+        TBid bid;
+        if (!BidFromTextChecked(node->GetString("PlayerBid" + index), bid)) return false;
         bool notYet = bid.count == 0 && IsSuit(bid.suit);
         if (!notYet && !IsValidBid(bid)) return false;
         int32_t made = TextToIntDef(node->GetString("PlayerBidsMade" + index), -1);

@@ -206,19 +206,21 @@ bool TSessionPlayer::LoadFrom(TQZKeyValue* node)
         return false;
     if (tile.x < 0 || tile.x > 7 || tile.y < 0 || tile.y > 7) return false;
     TCardset hand;
-    std::string handText = node->GetString("Hand");
-    hand.FromText(handText);
-    if (hand.Count() > 13) return false;
+    if (!hand.FromTextChecked(node->GetString("Hand")) || hand.Count() > 13) return false;
     for (int32_t i = 1; i <= hand.Count(); ++i)
         if (!IsCardInDeck(hand.Get(i))) return false;
     TPlayerGUID guid{};
     if (!GUIDFromText(node->GetString("GUID"), guid)) return false;
+    // A missing party id reads as 0; one that is there must be a number.
+    int32_t partyId = 0;
+    std::string partyText = node->GetString("PartyID");
+    if (!partyText.empty() && !TextToIntChecked(partyText, partyId)) return false;
     name_ = node->GetString("Name");
     seat_ = TSeat(seat);
     type_ = TPlayerType(type);
     avatar_ = TAvatarKind(avatar);
     tile_ = tile;
-    partyId_ = TextToIntDef(node->GetString("PartyID"), 0);
+    partyId_ = partyId;
     hand_ = hand;
     guid_ = guid;
     continue_ = node->GetBool("Continue", false);

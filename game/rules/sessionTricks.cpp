@@ -152,16 +152,18 @@ void TSessionTricks::Restore(int32_t current, const TTrick* tricks, int32_t won1
 }
 
 namespace {
-// "{a,b}" as two integers; false when either is not a number.
+// "{a,b}" as two integers; false when either is not a number that fits.
 bool PairFromText(const std::string& text, int32_t& a, int32_t& b)
 {
     size_t open = text.find('{'), comma = text.find(','), close = text.find('}');
     if (open == std::string::npos || comma == std::string::npos || close == std::string::npos) return false;
     if (!(open < comma && comma < close)) return false;
-    std::string first = text.substr(open + 1, comma - open - 1), second = text.substr(comma + 1, close - comma - 1);
-    if (!IsIntegerText(first) || !IsIntegerText(second)) return false;
-    a = TextToIntDef(first, 0);
-    b = TextToIntDef(second, 0);
+    int32_t first = 0, second = 0;
+    if (!TextToIntChecked(std::string_view(text).substr(open + 1, comma - open - 1), first) ||
+        !TextToIntChecked(std::string_view(text).substr(comma + 1, close - comma - 1), second))
+        return false;
+    a = first;
+    b = second;
     return true;
 }
 }  // namespace
@@ -177,12 +179,14 @@ bool TSessionTricks::LoadFrom(TQZKeyValue* node)
     if (current < 0 || current > 10) return false;
     int32_t won1 = 0, won2 = 0;
     if (!PairFromText(node->GetString("won"), won1, won2)) return false;
-    if (won1 < 0 || won2 < 0 || won1 + won2 > current) return false;
+    // Each bounded before they are added: the sum cannot overflow.
+    if (won1 < 0 || won2 < 0 || won1 > current || won2 > current || won1 + won2 > current) return false;
     TTrick loaded[10];
     for (int n = 1; n <= 10; ++n) {
         std::string text = node->GetString("trick[" + std::to_string(n) + "]");
         if (text.empty()) continue;
-        TTrick t = TrickFromText(text);
+        TTrick t;
+        if (!TrickFromTextChecked(text, t)) return false;
         if (t.leader < 0 || t.leader > 4 || t.winner < 0 || t.winner > 4) return false;
         for (TCard c : t.cards)
             if (c != 0 && !IsCardInDeck(c)) return false;

@@ -1,5 +1,6 @@
 // JPEG through libjpeg. Its errors leave by longjmp, so the functions that
 // set the jump point keep only plain values in their own frames.
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 
@@ -21,8 +22,17 @@ struct JpegError {
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
     bool dataEnded;   // the reader ran out of bytes
-    bool rowsMissed;  // and the decoder needed some it did not get
+    bool rowsMissed;  // the decoder needed data past the end of a scan's
 };
+
+// The image data ran out before the last row, whatever marker came after it
+// (the end of the file, an end-of-image or any other marker): libjpeg fills
+// the missing rows with grey and only warns. The arithmetic decoder gives no
+// such warning, so there a file that ends without its marker is refused too.
+bool DataRanOut(const jpeg_decompress_struct& cinfo, const JpegError& err)
+{
+    return err.rowsMissed || (cinfo.arith_code && err.dataEnded);
+}
 
 void OnError(j_common_ptr cinfo)
 {
@@ -97,20 +107,31 @@ int DecodeInto(jpeg_decompress_struct& cinfo, JpegError& err, const uint8_t* dat
     if (int32_t(cinfo.output_width) != out.width || int32_t(cinfo.output_height) != out.height ||
         cinfo.output_components != 4)
         return 1;
-    out.pixels.assign(size_t(out.width) * size_t(out.height) * 4, 0);
+    // Rows are stored as they arrive, the buffer doubling, so a header that
+    // claims more rows than the data holds costs only the rows really there.
+    const size_t rowBytes = size_t(out.width) * 4, allBytes = rowBytes * size_t(out.height);
+    out.pixels.clear();
     while (cinfo.output_scanline < cinfo.output_height) {
-        uint8_t* row = out.pixels.data() + size_t(cinfo.output_scanline) * size_t(out.width) * 4;
+        size_t at = size_t(cinfo.output_scanline) * rowBytes;
+        if (out.pixels.size() < at + rowBytes)
+            out.pixels.resize(std::min(allBytes, std::max(at + rowBytes, out.pixels.size() * 2)));
+        uint8_t* row = out.pixels.data() + at;
         JSAMPROW rows[1] = {row};
         if (jpeg_read_scanlines(&cinfo, rows, 1) != 1) return 1;
         if (cmyk) CmykRowToBgra(row, row, out.width, cinfo.saw_Adobe_marker);
+        // Rows past the end of the data would be grey: stop at the first.
+        if (DataRanOut(cinfo, err)) {
+            std::snprintf(err.message, sizeof err.message, "image data ends early");
+            return 1;
+        }
     }
-    // A file cut short would show grey rows; only a missing end marker,
-    // after every row arrived, is let through.
-    if (err.dataEnded && err.rowsMissed) {
+    // Only a missing end-of-image marker, after every row arrived, is let
+    // through.
+    jpeg_finish_decompress(&cinfo);
+    if (DataRanOut(cinfo, err)) {
         std::snprintf(err.message, sizeof err.message, "image data ends early");
         return 1;
     }
-    jpeg_finish_decompress(&cinfo);
     return 0;
 }
 

@@ -20,6 +20,15 @@ bool Exists(const std::string& p)
     return ::lstat(p.c_str(), &st) == 0;
 }
 
+constexpr std::string_view kTempInfix = ".tmp.";
+constexpr size_t kTempUniqueLength = 6;  // the XXXXXX of mkstemp
+
+std::function<void(const std::string&)>& SyncObserver()
+{
+    static std::function<void(const std::string&)> observer;
+    return observer;
+}
+
 bool EqualNoCase(std::string_view a, std::string_view b)
 {
     return a.size() == b.size() && ::strncasecmp(a.data(), b.data(), a.size()) == 0;
@@ -211,7 +220,7 @@ FileHandle OpenFile(std::string_view path, OpenMode mode)
 FileHandle CreateTempBeside(std::string_view target, std::string& tempPath)
 {
     std::string t = NativePath(target);
-    std::string pattern = t + ".tmp.XXXXXX";
+    std::string pattern = t + std::string(kTempInfix) + std::string(kTempUniqueLength, 'X');
     std::vector<char> buf(pattern.begin(), pattern.end());
     buf.push_back('\0');
     int fd = ::mkstemp(buf.data());
@@ -222,6 +231,66 @@ FileHandle CreateTempBeside(std::string_view target, std::string& tempPath)
     ::fchmod(fd, 0644);
     tempPath.assign(buf.data());
     return FileHandle(fd);
+}
+
+bool SyncFolder(std::string_view folder)
+{
+    std::string p = NativePath(folder);
+    if (p.empty()) p = ".";
+    int fd = ::open(p.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    if (SyncObserver()) SyncObserver()(p);
+    return ok;
+}
+
+void SetFolderSyncObserver(std::function<void(const std::string& folder)> observer)
+{
+    SyncObserver() = std::move(observer);
+}
+
+bool CommitTempFile(std::string_view tempPath, std::string_view target)
+{
+    std::string to = NativePath(target);
+    if (::rename(NativePath(tempPath).c_str(), to.c_str()) != 0) return false;
+    // The rename is done either way; a folder that cannot be synced (some
+    // file systems refuse) leaves the new file in place, not yet flushed.
+    size_t slash = to.rfind('/');
+    SyncFolder(slash == std::string::npos ? std::string(".") : to.substr(0, slash + 1));
+    return true;
+}
+
+bool IsTemporaryFileName(std::string_view name)
+{
+    if (name.size() <= kTempInfix.size() + kTempUniqueLength) return false;
+    size_t unique = name.size() - kTempUniqueLength;
+    if (name.substr(unique - kTempInfix.size(), kTempInfix.size()) != kTempInfix) return false;
+    for (char c : name.substr(unique))
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'))) return false;
+    return true;
+}
+
+int32_t RemoveStaleTemporaryFiles(std::string_view folder, int64_t minAgeSeconds)
+{
+    std::string p = NativePath(folder);
+    if (p.empty()) return 0;
+    if (p.back() != '/') p += '/';
+    DIR* dir = ::opendir(p.c_str());
+    if (!dir) return 0;
+    std::vector<std::string> stale;
+    std::time_t now = std::time(nullptr);
+    while (dirent* e = ::readdir(dir)) {
+        if (!IsTemporaryFileName(e->d_name)) continue;
+        struct stat st;
+        // Regular files only: a link or a folder of that name is not ours.
+        if (::lstat((p + e->d_name).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        if (int64_t(now) - int64_t(st.st_mtime) >= minAgeSeconds) stale.push_back(p + e->d_name);
+    }
+    ::closedir(dir);
+    int32_t removed = 0;
+    for (const std::string& file : stale) removed += ::unlink(file.c_str()) == 0 ? 1 : 0;
+    return removed;
 }
 
 std::string ExecutableFolder()

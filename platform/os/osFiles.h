@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,8 +64,24 @@ enum class OpenMode { Read, Write, ReadWrite, CreateTruncate };
 FileHandle OpenFile(std::string_view path, OpenMode mode);
 
 // A new empty file next to the target, for writing a replacement that is
-// renamed over the target once complete.
+// renamed over the target once complete. Its name is the target's followed
+// by ".tmp." and six letters or digits.
 FileHandle CreateTempBeside(std::string_view target, std::string& tempPath);
+// Renames the complete temporary file over the target, then syncs the folder
+// so that the new name survives a crash. False when the rename fails.
+bool CommitTempFile(std::string_view tempPath, std::string_view target);
+// Flushes a folder's entries to the disk; false when it cannot.
+bool SyncFolder(std::string_view folder);
+// Told of every folder synced; empty stops it. Tests watch the order of
+// renames and syncs through it.
+void SetFolderSyncObserver(std::function<void(const std::string& folder)> observer);
+// Removes what a process that died mid-write left of CreateTempBeside in the
+// folder: regular files named as it names them, untouched for at least
+// minAgeSeconds (younger ones may still be written by a running program).
+// Nothing else is touched. The number removed.
+int32_t RemoveStaleTemporaryFiles(std::string_view folder, int64_t minAgeSeconds = 60);
+// Whether a file name is one CreateTempBeside makes.
+bool IsTemporaryFileName(std::string_view name);
 
 // Folder of the running executable, with a trailing '/'.
 std::string ExecutableFolder();

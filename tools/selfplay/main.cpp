@@ -1,9 +1,10 @@
 // Plays games of four computer seats in memory and prints how fast and how
 // each team did. Usage:
 //   selfplay [--games N] [--seed S] [--team1 STYLE] [--team2 STYLE]
-//            [--resume CHANCE] [--swap] [--no-checks]
+//            [--resume CHANCE] [--every-step] [--swap] [--no-checks]
 // STYLE is conservative, moderate, aggressive or baseline. --swap plays the
-// same deals again with the teams' styles exchanged.
+// same deals again with the teams' styles exchanged. --every-step lets cards
+// fly and saves and loads the game at every step, a card in flight or not.
 #include "clSelfPlay.h"
 
 #include <chrono>
@@ -15,8 +16,8 @@ namespace {
 int Usage()
 {
     std::fprintf(stderr,
-                 "usage: selfplay [--games N] [--seed S] [--team1 STYLE] [--team2 STYLE] [--resume CHANCE] [--swap] "
-                 "[--no-checks]\n  STYLE: conservative, moderate, aggressive, baseline\n");
+                 "usage: selfplay [--games N] [--seed S] [--team1 STYLE] [--team2 STYLE] [--resume CHANCE] "
+                 "[--every-step] [--swap] [--no-checks]\n  STYLE: conservative, moderate, aggressive, baseline\n");
     return 2;
 }
 
@@ -32,7 +33,11 @@ void Report(const char* title, const TSelfPlayConfig& c, const TSelfPlayResult& 
                     r.games ? 100.0 * r.wins[t] / r.games : 0.0, static_cast<long long>(r.contracts[t]),
                     static_cast<long long>(r.made[t]), r.games ? double(r.points[t]) / r.games : 0.0);
     if (r.unfinished) std::printf("  unfinished games %d\n", r.unfinished);
-    if (r.resumes) std::printf("  saved and resumed %d times, %d games went differently\n", r.resumes, r.resumeMismatches);
+    if (r.resumes) std::printf("  saved and resumed %d times\n", r.resumes);
+    if (r.roundTrips)
+        std::printf("  saved and loaded at %lld steps, %lld with a card in flight\n", static_cast<long long>(r.roundTrips),
+                    static_cast<long long>(r.inFlightSaves));
+    if (r.resumes || r.roundTrips) std::printf("  %d games went differently\n", r.resumeMismatches);
     for (const auto& f : r.failures) std::printf("  FAILED: %s\n", f.c_str());
 }
 
@@ -70,6 +75,8 @@ int main(int argc, char** argv)
             if (!v) return Usage();
             config.resumeChance = std::atof(v);
             config.compareResumed = true;
+        } else if (a == "--every-step") {
+            config.cardsFly = config.saveEveryStep = config.compareResumed = true;
         } else if (a == "--swap") {
             swap = true;
         } else if (a == "--no-checks") {

@@ -1,4 +1,5 @@
 #include "qz7files.h"
+#include "osFiles.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>
@@ -133,6 +134,19 @@ TEST(FilesTest, WriteTextReplacesWholeOrNotAtAll)
         EXPECT_EQ(vqtest::ReadFile(path), "new text");
     }
     EXPECT_EQ(WriteTextFile(dir.File("no/folder/x"), "x"), QZRES_FILE_WRITE);
+}
+
+TEST(FilesTest, WriteTextSyncsTheFolderOnceTheNewFileIsInPlace)
+{
+    vqtest::TempDir dir;
+    std::string path = dir.File("Settings.txt");
+    std::vector<std::string> synced;
+    plat::os::SetFolderSyncObserver([&](const std::string& folder) {
+        synced.push_back(folder + ":" + vqtest::ReadFile(path));
+    });
+    EXPECT_EQ(WriteTextFile(path, "new"), QZRES_OK);
+    plat::os::SetFolderSyncObserver(nullptr);
+    EXPECT_EQ(synced, std::vector<std::string>{dir.Path() + ":new"});
 }
 
 TEST(FilesTest, WriteTextKeepsTheExistingNameWhenCaseDiffers)

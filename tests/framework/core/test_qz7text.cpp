@@ -31,6 +31,36 @@ TEST(TextTest, RecognisingNumbers)
     EXPECT_TRUE(TextToBoolDef("Yes", true));
 }
 
+TEST(TextTest, CheckedWholeNumbersRefuseWhatDoesNotFit)
+{
+    struct Case {
+        const char* text;
+        bool ok;
+        int32_t value;
+    };
+    const Case cases[] = {
+        {"0", true, 0},
+        {" -12 ", true, -12},
+        {"2147483647", true, INT32_MAX},
+        {"-2147483648", true, INT32_MIN},
+        {"2147483648", false, 0},
+        {"-2147483649", false, 0},
+        {"4294967296", false, 0},
+        {"100000000000000000000000", false, 0},
+        {"1e23", false, 0},
+        {"", false, 0},
+        {"-", false, 0},
+        {"+5", false, 0},
+        {"1 2", false, 0},
+        {"0x10", false, 0},
+    };
+    for (const auto& c : cases) {
+        int32_t v = 77;
+        EXPECT_EQ(TextToIntChecked(c.text, v), c.ok) << c.text;
+        EXPECT_EQ(v, c.ok ? c.value : 77) << c.text;
+    }
+}
+
 TEST(TextTest, HexAndPoints)
 {
     EXPECT_EQ(HexToIntDef("0x1F", -1), 31);

@@ -4,9 +4,34 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <random>
 #include <zlib.h>
+
+// The largest single request made of operator new since the last reset: the
+// peak a load costs is bounded by what it asks for at once.
+namespace {
+std::atomic<size_t> largestAllocation{0};
+
+void* Allocate(size_t n)
+{
+    size_t seen = largestAllocation.load();
+    while (n > seen && !largestAllocation.compare_exchange_weak(seen, n)) {
+    }
+    if (void* p = std::malloc(n ? n : 1)) return p;
+    throw std::bad_alloc();
+}
+}  // namespace
+
+void* operator new(size_t n) { return Allocate(n); }
+void* operator new[](size_t n) { return Allocate(n); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, size_t) noexcept { std::free(p); }
+void operator delete[](void* p, size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -475,6 +500,37 @@ TEST(TQZIceDataTest, InflationStopsOnceTheDataSizeHasArrived)
     TQZIceData node;
     ASSERT_TRUE(Load(node, Ice().Head(kPacked, 0, 1500, 0).U32(uint32_t(z.size())).Raw(z).bytes));
     EXPECT_EQ(DataOf(node), text.substr(0, 1500));
+}
+
+// A header may claim up to 1032 times its compressed bytes (deflate's best
+// ratio); the buffer grows only as the stream proves the data is there.
+TEST(TQZIceDataTest, AClaimedSizeCostsNothingUntilTheDataProvesIt)
+{
+    std::string junk = RandomBytes(64 * 1024, 5);
+    std::string real = Zlib(TextLike(1 << 20)) + RandomBytes(60 * 1024, 6);  // 1 MiB, then junk
+    constexpr uint32_t kMiB = 1 << 20;
+    struct Case {
+        const char* what;
+        std::string packed;
+        uint32_t claimed;
+        size_t mostAllocated;
+    } cases[] = {
+        {"64 KiB of junk claiming 64 MiB", junk, 64 * kMiB, 256 * 1024},
+        {"a stream of 1 MiB claiming 60 MiB", real, 60 * kMiB, 2 * kMiB + 64 * 1024},
+    };
+    for (const Case& c : cases) {
+        std::string bytes = Ice().Head(kPacked, 0, c.claimed, 0).U32(uint32_t(c.packed.size())).Raw(c.packed).bytes;
+        TQZIceData node;
+        largestAllocation = 0;
+        EXPECT_FALSE(Load(node, bytes)) << c.what;
+        EXPECT_LE(largestAllocation.load(), c.mostAllocated) << c.what;
+    }
+    // The same doubling still reaches a large size that is really there.
+    std::string text = TextLike(3 * kMiB + 17), z = Zlib(text);
+    std::string bytes = Ice().Head(kPacked, 0, uint32_t(text.size()), 0).U32(uint32_t(z.size())).Raw(z).bytes;
+    TQZIceData node;
+    ASSERT_TRUE(Load(node, bytes));
+    EXPECT_TRUE(DataOf(node) == text);
 }
 
 // ---------------------------------------------------------------- files

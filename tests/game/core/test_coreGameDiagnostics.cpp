@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -57,6 +59,35 @@ TEST(CoreGameTest, WarningShowsItsBoxAndLogs)
     EXPECT_EQ(cap.boxes[0].text, "Disk full");
     EXPECT_EQ(cap.boxes[0].icon, plat::os::BoxIcon::Warning);
     EXPECT_EQ(vqtest::ReadFile(dir.File("log.txt")), "WARNING: Disk full\r\nADMIN: hello\r\n");
+}
+
+TEST(CoreGameTest, LogStartsANewFilePastItsLimitAndKeepsOnePrevious)
+{
+    vqtest::TempDir dir;
+    std::string log = dir.File("log.txt"), previous = dir.File("log.1.txt");
+    EXPECT_EQ(PreviousLogFile(log), previous);
+    SetLogFileForTesting(log);
+    auto size = [](const std::string& f) { return int64_t(vqtest::ReadFile(f).size()); };
+    const std::string block(64 * 1024 - 2, 'a');  // 64 KiB with the line end
+    for (int i = 0; i < 16; ++i) WriteLog(block);
+    EXPECT_EQ(size(log), kLogFileLimit) << "a full file is not yet moved aside";
+    EXPECT_FALSE(std::filesystem::exists(previous));
+    WriteLog("first of the new file");
+    EXPECT_EQ(vqtest::ReadFile(log), "first of the new file\r\n");
+    EXPECT_EQ(size(previous), kLogFileLimit);
+    // Megabytes more: still two files, each within the limit, the newest
+    // lines in the current one and the full file before it kept.
+    for (int i = 0; i < 40; ++i) WriteLog(std::string(64 * 1024 - 2, char('b' + i % 20)));
+    WriteLog("last");
+    SetLogFileForTesting("");
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir.Path())) names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"log.1.txt", "log.txt"}));
+    EXPECT_LE(size(log), kLogFileLimit);
+    EXPECT_EQ(size(previous), kLogFileLimit);
+    std::string current = vqtest::ReadFile(log);
+    EXPECT_EQ(current.substr(current.size() - 6), "last\r\n");
 }
 
 TEST(CoreGameDeathTest, FatalErrorExitsNonZeroAfterItsBox)

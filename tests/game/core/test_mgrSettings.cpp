@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 
 namespace {
@@ -42,6 +43,21 @@ protected:
     std::unique_ptr<TSettingsManager> manager;
     std::filesystem::path old_;
 };
+
+TEST_F(SettingsTest, StartingClearsTemporaryFilesThatACrashLeftInTheUserFolder)
+{
+    const std::string stale = "Settings.txt.tmp.k3Jq9Z", other = "Settings.txt.old";
+    for (const std::string& name : {stale, other}) {
+        vqtest::WriteFile(user + name, "x");
+        std::filesystem::last_write_time(user + name,
+                                         std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+    }
+    vqtest::WriteFile(user + "Settings.txt", "Speed.Deal=\"700\"\r\n");
+    Start();
+    EXPECT_FALSE(std::filesystem::exists(user + stale));
+    EXPECT_TRUE(std::filesystem::exists(user + other));
+    EXPECT_EQ(SettingInt("Speed.Deal"), 700);
+}
 
 TEST_F(SettingsTest, UserValuesOverrideDefaultsAndOnlyDifferencesAreSaved)
 {

@@ -46,6 +46,35 @@ TEST(CardsetTest, TextFormsRoundTrip)
     EXPECT_EQ(Make({12, 47, 52}).ShortText(), "aS,tH,JK");
 }
 
+TEST(CardsetTest, StrictTextRefusesBadNumbersAndMoreThanADeck)
+{
+    std::string full = "cardset:{3";
+    for (int i = 1; i < TCardset::kCapacity; ++i) full += ",3";
+    struct Case {
+        std::string text;
+        bool ok;
+        int32_t count;
+    } cases[] = {
+        {"cardset:{5,52,0}", true, 3},
+        {"cardset:{}", true, 0},
+        {"", true, 0},
+        {full + "}", true, TCardset::kCapacity},
+        {full + ",3}", false, 0},
+        {"cardset:{5,99999999999}", false, 0},
+        {"cardset:{5,,6}", false, 0},
+        {"cardset:{5,x}", false, 0},
+        {"cardset:{5", false, 0},
+        {"cardset:{5}6", false, 0},
+        {"5,6", false, 0},
+    };
+    for (const Case& c : cases) {
+        TCardset set;
+        set.Add(7);
+        EXPECT_EQ(set.FromTextChecked(c.text), c.ok) << c.text;
+        EXPECT_EQ(set.Count(), c.ok ? c.count : 1) << c.text << ": a refused text leaves the set alone";
+    }
+}
+
 TEST(CardsetTest, DeleteShiftsAndZeroesTheFreedSlot)
 {
     TCardset s = Make({5, 9, 52});

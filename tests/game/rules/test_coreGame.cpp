@@ -84,6 +84,47 @@ TEST(CardsTest, TextFormsRoundTrip)
     EXPECT_EQ(TrickFromText("garbage"), TTrick{});
 }
 
+TEST(CardsTest, StrictTextFormsRefuseWhatTheLenientOnesReadAsZero)
+{
+    TTrick t;
+    t.cards[0] = 52;
+    t.cards[2] = 9;
+    t.leader = 3;
+    t.winner = 1;
+    struct Case {
+        std::string text;
+        bool ok;
+    };
+    const Case tricks[] = {
+        {TrickToText(t), true},
+        {" " + TrickToText(TTrick{}), true},
+        {"{played:{4294967296,0,0,0},lead:1,winning:0}", false},
+        {"{played:{0,0,0},lead:1,winning:0}", false},
+        {"{played:{0,0,0,0},lead:,winning:0}", false},
+        {"{played:{0,0,0,0},lead:1}", false},
+        {"{played:{0,0,0,0},lead:1,winning:0}x", false},
+        {"garbage", false},
+    };
+    for (const Case& c : tricks) {
+        TTrick read;
+        EXPECT_EQ(TrickFromTextChecked(c.text, read), c.ok) << c.text;
+        if (c.ok) {
+            EXPECT_EQ(read, TrickFromText(c.text)) << c.text;
+        }
+    }
+    const Case bids[] = {
+        {"bid:{4,5}", true}, {"bid:{0,1}", true},  {"bid:{0,4294967297}", false},
+        {"bid:{x,y}", false}, {"bid:{3}", false},   {"", false},
+    };
+    for (const Case& c : bids) {
+        TBid read;
+        EXPECT_EQ(BidFromTextChecked(c.text, read), c.ok) << c.text;
+        if (c.ok) {
+            EXPECT_TRUE(BidEquals(read, BidFromText(c.text))) << c.text;
+        }
+    }
+}
+
 TEST(TextHelpersTest, NamesAndFormatting)
 {
     EXPECT_EQ(CardName(48), "Jack of Hearts");

@@ -1,6 +1,8 @@
 #include "GameTextHelpers.h"
 #include "sessionFixture.h"
 
+#include <ostream>
+
 namespace {
 
 // Tricks won by each team, then the hand is scored.
@@ -23,6 +25,10 @@ struct ScoreRow {
     int32_t score[2];
     int32_t handsWon[2];
 };
+
+// Named by what the row shows: the discovered test names stay the same from
+// run to run instead of holding the row's raw bytes (a pointer among them).
+void PrintTo(const ScoreRow& r, std::ostream* os) { *os << r.what; }
 
 class ScoringTest : public SessionTest, public ::testing::WithParamInterface<ScoreRow> {};
 

@@ -330,3 +330,58 @@ TEST(ImageDecode, JpegCutShortIsRefusedLikeTheOtherFormats)
     Bytes noEnd(whole.begin(), whole.end() - 2);
     EXPECT_TRUE(DecodeImage(noEnd.data(), noEnd.size(), back));
 }
+
+// Data that runs out before the last row is refused whatever marker comes
+// after it: an end-of-image marker, another marker, or a header that claims
+// more rows than the data holds.
+TEST(ImageDecode, JpegWhoseDataRunsOutBeforeTheLastRowIsRefusedWhateverFollows)
+{
+    auto encoded = [](int32_t w, int32_t h) {
+        Image img;
+        EXPECT_TRUE(img.Allocate(w, h));
+        for (int32_t y = 0; y < h; ++y)
+            for (int32_t x = 0; x < w; ++x)
+                img.SetPixel(x, y, 0xFF000000u | uint32_t(x * 7 % 256) << 16 | uint32_t(y * 3 % 256) << 8 | uint32_t((x ^ y) & 0xFF));
+        Bytes b;
+        EXPECT_TRUE(EncodeImage(img, EncodeFormat::Jpeg, b));
+        return b;
+    };
+    auto find = [](const Bytes& b, uint8_t marker) {
+        for (size_t i = 0; i + 1 < b.size(); ++i)
+            if (b[i] == 0xFF && b[i + 1] == marker) return i;
+        return size_t(0);
+    };
+    Bytes small = encoded(64, 48);
+    size_t scan = find(small, 0xDA);
+    ASSERT_GT(scan, 0u);
+    Bytes half(small.begin(), small.begin() + std::ptrdiff_t((scan + small.size()) / 2));
+    auto with = [&](Bytes b, std::initializer_list<uint8_t> tail) {
+        b.insert(b.end(), tail);
+        return b;
+    };
+    // 640 x 480 of data under a frame header that says 8192 x 8192.
+    Bytes raised = encoded(640, 480);
+    size_t frame = find(raised, 0xC0);
+    ASSERT_GT(frame, 0u);
+    raised[frame + 5] = 0x20, raised[frame + 6] = 0x00;  // height
+    raised[frame + 7] = 0x20, raised[frame + 8] = 0x00;  // width
+    struct Case {
+        const char* what;
+        Bytes bytes;
+    } cases[] = {
+        {"cut short, then the end-of-image marker", with(half, {0xFF, 0xD9})},
+        {"cut short, then a comment and the end-of-image marker", with(half, {0xFF, 0xFE, 0, 4, 'h', 'i', 0xFF, 0xD9})},
+        {"cut short, then a restart marker", with(half, {0xFF, 0xD0})},
+        {"a header raised to 8192 x 8192 over 640 x 480 data", raised},
+    };
+    for (const Case& c : cases) {
+        Image back;
+        std::string why;
+        EXPECT_FALSE(DecodeImage(c.bytes.data(), c.bytes.size(), back, &why)) << c.what;
+        EXPECT_TRUE(back.pixels.empty()) << c.what;
+        EXPECT_FALSE(why.empty()) << c.what;
+    }
+    Image back;
+    ASSERT_TRUE(DecodeImage(small.data(), small.size(), back)) << "the whole file still decodes";
+    EXPECT_EQ(back.width, 64);
+}
