@@ -48,6 +48,15 @@ public:
     TStateGUI* Window() const { return window_; }
     uint32_t TimeInState() const { return time_; }
 
+protected:
+    // A screen with a window of its own class installs it here (from its
+    // CreateGUI); the state owns it as it owns the plain one.
+    void SetWindow(TStateGUI* window)
+    {
+        window_ = window;
+        windowCreated_ = window != nullptr;
+    }
+
 private:
     friend class TStateGUI;
 

@@ -1,0 +1,163 @@
+#include "coreEngine.h"
+
+#include "UITable.h"
+#include "clShellLinks.h"
+#include "coreGameDiagnostics.h"
+#include "gameStates.h"
+#include "mgrAI.h"
+#include "mgrAchievements.h"
+#include "mgrAudio.h"
+#include "mgrGameflow.h"
+#include "mgrLoaders.h"
+#include "mgrResources.h"
+#include "mgrServices.h"
+#include "mgrSession.h"
+#include "mgrSettings.h"
+#include "mgrStates.h"
+#include "mgrSteam.h"
+#include "mgrTimers.h"
+#include "mgrVideo.h"
+#include "osClock.h"
+#include "osWindow.h"
+#include "UIRootWindow.h"
+
+#include <cstdlib>
+
+namespace {
+// The screen on top for the rules (actions wait for screens).
+class TEngineScreenLink : public TScreenLink {
+public:
+    int32_t CurrentStateId() const override { return StateEngine ? StateEngine->CurrentId() : 0; }
+};
+TEngineScreenLink engineScreenLink;
+
+// Frames are paced to this period when nothing else waits: the loop sleeps
+// on window messages for the rest of it instead of spinning.
+constexpr uint32_t kFramePeriodMs = 16;
+}  // namespace
+
+void RegisterGameManagers()
+{
+    RegisterAIManager();
+    RegisterSettingsManager();
+    RegisterTimersManager();
+    RegisterSteamManager();
+    RegisterSessionManager();
+    RegisterGameflowManager();
+    RegisterServiceManager();
+    RegisterVideoManager();
+    RegisterStatesManager();
+    RegisterAudioManager();
+    RegisterLoadersManager();
+    RegisterResourcesManager();
+}
+
+// ---------------------------------------------------------------- layout
+
+TLayoutGUI::TLayoutGUI(TGUIWindow* parent)
+    : TGUIWindow(parent ? TQZRect{0, 0, parent->GetWidth(), parent->GetHeight()} : TQZRect{}, parent, 0)
+{
+}
+
+bool TLayoutGUI::Arrange()
+{
+    if (TGUIWindow* parent = GetParent()) SetRect({0, 0, parent->GetWidth(), parent->GetHeight()});
+    return true;
+}
+
+// ---------------------------------------------------------------- engine
+
+TMainEngine::TMainEngine()
+{
+    ResetSettingsIfOutdated();
+    CreateManagers();
+    root_ = NewRootWindow<TGUIRootWindow>();
+    root_->SetRect(Video ? Video->ClientRect() : TQZRect{0, 0, 1280, 800});
+    table_ = NewWindow<TUITable>(root_.get());
+    layout_ = NewWindow<TLayoutGUI>(root_.get());
+    if (Gameflow) Gameflow->SubscribeText("TABLE_CAPTION", MakeMethod<&TMainEngine::OnTableCaption>(this));
+    if (Video && Video->Window()) Video->Window()->onClose = MakeMethod<&TMainEngine::OnWindowClose>(this);
+    if (Gameflow) Gameflow->RegisterStates(GameStateClasses());
+    SetScreenLink(&engineScreenLink);
+    if (StateEngine) StateEngine->SetWindows(root_.get(), layout_);
+    if (Video) {
+        Video->SetResizeReceiver(static_cast<TGUIRootWindow*>(root_.get()));
+        Video->renderCallback = [] {
+            if (StateEngine) StateEngine->Render();
+        };
+    }
+    if (ServiceManager) ServiceManager->MarshalInstruction("Tutorial.Init");
+}
+
+TMainEngine::~TMainEngine()
+{
+    if (Video) {
+        if (Video->Window()) Video->Window()->onClose = {};
+        Video->renderCallback = nullptr;
+        Video->SetResizeReceiver(nullptr);
+        Video->SaveWindowPlacement();
+    }
+    if (StateEngine) {
+        StateEngine->Clear();
+        StateEngine->Update();  // frees the retired screens while their windows exist
+        StateEngine->SetWindows(nullptr, nullptr);
+    }
+    root_.reset();
+    if (SettingsManager && !SettingsManager->SaveSettings()) AdminLog("The settings could not be saved");
+    if (Achievements && !Achievements->SaveProgress()) AdminLog("The achievements could not be saved");
+    if (Gameflow) Gameflow->UnsubscribeText("TABLE_CAPTION", MakeMethod<&TMainEngine::OnTableCaption>(this));
+    SetScreenLink(nullptr);
+    FreeManagers();
+}
+
+void TMainEngine::Start()
+{
+    if (Gameflow) Gameflow->LoadGame();
+    if (StateEngine) StateEngine->PushById(STATE_MENU, false);
+}
+
+void TMainEngine::Tick()
+{
+    const uint32_t started = plat::os::TickMilliseconds();
+    PumpFrame();
+    if (SteamManager) SteamManager->Process();
+    if (StateEngine) StateEngine->Update();
+    if (ServiceManager) ServiceManager->Tick();
+    if (Timers && Video) Timers->Tick(Video->FrameTime());
+    if (Video) Video->Redraw();
+    const uint32_t spent = plat::os::TickMilliseconds() - started;
+    if (spent < kFramePeriodMs && !Terminated()) plat::os::WaitForWindowMessages(kFramePeriodMs - spent);
+}
+
+bool TMainEngine::Terminated() const
+{
+    const bool quitting = Video && Video->Window() && Video->Window()->Closed();
+    return quitting || !StateEngine || !StateEngine->Current();
+}
+
+void TMainEngine::OnWindowClose(TQZWindow*)
+{
+    if (!StateEngine) return;
+    StateEngine->PopUntil(STATE_MENU);
+    if (TState* current = StateEngine->Current()) current->HandleEvent(GUICMD_WINDOW_CLOSE);
+}
+
+void TMainEngine::OnTableCaption(const std::string& text)
+{
+    if (table_) table_->SetStatus(text);
+}
+
+int RunGame()
+{
+    RegisterGameManagers();
+    FrameworkStart("Vantorel Qar");
+    std::srand(plat::os::TickMilliseconds());
+    int code = 0;
+    {
+        TMainEngine engine;
+        engine.Start();
+        while (!engine.Terminated()) engine.Tick();
+    }
+    FrameworkStop();
+    return code;
+}

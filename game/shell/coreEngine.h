@@ -1,0 +1,48 @@
+// The game program's top object: builds the managers and the permanent
+// windows, runs one frame per Tick until the window closes or no screen is
+// left, and takes everything down in order.
+#pragma once
+
+#include "arcqz7gui.h"
+#include "qz7core.h"
+
+#include <string>
+
+class TUITable;
+class TQZWindow;
+
+// The full-window container the screens are placed in.
+class TLayoutGUI : public TGUIWindow {
+public:
+    explicit TLayoutGUI(TGUIWindow* parent);
+    bool Arrange() override;
+};
+
+class TMainEngine : public TQZClass {
+public:
+    TMainEngine();
+    ~TMainEngine() override;
+
+    void Start();
+    void Tick();
+    bool Terminated() const;
+
+    TGUIWindow* Root() const { return root_.get(); }
+    TUITable* Table() const { return table_; }
+    TGUIWindow* Layout() const { return layout_; }
+
+    // The window-close command path, also for tests.
+    void OnWindowClose(TQZWindow* window);
+
+private:
+    void OnTableCaption(const std::string& text);
+
+    TGUIWindowPtr<TGUIWindow> root_;
+    TUITable* table_ = nullptr;
+    TGUIWindow* layout_ = nullptr;
+};
+
+// The managers of the game program, registered in one place.
+void RegisterGameManagers();
+// What the main routine does; returns the exit code.
+int RunGame();

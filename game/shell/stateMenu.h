@@ -1,0 +1,61 @@
+// The main menu: the first screen after start-up and the hub from which
+// every other screen is reached, over a wave of the shuffled deck.
+#pragma once
+
+#include "clCardset.h"
+#include "mgrStates.h"
+
+#include <string>
+
+class TUIButton;
+
+// The card wave and the logo, drawn behind the menu's buttons.
+class TMainMenuAnim : public TGUIWindow {
+public:
+    TMainMenuAnim(TGUIWindow* parent, const TCardset* deck);
+    void Update() override;
+    void Draw(const TQZRect& rect) override;
+    bool Arrange() override;
+
+    int32_t counter = 1;
+
+private:
+    const TCardset* deck_;
+    uint32_t elapsed_ = 0;
+};
+
+class TMainMenuGUI : public TStateGUI {
+public:
+    TMainMenuGUI(TState* owner, TGUIWindow* layout);
+    bool Arrange() override;
+    // Which buttons are enabled, and where the focus goes.
+    void RefreshButtons();
+    TUIButton* Button(int32_t command) const;
+
+private:
+    void PlaceButtons();
+
+    TCardset deck_;
+    TMainMenuAnim* anim_ = nullptr;
+    TUIButton* store_ = nullptr;
+    TUIButton* multiplayerWarning_ = nullptr;
+};
+
+class TStateMenu : public TState {
+public:
+    void CreateGUI() override;
+    void Enter(TState* previous, int32_t param) override;
+    void Leave(TState* next) override;
+    void HandleEvent(int32_t commandId) override;
+
+    int32_t pendingKind = 0;  // 4 quit, 5 new game
+
+private:
+    void Quit();
+    void StartNewGame();
+};
+
+// Opens an address from a hand-editable setting: only http and https
+// addresses reach the desktop's opener; anything else (or nothing) is
+// refused with a log line. True when it was handed on.
+bool OpenWebSetting(const std::string& key);
