@@ -93,10 +93,22 @@ int32_t GetSpeedSetting(TQZKeyValue* tree, const std::string& key)
 
 int32_t GetSpeedSetting(const std::string& key) { return GetSpeedSetting(Settings, key); }
 
+namespace {
+// The data folder may not exist yet on a fresh account (or a moved one):
+// every missing folder on the way is made, so the user's files never fall
+// back into the program folder.
+void MakeFolderChain(const std::string& path)
+{
+    for (size_t i = 1; i < path.size(); ++i)
+        if ((path[i] == '/' || path[i] == '\\') && !IsFolder(path.substr(0, i))) (void)CreateFolder(path.substr(0, i));
+}
+}  // namespace
+
 std::string UserFolder()
 {
     std::string base = AppDataFolder();
     if (!base.empty()) {
+        MakeFolderChain(AddTrailingBackslash(base));
         std::string folder = AddTrailingBackslash(base + kUserFolderName);
         if (IsFolder(folder) || CreateFolder(folder) == QZRES_OK) return folder;
     }

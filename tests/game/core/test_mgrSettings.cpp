@@ -168,3 +168,17 @@ TEST(DefaultSettingsTest, ShippedDefaultsSitWithinTheirRanges)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(UserFolderTest, AMissingDataFolderIsMadeRatherThanFallingBackToTheProgramFolder)
+{
+    vqtest::TempDir scratch;
+    const std::string data = scratch.Path() + "/not/yet/there";
+    vqtest::ScopedEnv env{"VANTOREL_DATA_HOME", data};
+    const std::string folder = plat::os::NativePath(UserFolder());
+    EXPECT_EQ(0u, folder.rfind(data, 0)) << folder;
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+}
+
+}  // namespace

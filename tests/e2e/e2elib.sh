@@ -1,0 +1,73 @@
+# Shared steps of the end-to-end tests: start the real program under the
+# current X display with a scratch per-user folder and frame capture, wait
+# for its windows, send keys, and collect what it left.
+
+# e2e_start <runtime folder> <per-user data folder> <frame folder> [args...]
+# Starts ./game there in the background; its pid is in E2E_PID.
+e2e_start() {
+  local runtime=$1 home=$2 frames=$3
+  shift 3
+  mkdir -p "$home" "$frames"
+  (cd "$runtime" && VANTOREL_DATA_HOME="$home" VANTOREL_FRAME_CAPTURE="$frames" SDL_AUDIODRIVER=dummy \
+     exec ./game "$@") &
+  E2E_PID=$!
+}
+
+# e2e_wait_window <name> <seconds>: the id of a visible window of that exact name.
+e2e_wait_window() {
+  local name=$1 limit=$(( $2 * 10 )) id=""
+  for _ in $(seq 1 "$limit"); do
+    # xwininfo, not xdotool search: the latter misses windows (message
+    # boxes) that carry no class.
+    id=$(xwininfo -root -tree 2>/dev/null | grep -F "\"${name}\":" | awk '{print $1}' | head -1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+
+# e2e_wait_frames <folder> <count> <seconds>: at least that many frames presented.
+e2e_wait_frames() {
+  local folder=$1 count=$2 limit=$(( $3 * 10 ))
+  for _ in $(seq 1 "$limit"); do
+    [ "$(ls "$folder" 2>/dev/null | wc -l)" -ge "$count" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# e2e_last_frame <folder>: the newest complete frame (the one before the newest,
+# which may still be being written).
+e2e_last_frame() {
+  ls "$1"/frame_*.png | sort | tail -2 | head -1
+}
+
+# e2e_key <window id> <key...>
+e2e_key() {
+  local id=$1
+  shift
+  # Keys go to the focused window: events sent to a window by id are marked
+  # synthetic, and SDL ignores those.
+  # There is no window manager under Xvfb: the input focus is set directly.
+  xdotool windowfocus --sync "$id" >/dev/null 2>&1 || true
+  xdotool key "$@"
+}
+
+# e2e_wait_exit <seconds>: the program's exit code, or 124 when it ran on.
+e2e_wait_exit() {
+  local limit=$(( $1 * 10 ))
+  for _ in $(seq 1 "$limit"); do
+    if ! kill -0 "$E2E_PID" 2>/dev/null; then
+      wait "$E2E_PID"
+      return $?
+    fi
+    sleep 0.1
+  done
+  kill "$E2E_PID" 2>/dev/null || true
+  return 124
+}
+
+e2e_fail() {
+  echo "FAIL: $*"
+  exit 1
+}

@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# End to end: the real game starts on its main menu, Escape ends it with its
+# files written; a broken cardset setting warns once and still reaches the
+# menu; without the interface textures the fatal text shows and the program
+# exits non-zero. menu.sh <runtime folder> <menu_frame_check> <output folder>
+# Exits 77 (skipped) without Xvfb or xdotool.
+set -uo pipefail
+runtime=$(cd "$1" && pwd)
+check=$2
+out=$3
+here=$(cd "$(dirname "$0")" && pwd)
+for tool in xvfb-run xdotool; do
+  command -v $tool >/dev/null 2>&1 || { echo "$tool not installed: skipped"; exit 77; }
+done
+if [ -z "${E2E_UNDER_XVFB:-}" ]; then
+  export E2E_UNDER_XVFB=1
+  exec xvfb-run -a -s "-screen 0 1600x1000x24" bash "$0" "$@"
+fi
+source "$here/e2elib.sh"
+rm -rf "$out"
+mkdir -p "$out"
+home="$out/home"
+user="$home/VantorelQar"
+
+echo "== the menu, then Escape"
+e2e_start "$runtime" "$home" "$out/frames1"
+win=$(e2e_wait_window "Vantorel Qar" 20) || e2e_fail "no game window"
+e2e_wait_frames "$out/frames1" 15 20 || e2e_fail "the menu was not presented"
+cp "$(e2e_last_frame "$out/frames1")" "$out/menu.png"
+"$check" "$out/menu.png" || e2e_fail "the menu frame is not right (see $out/menu.png)"
+e2e_key "$win" Escape
+e2e_wait_exit 20; code=$?
+[ "$code" -eq 0 ] || e2e_fail "exit code $code after Escape"
+for f in Version.txt Settings.txt log.txt; do
+  [ -s "$user/$f" ] || e2e_fail "$f not written in the per-user folder"
+done
+grep -q "WARNING:" "$user/log.txt" && e2e_fail "a warning on a clean start"
+
+echo "== a cardset setting that names nothing"
+printf 'Video.Cardface="Missing.cards"\r\n' >> "$user/Settings.txt"
+rm -f "$user/log.txt"
+e2e_start "$runtime" "$home" "$out/frames2"
+box=$(e2e_wait_window "Vantorel Qar - Warning" 20) || e2e_fail "no warning shown"
+e2e_key "$box" Return
+win=$(e2e_wait_window "Vantorel Qar" 20) || e2e_fail "no game window after the warning"
+e2e_wait_frames "$out/frames2" 15 20 || e2e_fail "the menu was not presented after the warning"
+sleep 1
+[ "$(grep -c "WARNING:" "$user/log.txt")" -eq 1 ] || e2e_fail "not exactly one warning: $(grep WARNING: "$user/log.txt")"
+cp "$(e2e_last_frame "$out/frames2")" "$out/menu-fallback-cards.png"
+"$check" "$out/menu-fallback-cards.png" || e2e_fail "the menu after the warning is not right"
+e2e_key "$win" Escape
+e2e_wait_exit 20; code=$?
+[ "$code" -eq 0 ] || e2e_fail "exit code $code after the warning run"
+
+echo "== no interface textures"
+bare="$out/bare-runtime"
+mkdir -p "$bare/Assets"
+for entry in "$runtime"/*; do
+  [ "$(basename "$entry")" = Assets ] || ln -s "$entry" "$bare/"
+done
+for entry in "$runtime"/Assets/*; do
+  [ "$(basename "$entry")" = Misc ] || ln -s "$entry" "$bare/Assets/"
+done
+mkdir -p "$bare/Assets/Misc"
+for entry in "$runtime"/Assets/Misc/*; do
+  [ "$(basename "$entry")" = Textures.ice ] || ln -s "$entry" "$bare/Assets/Misc/"
+done
+e2e_start "$bare" "$out/home3" "$out/frames3"
+box=$(e2e_wait_window "Vantorel Qar - Fatal Error" 20) || e2e_fail "no fatal error shown"
+e2e_key "$box" Return
+e2e_wait_exit 20; code=$?
+[ "$code" -ne 0 ] && [ "$code" -ne 124 ] || e2e_fail "exit code $code without Textures.ice"
+grep -qF 'Fatal error: Expected texture "1" in icedata; not found, terminating application.' \
+  "$out/home3/VantorelQar/log.txt" || e2e_fail "not the fatal text of a missing texture archive"
+rm -rf "$out/frames1" "$out/frames2" "$out/frames3" "$bare"
+echo "menu screenshots: $out/menu.png $out/menu-fallback-cards.png"
