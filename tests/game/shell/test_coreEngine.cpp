@@ -1,0 +1,147 @@
+#include "shellfixture.h"
+
+#include "UIButton.h"
+#include "UITable.h"
+#include "mgrGameflow.h"
+#include "mgrSession.h"
+#include "mgrSettings.h"
+#include "osDesktop.h"
+#include "qz7files.h"
+#include "stateConfirm.h"
+#include "stateMenu.h"
+
+namespace {
+
+using shelltest::EngineFixture;
+
+// A screen standing over the menu, as the game screens will.
+class TOverScreen : public TState {};
+
+// Puts a game in progress without dealing it out.
+void GameInProgress()
+{
+    Session->SetScore(1, 120);
+}
+
+TEST_F(EngineFixture, StartsOnTheMenuAndExitWithoutAGameEndsTheProgram)
+{
+    ASSERT_EQ(STATE_MENU, CurrentId());
+    EXPECT_FALSE(engine->Terminated());
+    StateEngine->Current()->HandleEvent(4);
+    Frame();
+    EXPECT_TRUE(engine->Terminated());
+    EXPECT_TRUE(IsFile(UserFolder() + "Version.txt"));
+}
+
+TEST_F(EngineFixture, ExitDuringAGameAsksAndOkSavesAndEnds)
+{
+    GameInProgress();
+    StateEngine->Current()->HandleEvent(4);
+    ASSERT_EQ(STATE_CONFIRM, CurrentId());
+    EXPECT_EQ(CONFIRM_QUIT, static_cast<TStateConfirm*>(StateEngine->Current())->Kind());
+    EXPECT_TRUE(IsFile(UserFolder() + "Savedgame.txt"));
+    StateEngine->Current()->HandleEvent(CONFIRM_OK);
+    Frame();
+    EXPECT_TRUE(engine->Terminated());
+}
+
+TEST_F(EngineFixture, NewGameDuringAGameCancelledLeavesEverythingAsItWas)
+{
+    GameInProgress();
+    StateEngine->Current()->HandleEvent(5);
+    ASSERT_EQ(STATE_CONFIRM, CurrentId());
+    EXPECT_EQ(CONFIRM_RESTART, static_cast<TStateConfirm*>(StateEngine->Current())->Kind());
+    StateEngine->Current()->HandleEvent(CONFIRM_CANCEL);
+    StateEngine->Current()->HandleEvent(CONFIRM_CANCEL);  // a second click answers nothing
+    Frame();
+    EXPECT_EQ(STATE_MENU, CurrentId());
+    EXPECT_EQ(1, StateEngine->Depth());
+    EXPECT_EQ(120, Session->Score(1));
+}
+
+TEST_F(EngineFixture, NewGameDuringAGameConfirmedStartsAFreshGame)
+{
+    GameInProgress();
+    StateEngine->Current()->HandleEvent(5);
+    StateEngine->Current()->HandleEvent(CONFIRM_OK);
+    Session->ProcessActions();
+    EXPECT_EQ(0, Session->Score(1));
+    // The game screen is not part of this build yet: its push is refused, the
+    // menu stays.
+    EXPECT_EQ(STATE_MENU, CurrentId());
+}
+
+TEST_F(EngineFixture, ClosingTheWindowPopsToTheMenuWhichSavesAndQuits)
+{
+    GameInProgress();
+    StateEngine->PushState(std::make_unique<TOverScreen>(), true);
+    StateEngine->PushState(std::make_unique<TOverScreen>(), true);
+    engine->OnWindowClose(nullptr);
+    EXPECT_TRUE(Logged("Force quit activated"));
+    EXPECT_TRUE(IsFile(UserFolder() + "Savedgame.txt"));
+    Frame();
+    EXPECT_TRUE(engine->Terminated());
+}
+
+TEST_F(EngineFixture, ScreensThatAreNotBuiltAreRefusedWithALogLine)
+{
+    // Commands of the menu and the screen ids they ask for (11 asks for 13,
+    // which no screen fills).
+    const std::pair<int32_t, int32_t> asks[] = {{2, 15}, {3, 1}, {6, 2}, {7, 14}, {8, 4}, {11, 13}, {14, 19}};
+    for (const auto& [command, id] : asks) {
+        StateEngine->Current()->HandleEvent(command);
+        EXPECT_TRUE(Logged("TStateEngine.PushById: no state class registered for id " + std::to_string(id) +
+                           "; push refused"))
+            << command;
+    }
+    EXPECT_EQ(STATE_MENU, CurrentId());
+    EXPECT_EQ(1, StateEngine->Depth());
+}
+
+TEST_F(EngineFixture, TheTableCaptionShowsInTheStatusLine)
+{
+    SetTableCaption("Benchmark complete");
+    EXPECT_EQ("Benchmark complete", engine->Table()->status);
+}
+
+TEST_F(EngineFixture, TheMenuOffersContinueOnlyWithAGameInProgress)
+{
+    auto* menu = dynamic_cast<TMainMenuGUI*>(StateEngine->Current()->Window());
+    ASSERT_NE(nullptr, menu);
+    EXPECT_FALSE(menu->Button(1)->IsEnabled());
+    EXPECT_TRUE(menu->Button(5)->IsFocused());
+    EXPECT_FALSE(menu->Button(11)->IsEnabled());
+    GameInProgress();
+    menu->RefreshButtons();
+    EXPECT_TRUE(menu->Button(1)->IsEnabled());
+    EXPECT_TRUE(menu->Button(1)->IsFocused());
+}
+
+TEST(OpenWebSettingTest, OnlyWebAddressesReachTheOpener)
+{
+    vqtest::TempDir home;
+    vqtest::ScopedEnv env{"VANTOREL_DATA_HOME", home.Path()};
+    ResetManagerRegistry();
+    RegisterSettingsManager();
+    CreateManagers();
+    plat::os::TakeOpenRequests();
+    struct {
+        const char* value;
+        bool opened;
+    } cases[] = {{"", false},
+                 {"file:///etc/passwd", false},
+                 {"-x https://a", false},
+                 {"javascript:alert(1)", false},
+                 {"HTTPS://upper.example", false},
+                 {"https://example.org/store", true},
+                 {"http://example.org/", true}};
+    for (const auto& c : cases) {
+        SetSetting("Internet.SteamURL", c.value);
+        EXPECT_EQ(c.opened, OpenWebSetting("Internet.SteamURL")) << c.value;
+    }
+    EXPECT_EQ((std::vector<std::string>{"https://example.org/store", "http://example.org/"}),
+              plat::os::TakeOpenRequests());
+    ResetManagerRegistry();
+}
+
+}  // namespace
