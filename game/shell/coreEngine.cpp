@@ -1,6 +1,9 @@
 #include "coreEngine.h"
 
 #include "UITable.h"
+#include "UITheme.h"
+#include "qz7input.h"
+#include "clStartupProbe.h"
 #include "clShellLinks.h"
 #include "coreGameDiagnostics.h"
 #include "gameStates.h"
@@ -31,9 +34,21 @@ public:
 };
 TEngineScreenLink engineScreenLink;
 
-// Frames are paced to this period when nothing else waits: the loop sleeps
-// on window messages for the rest of it instead of spinning.
+// Frames are paced: the loop sleeps on window messages for the rest of the
+// period instead of spinning. While the player acts, a widget animates or a
+// timer waits, the period is a 60th of a second; a screen left alone is
+// drawn ten times a second (the menu's own animation step).
 constexpr uint32_t kFramePeriodMs = 16;
+constexpr uint32_t kIdleFramePeriodMs = 100;
+constexpr uint32_t kIdleAfterMs = 1000;
+
+bool InputWaiting()
+{
+    TQZKeyboard* keyboard = GetKeyboard();
+    TQZMouse* mouse = GetMouse();
+    return (keyboard && keyboard->HasKeys()) ||
+           (mouse && (mouse->HasEvent() || mouse->HasMoved() || mouse->HasWheel()));
+}
 }  // namespace
 
 void RegisterGameManagers()
@@ -120,13 +135,16 @@ void TMainEngine::Tick()
 {
     const uint32_t started = plat::os::TickMilliseconds();
     PumpFrame();
+    if (InputWaiting()) lastActive_ = started;
     if (SteamManager) SteamManager->Process();
     if (StateEngine) StateEngine->Update();
     if (ServiceManager) ServiceManager->Tick();
     if (Timers && Video) Timers->Tick(Video->FrameTime());
     if (Video) Video->Redraw();
+    if (UITakeFrameRequest() || (Timers && Timers->CountActive() > 0)) lastActive_ = started;
+    const uint32_t period = started - lastActive_ < kIdleAfterMs ? kFramePeriodMs : kIdleFramePeriodMs;
     const uint32_t spent = plat::os::TickMilliseconds() - started;
-    if (spent < kFramePeriodMs && !Terminated()) plat::os::WaitForWindowMessages(kFramePeriodMs - spent);
+    if (spent < period && !Terminated()) plat::os::WaitForWindowMessages(period - spent);
 }
 
 bool TMainEngine::Terminated() const
@@ -155,8 +173,17 @@ int RunGame()
     int code = 0;
     {
         TMainEngine engine;
+        TStartupProbe probe;
+        bool measured = false;
+        if (probe.Active() && Video) {
+            // Counts the frames the state engine presents.
+            Video->renderCallback = [&probe, &measured] {
+                if (StateEngine) StateEngine->Render();
+                measured = measured || probe.FramePresented();
+            };
+        }
         engine.Start();
-        while (!engine.Terminated()) engine.Tick();
+        while (!engine.Terminated() && !measured) engine.Tick();
     }
     FrameworkStop();
     return code;

@@ -40,6 +40,7 @@ private:
     TGUIWindowPtr<TGUIWindow> root_;
     TUITable* table_ = nullptr;
     TGUIWindow* layout_ = nullptr;
+    uint32_t lastActive_ = 0;  // the last frame with input, animation or a timer
 };
 
 // The managers of the game program, registered in one place.

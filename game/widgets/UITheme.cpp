@@ -75,3 +75,16 @@ void UIDrawShadowedText(TQZFont* font, const TQZRect& rect, const std::string& t
     font->DrawText(OffsetRectBy(rect, {1, 1}), text, flags, shadow);
     font->DrawText(rect, text, flags, colour);
 }
+
+namespace {
+bool framesRequested = false;
+}
+
+void UIRequestFrames() { framesRequested = true; }
+
+bool UITakeFrameRequest()
+{
+    const bool requested = framesRequested;
+    framesRequested = false;
+    return requested;
+}

@@ -45,6 +45,12 @@ TQZFont* UIFont(int32_t id);
 void UIPlaySound(int32_t id);
 // Milliseconds of the last frame.
 uint32_t UIFrameTime();
+// A widget that moves on its own (a flight, a fade, a pop-up) asks for the
+// next frames at the full rate; without such a request, input or a pending
+// timer the program draws its idle screens slowly. The engine takes the
+// request once a frame.
+void UIRequestFrames();
+bool UITakeFrameRequest();
 
 // A lower bound that wins when the bounds cross (a widget larger than the
 // room it is given ends at the lower bound).

@@ -5,6 +5,7 @@
 #include "sgRaster.h"
 
 #include <algorithm>
+#include <vector>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -552,18 +553,25 @@ int32_t Device::StretchRect(Surface* source, const Rect* sourceRect, Surface* de
         }
         return kOk;
     }
+    if (filter != kFilterLinear) {
+        // Nearest texel: the column of each destination pixel is the same on
+        // every row, so it is worked out once.
+        std::vector<int32_t> columns(size_t(dw), 0);
+        for (int32_t x = 0; x < dw; ++x) columns[size_t(x)] = sr.left + std::clamp(int32_t((x + 0.5) * sw / dw), 0, sw - 1);
+        for (int32_t y = 0; y < dh; ++y) {
+            const int32_t sy = std::clamp(int32_t((y + 0.5) * sh / dh), 0, sh - 1);
+            const uint32_t* s = source->Pixels() + int64_t(sr.top + sy) * source->PitchPixels();
+            uint32_t* d = dest->Pixels() + int64_t(dr.top + y) * dest->PitchPixels() + dr.left;
+            for (int32_t x = 0; x < dw; ++x) d[x] = s[columns[size_t(x)]] | fix;
+        }
+        return kOk;
+    }
     for (int32_t y = 0; y < dh; ++y) {
         uint32_t* d = dest->Pixels() + int64_t(dr.top + y) * dest->PitchPixels() + dr.left;
         // Sample positions at destination pixel centres, in source texels.
         double fy = (y + 0.5) * sh / dh - 0.5;
         for (int32_t x = 0; x < dw; ++x) {
             double fx = (x + 0.5) * sw / dw - 0.5;
-            if (filter != kFilterLinear) {
-                int32_t sx = std::clamp(int32_t((x + 0.5) * sw / dw), 0, sw - 1);
-                int32_t sy = std::clamp(int32_t((y + 0.5) * sh / dh), 0, sh - 1);
-                d[x] = source->PixelAt(sr.left + sx, sr.top + sy) | fix;
-                continue;
-            }
             double cx = std::clamp(fx, 0.0, double(sw - 1)), cy = std::clamp(fy, 0.0, double(sh - 1));
             int32_t x0 = int32_t(cx), y0 = int32_t(cy);
             int32_t x1 = std::min(x0 + 1, sw - 1), y1 = std::min(y0 + 1, sh - 1);
