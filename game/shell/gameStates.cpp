@@ -2,6 +2,7 @@
 
 #include "stateConfirm.h"
 #include "stateMenu.h"
+#include "stateOptions.h"
 
 TStateClassTable GameStateClasses()
 {
@@ -9,5 +10,6 @@ TStateClassTable GameStateClasses()
     t.classes[STATE_CONFIRM] = StateClass<TStateConfirm>();
     t.classes[STATE_MENU] = StateClass<TStateMenu>();
     t.classes[STATE_MINIMISED] = StateClass<TStateMinimised>();
+    t.classes[STATE_OPTIONS] = StateClass<TStateOptions>();
     return t;
 }

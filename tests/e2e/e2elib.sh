@@ -13,7 +13,9 @@ e2e_start() {
   E2E_PID=$!
 }
 
-# e2e_wait_window <name> <seconds>: the id of a visible window of that exact name.
+# e2e_wait_window <name> <seconds>: the id of a window of that exact name.
+# The game's window is made again when its display mode is set: look for it
+# once frames have been presented.
 e2e_wait_window() {
   local name=$1 limit=$(( $2 * 10 )) id=""
   for _ in $(seq 1 "$limit"); do

@@ -24,8 +24,8 @@ user="$home/VantorelQar"
 
 echo "== the menu, then Escape"
 e2e_start "$runtime" "$home" "$out/frames1"
-win=$(e2e_wait_window "Vantorel Qar" 20) || e2e_fail "no game window"
 e2e_wait_frames "$out/frames1" 15 20 || e2e_fail "the menu was not presented"
+win=$(e2e_wait_window "Vantorel Qar" 20) || e2e_fail "no game window"
 cp "$(e2e_last_frame "$out/frames1")" "$out/menu.png"
 "$check" "$out/menu.png" || e2e_fail "the menu frame is not right (see $out/menu.png)"
 e2e_key "$win" Escape
@@ -42,8 +42,8 @@ rm -f "$user/log.txt"
 e2e_start "$runtime" "$home" "$out/frames2"
 box=$(e2e_wait_window "Vantorel Qar - Warning" 20) || e2e_fail "no warning shown"
 e2e_key "$box" Return
-win=$(e2e_wait_window "Vantorel Qar" 20) || e2e_fail "no game window after the warning"
 e2e_wait_frames "$out/frames2" 15 20 || e2e_fail "the menu was not presented after the warning"
+win=$(e2e_wait_window "Vantorel Qar" 20) || e2e_fail "no game window after the warning"
 sleep 1
 [ "$(grep -c "WARNING:" "$user/log.txt")" -eq 1 ] || e2e_fail "not exactly one warning: $(grep WARNING: "$user/log.txt")"
 cp "$(e2e_last_frame "$out/frames2")" "$out/menu-fallback-cards.png"
