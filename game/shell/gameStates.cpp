@@ -1,5 +1,7 @@
 #include "gameStates.h"
 
+#include "stateAbout.h"
+#include "stateCheckVersion.h"
 #include "stateConfirm.h"
 #include "stateMenu.h"
 #include "stateOptions.h"
@@ -7,6 +9,8 @@
 TStateClassTable GameStateClasses()
 {
     TStateClassTable t{};
+    t.classes[STATE_ABOUT] = StateClass<TStateAbout>();
+    t.classes[STATE_CHECKVERSION] = StateClass<TStateCheckVersion>();
     t.classes[STATE_CONFIRM] = StateClass<TStateConfirm>();
     t.classes[STATE_MENU] = StateClass<TStateMenu>();
     t.classes[STATE_MINIMISED] = StateClass<TStateMinimised>();
