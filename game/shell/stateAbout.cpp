@@ -11,6 +11,9 @@
 #include "qz7texture.h"
 #include "stateMenu.h"
 
+#include <algorithm>
+#include <string>
+
 namespace {
 constexpr int32_t kBlockWidth = 900, kBlockHeight = 600;
 constexpr int32_t kLogoTexture = 6;
@@ -42,9 +45,16 @@ TAboutGUI::TAboutGUI(TState* owner, TGUIWindow* layout) : TStateGUI(owner, layou
     for (int32_t i = 0; i < 6; ++i) {
         const int32_t x = 20 + (i / 2) * 290, y = 320 + (i % 2) * 110;
         MakeUILabel(kCredits[i].heading, TQZRect{x, y, x + 280, y + 26}, block_, 0xFFFFFF00, UIFONT_BUTTON);
-        TUILabel* lines = MakeUILabel(kCredits[i].lines, TQZRect{x, y + 28, x + 280, y + 104}, block_, 0xFFFFFFFF,
-                                      UIFONT_SMALL);
-        lines->wordWrap = true;
+        // One label a line: labels draw a single line.
+        const std::string text = kCredits[i].lines;
+        int32_t line = 0;
+        for (size_t from = 0; from <= text.size(); ++line) {
+            const size_t end = std::min(text.find('\n', from), text.size());
+            const int32_t top = y + 28 + line * 20;
+            MakeUILabel(text.substr(from, end - from), TQZRect{x, top, x + 280, top + 20}, block_, 0xFFFFFFFF,
+                        UIFONT_SMALL);
+            from = end + 1;
+        }
     }
     TUIButton* cont = NewWindow<TUIButton>("Continue", TQZRect{230, 545, 440, 595}, block_, 1);
     NewWindow<TUIButton>("Visit Game Blog", TQZRect{460, 545, 670, 595}, block_, 2);
