@@ -117,6 +117,16 @@ int32_t TQZPeer::SendCarried(const TQZByteArray& message, uint16_t target)
     return chunk_->SendData(message, target);
 }
 
+void TQZPeer::Abandon(const std::string& reason)
+{
+    TQZLock hold(session_->Lock());
+    if (!IsConnected()) return;
+    session_->Log("Ending the connection to " + NetAddressText(connection_->Address(), connection_->Port()) + ": " +
+                  reason);
+    // The goodbye tells the other end at once instead of after its time-out.
+    admin_->Goodbye();
+}
+
 TQZIdentity TQZPeer::Identity()
 {
     TQZLock guard(identityLock_);
@@ -461,6 +471,20 @@ void TQZFalcon::ReleaseAll()
     Log("All Peers Released");
 }
 
+void TQZFalcon::DropUnansweredJoins()
+{
+    const uint32_t now = GetNetTime();
+    for (const auto& peer : peers_.Snapshot()) {
+        if (!peer->IsConnected() || peer->Answered()) continue;
+        if (NetTimeDiff(now, peer->AcceptTime()) <= int32_t(kWelcomeAnswerTime)) continue;
+        TQZConnection& c = peer->Connection();
+        Log("Dropping the join of " + peer->Identity().name + " at " + NetAddressText(c.Address(), c.Port()) +
+            ": the welcome was never answered");
+        DisconnectPeer(peer.get(), false);
+        peers_.Remove(peer);
+    }
+}
+
 void TQZFalcon::ForceKick(TQZPeer* peer)
 {
     Log("Force-kicking peer");
@@ -509,6 +533,7 @@ void TQZFalcon::Process()
     while (unknown_.Pop(packet)) AdminProcessUnknown(*this, packet);
     services_.Process();
     for (const auto& peer : peers_.Snapshot()) peer->Step();
+    if (IsHost()) DropUnansweredJoins();
     DispatchEvents();
 }
 

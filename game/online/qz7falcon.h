@@ -86,6 +86,7 @@ public:
     int32_t SendCarried(const TQZByteArray& message, uint16_t target) override;
     std::shared_ptr<TQZChannel> FindChannel(uint16_t id) override { return channels_.Find(id); }
     TQZPeer* AsPeer() override { return this; }
+    void Abandon(const std::string& reason) override;
 
     TQZFalcon* Session() const { return session_; }
     TQZChannels& Channels() { return channels_; }
@@ -106,6 +107,14 @@ public:
     void SetIdentity(const TQZIdentity& identity);
     int32_t Salt() const { return salt_.load(); }
     void SetSalt(int32_t salt) { salt_.store(salt); }
+    // At a host: the joiner acknowledged the welcome, so it can hear us (a
+    // join is a single datagram whose sender anyone can forge). Only an
+    // answered peer counts as a player. Any thread.
+    bool Answered() const { return answered_.load(); }
+    void SetAnswered(bool on) { answered_.store(on); }
+    // When the last join was accepted (network clock).
+    uint32_t AcceptTime() const { return acceptTime_.load(); }
+    void SetAcceptTime(uint32_t time) { acceptTime_.store(time); }
     uint32_t AckDelay() const { return ackDelay_; }
 
     // The main-thread step (inside Process): loss check, every channel's
@@ -129,6 +138,8 @@ private:
     TQZCriticalSection identityLock_{"Peer Identity"};
     TQZIdentity identity_;
     std::atomic<int32_t> salt_{0};
+    std::atomic<bool> answered_{false};
+    std::atomic<uint32_t> acceptTime_{0};
     uint32_t ackDelay_ = 50;
 };
 
@@ -226,6 +237,9 @@ public:
     void QueueEvent(TQZFalconEvent event, TQZPeer* peer);
     void ReleaseAll();
     void ForceKick(TQZPeer* peer);
+    // Host, main thread: joins whose welcome was never acknowledged within
+    // kWelcomeAnswerTime are dropped with their peers.
+    void DropUnansweredJoins();
     void Log(const std::string& text);
 
     TQZPeers& Peers() { return peers_; }

@@ -126,6 +126,13 @@ void TQZChannelAdmin::ReceiveJoin(const TQZByteArray& payload)
         return;
     }
     session->Log("ChannelAdmin.MessageJoinRequest(Receive,from a peer we already recognise)");
+    std::shared_ptr<TQZPeer> holder = session->Peers().FindByIdentity(join.identity);
+    if (holder && holder.get() != peer_ && holder->IsConnected()) {
+        // Identities are no secret (every party update carries them): one
+        // still connected elsewhere is not handed to another address.
+        session->Log(" Ignoring join request: " + join.identity.name + " is connected from another address");
+        return;
+    }
     if (peer_->IsConnected() && join.salt == peer_->Salt() && join.identity.SamePeer(peer_->Identity())) {
         // The same join again: our welcome was lost or is late. Starting the
         // channels over would throw away what is already flowing.
@@ -143,6 +150,8 @@ void TQZChannelAdmin::AcceptJoin(const TQZJoinRequest& join)
     session->Log(" JoinReq.Identity=" + join.identity.name + ", Salt=" + std::to_string(join.salt));
     peer_->SetIdentity(join.identity);
     peer_->SetSalt(join.salt);
+    peer_->SetAnswered(false);
+    peer_->SetAcceptTime(GetNetTime());
     SendWelcome();
     peer_->SetConnected(true);
     session->QueueEvent(PEER_CONNECT, peer_);
@@ -165,6 +174,7 @@ void TQZChannelAdmin::HandleWelcome(const TQZWelcome& welcome)
     }
     session->StateChange(FS_CLIENT_CONNECTED);
     peer_->SetConnected(true);
+    peer_->SetAnswered(true);
     peer_->SetIdentity(welcome.identity);
     session->Log("Welcome Received - host is " + welcome.identity.name);
     session->QueueEvent(PEER_CONNECT, peer_);
@@ -177,6 +187,7 @@ void TQZChannelAdmin::OnReceiptTS(int32_t ticket, TQZNetPacketState state)
     TQZChannel::OnReceiptTS(ticket, state);
     if (welcomeTicket_ == 0 || ticket != welcomeTicket_) return;
     welcomeTicket_ = 0;
+    if (state == PKT_ACKNOWLEDGED) peer_->SetAnswered(true);
     if (state == PKT_LOST && peer_->IsConnected()) SendWelcome();
 }
 
@@ -239,6 +250,13 @@ void AdminProcessUnknown(TQZFalcon& session, const TQZNetPacket& packet)
                 // The same join from a new address: follow it, keep the channels.
                 c.Readdress(packet.address, packet.port);
                 peer->Admin()->SendWelcome();
+                return;
+            }
+            if (peer->IsConnected()) {
+                // Anyone may send a join with a member's identity: the member
+                // keeps its link until it has left or timed out.
+                session.Log("Ignoring join request: " + join.identity.name + " is still connected from " +
+                            NetAddressText(c.Address(), c.Port()));
                 return;
             }
             peer->ResetAddress(packet.address, packet.port);

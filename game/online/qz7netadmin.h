@@ -14,6 +14,10 @@ constexpr uint32_t kPeerTimeout = 10000;
 constexpr uint32_t kKeepAliveIdle = 200;
 constexpr int32_t kKeepAliveBatch = 8;
 constexpr int32_t kImmediateAck = 16;
+// A joiner that has not acknowledged the welcome by then never heard it (a
+// forged sender, or gone): its peer is dropped. Long enough for two more
+// joins of a real client whose welcome was lost.
+constexpr uint32_t kWelcomeAnswerTime = 8000;
 
 enum TQZAdminKind { ADMIN_JOIN = 1, ADMIN_KEEPALIVE = 2, ADMIN_WELCOME = 3, ADMIN_GOODBYE = 4 };
 

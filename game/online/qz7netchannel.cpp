@@ -230,6 +230,8 @@ void TQZChannelReliable::OnReceiveTS(const TQZByteArray& bytes)
     TQZNetReader r(bytes.data() + bytes.size() - 4, 4);
     const uint32_t n = r.U32();
     std::vector<TQZByteArray> due;
+    bool dropped = false;
+    uint32_t waiting = 0;
     {
         TQZLock guard(lock_);
         if (n <= lastDelivered_) return;
@@ -239,26 +241,31 @@ void TQZChannelReliable::OnReceiveTS(const TQZByteArray& bytes)
             due.push_back(std::move(payload));
             FutureCheck(due);
         } else {
-            FutureCacheAdd(n, std::move(payload));
+            dropped = !FutureCacheAdd(n, std::move(payload));
+            waiting = lastDelivered_ + 1;
         }
     }
+    // Its datagram is acknowledged, so the sender never repeats it: the
+    // channel would wait for it for good.
+    if (dropped) host_->Abandon("channel " + std::to_string(id_) + " cannot go on past message " + std::to_string(waiting));
     // Delivered outside the channel's lock: a relay hands these to other
     // channels, which may send on this one.
     for (const auto& payload : due) Deliver(payload);
 }
 
-void TQZChannelReliable::FutureCacheAdd(uint32_t number, TQZByteArray payload)
+bool TQZChannelReliable::FutureCacheAdd(uint32_t number, TQZByteArray payload)
 {
     if (number - lastDelivered_ > kFutureWindow || futureBytes_ + payload.size() > kFutureBytesMax) {
         Log("Channel " + std::to_string(id_) + " dropping message " + std::to_string(number) +
             ": too far ahead of " + std::to_string(lastDelivered_));
-        return;
+        return false;
     }
     auto it = std::lower_bound(future_.begin(), future_.end(), number,
                                [](const TPacketRecvCache& e, uint32_t n) { return e.number < n; });
-    if (it != future_.end() && it->number == number) return;
+    if (it != future_.end() && it->number == number) return true;
     futureBytes_ += payload.size();
     future_.insert(it, TPacketRecvCache{number, std::move(payload)});
+    return true;
 }
 
 void TQZChannelReliable::FutureCheck(std::vector<TQZByteArray>& due)

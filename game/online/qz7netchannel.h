@@ -59,6 +59,10 @@ public:
     virtual bool IsConnected() const = 0;
     // The host as the layers above the channels know it.
     virtual TQZPeer* AsPeer() = 0;
+    // A reliable message was given up after its datagram was acknowledged:
+    // the other end will never send it again, so whatever waits for it would
+    // wait for good. The connection is ended instead, with the reason logged.
+    virtual void Abandon(const std::string& reason) = 0;
 
 protected:
     ~TQZChannelHost() = default;
@@ -169,7 +173,8 @@ public:
     uint32_t LastDelivered();
 
 private:
-    void FutureCacheAdd(uint32_t number, TQZByteArray payload);
+    // False when the message had to be dropped (too far ahead).
+    bool FutureCacheAdd(uint32_t number, TQZByteArray payload);
     // Moves the messages that now follow in order from the cache to due.
     void FutureCheck(std::vector<TQZByteArray>& due);
     int32_t SendCarried(const TQZByteArray& message);

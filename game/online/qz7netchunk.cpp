@@ -2,9 +2,57 @@
 
 #include <algorithm>
 
+namespace {
+std::atomic<int64_t> chunkMemory{0};
+
+bool ReserveChunkMemory(int64_t bytes)
+{
+    int64_t used = chunkMemory.load();
+    do {
+        if (used + bytes > kChunkMemoryBudget) return false;
+    } while (!chunkMemory.compare_exchange_weak(used, used + bytes));
+    return true;
+}
+}  // namespace
+
+int64_t ChunkMemoryInUse() { return chunkMemory.load(); }
+
 TQZChannelChunk::TQZChannelChunk(TQZChannelHost* host) : TQZChannel(host, CHANNEL_CHUNK)
 {
     SetDeliverOnNetworkThread(true);
+}
+
+TQZChannelChunk::~TQZChannelChunk() { ReleasePages(); }
+
+uint8_t* TQZChannelChunk::PageFor(int32_t index)
+{
+    TQZByteArray& page = pages_[size_t(index) / kChunkPageSlices];
+    if (page.empty()) {
+        const int64_t from = int64_t(size_t(index) / kChunkPageSlices * kChunkPageSize);
+        const size_t size = size_t(std::min<int64_t>(int64_t(kChunkPageSize), recvLength_ - from));
+        if (!ReserveChunkMemory(int64_t(size))) return nullptr;
+        page.resize(size);
+    }
+    return page.data();
+}
+
+TQZByteArray TQZChannelChunk::Assemble()
+{
+    TQZByteArray whole;
+    whole.reserve(size_t(recvLength_));
+    for (auto& page : pages_) {
+        whole.insert(whole.end(), page.begin(), page.end());
+        chunkMemory -= int64_t(page.size());
+        TQZByteArray().swap(page);
+    }
+    return whole;
+}
+
+void TQZChannelChunk::ReleasePages()
+{
+    for (auto& page : pages_) chunkMemory -= int64_t(page.size());
+    pages_.clear();
+    in_.clear();
 }
 
 int32_t TQZChannelChunk::SendControl(int32_t op, int32_t id, int64_t length, uint16_t target, bool receipt)
@@ -130,6 +178,13 @@ void TQZChannelChunk::OnThreadTick()
     // the channels over, a return from a new address carries on.
     const bool connected = host_->IsConnected();
     if (sendState_ == 2 && connected) Pump(now);
+    if (recvState_ == 3 && connected && NetTimeDiff(now, recvLast_) > int32_t(kChunkReceiveExpiry)) {
+        // The sender went quiet mid-transfer: what it carried is lost for good.
+        ReleasePages();
+        recvState_ = 0;
+        host_->Abandon("chunk transfer " + std::to_string(recvId_) + " stopped arriving");
+        return;
+    }
     if (recvState_ == 3 && connected) SendAck();
     if (sendState_ != 1 && sendState_ != 2 && recvState_ != 3) SetTickInterval(0);
 }
@@ -173,7 +228,11 @@ void TQZChannelChunk::OnControl(TQZNetReader& r)
             return;
         }
         if (recvState_ == 3 && recvId_ == id) return;
-        buffer_.assign(size_t(length), 0);
+        // Nothing is allocated for the announced length until slices come.
+        ReleasePages();
+        recvLength_ = length;
+        recvLast_ = GetNetTime();
+        pages_.resize((size_t(SliceCount(length)) + kChunkPageSlices - 1) / kChunkPageSlices);
         in_.assign(size_t(SliceCount(length)), false);
         recvId_ = id;
         recvTarget_ = target;
@@ -207,17 +266,21 @@ void TQZChannelChunk::OnSlice(TQZNetReader& r)
     const int32_t count = int32_t(in_.size());
     if (index < 0 || index >= count) return;
     const size_t from = size_t(index) * kChunkSliceSize;
-    const size_t expected = std::min(kChunkSliceSize, buffer_.size() - from);
+    const size_t expected = size_t(std::min<int64_t>(int64_t(kChunkSliceSize), recvLength_ - int64_t(from)));
     if (r.Remaining() != expected || in_[size_t(index)]) return;
-    std::copy(r.Here(), r.Here() + expected, buffer_.begin() + ptrdiff_t(from));
+    // Without room in the budget the slice is not taken (nor acknowledged):
+    // the sender repeats it later.
+    uint8_t* page = PageFor(index);
+    if (!page) return;
+    std::copy(r.Here(), r.Here() + expected, page + (size_t(index) % kChunkPageSlices) * kChunkSliceSize);
     in_[size_t(index)] = true;
+    recvLast_ = GetNetTime();
     while (gapFree_ + 1 < count && in_[size_t(gapFree_ + 1)]) ++gapFree_;
     if (gapFree_ + 1 < count) return;
     recvState_ = 4;
-    SendControl(CHUNK_COMPLETE, recvId_, int64_t(buffer_.size()), recvTarget_, false);
-    TQZByteArray whole;
-    whole.swap(buffer_);
-    in_.clear();
+    SendControl(CHUNK_COMPLETE, recvId_, recvLength_, recvTarget_, false);
+    TQZByteArray whole = Assemble();
+    ReleasePages();
     if (auto channel = host_->FindChannel(recvTarget_)) channel->OnReceiveTS(whole);
 }
 
@@ -261,8 +324,8 @@ void TQZChannelChunk::Reset()
     ackedPrefix_ = -1;
     queue_.clear();
     recvState_ = 0;
-    buffer_.clear();
-    in_.clear();
+    ReleasePages();
+    recvLength_ = 0;
     recvId_ = 0;
     gapFree_ = -1;
     ackCursor_ = 0;

@@ -14,6 +14,16 @@ constexpr int32_t kChunkSliceCost = 1056;
 constexpr int32_t kChunkMaxRanges = 20;
 constexpr int32_t kChunkMaxSingles = 60;
 
+// Received transfers are kept in pages allocated as their slices arrive,
+// out of one budget shared by every peer of the process; a transfer whose
+// slices stop coming is given up after kChunkReceiveExpiry.
+constexpr size_t kChunkPageSlices = 64;
+constexpr size_t kChunkPageSize = kChunkPageSlices * kChunkSliceSize;
+constexpr int64_t kChunkMemoryBudget = int64_t(128) << 20;
+constexpr uint32_t kChunkReceiveExpiry = 30000;
+// Bytes of received pages held now, over all peers (any thread).
+int64_t ChunkMemoryInUse();
+
 enum TQZChunkKind { CHUNK_CONTROL = 0, CHUNK_SLICE = 1, CHUNK_ACK = 2 };
 enum TQZChunkOp { CHUNK_ANNOUNCE = 0, CHUNK_DONE = 1, CHUNK_COMPLETE = 2, CHUNK_QUEUED = 3 };
 
@@ -33,6 +43,7 @@ struct TQZChunkOperation {
 class TQZChannelChunk : public TQZChannel {
 public:
     explicit TQZChannelChunk(TQZChannelHost* host);
+    ~TQZChannelChunk() override;
 
     // Returns the ticket named by the final receipt; -1 when too long. Any
     // thread; takes "Falcon Logic".
@@ -58,6 +69,11 @@ private:
     void OnControl(TQZNetReader& r);
     void OnSlice(TQZNetReader& r);
     void OnAck(TQZNetReader& r);
+    // Receiving: the page of a slice, allocated on first use within the
+    // budget (nullptr when the budget is spent); the whole transfer; freeing.
+    uint8_t* PageFor(int32_t index);
+    TQZByteArray Assemble();
+    void ReleasePages();
 
     // Sending side. Everything here runs under the session's lock.
     int32_t sendState_ = 0;
@@ -70,7 +86,9 @@ private:
     TQZNetTicketer ids_;
     // Receiving side.
     int32_t recvState_ = 0;
-    TQZByteArray buffer_;
+    int64_t recvLength_ = 0;
+    uint32_t recvLast_ = 0;
+    std::vector<TQZByteArray> pages_;
     int32_t recvId_ = 0;
     uint16_t recvTarget_ = 0;
     std::vector<bool> in_;

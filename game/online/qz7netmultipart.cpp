@@ -60,11 +60,13 @@ void TQZChannelMultipart::OnReceiptTS(int32_t ticket, TQZNetPacketState state)
     if (auto channel = host_->FindChannel(target)) channel->OnReceiptTS(first, PKT_ACKNOWLEDGED);
 }
 
-void TQZChannelMultipart::Expire(uint32_t now)
+int32_t TQZChannelMultipart::Expire(uint32_t now)
 {
+    const size_t before = joins_.size();
     joins_.erase(std::remove_if(joins_.begin(), joins_.end(),
                                 [&](const TJoin& j) { return NetTimeDiff(now, j.lastTime) > int32_t(kMultipartExpiry); }),
                  joins_.end());
+    return int32_t(before - joins_.size());
 }
 
 void TQZChannelMultipart::OnReceiveTS(const TQZByteArray& payload)
@@ -86,13 +88,17 @@ void TQZChannelMultipart::OnReceiveTS(const TQZByteArray& payload)
         return;
     }
     TQZByteArray whole;
+    int32_t lost = 0;
     {
         TQZLock guard(lock_);
-        Expire(now);
+        lost = Expire(now);
         auto it = std::find_if(joins_.begin(), joins_.end(),
                                [&](const TJoin& j) { return j.number == number && j.target == target; });
         if (it == joins_.end()) {
-            if (joins_.size() >= kMultipartPending) joins_.erase(joins_.begin());
+            if (joins_.size() >= kMultipartPending) {
+                joins_.erase(joins_.begin());
+                ++lost;
+            }
             TJoin join;
             join.target = target;
             join.number = number;
@@ -103,15 +109,25 @@ void TQZChannelMultipart::OnReceiveTS(const TQZByteArray& payload)
             joins_.push_back(std::move(join));
             it = joins_.end() - 1;
         }
-        if (it->count != count || it->have[index]) return;
-        it->have[index] = true;
-        it->parts[index] = TQZByteArray(r.Here(), r.Here() + length);
-        it->lastTime = now;
-        if (--it->missing > 0) return;
-        for (auto& part : it->parts) whole.insert(whole.end(), part.begin(), part.end());
-        joins_.erase(it);
+        if (it->count == count && !it->have[index]) {
+            it->have[index] = true;
+            it->parts[index] = TQZByteArray(r.Here(), r.Here() + length);
+            it->lastTime = now;
+            if (--it->missing == 0) {
+                for (auto& part : it->parts) whole.insert(whole.end(), part.begin(), part.end());
+                joins_.erase(it);
+            }
+        }
     }
-    if (auto channel = host_->FindChannel(target)) channel->OnReceiveTS(whole);
+    // The parts came reliably and are acknowledged: a message given up here
+    // is never sent again, and a channel waiting for it would wait for good.
+    if (lost > 0) {
+        host_->Abandon(std::to_string(lost) + " multipart message(s) could not be completed");
+        return;
+    }
+    if (!whole.empty()) {
+        if (auto channel = host_->FindChannel(target)) channel->OnReceiveTS(whole);
+    }
 }
 
 void TQZChannelMultipart::Reset()

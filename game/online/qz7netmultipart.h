@@ -44,7 +44,8 @@ private:
         std::vector<TQZByteArray> parts;
         std::vector<bool> have;
     };
-    void Expire(uint32_t now);
+    // Forgets joins whose parts stopped coming; returns how many.
+    int32_t Expire(uint32_t now);
 
     std::atomic<uint32_t> counter_{0};
     TQZCriticalSection lock_;

@@ -261,6 +261,9 @@ void TQZPartyService::Scan()
             // First sight of the loss: it counts as a disconnect, which keeps
             // the id for a rejoin within the disconnect grace.
             if (m.Present()) MemberLeaves(i, false);
+        } else if (!peer->Answered()) {
+            // Joined again and not yet answered the welcome: nothing changes
+            // until it does (or the join is dropped).
         } else {
             const uint32_t was = m.flags;
             m.flags &= ~(PARTY_FLAG_NOT_CONNECTED | PARTY_FLAG_LEAVING);
@@ -294,6 +297,9 @@ void TQZPartyService::Scan()
         ++i;
     }
     for (const auto& peer : session_->Peers().ConnectedPeers()) {
+        // A join costs one datagram that anyone can forge: only a peer that
+        // answered the welcome may take a place in the party.
+        if (!peer->Answered()) continue;
         const TQZIdentity identity = peer->Identity();
         bool known = std::any_of(members_.begin(), members_.end(),
                                  [&](const TQZPartyMember& m) { return m.identity.SamePeer(identity); });

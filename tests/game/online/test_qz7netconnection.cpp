@@ -205,6 +205,22 @@ TEST(NetConnection, LossCheckStopsAtTheFirstRecentDatagram)
     EXPECT_NEAR(link.ab->DeliveryRatio(), 0.81f, 1e-5);
 }
 
+TEST(NetConnection, ADatagramIsLostOneMillisecondAfterItsDeadline)
+{
+    for (uint32_t timeout : {1000u, 1500u, 3000u}) {
+        TLink link;
+        link.ab->SendDatagram({}, CHANNEL_GAME, true);
+        link.net.Advance(timeout);
+        link.ab->CheckLoss(timeout);
+        EXPECT_TRUE(link.receiptsA.empty()) << "still in flight at exactly the time-out " << timeout;
+        EXPECT_EQ(link.ab->Entry(0).state, PKT_INFLIGHT);
+        link.net.Advance(1);
+        link.ab->CheckLoss(timeout);
+        ASSERT_EQ(link.receiptsA.size(), 1u) << timeout;
+        EXPECT_EQ(link.receiptsA[0].second, PKT_LOST);
+    }
+}
+
 TEST(NetConnection, ForgedAcknowledgementsOutsideTheTableAreIgnored)
 {
     TLink link;

@@ -285,3 +285,98 @@ TEST(NetChunk, SlicesStopWhileThePeerIsGone)
 }
 
 }  // namespace
+
+namespace {
+
+using namespace nettest;
+
+// Whatever path gives up a reliable message after its datagram was
+// acknowledged leaves the receiver waiting for it: the connection ends with
+// a log line, and the other side hears the goodbye at once.
+TEST(NetCarriers, AGivenUpMessageEndsTheConnectionInsteadOfStalling)
+{
+    const struct {
+        const char* name;
+        std::function<void(TCarrierPair&)> drop;
+        const char* line;
+    } cases[] = {
+        {"ordered message far ahead",
+         [](TCarrierPair& p) {
+             TQZByteArray m{1};
+             TQZNetWriter(m).U32(kFutureWindow + 2);
+             p.hostGame->OnReceiveTS(m);
+         },
+         "channel 1 cannot go on past message 1"},
+        {"multipart message whose parts stopped",
+         [](TCarrierPair& p) {
+             p.HostMultipart()->OnReceiveTS(Part(1, 9, 0, 2, 1024));
+             p.Step(kMultipartExpiry + 100);
+             p.HostMultipart()->OnReceiveTS(Part(2, 9, 0, 2, 1024));
+         },
+         "multipart message(s) could not be completed"},
+        {"chunk transfer whose slices stopped",
+         [](TCarrierPair& p) {
+             p.HostChunk()->OnReceiveTS(Control(CHUNK_ANNOUNCE, 3, 40000, 9));
+             p.HostChunk()->OnReceiveTS(Slice(3, 0, 1024));
+             p.Step(kChunkReceiveExpiry + 1000);
+         },
+         "chunk transfer 3 stopped arriving"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TCarrierPair pair;
+        c.drop(pair);
+        pair.Step(50);
+        EXPECT_TRUE(pair.host.Logged(std::string("Ending the connection to [client]")));
+        EXPECT_TRUE(pair.host.Logged(c.line));
+        EXPECT_FALSE(pair.host.session->IsConnected());
+        EXPECT_EQ(pair.client.session->State(), FS_DISCONNECTED) << "the goodbye reached the client";
+        EXPECT_EQ(ChunkMemoryInUse(), 0);
+    }
+}
+
+TEST(NetChunk, PagesAreTakenAsSlicesArriveWithinOneBudgetForAllPeers)
+{
+    TCarrierPair pair;
+    TQZChannelChunk* chunk = pair.HostChunk();
+    // An announce of the largest transfer costs nothing until slices come.
+    chunk->OnReceiveTS(Control(CHUNK_ANNOUNCE, 1, kChunkMaxLength, 9));
+    ASSERT_EQ(chunk->ReceiveState(), 3);
+    EXPECT_EQ(ChunkMemoryInUse(), 0);
+    chunk->OnReceiveTS(Slice(1, 0, 1024));
+    chunk->OnReceiveTS(Slice(1, 1, 1024));
+    EXPECT_EQ(ChunkMemoryInUse(), int64_t(kChunkPageSize)) << "one page for both slices";
+    chunk->OnReceiveTS(Slice(1, int32_t(kChunkPageSlices) * 5, 1024));
+    EXPECT_EQ(ChunkMemoryInUse(), 2 * int64_t(kChunkPageSize));
+    // Other peers draw on the same budget: when it is spent, a slice is not
+    // taken (the sender repeats it later) and nothing more is allocated.
+    const int64_t pages = kChunkMaxLength / int64_t(kChunkPageSize);
+    std::vector<std::unique_ptr<TCarrierPair>> others;
+    for (int i = 0; i < 2; ++i) {
+        others.push_back(std::make_unique<TCarrierPair>(uint64_t(i + 2)));
+        TQZChannelChunk* c = others.back()->HostChunk();
+        c->OnReceiveTS(Control(CHUNK_ANNOUNCE, 1, kChunkMaxLength, 9));
+        for (int64_t p = 0; p < pages; ++p) c->OnReceiveTS(Slice(1, int32_t(p * int64_t(kChunkPageSlices)), 1024));
+    }
+    EXPECT_EQ(ChunkMemoryInUse(), kChunkMemoryBudget);
+    chunk->OnReceiveTS(Slice(1, int32_t(kChunkPageSlices) * 9, 1024));
+    EXPECT_EQ(ChunkMemoryInUse(), kChunkMemoryBudget);
+    // Peers that go take their pages with them.
+    others.clear();
+    EXPECT_EQ(ChunkMemoryInUse(), 2 * int64_t(kChunkPageSize));
+    chunk->Reset();
+    EXPECT_EQ(ChunkMemoryInUse(), 0);
+}
+
+TEST(NetChunk, ATransferStillArrivesWholeThroughThePages)
+{
+    TCarrierPair pair(7);
+    pair.sim.net.SetFaults({0.1, 0.05, 0.1, 2, 3, 50});
+    const TQZByteArray payload = Pattern(3 * kChunkPageSize + 777, 9);
+    pair.ClientChunk()->SendData(payload, 9);
+    ASSERT_TRUE(pair.sim.RunUntil(120000, [&] { return !pair.received.messages.empty(); }));
+    EXPECT_EQ(pair.received.messages[0], payload);
+    EXPECT_EQ(ChunkMemoryInUse(), 0);
+}
+
+}  // namespace

@@ -236,4 +236,37 @@ TEST(NetParty, UpdatesWithCountsBeyondTheirBytesAreDropped)
     EXPECT_TRUE(p.clientChanges[0]->Has(PARTY_JOINED, 1));
 }
 
+TEST(NetParty, OnlyJoinersThatAnswerTheWelcomeTakeAPlace)
+{
+    // A join is one datagram from any sender anyone can write: joins that
+    // never answer must not fill the party against real players.
+    TParty p;
+    std::vector<std::unique_ptr<TQZMemoryNetworkThread>> forged;
+    for (int i = 0; i < 3; ++i) {
+        forged.push_back(p.sim.net.CreateEndpoint("forged" + std::to_string(i)));
+        forged.back()->Host(77);
+        TQZByteArray m;
+        TQZNetWriter w(m);
+        WriteNetHeader(m, {CHANNEL_ADMIN, -1, 0, 0, 0});
+        w.I32(ADMIN_JOIN);
+        w.U32(kJoinMagic);
+        w.I32(kSessionId);
+        WriteIdentity(w, MakeIdentity("forged" + std::to_string(i)));
+        w.I32(i);
+        forged.back()->QueueDatagram(TQZNetPacket{"host", kFalconPort, 0, m});
+        forged.back()->Pump();
+    }
+    p.sim.Run(2 * kPartyScanInterval);
+    EXPECT_EQ(int32_t(p.host.session->Peers().ConnectedPeers().size()), 3);
+    EXPECT_EQ(TParty::Party(p.host)->MemberCount(), 1) << "none of them has a place";
+    TNode& ann = p.Join("ann");
+    EXPECT_EQ(TParty::Party(ann)->LocalPartyId(), 2);
+    EXPECT_TRUE(p.sim.RunUntil(2000, [&] { return p.hostChanges.Has(PARTY_JOINED, 2); }));
+    // Unanswered joins expire and leave nothing behind.
+    p.sim.Run(kWelcomeAnswerTime + 1000);
+    EXPECT_EQ(p.host.session->Peers().Count(), 1);
+    EXPECT_EQ(p.host.CountLogged("the welcome was never answered"), 3);
+    EXPECT_EQ(TParty::Party(p.host)->MemberCount(), 2);
+}
+
 }  // namespace
