@@ -25,6 +25,8 @@ public:
     virtual bool IsHost() const { return true; }
     virtual void SendToHost(int32_t /*messageId*/, const std::vector<uint8_t>& /*bytes*/) {}
     virtual void Broadcast(int32_t /*messageId*/, const std::vector<uint8_t>& /*bytes*/) {}
+    // From the host to the one player of the party id.
+    virtual void SendToPlayer(int32_t /*partyId*/, int32_t /*messageId*/, const std::vector<uint8_t>& /*bytes*/) {}
     virtual void RegisterHandler(int32_t /*messageId*/, THandler /*handler*/) {}
 };
 

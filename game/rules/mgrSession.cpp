@@ -238,6 +238,11 @@ void TSession::ScoreHand()
 
 bool TSession::GameInProgress() const { return score_[0] != 0 || score_[1] != 0 || status_ > STATUS_DEALING; }
 
+bool TSession::MisereAllowed() const
+{
+    return hostMisere_ ? *hostMisere_ : SettingBool("Variation.Misere");
+}
+
 TTeam TSession::WinningTeam() const
 {
     for (TTeam t = 1; t <= 2; ++t)
@@ -247,7 +252,8 @@ TTeam TSession::WinningTeam() const
 
 TSeat TSession::LocalSeat() const
 {
-    if (SettingBool("Debug.AutoPlay")) return 1;
+    // In a shared game every machine has its own seat, computer-played or not.
+    if (SettingBool("Debug.AutoPlay") && !IsMultiplayerActive()) return 1;
     for (TSeat s = 1; s <= 4; ++s)
         if (players_->GetPlayer(s)->IsLocal()) return s;
     return 1;  // a game always has a local seat; seat 1 stands in without one

@@ -13,6 +13,7 @@
 #include "sessionTricks.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -104,6 +105,12 @@ public:
     TCardset& HandOf(TSeat seat) { return players_->GetPlayer(seat)->Hand(); }
     const TCardset& HandOf(TSeat seat) const { return players_->GetPlayer(seat)->Hand(); }
 
+    // Whether misere may be bid: in a shared game the host's setting, which a
+    // client learns with the session update, else this machine's own
+    // "Variation.Misere". Bidding panels offer only what this allows.
+    bool MisereAllowed() const;
+    void SetHostMisere(std::optional<bool> allowed) { hostMisere_ = allowed; }
+
     void SetCardMoveHook(TCardMoveHook hook) { moveHook_ = hook; }
     void SetCardPlayedHook(TCardPlayedHook hook) { playedHook_ = hook; }
 
@@ -149,6 +156,7 @@ private:
     };
     std::vector<PendingMove> moves_;
     int64_t nextSerial_ = 1;
+    std::optional<bool> hostMisere_;
 };
 
 extern TSession* Session;

@@ -107,7 +107,7 @@ bool TActionBid::IsLegal(const TSession& s) const
     if (s.Governor().IsQueued(*this)) return false;
     if (!IsValidBid(bid_)) return false;
     if (bid_.count == 1) return true;  // a pass is always allowed
-    if (IsMisereBid(bid_) && !SettingBool("Variation.Misere")) return false;
+    if (IsMisereBid(bid_) && !s.MisereAllowed()) return false;
     // A scoring bid must beat the highest bid standing.
     return BidPoints(bid_) > BidPoints(auction.WinningBid());
 }
@@ -296,9 +296,42 @@ void TSessionGovernor::Submit(std::unique_ptr<TGovernAction> action)
 void TSessionGovernor::Enqueue(std::unique_ptr<TGovernAction> action, bool fromHost)
 {
     if (!action) return;
-    if (fromHost) action->SetDecided();
-    else if (!action->Acceptable(session_)) return;
+    if (fromHost) {
+        action->SetDecided();
+    } else if (!action->Acceptable(session_)) {
+        if (action->Origin() != 0) Refuse(*action, "not acceptable now");
+        return;
+    }
     queue_.push_back(std::move(action));
+}
+
+void TSessionGovernor::Refuse(const TGovernAction& action, const std::string& reason)
+{
+    AdminLog("Dropped: " + action.Describe(session_) + " (" + reason + ")");
+    if (action.Origin() != 0 && IsMultiplayerHost())
+        MultiplayerLink().SendToPlayer(action.Origin(), GAMEMSG_ACTION_REFUSED, PackRefusal(action, reason));
+}
+
+std::vector<uint8_t> PackRefusal(const TGovernAction& action, const std::string& reason)
+{
+    TQZBytesStream stream;
+    WriteStreamString(stream, reason);
+    const std::vector<uint8_t> bytes = action.SaveTo();
+    WriteStreamBuffer(stream, bytes.data(), int64_t(bytes.size()));
+    return stream.Bytes();
+}
+
+bool UnpackRefusal(const std::vector<uint8_t>& bytes, std::string& reason, std::unique_ptr<TGovernAction>& action)
+{
+    TQZBytesStream stream(bytes);
+    try {
+        reason = ReadStreamString(stream);
+    } catch (const EQZReadError&) {
+        return false;
+    }
+    const size_t used = size_t(stream.Position());
+    action = TSessionGovernor::DecodeGovernAction(std::vector<uint8_t>(bytes.begin() + ptrdiff_t(used), bytes.end()));
+    return action != nullptr;
 }
 
 void TSessionGovernor::ProcessQueue()
@@ -307,14 +340,15 @@ void TSessionGovernor::ProcessQueue()
         TGovernAction* head = queue_.front().get();
         if (!head->IsReady(session_)) {
             if (!head->IsStale(session_)) return;
-            AdminLog("Dropped: " + head->Describe(session_) + " (out of turn)");
+            std::unique_ptr<TGovernAction> stale = std::move(queue_.front());
             queue_.pop_front();
+            Refuse(*stale, "out of turn");
             continue;
         }
         std::unique_ptr<TGovernAction> action = std::move(queue_.front());
         queue_.pop_front();
         if (!action->Decided() && !action->IsLegal(session_)) {
-            AdminLog("Dropped: " + action->Describe(session_));
+            Refuse(*action, "not legal");
             continue;
         }
         if (IsMultiplayerHost()) MultiplayerLink().Broadcast(GAMEMSG_ACTION_BROADCAST, action->SaveTo());
@@ -373,15 +407,15 @@ void TSessionGovernor::OnClientAction(const std::vector<uint8_t>& bytes, int32_t
     std::unique_ptr<TGovernAction> action = DecodeGovernAction(bytes);
     if (!action) return;
     // Only the host starts games and deals, whatever seat a new game names.
+    action->SetOrigin(senderPartyId);
     if (action->Type() == ACTION_NEWGAME || action->Type() == ACTION_NEWHAND) {
-        AdminLog("Dropped " + ActionTypeName(action->Type()) + " sent by a client");
+        Refuse(*action, "only the host starts games and deals");
         return;
     }
     TSeat seat = action->Seat();
     const TSessionPlayer* p = session_.Players().GetPlayer(seat);
     if (!p || p->PartyId() != senderPartyId || p->IsAI()) {
-        AdminLog("Dropped action of party " + std::to_string(senderPartyId) + " for seat " + std::to_string(seat) +
-                 " it does not own");
+        Refuse(*action, "party " + std::to_string(senderPartyId) + " does not own seat " + std::to_string(seat));
         return;
     }
     Submit(std::move(action));

@@ -30,6 +30,10 @@ std::string ActionTypeName(TGovernActionType type);
 // Game messages the governor sends and receives.
 constexpr int32_t GAMEMSG_ACTION_SUBMITTED = 3;
 constexpr int32_t GAMEMSG_ACTION_BROADCAST = 4;
+// Host to one client: an action it submitted was dropped, with the reason;
+// the client tells its player and offers the move again. Peers that do not
+// know it drop it as an unknown message.
+constexpr int32_t GAMEMSG_ACTION_REFUSED = 7;
 
 // Screen ids the actions wait for.
 constexpr int32_t STATE_BIDDING = 3;
@@ -67,6 +71,10 @@ public:
     // runs it as judged so that every peer executes the same sequence.
     bool Decided() const { return decided_; }
     void SetDecided() { decided_ = true; }
+    // The party id of the client that submitted it (host only); 0 for this
+    // peer's own actions.
+    int32_t Origin() const { return origin_; }
+    void SetOrigin(int32_t partyId) { origin_ = partyId; }
 
     void LoadFrom(const std::vector<uint8_t>& bytes) { block_.ReadFrom(bytes); }
     std::vector<uint8_t> SaveTo() const { return block_.WriteTo(); }
@@ -78,7 +86,13 @@ private:
     TGovernActionType type_;
     int32_t awaited_;
     bool decided_ = false;
+    int32_t origin_ = 0;
 };
+
+// What the host sends with GAMEMSG_ACTION_REFUSED: the reason and the action.
+std::vector<uint8_t> PackRefusal(const TGovernAction& action, const std::string& reason);
+// False when the bytes hold no reason followed by a well-formed action.
+bool UnpackRefusal(const std::vector<uint8_t>& bytes, std::string& reason, std::unique_ptr<TGovernAction>& action);
 
 class TActionNewGame : public TGovernAction {
 public:
@@ -205,6 +219,10 @@ public:
     static std::unique_ptr<TGovernAction> DecodeGovernAction(const std::vector<uint8_t>& bytes);
 
 private:
+    // Drops an action with a log line; a client's action is reported back to
+    // it, so its player is told and the game never waits for it.
+    void Refuse(const TGovernAction& action, const std::string& reason);
+
     TSession& session_;
     std::deque<std::unique_ptr<TGovernAction>> queue_;
     std::vector<TGovernListener> listeners_;

@@ -73,6 +73,13 @@ void TSessionPlayer::MakeAI()
     partyId_ = 0;
 }
 
+void TSessionPlayer::SetLocalControl(bool local)
+{
+    if (type_ == PLAYER_AI) return;
+    type_ = local ? PLAYER_LOCAL : PLAYER_REMOTE;
+    avatar_ = local ? AVATAR_LOCAL : AVATAR_REMOTE;
+}
+
 void TSessionPlayer::MakeRemote(int32_t partyId, const TPlayerGUID& guid, const std::string& name)
 {
     type_ = PLAYER_REMOTE;

@@ -25,6 +25,10 @@ public:
     void MakeLocal();
     void MakeAI();
     void MakeRemote(int32_t partyId, const TPlayerGUID& guid, const std::string& name);
+    // A person's seat as seen from this machine: its own player (local) or
+    // another machine's (remote); name, identity and party id stay. Computer
+    // seats are left as they are.
+    void SetLocalControl(bool local);
 
     TPlayerType PlayerType() const { return type_; }
     bool IsAI() const { return type_ == PLAYER_AI; }

@@ -254,6 +254,43 @@ TEST_F(AIMisereFollowTest, DefendersLeaveTheDeclarerTheTrickOrGoHighWhenItIsLost
     EXPECT_EQ(ai.ChooseCard(S(), 4), C_(A));
 }
 
+TEST_F(AIMisereFollowTest, TheDeclarerPlayingLastOfThreePlaysAsTheLastSeat)
+{
+    // Declarer 1, seat 3 sits out; the declarer holds D5, DJ and DK against
+    // the ten of diamonds winning (ranks are indexes: D_(8) is the ten). Led by seat 2 the order is 2, (3), 4, 1:
+    // the declarer plays last of three and takes the trick as cheaply as it
+    // can (the jack). Led by seat 4 the order is 4, 1, 2, (3): the declarer
+    // is second and plays its highest.
+    const struct {
+        const char* what;
+        TSeat leader;
+        TCard declarerPlays;
+    } rows[] = {
+        {"last of three", 2, D_(J)},
+        {"second of three", 4, D_(K)},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        const bool twoLeads = r.leader == 2;
+        StartPlay(1, BID_MISERE,
+                  {Set({C_(4), D_(3), D_(J), D_(K)}), Set({twoLeads ? C_(A) : C_(5), D_(7), H_(4)}), Set({}),
+                   Set({twoLeads ? C_(5) : C_(A), D_(8), H_(5)})});
+        Play(1, C_(4));
+        Play(2, twoLeads ? C_(A) : C_(5));
+        Play(4, twoLeads ? C_(5) : C_(A));
+        S().Tricks().CloseTrick();
+        ASSERT_EQ(S().Tricks().SeatToPlay(), r.leader);
+        if (twoLeads) {
+            Play(2, D_(7));
+            Play(4, D_(8));
+        } else {
+            Play(4, D_(8));
+        }
+        ASSERT_EQ(S().Tricks().SeatToPlay(), 1);
+        EXPECT_EQ(ai.ChooseCard(S(), 1), r.declarerPlays);
+    }
+}
+
 TEST_F(AIMisereFollowTest, BeforeTheDeclarerPlaysADefenderGoesLow)
 {
     // Seat 2 wins the first trick and leads; seat 4 plays before the declarer.

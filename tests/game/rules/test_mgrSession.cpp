@@ -135,6 +135,29 @@ TEST_F(SessionTest, GameEndsAtFiveHundredOrMinusFiveHundred)
     EXPECT_EQ(S().WinningTeam(), 1);
 }
 
+TEST_F(SessionTest, AGameEndsAtExactlyFiveHundred)
+{
+    const struct {
+        int32_t score[2];
+        TTeam winner;
+    } rows[] = {
+        {{499, 0}, 0}, {{500, 0}, 1}, {{0, 500}, 2}, {{490, 499}, 0}, {{0, -500}, 1},
+        {{-500, 0}, 2}, {{-499, 499}, 0}, {{500, 500}, 1},
+    };
+    for (const auto& r : rows) {
+        S().SetScore(1, r.score[0]);
+        S().SetScore(2, r.score[1]);
+        EXPECT_EQ(S().WinningTeam(), r.winner) << r.score[0] << "," << r.score[1];
+    }
+    // Seven hearts made from 300: exactly 500 ends the game.
+    S().NewGame(1);
+    S().SetScore(1, 300);
+    Contract(1, {SUIT_HEARTS, 7});
+    Finish(S(), 7);
+    EXPECT_EQ(S().Score(1), 500);
+    EXPECT_EQ(S().WinningTeam(), 1);
+}
+
 struct MoveSpy {
     std::vector<TCardMove> moves;
     std::vector<std::pair<TSeat, bool>> landed;

@@ -112,6 +112,51 @@ TEST_F(SavedGameTest, AGameLoadsBackToTheSameState)
     EXPECT_TRUE(warnings.empty());
 }
 
+TEST_F(SavedGameTest, HandsWonKeepTheirOrderThroughSaveAndLoad)
+{
+    ThreeTricksIn();
+    TQZKeyValue tree;
+    ASSERT_TRUE(tree.ParseText(Text()));
+    tree.SetString("state.handswon", "{3,1}");
+    ASSERT_TRUE(LoadGameText(S(), tree.ToText(false)));
+    EXPECT_EQ(S().HandsWon(1), 3);
+    EXPECT_EQ(S().HandsWon(2), 1);
+    TQZKeyValue again;
+    ASSERT_TRUE(again.ParseText(Text()));
+    EXPECT_EQ(again.GetString("state.handswon"), "{3,1}");
+    // The byte form the session update carries keeps the same order.
+    TQZKeyValue root("samegameQar");
+    S().SaveTo(&root);
+    TQZKeyValue received("savegameQar");
+    ASSERT_TRUE(received.LoadFromBytes(root.SaveToBytes()));
+    TSession other;
+    other.Initialize();
+    ASSERT_TRUE(other.LoadFrom(&received));
+    EXPECT_EQ(other.HandsWon(1), 3);
+    EXPECT_EQ(other.HandsWon(2), 1);
+}
+
+TEST_F(SavedGameTest, ATableCardStillInAHandIsRefused)
+{
+    ThreeTricksIn();
+    const TSeat seat = S().Tricks().SeatToPlay();
+    const TCard card = S().HandOf(seat).Get(1);
+    Play(seat, card);
+    ASSERT_EQ(S().Deck().Get(seat), card);
+    TQZKeyValue tree;
+    ASSERT_TRUE(tree.ParseText(Text()));
+    const std::string hand = "state.players.Player[" + std::to_string(seat) + "].Hand";
+    TCardset held = S().HandOf(seat);
+    held.Add(card);
+    tree.SetString(hand, held.ToText());
+    ExpectRefused("held and on the table", tree.ToText(false));
+    // Taken out of the played cards as well: it is still not in the hand.
+    TCardset played = S().OutOfPlay();
+    played.Remove(card);
+    tree.SetString("state.deckplayed", played.ToText());
+    ExpectRefused("in the hand instead of played", tree.ToText(false));
+}
+
 TEST_F(SavedGameTest, BadFilesAreRefusedAndChangeNothing)
 {
     ThreeTricksIn();

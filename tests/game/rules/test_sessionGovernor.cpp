@@ -205,7 +205,16 @@ public:
     void SendToHost(int32_t id, const std::vector<uint8_t>& b) override { sent.push_back({id, b}); }
     void Broadcast(int32_t id, const std::vector<uint8_t>& b) override { sent.push_back({id, b}); }
     void RegisterHandler(int32_t id, THandler h) override { handlers[id] = std::move(h); }
+    void SendToPlayer(int32_t party, int32_t id, const std::vector<uint8_t>& b) override
+    {
+        toPlayer.push_back({party, id, b});
+    }
+    struct TToPlayer {
+        int32_t party, id;
+        std::vector<uint8_t> bytes;
+    };
     bool host = true;
+    std::vector<TToPlayer> toPlayer;
     std::vector<std::pair<int32_t, std::vector<uint8_t>>> sent;
     std::map<int32_t, THandler> handlers;
 };
@@ -249,6 +258,115 @@ TEST_F(GovernorTest, ClientSendsToTheHostAndRunsWhatTheHostBroadcasts)
     net.handlers[GAMEMSG_ACTION_BROADCAST](Bytes({5, 0, 0, 0}), 0);  // cut short: dropped
     EXPECT_EQ(S().Governor().QueueLength(), 0);
     SetMultiplayerLink(nullptr);
+}
+
+// The host's own checks, each met by an action a client sent: dropped, and
+// the client told so (never left waiting for a move that will not come).
+class GovernorLegalityTest : public SessionTest {
+protected:
+    void SetUp() override
+    {
+        SessionTest::SetUp();
+        SetMultiplayerLink(&net);
+        S().Governor().RegisterHandlers();
+        TPlayerGUID guid{};
+        for (TSeat s = 2; s <= 4; ++s) S().Players().GetPlayer(s)->MakeRemote(s, guid, "R" + std::to_string(s));
+    }
+    void TearDown() override
+    {
+        SetMultiplayerLink(nullptr);
+        SessionTest::TearDown();
+    }
+    // The seat's client sends the action; the host runs its queue.
+    void FromClient(const TGovernAction& action)
+    {
+        net.handlers[GAMEMSG_ACTION_SUBMITTED](action.SaveTo(), action.Seat());
+        S().ProcessActions();
+    }
+    void ExpectRefused(const TGovernAction& action)
+    {
+        ASSERT_EQ(net.toPlayer.size(), 1u);
+        EXPECT_EQ(net.toPlayer[0].party, action.Seat());
+        EXPECT_EQ(net.toPlayer[0].id, GAMEMSG_ACTION_REFUSED);
+        std::string reason;
+        std::unique_ptr<TGovernAction> back;
+        ASSERT_TRUE(UnpackRefusal(net.toPlayer[0].bytes, reason, back));
+        EXPECT_EQ(back->SaveTo(), action.SaveTo());
+        EXPECT_FALSE(reason.empty());
+        for (const auto& [id, bytes] : net.sent) EXPECT_NE(bytes, action.SaveTo()) << "never broadcast";
+    }
+    // Bids in turn from seat 2, by the host's own queue.
+    void Auction(std::initializer_list<TBid> bids)
+    {
+        S().NewHand(DeckText());
+        S().Bidding().SetOpeningSeat(2);
+        S().Bidding().Reset();
+        S().StartBidding();
+        screen.id = STATE_BIDDING;
+        for (TBid b : bids) {
+            S().Governor().Submit(std::make_unique<TActionBid>(S().Bidding().CurrentBidder(), "", b));
+            S().ProcessActions();
+        }
+        net.sent.clear();
+    }
+    FakeNetwork net;
+};
+
+TEST_F(GovernorLegalityTest, ABidAfterTheAuctionIsOverIsDropped)
+{
+    Auction({{SUIT_HEARTS, 7}, {SUIT_SPADES, 1}, {SUIT_SPADES, 1}, {SUIT_SPADES, 1}});
+    ASSERT_EQ(S().Bidding().SeatsNotPassed(), 1);
+    const TSeat last = S().Bidding().CurrentBidder();
+    const TBid before = S().Bidding().GetBid(last);
+    TActionBid late(last, "", {SUIT_NOTRUMPS, 8});
+    FromClient(late);
+    EXPECT_TRUE(BidEquals(S().Bidding().GetBid(last), before));
+    ExpectRefused(late);
+}
+
+TEST_F(GovernorLegalityTest, AnEqualBidIsDropped)
+{
+    Auction({{SUIT_HEARTS, 7}});
+    const TSeat next = S().Bidding().CurrentBidder();
+    ASSERT_EQ(next, 3);
+    TActionBid equal(next, "", {SUIT_HEARTS, 7});
+    FromClient(equal);
+    EXPECT_EQ(S().Bidding().CurrentBidder(), next) << "the turn did not move on";
+    ExpectRefused(equal);
+}
+
+TEST_F(GovernorLegalityTest, ADeclarersDiscardBeyondTheLimitIsDropped)
+{
+    Contract(2, {SUIT_CLUBS, 7});
+    for (TSeat s = 1; s <= 4; ++s) S().HandOf(s).Clear();
+    for (TCard c = 3; c <= 13; ++c) S().HandOf(2).Add(c);  // eleven cards
+    S().Deck().Clear();
+    screen.id = STATE_KITTY;
+    FromClient(TActionDiscard(2, 3));
+    ASSERT_EQ(S().HandOf(2).Count(), 10);
+    net.sent.clear();
+    TActionDiscard tooMany(2, 4);
+    FromClient(tooMany);
+    EXPECT_EQ(S().HandOf(2).Count(), 10);
+    EXPECT_TRUE(S().HandOf(2).Contains(4));
+    ExpectRefused(tooMany);
+}
+
+TEST_F(GovernorLegalityTest, AMisereBidIsDroppedWhileTheHostPlaysWithoutIt)
+{
+    SetSetting("Variation.Misere", "false");
+    Auction({});
+    TActionBid misere(S().Bidding().CurrentBidder(), "", BID_MISERE);
+    FromClient(misere);
+    EXPECT_FALSE(IsMisereBid(S().Bidding().GetBid(misere.Seat())));
+    ExpectRefused(misere);
+    // A client learns the host's choice with the session: its own setting
+    // does not decide what it may offer.
+    SetSetting("Variation.Misere", "true");
+    S().SetHostMisere(false);
+    EXPECT_FALSE(S().MisereAllowed());
+    S().SetHostMisere(std::nullopt);
+    EXPECT_TRUE(S().MisereAllowed());
 }
 
 }  // namespace
