@@ -1,4 +1,6 @@
-// The Steam manager of the game's build: its operations answer without Steam.
+// The Steam manager. This is the game build's: its operations answer
+// without Steam. A Steam-enabled manager overrides them (chosen at start-up
+// by which one the program registers); callers see the same operations.
 #pragma once
 
 #include "coreManager.h"
@@ -8,17 +10,21 @@
 class TSteamManager : public TManagerClass {
 public:
     void Initialize() override {}
-    void Start();
-    void Process() {}
-    void LobbyChanged() {}
-    void PlayerDisconnected() {}
-    void AchievementsShown() {}
-    std::string PlayerName(const std::string& identity) const { return identity; }
-    std::string GetLocalPlayerName() const { return "Player"; }
+    virtual void Start();
+    virtual void Process() {}
+    virtual void LobbyChanged() {}
+    virtual void PlayerDisconnected() {}
+    virtual void AchievementsShown() {}
+    virtual void UpdateRichPresence() {}
+    virtual void JoinLobby(const std::string& /*id*/) {}
+    virtual void LeaveLobby() {}
+    virtual bool InLobby() const { return false; }
+    virtual std::string PlayerName(const std::string& identity) const { return identity; }
+    virtual std::string GetLocalPlayerName() const { return "Player"; }
     bool IsAutoPlay() const;
     bool IsEditor() const { return isEditor_; }
 
-private:
+protected:
     bool isEditor_ = false;
 };
 

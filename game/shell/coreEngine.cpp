@@ -12,6 +12,7 @@
 #include "mgrAudio.h"
 #include "mgrGameflow.h"
 #include "mgrLoaders.h"
+#include "mgrMultiplayer.h"
 #include "mgrResources.h"
 #include "mgrServices.h"
 #include "mgrSession.h"
@@ -60,6 +61,7 @@ void RegisterGameManagers()
     RegisterSessionManager();
     RegisterGameflowManager();
     RegisterServiceManager();
+    RegisterMultiplayerManager();
     RegisterVideoManager();
     RegisterStatesManager();
     RegisterAudioManager();
@@ -138,6 +140,7 @@ void TMainEngine::Tick()
     if (InputWaiting()) lastActive_ = started;
     if (SteamManager) SteamManager->Process();
     if (StateEngine) StateEngine->Update();
+    if (Multiplayer) Multiplayer->Process();
     if (ServiceManager) ServiceManager->Tick();
     if (Timers && Video) Timers->Tick(Video->FrameTime());
     if (Video) Video->Redraw();
