@@ -109,7 +109,10 @@ bool TMPLobby::StartGame()
     Multiplayer->SendToPeers(PrependMessageID(GAMEMSG_LOBBY, PackLobbyMessage(LOBBY_GAME_START, 1, 1)));
     // Nobody new joins a game in progress; a member that drops keeps its place.
     Multiplayer->Party()->SetPartyState(PARTY_CLOSED);
-    if (Gameflow) Gameflow->NewGame(false);
+    if (Gameflow) {
+        Gameflow->NewGame(false);
+        Gameflow->Trigger("GAME_STARTED", nullptr);
+    }
     return true;
 }
 
@@ -135,8 +138,11 @@ void TMPLobby::OnMessage(uint8_t sender, const std::vector<uint8_t>& body)
         break;
     case LOBBY_GAME_START:
         if (host || sender != 1) break;
-        if (Gameflow) Gameflow->NewGame(false);
         Multiplayer->Party()->SetPartyState(PARTY_CLOSED);
+        if (Gameflow) {
+            Gameflow->NewGame(false);
+            Gameflow->Trigger("GAME_STARTED", nullptr);
+        }
         break;
     default: break;
     }

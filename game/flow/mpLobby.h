@@ -3,7 +3,8 @@
 // authority: seat and ready requests go to it and act only there, a start
 // counts only on a client and only from the host, and the sender is always
 // the one the transport reports (the party id written in the body is not
-// read). The lobby screen keeps one of these while it is shown.
+// read). The lobby screen keeps one of these while it is shown. A started
+// game is announced with the game-flow event "GAME_STARTED" as well.
 #pragma once
 
 #include "mpMessages.h"
