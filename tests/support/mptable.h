@@ -19,6 +19,7 @@
 #include "mgrStates.h"
 #include "mgrTimers.h"
 #include "mpLobby.h"
+#include "qz7netadmin.h"
 #include "qz7netmemory.h"
 #include "qz7netparty.h"
 
@@ -41,6 +42,7 @@ struct TTableOptions {
     int32_t expectPeople = 2;     // the host waits for this many people, itself included
     bool misere = false;          // the host's "Variation.Misere"
     int32_t games = 1;            // games to play before staying in the lobby
+    bool drive = true;            // false: the table takes no step of its own in the lobby
 };
 
 // The computer's random draws keyed by the game's own state, so that a game
@@ -287,7 +289,7 @@ private:
     }
     void UpdateLobby()
     {
-        if (!Multiplayer || !Multiplayer->IsMultiplayer() || gamesWon >= options_.games) return;
+        if (!options_.drive || !Multiplayer || !Multiplayer->IsMultiplayer() || gamesWon >= options_.games) return;
         const TSessionPlayer* local = S().Players().LocalPlayer();
         if (!local) return;  // not yet given a seat
         if (!Multiplayer->IsHost() && GameGoesOn()) {
