@@ -137,7 +137,9 @@ void TMultiplayer::SetLocalIdentity()
     TQZIdentity identity;
     identity.name = local ? local->Name() : LocalPlayerName();
     AdminLog("Setting LocalIdentity to \"" + identity.name + "\"");
-    if (local) localGuid_ = local->GUID();
+    // The identity outlives a game (a new game gives the local player a new
+    // one): a player who comes back is known as the one who left.
+    if (localGuid_ == TPlayerGUID{} && local) localGuid_ = local->GUID();
     identity.guid = localGuid_;
     GetFalcon()->SetIdentity(identity);
 }
@@ -427,7 +429,9 @@ void TMultiplayer::PartyChanged(const TQZPartyChange& change)
         break;
     case PARTY_DISCONNECT: AdminLog("PLAYER DISCONNECTED! " + std::to_string(change.partyId)); break;
     case PARTY_DISBANDED:
-        if (isMultiplayer_) HostLost();
+        // A disband left over from a session already closed must not end
+        // the one being joined now.
+        if (isMultiplayer_ && falcon_->State() == FS_DISCONNECTED) HostLost();
         break;
     default: break;
     }

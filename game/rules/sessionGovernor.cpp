@@ -219,9 +219,16 @@ bool TActionDiscard::Acceptable(const TSession& s) const
 }
 
 // The kitty lands first: until then the hand does not show what may go.
+// A discard decided by the host may reach a client before that client has
+// dealt the kitty out (the deal is each peer's own): a card the hand does
+// not hold yet waits while the kitty still holds cards, or it would run as
+// nothing and the kitty screen would wait for a discard that never comes.
 bool TActionDiscard::IsReady(const TSession& s) const
 {
-    return (StateIs(STATE_KITTY) || StateIs(STATE_BIDCOMPLETE)) && (!IsSeat(seat_) || s.CardsComing(seat_) == 0);
+    if (!StateIs(STATE_KITTY) && !StateIs(STATE_BIDCOMPLETE)) return false;
+    if (!IsSeat(seat_)) return true;
+    if (s.CardsComing(seat_) != 0) return false;
+    return s.HandOf(seat_).Contains(card_) || s.Deck().Count() == 0;
 }
 
 bool TActionDiscard::IsLegal(const TSession& s) const

@@ -84,6 +84,7 @@ public:
         Gameflow->Subscribe("GAME_STARTED", MakeMethod<&THeadlessTable::OnGameStarted>(this));
         Gameflow->Subscribe("ACTION_REFUSED", MakeMethod<&THeadlessTable::OnRefused>(this));
         Gameflow->Subscribe("LOBBY_WELCOME", MakeMethod<&THeadlessTable::OnWelcome>(this));
+        Gameflow->Subscribe("LOBBY_CHANGED", MakeMethod<&THeadlessTable::OnSessionChanged>(this));
         Session->Governor().AddListener(MakeMethod<&THeadlessTable::OnExecuted>(this));
         stack_ = {kScreenMenu};
     }
@@ -93,6 +94,7 @@ public:
         Gameflow->Unsubscribe("GAME_STARTED", MakeMethod<&THeadlessTable::OnGameStarted>(this));
         Gameflow->Unsubscribe("ACTION_REFUSED", MakeMethod<&THeadlessTable::OnRefused>(this));
         Gameflow->Unsubscribe("LOBBY_WELCOME", MakeMethod<&THeadlessTable::OnWelcome>(this));
+        Gameflow->Unsubscribe("LOBBY_CHANGED", MakeMethod<&THeadlessTable::OnSessionChanged>(this));
         lobby_.Close();
     }
 
@@ -109,6 +111,9 @@ public:
     void Frame(int32_t elapsed)
     {
         now_ += elapsed;
+        const bool shared = Multiplayer && Multiplayer->IsMultiplayer();
+        if (wasShared_ && !shared) LeftSharedGame();
+        wasShared_ = shared;
         if (credit_.Tick(elapsed)) ++dealCredit_;
         if (bidTimer_.Tick(elapsed)) OnBidTimer();
         if (doneTimer_.Tick(elapsed)) OnBiddingDone();
@@ -269,6 +274,25 @@ private:
         }
     }
 
+    // The shared game ended here (the host left, the link was lost): the
+    // screens go back to the menu, as the game flow's reset does.
+    void LeftSharedGame()
+    {
+        while (CurrentStateId() != kScreenMenu && !stack_.empty()) {
+            const int32_t top = CurrentStateId();
+            stack_.pop_back();
+            Leave(top, CurrentStateId());
+        }
+        if (stack_.empty()) stack_ = {kScreenMenu};
+        pending_.clear();
+    }
+    // A session from the host while at the table (a return after a lost
+    // link): a result screen the host still shows waits for our continue.
+    void OnSessionChanged(TQZClass*)
+    {
+        if (CurrentStateId() == STATE_GAME) resync_ = true;
+    }
+
     // ------------------------------------------------------------ lobby
     void OnGameStarted(TQZClass*)
     {
@@ -303,6 +327,9 @@ private:
                 if (!p->IsAI() && !p->IsLocal() && !p->Continued()) return;
             }
             if (!local->Continued()) lobby_.ToggleReady();
+            // The deals come from the seed alone, however many draws the
+            // lobby took (each session a client loads draws identities).
+            if (TMPLobby::CanStart()) SeedRandom(options_.seed);
             lobby_.StartGame();
             return;
         }
@@ -330,6 +357,8 @@ private:
     {
         S().ProcessActions();
         const bool busy = aiTimer_.Active() || trickTimer_.Active() || S().MoveInProgress();
+        if (resync_ && S().Status() == STATUS_STARTING && S().GameInProgress()) Continue();
+        resync_ = false;
         switch (S().Status()) {
         case STATUS_STARTING: Gameflow->NewHand(); return;
         case STATUS_DEALING: Push(STATE_DEALING); return;
@@ -485,6 +514,8 @@ private:
     int64_t now_ = 0;
     int64_t lobbyAsked_ = 0;
     bool seatAsked_ = false;
+    bool wasShared_ = false;
+    bool resync_ = false;
     std::map<std::pair<int32_t, TSeat>, int64_t> pending_;
     TTimer credit_, bidTimer_, doneTimer_, aiTimer_, trickTimer_;
     int32_t dealCredit_ = 0;

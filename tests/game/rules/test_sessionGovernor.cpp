@@ -530,4 +530,26 @@ TEST_F(GovernorKittyTest, ADiscardWaitsForTheKittyCardsStillFlyingToTheDeclarer)
     SetSetting("Speed.Deal", "");
 }
 
+TEST_F(GovernorKittyTest, TheHostsDiscardOfAKittyCardWaitsForTheKittyToBeDealtOut)
+{
+    // A client still on the bid-complete screen gets the declarer's
+    // discards, decided at the host after its own kitty was dealt.
+    Contract(2, {SUIT_CLUBS, 7});
+    for (TSeat s = 1; s <= 4; ++s) S().HandOf(s).Clear();
+    for (TCard c = 3; c <= 12; ++c) S().HandOf(2).Add(c);
+    S().Deck() = Set({40, 41, 42});
+    screen.id = STATE_BIDCOMPLETE;
+    S().Governor().Enqueue(std::make_unique<TActionDiscard>(2, 41), true);
+    S().Governor().Enqueue(std::make_unique<TActionDiscard>(2, 3), true);
+    S().ProcessActions();
+    EXPECT_EQ(S().Governor().QueueLength(), 2) << "the kitty card is not in the hand yet";
+    screen.id = STATE_KITTY;
+    while (S().Deck().Count() > 0) S().MoveCard(2, S().Deck().Get(S().Deck().Count()), MOVE_DEAL);
+    S().ProcessActions();
+    EXPECT_EQ(S().Governor().QueueLength(), 0);
+    EXPECT_EQ(S().HandOf(2).Count(), 11);
+    EXPECT_FALSE(S().HandOf(2).Contains(41));
+    EXPECT_FALSE(S().HandOf(2).Contains(3));
+}
+
 }  // namespace
