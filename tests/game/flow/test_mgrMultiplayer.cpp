@@ -357,7 +357,7 @@ TEST_F(MultiplayerTest, APlayerWhoLeavesIsAnnouncedOnceAndTheLastTakesTheSharedG
     EXPECT_TRUE(host->multiplayer.IsMultiplayer()) << "Otto is still there";
     EXPECT_EQ(SeatOf(other, "Cleo"), 0);
     EXPECT_FALSE(client->multiplayer.IsMultiplayer());
-    EXPECT_EQ(client->table.CurrentStateId(), STATE_LOBBY);
+    EXPECT_EQ(client->table.CurrentStateId(), kScreenMenu);
     {
         TPeerRig::TScope scope(other);
         other.multiplayer.Leave(true);
