@@ -138,8 +138,9 @@ void TMultiplayer::SetLocalIdentity()
     identity.name = local ? local->Name() : LocalPlayerName();
     AdminLog("Setting LocalIdentity to \"" + identity.name + "\"");
     // The identity outlives a game (a new game gives the local player a new
-    // one): a player who comes back is known as the one who left.
-    if (localGuid_ == TPlayerGUID{} && local) localGuid_ = local->GUID();
+    // one), so a player who comes back is known as the one who left; and it
+    // is drawn from the system's randomness, not the game's (seeded) one.
+    if (localGuid_ == TPlayerGUID{}) localGuid_ = MakeIdentity(identity.name).guid;
     identity.guid = localGuid_;
     GetFalcon()->SetIdentity(identity);
 }

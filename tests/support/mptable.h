@@ -360,7 +360,7 @@ private:
         if (resync_ && S().Status() == STATUS_STARTING && S().GameInProgress()) Continue();
         resync_ = false;
         switch (S().Status()) {
-        case STATUS_STARTING: Gameflow->NewHand(); return;
+        case STATUS_STARTING: Deal(); return;
         case STATUS_DEALING: Push(STATE_DEALING); return;
         case STATUS_BIDDING: Push(STATE_BIDDING); return;
         case STATUS_BID_COMPLETE: Push(STATE_BIDCOMPLETE); return;
@@ -378,6 +378,21 @@ private:
             aiSeat_ = seat;
             aiTimer_.Start(Speed("Speed.Thinking"));
         }
+    }
+    // The game flow's new hand with the deck shuffled from the seed and the
+    // number of the deal, so that the deals are the same whichever process
+    // (or how many tables in one) draw from the game's own randomness.
+    void Deal()
+    {
+        if (!Authority()) return;
+        TCardset deck;
+        deck.FillDeck();
+        uint64_t key = MixKey(MixKey(options_.seed) ^ uint64_t(++deals_));
+        deck.Shuffle([&key](int32_t lo, int32_t hi) {
+            key = MixKey(key);
+            return hi <= lo ? lo : lo + int32_t(key % uint64_t(hi - lo + 1));
+        });
+        S().Governor().Submit(std::make_unique<TActionNewHand>(deck.ToText()));
     }
     void OnThinking()
     {
@@ -519,6 +534,7 @@ private:
     std::map<std::pair<int32_t, TSeat>, int64_t> pending_;
     TTimer credit_, bidTimer_, doneTimer_, aiTimer_, trickTimer_;
     int32_t dealCredit_ = 0;
+    int64_t deals_ = 0;
     int32_t kittyPhase_ = 0;
     int32_t trickPhase_ = 0;
     TSeat aiSeat_ = 0, bidSeat_ = 0;
@@ -536,7 +552,9 @@ inline TPeerRig*& CurrentRig()
 // outside every scope are dropped). Made before the rigs.
 class TLogRouter {
 public:
-    TLogRouter();
+    // Lines outside every scope (a network thread of its own) go to the
+    // fallback rig when there is one.
+    explicit TLogRouter(TPeerRig* fallback = nullptr);
     ~TLogRouter() { SetAdminConsole(nullptr); }
     TLogRouter(const TLogRouter&) = delete;
     TLogRouter& operator=(const TLogRouter&) = delete;
@@ -664,10 +682,10 @@ public:
     THeadlessTable table;
 };
 
-inline TLogRouter::TLogRouter()
+inline TLogRouter::TLogRouter(TPeerRig* fallback)
 {
-    SetAdminConsole([](const std::string& line) {
-        if (TPeerRig* rig = CurrentRig()) rig->OnLog(line);
+    SetAdminConsole([fallback](const std::string& line) {
+        if (TPeerRig* rig = CurrentRig() ? CurrentRig() : fallback) rig->OnLog(line);
     });
 }
 

@@ -1,9 +1,14 @@
-// Whole shared games of headless tables over the multiplayer manager on the
-// in-memory transport: through the lobby, played to game won and back.
+// Whole shared games of headless tables over the multiplayer manager, on
+// the in-memory transport and between processes over UDP loopback: through
+// the lobby, played to game won and back.
 #include "mptable.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -199,6 +204,100 @@ TEST_F(SharedGameTest, TheHostLeavingEndsEveryClientsGameCleanly)
     // Nothing more comes from the host's side.
     game.Run(kPeerTimeout + 1000);
     EXPECT_EQ(a.table.CurrentStateId(), kScreenMenu);
+}
+
+// A started driver: its standard output read line by line as it comes.
+class TDriver {
+public:
+    explicit TDriver(std::vector<std::string> args)
+    {
+        int out[2];
+        if (::pipe(out) != 0) return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::dup2(out[1], 1);
+            ::close(out[0]);
+            ::close(out[1]);
+            std::vector<char*> argv;
+            args.insert(args.begin(), VQ_MPDRIVER);
+            for (auto& a : args) argv.push_back(a.data());
+            argv.push_back(nullptr);
+            ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+        ::close(out[1]);
+        out_ = ::fdopen(out[0], "r");
+    }
+    ~TDriver()
+    {
+        if (out_) std::fclose(out_);
+        Wait();
+    }
+    // The next line it prints (blocks until it comes or the driver ends).
+    std::string Line()
+    {
+        char buffer[256];
+        if (!out_ || !std::fgets(buffer, sizeof(buffer), out_)) return std::string();
+        std::string line(buffer);
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+        return line;
+    }
+    // The exit code (the driver ends itself after its own time-out).
+    int Wait()
+    {
+        if (pid_ <= 0) return -1;
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+        pid_ = -1;
+        code_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return code_;
+    }
+    int code_ = -1;
+
+private:
+    pid_t pid_ = -1;
+    FILE* out_ = nullptr;
+};
+
+std::vector<std::string> ReadLines(const std::string& file)
+{
+    std::ifstream in(file);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// A whole game with every peer a process of its own over UDP loopback:
+// the host and three clients are the driver program, started here.
+TEST_F(SharedGameTest, HostAndThreeClientsInProcessesOfTheirOwnEndAlike)
+{
+    const std::string dir = home.Path();
+    TDriver host({"--host", "--people", "4", "--speed", "2", "--name", "Hannah", "--out", dir + "host.txt", "--log", dir + "host.log"});
+    const std::string portLine = host.Line();
+    ASSERT_EQ(portLine.rfind("PORT ", 0), 0u) << portLine;
+    const std::string port = portLine.substr(5);
+    std::vector<std::unique_ptr<TDriver>> clients;
+    for (int i = 1; i <= 3; ++i) {
+        const std::string name = "Client" + std::to_string(i);
+        clients.push_back(std::make_unique<TDriver>(std::vector<std::string>{
+            "--join", "127.0.0.1", "--port", port, "--speed", "2", "--name", name, "--out", dir + name + ".txt", "--log",
+            dir + name + ".log"}));
+        // One at a time, so that the seats are the same as in memory.
+        EXPECT_EQ(clients.back()->Line(), "SEATED " + std::to_string(i + 1)) << name;
+    }
+    for (auto& c : clients) EXPECT_EQ(c->Wait(), 0);
+    EXPECT_EQ(host.Wait(), 0);
+    const std::vector<std::string> hostOut = ReadLines(dir + "host.txt");
+    ASSERT_EQ(hostOut.size(), 4u);
+    EXPECT_EQ(hostOut[0], "games 1");
+    EXPECT_NE(hostOut[1], "hands 0");
+    for (int i = 1; i <= 3; ++i) {
+        SCOPED_TRACE(i);
+        const std::vector<std::string> out = ReadLines(dir + "Client" + std::to_string(i) + ".txt");
+        EXPECT_EQ(out, hostOut);
+    }
+    // The same game as in memory: the network decides nothing.
+    EXPECT_EQ(WithoutIdentities(hostOut[2]), WithoutIdentities(PlayFourPeople({}, 600000)));
 }
 
 }  // namespace

@@ -1,0 +1,131 @@
+// One peer of a shared game in a process of its own, over UDP: the tests
+// start a host and its clients as separate programs on loopback.
+//
+//   mpdriver --host --people N [--seed S] [--speed MS] --out FILE [--log FILE]
+//   mpdriver --join ADDRESS --port P --name NAME [--seed S] [--speed MS] --out FILE [--log FILE]
+//
+// The host prints "PORT <n>" once it listens; a client prints "SEATED <n>"
+// once it holds a seat. Back in the lobby after the game each writes what it
+// saw to the out file (games won, hands scored, the finished game's text and
+// the session in the lobby, one a line); then a client leaves, and the host
+// ends once every client has gone. Exit code 0 when the game was played.
+#include "mptable.h"
+#include "osClock.h"
+#include "qz7netudp.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace {
+
+struct TArgs {
+    bool host = false;
+    std::string join;
+    uint16_t port = 0;
+    int32_t people = 2;
+    mptest::TTableOptions table;
+    std::string out, log;
+    uint32_t timeout = 120000;
+};
+
+bool Parse(int argc, char** argv, TArgs& a)
+{
+    a.table.seed = 5;
+    for (int i = 1; i < argc; ++i) {
+        const std::string k = argv[i];
+        auto next = [&]() -> std::string { return i + 1 < argc ? argv[++i] : std::string(); };
+        if (k == "--host") a.host = true;
+        else if (k == "--join") a.join = next();
+        else if (k == "--port") a.port = uint16_t(std::stoi(next()));
+        else if (k == "--people") a.people = std::stoi(next());
+        else if (k == "--seed") a.table.seed = std::stoull(next());
+        else if (k == "--speed") a.table.speed = std::stoi(next());
+        else if (k == "--name") a.table.name = next();
+        else if (k == "--out") a.out = next();
+        else if (k == "--log") a.log = next();
+        else if (k == "--timeout") a.timeout = uint32_t(std::stoul(next()));
+        else return false;
+    }
+    a.table.expectPeople = a.people;
+    return !a.out.empty() && (a.host || (!a.join.empty() && a.port != 0));
+}
+
+void WriteOut(const TArgs& a, mptest::TPeerRig& rig)
+{
+    mptest::TPeerRig::TScope scope(rig);
+    std::ofstream out(a.out);
+    out << "games " << rig.table.gamesWon << "\n";
+    out << "hands " << rig.table.handsScored << "\n";
+    out << rig.table.gameWonText << "\n";
+    out << mptest::SharedSessionText(rig.session) << "\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    TArgs a;
+    if (!Parse(argc, argv, a)) {
+        std::fprintf(stderr, "mpdriver: bad arguments\n");
+        return 2;
+    }
+    SeedRandom(a.table.seed);
+    mptest::TPeerRig rig(a.table);
+    // The network thread logs too: one line at a time into the file.
+    std::ofstream log;
+    std::mutex logLock;
+    rig.keepLog = false;
+    if (!a.log.empty()) {
+        log.open(a.log);
+        rig.echo = [&log, &logLock](const std::string& line) {
+            std::lock_guard<std::mutex> guard(logLock);
+            log << line << "\n";
+        };
+    }
+    mptest::TLogRouter router(&rig);
+    rig.multiplayer.UseNetworkThread(std::make_unique<TQZUdpNetworkThread>(a.table.name));
+    {
+        mptest::TPeerRig::TScope scope(rig);
+        if (a.host) {
+            if (!rig.multiplayer.Host(0, "Loopback lobby")) return 3;
+            rig.table.EnterLobby();
+            std::printf("PORT %u\n", unsigned(rig.multiplayer.LocalPort()));
+        } else {
+            rig.multiplayer.JoinHost(a.join, a.port);
+        }
+        std::fflush(stdout);
+    }
+    const uint32_t start = plat::os::TickMilliseconds();
+    uint32_t last = start;
+    bool seated = false, written = false;
+    while (plat::os::TickMilliseconds() - start < a.timeout) {
+        uint32_t now = plat::os::TickMilliseconds();
+        if (now == last) {
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+            continue;
+        }
+        rig.Frame(int32_t(now - last));
+        last = now;
+        if (!a.host && !seated && rig.session.Players().LocalPlayer() && rig.table.CurrentStateId() == STATE_LOBBY) {
+            seated = true;
+            std::printf("SEATED %d\n", rig.session.Players().LocalPlayer()->SeatId());
+            std::fflush(stdout);
+        }
+        if (rig.table.backInLobby && !written) {
+            WriteOut(a, rig);
+            written = true;
+            if (!a.host) {
+                mptest::TPeerRig::TScope scope(rig);
+                rig.multiplayer.Leave(false);
+                break;
+            }
+        }
+        if (a.host && written && !rig.multiplayer.IsMultiplayer()) break;
+    }
+    if (!written) std::fprintf(stderr, "mpdriver: %s timed out\n", a.table.name.c_str());
+    return written ? 0 : 1;
+}
