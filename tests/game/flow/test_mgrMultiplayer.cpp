@@ -1,6 +1,7 @@
 // The multiplayer manager between a host and clients on the in-memory
 // transport: its game messages, the lobby's rules, the party's joins and
 // leaves, and what hand-built messages from the wrong side cannot do.
+#include "mgrSteam.h"
 #include "mptable.h"
 #include "testutil.h"
 
@@ -367,6 +368,36 @@ TEST_F(MultiplayerTest, APlayerWhoLeavesIsAnnouncedOnceAndTheLastTakesTheSharedG
     EXPECT_FALSE(host->multiplayer.IsMultiplayer());
     EXPECT_TRUE(host->Logged("Last remote player has left; no longer multiplayer"));
     EXPECT_EQ(host->session.Players().CountHumans(), 1);
+}
+
+// A Steam manager that keeps a lobby: the shared game outlives its last
+// remote player while the lobby is there, and leaving leaves the lobby.
+class TLobbySteam : public TSteamManager {
+public:
+    bool InLobby() const override { return true; }
+    void LeaveLobby() override { ++leaves; }
+    int leaves = 0;
+};
+
+TEST_F(MultiplayerTest, WhileTheSteamLobbyIsThereTheHostStaysShared)
+{
+    TLobbySteam steam;
+    SteamManager = &steam;
+    {
+        TPeerRig::TScope scope(*client);
+        client->multiplayer.Leave(true);
+    }
+    game.Run(kPartyGoodbyeRemoval + 1500);
+    EXPECT_TRUE(host->multiplayer.IsMultiplayer());
+    EXPECT_FALSE(host->Logged("Last remote player has left"));
+    EXPECT_GE(steam.leaves, 1) << "the client's leave left its lobby";
+    const int before = steam.leaves;
+    {
+        TPeerRig::TScope scope(*host);
+        host->multiplayer.Leave(false);
+    }
+    EXPECT_EQ(steam.leaves, before + 1);
+    SteamManager = nullptr;
 }
 
 TEST_F(MultiplayerTest, TheHostLeavingEndsTheClientsGame)

@@ -110,7 +110,9 @@ int main(int argc, char** argv)
         }
         rig.Frame(int32_t(now - last));
         last = now;
-        if (!a.host && !seated && rig.session.Players().LocalPlayer() && rig.table.CurrentStateId() == STATE_LOBBY) {
+        // Seated once the host's session has come: it holds the host and us.
+        if (!a.host && !seated && rig.session.Players().LocalPlayer() && rig.session.Players().CountHumans() >= 2 &&
+            rig.table.CurrentStateId() == STATE_LOBBY) {
             seated = true;
             std::printf("SEATED %d\n", rig.session.Players().LocalPlayer()->SeatId());
             std::fflush(stdout);
