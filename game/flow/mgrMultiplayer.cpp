@@ -105,6 +105,7 @@ TQZPartyService* TMultiplayer::Party() { return GetFalcon()->GetPartyService(); 
 void TMultiplayer::Init()
 {
     AdminLog("INITIALIZING MULTIPLAYER");
+    mainThread_ = std::this_thread::get_id();
     falcon_ = std::make_unique<TQZFalcon>(kMultiplayerSessionId, std::move(thread_));
     isMultiplayer_ = false;
     lobbyName_.clear();
@@ -124,11 +125,32 @@ void TMultiplayer::Init()
     AdminLog("MULTIPLAYER INITIALIZED!");
 }
 
-void TMultiplayer::OnLog(void*, const std::string& line) { AdminLog(line); }
+void TMultiplayer::OnLog(void* user, const std::string& line)
+{
+    auto* self = static_cast<TMultiplayer*>(user);
+    if (std::this_thread::get_id() == self->mainThread_) {
+        AdminLog(line);
+        return;
+    }
+    std::lock_guard<std::mutex> guard(self->logLock_);
+    self->pendingLog_.push_back(line);
+}
+
+void TMultiplayer::FlushLog()
+{
+    std::vector<std::string> lines;
+    {
+        std::lock_guard<std::mutex> guard(logLock_);
+        lines.swap(pendingLog_);
+    }
+    for (const auto& line : lines) AdminLog(line);
+}
 
 void TMultiplayer::Process()
 {
-    if (falcon_) falcon_->Process();
+    if (!falcon_) return;
+    falcon_->Process();
+    FlushLog();
 }
 
 void TMultiplayer::SetLocalIdentity()
@@ -206,16 +228,27 @@ uint8_t TMultiplayer::GetLocalPartyID()
 
 // ---------------------------------------------------------------- sending
 
+void TMultiplayer::Send(TMPPeer& peer, const std::vector<uint8_t>& message)
+{
+    ++traffic_.messagesSent;
+    traffic_.bytesSent += int64_t(message.size());
+    peer.Send(message);
+}
+
 void TMultiplayer::SendToPeers(const std::vector<uint8_t>& message)
 {
-    if (falcon_) SendToAllPeers(*falcon_, message);
+    if (!falcon_) return;
+    for (const auto& peer : falcon_->Peers().ConnectedPeers()) {
+        if (!peer->Answered()) continue;
+        if (auto* p = dynamic_cast<TMPPeer*>(peer.get())) Send(*p, message);
+    }
 }
 
 void TMultiplayer::SendToHost(const std::vector<uint8_t>& message)
 {
     if (!falcon_) return;
     std::shared_ptr<TQZPeer> host = IsHost() ? nullptr : falcon_->Peers().First();
-    if (auto* p = dynamic_cast<TMPPeer*>(host.get())) p->Send(message);
+    if (auto* p = dynamic_cast<TMPPeer*>(host.get())) Send(*p, message);
 }
 
 void TMultiplayer::SubmitAction(const TGovernAction& action)
@@ -244,7 +277,7 @@ void TMultiplayer::SendToPlayer(int32_t partyId, int32_t messageId, const std::v
 {
     if (!falcon_ || partyId <= 0 || partyId > 255) return;
     std::shared_ptr<TQZPeer> peer = Party()->GetMemberPeer(uint8_t(partyId));
-    if (auto* p = dynamic_cast<TMPPeer*>(peer.get())) p->Send(PrependMessageID(messageId, bytes));
+    if (auto* p = dynamic_cast<TMPPeer*>(peer.get())) Send(*p, PrependMessageID(messageId, bytes));
 }
 
 void TMultiplayer::RegisterHandler(int32_t messageId, THandler handler)
@@ -319,6 +352,8 @@ void TMultiplayer::Receive(TMPPeer& peer, const std::vector<uint8_t>& message)
 {
     int32_t id = 0;
     std::vector<uint8_t> body;
+    ++traffic_.messagesReceived;
+    traffic_.bytesReceived += int64_t(message.size());
     if (!isMultiplayer_ || !SplitMessageID(message, id, body)) return;
     const uint8_t sender = SenderOf(&peer);
     if (!Accepts(id, sender)) {

@@ -22,7 +22,10 @@
 #include "sessionPlayer.h"
 
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <vector>
 
 class TQZPartyService;
 class TMPPeer;
@@ -59,6 +62,11 @@ bool UnpackChatLine(const std::vector<uint8_t>& body, TMPChatLine& line);
 // 48 bytes. Reading takes no more than the bytes present and 47.
 std::vector<uint8_t> PackLobbyWelcome(const std::string& lobby);
 std::string UnpackLobbyWelcome(const std::vector<uint8_t>& body);
+
+// Game messages this machine sent and received (ids and bodies counted).
+struct TMPTraffic {
+    int64_t messagesSent = 0, bytesSent = 0, messagesReceived = 0, bytesReceived = 0;
+};
 
 class TMultiplayer : public TManagerClass, public TMultiplayerLink {
 public:
@@ -98,6 +106,7 @@ public:
     void SendSessionUpdate();
 
     TMPMsgHandlers& Handlers() { return handlers_; }
+    const TMPTraffic& Traffic() const { return traffic_; }
     // The party id a game message from the peer counts as: on a client its
     // one peer is the host (1); on the host the member whose peer it is, or
     // 0 for a peer that holds no place in the party.
@@ -131,6 +140,8 @@ private:
     void OnLobbyChanged(TQZClass* payload);
     void ShowChat(const TMPChatLine& line);
     void SetLocalIdentity();
+    void Send(TMPPeer& peer, const std::vector<uint8_t>& message);
+    void FlushLog();
     void HostLost();
     std::string MemberName(uint8_t id);
 
@@ -141,6 +152,12 @@ private:
     std::string lobbyName_;
     TMPMsgHandlers handlers_;
     TPlayerGUID localGuid_{};
+    TMPTraffic traffic_;
+    // Lines the session logs on its network thread wait here for the main
+    // thread: the admin log feeds the console, a widget.
+    std::thread::id mainThread_;
+    std::mutex logLock_;
+    std::vector<std::string> pendingLog_;
 };
 
 extern TMultiplayer* Multiplayer;

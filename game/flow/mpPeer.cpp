@@ -50,11 +50,3 @@ void TMPPeer::OnReceive(void* user, TQZChannel*, const TQZByteArray& payload)
     auto* self = static_cast<TMPPeer*>(user);
     if (TMPReceiver receiver = ReceiverOf(self->Session())) receiver(*self, payload);
 }
-
-void SendToAllPeers(TQZFalcon& session, const std::vector<uint8_t>& message)
-{
-    for (const auto& peer : session.Peers().ConnectedPeers()) {
-        if (!peer->Answered()) continue;
-        if (auto* p = dynamic_cast<TMPPeer*>(peer.get())) p->Send(message);
-    }
-}

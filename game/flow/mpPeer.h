@@ -31,6 +31,3 @@ private:
 // forgets the session.
 void SetGameReceiver(TQZFalcon* session, TMPReceiver receiver);
 
-// Sends to every peer whose connection stands and that answered its
-// welcome (a snapshot of the session's peers).
-void SendToAllPeers(TQZFalcon& session, const std::vector<uint8_t>& message);

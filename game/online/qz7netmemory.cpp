@@ -78,6 +78,7 @@ void TQZMemoryNetwork::Transmit(const std::string& from, const TQZNetPacket& pac
     auto source = bound_.find(from);
     if (source == bound_.end()) return;
     ++stats_.sent;
+    stats_.bytesSent += int64_t(packet.bytes.size());
     if (cut_.count(from) || cut_.count(packet.address) || Unit() < faults_.loss) {
         ++stats_.lost;
         return;

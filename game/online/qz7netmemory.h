@@ -20,6 +20,7 @@ struct TQZNetFaults {
 
 struct TQZMemoryNetworkStats {
     int64_t sent = 0, lost = 0, duplicated = 0, delivered = 0, undeliverable = 0;
+    int64_t bytesSent = 0;  // whole datagrams, headers included
 };
 
 class TQZMemoryNetworkThread;

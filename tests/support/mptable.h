@@ -103,7 +103,7 @@ public:
     void StartSinglePlayer()
     {
         Gameflow->NewGame(false);
-        Replace(STATE_GAME);
+        Push(STATE_GAME);
     }
 
     // One frame of elapsed milliseconds: the screens' timers, then the

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace {
 
 using namespace mptest;
@@ -422,6 +424,25 @@ TEST_F(MultiplayerTest, AHostThatVanishesEndsTheClientsGameWhenItsLinkTimesOut)
     game.Run(kPeerTimeout + 1500);
     EXPECT_FALSE(client->multiplayer.IsMultiplayer());
     EXPECT_TRUE(client->Logged("Multiplayer disconnected"));
+}
+
+TEST_F(MultiplayerTest, LinesLoggedOnTheNetworkThreadReachTheAdminLogOnTheMainThread)
+{
+    // The admin log feeds the console, a widget of the main thread.
+    std::thread([&] { host->multiplayer.GetFalcon()->Log("logged far away"); }).join();
+    EXPECT_FALSE(host->Logged("logged far away"));
+    host->Frame(1);
+    EXPECT_TRUE(host->Logged("logged far away"));
+}
+
+TEST_F(MultiplayerTest, TheGameMessagesAreCounted)
+{
+    const TMPTraffic before = client->multiplayer.Traffic();
+    ClientSends(GAMEMSG_HELP, {});
+    Run();
+    EXPECT_EQ(client->multiplayer.Traffic().messagesSent, before.messagesSent + 1);
+    EXPECT_EQ(client->multiplayer.Traffic().bytesSent, before.bytesSent + 4);
+    EXPECT_GE(host->multiplayer.Traffic().messagesReceived, 1);
 }
 
 TEST(MultiplayerRecords, ChatAndWelcomeRoundTripAndRefuseWhatDoesNotFit)
