@@ -27,9 +27,10 @@ TEST_F(EngineFixture, AboutReturnsToTheMenuAndItsBlogButtonNeedsAWebAddress)
     EXPECT_EQ(STATE_MENU, CurrentId());
 }
 
+// The default settings name no update address: no request is made.
 TEST_F(EngineFixture, VersionCheckWithoutAnAddressSaysSoAndLeavesAtOnce)
 {
-    SetSetting("Internet.CheckUpdateURL", "");
+    ASSERT_EQ("", SettingText("Internet.CheckUpdateURL"));
     StateEngine->Current()->HandleEvent(8);
     ASSERT_EQ(STATE_CHECKVERSION, CurrentId());
     EXPECT_FALSE(StateEngine->minimiseHandling);
