@@ -29,6 +29,11 @@ TPlayerType TUIPlayerIcon::CurrentType() const
     return player ? player->PlayerType() : shownType_;
 }
 
+void TUIPlayerIcon::Click()
+{
+    if (commandId != 0) TGUIButton::Click();
+}
+
 void TUIPlayerIcon::Update()
 {
     TGUIButton::Update();

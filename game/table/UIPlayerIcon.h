@@ -16,6 +16,8 @@ public:
     TUIPlayerIcon(TSeat seat, TGUIWindow* parent, const TQZRect& rect);
 
     void Update() override;
+    // An icon without a command of its own sends nothing when clicked.
+    void Click() override;
     void Draw(const TQZRect& rect) override;
     // The turn-over moved on by a frame of the given length.
     void Advance(int32_t milliseconds);

@@ -57,6 +57,13 @@ TEST_F(PlayerIconTest, TurnsOverWhenTheSeatChangesHands)
     }
 }
 
+TEST_F(PlayerIconTest, AClickSendsNothing)
+{
+    TUIPlayerIcon* icon = MakeIcon(1);
+    icon->Click();
+    EXPECT_EQ(0, root->QueuedCommandCount());
+}
+
 TEST_F(PlayerIconTest, WithoutASessionNothingFlips)
 {
     TUIPlayerIcon* icon = MakeIcon(3);
