@@ -1,10 +1,10 @@
 #include "UIAvatar.h"
 #include "UIPlayerIcon.h"
-#include "tablefixture.h"
+#include "boardfixture.h"
 
 namespace {
 
-using tabletest::TableSessionTest;
+using boardtest::TableSessionTest;
 
 class PlayerIconTest : public TableSessionTest {
 protected:

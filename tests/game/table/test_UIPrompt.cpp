@@ -1,11 +1,11 @@
 #include "UIPrompt.h"
-#include "tablefixture.h"
+#include "boardfixture.h"
 
 #include <cmath>
 
 namespace {
 
-using tabletest::TableSessionTest;
+using boardtest::TableSessionTest;
 
 class PromptTest : public TableSessionTest {
 protected:

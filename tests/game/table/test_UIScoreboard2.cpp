@@ -1,11 +1,11 @@
 #include "UIScoreboard2.h"
 #include "UIScorefloat.h"
 #include "mgrSession.h"
-#include "tablefixture.h"
+#include "boardfixture.h"
 
 namespace {
 
-using tabletest::TableSessionTest;
+using boardtest::TableSessionTest;
 
 TEST(ScoreboardLayout, ColumnsAtTheCommonSizes)
 {

@@ -13,7 +13,7 @@
 
 #include <memory>
 
-namespace tabletest {
+namespace boardtest {
 
 class TTestScreen : public TScreenLink {
 public:
@@ -58,4 +58,4 @@ protected:
     TGUIWindowPtr<TGUIWindow> root;
 };
 
-}  // namespace tabletest
+}  // namespace boardtest
