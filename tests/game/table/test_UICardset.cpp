@@ -192,6 +192,18 @@ TEST_F(CardClickTest, OnlyAPlayableCardSendsItsPosition)
     EXPECT_TRUE(Heard().empty());
 }
 
+TEST_F(CardClickTest, APressOnTheScreenReachesTheOwnerOfTheSet)
+{
+    const TQZRect r = hand->CalcCardPositions(PositionOf(kSpade));
+    TQZMouseEvent press;
+    press.button = 1;
+    press.down = true;
+    press.x = r.left + 3;
+    press.y = r.top + 3;
+    root->DispatchMouseButton(press);
+    EXPECT_EQ((std::vector<int32_t>{GUICMD_CARD + PositionOf(kSpade)}), Heard());
+}
+
 TEST_F(CardClickTest, ClicksThatMayNotPlaySendNothing)
 {
     struct Case {
