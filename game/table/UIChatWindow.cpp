@@ -37,6 +37,7 @@ void TUIChatWindow::AfterCreate()
     view_ = NewWindow<TUIRichContent>(TQZRect{}, this);
     view_->Content()->hAlign = 0;
     view_->Content()->vAlign = 2;
+    view_->clickThrough = true;
     hint_ = MakeUILabel("Press TAB to toggle chat", {}, this, 0xFFFFFFFF, UIFONT_BUTTON);
     entry_ = NewWindow<TUIEditBox>("", TQZRect{}, this, UICHAT_ENTER);
     entry_->SetMaxLength(UICHAT_MAX_LENGTH);
@@ -87,9 +88,11 @@ bool TUIChatWindow::KeyPress(uint32_t key)
     return TUIFrame::KeyPress(key);
 }
 
+// A closed chat lets the pointer reach what lies under its lines.
 void TUIChatWindow::SetActive(bool flag)
 {
     active_ = flag;
+    clickThrough = !flag;
     if (!flag && entry_->IsFocused()) entry_->SetFocus(false);
     entry_->SetVisible(flag);
     sendButton_->SetVisible(flag);

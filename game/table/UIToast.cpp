@@ -29,6 +29,7 @@ void TUIToast::AfterCreate()
 {
     TUIFrame::AfterCreate();
     view_ = NewWindow<TUIRichContent>(TQZRect{10, 10, 290, 150}, this);
+    view_->clickThrough = true;
     acceptButton_ = MakeUIButton("Accept", {10, 105, 135, 150}, this, UITOAST_ACCEPT);
     ignoreButton_ = MakeUIButton("Ignore", {165, 105, 290, 150}, this, UITOAST_IGNORE);
     acceptButton_->SetVisible(false);
@@ -68,6 +69,8 @@ void TUIToast::ShowContent(const TToastContent& notice)
     }
     current_ = notice;
     answered_ = false;
+    // Only a question takes the pointer; a plain notice lets it reach the table.
+    clickThrough = !notice.isQuestion;
     acceptButton_->SetVisible(notice.isQuestion);
     ignoreButton_->SetVisible(notice.isQuestion);
     view_->SetRect(notice.isQuestion ? TQZRect{10, 10, 290, 90} : TQZRect{10, 10, 290, 150});

@@ -28,19 +28,20 @@ win=$(e2e_wait_window "Vantorel Qar" 20) || e2e_fail "no game window"
 echo "== the chat"
 e2e_key "$win" Tab
 sleep 0.3
-e2e_key "$win" --delay 30 G o o d space l u c k space a l l Return
-sleep 1
+e2e_key "$win" --delay 150 G o o d space l u c k space a l l Return
+sleep 2
 cp "$(e2e_last_frame "$out/frames")" "$out/chat.png"
 
 echo "== the admin console"
 e2e_key "$win" F11
 sleep 0.5
-e2e_key "$win" --delay 30 L i s t Return
+e2e_key "$win" --delay 150 L i s t Return
 sleep 1
 cp "$(e2e_last_frame "$out/frames")" "$out/console.png"
 grep -q "Available services:" "$user/log.txt" || e2e_fail "the console's instruction did not reach the service manager"
 
-kill "$E2E_PID" 2>/dev/null || true
-e2e_wait_exit 20 >/dev/null
+e2e_key "$win" Escape
+e2e_wait_exit 30; code=$?
+[ "$code" -eq 0 ] || e2e_fail "exit code $code after Escape"
 rm -rf "$out/frames"
 echo "overlay screenshots: $out/chat.png $out/console.png"

@@ -59,9 +59,12 @@ protected:
 TEST_F(ChatLocalTest, TabOpensTheChatAndALineWithoutASharedGameIsShownHereOnly)
 {
     TUIChatWindow* chat = screen.chat;
+    const TQZPoint inside{100, 480};
     EXPECT_FALSE(chat->Entry()->IsVisible());
+    EXPECT_EQ(screen.root.get(), screen.root->FindWindowAt(inside)) << "a closed chat lets the pointer through";
     screen.root->DispatchKey(UICHAT_KEY_TOGGLE);
     EXPECT_TRUE(chat->Active());
+    EXPECT_EQ(chat, screen.root->FindWindowAt(inside));
     EXPECT_TRUE(chat->Entry()->IsVisible());
     EXPECT_TRUE(chat->SendButton()->IsVisible());
     EXPECT_TRUE(chat->Entry()->IsFocused());

@@ -113,6 +113,9 @@ TEST_F(ToastTest, AQuestionIsAnsweredOnceAndThenFadesOut)
         EXPECT_TRUE(toast->AcceptButton()->IsVisible());
         EXPECT_TRUE(toast->IgnoreButton()->IsVisible());
         EXPECT_EQ(80, toast->View()->GetHeight());  // room for the buttons
+        root->UpdateTree();
+        const TQZRect accept = toast->AcceptButton()->GetScreenRect();
+        EXPECT_EQ(toast->AcceptButton(), root->FindWindowAt({accept.left + 5, accept.top + 5}));
 
         TUIButton* button = c.button == UITOAST_ACCEPT ? toast->AcceptButton() : toast->IgnoreButton();
         button->Click();
@@ -128,6 +131,8 @@ TEST_F(ToastTest, AQuestionIsAnsweredOnceAndThenFadesOut)
     toast->ShowText("plain");
     EXPECT_FALSE(toast->AcceptButton()->IsVisible());
     EXPECT_EQ(140, toast->View()->GetHeight());
+    const TQZRect shown = toast->GetScreenRect();
+    EXPECT_EQ(root.get(), root->FindWindowAt({shown.left + 150, shown.top + 80})) << "a plain notice lets the pointer through";
 }
 
 }  // namespace
