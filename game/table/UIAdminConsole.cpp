@@ -46,7 +46,8 @@ void TUIAdminConsole::AfterCreate()
     gripButton_->sendOnPress = true;
     Arrange();
     SetShown(true);
-    SetAdminConsole([this](const std::string& line) { AddLine(line); });
+    owner_ = std::this_thread::get_id();
+    SetAdminConsole([this](const std::string& line) { Receive(line); });
     AddLine("Admin console initialised.");
     const size_t count = launchParameters_.empty() ? 0 : launchParameters_.size() - 1;
     AddLine("Launch parameters=" + std::to_string(count));
@@ -62,6 +63,28 @@ void TUIAdminConsole::Destroying()
         Settings->SetPoint(kSizeKey, {width, height});
     }
     TUIFrame::Destroying();
+}
+
+// A widget is the main thread's alone.
+void TUIAdminConsole::Receive(const std::string& text)
+{
+    if (std::this_thread::get_id() == owner_) {
+        AddLine(text);
+        return;
+    }
+    std::lock_guard<std::mutex> guard(pendingLock_);
+    pending_.push_back(text);
+}
+
+void TUIAdminConsole::Update()
+{
+    std::vector<std::string> lines;
+    {
+        std::lock_guard<std::mutex> guard(pendingLock_);
+        lines.swap(pending_);
+    }
+    for (const std::string& line : lines) AddLine(line);
+    TUIFrame::Update();
 }
 
 void TUIAdminConsole::AddLine(const std::string& text)

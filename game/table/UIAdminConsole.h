@@ -6,7 +6,9 @@
 
 #include "UIFrame.h"
 
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 class TUIButton;
@@ -29,6 +31,7 @@ public:
 
     void AfterCreate() override;
     void Destroying() override;
+    void Update() override;
     void HandleCommand(TGUIWindow* sender, int32_t id) override;
     bool MouseDown(TQZPoint point) override;
     bool MouseUp(TQZPoint point) override;
@@ -49,7 +52,13 @@ public:
     int32_t left = 20, top = 20;
 
 private:
+    // The log's entry point: lines from other threads wait for the next update.
+    void Receive(const std::string& text);
+
     std::vector<std::string> launchParameters_;
+    std::thread::id owner_;
+    std::mutex pendingLock_;
+    std::vector<std::string> pending_;
     TUIButton* closeButton_ = nullptr;
     TUIEditBox* entry_ = nullptr;
     TUIListBox* log_ = nullptr;

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace {
 
 std::vector<std::string>* executed = nullptr;
@@ -86,6 +88,15 @@ TEST_F(ConsoleTest, ATypedInstructionReachesTheServiceManager)
     EXPECT_EQ((std::vector<std::string>{"ECHO [hello]"}), calls);
     EXPECT_NE(Lines().end(), std::find(Lines().begin(), Lines().end(), ">> Echo.hello"));
     EXPECT_EQ("", console->Entry()->Caption());
+}
+
+TEST_F(ConsoleTest, ALineLoggedOnAnotherThreadWaitsForTheNextUpdate)
+{
+    const int32_t before = console->Log()->Count();
+    std::thread([] { AdminLog("from the worker"); }).join();
+    EXPECT_EQ(before, console->Log()->Count());
+    root->UpdateTree();
+    EXPECT_EQ("from the worker", Lines().back());
 }
 
 TEST_F(ConsoleTest, TheLogKeepsFiftyOneLines)
