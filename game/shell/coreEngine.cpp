@@ -3,6 +3,7 @@
 #include "UITable.h"
 #include "UITheme.h"
 #include "qz7input.h"
+#include "clNotice.h"
 #include "clStartupProbe.h"
 #include "clShellLinks.h"
 #include "coreGameDiagnostics.h"
@@ -15,6 +16,7 @@
 #include "mgrMultiplayer.h"
 #include "mgrResources.h"
 #include "mgrServices.h"
+#include "microGameServices.h"
 #include "mgrSession.h"
 #include "mgrSettings.h"
 #include "mgrStates.h"
@@ -61,6 +63,7 @@ void RegisterGameManagers()
     RegisterSessionManager();
     RegisterGameflowManager();
     RegisterServiceManager();
+    RegisterGameServices(&ShowNoticeText);
     RegisterMultiplayerManager();
     RegisterVideoManager();
     RegisterStatesManager();
