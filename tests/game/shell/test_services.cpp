@@ -17,6 +17,7 @@
 #include "osDesktop.h"
 #include "qz7files.h"
 #include "qz7kvdata.h"
+#include "stateConfirm.h"
 
 #include <sstream>
 
@@ -314,6 +315,10 @@ TEST_F(ServicesTest, TutorialInstructionsFollowTheirRules)
     EXPECT_FALSE(tutorial->WindowShown()) << "switched off";
     ServiceManager->MarshalInstruction("Tutorial.On");
     EXPECT_TRUE(tutorial->WindowShown());
+    // A confirmation question is never covered by a tutorial.
+    ASSERT_TRUE(StateEngine->PushById(STATE_CONFIRM, true, CONFIRM_QUIT));
+    ServiceManager->Tick();
+    EXPECT_FALSE(tutorial->WindowShown());
 }
 
 TEST_F(ServicesTest, AMissingOrBrokenTutorialFileWarnsOnceAndShowsNothing)
