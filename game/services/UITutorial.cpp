@@ -32,7 +32,10 @@ std::unique_ptr<TQZTexture> LoadPicture(const std::string& file)
     }
 }
 
-TQZRect Offset(const TQZRect& r, const TQZRect& by) { return {by.left + r.left, by.top + r.top, by.left + r.right, by.top + r.bottom}; }
+TQZRect Offset(const TQZRect& r, const TQZRect& by)
+{
+    return {by.left + r.left, by.top + r.top, by.left + r.right, by.top + r.bottom};
+}
 }  // namespace
 
 TUITutorial::TUITutorial(TGUIWindow* parent, TPageSource pages, TInstruction instruction)

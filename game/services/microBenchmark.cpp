@@ -52,8 +52,8 @@ std::string BenchmarkTimeText()
     return text;
 }
 
-TBenchmarkService::TBenchmarkService() : TMicroService("TBenchmarkService"), clock(SecondsSinceStart),
-                                         wallClock(BenchmarkTimeText)
+TBenchmarkService::TBenchmarkService()
+    : TMicroService("TBenchmarkService"), clock(SecondsSinceStart), wallClock(BenchmarkTimeText)
 {
 }
 

@@ -152,7 +152,8 @@ void TTutorialService::Execute(const std::string& instruction)
     const TTutorialPage current = window_ ? window_->Page() : TTutorialPage{};
 
     if (command == "INIT") {
-        if (!listening_ && Gameflow) Gameflow->SubscribeText("TUTORIAL", MakeMethod<&TTutorialService::OnTutorialEvent>(this));
+        if (!listening_ && Gameflow)
+            Gameflow->SubscribeText("TUTORIAL", MakeMethod<&TTutorialService::OnTutorialEvent>(this));
         listening_ = true;
         SetTutorialLink(&link_);
     } else if (command == "ON") {
