@@ -8,6 +8,7 @@
 #include "osMachine.h"
 #include "UITheme.h"
 #include "qz7input.h"
+#include "clNotice.h"
 #include "clStartupProbe.h"
 #include "clShellLinks.h"
 #include "coreGameDiagnostics.h"
@@ -20,6 +21,7 @@
 #include "mgrMultiplayer.h"
 #include "mgrResources.h"
 #include "mgrServices.h"
+#include "microGameServices.h"
 #include "mgrSession.h"
 #include "mgrSettings.h"
 #include "mgrStates.h"
@@ -66,6 +68,7 @@ void RegisterGameManagers()
     RegisterSessionManager();
     RegisterGameflowManager();
     RegisterServiceManager();
+    RegisterGameServices(&ShowNoticeText);
     RegisterMultiplayerManager();
     RegisterVideoManager();
     RegisterStatesManager();
