@@ -22,7 +22,6 @@ public:
     TUISelectorFrame(const TQZRect& rect, TGUIWindow* parent) : TUIFrame("", rect, parent)
     {
         forwardCommands = true;
-        clickThrough = true;
     }
 
 protected:

@@ -7,7 +7,7 @@
 # preferences.sh <runtime folder> <output folder>; 77 (skipped) without Xvfb or xdotool.
 set -uo pipefail
 runtime=$(cd "$1" && pwd)
-out=$2
+out=$(realpath -m "$2")
 here=$(cd "$(dirname "$0")" && pwd)
 for tool in xvfb-run xdotool xxd; do
   command -v $tool >/dev/null 2>&1 || { echo "$tool not installed: skipped"; exit 77; }

@@ -161,7 +161,11 @@ TEST_F(ImageSelectorTest, ClickStoresTheFileNameAndPreselectsWithoutCase)
     const int32_t red = IndexOf(s->Loader(), "Red.png"), dark = IndexOf(s->Loader(), "Dark.JPG");
     EXPECT_EQ(red, s->SelectedIndex());
     EXPECT_EQ(TILE_SELECTED, s->Tile(red)->highlight);
-    s->Tile(dark)->Click();
+    // A click of the pointer on the tile's middle, as the player makes it.
+    const TQZRect r = s->Tile(dark)->GetScreenRect();
+    const int32_t x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+    root->DispatchMouseButton(TQZMouseEvent{1, true, x, y, 0, 0});
+    root->DispatchMouseButton(TQZMouseEvent{1, false, x, y, 0, 0});
     root->UpdateTree();
     EXPECT_EQ(dark, s->SelectedIndex());
     EXPECT_EQ(TILE_NORMAL, s->Tile(red)->highlight);
