@@ -67,6 +67,7 @@ void RegisterGameManagers()
     RegisterAudioManager();
     RegisterLoadersManager();
     RegisterResourcesManager();
+    RegisterAchievementsManager();
 }
 
 // ---------------------------------------------------------------- layout
