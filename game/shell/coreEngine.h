@@ -9,6 +9,7 @@
 #include <string>
 
 class TUITable;
+class TUIAnimHost;
 class TQZWindow;
 
 // The full-window container the screens are placed in.
@@ -30,6 +31,8 @@ public:
     TGUIWindow* Root() const { return root_.get(); }
     TUITable* Table() const { return table_; }
     TGUIWindow* Layout() const { return layout_; }
+    // Over the screens: the achievement pop-ups live here.
+    TUIAnimHost* AnimHost() const { return animHost_; }
 
     // The window-close command path, also for tests.
     void OnWindowClose(TQZWindow* window);
@@ -40,6 +43,7 @@ private:
     TGUIWindowPtr<TGUIWindow> root_;
     TUITable* table_ = nullptr;
     TGUIWindow* layout_ = nullptr;
+    TUIAnimHost* animHost_ = nullptr;
     uint32_t lastActive_ = 0;  // the last frame with input, animation or a timer
 };
 
