@@ -38,7 +38,7 @@ TAchieveGUI::TAchieveGUI(TState* owner, TGUIWindow* layout) : TStateGUI(owner, l
     list_->scrollBar = scroll_;
 
     const int32_t x = 410, right = kFrameWidth - 15;
-    title_ = MakeUILabel("", TQZRect{x, 45, right, 75}, frame_, 0xFFFFFFFF, UIFONT_CAPTION);
+    title_ = MakeUILabel("", TQZRect{x, 40, right, 82}, frame_, 0xFFFFFFFF, UIFONT_CAPTION);
     image_ = NewWindow<TUIAchievementImage>(0, frame_, TQZRect{x, 85, x + 80, 165});
     description_ = MakeUILabel("", TQZRect{x + 92, 85, right, 165}, frame_, 0xFFDDDDDD, UIFONT_SMALL);
     description_->wordWrap = true;
