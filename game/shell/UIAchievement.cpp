@@ -195,8 +195,9 @@ void TUIAchievement::Draw(const TQZRect& rect)
         }
     if (phase == 4)
         if (TQZFont* font = UIFont(UIFONT_SMALL))
-            font->DrawText({rect.left + 38, rect.top, rect.right - 8, rect.bottom},
-                           DescriptionText(), 0x12, 0xFF000000);
+            // Black on the dark plate reads only with a light edge under it.
+            UIDrawShadowedText(font, {rect.left + 38, rect.top, rect.right - 8, rect.bottom}, DescriptionText(), 0x12,
+                               0x90FFFFFF, 0xFF000000);
     TQZVideo* video = CurrentVideo();
     if ((phase == 2 || phase == 4) && video)
         if (TQZTexture* glint = UITexture(kGlintTexture)) {
