@@ -1,6 +1,7 @@
 #include "gameStates.h"
 
 #include "stateAbout.h"
+#include "stateAchievements.h"
 #include "stateCheckVersion.h"
 #include "stateConfirm.h"
 #include "stateMenu.h"
@@ -12,6 +13,7 @@ TStateClassTable GameStateClasses()
 {
     TStateClassTable t{};
     t.classes[STATE_ABOUT] = StateClass<TStateAbout>();
+    t.classes[STATE_ACHIEVEMENTS] = StateClass<TStateAchievements>();
     t.classes[STATE_CHECKVERSION] = StateClass<TStateCheckVersion>();
     t.classes[STATE_CONFIRM] = StateClass<TStateConfirm>();
     t.classes[STATE_MENU] = StateClass<TStateMenu>();

@@ -13,6 +13,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "agAchievements.h"
 #include "agCards.h"
 #include "agCardsetFile.h"
 #include "agConfig.h"
@@ -111,6 +112,10 @@ std::vector<AssetFile> GenerateAssets(const std::string& sourceDir, GenerateRepo
         {"Assets/Config/Lobbies.txt", LobbiesFile(ReadNameList(ReadSource(sourceDir, "Config/Lobbies.txt")))},
         {"Assets/Tutorials/Tutorial.json", TutorialFile(ReadSource(sourceDir, "Tutorials/Tutorial.json"))},
     };
+    AchievementFiles achievements = AchievementConfigFiles(ReadSource(sourceDir, "Config/Achievements.txt"),
+                                                           ReadSource(sourceDir, "Config/Statistics.txt"));
+    text.push_back({"Assets/Config/Achievements.cfg", std::move(achievements.achievements)});
+    text.push_back({"Assets/Config/Statistics.cfg", std::move(achievements.statistics)});
     OpenFaces();
     Work work;
     std::vector<std::pair<std::string, size_t>> files;  // path and the slot of its bytes
