@@ -99,7 +99,7 @@ bool SaveCardset(TCardGraphics& cardset, const std::string& fileName, bool deckO
 
 // ---------------------------------------------------------------- editor
 
-TEditorApp::TEditorApp() : TQZApplication(QZ_EDITOR_IDENTITY)
+TEditorApp::TEditorApp() : TQZApplication(QZ_EDITOR_IDENTITY, "Cardset Editor")
 {
     onLog = [](const std::string& text) { WriteLog(text); };
     onWarning = [](const std::string& text) { ShowWarning(text); };

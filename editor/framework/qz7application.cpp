@@ -5,6 +5,7 @@
 #include "qz7guihost.h"
 #include "qz7videochoice.h"
 #include "qz7videowindow.h"
+#include "qz7window.h"
 
 #include <charconv>
 #include <fstream>
@@ -14,9 +15,10 @@ namespace {
 constexpr int32_t kWidth = 1024, kHeight = 768;
 }
 
-TQZApplication::TQZApplication(const std::string& title)
+TQZApplication::TQZApplication(const std::string& identity, const std::string& title)
 {
-    FrameworkStart(title);
+    FrameworkStart(identity);
+    ApplicationTitle = title;
 }
 
 TQZApplication::~TQZApplication()

@@ -18,8 +18,9 @@ class TQZWindow;
 
 class TQZApplication : public TQZClass {
 public:
-    // Starts the framework with the title; Init is the caller's next step.
-    explicit TQZApplication(const std::string& title);
+    // Starts the framework under the identity; the output window will carry
+    // the title. Init is the caller's next step.
+    TQZApplication(const std::string& identity, const std::string& title);
     ~TQZApplication() override;
     TQZApplication(const TQZApplication&) = delete;
     TQZApplication& operator=(const TQZApplication&) = delete;

@@ -17,7 +17,11 @@ int main()
     {
         TEditorApp app;
         app.Init();
-        while (!app.Terminated) app.Step();
+        // About sixty frames a second; the wait lets go of the processor.
+        while (!app.Terminated) {
+            app.Step();
+            WaitForQueuedWork(15);
+        }
         app.Shutdown();
         FreeManagers();
     }
