@@ -3,6 +3,8 @@
 #include "osDesktop.h"
 #include "osKeys.h"
 #include "osWindowBackEnd.h"
+#include "osInputScript.h"
+#include "osClock.h"
 
 #include <SDL.h>
 
@@ -282,6 +284,7 @@ public:
     {
         SDL_Event e;
         while (SDL_PollEvent(&e)) Translate(e);
+        PlayInputScript(TickMilliseconds());
     }
 
     void Wait(uint32_t milliseconds) override { SDL_WaitEventTimeout(nullptr, int(milliseconds)); }
