@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdlib>
 #include <algorithm>
+#include <ctime>
 
 int32_t CountChar(std::string_view text, char c)
 {
@@ -579,4 +580,24 @@ std::string IntListToText(const std::vector<int32_t>& list)
         out += std::to_string(list[i]);
     }
     return out;
+}
+
+int64_t SecondsSince2024(int64_t unixSeconds)
+{
+    constexpr int64_t kStart2024 = 1704067200;  // 2024-01-01 00:00 as a Unix time
+    const std::time_t t = std::time_t(unixSeconds);
+    std::tm local{};
+    if (!localtime_r(&t, &local)) return unixSeconds - kStart2024;
+    // The local date and time counted as if they were UTC: the serial's view.
+    return int64_t(timegm(&local)) - kStart2024;
+}
+
+int64_t SecondsSince2024() { return SecondsSince2024(int64_t(std::time(nullptr))); }
+
+std::array<uint8_t, 16> GuidFromUInt64(uint64_t value, uint8_t fill)
+{
+    std::array<uint8_t, 16> guid;
+    guid.fill(fill);
+    for (int i = 0; i < 8; ++i) guid[size_t(i)] = uint8_t(value >> (8 * i));
+    return guid;
 }

@@ -5,6 +5,8 @@
 
 #include "qz7core.h"
 
+#include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -84,3 +86,10 @@ bool IsHexText(std::string_view text);
 TQZRect TextToRect(std::string_view text, const TQZRect& def);
 std::string RectToText(const TQZRect& r);
 std::string IntListToText(const std::vector<int32_t>& list);
+// Seconds from 2024-01-01 00:00 to a Unix time, both on the local clock
+// (the date-time serial's count: days since 1899-12-30 less 45292).
+int64_t SecondsSince2024(int64_t unixSeconds);
+int64_t SecondsSince2024();
+// A 16-byte identifier of the fill value whose first 8 bytes are the value,
+// little-endian.
+std::array<uint8_t, 16> GuidFromUInt64(uint64_t value, uint8_t fill = 0);

@@ -14,3 +14,4 @@ void TSteamManager::Start() { isEditor_ = ApplicationName() == "CardsetEditor"; 
 bool TSteamManager::IsAutoPlay() const { return SettingBool("Debug.AutoPlay"); }
 
 std::string LocalPlayerName() { return SteamManager ? SteamManager->GetLocalPlayerName() : "Player"; }
+uint64_t LocalSteamID() { return SteamManager ? SteamManager->GetLocalSteamID() : 0; }

@@ -5,6 +5,7 @@
 
 #include "coreManager.h"
 
+#include <cstdint>
 #include <string>
 
 class TSteamManager : public TManagerClass {
@@ -21,6 +22,8 @@ public:
     virtual bool InLobby() const { return false; }
     virtual std::string PlayerName(const std::string& identity) const { return identity; }
     virtual std::string GetLocalPlayerName() const { return "Player"; }
+    // The local user's SteamID; 0 without Steam.
+    virtual uint64_t GetLocalSteamID() const { return 0; }
     bool IsAutoPlay() const;
     bool IsEditor() const { return isEditor_; }
 
@@ -32,3 +35,5 @@ extern TSteamManager* SteamManager;
 void RegisterSteamManager();
 // The local player's name, also when no Steam manager exists.
 std::string LocalPlayerName();
+// The local SteamID, 0 when no Steam manager exists.
+uint64_t LocalSteamID();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "clAchievementConfig.h"
+#include "coreGame.h"
 
 #include <cstdint>
 #include <functional>
@@ -46,6 +47,10 @@ private:
     std::unique_ptr<TTriggerTerm> terms_;
     std::function<void(const std::string&)> errorSink_;
 };
+
+// Whether the declarers made their bid with that many tricks (misère: none,
+// except in the editor's build, which counts misère like any bid).
+bool ContractMadeWith(const TBid& bid, int32_t tricksTaken);
 
 // A trigger's variables read the game session; the local partnership is the
 // team of the local player's seat.

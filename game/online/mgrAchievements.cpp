@@ -305,6 +305,13 @@ TAchieveRec* TAchievements::GetAchievement(int32_t index)
     return index >= 0 && size_t(index) < achievements_.size() ? &achievements_[size_t(index)] : nullptr;
 }
 
+int32_t TAchievements::IndexOfAchievement(const std::string& title) const
+{
+    for (size_t i = 0; i < achievements_.size(); ++i)
+        if (achievements_[i].title == title) return int32_t(i);
+    return -1;
+}
+
 TAchieveRec TAchievements::GetAchievementRec(int32_t index) const
 {
     return index >= 0 && size_t(index) < achievements_.size() ? achievements_[size_t(index)] : TAchieveRec{};

@@ -59,6 +59,9 @@ public:
     TAchieveRec* GetAchievement(int32_t index);
     TAchieveRec GetAchievementRec(int32_t index) const;
     TAchieveRec* FindAchievementById(int32_t id);
+    // The index of the achievement of that title (exact), -1 when absent:
+    // the Steam manager's lookup.
+    int32_t IndexOfAchievement(const std::string& title) const;
     int32_t GetStatisticCount() const { return static_cast<int32_t>(statistics_.size()); }
     const TStatisticRec& GetStatistic(int32_t index) const { return statistics_[size_t(index)]; }
     // Upper-case comparison; an absent name is reported and gives zeros.

@@ -61,7 +61,12 @@ void TSessionPlayer::MakeLocal()
     type_ = PLAYER_LOCAL;
     avatar_ = AVATAR_LOCAL;
     partyId_ = 1;
-    NewGUID();
+    // The editor's build names the local player by its SteamID.
+    if (IsEditorApplication()) {
+        guid_ = GuidFromUInt64(LocalSteamID());
+    } else {
+        NewGUID();
+    }
 }
 
 void TSessionPlayer::MakeAI()
@@ -69,7 +74,7 @@ void TSessionPlayer::MakeAI()
     type_ = PLAYER_AI;
     avatar_ = AVATAR_TILE;
     name_ = OpponentName();
-    RandomTile();
+    if (!IsEditorApplication()) RandomTile();
     partyId_ = 0;
 }
 
@@ -113,7 +118,7 @@ TSessionPlayers::TSessionPlayers(bool randomizeNames)
 void TSessionPlayers::Reset()
 {
     for (TSeat s = 1; s <= 4; ++s) players_[s - 1] = std::make_unique<TSessionPlayer>(s);
-    RandomizeNames();
+    if (!IsEditorApplication()) RandomizeNames();
 }
 
 TSessionPlayer* TSessionPlayers::LocalPlayer() const

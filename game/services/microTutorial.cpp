@@ -5,6 +5,7 @@
 #include "mgrGameflow.h"
 #include "mgrSettings.h"
 #include "mgrStates.h"
+#include "qz7core.h"
 #include "qz7kvdata.h"
 
 #include <algorithm>
@@ -166,7 +167,9 @@ void TTutorialService::Execute(const std::string& instruction)
     } else if (command == "PAGE") {
         ShowPage(id, page);
     } else if (command == "PAGEIFNEW") {
-        if (SettingBool("Tutorial.Enabled") && PageExists(id, page) && !IsPageViewed(id, page)) ShowPage(id, page);
+        // The editor's build does not ask whether the tutorial has the page.
+        const bool known = IsEditorApplication() || PageExists(id, page);
+        if (SettingBool("Tutorial.Enabled") && known && !IsPageViewed(id, page)) ShowPage(id, page);
     } else if (command == "SETVIEWED") {
         SetPageViewed(current.page, current.id);
     } else if (command == "OK") {
@@ -188,7 +191,8 @@ void TTutorialService::Execute(const std::string& instruction)
 void TTutorialService::OnTutorialEvent(const std::string& text)
 {
     // A tutorial on screen is never replaced by another.
-    if (!WindowShown()) Execute("PAGEIFNEW " + text);
+    // (The editor's build asks also while one is shown.)
+    if (!WindowShown() || IsEditorApplication()) Execute("PAGEIFNEW " + text);
 }
 
 void TTutorialService::Tick()

@@ -100,6 +100,8 @@ std::string TSteamManagerOnline::GetLocalPlayerName() const
     return name.empty() ? TSteamManager::GetLocalPlayerName() : name;
 }
 
+uint64_t TSteamManagerOnline::GetLocalSteamID() const { return steam_ ? steam_->GetSteamID() : 0; }
+
 void TSteamManagerOnline::Notice(const std::string& text)
 {
     if (Gameflow) Gameflow->Trigger("NOTICE", std::make_unique<TEventStringWrapper>(text));
@@ -192,14 +194,11 @@ void TSteamManagerOnline::OnStatsReceived()
 void TSteamManagerOnline::AchievementChanged(const std::string& name)
 {
     if (!steam_ || !Achievements) return;
-    for (int32_t i = 0; i < Achievements->GetAchievementCount(); ++i) {
-        const TAchieveRec* rec = Achievements->GetAchievement(i);
-        if (rec && rec->title == name) {
-            // Set only in the client until stored: stored at once, so that
-            // it is not lost with the session.
-            if (steam_->Statistics()->SetAchievement(name, rec->unlocked)) steam_->Statistics()->StoreStats();
-            return;
-        }
+    if (const TAchieveRec* rec = Achievements->GetAchievement(Achievements->IndexOfAchievement(name))) {
+        // Set only in the client until stored: stored at once, so that it is
+        // not lost with the session.
+        if (steam_->Statistics()->SetAchievement(name, rec->unlocked)) steam_->Statistics()->StoreStats();
+        return;
     }
     ShowWarning("Cannot find achievement " + kQuote + name + kQuote);
 }

@@ -31,6 +31,7 @@ public:
     void LeaveLobby() override;
     bool InLobby() const override;
     std::string GetLocalPlayerName() const override;
+    uint64_t GetLocalSteamID() const override;
 
     // The program's arguments, for "+connect_lobby <id>" (before Start).
     void SetCommandLine(std::vector<std::string> args) { args_ = std::move(args); }

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
+
 TEST(TextAdditions, FloatsTrimTheirTrailingZeros)
 {
     const std::pair<float, const char*> cases[] = {
@@ -68,4 +71,32 @@ TEST(TextAdditions, TokensListsAndPadding)
     EXPECT_FALSE(MatchText("B", {"a", "b", "c"}, 1, true));
     EXPECT_FALSE(MatchText("c", {"a", "b", "c"}, 1, false));
     EXPECT_FALSE(MatchText("c", {"a"}, 5, false));
+}
+
+// The count runs on the local clock: two hours east of UTC, midnight UTC of
+// 2024-01-01 is already two hours into the year.
+TEST(TextAdditions, SecondsSince2024CountLocalTime)
+{
+    const char* old = std::getenv("TZ");
+    const std::string saved = old ? old : "";
+    struct Case {
+        const char* tz;
+        int64_t unix, expected;
+    };
+    for (const Case& c : {Case{"UTC0", 1704067200, 0}, Case{"UTC0", 1704067200 + 86400 + 5, 86405},
+                          Case{"XYZ-2", 1704067200, 7200}, Case{"UTC0", 1704067200 - 60, -60}}) {
+        setenv("TZ", c.tz, 1);
+        tzset();
+        EXPECT_EQ(c.expected, SecondsSince2024(c.unix)) << c.tz << " " << c.unix;
+    }
+    if (old) setenv("TZ", saved.c_str(), 1); else unsetenv("TZ");
+    tzset();
+}
+
+TEST(TextAdditions, GuidOfAValueHoldsItLittleEndianThenTheFill)
+{
+    const auto g = GuidFromUInt64(0x0102030405060708ull, 0xAB);
+    const std::array<uint8_t, 16> expected{8, 7, 6, 5, 4, 3, 2, 1, 0xAB, 0xAB, 0xAB, 0xAB, 0xAB, 0xAB, 0xAB, 0xAB};
+    EXPECT_EQ(expected, g);
+    EXPECT_EQ((std::array<uint8_t, 16>{}), GuidFromUInt64(0));
 }

@@ -322,3 +322,46 @@ TEST_F(AchievementTest, TriggerValuesFollowSelfPlayedHands)
 }
 
 }  // namespace
+
+TEST_F(AchievementTest, TheSteamManagersLookupsFindAnAchievementByTitleAndStatisticsByIndex)
+{
+    WriteDefinitions({Achievement(4, 1, "HAND", "WIN=1"), Achievement(7, 1, "HAND", "WIN=1")},
+                     {Statistic(1, "tricks", "TRICK", "TRUE")});
+    TAchievements& a = Start();
+    EXPECT_EQ(a.GetAchievement(a.IndexOfAchievement("Title 7"))->id, 7);
+    EXPECT_EQ(a.GetAchievement(a.IndexOfAchievement("Title 4"))->id, 4);
+    EXPECT_EQ(a.IndexOfAchievement("Title 5"), -1);
+    EXPECT_EQ(a.IndexOfAchievement("title 7"), -1) << "titles compare exactly";
+    ASSERT_EQ(a.GetStatisticCount(), 1);
+    EXPECT_EQ(a.GetStatistic(0).name, "tricks");
+}
+
+// The contract variable: the editor's build counts a misère like any bid.
+class ContractVariantTest : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override { FrameworkStart(GetParam() ? QZ_EDITOR_IDENTITY : "Vantorel Qar"); }
+    void TearDown() override { FrameworkStop(); }
+};
+
+TEST_P(ContractVariantTest, AMisereIsMadeWithNoTrickOnlyInTheGame)
+{
+    const bool editor = GetParam();
+    ASSERT_EQ(editor, IsEditorApplication());
+    struct Case {
+        TBid bid;
+        int32_t taken;
+        bool game, editor;
+    } cases[] = {
+        {BID_MISERE, 0, true, false},
+        {BID_MISERE, 1, false, false},
+        {BID_MISERE, BID_MISERE.count, false, true},
+        {BID_MISERE, 10, false, true},
+        {TBid{SUIT_HEARTS, 7}, 6, false, false},
+        {TBid{SUIT_HEARTS, 7}, 7, true, true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(editor ? c.editor : c.game, ContractMadeWith(c.bid, c.taken)) << c.bid.count << " " << c.taken;
+}
+
+INSTANTIATE_TEST_SUITE_P(Builds, ContractVariantTest, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Editor" : "Game"; });

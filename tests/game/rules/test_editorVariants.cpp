@@ -1,7 +1,9 @@
 // The editor's build differs from the game's in a few rules, chosen by the
 // application identity at start-up; the game's answers must not change.
 #include "coreGame.h"
+#include "mgrSteam.h"
 #include "qz7kvdata.h"
+#include "qz7text.h"
 #include "sessionPlayer.h"
 #include "sessionTricks.h"
 
@@ -41,6 +43,44 @@ TEST_P(EditorVariantTest, APlayerNodeCarriesTheAvatarTileOnlyInTheGame)
     EXPECT_EQ(!Editor(), node.FindChild("AvatarSubIcon") != nullptr);
     TSessionPlayer back(2);
     EXPECT_TRUE(back.LoadFrom(&node)) << "each build reads what it writes";
+}
+
+struct FakeSteam : TSteamManager {
+    uint64_t GetLocalSteamID() const override { return 0x1122334455667788ull; }
+};
+
+TEST_P(EditorVariantTest, TheLocalPlayersGuidIsItsSteamIdOnlyInTheEditor)
+{
+    FakeSteam steam;
+    TSteamManager* old = SteamManager;
+    SteamManager = &steam;
+    TSessionPlayer local(1);
+    local.MakeLocal();
+    TSessionPlayer again(1);
+    again.MakeLocal();
+    SteamManager = old;
+    const bool fromSteam = local.GUID() == GuidFromUInt64(0x1122334455667788ull);
+    EXPECT_EQ(Editor(), fromSteam);
+    EXPECT_EQ(Editor(), local.GUID() == again.GUID()) << "the game draws a new GUID each time";
+}
+
+TEST_P(EditorVariantTest, AComputerPlayerKeepsItsTileAndResetKeepsNamesOnlyInTheEditor)
+{
+    TSessionPlayer ai(3);
+    const TQZPoint tile = ai.AvatarTile();
+    bool moved = false;
+    for (int i = 0; i < 20; ++i) {
+        ai.MakeAI();
+        moved = moved || !(ai.AvatarTile() == tile);
+    }
+    EXPECT_EQ(!Editor(), moved) << "the game draws a tile each time";
+    EXPECT_EQ(PLAYER_AI, ai.PlayerType());
+    EXPECT_EQ(0, ai.PartyId());
+
+    TSessionPlayers players(false);
+    players.Reset();
+    for (TSeat s = 2; s <= 4; ++s)
+        EXPECT_EQ(Editor(), players.GetPlayer(s)->Name() == "UNNAMED AI") << "seat " << s;
 }
 
 INSTANTIATE_TEST_SUITE_P(Builds, EditorVariantTest,
