@@ -22,13 +22,15 @@ protected:
     std::filesystem::path old = std::filesystem::current_path();
     std::unique_ptr<TMainEngine> engine;
     std::vector<std::string> admin;
+    // The application identity the framework starts under.
+    std::string identity = "Vantorel Qar";
 
     void SetUp() override
     {
         std::filesystem::current_path(VQ_RUNTIME_DIR);
         ResetManagerRegistry();
         RegisterGameManagers();
-        FrameworkStart("Vantorel Qar");
+        FrameworkStart(identity);
         engine = std::make_unique<TMainEngine>();
         SetAdminConsole([this](const std::string& line) { admin.push_back(line); });
         engine->Start();

@@ -361,3 +361,35 @@ TEST_F(ServicesTest, TheTutorialWindowGoesWithTheTreeOrBeforeIt)
 }
 
 }  // namespace
+
+namespace {
+
+// Show-if-new in the two builds: the editor's does not ask whether the
+// tutorial has the page, and asks also while a page shows.
+class TutorialVariantTest : public ServicesTest, public ::testing::WithParamInterface<bool> {
+protected:
+    TutorialVariantTest() { identity = GetParam() ? QZ_EDITOR_IDENTITY : "Vantorel Qar"; }
+};
+
+TEST_P(TutorialVariantTest, ShowIfNewFollowsTheBuild)
+{
+    const bool editor = GetParam();
+    ASSERT_EQ(editor, IsEditorApplication());
+    TTutorialService* tutorial = Tutorial();
+    ASSERT_NE(tutorial, nullptr);
+    tutorial->Execute("OK");
+    ASSERT_FALSE(tutorial->WindowShown());
+    tutorial->Execute("PAGEIFNEW nosuchtutorial 4");
+    EXPECT_EQ(editor, tutorial->WindowShown()) << "a page the tutorial lacks";
+    tutorial->Execute("OFF");
+
+    tutorial->Execute("PAGE bidding 1");
+    ASSERT_TRUE(tutorial->WindowShown());
+    TutorialTrigger("kitty", 1);
+    EXPECT_EQ(editor ? "kitty" : "bidding", tutorial->Window()->Page().id) << "a trigger while a page shows";
+}
+
+INSTANTIATE_TEST_SUITE_P(Builds, TutorialVariantTest, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Editor" : "Game"; });
+
+}  // namespace
