@@ -33,9 +33,6 @@ const char* const kFirstCardset = "Cardsets/Basic.cards";
 
 namespace {
 
-// The managers the editor does not run: game flow, session, services,
-// Steam and multiplayer.
-constexpr uint32_t kEditorDroppedManagers = 0x1C48;
 constexpr int32_t kDialogOK = 1;
 
 int32_t RoundEven(double v) { return int32_t(std::nearbyint(v)); }
@@ -44,13 +41,6 @@ std::string LoadTextFile(const std::string& fileName)
 {
     std::ifstream in(fileName, std::ios::binary);
     return in ? std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()) : std::string();
-}
-
-void ClearManagerRegistrations(uint32_t mask)
-{
-    for (int32_t d = 0; d < MGR_COUNT; ++d) {
-        if (mask & (1u << d)) UnregisterManager(TManagerDomain(d));
-    }
 }
 
 TQZGUIDialog* FindDialog(TQZGUIWindow* built)

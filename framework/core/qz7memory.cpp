@@ -72,6 +72,14 @@ int32_t TQZMemory::Write(const void* source, int32_t count, int32_t offset)
     return QZRES_OK;
 }
 
+int32_t TQZMemory::WriteText(int32_t position, const std::string& text)
+{
+    if (position < 0 || position >= Size()) return 0;
+    const int32_t count = std::min(int32_t(text.size()), Size() - position);
+    std::copy_n(text.data(), count, data_.data() + position);
+    return count;
+}
+
 int32_t TQZMemory::Read(void* destination, int32_t count, int32_t offset) const
 {
     if (count < 1 || !destination || offset < 0 || int64_t(offset) + count > Size())

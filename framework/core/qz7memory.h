@@ -46,6 +46,9 @@ public:
     [[nodiscard]] int32_t Resize(int32_t size);
     [[nodiscard]] int32_t Write(const void* source, int32_t count, int32_t offset);
     [[nodiscard]] int32_t Read(void* destination, int32_t count, int32_t offset) const;
+    // The text's bytes at the position, cut at the buffer's end (never grows
+    // it); the number of bytes written.
+    int32_t WriteText(int32_t position, const std::string& text);
     static constexpr uint32_t TO_END = 0xDEADBEEF;
     void ReadBytes(int32_t offset, uint32_t count, std::vector<uint8_t>& out) const;
     std::string ReadString(int32_t offset, int32_t length) const;

@@ -50,6 +50,12 @@ void UnregisterManager(TManagerDomain domain)
     if (ValidDomain(domain) && R().entries[domain].creation == 0) R().entries[domain] = Entry{};
 }
 
+void ClearManagerRegistrations(uint32_t mask)
+{
+    for (int32_t n = 0; n < MGR_COUNT; ++n)
+        if (mask & (1u << n)) UnregisterManager(TManagerDomain(n));
+}
+
 bool IsManagerRegistered(TManagerDomain d) { return ValidDomain(d) && R().entries[d].factory != nullptr; }
 bool IsManagerCreated(TManagerDomain d) { return ValidDomain(d) && R().entries[d].creation != 0; }
 int32_t ManagerCreationNumber(TManagerDomain d) { return ValidDomain(d) ? R().entries[d].creation : 0; }

@@ -56,6 +56,12 @@ void RegisterManagerClass(TManagerDomain domain, uint32_t dependencies, const st
 
 // Removes a registration (the editor drops the managers it does not run).
 void UnregisterManager(TManagerDomain domain);
+// Removes the registration of every domain whose bit (1 << domain, domains
+// 0 to 13) is set in the mask.
+void ClearManagerRegistrations(uint32_t mask);
+// The managers the editor does not run: game flow, session, services, Steam
+// and multiplayer.
+inline constexpr uint32_t kEditorDroppedManagers = 0x1C48;
 bool IsManagerRegistered(TManagerDomain domain);
 bool IsManagerCreated(TManagerDomain domain);
 int32_t ManagerCreationNumber(TManagerDomain domain);

@@ -171,3 +171,23 @@ TEST(StreamFormsTest, WritesAtAnAbsurdPositionFailWithoutTouchingMemory)
 }
 
 }  // namespace
+
+TEST(TQZMemoryTest, WriteTextStopsAtTheBuffersEnd)
+{
+    struct Case {
+        int32_t position;
+        std::string text;
+        int32_t written;
+        std::string after;
+    } cases[] = {
+        {0, "ab", 2, "ab...."}, {4, "wxyz", 2, "....wx"}, {6, "x", 0, "......"},
+        {-1, "x", 0, "......"}, {2, "", 0, "......"},
+    };
+    for (const Case& c : cases) {
+        TQZMemory m;
+        ASSERT_EQ(0, m.AssignBytes("......", 6));
+        EXPECT_EQ(c.written, m.WriteText(c.position, c.text)) << c.position;
+        EXPECT_EQ(c.after, m.ReadString(0, 6)) << c.position;
+        EXPECT_EQ(6, m.Size()) << "never grows";
+    }
+}

@@ -92,3 +92,31 @@ TEST_F(ManagerRegistryTest, UnmeetableDependenciesAreFatal)
 }
 
 }  // namespace
+
+TEST_F(ManagerRegistryTest, TheEditorsMaskClearsExactlyItsFiveDomains)
+{
+    Register<MGR_AI>(0);
+    Register<MGR_ACHIEVEMENTS>(0);
+    Register<MGR_AUDIO>(0);
+    Register<MGR_GAMEFLOW>(0);
+    Register<MGR_LOADERS>(0);
+    Register<MGR_RESOURCES>(0);
+    Register<MGR_SESSION>(0);
+    Register<MGR_SETTINGS>(0);
+    Register<MGR_STATES>(0);
+    Register<MGR_TIMERS>(0);
+    Register<MGR_SERVICES>(0);
+    Register<MGR_STEAM>(0);
+    Register<MGR_MULTIPLAYER>(0);
+    Register<MGR_VIDEO>(0);
+    ClearManagerRegistrations(kEditorDroppedManagers | 0xC000u);  // bits above 13 name nothing
+    for (int32_t n = 0; n < MGR_COUNT; ++n) {
+        const auto d = TManagerDomain(n);
+        const bool dropped = d == MGR_GAMEFLOW || d == MGR_SESSION || d == MGR_SERVICES || d == MGR_STEAM ||
+                             d == MGR_MULTIPLAYER;
+        EXPECT_EQ(!dropped, IsManagerRegistered(d)) << n;
+    }
+    CreateManagers();
+    EXPECT_FALSE(IsManagerCreated(MGR_SESSION));
+    EXPECT_TRUE(IsManagerCreated(MGR_LOADERS));
+}
