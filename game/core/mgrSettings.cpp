@@ -49,11 +49,18 @@ void TSettingsManager::Initialize()
     Settings = tree_.get();
     // A missing or unreadable file is no error: the tree holds what could be read.
     (void)tree_->LoadFromFile(kDefaultsFile, KVFORM_LINES, true);
+    // The editor never reveals hidden cards; a user's file may still say so.
+    if (IsEditorApplication()) tree_->SetBool("Debug.Reveal", false);
     // What writes cut short by a crash left behind is cleared away first.
     int32_t stale = plat::os::RemoveStaleTemporaryFiles(UserFolder());
     if (stale > 0) WriteLog("Removed " + std::to_string(stale) + " unfinished temporary files");
     std::string user = UserFolder() + kSettingsFile;
     if (IsFile(user)) (void)tree_->LoadFromFile(user, KVFORM_LINES, true);
+    // The editor leaves the game's version keys alone.
+    if (IsEditorApplication()) {
+        ClearModifiedTree(tree_.get());
+        return;
+    }
     if (tree_->GetString("Game.Lastversion") < kProgramVersion) tree_->DeletePath("Tutorials.Whatsnew");
     ClearModifiedTree(tree_.get());
     tree_->SetString("Game.Lastversion", kProgramVersion);

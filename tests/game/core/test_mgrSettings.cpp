@@ -182,3 +182,42 @@ TEST(UserFolderTest, AMissingDataFolderIsMadeRatherThanFallingBackToTheProgramFo
 }
 
 }  // namespace
+
+namespace {
+
+// The editor's start: Debug.Reveal false between the defaults and the user's
+// file, and the game's version keys left alone.
+class SettingsIdentityTest : public SettingsTest, public ::testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override
+    {
+        FrameworkStart(GetParam() ? QZ_EDITOR_IDENTITY : "Vantorel Qar");
+        SettingsTest::SetUp();
+    }
+    void TearDown() override
+    {
+        SettingsTest::TearDown();
+        FrameworkStop();
+    }
+};
+
+TEST_P(SettingsIdentityTest, TheEditorRevealsNothingByDefaultAndKeepsTheVersionKeys)
+{
+    const bool editor = GetParam();
+    vqtest::WriteFile("Assets/Misc/Default.cfg", "Debug.Reveal=\"true\"\r\nSpeed.Deal=\"300\"\r\n");
+    vqtest::WriteFile(user + "Settings.txt", "Game.Lastversion=\"Version 1.89\"\r\nTutorials.Whatsnew=\"3\"\r\n");
+    Start();
+    EXPECT_EQ(!editor, SettingBool("Debug.Reveal"));
+    EXPECT_EQ(editor ? "Version 1.89" : "Version 1.90", SettingText("Game.Lastversion"));
+    EXPECT_EQ(editor ? "3" : "", SettingText("Tutorials.Whatsnew"));
+
+    // A user's file still decides over the editor's default.
+    vqtest::WriteFile(user + "Settings.txt", "Debug.Reveal=\"true\"\r\n");
+    Start();
+    EXPECT_TRUE(SettingBool("Debug.Reveal"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Builds, SettingsIdentityTest, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Editor" : "Game"; });
+
+}  // namespace
