@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # End to end: from the main menu to the game options, the dealing-speed
-# slider moved with a click and applied; the value is in Settings.txt after
+# slider dragged and applied; the value is in Settings.txt after
 # the game ends, and sliders nobody moved keep their values.
 # options.sh <runtime folder> <output folder>; 77 (skipped) without Xvfb or xdotool.
 set -uo pipefail
