@@ -3,6 +3,8 @@
 #include "stateAbout.h"
 #include "stateCheckVersion.h"
 #include "stateConfirm.h"
+#include "stateConnecting.h"
+#include "stateLobby.h"
 #include "stateMenu.h"
 #include "stateOptions.h"
 
@@ -12,6 +14,8 @@ TStateClassTable GameStateClasses()
     t.classes[STATE_ABOUT] = StateClass<TStateAbout>();
     t.classes[STATE_CHECKVERSION] = StateClass<TStateCheckVersion>();
     t.classes[STATE_CONFIRM] = StateClass<TStateConfirm>();
+    t.classes[STATE_CONNECTING] = StateClass<TStateConnecting>();
+    t.classes[STATE_LOBBY] = StateClass<TStateLobby>();
     t.classes[STATE_MENU] = StateClass<TStateMenu>();
     t.classes[STATE_MINIMISED] = StateClass<TStateMinimised>();
     t.classes[STATE_OPTIONS] = StateClass<TStateOptions>();
