@@ -8,6 +8,7 @@
 #include "UILobbyPlayer.h"
 #include "UIProgressBar.h"
 #include "coreGameDiagnostics.h"
+#include "clCardset.h"
 #include "mgrAI.h"
 #include "mgrGameflow.h"
 #include "mgrMultiplayer.h"
@@ -320,6 +321,47 @@ TEST_F(LobbyScreensTest, HostAndClientTakeSeatsReadyUpAndTheHostsStartTakesBothT
     EXPECT_EQ(2, client.engine.Depth());
     EXPECT_TRUE(host.multiplayer.IsMultiplayer());
     EXPECT_TRUE(client.multiplayer.IsMultiplayer());
+}
+
+// A client whose link was lost comes back while the game goes on: the host's
+// session takes it past the lobby to the table.
+TEST_F(LobbyScreensTest, AClientThatComesBackToAGameGoingOnGoesToTheTable)
+{
+    TScreenPeer& host = AddHost();
+    TScreenPeer& client = AddClient("c1", "Cleo");
+    ASSERT_TRUE(RunUntil(5000, [&] { return InLobby(client); }));
+    client.Click(client.LobbyGUI()->ReadyButton());
+    ASSERT_TRUE(RunUntil(3000, [&] { return TMPLobby::CanStart() || host.session.Players().AllContinued() ||
+                                             host.session.Players().GetPlayer(client.LocalSeat())->Continued(); }));
+    host.Click(host.LobbyGUI()->ReadyButton());
+    host.Click(host.LobbyGUI()->StartButton());
+    ASSERT_TRUE(RunUntil(3000, [&] { return client.CurrentId() == STATE_GAME; }));
+    {
+        // The first hand is dealt and the auction is under way.
+        TScreenPeer::TScope scope(host);
+        TCardset deck;
+        deck.FillDeck();
+        deck.Shuffle();
+        host.session.NewHand(deck.ToText());
+        for (int32_t n = host.session.Deck().Count(); n > 3; n = host.session.Deck().Count())
+            host.session.MoveCard(TSeat((n - 3) % 4 + 1), host.session.Deck().Get(n), MOVE_DEAL);
+        host.session.FinishMoves();
+        host.session.StartBidding();
+    }
+
+    net.Partition("c1", true);
+    ASSERT_TRUE(RunUntil(kPeerTimeout + 3000, [&] { return !client.multiplayer.IsMultiplayer(); }));
+    EXPECT_EQ(STATE_MENU, client.CurrentId());
+    net.Partition("c1", false);
+    {
+        TScreenPeer::TScope scope(client);
+        client.session.Players().LocalPlayer()->SetName("Cleo");
+        client.multiplayer.JoinHost("host");
+        client.engine.PushById(STATE_CONNECTING, true);
+    }
+    ASSERT_TRUE(RunUntil(10000, [&] { return client.CurrentId() == STATE_GAME; }));
+    EXPECT_EQ(2, client.engine.Depth());
+    EXPECT_TRUE(host.Logged("HOST - Player Cleo takes seat"));
 }
 
 TEST_F(LobbyScreensTest, SeatRequestsOutsideTheSeatsOrForAnotherPersonsSeatChangeNothing)
