@@ -118,7 +118,7 @@ std::string UserFolder()
 const std::vector<std::string>& OwnUserFiles()
 {
     static const std::vector<std::string> files = {
-        "Settings.txt", "Version.txt", "Savedgame.txt", "changelog.txt", "benchmark.txt", "debugsave.txt",
+        "Settings.txt", "Version.txt", "Savedgame.txt", "changelog.txt", "benchmark.txt", "debugsave.txt", "recording.dat",
         "log.txt",      "log.1.txt",   "Tables.ice",    "Cardsets.ice",  "Cardbacks.ice", "*.userdata",
         "*.statistics",
     };

@@ -1,8 +1,14 @@
 #include "coreEngine.h"
 
+#include "UIAdminConsole.h"
+#include "UIChatWindow.h"
 #include "UITable.h"
+#include "UIToast.h"
+#include "clNotice.h"
+#include "osMachine.h"
 #include "UITheme.h"
 #include "qz7input.h"
+#include "clNotice.h"
 #include "clStartupProbe.h"
 #include "clShellLinks.h"
 #include "coreGameDiagnostics.h"
@@ -15,6 +21,7 @@
 #include "mgrMultiplayer.h"
 #include "mgrResources.h"
 #include "mgrServices.h"
+#include "microGameServices.h"
 #include "mgrSession.h"
 #include "mgrSettings.h"
 #include "mgrStates.h"
@@ -61,6 +68,7 @@ void RegisterGameManagers()
     RegisterSessionManager();
     RegisterGameflowManager();
     RegisterServiceManager();
+    RegisterGameServices(&ShowNoticeText);
     RegisterMultiplayerManager();
     RegisterVideoManager();
     RegisterStatesManager();
@@ -103,6 +111,16 @@ TMainEngine::TMainEngine()
             if (StateEngine) StateEngine->Render();
         };
     }
+    console_ = NewWindow<TUIAdminConsole>(root_.get(), plat::os::ReadCommandLine(plat::os::FactFile("/proc/self/cmdline")));
+    console_->SetVisible(false);
+    toast_ = NewWindow<TUIToast>(root_.get());
+    chat_ = NewWindow<TUIChatWindow>(root_.get());
+    SetNoticeSink([this](const std::string& text) { OnNotice(text); });
+    if (Gameflow) {
+        Gameflow->SubscribeText("NOTICE", MakeMethod<&TMainEngine::OnNotice>(this));
+        Gameflow->SubscribeText("PLAYER_JOINED", MakeMethod<&TMainEngine::OnPlayerJoined>(this));
+        Gameflow->SubscribeText("PLAYER_LEFT", MakeMethod<&TMainEngine::OnPlayerLeft>(this));
+    }
     if (ServiceManager) ServiceManager->MarshalInstruction("Tutorial.Init");
 }
 
@@ -119,6 +137,15 @@ TMainEngine::~TMainEngine()
         StateEngine->Update();  // frees the retired screens while their windows exist
         StateEngine->SetWindows(nullptr, nullptr);
     }
+    SetNoticeSink(nullptr);
+    if (Gameflow) {
+        Gameflow->UnsubscribeText("NOTICE", MakeMethod<&TMainEngine::OnNotice>(this));
+        Gameflow->UnsubscribeText("PLAYER_JOINED", MakeMethod<&TMainEngine::OnPlayerJoined>(this));
+        Gameflow->UnsubscribeText("PLAYER_LEFT", MakeMethod<&TMainEngine::OnPlayerLeft>(this));
+    }
+    console_ = nullptr;
+    toast_ = nullptr;
+    chat_ = nullptr;
     root_.reset();
     if (SettingsManager && !SettingsManager->SaveSettings()) AdminLog("The settings could not be saved");
     if (Achievements && !Achievements->SaveProgress()) AdminLog("The achievements could not be saved");
@@ -166,6 +193,21 @@ void TMainEngine::OnWindowClose(TQZWindow*)
 void TMainEngine::OnTableCaption(const std::string& text)
 {
     if (table_) table_->SetStatus(text);
+}
+
+void TMainEngine::OnNotice(const std::string& text)
+{
+    if (toast_) toast_->ShowText(text);
+}
+
+void TMainEngine::OnPlayerJoined(const std::string& name)
+{
+    if (toast_) toast_->ShowPlayerJoined(name);
+}
+
+void TMainEngine::OnPlayerLeft(const std::string& name)
+{
+    if (toast_) toast_->ShowPlayerLeft(name);
 }
 
 int RunGame()

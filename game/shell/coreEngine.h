@@ -8,7 +8,10 @@
 
 #include <string>
 
+class TUIAdminConsole;
+class TUIChatWindow;
 class TUITable;
+class TUIToast;
 class TQZWindow;
 
 // The full-window container the screens are placed in.
@@ -30,16 +33,25 @@ public:
     TGUIWindow* Root() const { return root_.get(); }
     TUITable* Table() const { return table_; }
     TGUIWindow* Layout() const { return layout_; }
+    TUIAdminConsole* Console() const { return console_; }
+    TUIToast* Toast() const { return toast_; }
+    TUIChatWindow* Chat() const { return chat_; }
 
     // The window-close command path, also for tests.
     void OnWindowClose(TQZWindow* window);
 
 private:
     void OnTableCaption(const std::string& text);
+    void OnNotice(const std::string& text);
+    void OnPlayerJoined(const std::string& name);
+    void OnPlayerLeft(const std::string& name);
 
     TGUIWindowPtr<TGUIWindow> root_;
     TUITable* table_ = nullptr;
     TGUIWindow* layout_ = nullptr;
+    TUIAdminConsole* console_ = nullptr;
+    TUIToast* toast_ = nullptr;
+    TUIChatWindow* chat_ = nullptr;
     uint32_t lastActive_ = 0;  // the last frame with input, animation or a timer
 };
 

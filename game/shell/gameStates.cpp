@@ -7,6 +7,8 @@
 #include "stateLobby.h"
 #include "stateMenu.h"
 #include "stateOptions.h"
+#include "statePreferences.h"
+#include "stateTesting.h"
 
 TStateClassTable GameStateClasses()
 {
@@ -19,5 +21,7 @@ TStateClassTable GameStateClasses()
     t.classes[STATE_MENU] = StateClass<TStateMenu>();
     t.classes[STATE_MINIMISED] = StateClass<TStateMinimised>();
     t.classes[STATE_OPTIONS] = StateClass<TStateOptions>();
+    t.classes[STATE_PREFERENCES] = StateClass<TStatePreferences2>();
+    t.classes[STATE_TESTING] = StateClass<TStateTesting>();
     return t;
 }

@@ -235,6 +235,24 @@ bool SystemIs64Bit()
     return machine.find("64") != std::string::npos || machine == "s390x";
 }
 
+std::vector<std::string> ParseCommandLine(const std::string& text)
+{
+    std::vector<std::string> args;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find('\0', at);
+        if (end == std::string::npos) end = text.size();
+        args.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    return args;
+}
+
+std::vector<std::string> ReadCommandLine(const std::string& path)
+{
+    return ParseCommandLine(ReadText(path));
+}
+
 std::string FactFile(const std::string& absolutePath)
 {
     std::lock_guard<std::mutex> g(factLock);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace plat::os {
 
@@ -52,6 +53,12 @@ std::string ReadOsRelease(const std::string& path);
 std::string KernelName();
 // Whether the operating system is 64-bit (not merely this program).
 bool SystemIs64Bit();
+
+// ---------------------------------------------------------------- process
+// The arguments of a command-line text whose arguments each end in a NUL
+// byte (the kernel's cmdline file); the program itself comes first.
+std::vector<std::string> ParseCommandLine(const std::string& text);
+std::vector<std::string> ReadCommandLine(const std::string& path);
 
 // Where the fact files are read: the path under a root that tests may set
 // ("" = the real file system).

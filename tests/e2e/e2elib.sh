@@ -73,3 +73,28 @@ e2e_fail() {
   echo "FAIL: $*"
   exit 1
 }
+
+# e2e_tutorial_gotit <window> <frame folder> <tutorial_frame_check> <png to keep>:
+# when the newest frame shows the tutorial window, keeps it and clicks the
+# window's first button ("Next" or "OK"); false when no tutorial shows.
+e2e_tutorial_gotit() {
+  local win=$1 frames=$2 check=$3 keep=$4 where before
+  cp "$(e2e_last_frame "$frames")" "$keep"
+  where=$("$check" "$keep" 2>/dev/null) || return 1
+  set -- $where
+  before=$(ls "$frames" | wc -l)
+  xdotool mousemove --window "$win" "$2" "$3" click 1
+  sleep 0.5
+  e2e_wait_frames "$frames" $(( before + 3 )) 10 || true
+  return 0
+}
+
+# e2e_close_tutorials <window> <frame folder> <tutorial_frame_check>: pages
+# through and closes whatever tutorial the start showed.
+e2e_close_tutorials() {
+  local n
+  sleep 2  # the window fades in
+  for n in 1 2 3 4 5 6; do
+    e2e_tutorial_gotit "$1" "$2" "$3" "$2/../tutorial-seen.png" || return 0
+  done
+}

@@ -2,12 +2,14 @@
 # End to end: the real game starts on its main menu, Escape ends it with its
 # files written; a broken cardset setting warns once and still reaches the
 # menu; without the interface textures the fatal text shows and the program
-# exits non-zero. menu.sh <runtime folder> <menu_frame_check> <output folder>
+# exits non-zero. Tutorials a start shows are closed before the menu is judged.
+# menu.sh <runtime folder> <menu_frame_check> <output folder> <tutorial_frame_check>
 # Exits 77 (skipped) without Xvfb or xdotool.
 set -uo pipefail
 runtime=$(cd "$1" && pwd)
 check=$2
 out=$3
+tutorialcheck=$4
 here=$(cd "$(dirname "$0")" && pwd)
 for tool in xvfb-run xdotool; do
   command -v $tool >/dev/null 2>&1 || { echo "$tool not installed: skipped"; exit 77; }
@@ -26,6 +28,7 @@ echo "== the menu, then Escape"
 e2e_start "$runtime" "$home" "$out/frames1"
 e2e_wait_frames "$out/frames1" 15 20 || e2e_fail "the menu was not presented"
 win=$(e2e_wait_window "Vantorel Qar" 20) || e2e_fail "no game window"
+e2e_close_tutorials "$win" "$out/frames1" "$tutorialcheck"
 cp "$(e2e_last_frame "$out/frames1")" "$out/menu.png"
 "$check" "$out/menu.png" || e2e_fail "the menu frame is not right (see $out/menu.png)"
 e2e_key "$win" Escape
@@ -45,6 +48,7 @@ e2e_key "$box" Return
 e2e_wait_frames "$out/frames2" 15 20 || e2e_fail "the menu was not presented after the warning"
 win=$(e2e_wait_window "Vantorel Qar" 20) || e2e_fail "no game window after the warning"
 sleep 1
+e2e_close_tutorials "$win" "$out/frames2" "$tutorialcheck"
 [ "$(grep -c "WARNING:" "$user/log.txt")" -eq 1 ] || e2e_fail "not exactly one warning: $(grep WARNING: "$user/log.txt")"
 cp "$(e2e_last_frame "$out/frames2")" "$out/menu-fallback-cards.png"
 "$check" "$out/menu-fallback-cards.png" || e2e_fail "the menu after the warning is not right"

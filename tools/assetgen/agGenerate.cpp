@@ -20,6 +20,7 @@
 #include "agSounds.h"
 #include "agTables.h"
 #include "agTextures.h"
+#include "agTutorials.h"
 
 namespace ag {
 
@@ -108,6 +109,7 @@ std::vector<AssetFile> GenerateAssets(const std::string& sourceDir, GenerateRepo
         {"Assets/Misc/Default.cfg", DefaultSettings(ReadSource(sourceDir, "Misc/Default.cfg"), choices)},
         {"Assets/Config/Opponents.txt", OpponentsFile(ReadNameList(ReadSource(sourceDir, "Config/Opponents.txt")))},
         {"Assets/Config/Lobbies.txt", LobbiesFile(ReadNameList(ReadSource(sourceDir, "Config/Lobbies.txt")))},
+        {"Assets/Tutorials/Tutorial.json", TutorialFile(ReadSource(sourceDir, "Tutorials/Tutorial.json"))},
     };
     OpenFaces();
     Work work;
@@ -140,6 +142,11 @@ std::vector<AssetFile> GenerateAssets(const std::string& sourceDir, GenerateRepo
     for (const TableStyle& t : Tables())
         files.push_back({"Tables/" + t.file, work.Add("tables", [&t] { return TableJpeg(t); })});
     files.push_back({"Assets/Misc/Icon.png", work.Add("icon", [] { return WindowIconPng(); })});
+    files.push_back({"Assets/Tutorials/Tutorial_Frame.png", work.Add("tutorial", [] { return TutorialFramePng(); })});
+    for (const TutorialPicture& p : TutorialPictures())
+        files.push_back({std::string("Assets/Tutorials/") + p.file, work.Add("tutorial", [&p] {
+                             return TutorialPicturePng(p);
+                         })});
     work.Run(report);
 
     std::vector<AssetFile> out;

@@ -1,7 +1,13 @@
 #include "shellfixture.h"
 
+#include "UIAdminConsole.h"
 #include "UIButton.h"
+#include "UIChatWindow.h"
+#include "UIEditBox.h"
 #include "UITable.h"
+#include "UIToast.h"
+#include "clNotice.h"
+#include "osClock.h"
 #include "mgrGameflow.h"
 #include "mgrSession.h"
 #include "mgrSettings.h"
@@ -101,6 +107,46 @@ TEST_F(EngineFixture, TheTableCaptionShowsInTheStatusLine)
 {
     SetTableCaption("Benchmark complete");
     EXPECT_EQ("Benchmark complete", engine->Table()->status);
+}
+
+TEST_F(EngineFixture, TheOverlaysStandAboveEveryScreenAndTakeNoticesAndKeys)
+{
+    TGUIWindow* root = engine->Root();
+    ASSERT_NE(nullptr, engine->Console());
+    ASSERT_NE(nullptr, engine->Toast());
+    ASSERT_NE(nullptr, engine->Chat());
+    EXPECT_GT(engine->Console()->GetIndex(), engine->Layout()->GetIndex());
+    EXPECT_LT(engine->Console()->GetIndex(), engine->Toast()->GetIndex());
+    EXPECT_LT(engine->Toast()->GetIndex(), engine->Chat()->GetIndex());
+    EXPECT_FALSE(engine->Console()->IsVisible());
+    EXPECT_FALSE(engine->Toast()->IsVisible());
+    EXPECT_TRUE(engine->Chat()->IsVisible());
+
+    ShowNoticeText("Saved game state");
+    EXPECT_TRUE(engine->Toast()->IsVisible());
+    EXPECT_EQ("Saved game state", engine->Toast()->Current().text);
+    Gameflow->Trigger("PLAYER_JOINED", std::make_unique<TEventStringWrapper>("Cleo"));
+    EXPECT_EQ("New player connected:<HR>*Cleo*<BR>has joined the game.", engine->Toast()->Current().text);
+    Gameflow->Trigger("NOTICE", std::make_unique<TEventStringWrapper>("Multiplayer disconnected"));
+    ASSERT_EQ(1u, engine->Toast()->Queue().size()) << "waits behind the player's notice";
+    Gameflow->Trigger("PLAYER_LEFT", std::make_unique<TEventStringWrapper>("Dan"));
+    EXPECT_EQ("Player has disconnected:<HR>*Dan*", engine->Toast()->Current().text);
+
+    root->DispatchKey(UICHAT_KEY_TOGGLE);
+    EXPECT_TRUE(engine->Chat()->Active());
+    uint32_t ms = 1000;
+    plat::os::SetClockSource([&ms] { return uint64_t(ms) * 1000000ull; });
+    root->DispatchKey(UICONSOLE_KEY);
+    ms += 100;
+    Frame();
+    Frame();
+    plat::os::SetClockSource(nullptr);
+    EXPECT_TRUE(engine->Console()->IsVisible());
+    EXPECT_TRUE(engine->Console()->Entry()->IsFocused());
+    EXPECT_EQ(STATE_MENU, CurrentId());
+
+    engine.reset();
+    ShowNoticeText("after the engine");  // the pop-up is gone: only the log has it
 }
 
 TEST_F(EngineFixture, TheMenuOffersContinueOnlyWithAGameInProgress)

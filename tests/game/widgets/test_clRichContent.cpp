@@ -115,6 +115,48 @@ TEST_F(RichTextTest, ABreakAtASpaceDropsTheSpace)
     EXPECT_EQ(12, lines[0].height);  // text height plus the line spacing
 }
 
+// Where a text breaks, with 10-pixel characters: only a space at the break
+// is dropped, never a letter.
+TEST(RichTextBreaks, EachBreakKeepsEveryLetterAndDropsOnlyTheSpaceItFallsOn)
+{
+    struct Case {
+        const char* begun;  // text already on the first line, "" for none
+        const char* text;
+        int32_t box;
+        std::vector<std::string> runs;
+        std::vector<int32_t> lines;
+    };
+    const Case cases[] = {
+        {"", "abcdefghij", 35, {"abc", "def", "ghi", "j"}, {0, 1, 2, 3}},  // forced inside a long word
+        {"", "abc def", 30, {"abc", "def"}, {0, 1}},                       // exactly at a space
+        {"", "aaa bbb cc", 65, {"aaa", "bbb cc"}, {0, 1}},
+        {"", "ab  cd", 30, {"ab ", "cd"}, {0, 1}},                         // only the break's space goes
+        {"", "ab cdefghij", 40, {"ab", "cdef", "ghij"}, {0, 1, 2}},        // a long word after a short one
+        {"", "abc", 5, {"a", "b", "c"}, {0, 1, 2}},                        // at least a letter a line
+        {"aa", "bbbb", 50, {"bbbb"}, {1}},                                 // moved whole to the next line
+        {"aa", "bb cccccc", 70, {"bb", "cccccc"}, {0, 1}},                 // the first word stays
+        {"aa", "bbbbbbbbb", 70, {"bbbbbbb", "bb"}, {1, 2}},                // moved, then forced
+        {"", "abc", 40, {"abc"}, {0}},                                     // fits whole
+    };
+    for (const Case& c : cases) {
+        TRecordingFont font(10);
+        TRichContent content;
+        for (int32_t pass = 0; pass < RICH_PASSES; ++pass) content.SetFont(pass, &font);
+        if (*c.begun) content.AddText(c.begun);
+        TRichTextItem* item = content.AddText(c.text);
+        content.SetSize(c.box, 1000);
+        std::vector<std::string> runs;
+        std::vector<int32_t> lines;
+        for (const auto& r : item->runs) {
+            runs.push_back(r.text);
+            lines.push_back(r.line);
+        }
+        EXPECT_EQ(c.runs, runs) << "\"" << c.text << "\" in " << c.box;
+        EXPECT_EQ(c.lines, lines) << "\"" << c.text << "\" in " << c.box;
+        EXPECT_TRUE(RunsRebuildTheText(*item));
+    }
+}
+
 TEST(RichTextProperty, RunsPutBackTogetherGiveTheSourceForManyTextsAndWidths)
 {
     TRecordingFont font(12, true);

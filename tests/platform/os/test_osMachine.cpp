@@ -88,3 +88,13 @@ TEST(MachineTest, FactRootPrefixesPaths)
 }
 
 }  // namespace
+
+TEST(CommandLineTest, ArgumentsEndInNulBytes)
+{
+    using plat::os::ParseCommandLine;
+    const std::string text("/usr/games/game\0+connect_lobby\0\0with space\0", 43);
+    EXPECT_EQ((std::vector<std::string>{"/usr/games/game", "+connect_lobby", "", "with space"}), ParseCommandLine(text));
+    EXPECT_EQ((std::vector<std::string>{"last"}), ParseCommandLine("last"));  // no NUL at the end
+    EXPECT_TRUE(ParseCommandLine("").empty());
+    EXPECT_FALSE(plat::os::ReadCommandLine("/proc/self/cmdline").empty());
+}

@@ -1,0 +1,162 @@
+#include "microGameRecorder.h"
+
+#include "coreGameDiagnostics.h"
+#include "mgrGameflow.h"
+#include "mgrSession.h"
+#include "mgrSettings.h"
+#include "mgrStates.h"
+#include "qz7timer.h"
+
+#include <cctype>
+
+namespace {
+constexpr int32_t kGrowth = 4096;
+}
+
+TRecorderService::TRecorderService() : TMicroService("TRecorderService"), clock(GetTickMS)
+{
+    if (Session) {
+        listening_ = Session;
+        Session->Governor().AddListener(MakeMethod<&TRecorderService::OnActionExecuted>(this));
+    }
+}
+
+TRecorderService::~TRecorderService() { Shutdown(); }
+
+void TRecorderService::Shutdown()
+{
+    // The session outlives the services, but a test may free it first.
+    if (listening_ && listening_ == Session)
+        listening_->Governor().RemoveListener(MakeMethod<&TRecorderService::OnActionExecuted>(this));
+    listening_ = nullptr;
+}
+
+std::string TRecorderService::FileName() const { return UserFolder() + kRecordingFile; }
+
+void TRecorderService::Execute(const std::string& arguments)
+{
+    std::string word = arguments.substr(0, arguments.find(' '));
+    for (char& c : word) c = char(std::toupper(static_cast<unsigned char>(c)));
+    if (word == "START") {
+        if (mode_ == 1) {
+            AdminLog("Error: Recording already running!");
+            return;
+        }
+        AdminLog("START Game Recording!");
+        mode_ = 1;
+    } else if (word == "CLEAR") {
+        Clear();
+    } else if (word == "SAVE") {
+        Save();
+    } else if (word == "LOAD") {
+        Load();
+    } else if (word == "REPLAY") {
+        Replay();
+    }
+}
+
+void TRecorderService::OnActionExecuted(TGovernAction* action)
+{
+    if (mode_ == 1 && action) Record(action->SaveTo());
+}
+
+void TRecorderService::Record(const std::vector<uint8_t>& bytes)
+{
+    const int32_t needed = position_ + int32_t(bytes.size());
+    if (needed > buffer_.Size()) {
+        int32_t size = buffer_.Size();
+        while (size < needed) size += kGrowth;
+        if (buffer_.Resize(size) != QZRES_OK) {
+            AdminLog("Recorder: out of memory, recording stopped");
+            mode_ = 0;
+            return;
+        }
+    }
+    if (buffer_.Write(bytes.data(), int32_t(bytes.size()), position_) == QZRES_OK) position_ = needed;
+}
+
+// The write position goes back to the start with the bytes: a recording made
+// after a clear begins at offset 0 and holds nothing of the one before.
+void TRecorderService::Clear()
+{
+    mode_ = 0;
+    buffer_.Clear();
+    position_ = 0;
+    pending_.reset();
+}
+
+void TRecorderService::Save()
+{
+    if (position_ <= 0) return;
+    if (buffer_.Resize(position_) != QZRES_OK) return;
+    const std::string file = FileName();
+    if (buffer_.SaveToFile(file) != QZRES_OK) {
+        AdminLog("Recorder file could not be saved to " + file);
+        return;
+    }
+    AdminLog("Recorder file saved to " + file + " (size " + std::to_string(position_) + " bytes)");
+}
+
+void TRecorderService::Load()
+{
+    TQZMemory loaded;
+    if (loaded.LoadFromFile(FileName()) != QZRES_OK) loaded.Clear();
+    buffer_.Swap(loaded);
+    pending_.reset();
+    position_ = buffer_.Size();
+    AdminLog("Recorder file loaded. (size " + std::to_string(position_) + " bytes)");
+}
+
+void TRecorderService::Replay()
+{
+    AdminLog("Replaying recording of size " + std::to_string(position_) + " bytes.");
+    if (buffer_.Resize(position_) != QZRES_OK) return;
+    position_ = 0;
+    pending_.reset();
+    mode_ = 2;
+    lastStep_ = clock();
+    if (StateEngine) StateEngine->PopUntil(STATE_MENU);
+    // Authority off first: the new game then starts no game of its own, and
+    // only the replayed actions drive it.
+    if (Session) Session->Governor().SetAuthority(false);
+    if (Gameflow) Gameflow->NewGame(false);
+}
+
+std::unique_ptr<TGovernAction> TRecorderService::DecodeNext()
+{
+    if (position_ >= buffer_.Size()) return nullptr;
+    std::vector<uint8_t> rest(buffer_.Data() + position_, buffer_.Data() + buffer_.Size());
+    std::unique_ptr<TGovernAction> action = TSessionGovernor::DecodeGovernAction(rest);
+    if (action) position_ += int32_t(action->SaveTo().size());
+    return action;
+}
+
+void TRecorderService::ReplayStep()
+{
+    if (!Session) return;
+    const uint32_t now = clock();
+    bool ended = false;
+    if (Session->MoveInProgress()) {
+        lastStep_ = now;
+    } else if (now - lastStep_ > kReplayStepMs) {
+        if (!pending_) {
+            pending_ = DecodeNext();
+            ended = pending_ == nullptr;
+        }
+        lastStep_ = now;
+    }
+    if (pending_ && pending_->IsReady(*Session)) {
+        AdminLog("[" + std::to_string(position_) + "] " + pending_->Describe(*Session));
+        Session->Governor().Submit(std::move(pending_));
+    }
+    if (ended) {
+        AdminLog("Replay complete!");
+        mode_ = 0;
+        Session->Governor().SetAuthority(true);
+    }
+}
+
+void TRecorderService::Tick()
+{
+    if (mode_ == 2) ReplayStep();
+}

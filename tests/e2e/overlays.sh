@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# End to end: the overlays above the screens of the real game. Tab opens the
+# chat and a typed line shows in it (no shared game: only here); F11 opens
+# the admin console, whose typed instruction reaches the service manager.
+# overlays.sh <runtime folder> <output folder>
+# Exits 77 (skipped) without Xvfb or xdotool.
+set -uo pipefail
+runtime=$(cd "$1" && pwd)
+out=$2
+here=$(cd "$(dirname "$0")" && pwd)
+for tool in xvfb-run xdotool; do
+  command -v $tool >/dev/null 2>&1 || { echo "$tool not installed: skipped"; exit 77; }
+done
+if [ -z "${E2E_UNDER_XVFB:-}" ]; then
+  export E2E_UNDER_XVFB=1
+  exec xvfb-run -a -s "-screen 0 1600x1000x24" bash "$0" "$@"
+fi
+source "$here/e2elib.sh"
+rm -rf "$out"
+mkdir -p "$out"
+home="$out/home"
+user="$home/VantorelQar"
+
+e2e_start "$runtime" "$home" "$out/frames"
+e2e_wait_frames "$out/frames" 15 20 || e2e_fail "the menu was not presented"
+win=$(e2e_wait_window "Vantorel Qar" 20) || e2e_fail "no game window"
+
+echo "== the chat"
+e2e_key "$win" Tab
+sleep 0.3
+e2e_key "$win" --delay 150 G o o d space l u c k space a l l Return
+sleep 2
+cp "$(e2e_last_frame "$out/frames")" "$out/chat.png"
+
+echo "== the admin console"
+e2e_key "$win" F11
+sleep 0.5
+e2e_key "$win" --delay 150 L i s t Return
+sleep 1
+cp "$(e2e_last_frame "$out/frames")" "$out/console.png"
+grep -q "Available services:" "$user/log.txt" || e2e_fail "the console's instruction did not reach the service manager"
+
+e2e_key "$win" Escape
+e2e_wait_exit 30; code=$?
+[ "$code" -eq 0 ] || e2e_fail "exit code $code after Escape"
+rm -rf "$out/frames"
+echo "overlay screenshots: $out/chat.png $out/console.png"

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# End to end: the first start shows the welcome tutorial over the main menu;
+# its button pages through and closes it, the menu is whole again, and the
+# pages seen are saved; the next start does not show the welcome tutorial.
+# tutorial.sh <runtime folder> <tutorial_frame_check> <menu_frame_check> <output folder>
+# Exits 77 (skipped) without Xvfb or xdotool.
+set -uo pipefail
+runtime=$(cd "$1" && pwd)
+check=$2
+menucheck=$3
+out=$4
+here=$(cd "$(dirname "$0")" && pwd)
+for tool in xvfb-run xdotool; do
+  command -v $tool >/dev/null 2>&1 || { echo "$tool not installed: skipped"; exit 77; }
+done
+if [ -z "${E2E_UNDER_XVFB:-}" ]; then
+  export E2E_UNDER_XVFB=1
+  exec xvfb-run -a -s "-screen 0 1600x1000x24" bash "$0" "$@"
+fi
+source "$here/e2elib.sh"
+rm -rf "$out"
+mkdir -p "$out"
+home="$out/home"
+user="$home/VantorelQar"
+
+echo "== first start: the welcome tutorial"
+e2e_start "$runtime" "$home" "$out/frames1"
+e2e_wait_frames "$out/frames1" 15 20 || e2e_fail "nothing presented"
+win=$(e2e_wait_window "Vantorel Qar" 20) || e2e_fail "no game window"
+sleep 2  # the window fades in
+e2e_tutorial_gotit "$win" "$out/frames1" "$check" "$out/welcome1.png" || e2e_fail "no tutorial window on page 1 (see $out/welcome1.png)"
+e2e_tutorial_gotit "$win" "$out/frames1" "$check" "$out/welcome2.png" || e2e_fail "no tutorial window on page 2 (see $out/welcome2.png)"
+e2e_tutorial_gotit "$win" "$out/frames1" "$check" "$out/welcome3.png" || e2e_fail "no tutorial window on page 3 (see $out/welcome3.png)"
+sleep 1
+cp "$(e2e_last_frame "$out/frames1")" "$out/menu-after.png"
+"$menucheck" "$out/menu-after.png" >/dev/null || e2e_fail "the menu is not whole after the tutorial (see $out/menu-after.png)"
+e2e_key "$win" Escape
+e2e_wait_exit 20; code=$?
+[ "$code" -eq 0 ] || e2e_fail "exit code $code after Escape"
+grep -q 'Tutorials.Welcome="3"' "$user/Settings.txt" || e2e_fail "the pages seen are not in Settings.txt"
+grep -q 'Testing IsPageViewed("welcome",Page=1 result=false' "$user/log.txt" || e2e_fail "welcome not asked for"
+
+echo "== second start: no welcome"
+rm -f "$user/log.txt"
+e2e_start "$runtime" "$home" "$out/frames2"
+e2e_wait_frames "$out/frames2" 15 20 || e2e_fail "nothing presented on the second start"
+win=$(e2e_wait_window "Vantorel Qar" 20) || e2e_fail "no game window on the second start"
+sleep 1
+cp "$(e2e_last_frame "$out/frames2")" "$out/second.png"
+grep -q 'Testing IsPageViewed("welcome",Page=1 result=true' "$user/log.txt" || e2e_fail "welcome not known as seen"
+grep -q 'TutorialService.GetPage("welcome",1)' "$user/log.txt" && e2e_fail "welcome shown again"
+e2e_key "$win" Escape
+e2e_wait_exit 20; code=$?
+[ "$code" -eq 0 ] || e2e_fail "exit code $code on the second start"
+grep -q "WARNING:" "$user/log.txt" && e2e_fail "a warning: $(grep WARNING: "$user/log.txt")"
+rm -rf "$out/frames1" "$out/frames2"
+echo "tutorial screenshots: $out/welcome1.png $out/welcome2.png $out/welcome3.png $out/menu-after.png $out/second.png"
