@@ -1,5 +1,6 @@
 #include "UILobbyPlayer.h"
 
+#include "UIAvatar.h"
 #include "UIButton.h"
 #include "UITheme.h"
 #include "clVideoDraw.h"
@@ -13,24 +14,9 @@ constexpr TQZColour kOpenColour = 0xFFC0C0C0;
 constexpr TQZColour kLocalColour = 0xFFFFFF00;
 constexpr TQZColour kOtherColour = 0xFFFFFFFF;
 constexpr uint32_t kNameFlags = 0x11;
-constexpr int32_t kAvatarSheet = 31;
-constexpr int32_t kAvatarTile = 64;
 
 // Without a session every seat reads as open.
 TSessionPlayer* PlayerAt(TSeat seat) { return Session ? Session->Players().GetPlayer(seat) : nullptr; }
-
-void DrawAvatar(const TSessionPlayer& player, const TQZRect& dest)
-{
-    const int32_t icon = player.AvatarIconId();
-    if (icon != 0) {
-        if (TQZTexture* t = UITexture(icon)) t->Draw(dest, 0xFFFFFFFF);
-        return;
-    }
-    const TQZPoint tile = player.AvatarTile();
-    if (TQZTexture* t = UITexture(kAvatarSheet))
-        t->DrawPart({tile.x * kAvatarTile, tile.y * kAvatarTile, (tile.x + 1) * kAvatarTile, (tile.y + 1) * kAvatarTile},
-                    dest, 0xFFFFFFFF);
-}
 }  // namespace
 
 TUILobbyPlayer::TUILobbyPlayer(const TQZRect& rect, TSeat seat, TGUIWindow* parent)
@@ -85,7 +71,7 @@ void TUILobbyPlayer::Draw(const TQZRect& rect)
     }
     const TQZRect well{rect.left + 70, rect.top + 8, rect.left + 142, rect.top + 80};
     UIDrawBadge(1, well);
-    if (player) DrawAvatar(*player, {well.left + 4, well.top + 4, well.right - 4, well.bottom - 4});
+    DrawAvatar(player, {well.left + 4, well.top + 4, well.right - 4, well.bottom - 4}, 0xFFFFFFFF);
     if (TQZFont* f = UIFont(UIFONT_BUTTON))
         f->DrawText({rect.left + 148, rect.top + 8, rect.right - 8, rect.bottom - 8},
                     player ? NameText(*player) : std::string("Computer (Open)"), kNameFlags,
