@@ -13,7 +13,7 @@
 #include "stateConfirm.h"
 
 namespace {
-constexpr int32_t kPanelWidth = 600, kPanelHeight = 630;
+constexpr int32_t kPanelWidth = 600, kPanelHeight = 600;
 constexpr int32_t kRowsTop = 60, kRowHeight = 88;
 constexpr int32_t kLeaveWidth = 200, kLeaveHeight = 45;
 
@@ -64,7 +64,7 @@ std::string LobbyInstructions()
 TLobbyGUI::TLobbyGUI(TState* owner, TGUIWindow* layout) : TStateGUI(owner, layout)
 {
     panel_ = MakeUIFrame("Multiplayer Lobby", TQZRect{0, 0, kPanelWidth, kPanelHeight}, this);
-    lobby_ = MakeUILabel("Lobby: ", TQZRect{20, 30, kPanelWidth - 20, 55}, panel_, 0xFFFFFFFF, UIFONT_BUTTON);
+    lobby_ = MakeUILabel("Lobby: ", TQZRect{20, 48, kPanelWidth - 20, 73}, panel_, 0xFFFFFFFF, UIFONT_BUTTON);
     for (TSeat s = 1; s <= 4; ++s) {
         // The second partnership's rows sit below the "VS".
         const int32_t top = kRowsTop + s * 94 - 59 + (s >= 3 ? 30 : 0);

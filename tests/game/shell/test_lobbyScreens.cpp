@@ -24,9 +24,15 @@
 #include "stateConnecting.h"
 #include "stateLobby.h"
 
+#include "imImage.h"
+#include "qz7direct3d.h"
+#include "shellfixture.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <fstream>
 #include <memory>
 
 namespace {
@@ -459,6 +465,45 @@ TEST_F(LobbyScreensTest, AJoinThatFindsNoHostSaysDisconnectedAndCancelReturns)
         EXPECT_EQ(STATE_MENU, client.CurrentId()) << c.address;
         EXPECT_FALSE(client.multiplayer.IsMultiplayer());
     }
+}
+
+
+// The lobby drawn by the real engine on the generated assets. With
+// VQ_LOBBY_FRAMES set to a folder the frame is written there as a PNG file.
+using LobbyLookTest = shelltest::EngineFixture;
+
+TEST_F(LobbyLookTest, TheLobbyIsDrawnWithItsSeatsAndButtons)
+{
+    ASSERT_TRUE(StateEngine->PushById(STATE_LOBBY, true));
+    Frame();
+    auto* gui = dynamic_cast<TLobbyGUI*>(StateEngine->Current()->Window());
+    ASSERT_NE(nullptr, gui);
+    EXPECT_FALSE(gui->StartButton()->IsVisible());  // no host here
+    EXPECT_EQ("Cancel", gui->LeaveButton()->Caption());
+    EXPECT_EQ("Choose a seat, Ready Up when happy!", gui->Instructions()->Caption());
+    StateEngine->Render();
+    std::shared_ptr<plat::softgpu::Surface> back;
+    Direct3DDevice()->Device()->GetBackBuffer(0, 0, back);
+    ASSERT_NE(nullptr, back);
+    // Every row lies inside the window.
+    for (TSeat s = 1; s <= 4; ++s) {
+        const TQZRect r = gui->Row(s)->GetScreenRect();
+        EXPECT_GE(r.left, 0);
+        EXPECT_LE(r.bottom, back->Height()) << int(s);
+    }
+    if (const char* folder = std::getenv("VQ_LOBBY_FRAMES")) {
+        plat::imaging::Image img;
+        img.Allocate(back->Width(), back->Height());
+        for (int32_t y = 0; y < back->Height(); ++y)
+            for (int32_t x = 0; x < back->Width(); ++x) img.SetPixel(x, y, back->PixelAt(x, y) | 0xFF000000u);
+        std::vector<uint8_t> png;
+        plat::imaging::EncodeImage(img, plat::imaging::EncodeFormat::Png, png);
+        std::ofstream(std::string(folder) + "/lobby-screen.png", std::ios::binary)
+            .write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
+    }
+    StateEngine->Current()->HandleEvent(GUICMD_BACK);  // alone: no question
+    Frame();
+    EXPECT_EQ(STATE_MENU, CurrentId());
 }
 
 TEST(ConnectionStateTextTest, EveryStateHasItsText)
