@@ -20,6 +20,11 @@ public:
     std::unique_ptr<TCardGraphics> LoadCardset(const std::string& fileName) const;
     std::unique_ptr<TCardGraphics> LoadCardsetFromMemory(const TQZMemory& memory) const;
     int32_t Count() const { return int32_t(loaders_.size()); }
+    // The reader at a position from 0, nullptr outside the list.
+    TLoader* LoaderAt(int32_t index) const
+    {
+        return index >= 0 && index < Count() ? loaders_[size_t(index)].get() : nullptr;
+    }
 
 private:
     std::vector<std::unique_ptr<TLoader>> loaders_;

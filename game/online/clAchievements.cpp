@@ -5,15 +5,10 @@
 #include "mgrSettings.h"
 #include "qz7text.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
-
-int32_t SyntaxError(const std::string& message, const std::string& text)
-{
-    ShowWarning("Syntax error " + message + " in code block \"" + text + "\"");
-    return 0;
-}
 
 // Without a session every variable reads 0.
 TTeam LocalTeam() { return Session ? TeamOfSeat(Session->LocalSeat()) : 1; }
@@ -64,6 +59,14 @@ int32_t PlayStyle()
 
 // ---------------------------------------------------------------- TTrigger
 TTrigger::TTrigger(const std::string& name) : name_(UpperText(name)) {}
+
+int32_t TTrigger::SyntaxError(const std::string& message, const std::string& text)
+{
+    std::string warning = "Syntax error " + message + " in code block \"" + text + "\"";
+    if (errorSink_) errorSink_(warning);
+    else ShowWarning(warning);
+    return 0;
+}
 
 void TTrigger::AddVariable(const std::string& name, TTriggerFunction value)
 {
@@ -179,4 +182,51 @@ int32_t LocalHandPoints()
 {
     if (!Session) return 0;
     return MaxOf(0, Session->LastHandPoints(LocalTeam()));
+}
+
+std::vector<std::string> CheckAchievementDefinitions(const std::vector<TAchievementDef>& achievements,
+                                                     const std::vector<TStatisticDef>& statistics)
+{
+    std::vector<std::string> faults;
+    std::vector<std::unique_ptr<TTrigger>> triggers;
+    triggers.push_back(std::make_unique<TTriggerGame>(nullptr));
+    triggers.push_back(std::make_unique<TTriggerHand>());
+    triggers.push_back(std::make_unique<TTriggerTrick>());
+    auto check = [&](const std::string& what, const std::string& trigger, const std::string& condition) {
+        TTrigger* found = nullptr;
+        for (auto& t : triggers)
+            if (t->Name() == UpperText(trigger)) found = t.get();
+        if (!found) {
+            faults.push_back(what + ": no trigger \"" + trigger + "\"");
+            return;
+        }
+        // Without a session every variable reads 0, but every identifier is
+        // still looked up: "&" and "|" evaluate both sides.
+        found->SetErrorSink([&](const std::string& error) { faults.push_back(what + ": " + error); });
+        found->EvaluateCondition(condition);
+        found->SetErrorSink(nullptr);
+    };
+    std::vector<int32_t> ids;
+    for (const TAchievementDef& a : achievements) {
+        std::string what = "achievement " + std::to_string(a.id);
+        if (std::find(ids.begin(), ids.end(), a.id) != ids.end()) faults.push_back(what + ": id used twice");
+        ids.push_back(a.id);
+        if (a.target < 1) faults.push_back(what + ": target below 1");
+        if (UpperText(a.condition) == "@STATISTIC") {
+            bool known = false;
+            for (const TStatisticDef& s : statistics) known = known || SameText(s.name, a.statistic);
+            if (!known) faults.push_back(what + ": no statistic \"" + a.statistic + "\"");
+        } else {
+            check(what, a.trigger, a.condition);
+        }
+    }
+    std::vector<std::string> names;
+    for (const TStatisticDef& s : statistics) {
+        std::string what = "statistic \"" + s.name + "\"";
+        if (std::find(names.begin(), names.end(), LowerText(s.name)) != names.end())
+            faults.push_back(what + ": name used twice");
+        names.push_back(LowerText(s.name));
+        check(what, s.trigger, UpperText(s.condition) == "$POINTS_FUNCTION" ? std::string() : s.condition);
+    }
+    return faults;
 }

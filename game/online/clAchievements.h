@@ -3,10 +3,13 @@
 // over them ("WIN=1&TRICKS.WON>6", parentheses, "&", "|", "=", "<", ">", "!").
 #pragma once
 
+#include "clAchievementConfig.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 using TTriggerFunction = std::function<int32_t()>;
 
@@ -32,11 +35,16 @@ public:
     // 1 or 0. Errors are reported as warnings and give 0.
     int32_t EvaluateExpression(const std::string& expression);
     bool EvaluateCondition(const std::string& condition);
+    // Where syntax errors go instead of the warning box (the asset generator
+    // checks every shipped condition this way); empty restores the box.
+    void SetErrorSink(std::function<void(const std::string&)> sink) { errorSink_ = std::move(sink); }
 
 private:
+    int32_t SyntaxError(const std::string& message, const std::string& text);
     int32_t Comparison(const std::string& expression);
     std::string name_;
     std::unique_ptr<TTriggerTerm> terms_;
+    std::function<void(const std::string&)> errorSink_;
 };
 
 // A trigger's variables read the game session; the local partnership is the
@@ -60,3 +68,10 @@ public:
 // The points the local partnership scored in the hand just played; 0 when
 // it scored none.
 int32_t LocalHandPoints();
+
+// What is wrong with a set of definitions, one text per fault (empty when
+// nothing is): ids repeated, a trigger the game does not fire, a condition
+// that does not parse or names an unknown variable, a target below 1, an
+// "@STATISTIC" achievement over a statistic that is not defined.
+std::vector<std::string> CheckAchievementDefinitions(const std::vector<TAchievementDef>& achievements,
+                                                     const std::vector<TStatisticDef>& statistics);

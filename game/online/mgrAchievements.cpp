@@ -56,6 +56,9 @@ std::vector<std::string> LoadConfigLines(const std::string& file)
 {
     int32_t result = QZRES_OK;
     std::unique_ptr<TQZMemory> memory = TQZMemory::CreateFromFile(file, &result);
+    // An empty file is there and defines nothing; only a missing or
+    // unreadable one is fatal.
+    if (!memory && IsFile(file) && FileSizeOf(file) == 0) return {};
     if (!memory) FatalError("Unable to load file \"" + file + "\"");
     std::string plain = ScrambleConfigText(memory->AsString());
     std::vector<std::string> lines;

@@ -87,6 +87,7 @@ std::string TActionBid::Describe(const TSession& s) const
     std::string wording;
     if (bid_.count == 1) wording = FormatNumbered("%1 passed", {name});
     else if (bid_.count == 0) wording = FormatNumbered("%1 has not yet bid", {name});
+    else if (IsEditorApplication()) wording = FormatNumbered("%1 bid %2 %3", {name, BidText(bid_), std::to_string(BidPoints(bid_))});
     else wording = FormatNumbered("%1 bid %2 (%3 points)", {name, BidText(bid_), std::to_string(BidPoints(bid_))});
     return ActionTypeName(Type()) + " " + wording;
 }
@@ -207,10 +208,16 @@ void TActionPlaycard::Execute(TSession& s)
 // ---------------------------------------------------------------- discard
 TActionDiscard::TActionDiscard(TSeat seat, TCard card) : TActionPlaycard(ACTION_DISCARD, STATE_KITTY, seat, card) {}
 
+// Discards belong to the kitty (and, in the game's build, the bid-complete) screen.
+static bool DiscardStateAllowed()
+{
+    return StateIs(STATE_KITTY) || (StateIs(STATE_BIDCOMPLETE) && !IsEditorApplication());
+}
+
 bool TActionDiscard::Acceptable(const TSession& s) const
 {
     if (!IsSeat(seat_)) return false;
-    if (!StateIs(STATE_KITTY) && !StateIs(STATE_BIDCOMPLETE)) return false;
+    if (!DiscardStateAllowed()) return false;
     // More discards than the declarer can make are refused as they come.
     TContract c = s.GetContract();
     bool sittingOut = IsMisereBid(c.bid) && seat_ == PartnerOf(c.declarer);
@@ -225,7 +232,7 @@ bool TActionDiscard::Acceptable(const TSession& s) const
 // nothing and the kitty screen would wait for a discard that never comes.
 bool TActionDiscard::IsReady(const TSession& s) const
 {
-    if (!StateIs(STATE_KITTY) && !StateIs(STATE_BIDCOMPLETE)) return false;
+    if (!DiscardStateAllowed()) return false;
     if (!IsSeat(seat_)) return true;
     if (s.CardsComing(seat_) != 0) return false;
     return s.HandOf(seat_).Contains(card_) || s.Deck().Count() == 0;
@@ -238,6 +245,7 @@ bool TActionDiscard::IsLegal(const TSession& s) const
         return false;
     };
     if (!IsSeat(seat_)) return refuse(" not legal; no such seat");
+    if (IsEditorApplication() && !StateIs(STATE_KITTY)) return refuse(" not legal; not in KITTY state");
     if (!StateIs(STATE_KITTY) && !StateIs(STATE_BIDCOMPLETE))
         return refuse(" not legal; not in KITTY or BID_COMPLETE state");
     if (!s.HasContract()) return refuse(" not legal; no contract");
@@ -274,7 +282,7 @@ std::string TActionContinue::Describe(const TSession& s) const
 
 bool TActionContinue::Acceptable(const TSession&) const
 {
-    return StateIs(STATE_GAMEWIN) || StateIs(STATE_HANDWIN) || StateIs(STATE_BIDCOMPLETE);
+    return StateIs(STATE_GAMEWIN) || StateIs(STATE_HANDWIN) || (StateIs(STATE_BIDCOMPLETE) && !IsEditorApplication());
 }
 bool TActionContinue::IsReady(const TSession& s) const { return Acceptable(s); }
 

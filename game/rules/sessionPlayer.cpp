@@ -208,7 +208,8 @@ bool TSessionPlayer::LoadFrom(TQZKeyValue* node)
     int32_t seat = TextToIntDef(node->GetString("PlayerID"), 0);
     int32_t type = TextToIntDef(node->GetString("PlayerType"), -1);
     int32_t avatar = TextToIntDef(node->GetString("Avatar"), -1);
-    TQZPoint tile = node->GetPoint("AvatarSubIcon");
+    // The editor's build keeps no avatar tile.
+    TQZPoint tile = IsEditorApplication() ? TQZPoint{} : node->GetPoint("AvatarSubIcon");
     if (!IsSeat(seat) || type < PLAYER_LOCAL || type > PLAYER_AI || avatar < AVATAR_LOCAL || avatar > AVATAR_REMOTE)
         return false;
     if (tile.x < 0 || tile.x > 7 || tile.y < 0 || tile.y > 7) return false;
@@ -240,7 +241,7 @@ void TSessionPlayer::SaveTo(TQZKeyValue* node) const
     node->SetInt("PlayerID", seat_);
     node->SetInt("PlayerType", type_);
     node->SetInt("Avatar", avatar_);
-    node->SetPoint("AvatarSubIcon", tile_);
+    if (!IsEditorApplication()) node->SetPoint("AvatarSubIcon", tile_);
     node->SetInt("PartyID", partyId_);
     node->SetString("Hand", hand_.ToText());
     node->SetString("GUID", GUIDToText(guid_));

@@ -13,7 +13,7 @@ TSuit EffectiveSuit(TCard card, TSuit trump)
 int32_t CardStrength(TCard card, TSuit ledSuit, TSuit trump, bool misere)
 {
     if (card == 0) return 0;
-    if (IsJoker(card)) return misere ? -1 : 25;
+    if (IsJoker(card)) return misere && !IsEditorApplication() ? -1 : 25;
     if (IsRightBower(card, trump)) return 24;
     if (IsLeftBower(card, trump)) return 23;
     if (trump != SUIT_NOTRUMPS && CardSuit(card) == trump) return CardRank(card) + 10;
@@ -71,7 +71,8 @@ int32_t TSessionTricks::CardsPlayed() const
     if (current_ < 1) return 0;
     const TTrick& t = tricks_[current_ - 1];
     if (!IsSeat(t.leader)) return 0;
-    TSeat sitter = IsMisere() ? PartnerOf(contract_.declarer) : 0;
+    // The editor's build counts up to the first empty place, sitter or not.
+    TSeat sitter = IsMisere() && !IsEditorApplication() ? PartnerOf(contract_.declarer) : 0;
     TSeat seat = TSeat(t.leader);
     for (int32_t i = 0; i < 4; ++i) {
         if (t.cards[seat - 1] == 0 && seat != sitter) return i;
@@ -98,7 +99,7 @@ TSuit TSessionTricks::LedSuit() const
     TCard lead = t.Card(TSeat(t.leader));
     if (lead == 0) return SUIT_NOTRUMPS;
     TSuit trump = CurrentTrump();
-    if (IsMisere() && IsJoker(lead)) {
+    if (IsMisere() && IsJoker(lead) && !IsEditorApplication()) {
         for (int32_t i = 2; i <= 3; ++i) {
             TCard c = t.Card(NextSeat(TSeat(t.leader), i));
             if (c != 0) return EffectiveSuit(c, trump);

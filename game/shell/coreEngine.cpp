@@ -2,6 +2,7 @@
 
 #include "UIAdminConsole.h"
 #include "UIChatWindow.h"
+#include "UIAchievement.h"
 #include "UITable.h"
 #include "UIToast.h"
 #include "clNotice.h"
@@ -75,6 +76,7 @@ void RegisterGameManagers()
     RegisterAudioManager();
     RegisterLoadersManager();
     RegisterResourcesManager();
+    RegisterAchievementsManager();
 }
 
 // ---------------------------------------------------------------- layout
@@ -100,6 +102,11 @@ TMainEngine::TMainEngine()
     root_->SetRect(Video ? Video->ClientRect() : TQZRect{0, 0, 1280, 800});
     table_ = NewWindow<TUITable>(root_.get());
     layout_ = NewWindow<TLayoutGUI>(root_.get());
+    animHost_ = NewWindow<TUIAnimHost>(root_.get());
+    if (Achievements)
+        Achievements->SetPopupHook([this](int32_t id, const TQZRect& rect) {
+            if (animHost_) TUIAchievement::Create(id, animHost_, rect, true);
+        });
     if (Gameflow) Gameflow->SubscribeText("TABLE_CAPTION", MakeMethod<&TMainEngine::OnTableCaption>(this));
     if (Video && Video->Window()) Video->Window()->onClose = MakeMethod<&TMainEngine::OnWindowClose>(this);
     if (Gameflow) Gameflow->RegisterStates(GameStateClasses());
@@ -146,6 +153,7 @@ TMainEngine::~TMainEngine()
     console_ = nullptr;
     toast_ = nullptr;
     chat_ = nullptr;
+    if (Achievements) Achievements->SetPopupHook(nullptr);
     root_.reset();
     if (SettingsManager && !SettingsManager->SaveSettings()) AdminLog("The settings could not be saved");
     if (Achievements && !Achievements->SaveProgress()) AdminLog("The achievements could not be saved");

@@ -12,6 +12,7 @@ class TUIAdminConsole;
 class TUIChatWindow;
 class TUITable;
 class TUIToast;
+class TUIAnimHost;
 class TQZWindow;
 
 // The full-window container the screens are placed in.
@@ -36,6 +37,8 @@ public:
     TUIAdminConsole* Console() const { return console_; }
     TUIToast* Toast() const { return toast_; }
     TUIChatWindow* Chat() const { return chat_; }
+    // Over the screens: the achievement pop-ups live here.
+    TUIAnimHost* AnimHost() const { return animHost_; }
 
     // The window-close command path, also for tests.
     void OnWindowClose(TQZWindow* window);
@@ -52,6 +55,7 @@ private:
     TUIAdminConsole* console_ = nullptr;
     TUIToast* toast_ = nullptr;
     TUIChatWindow* chat_ = nullptr;
+    TUIAnimHost* animHost_ = nullptr;
     uint32_t lastActive_ = 0;  // the last frame with input, animation or a timer
 };
 

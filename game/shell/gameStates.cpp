@@ -1,6 +1,7 @@
 #include "gameStates.h"
 
 #include "stateAbout.h"
+#include "stateAchievements.h"
 #include "stateCheckVersion.h"
 #include "stateConfirm.h"
 #include "stateConnecting.h"
@@ -14,6 +15,7 @@ TStateClassTable GameStateClasses()
 {
     TStateClassTable t{};
     t.classes[STATE_ABOUT] = StateClass<TStateAbout>();
+    t.classes[STATE_ACHIEVEMENTS] = StateClass<TStateAchievements>();
     t.classes[STATE_CHECKVERSION] = StateClass<TStateCheckVersion>();
     t.classes[STATE_CONFIRM] = StateClass<TStateConfirm>();
     t.classes[STATE_CONNECTING] = StateClass<TStateConnecting>();

@@ -430,6 +430,12 @@ private:
         case SDL_DROPCOMPLETE: FinishDrag(e.drop.windowID); return;
         case SDL_DISPLAYEVENT: InjectInput(MakeInput(InputKind::DisplayChanged, 0)); return;
         case SDL_WINDOWEVENT: TranslateWindow(e.window); return;
+        case SDL_QUIT:
+            // A termination signal (or the session ending) asks every shown
+            // window to close, as its close button would.
+            for (const auto& [handle, record] : S().windows)
+                if (record && record->shown) InjectInput(MakeInput(InputKind::CloseRequest, handle));
+            return;
         default: return;
         }
     }

@@ -9,7 +9,7 @@ e2e_start() {
   shift 3
   mkdir -p "$home" "$frames"
   (cd "$runtime" && VANTOREL_DATA_HOME="$home" VANTOREL_FRAME_CAPTURE="$frames" SDL_AUDIODRIVER=dummy \
-     exec ./game "$@") &
+     exec "${E2E_PROGRAM:-./game}" "$@") &
   E2E_PID=$!
 }
 
@@ -53,6 +53,15 @@ e2e_key() {
   # There is no window manager under Xvfb: the input focus is set directly.
   xdotool windowfocus --sync "$id" >/dev/null 2>&1 || true
   xdotool key "$@"
+}
+
+# e2e_click <window id> <x> <y>: a left click at a point of the window.
+e2e_click() {
+  # SDL takes a press where it last saw the pointer: move, let it see the
+  # motion, then press.
+  xdotool mousemove --window "$1" "$2" "$3"
+  sleep 0.3
+  xdotool click 1
 }
 
 # e2e_wait_exit <seconds>: the program's exit code, or 124 when it ran on.

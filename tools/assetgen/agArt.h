@@ -62,6 +62,12 @@ void ArtPlayerIcon(cairo_t*, double, double, int32_t);     // 0 local, 1 remote,
 void ArtAvatar(cairo_t*, double, double, int32_t);         // 64 computer opponents
 void ArtAchievement(cairo_t*, double, double, int32_t);    // 64 icons, unlocked
 void ArtAchievementLocked(cairo_t*, double, double, int32_t);
+// The medals of the shipped achievements (agArtMedals.cpp): cells with a
+// picture of their own, their colours, and the picture drawn in ink over a
+// medal of size s centred on (cx, cy). False for the other cells.
+bool AchievementIconDesigned(int32_t index);
+bool AchievementMedalColours(int32_t index, Rgb& metal, Rgb& ribbon);
+bool DrawAchievementEmblem(cairo_t* cr, int32_t index, double cx, double cy, double s, const Rgb& ink, double alpha);
 
 // Light and particles (agArtEffects.cpp).
 void ArtGlow(cairo_t*, double, double, int32_t);

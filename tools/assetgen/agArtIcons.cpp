@@ -447,6 +447,7 @@ void DrawMedal(cairo_t* cr, double w, double h, int32_t index, bool locked)
                                                 Rgb::Hex(0xC25A1E), Rgb::Hex(0x4A4F58)};
     const int32_t row = index / 8, column = index % 8;
     Rgb metal = kMetals[size_t(row)], ribbon = kRibbons[size_t(column)];
+    AchievementMedalColours(index, metal, ribbon);
     if (locked) {
         metal = Rgb::Hex(0x5A5F66);
         ribbon = Rgb::Hex(0x3A3E44);
@@ -468,18 +469,20 @@ void DrawMedal(cairo_t* cr, double w, double h, int32_t index, bool locked)
     Stroke(cr, locked ? kInk : metal.Mix(kWhite, 0.5), 0.6, 1.2);
     const Rgb ink = locked ? Rgb::Hex(0x2E3238) : kInk;
     const double s = r * 1.05;
-    switch (column) {
-    case 0: SuitPath(cr, 0, cx, cy, s); break;
-    case 1: SuitPath(cr, 3, cx, cy, s); break;
-    case 2: SuitPath(cr, 1, cx, cy, s); break;
-    case 3: SuitPath(cr, 2, cx, cy, s); break;
-    case 4: StarPath(cr, cx, cy, s * 0.55); break;
-    case 5: SmallCrown(cr, cx, cy + s * 0.05, s); break;
-    case 6: Bolt(cr, cx, cy, s); break;
-    default: Tick(cr, cx, cy, s); break;
+    if (!DrawAchievementEmblem(cr, index, cx, cy, s, ink, locked ? 0.8 : 0.9)) {
+        switch (column) {
+        case 0: SuitPath(cr, 0, cx, cy, s); break;
+        case 1: SuitPath(cr, 3, cx, cy, s); break;
+        case 2: SuitPath(cr, 1, cx, cy, s); break;
+        case 3: SuitPath(cr, 2, cx, cy, s); break;
+        case 4: StarPath(cr, cx, cy, s * 0.55); break;
+        case 5: SmallCrown(cr, cx, cy + s * 0.05, s); break;
+        case 6: Bolt(cr, cx, cy, s); break;
+        default: Tick(cr, cx, cy, s); break;
+        }
+        SetColour(cr, ink, locked ? 0.8 : 0.9);
+        cairo_fill(cr);
     }
-    SetColour(cr, ink, locked ? 0.8 : 0.9);
-    cairo_fill(cr);
     if (locked) {  // a padlock
         const double lx = w * 0.76, ly = h * 0.8;
         cairo_new_path(cr);

@@ -13,9 +13,11 @@
 #include <stdexcept>
 #include <thread>
 
+#include "agAchievements.h"
 #include "agCards.h"
 #include "agCardsetFile.h"
 #include "agConfig.h"
+#include "agEditor.h"
 #include "agFonts.h"
 #include "agSounds.h"
 #include "agTables.h"
@@ -89,6 +91,15 @@ private:
     std::vector<Bytes> results_;
 };
 
+// The cardset editor's pictures, cardset and font.
+template <class W, class F> void AddEditorFiles(W& work, F& files)
+{
+    files.push_back({"Assets/Editor/Overlays_192x256.cards", work.Add("editor", [] { return OverlayCardsetFile(); })});
+    files.push_back({"Assets/Editor/Overlay_White.png", work.Add("editor", [] { return WhiteCardPng(); })});
+    files.push_back({"Assets/Editor/Preview256.png", work.Add("editor", [] { return CameoPreviewPng(); })});
+    files.push_back({"Assets/Editor/PelmarMiniSquare10.qz7", work.Add("editor", [] { return EditorFont(); })});
+}
+
 // Faces are opened once before the threads start; cairo guards their use.
 void OpenFaces()
 {
@@ -111,6 +122,10 @@ std::vector<AssetFile> GenerateAssets(const std::string& sourceDir, GenerateRepo
         {"Assets/Config/Lobbies.txt", LobbiesFile(ReadNameList(ReadSource(sourceDir, "Config/Lobbies.txt")))},
         {"Assets/Tutorials/Tutorial.json", TutorialFile(ReadSource(sourceDir, "Tutorials/Tutorial.json"))},
     };
+    AchievementFiles achievements = AchievementConfigFiles(ReadSource(sourceDir, "Config/Achievements.txt"),
+                                                           ReadSource(sourceDir, "Config/Statistics.txt"));
+    text.push_back({"Assets/Config/Achievements.cfg", std::move(achievements.achievements)});
+    text.push_back({"Assets/Config/Statistics.cfg", std::move(achievements.statistics)});
     OpenFaces();
     Work work;
     std::vector<std::pair<std::string, size_t>> files;  // path and the slot of its bytes
@@ -147,6 +162,7 @@ std::vector<AssetFile> GenerateAssets(const std::string& sourceDir, GenerateRepo
         files.push_back({std::string("Assets/Tutorials/") + p.file, work.Add("tutorial", [&p] {
                              return TutorialPicturePng(p);
                          })});
+    AddEditorFiles(work, files);
     work.Run(report);
 
     std::vector<AssetFile> out;
@@ -164,6 +180,10 @@ std::vector<AssetFile> GenerateAssets(const std::string& sourceDir, GenerateRepo
     }
 
     for (AssetFile& f : text) out.push_back(std::move(f));
+    for (const std::string& name : EditorSceneNames()) {
+        const std::string scene = EditorScene(name);
+        out.push_back({"Assets/Editor/Scenes/" + name, Bytes(scene.begin(), scene.end())});
+    }
 
     if (report)
         for (size_t i = 0; i < SoundSpecs().size(); ++i) {

@@ -60,6 +60,17 @@ TEST_F(AchievementTest, MissingDefinitionFileIsFatal)
     EXPECT_EXIT(Start(), ::testing::ExitedWithCode(kFatalExitCode), "");
 }
 
+// No statistics is a definition file of no lines, not a missing file.
+TEST_F(AchievementTest, EmptyStatisticFileDefinesNoStatistics)
+{
+    WriteDefinitions(ThreeTrickAchievements(), {});
+    ASSERT_EQ(0, std::filesystem::file_size(plat::os::NativePath(kStatisticConfigFile)));
+    TAchievements& a = Start();
+    EXPECT_EQ(0, a.GetStatisticCount());
+    EXPECT_EQ(3, a.GetAchievementCount());
+    EXPECT_FALSE(a.Disabled());
+}
+
 TEST_F(AchievementTest, WriterRefusesFieldsTheReaderWouldCut)
 {
     std::vector<TAchievementDef> defs = ThreeTrickAchievements();

@@ -1,0 +1,30 @@
+// The cardset editor program: registers the managers it links, runs the
+// editor's frames until its window closes, and frees everything in order.
+#include "CardsetEditor.h"
+#include "coreManager.h"
+#include "mgrLoaders.h"
+#include "mgrSettings.h"
+#include "mgrSteam.h"
+#include "mgrTimers.h"
+
+int main()
+{
+    RegisterSettingsManager();
+    RegisterTimersManager();
+    RegisterSteamManager();
+    RegisterLoadersManager();
+    int32_t code = 0;
+    {
+        TEditorApp app;
+        app.Init();
+        // About sixty frames a second; the wait lets go of the processor.
+        while (!app.Terminated) {
+            app.Step();
+            WaitForQueuedWork(15);
+        }
+        app.Shutdown();
+        FreeManagers();
+    }
+    FrameworkStop();
+    return code;
+}

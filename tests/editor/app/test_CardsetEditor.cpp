@@ -1,0 +1,309 @@
+#include "CardsetEditor.h"
+#include "UICarddeckview.h"
+#include "clCardGraphics.h"
+#include "coreManager.h"
+#include "editortestutil.h"
+#include "ioCardset.h"
+#include "mgrLoaders.h"
+#include "mgrSettings.h"
+#include "mgrSteam.h"
+#include "mgrTimers.h"
+#include "qz7guibutton.h"
+#include "qz7guidialog.h"
+#include "qz7guihost.h"
+#include "qz7guiscrollbar.h"
+#include "testutil.h"
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class EditorTest : public ::testing::Test {
+protected:
+    vqtest::TempDir home;
+    vqtest::ScopedEnv env{"VANTOREL_DATA_HOME", home.Path()};
+    fs::path old = fs::current_path();
+    std::unique_ptr<TEditorApp> app;
+    std::vector<std::string> warnings;
+    std::vector<std::string> asked;
+    std::string answer;
+
+    void SetUp() override
+    {
+        fs::current_path(VQ_RUNTIME_DIR);
+        ResetManagerRegistry();
+        RegisterSettingsManager();
+        RegisterTimersManager();
+        RegisterSteamManager();
+        RegisterLoadersManager();
+        app = std::make_unique<TEditorApp>();
+        app->onWarning = [this](const std::string& w) { warnings.push_back(w); };
+        app->fileDialog = [this](const std::string& title, bool) {
+            asked.push_back(title);
+            return answer;
+        };
+        app->Init();
+    }
+    void TearDown() override
+    {
+        app.reset();
+        FreeManagers();
+        FrameworkStop();
+        ResetManagerRegistry();
+        fs::current_path(old);
+    }
+    std::string Field(const std::string& title) const
+    {
+        TQZGUIWindow* w = app->FindWidget(title);
+        return w ? w->Text() : "<missing>";
+    }
+    void SetField(TQZGUIWindow* within, const std::string& title, const std::string& text)
+    {
+        TQZGUIWindow* w = FindByTitleDeep(within, title);
+        ASSERT_NE(nullptr, w) << title;
+        w->SetText(text);
+    }
+    // A new empty cardset of the size through the dialog.
+    void NewCardset(int32_t w, int32_t h, bool overlay = false)
+    {
+        app->onDialogFrame = [&](TQZGUIDialog* d) {
+            SetField(d, "editWidth", std::to_string(w));
+            SetField(d, "editHeight", std::to_string(h));
+            if (auto* box = dynamic_cast<TQZGUICheckbox*>(FindByTitleDeep(d, "checkboxOverlay"))) box->SetValue(overlay);
+            app->Step();  // a frame to check the fields
+            if (d->OKButton()->Enabled()) d->OKButton()->Click();
+        };
+        app->OnCommand(EDCMD_NEW);
+        app->onDialogFrame = nullptr;
+    }
+};
+
+TEST_F(EditorTest, StartsWithTheBasicCardsetItsFieldsAndEveryDialog)
+{
+    ASSERT_NE(nullptr, app->Cardset());
+    EXPECT_EQ(ApplicationName(), QZ_EDITOR_IDENTITY);
+    EXPECT_FALSE(IsManagerCreated(MGR_STEAM)) << "the editor drops the managers it does not run";
+    EXPECT_TRUE(IsManagerCreated(MGR_LOADERS));
+    EXPECT_EQ(std::to_string(app->Cardset()->Width()), Field("EditCardSizeX"));
+    EXPECT_EQ(std::to_string(app->Cardset()->Height()), Field("EditCardSizeY"));
+    EXPECT_EQ(app->Cardset()->Title, Field("editCardTitle"));
+    ASSERT_NE(nullptr, app->NewDialog());
+    ASSERT_NE(nullptr, app->CameoDialog());
+    ASSERT_NE(nullptr, app->ResizeDialog());
+    EXPECT_FALSE(app->NewDialog()->Visible());
+    ASSERT_NE(nullptr, app->DeckView());
+    EXPECT_EQ(app->Cardset(), app->DeckView()->Cardset());
+    std::function<TQZGUIWindow*(TQZGUIWindow*, int32_t)> byId = [&](TQZGUIWindow* w, int32_t id) -> TQZGUIWindow* {
+        for (int32_t i = 0; i < w->ChildCount(); ++i) {
+            if (w->GetChild(i)->ID() == id) return w->GetChild(i);
+            if (TQZGUIWindow* f = byId(w->GetChild(i), id)) return f;
+        }
+        return nullptr;
+    };
+    for (int32_t id : {5, 7, 8, 9, 11, 12, 13, 14, 15, 16, 17})
+        EXPECT_NE(nullptr, byId(app->Host(), id)) << "a button sends command " << id;
+    EXPECT_TRUE(warnings.empty());
+}
+
+TEST_F(EditorTest, ZoomsFollowTheCardsAspect)
+{
+    NewCardset(71, 96);
+    ASSERT_EQ(71, app->Cardset()->Width());
+    struct Case {
+        int32_t command;
+        TQZPoint view;
+    } cases[] = {{EDCMD_ZOOM_1, {71, 96}}, {EDCMD_ZOOM_2, {142, 192}}, {EDCMD_ZOOM_3, {213, 288}}};
+    for (const Case& c : cases) {
+        app->OnCommand(c.command);
+        EXPECT_EQ(c.view.x, app->ViewSize().x);
+        EXPECT_EQ(c.view.y, app->ViewSize().y);
+        EXPECT_EQ(c.view.x, app->DeckView()->CardSize().x);
+    }
+    EXPECT_EQ("213x288", Field("ViewSizeScroll"));
+}
+
+TEST(SizeVerdictTest, RatioTextColourAndOk)
+{
+    struct Case {
+        int32_t w, h;
+        const char* text;
+        TQZColour colour;
+        bool ok;
+    } cases[] = {{0, 96, "n/a", 0xFFD08080, false},   {71, 0, "n/a", 0xFFD08080, false},
+                 {100, 120, "1.20", 0xFF80D080, true}, {100, 100, "1.00", 0xFFD0D080, true},
+                 {100, 151, "1.51", 0xFFD0D080, true}, {5000, 10, "too large", 0xFFD08080, false}};
+    for (const Case& c : cases) {
+        const TSizeVerdict v = SizeVerdict(c.w, c.h);
+        EXPECT_EQ(c.text, v.text);
+        EXPECT_EQ(c.colour, v.colour);
+        EXPECT_EQ(c.ok, v.ok);
+    }
+}
+
+TEST_F(EditorTest, ResizeDialogRefusesAZeroWidth)
+{
+    const int32_t before = app->Cardset()->Width();
+    bool checked = false;
+    int32_t frame = 0;
+    // The fields are checked once a frame: the first frame types, the next one looks.
+    app->onDialogFrame = [&](TQZGUIDialog* d) {
+        if (frame++ == 0) {
+            SetField(d, "editWidth", "0");
+            return;
+        }
+        TQZGUIWindow* ratio = FindByTitleDeep(d, "editAspectRatio");
+        ASSERT_NE(nullptr, ratio);
+        EXPECT_EQ("n/a", ratio->Text());
+        EXPECT_EQ(0xFFD08080u, ratio->Color());
+        EXPECT_FALSE(d->OKButton()->Enabled());
+        checked = true;
+        d->CancelButton()->Click();
+    };
+    app->OnCommand(EDCMD_RESIZE);
+    EXPECT_TRUE(checked);
+    EXPECT_EQ(before, app->Cardset()->Width());
+}
+
+TEST_F(EditorTest, ResizeScalesEveryPicture)
+{
+    app->onDialogFrame = [&](TQZGUIDialog* d) {
+        SetField(d, "editWidth", "90");
+        SetField(d, "editHeight", "126");
+        app->Step();
+        d->OKButton()->Click();
+    };
+    app->OnCommand(EDCMD_RESIZE);
+    EXPECT_EQ(90, app->Cardset()->Width());
+    EXPECT_EQ("126", Field("EditCardSizeY"));
+    ASSERT_NE(nullptr, app->Cardset()->GetImage(0));
+    EXPECT_EQ(128, app->Cardset()->GetImage(0)->GetWidth());
+}
+
+TEST_F(EditorTest, ANewEmptyCardsetSavesAsHeaderAndTexts)
+{
+    NewCardset(71, 96);
+    for (int32_t i = 0; i < CARDGFX_SLOTS; ++i) EXPECT_FALSE(app->Cardset()->HasImage(i));
+    TQZGUIWindow* title = app->FindWidget("editCardTitle");
+    title->SetText("Mine");
+    answer = (fs::path(home.Path()) / "mine.cards").string();
+    app->OnCommand(EDCMD_SAVE);
+    EXPECT_EQ("Save Cardset as", asked.back());
+    ASSERT_TRUE(fs::exists(answer));
+    EXPECT_EQ(CARDS_HEADER_SIZE + 12 + 4, int64_t(fs::file_size(answer)))
+        << "the header, then the lengths of the three texts and \"Mine\"; no pictures";
+    EXPECT_TRUE(warnings.empty());
+    EXPECT_TRUE(app->OpenCardset(answer));
+    EXPECT_EQ("Mine", app->Cardset()->Title);
+}
+
+TEST_F(EditorTest, ASaveThatFailsSaysSoAndAFailedOpenKeepsTheCardset)
+{
+    TCardGraphics* before = app->Cardset();
+    answer = (fs::path(home.Path()) / "no such folder" / "x.cards").string();
+    app->OnCommand(EDCMD_SAVE);
+    ASSERT_EQ(1u, warnings.size());
+    EXPECT_NE(std::string::npos, warnings[0].find("could not be saved"));
+
+    const std::string junk = (fs::path(home.Path()) / "junk.cards").string();
+    std::ofstream(junk) << "not a cardset";
+    EXPECT_FALSE(app->OpenCardset(junk));
+    EXPECT_EQ(before, app->Cardset());
+    EXPECT_EQ(before, app->DeckView()->Cardset());
+    EXPECT_EQ(2u, warnings.size());
+}
+
+TEST_F(EditorTest, CardSizesOutsideOneTo4096AreRefused)
+{
+    const TQZPoint before{app->Cardset()->Width(), app->Cardset()->Height()};
+    for (const char* bad : {"0", "-3", "5000", "abc"}) {
+        app->FindWidget("EditCardSizeX")->SetText(bad);
+        app->OnCommand(EDCMD_CARDSIZE_X);
+        EXPECT_EQ(before.x, app->Cardset()->Width()) << bad;
+    }
+    app->FindWidget("EditCardSizeX")->SetText("100");
+    app->OnCommand(EDCMD_CARDSIZE_X);
+    EXPECT_EQ(100, app->Cardset()->Width());
+    EXPECT_EQ(before.y, app->Cardset()->Height());
+}
+
+TEST_F(EditorTest, CommandsOnAnEmptySlotOrWithoutTheirObjectsDoNothing)
+{
+    NewCardset(71, 96);
+    app->DeckView()->SetSelected(4);
+    app->OnCommand(EDCMD_EXPORT_CARD);
+    EXPECT_TRUE(asked.empty()) << "no picture: no save dialog";
+    app->OnCommand(99);
+    app->OnCommand(4);
+    EXPECT_TRUE(warnings.empty());
+}
+
+TEST_F(EditorTest, OverlayCommandMakesAWhiteCardWithItsIndex)
+{
+    NewCardset(71, 96);
+    app->DeckView()->SetSelected(0);
+    app->OnCommand(EDCMD_OVERLAY_CARD);
+    TQZTexture* card = app->Cardset()->GetImage(0);
+    ASSERT_NE(nullptr, card);
+    EXPECT_EQ(0xFFFFFFFFu, editortest::PixelOf(card, 35, 48)) << "white in the middle";
+    bool ink = false;
+    for (int32_t y = 2; y < 20 && !ink; ++y)
+        for (int32_t x = 2; x < 20 && !ink; ++x) ink = (editortest::PixelOf(card, x, y) & 0xFFFFFF) < 0x404040;
+    EXPECT_TRUE(ink) << "a dark index in the top-left corner";
+}
+
+TEST_F(EditorTest, DroppedFilesThatWillNotDecodeAreIgnored)
+{
+    TQZTexture* before = app->Cardset()->GetImage(0);
+    const std::string bad = (fs::path(home.Path()) / "bad.png").string();
+    std::ofstream(bad) << "garbage";
+    app->OnCardFileDropped(0, bad);
+    EXPECT_EQ(before, app->Cardset()->GetImage(0));
+    app->OnCardFileDropped(0, (fs::path(home.Path()) / "missing.png").string());
+    EXPECT_EQ(before, app->Cardset()->GetImage(0));
+}
+
+TEST_F(EditorTest, ADropOnAnEmptySlotWithCameoTickedIsAPlainPicture)
+{
+    NewCardset(71, 96);
+    auto* cameo = dynamic_cast<TQZGUICheckbox*>(app->FindWidget("CameoCheckBox"));
+    ASSERT_NE(nullptr, cameo);
+    cameo->SetValue(true);
+    app->OnCardFileDropped(3, kCameoPreview);
+    TQZTexture* card = app->Cardset()->GetImage(3);
+    ASSERT_NE(nullptr, card);
+    EXPECT_EQ(128, card->GetWidth());
+    EXPECT_EQ(0u, editortest::PixelOf(card, 100, 100) >> 24) << "outside the card stays clear";
+}
+
+TEST_F(EditorTest, ClosingTheWindowDuringADialogEndsItAsCancel)
+{
+    const int32_t before = app->Cardset()->Width();
+    app->onDialogFrame = [&](TQZGUIDialog* d) {
+        SetField(d, "editWidth", "50");
+        app->Terminated = true;  // what the window's close request sets
+    };
+    app->OnCommand(EDCMD_NEW);
+    EXPECT_EQ(before, app->Cardset()->Width());
+    EXPECT_FALSE(app->NewDialog()->Modal());
+    EXPECT_FALSE(app->NewDialog()->Visible());
+}
+
+TEST_F(EditorTest, ButtonScriptsBecomeTheFramesCommand)
+{
+    auto* button = dynamic_cast<TQZGUIButton*>(app->FindWidget("NewButton"));
+    ASSERT_NE(nullptr, button);
+    button->SetScript("42");
+    std::vector<int32_t> seen;
+    app->onCommand = [&](int32_t id) { seen.push_back(id); };
+    button->Click();
+    EXPECT_EQ("42", app->PendingCommand());
+    app->Step();
+    EXPECT_EQ(std::vector<int32_t>{EDCMD_NEW}, seen);
+    EXPECT_EQ("", app->PendingCommand());
+}
+
+}  // namespace
