@@ -171,6 +171,8 @@ void TMultiplayer::JoinHost(const std::string& address, uint16_t port)
 {
     SetLocalIdentity();
     GetFalcon()->SetPort(port);
+    hostAddress_ = ClampNetAddress(address);
+    hostPort_ = port;
     wasConnected_ = false;
     falcon_->Open(ClampNetAddress(address));
     if (Session) Session->Governor().SetAuthority(false);

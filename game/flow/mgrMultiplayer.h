@@ -81,6 +81,9 @@ public:
     // Joins the host at the address (a client); the port is the session's
     // (6969) unless given.
     void JoinHost(const std::string& address, uint16_t port = kFalconPort);
+    // The host last joined (the connecting screen shows it and tries again).
+    const std::string& HostAddress() const { return hostAddress_; }
+    uint16_t HostPort() const { return hostPort_; }
     void Leave(bool backToMenu);
     void SetIsMultiplayer(bool value);
     bool IsMultiplayer() const { return isMultiplayer_; }
@@ -150,6 +153,8 @@ private:
     bool isMultiplayer_ = false;
     bool wasConnected_ = false;
     std::string lobbyName_;
+    std::string hostAddress_;
+    uint16_t hostPort_ = kFalconPort;
     TMPMsgHandlers handlers_;
     TPlayerGUID localGuid_{};
     TMPTraffic traffic_;

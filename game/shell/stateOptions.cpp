@@ -145,10 +145,13 @@ void TOptionsGUI::Apply()
     Settings->SetBool("Audio.Music.Enabled", music_->state);
     Settings->SetString("Game.PlayStyle", playStyle_->Caption());
     for (const TOptionMeta& row : rows_) {
-        if (row.kind == 1)
-            Settings->SetInt(row.key, SliderValueAt(static_cast<TUISliderBar*>(row.widget)->position, row.minimum,
-                                                    row.maximum));
-        else
+        if (row.kind == 1) {
+            // A slider left where the stored value puts it keeps that value:
+            // the slider's hundred steps would otherwise round it on every Apply.
+            const int32_t position = static_cast<TUISliderBar*>(row.widget)->position;
+            if (position != SliderPositionOf(SettingInt(row.key), row.minimum, row.maximum))
+                Settings->SetInt(row.key, SliderValueAt(position, row.minimum, row.maximum));
+        } else
             Settings->SetBool(row.key, static_cast<TUIToggleButton*>(row.widget)->state);
     }
     const int32_t mode = displayMode_->GetSelectedIndex();

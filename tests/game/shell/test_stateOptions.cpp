@@ -74,6 +74,19 @@ TEST_F(OptionsScreenTest, ApplyStoresEveryRowAndStaysOpen)
     EXPECT_EQ("Windowed", SettingText("Video.DisplayMode"));
 }
 
+TEST_F(OptionsScreenTest, ApplyKeepsTheValuesOfSlidersNobodyMoved)
+{
+    // 250 shows at position 82, which would give back 244.
+    SetSetting("Speed.Deal", "250");
+    SetSetting("Speed.Thinking", "395");
+    gui->Refresh();
+    Slider("Speed.Play")->position = 0;
+    StateEngine->Current()->HandleEvent(2);
+    EXPECT_EQ(250, SettingInt("Speed.Deal"));
+    EXPECT_EQ(395, SettingInt("Speed.Thinking"));
+    EXPECT_EQ(400, SettingInt("Speed.Play")) << "the moved one is stored";
+}
+
 TEST_F(OptionsScreenTest, ResetDefaultRestoresItsListButNotTheDisplayModeOrPlayStyle)
 {
     SetSetting("Speed.Play", "390");

@@ -6,7 +6,10 @@
 #include "UIAnimCardMove.h"
 #include "UIBidButton.h"
 #include "UIBidding.h"
+#include "UIButton.h"
 #include "UICardset.h"
+#include "UIContinueBar.h"
+#include "UILobbyPlayer.h"
 
 #include "clVideoDraw.h"
 #include "imImage.h"
@@ -184,6 +187,40 @@ TEST_F(LookTest, BiddingPanelGreysWhatCannotBeBid)
     EXPECT_TRUE(panel->MisereButton()->IsVisible());
     EXPECT_GT(Brightness(centre(panel->SuitButton(SUIT_HEARTS))),
               1.3 * Brightness(centre(panel->MisereButton())));
+}
+
+// The lobby's seat rows (this player, a ready remote player, two open seats)
+// over a continue bar: the ready tab of a ready player is not the one of a
+// player still choosing.
+TEST_F(LookTest, LobbyRowsShowWhoIsReady)
+{
+    const TSeat local = S().Players().LocalPlayer()->SeatId();
+    const TSeat remote = local % 4 + 1;
+    S().Players().LocalPlayer()->SetName("Lou");
+    S().Players().GetPlayer(remote)->MakeRemote(2, TPlayerGUID{1}, "Remy");
+    S().Players().GetPlayer(remote)->SetContinue(true);
+    TUILobbyPlayer* rows[5] = {};
+    for (TSeat s = 1; s <= 4; ++s) {
+        const int32_t top = 40 + s * 94 - 59 + (s >= 3 ? 30 : 0);
+        rows[s] = MakeUILobbyPlayer({340, top, 900, top + 88}, s, root.get());
+    }
+    MakeUIContinueBar(root.get());
+    root->UpdateTree();
+    Frame("lobby");
+    auto tab = [&](TSeat s) {
+        const TQZRect r = rows[s]->GetScreenRect();
+        return TQZRect{r.left + 14, r.top + 54, r.left + 62, r.top + 72};
+    };
+    auto green = [&](const TQZRect& r) {
+        double sum = 0;
+        for (int32_t y = r.top; y < r.bottom; ++y)
+            for (int32_t x = r.left; x < r.right; ++x) sum += (Pixel(x, y) >> 8) & 0xFF;
+        return sum / (r.Width() * r.Height());
+    };
+    EXPECT_NE(green(tab(local)), green(tab(remote)));
+    const TSeat open = remote % 4 + 1;
+    EXPECT_TRUE(rows[open]->TakeSeatButton()->IsVisible());
+    EXPECT_FALSE(rows[remote]->TakeSeatButton()->IsVisible());
 }
 
 }  // namespace
