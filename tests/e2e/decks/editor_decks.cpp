@@ -5,7 +5,7 @@
 //   editor_decks check <file.cards> <width> <height> <slot> <title> <author>
 //     <comments>: checks the saved cardset byte by byte (header, directory,
 //     texts) and reads it back with the game's cardset readers.
-#include "../foreigndecks.h"
+#include "foreigndecks.h"
 
 #include "clCardGraphics.h"
 #include "imImage.h"
