@@ -144,6 +144,8 @@ void TMainEngine::Tick()
     if (ServiceManager) ServiceManager->Tick();
     if (Timers && Video) Timers->Tick(Video->FrameTime());
     if (Video) Video->Redraw();
+    capture_.FrameDone();
+    report_.FrameDone();
     if (UITakeFrameRequest() || (Timers && Timers->CountActive() > 0)) lastActive_ = started;
     const uint32_t period = started - lastActive_ < kIdleAfterMs ? kFramePeriodMs : kIdleFramePeriodMs;
     const uint32_t spent = plat::os::TickMilliseconds() - started;

@@ -4,6 +4,8 @@
 #pragma once
 
 #include "arcqz7gui.h"
+#include "clScreenCapture.h"
+#include "clTableReport.h"
 #include "qz7core.h"
 
 #include <string>
@@ -41,6 +43,8 @@ private:
     TUITable* table_ = nullptr;
     TGUIWindow* layout_ = nullptr;
     uint32_t lastActive_ = 0;  // the last frame with input, animation or a timer
+    TScreenCapture capture_;
+    TTableReport report_;
 };
 
 // The managers of the game program, registered in one place.

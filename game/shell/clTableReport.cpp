@@ -1,0 +1,63 @@
+#include "clTableReport.h"
+
+#include "UIButton.h"
+#include "mgrSession.h"
+#include "mgrStates.h"
+#include "sessionTricks.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+
+namespace {
+TQZPoint Centre(const TQZRect& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+
+void Buttons(TGUIWindow* w, std::ostringstream& out)
+{
+    if (!w || !w->IsVisible() || !w->IsEnabled()) return;
+    if (auto* b = dynamic_cast<TGUIButton*>(w); b && b->commandId != 0 && b->mouseEnabled) {
+        const TQZPoint c = Centre(b->GetScreenRect());
+        out << "button " << b->commandId << ' ' << c.x << ' ' << c.y << '\n';
+    }
+    for (int32_t i = 1; i <= w->ChildCount(); ++i) Buttons(w->GetChild(i), out);
+}
+}  // namespace
+
+TTableReport::TTableReport()
+{
+    if (const char* value = std::getenv("VANTOREL_TABLE_REPORT")) file_ = value;
+}
+
+std::string TTableReport::Text()
+{
+    std::ostringstream out;
+    TState* current = StateEngine ? StateEngine->Current() : nullptr;
+    out << "state " << (StateEngine ? StateEngine->CurrentId() : 0) << '\n';
+    if (Session) {
+        const TSession& s = *Session;
+        out << "status " << int32_t(s.Status()) << '\n';
+        out << "local " << s.LocalSeat() << '\n';
+        out << "toplay " << (s.Status() == STATUS_PLAYING ? s.Tricks().SeatToPlay() : 0) << '\n';
+        out << "bidder " << (s.Status() == STATUS_BIDDING ? s.Bidding().CurrentBidder() : 0) << '\n';
+        out << "declarer " << (s.Bidding().IsComplete() ? s.Bidding().HighBidder() : 0) << '\n';
+        out << "trick " << s.Tricks().Current() << '\n';
+        out << "score " << s.Score(1) << ' ' << s.Score(2) << '\n';
+        out << "hand " << s.HandOf(s.LocalSeat()).ToText() << '\n';
+    }
+    if (current) Buttons(current->Window(), out);
+    return out.str();
+}
+
+void TTableReport::FrameDone()
+{
+    if (!Active()) return;
+    std::string text = Text();
+    if (text == last_) return;
+    last_ = text;
+    // Whole or not at all: the reader never sees half a report.
+    const std::string temp = file_ + ".new";
+    if (std::FILE* f = std::fopen(temp.c_str(), "wb")) {
+        const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+        if (std::fclose(f) == 0 && ok) std::rename(temp.c_str(), file_.c_str());
+    }
+}
