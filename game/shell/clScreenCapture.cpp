@@ -9,8 +9,8 @@
 #include <cstdlib>
 
 namespace {
-// The frame of a moment is presented at the next paint; two frames make sure
-// one of them shows it.
+// The redraw that follows paints the moment's frame; the next one is kept too,
+// in case a window system paints later.
 constexpr int32_t kFramesPerMoment = 2;
 }  // namespace
 
@@ -33,8 +33,8 @@ std::string TScreenCapture::Moment()
     }
     case STATE_GAME: {
         if (s.Status() != STATUS_PLAYING) return {};
-        // A trick half played with a card on its way in.
-        if (s.Tricks().Current() >= 3 && s.Tricks().CardsPlayed() == 2 && s.MoveInProgress()) return "midtrick";
+        // A trick half played, as its second card lands (its flight is drawn).
+        if (s.Tricks().Current() >= 3 && s.Tricks().CardsPlayed() == 2) return "midtrick";
         // The table waiting for the player's card.
         const bool waiting = TStateTable::LocalHumanSeat(s.Tricks().SeatToPlay()) && !s.Tricks().TrickComplete() &&
                              !s.MoveInProgress() && current->TimeInState() > 500;
@@ -56,6 +56,7 @@ void TScreenCapture::FrameDone()
     if (moment.empty() || taken_.find("|" + moment + "|") != std::string::npos) return;
     taken_ += "|" + moment + "|";
     const std::string folder = folder_ + moment;
+    if (!IsFolder(folder_)) (void)CreateFolder(folder_);
     if (!IsFolder(folder)) (void)CreateFolder(folder);
     plat::softgpu::SetFrameCaptureFolder(folder);
     framesLeft_ = kFramesPerMoment;

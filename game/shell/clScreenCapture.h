@@ -13,7 +13,7 @@ public:
     // Reads the switch; inactive without it.
     TScreenCapture();
     bool Active() const { return !folder_.empty(); }
-    // Once a frame, after the screens' update and the redraw request.
+    // Once a frame, after the screens' update and before the redraw request.
     void FrameDone();
     // What the table shows now, as a moment's name; "" for none.
     static std::string Moment();

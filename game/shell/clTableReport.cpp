@@ -36,10 +36,10 @@ std::string TTableReport::Text()
     if (Session) {
         const TSession& s = *Session;
         out << "status " << int32_t(s.Status()) << '\n';
-        out << "local " << s.LocalSeat() << '\n';
-        out << "toplay " << (s.Status() == STATUS_PLAYING ? s.Tricks().SeatToPlay() : 0) << '\n';
-        out << "bidder " << (s.Status() == STATUS_BIDDING ? s.Bidding().CurrentBidder() : 0) << '\n';
-        out << "declarer " << (s.Bidding().IsComplete() ? s.Bidding().HighBidder() : 0) << '\n';
+        out << "local " << int32_t(s.LocalSeat()) << '\n';
+        out << "toplay " << int32_t(s.Status() == STATUS_PLAYING ? s.Tricks().SeatToPlay() : 0) << '\n';
+        out << "bidder " << int32_t(s.Status() == STATUS_BIDDING ? s.Bidding().CurrentBidder() : 0) << '\n';
+        out << "declarer " << int32_t(s.Bidding().IsComplete() ? s.Bidding().HighBidder() : 0) << '\n';
         out << "trick " << s.Tricks().Current() << '\n';
         out << "score " << s.Score(1) << ' ' << s.Score(2) << '\n';
         out << "hand " << s.HandOf(s.LocalSeat()).ToText() << '\n';

@@ -143,8 +143,8 @@ void TMainEngine::Tick()
     if (Multiplayer) Multiplayer->Process();
     if (ServiceManager) ServiceManager->Tick();
     if (Timers && Video) Timers->Tick(Video->FrameTime());
+    capture_.FrameDone();  // before the redraw, which may paint at once
     if (Video) Video->Redraw();
-    capture_.FrameDone();
     report_.FrameDone();
     if (UITakeFrameRequest() || (Timers && Timers->CountActive() > 0)) lastActive_ = started;
     const uint32_t period = started - lastActive_ < kIdleAfterMs ? kFramePeriodMs : kIdleFramePeriodMs;

@@ -26,6 +26,7 @@ fi
 source "$here/e2elib.sh"
 rm -rf "$out"
 mkdir -p "$out"
+out=$(cd "$out" && pwd)
 home="$out/home"
 user="$home/VantorelQar"
 report="$out/table.txt"
@@ -84,8 +85,12 @@ start_game() {
 }
 quit_from_menu() {
   e2e_key "$win" Escape
-  sleep 0.5
-  [ "$(r state)" = 5 ] && e2e_key "$win" Return
+  # With a game in progress the question comes first: OK.
+  if wait_state 5 5; then
+    local p; p=$(button_at 65534)
+    [ -n "$p" ] || e2e_fail "no OK button on the question"
+    click $p
+  fi
   e2e_wait_exit 30; local code=$?
   [ "$code" -eq 0 ] || e2e_fail "exit code $code"
 }
@@ -140,7 +145,7 @@ autoplay)
   grep -q "Fatal error" "$user/log.txt" && e2e_fail "a fatal error"
   sleep 1
   for m in auction midtrick gamewon; do
-    f=$(ls "$out/moments/$m"/*.png 2>/dev/null | tail -1)
+    f=$(ls "$out/moments/$m"/*.png 2>/dev/null | sort | head -1)
     [ -n "$f" ] || e2e_fail "no frame of the $m"
     cp "$f" "$out/$m.png"
   done
@@ -160,7 +165,7 @@ hand)
     play_local || e2e_fail "the hand did not reach its result (state $(r state))"
     grep -q "discards\|DISCARD" "$user/log.txt" || true
     if grep -q "^declarer $(r local)$" "$report"; then declared=1; fi
-    cp "$(ls "$out/moments/handwon"/*.png 2>/dev/null | tail -1)" "$out/handwon.png" 2>/dev/null
+    cp "$(ls "$out/moments/handwon"/*.png 2>/dev/null | sort | head -1)" "$out/handwon.png" 2>/dev/null
     [ "$declared" = 1 ] && break
     e2e_key "$win" space   # Continue
     sleep 0.5
@@ -191,7 +196,7 @@ resume)
   sleep 1
   grep -E "^(hand|score|trick|toplay|declarer) " "$report" > "$out/after.txt"
   diff "$out/before.txt" "$out/after.txt" || e2e_fail "the hand taken up again is not the one left"
-  f=$(ls "$out/moments/playing"/*.png 2>/dev/null | tail -1)
+  f=$(ls "$out/moments/playing"/*.png 2>/dev/null | sort | head -1)
   [ -n "$f" ] && cp "$f" "$out/resumed.png"
   e2e_key "$win" Escape
   wait_state 11 20 || e2e_fail "Escape did not lead back to the menu"
