@@ -146,6 +146,26 @@ TEST_F(TableScreens, StartNewGameDealsAndTheLocalSeatPlaysAHandToItsResult)
     EXPECT_TRUE(RunUntil(STATE_DEALING));
 }
 
+TEST_F(TableScreens, WithWaitAfterBidTheBidResultWaitsForContinue)
+{
+    SetSetting("Gameplay.WaitAfterBid", "true");
+    Command(5);
+    // The local seat passes; hands are dealt until one has a contract.
+    for (int32_t guard = 0; guard < 20000 && CurrentId() != STATE_BIDCOMPLETE; ++guard) {
+        if (CurrentId() == STATE_BIDDING && !S().Bidding().IsComplete() && S().Bidding().CurrentBidder() == Local() &&
+            S().Governor().CountActions(ACTION_BID) == 0)
+            S().Governor().Submit(
+                std::make_unique<TActionBid>(Local(), "LOCAL_PLAYER", TBid{S().Bidding().GetBid(Local()).suit, 1}));
+        Step();
+    }
+    ASSERT_EQ(STATE_BIDCOMPLETE, CurrentId());
+    for (int32_t i = 0; i < 100; ++i) Step();
+    EXPECT_EQ(STATE_BIDCOMPLETE, CurrentId());
+    EXPECT_EQ("Bidding completed!", S().Prompt());
+    engine->Root()->DispatchKey(' ');
+    EXPECT_TRUE(RunUntil(STATE_KITTY, 50));
+}
+
 TEST_F(TableScreens, AClickForASeatThatIsNotTheLocalPlayersPlaysNothing)
 {
     Command(5);
