@@ -1,0 +1,120 @@
+// A game session with its own settings, timers and a settable screen id, a
+// root window that keeps the commands it hears, and a clock the test moves:
+// the card-table widgets driven without the shell.
+#pragma once
+
+#include "arcqz7gui.h"
+#include "clShellLinks.h"
+#include "coreGameDiagnostics.h"
+#include "mgrSession.h"
+#include "mgrSettings.h"
+#include "mgrTimers.h"
+#include "osClock.h"
+#include "qz7kvdata.h"
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tabletest {
+
+class TTestScreen : public TScreenLink {
+public:
+    int32_t CurrentStateId() const override { return id; }
+    int32_t id = 0;
+};
+
+class TableFixture : public ::testing::Test {
+public:
+    void SetUp() override
+    {
+        plat::os::SetClockSource([this] { return ms * 1000000ull; });
+        SeedRandom(11);
+        Settings = &settings;
+        timers.Initialize();
+        Timers = &timers;
+        SetScreenLink(&screen);
+        session = std::make_unique<TSession>();
+        session->Initialize();
+        Session = session.get();
+        SetAdminConsole([this](const std::string& line) { admin.push_back(line); });
+        root = NewRootWindow<TGUIWindow>(TQZRect{0, 0, 1280, 800}, nullptr, 0);
+    }
+    void TearDown() override
+    {
+        root.reset();
+        SetAdminConsole(nullptr);
+        Session = nullptr;
+        session.reset();
+        SetScreenLink(nullptr);
+        Timers = nullptr;
+        Settings = nullptr;
+        plat::os::SetClockSource(nullptr);
+    }
+
+    TSession& S() { return *session; }
+
+    static TCardset Set(std::initializer_list<TCard> cards)
+    {
+        TCardset s;
+        for (TCard c : cards) s.Add(c);
+        return s;
+    }
+    static std::string DeckText()
+    {
+        TCardset d;
+        d.FillDeck();
+        return d.ToText();
+    }
+
+    // The auction as far as the bids go, opened by the seat.
+    void Auction(TSeat opener, std::initializer_list<TBid> bids)
+    {
+        S().NewHand(DeckText());
+        S().Bidding().SetOpeningSeat(opener);
+        S().Bidding().Reset();
+        S().StartBidding();
+        for (const TBid& b : bids) S().Bidding().PlaceBid(b, "");
+    }
+
+    // Trick play with the given hands, led by the declarer.
+    void StartPlay(TSeat declarer, TBid bid, std::initializer_list<TCardset> hands)
+    {
+        Auction(declarer, {bid, {SUIT_SPADES, 1}, {SUIT_SPADES, 1}, {SUIT_SPADES, 1}});
+        ASSERT_TRUE(S().Bidding().IsComplete());
+        TSeat s = 1;
+        for (const TCardset& h : hands) S().HandOf(s++) = h;
+        S().Deck().Clear();
+        S().StartPlay();
+        S().SetStatus(STATUS_PLAYING);
+        screen.id = STATE_GAME;
+    }
+    void Play(TSeat seat, TCard card)
+    {
+        S().Governor().Submit(std::make_unique<TActionPlaycard>(seat, card));
+        S().ProcessActions();
+    }
+
+    // The commands the root heard, oldest first; emptied.
+    std::vector<int32_t> Heard()
+    {
+        std::vector<int32_t> ids;
+        TGUIWindow* sender = nullptr;
+        int32_t id = 0;
+        while (root->PopCommand(sender, id)) ids.push_back(id);
+        return ids;
+    }
+
+    uint64_t ms = 1000;
+    TQZKeyValue settings;
+    TTimers timers;
+    TTestScreen screen;
+    std::unique_ptr<TSession> session;
+    std::vector<std::string> admin;
+    TGUIWindowPtr<TGUIWindow> root;
+};
+
+}  // namespace tabletest
