@@ -1,5 +1,7 @@
 #include "stateGameWin.h"
 
+#include "UIAnim.h"
+#include "UIAnimFireWorks.h"
 #include "UIButton.h"
 #include "UITitle.h"
 #include "clShellLinks.h"
@@ -16,6 +18,15 @@ TGameWinGUI::TGameWinGUI(TState* owner, TGUIWindow* layout) : TStateGUI(owner, l
 {
     NewWindow<TUITitle>(this, false);
     AddContinueButtons(this, "Finish", finish_, enter_);
+    host_ = NewWindow<TUIAnimHost>(this);
+}
+
+void TGameWinGUI::Celebrate()
+{
+    if (fireworks_) return;
+    auto* f = NewWindow<TUIAnimFireworks>(host_, false);
+    f->blocking = false;
+    fireworks_ = f;
 }
 
 bool TGameWinGUI::Arrange()
@@ -41,6 +52,7 @@ void TStateGameWin::Enter(TState* previous, int32_t param)
     AdminLog("Game Over! Winning Team = " + std::to_string(winner_));
     if (!Session) return;
     const bool ours = winner_ == TeamOfSeat(Session->LocalSeat());
+    if (auto* w = dynamic_cast<TGameWinGUI*>(Window()); w && ours) w->Celebrate();
     Session->SetPrompt(ours ? "Congratulations!" : "Game Over");
     Session->Players().SetAllContinue(false);
 }

@@ -12,8 +12,13 @@ public:
     TGameWinGUI(TState* owner, TGUIWindow* layout);
     bool Arrange() override;
     TUIButton* FinishButton() const { return finish_; }
+    // Fireworks for the player's own team's win.
+    void Celebrate();
+    TGUIWindow* Fireworks() const { return fireworks_; }
 
 private:
+    TGUIWindow* host_ = nullptr;
+    TGUIWindow* fireworks_ = nullptr;
     TUIButton* finish_ = nullptr;
     TUIButton* enter_ = nullptr;
 };
