@@ -1,10 +1,12 @@
 #include "clTableReport.h"
 
 #include "UIButton.h"
+#include "UICardset.h"
 #include "mgrSession.h"
 #include "mgrStates.h"
 #include "sessionTricks.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
@@ -20,6 +22,29 @@ void Buttons(TGUIWindow* w, std::ostringstream& out)
         out << "button " << b->commandId << ' ' << c.x << ' ' << c.y << '\n';
     }
     for (int32_t i = 1; i <= w->ChildCount(); ++i) Buttons(w->GetChild(i), out);
+}
+
+// The cards of the seat's hand where they are drawn: the middle of the part
+// of each that shows (a fanned card is partly under its neighbour).
+void Cards(TGUIWindow* w, TSeat seat, std::ostringstream& out)
+{
+    if (!w || !w->IsVisible()) return;
+    if (auto* set = dynamic_cast<TUICardset*>(w); set && set->seat == seat && set->interactive) {
+        const int32_t n = set->Count();
+        // Later positions drawn on top (the usual fan) or earlier ones.
+        const bool laterOnTop = n < 2 || set->DrawOrder(n) == n;
+        for (int32_t p = 1; p <= n; ++p) {
+            const TQZRect r = set->CalcCardPositions(p);
+            int32_t left = r.left, right = r.right;
+            if (laterOnTop && p < n) right = std::min(right, set->CalcCardPositions(p + 1).left);
+            if (!laterOnTop && p > 1) left = std::max(left, set->CalcCardPositions(p - 1).right);
+            if (right <= left) left = r.left, right = r.right;
+            out << "card " << p << ' ' << (left + right) / 2 << ' ' << (r.top + r.bottom) / 2 << ' ' << set->GetCardMark(p)
+                << '\n';
+        }
+        return;
+    }
+    for (int32_t i = 1; i <= w->ChildCount(); ++i) Cards(w->GetChild(i), seat, out);
 }
 }  // namespace
 
@@ -44,7 +69,10 @@ std::string TTableReport::Text()
         out << "score " << s.Score(1) << ' ' << s.Score(2) << '\n';
         out << "hand " << s.HandOf(s.LocalSeat()).ToText() << '\n';
     }
-    if (current) Buttons(current->Window(), out);
+    if (current) {
+        Buttons(current->Window(), out);
+        if (Session) Cards(current->Window(), Session->LocalSeat(), out);
+    }
     return out.str();
 }
 
