@@ -1,5 +1,6 @@
 #include "clTableReport.h"
 
+#include "UIBidButton.h"
 #include "UIButton.h"
 #include "UICardset.h"
 #include "mgrSession.h"
@@ -16,7 +17,13 @@ TQZPoint Centre(const TQZRect& r) { return {(r.left + r.right) / 2, (r.top + r.b
 
 void Buttons(TGUIWindow* w, std::ostringstream& out)
 {
-    if (!w || !w->IsVisible() || !w->IsEnabled()) return;
+    if (!w || !w->IsVisible()) return;
+    if (auto* b = dynamic_cast<TUIBidButton*>(w)) {
+        const TQZPoint c = Centre(b->GetScreenRect());
+        out << "bid " << b->value << ' ' << c.x << ' ' << c.y << ' ' << (b->IsEnabled() ? 1 : 0) << '\n';
+        return;
+    }
+    if (!w->IsEnabled()) return;
     if (auto* b = dynamic_cast<TGUIButton*>(w); b && b->commandId != 0 && b->mouseEnabled) {
         const TQZPoint c = Centre(b->GetScreenRect());
         out << "button " << b->commandId << ' ' << c.x << ' ' << c.y << '\n';

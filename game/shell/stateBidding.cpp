@@ -1,5 +1,6 @@
 #include "stateBidding.h"
 
+#include "UIBidding.h"
 #include "mgrAI.h"
 #include "mgrGameflow.h"
 #include "mgrSession.h"
@@ -25,7 +26,12 @@ void TStateBidding::Enter(TState* previous, int32_t param)
     TStateTable::Enter(previous, param);
     if (Session) Session->Governor().RemoveActions(ACTION_CONTINUE);
     CreateBoard();
-    panel_ = nullptr;
+    TGUIWindow::Free(panel_);
+    panel_ = Window() ? NewWindow<TUIBidding>(Window()) : nullptr;
+    if (panel_) {
+        panel_->Arrange();
+        panel_->Refresh();
+    }
     if (Gameflow) Gameflow->TriggerTutorial("bidding", 1);
 }
 
@@ -51,6 +57,7 @@ void TStateBidding::HandleEvent(int32_t commandId)
     if (position < 1 || position > 15 || !panel_) return;
     const TCardset& hand = Session->HandOf(Session->LocalSeat());
     if (position > hand.Count()) return;
+    panel_->SelectSuit(CardSuit(hand.Get(position)));
 }
 
 void TStateBidding::Update()

@@ -4,6 +4,8 @@
 
 #include "stateTable.h"
 
+class TUIBidding;
+
 class TStateBidding : public TStateTable {
 public:
     ~TStateBidding() override;
@@ -12,12 +14,12 @@ public:
     void HandleEvent(int32_t commandId) override;
     void Update() override;
 
-    TGUIWindow* Panel() const { return panel_; }
+    TUIBidding* Panel() const { return panel_; }
 
 private:
     int32_t OnBidCallback(int64_t seat, uint32_t key);
     int32_t OnBiddingDone(int64_t param1, uint32_t key);
     void CancelTimers();
 
-    TGUIWindow* panel_ = nullptr;  // owned by the screen's window
+    TUIBidding* panel_ = nullptr;  // owned by the screen's window
 };

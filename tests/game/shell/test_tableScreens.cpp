@@ -4,6 +4,8 @@
 // wrong moment.
 #include "shellfixture.h"
 
+#include "UIBidButton.h"
+#include "UIBidding.h"
 #include "mgrGameflow.h"
 #include "mgrSession.h"
 #include "mgrSettings.h"
@@ -11,6 +13,7 @@
 #include "osClock.h"
 #include "qz7files.h"
 #include "sessionTricks.h"
+#include "stateBidding.h"
 #include "stateGame.h"
 #include "stateKitty.h"
 
@@ -57,6 +60,36 @@ protected:
         ASSERT_NE(nullptr, StateEngine->Current());
         StateEngine->Current()->HandleEvent(id);
     }
+    // A press and release of the left button over the window's middle, as
+    // the frames of the program take it.
+    void Click(TGUIWindow* w)
+    {
+        ASSERT_NE(nullptr, w);
+        const TQZRect r = w->GetScreenRect();
+        const TQZPoint p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        GetMouse()->SetPosition(p);
+        Step();
+        GetMouse()->AddButtonEvent(1, true, 0, 0, p);
+        Step();
+        GetMouse()->AddButtonEvent(1, false, 0, 0, p);
+        Step();
+    }
+    // The local player's bid on the panel: its suit and count tiles, then
+    // "Place Bid" (or "Pass").
+    void BidOnPanel(const TBid& bid)
+    {
+        TUIBidding* panel = static_cast<TStateBidding*>(StateEngine->Current())->Panel();
+        ASSERT_NE(nullptr, panel);
+        ASSERT_TRUE(panel->ButtonArea()->IsVisible());
+        if (bid.count == 1) {
+            Click(panel->PassButton());
+            return;
+        }
+        Click(panel->SuitButton(bid.suit));
+        Click(panel->TrickButton(bid.count));
+        ASSERT_TRUE(panel->PlaceBidButton()->IsEnabled());
+        Click(panel->PlaceBidButton());
+    }
     TSession& S() { return *Session; }
     TSeat Local() { return S().LocalSeat(); }
     bool Logged(const std::string& part) const
@@ -97,7 +130,7 @@ protected:
             case STATE_BIDDING:
                 if (!S().Bidding().IsComplete() && S().Bidding().CurrentBidder() == Local() &&
                     S().Governor().CountActions(ACTION_BID) == 0) {
-                    S().Governor().Submit(std::make_unique<TActionBid>(Local(), "LOCAL_PLAYER", LowestRaise()));
+                    BidOnPanel(LowestRaise());
                 }
                 break;
             case STATE_KITTY:
