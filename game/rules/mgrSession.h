@@ -113,6 +113,8 @@ public:
 
     void SetCardMoveHook(TCardMoveHook hook) { moveHook_ = hook; }
     void SetCardPlayedHook(TCardPlayedHook hook) { playedHook_ = hook; }
+    const TCardMoveHook& CardMoveHook() const { return moveHook_; }
+    const TCardPlayedHook& CardPlayedHook() const { return playedHook_; }
 
     // The saved game. Loading checks the whole file before anything changes;
     // a bad file leaves the session as it was, with a warning.
