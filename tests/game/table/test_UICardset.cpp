@@ -151,6 +151,32 @@ TEST_F(CardsetTest, CardUnderThePointerRisesAndOthersSink)
     EXPECT_FLOAT_EQ(CARDSET_MAX_LIFT - 1.0f / 3, set->Lift(2));
 }
 
+TEST_F(CardsetTest, ASpinningCircleTurnsWithTheClockAndNeverSlides)
+{
+    TUICardset* set = Make({500, 300, 642, 492}, CARDSET_CIRCLE, &ten);
+    set->spinning = true;
+    const TQZRect before = set->CalcCardPositions(1);
+    ms += 400;  // two radians on
+    EXPECT_NE(before, set->CalcCardPositions(1));
+    set->Animate(16);
+    EXPECT_EQ(TQZRect{}, set->CardRect(3));
+}
+
+TEST_F(CardsetTest, FullyRaisedCardComesToTheFrontOnlyWhenAsked)
+{
+    TUICardset* set = Make({340, 694, 940, 790}, CARDSET_FAN, &ten);
+    set->interactive = true;
+    set->MouseMove(On(set, 4), set);
+    for (int i = 0; i < 10; ++i) set->Animate(16);
+    EXPECT_EQ(CARDMARK_NORMAL, set->GetCardMark(4));
+    settings.SetBool("Cards.BringToFront", true);
+    EXPECT_EQ(CARDMARK_ON_TOP, set->GetCardMark(4));
+    EXPECT_EQ(CARDMARK_NORMAL, set->GetCardMark(3));
+    EXPECT_FALSE(set->IsRevealed());
+    settings.SetBool("Debug.Reveal", true);
+    EXPECT_TRUE(set->IsRevealed());
+}
+
 // ---------------------------------------------------------------- clicks
 
 // Seat 4 leads a spade; seat 1 (this machine's player) must follow with its
@@ -190,6 +216,18 @@ TEST_F(CardClickTest, OnlyAPlayableCardSendsItsPosition)
     EXPECT_TRUE(hand->IsClickLocked());
     Click(kSpade);  // the same turn again
     EXPECT_TRUE(Heard().empty());
+}
+
+TEST_F(CardClickTest, APressOnTheScreenReachesTheOwnerOfTheSet)
+{
+    const TQZRect r = hand->CalcCardPositions(PositionOf(kSpade));
+    TQZMouseEvent press;
+    press.button = 1;
+    press.down = true;
+    press.x = r.left + 3;
+    press.y = r.top + 3;
+    root->DispatchMouseButton(press);
+    EXPECT_EQ((std::vector<int32_t>{GUICMD_CARD + PositionOf(kSpade)}), Heard());
 }
 
 TEST_F(CardClickTest, ClicksThatMayNotPlaySendNothing)
