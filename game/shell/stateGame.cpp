@@ -1,6 +1,9 @@
 #include "stateGame.h"
 
 #include "GameTextHelpers.h"
+#include "UICardset.h"
+#include "UIGameBoard.h"
+#include "UIPlayerIcon.h"
 #include "clShellLinks.h"
 #include "mgrAI.h"
 #include "mgrAudio.h"
@@ -152,6 +155,24 @@ void TStateGame::PlayTricks()
     }
 }
 
+void TStateGame::GatherTrick(TSeat winner)
+{
+    TUIGameBoard* board = Board();
+    TUICardset* table = board ? board->GetSeatCards(0) : nullptr;
+    const TUIPlayerIcon* icon = board ? board->PlayerIcon(winner) : nullptr;
+    if (!table || !icon || leaving_) return;
+    const TQZRect to = icon->GetScreenRect();
+    const TQZPoint card = table->CardSize();
+    const TQZPoint target{(to.left + to.right - card.x) / 2, (to.top + to.bottom - card.y) / 2};
+    const int32_t duration = GetSpeedSetting("Speed.Play");
+    for (TSeat seat = 1; seat <= 4; ++seat) {
+        const TCard c = seat <= Session->Deck().Count() ? Session->Deck().Get(seat) : 0;
+        if (c == 0) continue;
+        const TQZRect from = table->CalcCardPositions(seat);
+        board->StartCardMove({from.left, from.top}, target, 0, false, false, true, c, duration);
+    }
+}
+
 int32_t TStateGame::OnAIThinking(int64_t seat, uint32_t)
 {
     if (!Session || !AI || leaving_ || !IsCurrent()) return 0;
@@ -176,6 +197,7 @@ int32_t TStateGame::OnTrickComplete(int64_t winner, uint32_t)
     if (trickStep_ == 1) {
         const TSessionPlayer* w = s.Players().GetPlayer(TSeat(winner));
         s.SetPrompt(FormatNumbered("%1 wins trick", {w ? w->Name() : std::string()}));
+        GatherTrick(TSeat(winner));
         s.Deck().Clear();
         if (Audio) Audio->PlaySound(kTrickSound, false);
         trickStep_ = 2;

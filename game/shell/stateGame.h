@@ -16,6 +16,8 @@ public:
 
     bool Busy() const;
     bool BackRequested() const { return backRequested_; }
+    // The complete trick is being gathered to its winner.
+    bool GatheringTrick() const { return trickStep_ != 0; }
 
 protected:
     void ActionExecuted(TGovernAction* action) override;
@@ -28,6 +30,8 @@ private:
     // game left or saved at that moment).
     bool HandClosed() const;
     void PlayTricks();
+    // The table cards fly to the trick's winner.
+    void GatherTrick(TSeat winner);
 
     bool backRequested_ = false;
     bool leaving_ = false;

@@ -1,6 +1,8 @@
 #include "stateHandWin.h"
 
 #include "UIButton.h"
+#include "UIGameBoard.h"
+#include "UIScorefloat.h"
 #include "UILabel.h"
 #include "UITheme.h"
 #include "clShellLinks.h"
@@ -72,6 +74,9 @@ void TStateHandWin::Enter(TState* previous, int32_t param)
         }
     }
     if (w) w->ShowResult(s.ResultText());
+    // Each team's points of the hand drift to its score.
+    if (TUIGameBoard* board = Board())
+        for (TTeam t = 1; t <= 2; ++t) NewWindow<TUIScorefloat>(board, t, s.LastHandPoints(t), board->Scoreboard());
 }
 
 void TStateHandWin::Leave(TState* next)

@@ -1,5 +1,8 @@
 #include "stateTable.h"
 
+#include "UIGameBoard.h"
+#include "UIPlayerIcon.h"
+
 #include "mgrSession.h"
 
 #include <algorithm>
@@ -35,10 +38,7 @@ void TStateTable::Update()
 void TStateTable::CreateBoard()
 {
     FreeBoard();
-    if (TGUIWindow* w = Window()) {
-        board_ = NewWindow<TGUIWindow>(TQZRect{0, 0, w->GetWidth(), w->GetHeight()}, w, 0);
-        board_->forwardCommands = true;
-    }
+    if (Window()) board_ = NewWindow<TUIGameBoard>(Window());
 }
 
 void TStateTable::FreeBoard()
@@ -47,11 +47,17 @@ void TStateTable::FreeBoard()
     board_ = nullptr;
 }
 
-bool TStateTable::BoardAnimating() const { return false; }
+bool TStateTable::BoardAnimating() const { return board_ && board_->IsAnimating(); }
 
 TQZRect TStateTable::LocalIconRect() const
 {
-    const TGUIWindow* w = board_ ? board_ : Window();
+    // The board's own icon where there is one.
+    if (board_ && Session && Window())
+        if (const TUIPlayerIcon* icon = board_->PlayerIcon(Session->LocalSeat())) {
+            const TQZRect r = icon->GetScreenRect(), o = Window()->GetScreenRect();
+            return {r.left - o.left, r.top - o.top, r.right - o.left, r.bottom - o.top};
+        }
+    const TGUIWindow* w = Window();
     const int32_t W = w ? w->GetWidth() : 1280, H = w ? w->GetHeight() : 800;
     const int32_t r = std::clamp(W / 4, 200, 400);
     int32_t left = W / 2 - r;

@@ -24,7 +24,7 @@ public:
     // TState's update, then the governor's queue.
     void Update() override;
 
-    TGUIWindow* Board() const { return board_; }
+    TUIGameBoard* Board() const { return board_; }
     // The board's blocking animations (card flights) are running.
     bool BoardAnimating() const;
     bool IsCurrent() const { return StateEngine && StateEngine->Current() == this; }
@@ -52,7 +52,7 @@ protected:
 private:
     void OnExecuted(TGovernAction* action);
 
-    TGUIWindow* board_ = nullptr;  // owned by the screen's window
+    TUIGameBoard* board_ = nullptr;  // owned by the screen's window
     bool listening_ = false;
     std::map<std::pair<int32_t, TSeat>, uint32_t> asked_;
 };

@@ -65,9 +65,12 @@ card_at() {
 bid_at() { awk -v v="$1" '$1 == "bid" && $2 == v && $5 == 1 { print $3, $4; exit }' "$report" 2>/dev/null; }
 click() {
   local x=$1 y=$2
+  # The game takes one button event a frame, and an idle screen is drawn
+  # ten times a second: a click is given time to land.
   xdotool mousemove --window "$win" "$x" "$y" >/dev/null 2>&1
-  sleep 0.05
+  sleep 0.25
   xdotool click 1 >/dev/null 2>&1
+  sleep 0.35
 }
 wait_state() {  # wait_state <id> <seconds>
   local limit=$(( $2 * 20 ))
@@ -96,7 +99,7 @@ quit_from_menu() {
 }
 
 # Plays the local seat's part until the hand's result (or a step limit):
-# bids ten no-trumps when the panel offers it, else passes; discards the
+# bids seven no-trumps when the panel offers it, else passes; discards the
 # first card while it holds more than ten; plays the first card not dimmed.
 # stop_trick <n>: returns 2 once trick n is reached with the player to play.
 play_local() {
@@ -109,22 +112,23 @@ play_local() {
       3)
         if [ "$(r bidder)" = "$local_seat" ]; then
           local p
-          if p=$(bid_at 4) && [ -n "$p" ]; then click $p; sleep 0.1; fi
-          if p=$(bid_at 10) && [ -n "$p" ]; then click $p; sleep 0.1; fi
+          # Seven no-trumps when it beats the high bid, else a pass.
+          if p=$(bid_at 4) && [ -n "$p" ]; then click $p; fi
+          if p=$(bid_at 7) && [ -n "$p" ]; then click $p; fi
           if p=$(button_at 10) && [ -n "$p" ]; then click $p; else p=$(button_at 11); [ -n "$p" ] && click $p; fi
-          sleep 0.3
+          sleep 0.5
         fi ;;
       10)
         if [ "$(r declarer)" = "$local_seat" ]; then
           local n; n=$(r hand | tr -cd ',' | wc -c)
-          if [ "$n" -ge 10 ]; then local p; p=$(card_at 1); [ -n "$p" ] && click $p; sleep 0.3; fi
+          if [ "$n" -ge 10 ]; then local p; p=$(card_at 1); [ -n "$p" ] && click $p; sleep 0.2; fi
         fi ;;
       7)
         if [ "$status" = 5 ] && [ "$(r toplay)" = "$local_seat" ]; then
           if [ "$stop_trick" -gt 0 ] && [ "$(r trick)" -ge "$stop_trick" ]; then return 2; fi
           local p; p=$(card_at)
           [ -n "$p" ] && click $p
-          sleep 0.3
+          sleep 0.2
         fi ;;
     esac
     sleep 0.05

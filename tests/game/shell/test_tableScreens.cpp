@@ -297,7 +297,7 @@ TEST_F(TableScreens, LeavingTheGameWhileATrickIsGatheredClosesIt)
     auto* game = static_cast<TStateGame*>(StateEngine->Current());
     for (int32_t i = 0; i < 50000; ++i) {
         if (CurrentId() == STATE_GAME && S().Status() == STATUS_PLAYING && S().Tricks().TrickComplete() &&
-            game->Busy() && !S().MoveInProgress())
+            game->GatheringTrick())
             break;
         Step();
     }
