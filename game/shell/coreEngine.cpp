@@ -178,7 +178,9 @@ void TMainEngine::Tick()
     if (Multiplayer) Multiplayer->Process();
     if (ServiceManager) ServiceManager->Tick();
     if (Timers && Video) Timers->Tick(Video->FrameTime());
+    capture_.FrameDone();  // before the redraw, which may paint at once
     if (Video) Video->Redraw();
+    report_.FrameDone();
     if (UITakeFrameRequest() || (Timers && Timers->CountActive() > 0)) lastActive_ = started;
     const uint32_t period = started - lastActive_ < kIdleAfterMs ? kFramePeriodMs : kIdleFramePeriodMs;
     const uint32_t spent = plat::os::TickMilliseconds() - started;

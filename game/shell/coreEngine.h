@@ -4,6 +4,8 @@
 #pragma once
 
 #include "arcqz7gui.h"
+#include "clScreenCapture.h"
+#include "clTableReport.h"
 #include "qz7core.h"
 
 #include <string>
@@ -57,6 +59,8 @@ private:
     TUIChatWindow* chat_ = nullptr;
     TUIAnimHost* animHost_ = nullptr;
     uint32_t lastActive_ = 0;  // the last frame with input, animation or a timer
+    TScreenCapture capture_;
+    TTableReport report_;
 };
 
 // The managers of the game program, registered in one place.

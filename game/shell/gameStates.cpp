@@ -6,6 +6,15 @@
 #include "stateConfirm.h"
 #include "stateConnecting.h"
 #include "stateLobby.h"
+#include "stateBidComplete.h"
+#include "stateBidding.h"
+#include "stateCheckVersion.h"
+#include "stateConfirm.h"
+#include "stateDealing.h"
+#include "stateGame.h"
+#include "stateGameWin.h"
+#include "stateHandWin.h"
+#include "stateKitty.h"
 #include "stateMenu.h"
 #include "stateOptions.h"
 #include "statePreferences.h"
@@ -25,5 +34,12 @@ TStateClassTable GameStateClasses()
     t.classes[STATE_OPTIONS] = StateClass<TStateOptions>();
     t.classes[STATE_PREFERENCES] = StateClass<TStatePreferences2>();
     t.classes[STATE_TESTING] = StateClass<TStateTesting>();
+    t.classes[STATE_BIDDING] = StateClass<TStateBidding>();
+    t.classes[STATE_DEALING] = StateClass<TStateDealing>();
+    t.classes[STATE_GAME] = StateClass<TStateGame>();
+    t.classes[STATE_GAMEWIN] = StateClass<TStateGameWin>();
+    t.classes[STATE_HANDWIN] = StateClass<TStateHandWin>();
+    t.classes[STATE_KITTY] = StateClass<TStateKitty>();
+    t.classes[STATE_BIDCOMPLETE] = StateClass<TStateBidComplete>();
     return t;
 }

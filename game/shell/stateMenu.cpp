@@ -209,14 +209,15 @@ void TStateMenu::Quit()
 
 void TStateMenu::StartNewGame()
 {
-    if (Gameflow) Gameflow->NewGame(false);
+    // The menu stays under the game, which goes back to it.
+    if (Gameflow) Gameflow->NewGame(true);
 }
 
 void TStateMenu::HandleEvent(int32_t command)
 {
     if (!StateEngine) return;
     switch (command) {
-        case 1: StateEngine->PushById(STATE_GAME, false); break;
+        case 1: StateEngine->PushById(STATE_GAME, true); break;
         case 2: StateEngine->PushById(STATE_PREFERENCES, true); break;
         case 3: StateEngine->PushById(STATE_ABOUT, true); break;
         case 4:

@@ -24,7 +24,9 @@ TStateGUI::TStateGUI(TState* owner, TGUIWindow* layout)
 void TStateGUI::HandleCommand(TGUIWindow* sender, int32_t id)
 {
     TGUIWindow::HandleCommand(sender, id);
-    if (owner_) owner_->HandleEvent(id);
+    // Only the screen on top answers: a screen kept under it (its focused
+    // button taking Enter, a hot key) must not act behind the player's back.
+    if (owner_ && (!StateEngine || !StateEngine->Current() || StateEngine->Current() == owner_)) owner_->HandleEvent(id);
 }
 
 bool TStateGUI::Arrange()

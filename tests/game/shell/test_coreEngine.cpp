@@ -72,9 +72,9 @@ TEST_F(EngineFixture, NewGameDuringAGameConfirmedStartsAFreshGame)
     StateEngine->Current()->HandleEvent(CONFIRM_OK);
     Session->ProcessActions();
     EXPECT_EQ(0, Session->Score(1));
-    // The game screen is not part of this build yet: its push is refused, the
-    // menu stays.
-    EXPECT_EQ(STATE_MENU, CurrentId());
+    // The game screen goes over the menu, which it returns to.
+    EXPECT_EQ(STATE_GAME, CurrentId());
+    EXPECT_EQ(2, StateEngine->Depth());
 }
 
 TEST_F(EngineFixture, ClosingTheWindowPopsToTheMenuWhichSavesAndQuits)

@@ -1,0 +1,98 @@
+#include "clTableReport.h"
+
+#include "UIBidButton.h"
+#include "UIButton.h"
+#include "UICardset.h"
+#include "mgrSession.h"
+#include "mgrStates.h"
+#include "sessionTricks.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+
+namespace {
+TQZPoint Centre(const TQZRect& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+
+void Buttons(TGUIWindow* w, std::ostringstream& out)
+{
+    if (!w || !w->IsVisible()) return;
+    if (auto* b = dynamic_cast<TUIBidButton*>(w)) {
+        const TQZPoint c = Centre(b->GetScreenRect());
+        out << "bid " << b->value << ' ' << c.x << ' ' << c.y << ' ' << (b->IsEnabled() ? 1 : 0) << '\n';
+        return;
+    }
+    if (!w->IsEnabled()) return;
+    if (auto* b = dynamic_cast<TGUIButton*>(w); b && b->commandId != 0 && b->mouseEnabled) {
+        const TQZPoint c = Centre(b->GetScreenRect());
+        out << "button " << b->commandId << ' ' << c.x << ' ' << c.y << '\n';
+    }
+    for (int32_t i = 1; i <= w->ChildCount(); ++i) Buttons(w->GetChild(i), out);
+}
+
+// The cards of the seat's hand where they are drawn: the middle of the part
+// of each that shows (a fanned card is partly under its neighbour).
+void Cards(TGUIWindow* w, TSeat seat, std::ostringstream& out)
+{
+    if (!w || !w->IsVisible()) return;
+    if (auto* set = dynamic_cast<TUICardset*>(w); set && set->seat == seat && set->interactive) {
+        const int32_t n = set->Count();
+        // Later positions drawn on top (the usual fan) or earlier ones.
+        const bool laterOnTop = n < 2 || set->DrawOrder(n) == n;
+        for (int32_t p = 1; p <= n; ++p) {
+            const TQZRect r = set->CalcCardPositions(p);
+            int32_t left = r.left, right = r.right;
+            if (laterOnTop && p < n) right = std::min(right, set->CalcCardPositions(p + 1).left);
+            if (!laterOnTop && p > 1) left = std::max(left, set->CalcCardPositions(p - 1).right);
+            if (right <= left) left = r.left, right = r.right;
+            out << "card " << p << ' ' << (left + right) / 2 << ' ' << (r.top + r.bottom) / 2 << ' ' << set->GetCardMark(p)
+                << '\n';
+        }
+        return;
+    }
+    for (int32_t i = 1; i <= w->ChildCount(); ++i) Cards(w->GetChild(i), seat, out);
+}
+}  // namespace
+
+TTableReport::TTableReport()
+{
+    if (const char* value = std::getenv("VANTOREL_TABLE_REPORT")) file_ = value;
+}
+
+std::string TTableReport::Text()
+{
+    std::ostringstream out;
+    TState* current = StateEngine ? StateEngine->Current() : nullptr;
+    out << "state " << (StateEngine ? StateEngine->CurrentId() : 0) << '\n';
+    if (Session) {
+        const TSession& s = *Session;
+        out << "status " << int32_t(s.Status()) << '\n';
+        out << "local " << int32_t(s.LocalSeat()) << '\n';
+        out << "toplay " << int32_t(s.Status() == STATUS_PLAYING ? s.Tricks().SeatToPlay() : 0) << '\n';
+        out << "bidder " << int32_t(s.Status() == STATUS_BIDDING ? s.Bidding().CurrentBidder() : 0) << '\n';
+        out << "declarer " << int32_t(s.Bidding().IsComplete() ? s.Bidding().HighBidder() : 0) << '\n';
+        out << "trick " << s.Tricks().Current() << '\n';
+        out << "score " << s.Score(1) << ' ' << s.Score(2) << '\n';
+        out << "hand " << s.HandOf(s.LocalSeat()).ToText() << '\n';
+    }
+    if (current) {
+        Buttons(current->Window(), out);
+        if (Session) Cards(current->Window(), Session->LocalSeat(), out);
+    }
+    return out.str();
+}
+
+void TTableReport::FrameDone()
+{
+    if (!Active()) return;
+    std::string text = Text();
+    if (text == last_) return;
+    last_ = text;
+    // Whole or not at all: the reader never sees half a report.
+    const std::string temp = file_ + ".new";
+    if (std::FILE* f = std::fopen(temp.c_str(), "wb")) {
+        const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+        if (std::fclose(f) == 0 && ok) std::rename(temp.c_str(), file_.c_str());
+    }
+}

@@ -1,0 +1,27 @@
+// A developer's view of the table for scripts that play the real program
+// (VANTOREL_TABLE_REPORT=<file>): the screen, the hand's state and where the
+// widgets the player uses stand on the window, rewritten whenever it changes.
+// Lines: "state <id>", "status <n>", "local <seat>", "toplay <seat>",
+// "bidder <seat>", "declarer <seat>", "trick <n>", "score <team 1> <team 2>",
+// "hand <cards as text>", "button <command> <x> <y>" (centre of an enabled,
+// visible button of the screen on top), "card <position> <x> <y> <mark>" (a
+// card of the local hand), "bid <value> <x> <y> <enabled>" (a button of the
+// bidding panel).
+#pragma once
+
+#include <string>
+
+class TGUIWindow;
+
+class TTableReport {
+public:
+    TTableReport();
+    bool Active() const { return !file_.empty(); }
+    void FrameDone();
+    // The report as it stands (also without the switch).
+    static std::string Text();
+
+private:
+    std::string file_;
+    std::string last_;
+};

@@ -1,0 +1,314 @@
+// The screens of a game at the card table, on the whole engine without a
+// display: a hand bid, discarded and played for the local seat with injected
+// input, whole games played by the computer, and input that arrives at the
+// wrong moment.
+#include "shellfixture.h"
+
+#include "UIBidButton.h"
+#include "UIBidding.h"
+#include "mgrGameflow.h"
+#include "mgrSession.h"
+#include "mgrSettings.h"
+#include "mgrTimers.h"
+#include "osClock.h"
+#include "qz7files.h"
+#include "sessionTricks.h"
+#include "stateBidding.h"
+#include "stateGame.h"
+#include "stateKitty.h"
+
+#include <string>
+
+namespace {
+
+using shelltest::EngineFixture;
+
+class TableScreens : public EngineFixture {
+protected:
+    uint64_t now = 0;
+    void SetUp() override
+    {
+        // The program's clock moves only with the frames (key presses show
+        // for a moment before they click, cards fly for their time).
+        now = plat::os::MonotonicNanoseconds();
+        plat::os::SetClockSource([this] { return now; });
+        EngineFixture::SetUp();
+        SeedRandom(7);
+        SetSetting("Debug.InstantPlay", "true");
+        SetSetting("Gameplay.Discardwarning", "false");
+    }
+    void TearDown() override
+    {
+        EngineFixture::TearDown();
+        plat::os::SetClockSource(nullptr);
+    }
+    // One frame: input and the screen on top, then the timers.
+    void Step(int32_t ms = 16)
+    {
+        now += uint64_t(ms) * 1000000ull;
+        Frame();
+        if (Timers) Timers->Tick(ms);
+    }
+    // Frames until the screen on top is the one asked for (or a limit).
+    bool RunUntil(int32_t id, int32_t limit = 5000)
+    {
+        for (int32_t i = 0; i < limit && CurrentId() != id; ++i) Step();
+        return CurrentId() == id;
+    }
+    void Command(int32_t id)
+    {
+        ASSERT_NE(nullptr, StateEngine->Current());
+        StateEngine->Current()->HandleEvent(id);
+    }
+    // A press and release of the left button over the window's middle, as
+    // the frames of the program take it.
+    void Click(TGUIWindow* w)
+    {
+        ASSERT_NE(nullptr, w);
+        const TQZRect r = w->GetScreenRect();
+        const TQZPoint p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        GetMouse()->SetPosition(p);
+        Step();
+        GetMouse()->AddButtonEvent(1, true, 0, 0, p);
+        Step();
+        GetMouse()->AddButtonEvent(1, false, 0, 0, p);
+        Step();
+    }
+    // The local player's bid on the panel: its suit and count tiles, then
+    // "Place Bid" (or "Pass").
+    void BidOnPanel(const TBid& bid)
+    {
+        TUIBidding* panel = static_cast<TStateBidding*>(StateEngine->Current())->Panel();
+        ASSERT_NE(nullptr, panel);
+        ASSERT_TRUE(panel->ButtonArea()->IsVisible());
+        if (bid.count == 1) {
+            Click(panel->PassButton());
+            return;
+        }
+        Click(panel->SuitButton(bid.suit));
+        Click(panel->TrickButton(bid.count));
+        ASSERT_TRUE(panel->PlaceBidButton()->IsEnabled());
+        Click(panel->PlaceBidButton());
+    }
+    TSession& S() { return *Session; }
+    TSeat Local() { return S().LocalSeat(); }
+    bool Logged(const std::string& part) const
+    {
+        for (const std::string& l : admin)
+            if (l.find(part) != std::string::npos) return true;
+        return false;
+    }
+    // The position of the first card the local player may play.
+    int32_t LegalPosition()
+    {
+        const TCardset& hand = S().HandOf(Local());
+        const TSessionTricks& t = S().Tricks();
+        const bool leading = t.CardsPlayed() == 0;
+        for (int32_t i = 1; i <= hand.Count(); ++i)
+            if (leading || IsLegalPlay(hand.Get(i), hand, t.LedSuit(), t.CurrentTrump())) return i;
+        return 0;
+    }
+    // The cheapest bid of seven or eight tricks that beats the standing bid,
+    // else a pass (a game is not won or lost in one hand).
+    TBid LowestRaise()
+    {
+        const int32_t standing = BidPoints(S().Bidding().WinningBid());
+        for (int32_t count = 7; count <= 8; ++count)
+            for (int32_t suit = SUIT_SPADES; suit <= SUIT_NOTRUMPS; ++suit) {
+                const TBid bid{TSuit(suit), count};
+                if (BidPoints(bid) > standing) return bid;
+            }
+        return TBid{S().Bidding().GetBid(Local()).suit, 1};
+    }
+    // Plays the local seat's part of the hand: bids the lowest raise, discards its first cards, plays its first legal
+    // card; the computer seats play by themselves.
+    void PlayLocalHand(bool& declared)
+    {
+        declared = false;
+        for (int32_t guard = 0; guard < 20000; ++guard) {
+            switch (CurrentId()) {
+            case STATE_BIDDING:
+                if (!S().Bidding().IsComplete() && S().Bidding().CurrentBidder() == Local() &&
+                    S().Governor().CountActions(ACTION_BID) == 0) {
+                    BidOnPanel(LowestRaise());
+                }
+                break;
+            case STATE_KITTY:
+                if (S().Bidding().HighBidder() == Local()) declared = true;
+                if (static_cast<TStateKitty*>(StateEngine->Current())->Phase() == 1 &&
+                    S().HandOf(Local()).Count() > 10 && S().Governor().QueueLength() == 0)
+                    Command(2001);
+                break;
+            case STATE_GAME:
+                if (S().Status() == STATUS_PLAYING && S().Tricks().SeatToPlay() == Local() &&
+                    !S().Tricks().TrickComplete() && !static_cast<TStateGame*>(StateEngine->Current())->Busy())
+                    Command(2000 + LegalPosition());
+                break;
+            case STATE_HANDWIN: return;
+            default: break;
+            }
+            Step();
+        }
+    }
+};
+
+TEST_F(TableScreens, StartNewGameDealsAndTheLocalSeatPlaysAHandToItsResult)
+{
+    ASSERT_EQ(STATE_MENU, CurrentId());
+    Command(5);  // "Start New Game"
+    ASSERT_EQ(STATE_GAME, CurrentId());
+    ASSERT_TRUE(RunUntil(STATE_DEALING));
+    ASSERT_TRUE(RunUntil(STATE_BIDDING));
+    for (TSeat s = 1; s <= 4; ++s) EXPECT_EQ(10, S().HandOf(s).Count()) << s;
+    EXPECT_EQ(3, S().Deck().Count());
+    bool declared = false;
+    // Hands are thrown in or won by others until the local seat declares.
+    for (int32_t hand = 0; hand < 12 && !declared; ++hand) {
+        PlayLocalHand(declared);
+        ASSERT_EQ(STATE_HANDWIN, CurrentId());
+        EXPECT_EQ(10, S().Tricks().TricksWon(1) + S().Tricks().TricksWon(2));
+        EXPECT_EQ(STATUS_STARTING, S().Status());
+        if (declared) break;
+        engine->Root()->DispatchKey(' ');  // Continue
+        ASSERT_TRUE(RunUntil(STATE_BIDDING));
+    }
+    ASSERT_TRUE(declared) << "the local seat never won an auction";
+    EXPECT_NE(0, S().Score(1) + S().Score(2));
+    // Continue (Enter) deals the next hand.
+    engine->Root()->DispatchKey(GUIKEY_ENTER);
+    EXPECT_TRUE(RunUntil(STATE_DEALING));
+}
+
+TEST_F(TableScreens, WithWaitAfterBidTheBidResultWaitsForContinue)
+{
+    SetSetting("Gameplay.WaitAfterBid", "true");
+    Command(5);
+    // The local seat passes; hands are dealt until one has a contract.
+    for (int32_t guard = 0; guard < 20000 && CurrentId() != STATE_BIDCOMPLETE; ++guard) {
+        if (CurrentId() == STATE_BIDDING && !S().Bidding().IsComplete() && S().Bidding().CurrentBidder() == Local() &&
+            S().Governor().CountActions(ACTION_BID) == 0)
+            S().Governor().Submit(
+                std::make_unique<TActionBid>(Local(), "LOCAL_PLAYER", TBid{S().Bidding().GetBid(Local()).suit, 1}));
+        Step();
+    }
+    ASSERT_EQ(STATE_BIDCOMPLETE, CurrentId());
+    for (int32_t i = 0; i < 100; ++i) Step();
+    EXPECT_EQ(STATE_BIDCOMPLETE, CurrentId());
+    EXPECT_EQ("Bidding completed!", S().Prompt());
+    engine->Root()->DispatchKey(' ');
+    EXPECT_TRUE(RunUntil(STATE_KITTY, 50));
+}
+
+TEST_F(TableScreens, AClickForASeatThatIsNotTheLocalPlayersPlaysNothing)
+{
+    Command(5);
+    bool declared = false;
+    for (int32_t guard = 0; guard < 20000; ++guard) {
+        if (CurrentId() == STATE_GAME && S().Status() == STATUS_PLAYING && !S().Tricks().TrickComplete() &&
+            S().Tricks().SeatToPlay() != Local())
+            break;
+        if (CurrentId() == STATE_BIDDING || CurrentId() == STATE_KITTY) {
+            // Let the computer decide for the local seat too, to get to play.
+            SetSetting("Debug.AutoPlay", "true");
+        }
+        Step();
+        (void)declared;
+    }
+    SetSetting("Debug.AutoPlay", "false");
+    ASSERT_EQ(STATE_GAME, CurrentId());
+    const TSeat toPlay = S().Tricks().SeatToPlay();
+    ASSERT_NE(Local(), toPlay);
+    const int32_t held = S().HandOf(toPlay).Count();
+    for (int32_t i = 1; i <= 10; ++i) Command(2000 + i);
+    EXPECT_EQ(0, S().Governor().CountActions(ACTION_PLAYCARD));
+    S().ProcessActions();
+    EXPECT_EQ(held, S().HandOf(toPlay).Count());
+}
+
+TEST_F(TableScreens, InputAndTimersInTheWrongStateAreIgnored)
+{
+    Command(5);
+    ASSERT_TRUE(RunUntil(STATE_BIDDING));
+    TState* bidding = StateEngine->Current();
+    // The game screen under the auction gets a card click: it is not on top.
+    // The auction screen gets clicks far outside any hand, and Continue.
+    for (int32_t id : {1, 2000, 2016, 2099, 65534}) bidding->HandleEvent(id);
+    EXPECT_EQ(0, S().Governor().CountActions(ACTION_PLAYCARD));
+    EXPECT_EQ(0, S().Governor().CountActions(ACTION_DISCARD));
+    EXPECT_EQ(STATE_BIDDING, CurrentId());
+    // Flushing every timer at a moment none was meant for breaks nothing.
+    Timers->FlushAll();
+    for (int32_t i = 0; i < 5; ++i) Step();
+    SUCCEED();
+}
+
+TEST_F(TableScreens, AutoPlayPlaysWholeGamesAndStartsANewOne)
+{
+    SetSetting("Debug.AutoPlay", "true");
+    Command(5);
+    for (int32_t i = 0; i < 200000 && !Logged("Game Over! Winning Team = "); ++i) Step();
+    ASSERT_TRUE(Logged("Game Over! Winning Team = "));
+    EXPECT_TRUE(S().WinningTeam() != 0 || S().Score(1) == 0);
+    // A new game starts by itself.
+    EXPECT_TRUE(RunUntil(STATE_BIDDING));
+    EXPECT_EQ(3, StateEngine->Depth());  // the menu, the game and the auction
+}
+
+TEST_F(TableScreens, BackingOutMidHandAndContinuingResumesTheSameHand)
+{
+    Command(5);
+    bool declared = false;
+    (void)declared;
+    SetSetting("Debug.AutoPlay", "true");
+    for (int32_t i = 0; i < 20000; ++i) {
+        if (CurrentId() == STATE_GAME && S().Status() == STATUS_PLAYING && S().Tricks().Current() == 4 &&
+            S().Tricks().CardsPlayed() == 2)
+            break;
+        Step();
+    }
+    ASSERT_EQ(STATE_GAME, CurrentId());
+    SetSetting("Debug.AutoPlay", "false");
+    Command(GUICMD_BACK);
+    ASSERT_TRUE(RunUntil(STATE_MENU, 200));
+    EXPECT_EQ(1, StateEngine->Depth());
+    std::string before;
+    ASSERT_TRUE(SaveGameText(S(), before));
+    Gameflow->SaveGame();
+    ASSERT_TRUE(IsFile(UserFolder() + "Savedgame.txt"));
+    // As after a restart: a fresh session reads the saved game.
+    S().NewGame(1);
+    Gameflow->LoadGame();
+    std::string after;
+    ASSERT_TRUE(SaveGameText(S(), after));
+    EXPECT_EQ(before, after);
+    Command(1);  // "Continue Game"
+    ASSERT_EQ(STATE_GAME, CurrentId());
+    Step();
+    EXPECT_EQ(STATUS_PLAYING, S().Status());
+    EXPECT_EQ(4, S().Tricks().Current());
+}
+
+TEST_F(TableScreens, LeavingTheGameWhileATrickIsGatheredClosesIt)
+{
+    SetSetting("Debug.AutoPlay", "true");
+    SetSetting("Debug.InstantPlay", "false");
+    SetSetting("Speed.Play", "500");
+    Command(5);
+    auto* game = static_cast<TStateGame*>(StateEngine->Current());
+    for (int32_t i = 0; i < 50000; ++i) {
+        if (CurrentId() == STATE_GAME && S().Status() == STATUS_PLAYING && S().Tricks().TrickComplete() &&
+            game->GatheringTrick())
+            break;
+        Step();
+    }
+    ASSERT_TRUE(S().Tricks().TrickComplete());
+    const int32_t trick = S().Tricks().Current();
+    const int32_t won = S().Tricks().TricksWon(1) + S().Tricks().TricksWon(2);
+    StateEngine->PopState(GUICMD_BACK);
+    EXPECT_EQ(won + 1, S().Tricks().TricksWon(1) + S().Tricks().TricksWon(2));
+    if (trick < 10) {
+        EXPECT_EQ(trick + 1, S().Tricks().Current());
+    }
+}
+
+}  // namespace
