@@ -7,6 +7,7 @@
 #include "UIBidButton.h"
 #include "UIBidding.h"
 #include "mgrGameflow.h"
+#include "mgrServices.h"
 #include "mgrSession.h"
 #include "mgrSettings.h"
 #include "mgrTimers.h"
@@ -36,6 +37,10 @@ protected:
         SeedRandom(7);
         SetSetting("Debug.InstantPlay", "true");
         SetSetting("Gameplay.Discardwarning", "false");
+        // The tutorial pages would stand over the table (the start showed the
+        // welcome page); a player closes them, this test does without.
+        SetSetting("Tutorial.Enabled", "false");
+        if (ServiceManager) ServiceManager->MarshalInstruction("Tutorial.Off");
     }
     void TearDown() override
     {
