@@ -34,6 +34,5 @@ public:
     void Update() override;
 
 private:
-    void ContinueLocal();
     bool backedOut_ = false;
 };

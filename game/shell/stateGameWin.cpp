@@ -68,15 +68,6 @@ void TStateGameWin::Leave(TState* next)
     TStateTable::Leave(next);
 }
 
-void TStateGameWin::ContinueLocal()
-{
-    if (!Session || !Gameflow) return;
-    const TSeat local = Session->LocalSeat();
-    const TSessionPlayer* p = Session->Players().GetPlayer(local);
-    if (!p || p->Continued() || Asked(ACTION_CONTINUE, local)) return;
-    MarkAsked(ACTION_CONTINUE, local);
-    Gameflow->ContinueGame(local);
-}
 
 void TStateGameWin::HandleEvent(int32_t commandId)
 {

@@ -34,7 +34,6 @@ public:
     TTeam Winner() const { return winner_; }
 
 private:
-    void ContinueLocal();
     TTeam winner_ = 0;
     bool done_ = false;
 };

@@ -85,15 +85,6 @@ void TStateHandWin::Leave(TState* next)
     TStateTable::Leave(next);
 }
 
-void TStateHandWin::ContinueLocal()
-{
-    if (!Session || !Gameflow) return;
-    const TSeat local = Session->LocalSeat();
-    const TSessionPlayer* p = Session->Players().GetPlayer(local);
-    if (!p || p->Continued() || Asked(ACTION_CONTINUE, local)) return;
-    MarkAsked(ACTION_CONTINUE, local);
-    Gameflow->ContinueGame(local);
-}
 
 void TStateHandWin::HandleEvent(int32_t commandId)
 {

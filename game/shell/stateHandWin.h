@@ -31,6 +31,5 @@ public:
     void Update() override;
 
 private:
-    void ContinueLocal();
     bool done_ = false;
 };

@@ -3,6 +3,7 @@
 #include "UIGameBoard.h"
 #include "UIPlayerIcon.h"
 
+#include "mgrGameflow.h"
 #include "mgrSession.h"
 
 #include <algorithm>
@@ -88,6 +89,16 @@ bool TStateTable::Asked(TGovernActionType type, TSeat seat) const
 }
 
 void TStateTable::MarkAsked(TGovernActionType type, TSeat seat) { asked_[{int32_t(type), seat}] = TimeInState(); }
+
+void TStateTable::ContinueLocal()
+{
+    if (!Session || !Gameflow) return;
+    const TSeat local = Session->LocalSeat();
+    const TSessionPlayer* p = Session->Players().GetPlayer(local);
+    if (!p || p->Continued() || Asked(ACTION_CONTINUE, local)) return;
+    MarkAsked(ACTION_CONTINUE, local);
+    Gameflow->ContinueGame(local);
+}
 
 void TStateTable::OnExecuted(TGovernAction* action)
 {

@@ -46,6 +46,8 @@ protected:
     // in case the answer was lost): it is not asked again every frame.
     bool Asked(TGovernActionType type, TSeat seat) const;
     void MarkAsked(TGovernActionType type, TSeat seat);
+    // The local player's Continue on a result screen, asked once.
+    void ContinueLocal();
     // Every executed action, while the screen is on the stack.
     virtual void ActionExecuted(TGovernAction* action) { (void)action; }
 
