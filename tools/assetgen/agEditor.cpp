@@ -232,9 +232,10 @@ std::vector<uint8_t> CameoPreviewPng()
 
 std::vector<uint8_t> EditorFont()
 {
-    // A compact sans for the card view's slot captions.
-    static const FontSpec spec{"PelmarMiniSquare10.qz7", "DejaVu Sans", false, 10, 1};
-    return RenderFont(spec);
+    // A compact sans for the card view's slot captions; its path in the
+    // runtime folder is set where the generator lists the editor's files.
+    static const FontSpec captions{"the card view's caption font", "DejaVu Sans", false, 10, 1};
+    return RenderFont(captions);
 }
 
 }  // namespace ag
