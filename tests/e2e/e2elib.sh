@@ -2,6 +2,21 @@
 # current X display with a scratch per-user folder and frame capture, wait
 # for its windows, send keys, and collect what it left.
 
+# e2e_under_xvfb <screen WxH> "<tools>" "$0" "$@": exits 77 (skipped) when a
+# tool is missing; outside a virtual X server the script starts again under
+# one (xvfb-run) and this call does not return.
+e2e_under_xvfb() {
+  local screen=$1 tool
+  for tool in $2; do
+    command -v "$tool" >/dev/null 2>&1 || { echo "$tool not installed: skipped"; exit 77; }
+  done
+  shift 2
+  if [ -z "${E2E_UNDER_XVFB:-}" ]; then
+    export E2E_UNDER_XVFB=1
+    exec xvfb-run -a -s "-screen 0 ${screen}x24" bash "$@"
+  fi
+}
+
 # e2e_start <runtime folder> <per-user data folder> <frame folder> [args...]
 # Starts ./game there in the background; its pid is in E2E_PID.
 e2e_start() {

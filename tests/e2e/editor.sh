@@ -8,14 +8,8 @@ set -uo pipefail
 runtime=$(cd "$1" && pwd)
 out=$2
 here=$(cd "$(dirname "$0")" && pwd)
-for tool in xvfb-run xdotool; do
-  command -v $tool >/dev/null 2>&1 || { echo "$tool not installed: skipped"; exit 77; }
-done
-if [ -z "${E2E_UNDER_XVFB:-}" ]; then
-  export E2E_UNDER_XVFB=1
-  exec xvfb-run -a -s "-screen 0 1280x900x24" bash "$0" "$@"
-fi
 source "$here/e2elib.sh"
+e2e_under_xvfb 1280x900 "xvfb-run xdotool" "$0" "$@"
 # The editor presents only when something changed: after a pause the newest
 # frame is complete and is the screen as it stands.
 newest() { ls "$frames"/frame_*.png | sort | tail -1; }

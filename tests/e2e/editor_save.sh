@@ -12,12 +12,8 @@ runtime=$(cd "$1" && pwd)
 decks=$2
 out=$3
 here=$(cd "$(dirname "$0")" && pwd)
-command -v xvfb-run >/dev/null 2>&1 || { echo "xvfb-run not installed: skipped"; exit 77; }
-if [ -z "${E2E_UNDER_XVFB:-}" ]; then
-  export E2E_UNDER_XVFB=1
-  exec xvfb-run -a -s "-screen 0 1280x900x24" bash "$0" "$@"
-fi
 source "$here/e2elib.sh"
+e2e_under_xvfb 1280x900 "xvfb-run" "$0" "$@"
 rm -rf "$out"
 mkdir -p "$out/in"
 out=$(cd "$out" && pwd)

@@ -8,14 +8,8 @@ set -uo pipefail
 runtime=$(cd "$1" && pwd)
 out=$2
 here=$(cd "$(dirname "$0")" && pwd)
-for tool in xvfb-run xdotool; do
-  command -v $tool >/dev/null 2>&1 || { echo "$tool not installed: skipped"; exit 77; }
-done
-if [ -z "${E2E_UNDER_XVFB:-}" ]; then
-  export E2E_UNDER_XVFB=1
-  exec xvfb-run -a -s "-screen 0 1600x1000x24" bash "$0" "$@"
-fi
 source "$here/e2elib.sh"
+e2e_under_xvfb 1600x1000 "xvfb-run xdotool" "$0" "$@"
 rm -rf "$out"
 mkdir -p "$out"
 home="$out/home"
