@@ -303,11 +303,7 @@ void TEditorApp::ExportCard()
     }
     const std::string name = fileDialog ? fileDialog("Save image as", true) : std::string();
     if (name.empty()) return;
-    std::unique_ptr<TQZMemory> png;
-    if (image->SaveToMemory(png, QZTEXFMT_PNG) != QZRES_OK || !png ||
-        WriteFileAtomic(name, png->Data(), png->Size()) != QZRES_OK) {
-        Warn("The card picture could not be saved to " + name);
-    }
+    if (image->SaveToFile(name) != QZRES_OK) Warn("The card picture could not be saved to " + name);
 }
 
 std::unique_ptr<TQZTexture> TEditorApp::OverlaidWhiteCard(int32_t slot, TQZPoint cardSize) const
@@ -443,8 +439,8 @@ void TEditorApp::CameoDialogRun()
     TQZGUIDialog* d = cameoDlg_;
     if (!d) return;
     const TQZPoint cardSize{cardset_->Width(), cardset_->Height()};
-    auto preview = std::make_unique<TQZTexture>();
-    if (preview->CreateD3DTexture(cardSize.x, cardSize.y) != QZRES_OK) return;
+    std::unique_ptr<TQZTexture> preview = TQZTexture::CreateOfSize(cardSize.x, cardSize.y);
+    if (!preview) return;
     std::unique_ptr<TQZTexture> sample;
     try {
         sample = TQZTexture::CreateFromFile(kCameoPreview, 0, false);

@@ -51,8 +51,8 @@ int32_t TextureSideFor(TQZPoint cardSize)
 
 std::unique_ptr<TQZTexture> NewCardTexture(int32_t side, uint32_t colour)
 {
-    auto t = std::make_unique<TQZTexture>();
-    if (t->CreateD3DTexture(side, side) != QZRES_OK) return nullptr;
+    std::unique_ptr<TQZTexture> t = TQZTexture::CreateOfSize(side, side);
+    if (!t) return nullptr;
     PixelLock px(t.get(), false);
     if (!px) return nullptr;
     px->Clear(colour);

@@ -69,11 +69,17 @@ int32_t TQZTexture::CreateRenderTarget(std::unique_ptr<TQZTexture>& out, int32_t
 {
     out.reset();
     auto t = std::make_unique<TQZTexture>();
-    t->renderTarget_ = true;
-    int32_t r = t->CreateD3DTexture(w, h);
+    int32_t r = t->CreateD3DRenderTarget(w, h);
     if (r != QZRES_OK) return r;
     out = std::move(t);
     return QZRES_OK;
+}
+
+std::unique_ptr<TQZTexture> TQZTexture::CreateOfSize(int32_t w, int32_t h)
+{
+    auto t = std::make_unique<TQZTexture>();
+    if (t->CreateD3DTexture(w, h) != QZRES_OK) return nullptr;
+    return t;
 }
 
 std::unique_ptr<TQZTexture> TQZTexture::CreateResampled(TQZTexture* source, int32_t w, int32_t h)
@@ -149,11 +155,13 @@ int32_t TQZTexture::LoadFromMemory(const void* data, int32_t length, uint32_t op
     return QZRES_OK;
 }
 
-int32_t TQZTexture::CreateD3DTexture(int32_t w, int32_t h)
+int32_t TQZTexture::CreateD3DTexture(int32_t w, int32_t h) { return CreateDeviceTexture(w, h, false); }
+
+int32_t TQZTexture::CreateD3DRenderTarget(int32_t w, int32_t h) { return CreateDeviceTexture(w, h, true); }
+
+int32_t TQZTexture::CreateDeviceTexture(int32_t w, int32_t h, bool rt)
 {
-    bool rt = renderTarget_;
     Release();
-    renderTarget_ = rt;
     if (!SizeFits(w, h)) return ErrorResult(QZRES_BADARG);
     sg::Device* device = NativeDevice();
     if (!device) return ErrorResult(QZRES_FAILED);
@@ -163,6 +171,7 @@ int32_t TQZTexture::CreateD3DTexture(int32_t w, int32_t h)
     if (r != sg::kOk) return ErrorResult(r == sg::kBadArgument ? QZRES_BADARG : QZRES_FAILED);
     texture_ = std::move(tex);
     TakeLevel0();
+    renderTarget_ = rt;
     if (rt) {
         rtSurface_ = std::make_unique<TQZSurfaceRenderTarget>();
         rtSurface_->AttachDevice(surface_);
@@ -182,6 +191,14 @@ int32_t TQZTexture::SaveToMemory(std::unique_ptr<TQZMemory>& memory, int32_t for
     // A buffer that cannot hold the image is a failure, not an empty success.
     if (int32_t r = memory->Resize(int32_t(bytes.size())); r != QZRES_OK) return r;
     return memory->Write(bytes.data(), int32_t(bytes.size()), 0);
+}
+
+int32_t TQZTexture::SaveToFile(const std::string& fileName)
+{
+    std::unique_ptr<TQZMemory> png;
+    if (fileName.empty() || SaveToMemory(png, QZTEXFMT_PNG) != QZRES_OK || !png) return ErrorResult(QZRES_FAILED);
+    if (WriteFileAtomic(fileName, png->Data(), png->Size()) != QZRES_OK) return ErrorResult(QZRES_FAILED);
+    return QZRES_OK;
 }
 
 void TQZTexture::Release()
@@ -222,9 +239,9 @@ void TQZTexture::OnResetDevice()
     if (!markedForRecreation_) return;
     markedForRecreation_ = false;
     int32_t w = width, h = height;
-    renderTarget_ = true;
-    if (CreateD3DTexture(w, h) != QZRES_OK) {
+    if (CreateD3DRenderTarget(w, h) != QZRES_OK) {
         restoreFailed_ = true;
+        renderTarget_ = true;
         width = w;
         height = h;
     }
@@ -329,6 +346,27 @@ void TQZTexture::AddRotatedQuad(const TQZRect& source, const TQZRect& d, TQZColo
     const uint16_t idx[6] = {0, 1, 2, 0, 2, 3};
     cache->SetTexture(this);
     cache->AddVertices(4, 6, v, idx, 2);
+}
+
+int32_t TQZTexture::DrawRectOutline(const TQZRect& r, TQZColour colour)
+{
+    if (r.left >= r.right || r.top >= r.bottom) return ErrorResult(QZRES_BADARG);
+    if (!texture_) return ErrorResult(QZRES_FAILED);
+    TQZTexturePixelData* pd = PixelData();
+    // A caller already holding the lock keeps it.
+    const bool lockHere = !pd->Locked();
+    if (lockHere && pd->Lock(0) != QZRES_OK) return ErrorResult(QZRES_FAILED);
+    const TQZRect edges[4] = {{r.left, r.top, r.right, r.top + 1},
+                              {r.left, r.bottom - 1, r.right, r.bottom},
+                              {r.left, r.top + 1, r.left + 1, r.bottom - 1},
+                              {r.right - 1, r.top + 1, r.right, r.bottom - 1}};
+    for (const TQZRect& e : edges) {
+        const TQZRect cut{std::max(e.left, 0), std::max(e.top, 0), std::min(e.right, width),
+                          std::min(e.bottom, height)};
+        if (cut.left < cut.right && cut.top < cut.bottom) (void)pd->FillRect(cut, colour);
+    }
+    if (lockHere) pd->Unlock();
+    return QZRES_OK;
 }
 
 // ---------------------------------------------------------------- sub-rectangles

@@ -42,13 +42,23 @@ public:
                                                       bool mipmapped);
     static std::unique_ptr<TQZTexture> CreateFromMemory(const void* data, int32_t length, TQZColour colourKey);
     [[nodiscard]] static int32_t CreateRenderTarget(std::unique_ptr<TQZTexture>& out, int32_t width, int32_t height);
+    // An empty texture of that size; nullptr when the device refuses it.
+    static std::unique_ptr<TQZTexture> CreateOfSize(int32_t width, int32_t height);
     static std::unique_ptr<TQZTexture> CreateResampled(TQZTexture* source, int32_t width, int32_t height);
 
     [[nodiscard]] int32_t LoadFromFile(const std::string& fileName, TQZColour colourKey, bool mipmapped);
     [[nodiscard]] int32_t LoadFromMemory(const void* data, int32_t length, uint32_t options, TQZColour colourKey);
     [[nodiscard]] int32_t CreateD3DTexture(int32_t width, int32_t height);
+    // As CreateD3DTexture, made to be drawn into (RenderTargetSurface).
+    [[nodiscard]] int32_t CreateD3DRenderTarget(int32_t width, int32_t height);
     // The memory object is made when empty, else resized, and gets the bytes.
     [[nodiscard]] int32_t SaveToMemory(std::unique_ptr<TQZMemory>& memory, int32_t format);
+    // PNG into a temporary file renamed over the name, so a failed save
+    // leaves an existing file as it was.
+    [[nodiscard]] int32_t SaveToFile(const std::string& fileName);
+    // The four one-pixel edges of the rectangle written into this texture's
+    // own pixels, cut to the texture. 2 for an empty rectangle.
+    [[nodiscard]] int32_t DrawRectOutline(const TQZRect& rect, TQZColour colour);
 
     void Draw(const TQZRect& dest, TQZColour colour);
     void DrawPart(const TQZRect& source, const TQZRect& dest, TQZColour colour);
@@ -86,6 +96,7 @@ public:
 protected:
     // Size, texel size, offset and format from the device texture's level 0.
     void TakeLevel0();
+    int32_t CreateDeviceTexture(int32_t width, int32_t height, bool renderTarget);
     void AddRotatedQuad(const TQZRect& source, const TQZRect& dest, TQZColour colour, float angle, TQZPointF pivot);
 
     bool restoreFailed_ = false;

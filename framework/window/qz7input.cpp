@@ -115,6 +115,7 @@ void TQZMouse::Initialise()
     previous_ = {0, 0};
     windows_.clear();
     deltaBase_ = QZ_NOWHERE;
+    buttonRecords_.clear();
 }
 
 void TQZMouse::Capture(TQZWindowHandle window)
@@ -166,6 +167,12 @@ void TQZMouse::AddButtonEvent(int32_t button, bool down, TQZWindowHandle window,
     events_.push_back(TQZMouseEvent{button, down, position.x, position.y, modifiers, window});
     SetButton(button, down);
     SetPosition(position);
+    if (const uint32_t code = ButtonKeyCode(button)) {
+        ButtonRecord* record = FindButtonRecord(code);
+        if (!record) record = &buttonRecords_.emplace_back(ButtonRecord{code});
+        record->position = position;
+        record->pending = true;
+    }
     if (down && !captured_) {
         Capture(window);
     } else if (captured_ && !IsButtonDown(1) && !IsButtonDown(2) && !IsButtonDown(3)) {
@@ -259,4 +266,35 @@ TQZPoint TQZMouse::ReadMouseDelta()
     if (!(deltaBase_ == QZ_NOWHERE)) delta = {position_.x - deltaBase_.x, position_.y - deltaBase_.y};
     deltaBase_ = position_;
     return delta;
+}
+
+uint32_t TQZMouse::ButtonKeyCode(int32_t button)
+{
+    switch (button) {
+    case 1: return QZKEY_LBUTTON;
+    case 2: return QZKEY_RBUTTON;
+    case 3: return QZKEY_MBUTTON;
+    default: return 0;
+    }
+}
+
+TQZMouse::ButtonRecord* TQZMouse::FindButtonRecord(uint32_t code)
+{
+    auto it = std::find_if(buttonRecords_.begin(), buttonRecords_.end(),
+                           [code](const ButtonRecord& r) { return r.code == code; });
+    return it == buttonRecords_.end() ? nullptr : &*it;
+}
+
+TQZPoint TQZMouse::ReadButtonPosition(uint32_t code)
+{
+    ButtonRecord* record = FindButtonRecord(code);
+    if (record) record->pending = false;
+    if (code == 0 || code == QZKEY_LBUTTON) return position_;
+    return record ? record->position : QZ_NOWHERE;
+}
+
+bool TQZMouse::IsButtonPositionPending(uint32_t code) const
+{
+    return std::any_of(buttonRecords_.begin(), buttonRecords_.end(),
+                       [code](const ButtonRecord& r) { return r.code == code && r.pending; });
 }

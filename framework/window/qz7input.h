@@ -20,6 +20,10 @@ constexpr uint32_t QZKEY_F12 = 0x0100007B;
 constexpr uint32_t QZKEY_BARE_SHIFT = 0x01010010;
 constexpr uint32_t QZKEY_BARE_CTRL = 0x01040011;
 constexpr int QZKEY_QUEUE_SIZE = 16;
+// The mouse buttons as key codes: their virtual keys with the marker.
+constexpr uint32_t QZKEY_LBUTTON = 0x01000001;
+constexpr uint32_t QZKEY_RBUTTON = 0x01000002;
+constexpr uint32_t QZKEY_MBUTTON = 0x01000004;
 
 class TQZKeyboard : public TQZClass {
 public:
@@ -97,6 +101,14 @@ public:
     // The pointer's movement since the last call (0, 0 the first time, or
     // while the pointer is nowhere).
     TQZPoint ReadMouseDelta();
+    // Where the button of that key code was last pressed or released; the
+    // read clears its pending flag. Code 0 and the primary button read the
+    // current position, a button never seen (or any other code) QZ_NOWHERE.
+    TQZPoint ReadButtonPosition(uint32_t code);
+    // A press or release of that button not read yet.
+    bool IsButtonPositionPending(uint32_t code) const;
+    // The key code of button 1, 2 or 3; 0 for any other.
+    static uint32_t ButtonKeyCode(int32_t button);
 
 private:
     struct WindowPos {
@@ -104,7 +116,13 @@ private:
         TQZPoint position = QZ_NOWHERE;
         bool moved = false;
     };
+    struct ButtonRecord {
+        uint32_t code = 0;
+        TQZPoint position = QZ_NOWHERE;
+        bool pending = false;
+    };
     TQZWindowHandle Resolve(TQZWindowHandle window) const { return window ? window : mainWindow_; }
+    ButtonRecord* FindButtonRecord(uint32_t code);
 
     bool buttons_[3] = {};
     bool captured_ = false;
@@ -115,6 +133,7 @@ private:
     TQZPoint position_;
     std::vector<WindowPos> windows_;
     TQZPoint deltaBase_ = QZ_NOWHERE;
+    std::vector<ButtonRecord> buttonRecords_;
 };
 
 // The mouse while the framework runs; nullptr otherwise.

@@ -5,6 +5,7 @@
 
 #include "qz7core.h"
 
+#include <functional>
 #include <string>
 
 class TMicroService : public TQZClass {
@@ -20,3 +21,10 @@ public:
 
     std::string name;  // upper case
 };
+
+// The running service of that name (upper case), or nullptr. The service
+// manager answers while it exists, so units below it (the audio manager)
+// can reach a service without starting one.
+using TRunningServiceLookup = std::function<TMicroService*(const std::string& name)>;
+void SetRunningServiceLookup(TRunningServiceLookup lookup);
+TMicroService* FindRunningService(const std::string& name);

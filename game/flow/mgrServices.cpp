@@ -31,6 +31,7 @@ void SetDefaultServices(std::function<void(TServiceManager&)> registrar) { Defau
 
 TServiceManager::~TServiceManager()
 {
+    SetRunningServiceLookup(nullptr);
     // Last started first; each service shuts down before it is freed.
     while (!running_.empty()) {
         running_.back()->Shutdown();
@@ -43,6 +44,7 @@ void TServiceManager::Initialize()
     registry_.clear();
     running_.clear();
     if (DefaultServices()) DefaultServices()(*this);
+    SetRunningServiceLookup([this](const std::string& name) { return Running(name); });
 }
 
 void TServiceManager::RegisterService(TServiceFactory factory, const std::string& name)

@@ -3,6 +3,7 @@
 #include "coreGameDiagnostics.h"
 #include "mgrResources.h"
 #include "mgrSettings.h"
+#include "microService.h"
 #include "qz7audio.h"
 #include "qz7kvdata.h"
 
@@ -83,4 +84,17 @@ void TAudio::OnAudioSettings(TQZKeyValue*)
         else enabled_ = false;
     }
     if (enabled_) volume_ = SettingInt("Audio.Volume");
+    ApplyMusicSettings();
+}
+
+void TAudio::ApplyMusicSettings()
+{
+    // A working device, not the sounds' switch: switching all audio off must
+    // still reach the music to stop it.
+    if (!deviceOpen_ || failed_) return;
+    TMicroService* music = FindRunningService("MUSIC");
+    if (!music) return;
+    const bool on = SettingBool("Audio.Music.Enabled") && SettingBool("Audio.Enabled");
+    music->Execute(on ? "play" : "stop");
+    music->Execute("volume");
 }

@@ -29,6 +29,9 @@ public:
     void PlaySound(int32_t id, bool loop);
     void StopSound(int32_t id);
     void ApplySettings();
+    // Sends the running music service "music.play" or "music.stop" as
+    // "Audio.Music.Enabled" and "Audio.Enabled" say, then "music.volume".
+    void ApplyMusicSettings();
     // The change handler of the "Audio" settings group.
     void OnAudioSettings(TQZKeyValue* node);
 

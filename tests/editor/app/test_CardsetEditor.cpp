@@ -306,4 +306,23 @@ TEST_F(EditorTest, ButtonScriptsBecomeTheFramesCommand)
     EXPECT_EQ("", app->PendingCommand());
 }
 
+TEST_F(EditorTest, ExportedCardsArePngFilesAndAFailedExportSaysSo)
+{
+    const int32_t slot = 0;
+    app->DeckView()->SetSelected(slot);
+    TQZTexture* card = app->Cardset()->GetImage(slot);
+    ASSERT_NE(nullptr, card) << "the basic cardset has a picture in its first slot";
+    answer = (fs::path(home.Path()) / "card.png").string();
+    app->OnCommand(EDCMD_EXPORT_CARD);
+    EXPECT_TRUE(warnings.empty());
+    auto back = TQZTexture::CreateFromFile(answer, 0, false);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(card->GetRect(), back->GetRect());
+
+    answer = (fs::path(home.Path()) / "no such folder" / "card.png").string();
+    app->OnCommand(EDCMD_EXPORT_CARD);
+    ASSERT_EQ(1u, warnings.size());
+    EXPECT_NE(std::string::npos, warnings[0].find("could not be saved"));
+}
+
 }  // namespace

@@ -1,6 +1,8 @@
 // The music player service on the generated music: what it lists, the
 // instructions, the settings it reads and the end of a piece moving on.
 #include "coreGameDiagnostics.h"
+#include "coreManager.h"
+#include "mgrAudio.h"
 #include "microMusicPlayer.h"
 #include "mgrSettings.h"
 #include "qz7kvdata.h"
@@ -109,6 +111,59 @@ TEST_F(MusicPlayerTest, InstructionsStopRescanAndTakeTheVolume)
     EXPECT_FALSE(music.Queue().IsPlaying());
     music.Execute("list");
     EXPECT_FALSE(music.Queue().IsPlaying()) << "a scan while stopped stays stopped";
+}
+
+// The audio manager passing the music settings on to the running player.
+class MusicSettingsTest : public MusicPlayerTest {
+protected:
+    void SetUp() override
+    {
+        MusicPlayerTest::SetUp();
+        ASSERT_EQ(QZRES_OK, AudioDevice()->FreeDevice());  // the manager opens it
+        settings.SetBool("Audio.Enabled", true);
+    }
+    void TearDown() override
+    {
+        SetRunningServiceLookup(nullptr);
+        audio.reset();
+        ResetManagerRegistry();  // drops the manager's queued start-up call
+        MusicPlayerTest::TearDown();
+    }
+    float Volume() { return snd::MusicVolume(music->Queue().Current()->stream); }
+
+    std::unique_ptr<TAudio> audio;
+    std::unique_ptr<TMusicPlayerService> music;
+};
+
+TEST_F(MusicSettingsTest, ChangedSettingsReachTheStreamThroughTheAudioManager)
+{
+    AddMusic("one.mp3");
+    audio = std::make_unique<TAudio>();
+    audio->Initialize();
+    ASSERT_TRUE(audio->IsReady());
+    music = std::make_unique<TMusicPlayerService>();
+    SetRunningServiceLookup([this](const std::string& n) { return n == "MUSIC" ? music.get() : nullptr; });
+    ASSERT_FALSE(music->Queue().IsPlaying());
+
+    settings.SetBool("Audio.Music.Enabled", true);
+    ASSERT_TRUE(music->Queue().IsPlaying());
+    EXPECT_FLOAT_EQ(0.4f, Volume());
+    settings.SetInt("Audio.Music.Volume", 70);
+    EXPECT_FLOAT_EQ(0.7f, Volume());
+
+    settings.SetBool("Audio.Enabled", false);
+    EXPECT_FALSE(music->Queue().IsPlaying()) << "every sound off stops the music too";
+    settings.SetBool("Audio.Enabled", true);
+    ASSERT_TRUE(music->Queue().IsPlaying());
+    EXPECT_FLOAT_EQ(0.7f, Volume());
+    settings.SetBool("Audio.Music.Enabled", false);
+    EXPECT_FALSE(music->Queue().IsPlaying());
+
+    // Once the player is gone the manager finds nothing to tell.
+    SetRunningServiceLookup(nullptr);
+    music.reset();
+    settings.SetBool("Audio.Music.Enabled", true);
+    audio->ApplyMusicSettings();
 }
 
 }  // namespace

@@ -1,6 +1,12 @@
 #include "qz7texture.h"
 
 #include <cmath>
+#include <csignal>
+#include <filesystem>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "mediatestutil.h"
 #include "testutil.h"
@@ -333,4 +339,165 @@ TEST_F(TextureTest, NineSlicesCutByAnInnerRectangleKeepTheirCorners)
     EXPECT_EQ(0xFF0000FFu, BackPixel(39, 29));
     EXPECT_EQ(0xFF000000u, BackPixel(60, 20));
     EXPECT_EQ((TQZRectF{0.25f, 0.5f, 1.0f, 1.0f}), t->RectToUV({2, 4, 8, 8}));
+}
+
+namespace {
+
+// The texture's pixels, row by row, as '#' where the value is set and '.' elsewhere.
+std::vector<std::string> Marks(TQZTexture* t, uint32_t value)
+{
+    std::vector<std::string> rows;
+    TQZTexturePixelData* pd = t->PixelData();
+    if (pd->Lock(1) != QZRES_OK) return rows;
+    for (int32_t y = 0; y < t->GetHeight(); ++y) {
+        std::string row;
+        for (int32_t x = 0; x < t->GetWidth(); ++x) row += pd->GetPixel(x, y) == value ? '#' : '.';
+        rows.push_back(row);
+    }
+    pd->Unlock();
+    return rows;
+}
+
+}  // namespace
+
+TEST_F(TextureTest, RectOutlinesAreOnePixelEdgesCutToTheTexture)
+{
+    constexpr uint32_t kInk = 0xFFFF00FF;
+    struct Case {
+        const char* what;
+        TQZRect rect;
+        std::vector<std::string> want;
+    };
+    const Case cases[] = {
+        {"odd sizes", {1, 1, 6, 4}, {".......", ".#####.", ".#...#.", ".#####.", "......."}},
+        {"one pixel", {3, 2, 4, 3}, {".......", ".......", "...#...", ".......", "......."}},
+        {"one row", {0, 4, 7, 5}, {".......", ".......", ".......", ".......", "#######"}},
+        {"one column", {6, 0, 7, 5}, {"......#", "......#", "......#", "......#", "......#"}},
+        {"partly outside", {-2, 2, 4, 9}, {".......", ".......", "####...", "...#...", "...#..."}},
+        {"around the texture", {-1, -1, 8, 6}, {".......", ".......", ".......", ".......", "......."}},
+        {"wholly outside", {10, 10, 12, 12}, {".......", ".......", ".......", ".......", "......."}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto t = TQZTexture::CreateOfSize(7, 5);
+        ASSERT_TRUE(t);
+        ASSERT_EQ(QZRES_OK, t->PixelData()->Lock(0));
+        t->PixelData()->Clear(0xFF000000);
+        t->PixelData()->Unlock();
+        EXPECT_EQ(QZRES_OK, t->DrawRectOutline(c.rect, kInk));
+        EXPECT_EQ(c.want, Marks(t.get(), kInk));
+    }
+
+    auto t = TQZTexture::CreateOfSize(4, 4);
+    ASSERT_TRUE(t);
+    const TQZRect empty[] = {{2, 2, 2, 3}, {2, 2, 3, 2}, {3, 1, 1, 3}, {1, 3, 3, 1}};
+    for (const TQZRect& r : empty) EXPECT_EQ(QZRES_BADARG, t->DrawRectOutline(r, kInk));
+    EXPECT_EQ((std::vector<std::string>{"....", "....", "....", "...."}), Marks(t.get(), kInk));
+
+    // Drawn while the caller holds the lock, which it keeps.
+    ASSERT_EQ(QZRES_OK, t->PixelData()->Lock(0));
+    EXPECT_EQ(QZRES_OK, t->DrawRectOutline({0, 0, 4, 4}, kInk));
+    EXPECT_TRUE(t->PixelData()->Locked());
+    EXPECT_EQ(kInk, t->PixelData()->GetPixel(3, 3));
+    EXPECT_NE(kInk, t->PixelData()->GetPixel(1, 1));
+    t->PixelData()->Unlock();
+
+    TQZTexture none;
+    EXPECT_EQ(QZRES_FAILED, none.DrawRectOutline({0, 0, 2, 2}, kInk));
+}
+
+TEST_F(TextureTest, RenderTargetsOfAnySizeAreDrawnIntoAndPlainTexturesAreNot)
+{
+    TQZTexture rt;
+    ASSERT_EQ(QZRES_OK, rt.CreateD3DRenderTarget(7, 3));
+    ASSERT_TRUE(rt.IsRenderTarget());
+    ASSERT_TRUE(rt.RenderTargetSurface());
+    EXPECT_EQ(7, rt.GetWidth());
+    EXPECT_EQ(3, rt.GetHeight());
+    ASSERT_TRUE(Frame([&](TQZVideo* v) {
+        ASSERT_EQ(QZRES_OK, v->SetRenderTarget(rt.RenderTargetSurface()));
+        v->FillRect({0, 0, 7, 3}, 0xFF0000FF);
+        v->FillRect({5, 1, 9, 9}, 0xFFFFFF00);  // runs off the target's corner
+        EXPECT_EQ(QZRES_OK, v->SetRenderTarget(nullptr));
+    }));
+    EXPECT_EQ((std::vector<std::string>{".......", ".....##", ".....##"}), Marks(&rt, 0xFFFFFF00));
+    EXPECT_EQ((std::vector<std::string>{"#######", "#####..", "#####.."}), Marks(&rt, 0xFF0000FF));
+
+    // The same object made again as a plain texture is no target any more.
+    ASSERT_EQ(QZRES_OK, rt.CreateD3DTexture(2, 2));
+    EXPECT_FALSE(rt.IsRenderTarget());
+    EXPECT_EQ(nullptr, rt.RenderTargetSurface());
+
+    const std::pair<int32_t, int32_t> refused[] = {{0, 5}, {5, 0}, {-1, 5}, {5, -3}, {0, 0}};
+    for (auto [w, h] : refused) {
+        SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+        TQZTexture t;
+        EXPECT_EQ(QZRES_BADARG, t.CreateD3DRenderTarget(w, h));
+        EXPECT_FALSE(t.HasTexture());
+        EXPECT_EQ(nullptr, t.RenderTargetSurface());
+        EXPECT_EQ(nullptr, TQZTexture::CreateOfSize(w, h));
+    }
+    auto one = TQZTexture::CreateOfSize(1, 1);
+    ASSERT_TRUE(one);
+    EXPECT_FALSE(one->IsRenderTarget());
+    EXPECT_EQ((TQZRect{0, 0, 1, 1}), one->GetRect());
+}
+
+TEST_F(TextureTest, SaveToFileWritesAPngThatLoadsBack)
+{
+    vqtest::TempDir dir;
+    auto t = Make(5, 3, [](int x, int y) { return 0xFF000000u | uint32_t(x * 40 << 16 | y * 100); });
+    ASSERT_TRUE(t);
+    const std::string name = dir.File("card.png");
+    vqtest::WriteFile(name, std::string(4096, 'x'));  // a longer file is replaced whole
+    ASSERT_EQ(QZRES_OK, t->SaveToFile(name));
+    const std::string bytes = vqtest::ReadFile(name);
+    ASSERT_GT(bytes.size(), 8u);
+    EXPECT_EQ("\x89PNG", bytes.substr(0, 4));
+    auto back = TQZTexture::CreateFromFile(name, 0, false);
+    ASSERT_TRUE(back);
+    EXPECT_EQ((TQZRect{0, 0, 5, 3}), back->GetRect());
+    ASSERT_EQ(QZRES_OK, back->PixelData()->Lock(1));
+    EXPECT_EQ(0xFFA000C8u, back->PixelData()->GetPixel(4, 2));
+    EXPECT_EQ(0xFF000000u, back->PixelData()->GetPixel(0, 0));
+    back->PixelData()->Unlock();
+    EXPECT_EQ(1u, std::distance(std::filesystem::directory_iterator(dir.Path()), {}));  // no temporary left
+}
+
+TEST_F(TextureTest, SaveToFileFailuresAreReportedAndLeaveTheFileAlone)
+{
+    vqtest::TempDir dir;
+    auto t = Make(64, 64, [](int x, int y) { return 0xFF000000u | uint32_t(x * 977 + y * 131); });
+    ASSERT_TRUE(t);
+    EXPECT_EQ(QZRES_FAILED, t->SaveToFile(dir.File("missing/card.png")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("missing")));
+    EXPECT_EQ(QZRES_FAILED, t->SaveToFile(""));
+
+    const std::string name = dir.File("card.png");
+    const std::string old = "the earlier picture";
+    vqtest::WriteFile(name, old);
+    TQZTexture empty;
+    EXPECT_EQ(QZRES_FAILED, empty.SaveToFile(name));
+    EXPECT_EQ(old, vqtest::ReadFile(name));
+
+    // A write that fails midway (the file size limit holds for every user).
+    rlimit saved{};
+    ASSERT_EQ(0, ::getrlimit(RLIMIT_FSIZE, &saved));
+    auto* previous = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 64;
+    ASSERT_EQ(0, ::setrlimit(RLIMIT_FSIZE, &small));
+    const int32_t r = t->SaveToFile(name);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::signal(SIGXFSZ, previous);
+    EXPECT_EQ(QZRES_FAILED, r);
+    EXPECT_EQ(old, vqtest::ReadFile(name));
+    EXPECT_EQ(1u, std::distance(std::filesystem::directory_iterator(dir.Path()), {}));  // no temporary left
+
+    if (::geteuid() != 0) {
+        ::chmod(dir.Path().c_str(), 0555);
+        EXPECT_EQ(QZRES_FAILED, t->SaveToFile(name));
+        ::chmod(dir.Path().c_str(), 0755);
+        EXPECT_EQ(old, vqtest::ReadFile(name));
+    }
 }

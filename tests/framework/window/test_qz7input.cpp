@@ -245,3 +245,48 @@ TEST_F(MouseTest, DeltaIsTheMovementSinceTheLastRead)
     mouse->SetPosition({40, 40});
     EXPECT_EQ((TQZPoint{0, 0}), mouse->ReadMouseDelta());  // back in: no jump
 }
+
+TEST_F(MouseTest, EachButtonKeepsWhereItWasLastPressedOrReleased)
+{
+    mouse->AddButtonEvent(2, true, 1, 0, {10, 20});
+    mouse->AddButtonEvent(3, true, 1, QZKEY_SHIFT, {30, 40});
+    mouse->AddButtonEvent(2, false, 1, 0, {12, 22});  // released elsewhere: the later place counts
+    mouse->SetPosition({50, 60});
+
+    EXPECT_TRUE(mouse->IsButtonPositionPending(QZKEY_RBUTTON));
+    EXPECT_EQ((TQZPoint{12, 22}), mouse->ReadButtonPosition(QZKEY_RBUTTON));
+    EXPECT_FALSE(mouse->IsButtonPositionPending(QZKEY_RBUTTON));
+    EXPECT_EQ((TQZPoint{12, 22}), mouse->ReadButtonPosition(QZKEY_RBUTTON)) << "read again: same place";
+    EXPECT_TRUE(mouse->IsButtonPositionPending(QZKEY_MBUTTON)) << "each button is its own record";
+    EXPECT_EQ((TQZPoint{30, 40}), mouse->ReadButtonPosition(QZKEY_MBUTTON));
+    mouse->AddButtonEvent(3, false, 1, 0, {31, 41});
+    EXPECT_EQ((TQZPoint{31, 41}), mouse->ReadButtonPosition(QZKEY_MBUTTON));
+
+    // The primary button and code 0 read where the pointer is now.
+    mouse->AddButtonEvent(1, true, 1, 0, {1, 2});
+    mouse->SetPosition({7, 8});
+    EXPECT_TRUE(mouse->IsButtonPositionPending(QZKEY_LBUTTON));
+    EXPECT_EQ((TQZPoint{7, 8}), mouse->ReadButtonPosition(QZKEY_LBUTTON));
+    EXPECT_FALSE(mouse->IsButtonPositionPending(QZKEY_LBUTTON));
+    EXPECT_EQ((TQZPoint{7, 8}), mouse->ReadButtonPosition(0));
+
+    for (uint32_t unknown : {2u, 0x41u, QZKEY_VIRTUAL | 0x41u, QZKEY_RBUTTON | QZKEY_SHIFT}) {
+        EXPECT_EQ(QZ_NOWHERE, mouse->ReadButtonPosition(unknown)) << std::hex << unknown;
+        EXPECT_FALSE(mouse->IsButtonPositionPending(unknown));
+    }
+    // Letting go of the window releases the held button nowhere.
+    mouse->ReleaseAllButtons();
+    EXPECT_TRUE(mouse->IsButtonPositionPending(QZKEY_LBUTTON));
+    EXPECT_FALSE(mouse->IsButtonPositionPending(QZKEY_MBUTTON)) << "the middle button was not held";
+    EXPECT_EQ(QZ_NOWHERE, mouse->ReadButtonPosition(QZKEY_LBUTTON));
+}
+
+TEST_F(MouseTest, ButtonRecordsStartEmpty)
+{
+    mouse->AddButtonEvent(2, true, 1, 0, {3, 3});
+    FrameworkStop();
+    FrameworkStart("again");
+    mouse = GetMouse();
+    EXPECT_EQ(QZ_NOWHERE, mouse->ReadButtonPosition(QZKEY_RBUTTON));
+    EXPECT_FALSE(mouse->IsButtonPositionPending(QZKEY_RBUTTON));
+}

@@ -82,3 +82,15 @@ TEST_F(ServiceManagerTest, RegisteringANameAgainReplacesItsClass)
 }
 
 }  // namespace
+
+TEST_F(ServiceManagerTest, UnitsBelowFindOnlyRunningServicesAndNothingOnceTheManagerIsGone)
+{
+    EXPECT_EQ(nullptr, FindRunningService("ECHO")) << "registered, not started";
+    services->MarshalInstruction("echo.go");
+    TMicroService* echo = services->Running("ECHO");
+    ASSERT_NE(nullptr, echo);
+    EXPECT_EQ(echo, FindRunningService("echo"));
+    EXPECT_EQ(nullptr, FindRunningService("OTHER"));
+    services.reset();
+    EXPECT_EQ(nullptr, FindRunningService("ECHO"));
+}

@@ -1,4 +1,5 @@
 #include "coreGameDiagnostics.h"
+#include "microService.h"
 #include "qz7audio.h"
 #include "runtimefixture.h"
 
@@ -97,6 +98,78 @@ TEST_F(AudioManagerTest, ADeviceThatCannotOpenWarnsOnceAndTheGameRunsSilent)
     SetSetting("Audio.Enabled", "true");
     EXPECT_EQ(TakeBoxes(), std::vector<std::string>{std::string(kWarning) +
                                                     "Unable to initialize audio; sounds will not play"});
+}
+
+// Stands in for the editor's music player: records what it is sent.
+class TRecordingMusic : public TMicroService {
+public:
+    TRecordingMusic() : TMicroService("TRecordingMusic") { name = "MUSIC"; }
+    void Execute(const std::string& arguments) override { sent.push_back(arguments); }
+    std::vector<std::string> sent;
+};
+
+class MusicSettingsTest : public AudioManagerTest {
+protected:
+    void TearDown() override
+    {
+        SetRunningServiceLookup(nullptr);
+        AudioManagerTest::TearDown();
+    }
+    void RunMusic()
+    {
+        SetRunningServiceLookup([this](const std::string& n) { return n == "MUSIC" ? &music : nullptr; });
+    }
+    std::vector<std::string> TakeSent()
+    {
+        std::vector<std::string> out;
+        out.swap(music.sent);
+        return out;
+    }
+    TRecordingMusic music;
+};
+
+TEST_F(MusicSettingsTest, MusicFollowsBothSwitchesAndTakesTheVolumeAfter)
+{
+    runtime.Everything();
+    runtime.Defaults("Audio.Music.Enabled=\"true\"\r\n");
+    Start();
+    Audio->ApplyMusicSettings();
+    EXPECT_TRUE(TakeSent().empty()) << "no music service runs: nothing to tell";
+    RunMusic();
+    Audio->ApplyMusicSettings();
+    EXPECT_EQ((std::vector<std::string>{"play", "volume"}), TakeSent());
+    struct Case {
+        const char* key;
+        const char* value;
+        std::vector<std::string> want;
+    };
+    const Case cases[] = {
+        {"Audio.Music.Volume", "40", {"play", "volume"}},
+        {"Audio.Music.Enabled", "false", {"stop", "volume"}},
+        {"Audio.Music.Enabled", "true", {"play", "volume"}},
+        // Switching every sound off reaches the music too.
+        {"Audio.Enabled", "false", {"stop", "volume"}},
+        {"Audio.Music.Volume", "50", {"stop", "volume"}},
+        {"Audio.Enabled", "true", {"play", "volume"}},
+    };
+    for (const Case& c : cases) {
+        SetSetting(c.key, c.value);
+        EXPECT_EQ(c.want, TakeSent()) << c.key << " = " << c.value;
+    }
+}
+
+TEST_F(MusicSettingsTest, WithoutAWorkingDeviceTheMusicIsNotTold)
+{
+    vqtest::ScopedEnv noSound("SDL_AUDIODRIVER", "no-such-driver");
+    UnloadBassLibrary();
+    runtime.Everything();
+    Start();
+    RunMusic();
+    ASSERT_TRUE(Audio->Failed());
+    Audio->ApplyMusicSettings();
+    SetSetting("Audio.Music.Enabled", "true");
+    EXPECT_TRUE(TakeSent().empty());
+    TakeBoxes();
 }
 
 }  // namespace
