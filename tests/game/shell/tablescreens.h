@@ -6,17 +6,22 @@
 
 #include "UIBidButton.h"
 #include "UIBidding.h"
+#include "imImage.h"
 #include "mgrGameflow.h"
 #include "mgrServices.h"
 #include "mgrSession.h"
 #include "mgrSettings.h"
+#include "mgrVideo.h"
 #include "mgrTimers.h"
 #include "osClock.h"
+#include "qz7direct3d.h"
 #include "sessionTricks.h"
 #include "stateBidding.h"
 #include "stateGame.h"
 #include "stateKitty.h"
 
+#include <cstdlib>
+#include <fstream>
 #include <string>
 
 namespace shelltest {
@@ -50,10 +55,14 @@ protected:
         now += uint64_t(ms) * 1000000ull;
         Frame();
         if (tickServices && ServiceManager) ServiceManager->Tick();
+        if (paintFrames && Video && Video->Window()) Video->Window()->Paint(0);
         if (Timers) Timers->Tick(ms);
     }
     // The services' frame too, as the program runs it after the screens.
     bool tickServices = false;
+    // Frames painted as the program paints them: fades move on with the
+    // time between paints (unpainted, a frame counts 1 ms).
+    bool paintFrames = false;
     // Frames until the screen on top is the one asked for (or a limit).
     bool RunUntil(int32_t id, int32_t limit = 5000)
     {
@@ -111,6 +120,24 @@ protected:
         ASSERT_EQ(declarer, b.HighBidder());
     }
 
+    // The frame drawn; with VQ_TABLE_FRAMES set to a folder, written there
+    // as <name>.png to look at.
+    void Render(const std::string& name)
+    {
+        StateEngine->Render();
+        if (const char* folder = std::getenv("VQ_TABLE_FRAMES")) {
+            std::shared_ptr<plat::softgpu::Surface> back;
+            Direct3DDevice()->Device()->GetBackBuffer(0, 0, back);
+            plat::imaging::Image img;
+            img.Allocate(back->Width(), back->Height());
+            for (int32_t y = 0; y < back->Height(); ++y)
+                for (int32_t x = 0; x < back->Width(); ++x) img.SetPixel(x, y, back->PixelAt(x, y) | 0xFF000000u);
+            std::vector<uint8_t> png;
+            plat::imaging::EncodeImage(img, plat::imaging::EncodeFormat::Png, png);
+            std::ofstream(std::string(folder) + "/" + name + ".png", std::ios::binary)
+                .write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
+        }
+    }
     TSession& S() { return *Session; }
     TSeat Local() { return S().LocalSeat(); }
     bool Logged(const std::string& part) const

@@ -11,14 +11,10 @@
 #include "UIGameBoard.h"
 #include "UIPlayerIcon.h"
 #include "UIToast.h"
-#include "imImage.h"
-#include "qz7direct3d.h"
 #include "stateBidComplete.h"
 #include "stateGameWin.h"
 #include "stateHandWin.h"
 
-#include <cstdlib>
-#include <fstream>
 #include <functional>
 
 namespace {
@@ -41,22 +37,6 @@ protected:
         TableScreens::TearDown();
     }
 
-    void Render(const std::string& name)
-    {
-        StateEngine->Render();
-        if (const char* folder = std::getenv("VQ_TABLE_FRAMES")) {
-            std::shared_ptr<plat::softgpu::Surface> back;
-            Direct3DDevice()->Device()->GetBackBuffer(0, 0, back);
-            plat::imaging::Image img;
-            img.Allocate(back->Width(), back->Height());
-            for (int32_t y = 0; y < back->Height(); ++y)
-                for (int32_t x = 0; x < back->Width(); ++x) img.SetPixel(x, y, back->PixelAt(x, y) | 0xFF000000u);
-            std::vector<uint8_t> png;
-            plat::imaging::EncodeImage(img, plat::imaging::EncodeFormat::Png, png);
-            std::ofstream(std::string(folder) + "/" + name + ".png", std::ios::binary)
-                .write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
-        }
-    }
     // The frame's pixels in a rectangle, row by row.
     static std::vector<uint32_t> Pixels(const TQZRect& r)
     {

@@ -57,10 +57,17 @@ TEST_F(TutorialScreens, APageGoesWithItsScreenUnseenAndShowsAgainNextTime)
     Step();
     ASSERT_TRUE(tutorial->WindowShown());
     EXPECT_EQ("bidding", PageId());
+    // Looked at once the page and the panel have faded in.
+    paintFrames = true;
+    for (int32_t i = 0; i < 120; ++i) Step();
+    paintFrames = false;
+    ASSERT_EQ(STATE_BIDDING, CurrentId());
+    Render("tutorial-bidding");
     SettleAuction(2, {SUIT_HEARTS, 7});
     ASSERT_TRUE(RunUntil(STATE_BIDCOMPLETE));
     Step();
     EXPECT_FALSE(tutorial->WindowShown());
+    Render("tutorial-bidcomplete");
     EXPECT_EQ(0, SettingInt("Tutorials.bidding"));
 
     // Not seen: the next auction shows it again.
