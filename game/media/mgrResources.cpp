@@ -64,8 +64,11 @@ TQZTexture* IndexSheet()
     return Resources ? Resources->GetTexture(TEXTURE_INDEX_SHEET) : nullptr;
 }
 
+// The game's samples wait for its audio manager; the editor runs none, so
+// its samples load whenever the framework's audio device is open.
 bool SoundsPlayable()
 {
+    if (IsEditorApplication()) return SingletonExists(QZSLOT_AUDIO) && AudioDevice()->deviceOpen;
     return Audio && Audio->IsReady();
 }
 }  // namespace
@@ -89,6 +92,12 @@ void RegisterResourcesManager()
         MGR_RESOURCES,
         DomainBit(MGR_AUDIO) | DomainBit(MGR_LOADERS) | DomainBit(MGR_SETTINGS) | DomainBit(MGR_VIDEO),
         "Resource Manager");
+}
+
+void RegisterEditorResourcesManager()
+{
+    RegisterManagerClass<TResourceEngine, &Resources>(MGR_RESOURCES, DomainBit(MGR_LOADERS) | DomainBit(MGR_SETTINGS),
+                                                      "Resource Manager");
 }
 
 TResourceEngine::TResourceEngine() = default;

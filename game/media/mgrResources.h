@@ -102,3 +102,6 @@ private:
 
 extern TResourceEngine* Resources;
 void RegisterResourcesManager();
+// The editor's registration: it runs neither the game's audio nor its video
+// manager, and opens its window before it creates its managers.
+void RegisterEditorResourcesManager();
