@@ -113,9 +113,6 @@ void TEditorApp::Warn(const std::string& text)
 
 void TEditorApp::Init()
 {
-    // The window and its device come first: the resource manager loads its
-    // textures (the index sheet among them) as it is created.
-    if (!Video() || !Video()->Window()) SetVideoMode();
     ClearManagerRegistrations(kEditorDroppedManagers);
     CreateManagers();
     if (TQZVideo* video = Video()) {

@@ -121,7 +121,9 @@ void TResourceEngine::Initialize()
     }
     SetIndexSheetSource(&IndexSheet);
     LoadOpponentLists();
-    LoadGroup(0, false);
+    // The editor draws none of the game's interface: what it asks for (the
+    // index sheet) loads on first use, which keeps its start quick.
+    if (!IsEditorApplication()) LoadGroup(0, false);
 }
 
 TQZContentManager* TResourceEngine::Table(int32_t kind) const

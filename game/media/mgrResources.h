@@ -103,5 +103,6 @@ private:
 extern TResourceEngine* Resources;
 void RegisterResourcesManager();
 // The editor's registration: it runs neither the game's audio nor its video
-// manager, and opens its window before it creates its managers.
+// manager. Under the editor nothing loads at start; each resource loads when
+// first asked for.
 void RegisterEditorResourcesManager();

@@ -1,6 +1,6 @@
 // The resource manager as the cardset editor runs it: started under the
 // editor's identity with only the settings and loader managers beside it
-// (no game audio or video manager) on a window the editor opened first.
+// (no game audio or video manager), loading each resource when first asked.
 #include "clAnimBackdrop.h"
 #include "clCardGraphics.h"
 #include "coreGameDiagnostics.h"
@@ -61,7 +61,7 @@ protected:
     }
 };
 
-TEST_F(EditorResourcesTest, EveryKindLoadsWithoutTheGamesAudioAndVideoManagers)
+TEST_F(EditorResourcesTest, EveryKindLoadsOnFirstUseWithoutTheGamesAudioAndVideoManagers)
 {
     runtime.Everything();
     OpenAudioDevice();
@@ -69,8 +69,10 @@ TEST_F(EditorResourcesTest, EveryKindLoadsWithoutTheGamesAudioAndVideoManagers)
     EXPECT_FALSE(IsManagerCreated(MGR_AUDIO));
     EXPECT_FALSE(IsManagerCreated(MGR_VIDEO));
     EXPECT_EQ(ManagerDescription(MGR_RESOURCES), "Resource Manager");
+    for (int32_t kind = 0; kind < RES_KINDS; ++kind)
+        EXPECT_FALSE(Resources->IsLoaded(kind, 1)) << "nothing loads at start, kind " << kind;
     for (int32_t id = 1; id <= 31; ++id) {
-        ASSERT_TRUE(Resources->IsLoaded(RES_TEXTURE, id)) << id;
+        ASSERT_NE(nullptr, Resources->GetTexture(id)) << id;
         EXPECT_EQ(TextureColour(id), PixelOf(Resources->GetTexture(id), 1, 1)) << id;
     }
     for (int32_t id = 1; id <= 8; ++id) EXPECT_NE(nullptr, Resources->GetSound(id)) << "sound " << id;
@@ -163,13 +165,13 @@ TEST_F(EditorResourcesTest, ABrokenFileOfEachKindIsReportedAndLoadingGoesOn)
         EXPECT_EQ(nullptr, Resources->GetSound(SOUND_TRICK));
     }
     EXPECT_EQ(TakeBoxes(), (std::vector<std::string>{
-                               std::string(kWarning) + "ERROR failed to load audio file \"Assets\\Audio\\Trick.wav\"",
                                std::string(kWarning) + "ERROR failed to load cardface \"Cardsets\\Broken.cards\"",
                                std::string(kWarning) + "ERROR failed to load backdrop \"Tables\\Broken.jpg\"",
                                std::string(kWarning) + "ERROR failed to load texture \"Cardbacks\\Broken.png\"",
+                               std::string(kWarning) + "ERROR failed to load audio file \"Assets\\Audio\\Trick.wav\"",
                            }));
     for (int32_t id : {1, 2, 4, 5, 6, 7, 8}) EXPECT_NE(nullptr, Resources->GetSound(id)) << "sound " << id;
-    for (int32_t id = 1; id <= 31; ++id) EXPECT_TRUE(Resources->IsLoaded(RES_TEXTURE, id)) << id;
+    for (int32_t id = 1; id <= 31; ++id) EXPECT_NE(nullptr, Resources->GetTexture(id)) << id;
     for (int32_t id = 1; id <= 5; ++id) EXPECT_NE(nullptr, Resources->GetFont(id)) << "font " << id;
     // A working choice made afterwards loads at once.
     SetSetting("Video.Cardface", "Basic.cards");
@@ -186,7 +188,9 @@ TEST_F(EditorResourcesDeathTest, AMissingFileOutsideTheChoiceFoldersIsFatal)
 {
     runtime.Everything();
     runtime.Remove("Assets/Misc/alien20.qz7");
-    EXPECT_EXIT(StartEditor(), ::testing::ExitedWithCode(kFatalExitCode),
+    StartEditor();
+    EXPECT_NE(nullptr, Resources->GetFont(1));
+    EXPECT_EXIT(Resources->GetFont(2), ::testing::ExitedWithCode(kFatalExitCode),
                 "Unable to load file \"Assets\\\\Misc\\\\alien20.qz7\" - terminating application");
 }
 
