@@ -378,4 +378,46 @@ TEST_F(EditorTest, ForeignDecksShowTheJokersIndexAsTheGameDoes)
     EXPECT_TRUE(warnings.empty());
 }
 
+
+// A cardset that asks for the game's own indices gets them when the editor
+// opens it; the editor writes no such flag, so the indices stay in the
+// pictures it saves instead of being lost.
+TEST_F(EditorTest, ACardsetAskingForTheGamesIndicesKeepsThemThroughASave)
+{
+    TCardsFileContent c;
+    c.width = 71;
+    c.height = 96;
+    c.title = "Own indices";
+    c.images[0] = PlainPng(71, 96, 0xFF3060A0);
+    c.images[52] = c.images[0];
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(BuildCardsFile(c, bytes));
+    const uint32_t flags = CARDS_FLAG_MARKER | CARDS_FLAG_OWN_INDICES;
+    for (int i = 0; i < 4; ++i) bytes[size_t(CARDS_AT_FLAGS + i)] = uint8_t(flags >> (8 * i));
+    const std::string file = (fs::path(home.Path()) / "own.cards").string();
+    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    ASSERT_TRUE(app->OpenCardset(file));
+
+    const std::string saved = (fs::path(home.Path()) / "saved.cards").string();
+    ASSERT_TRUE(SaveCardset(*app->Cardset(), saved, false));
+    std::unique_ptr<TCardGraphics> back = Loaders->LoadCardset(saved);
+    ASSERT_NE(nullptr, back);
+    for (int32_t slot : {0, 52}) {
+        SCOPED_TRACE(slot);
+        TQZTexture* opened = app->Cardset()->GetImage(slot);
+        TQZTexture* reread = back->GetImage(slot);
+        ASSERT_TRUE(opened && reread);
+        int32_t indexed = 0, differing = 0;
+        for (int32_t y = 0; y < 96; ++y)
+            for (int32_t x = 0; x < 71; ++x) {
+                const uint32_t p = editortest::PixelOf(opened, x, y);
+                if (x < INDEX_CELL_WIDTH && y < INDEX_CELL_HEIGHT) indexed += p != 0xFF3060A0u;
+                differing += p != editortest::PixelOf(reread, x, y);
+            }
+        EXPECT_GT(indexed, 100) << "the index drawn in the top-left corner";
+        EXPECT_EQ(0, differing) << "pixels changed by saving and reading back";
+    }
+    EXPECT_TRUE(warnings.empty());
+}
+
 }  // namespace
