@@ -22,6 +22,12 @@ void AddContinueButtons(TStateGUI* window, const std::string& caption, TUIButton
     PlaceContinueButton(window, shown);
 }
 
+void EnableContinueButton(TUIButton* shown, const TSessionPlayer& local)
+{
+    // Pressed once: it stays down while the others decide.
+    if (shown) shown->SetEnabled(!local.Continued());
+}
+
 void PlaceContinueButton(TStateGUI* window, TUIButton* shown)
 {
     auto* table = dynamic_cast<TStateTable*>(window ? window->Owner() : nullptr);
@@ -59,6 +65,7 @@ void TStateBidComplete::Enter(TState* previous, int32_t param)
     CreateBoard();
     backedOut_ = false;
     if (auto* w = dynamic_cast<TBidCompleteGUI*>(Window())) PlaceContinueButton(w, w->ContinueButton());
+    UpdateContinueBar(true);
     if (!Session) return;
     TSession& s = *Session;
     s.SetPrompt("Bidding completed!");
@@ -103,6 +110,8 @@ void TStateBidComplete::Update()
     if (!Session || !IsCurrent()) return;
     TSession& s = *Session;
     const TSessionPlayer* local = s.Players().GetPlayer(s.LocalSeat());
+    UpdateContinueBar(false);
+    if (auto* w = dynamic_cast<TBidCompleteGUI*>(Window()); w && local) EnableContinueButton(w->ContinueButton(), *local);
     if (local && !local->Continued()) {
         if (local->IsComputerControlled())
             ContinueLocal();
