@@ -5,11 +5,19 @@
 #include "coreGameDiagnostics.h"
 #include "mgrGameflow.h"
 #include "mgrSession.h"
+#include "mgrServices.h"
 #include "mgrSettings.h"
+#include "microTutorial.h"
 
 namespace {
 constexpr int32_t kContinueCommand = 1;
 constexpr int32_t kButtonWidth = 126, kButtonHeight = 45;
+
+bool TutorialPageShown()
+{
+    auto* tutorial = ServiceManager ? dynamic_cast<TTutorialService*>(ServiceManager->Running("TUTORIAL")) : nullptr;
+    return tutorial && tutorial->WindowShown();
+}
 }  // namespace
 
 void AddContinueButtons(TStateGUI* window, const std::string& caption, TUIButton*& shown, TUIButton*& enter)
@@ -115,7 +123,8 @@ void TStateBidComplete::Update()
     if (local && !local->Continued()) {
         if (local->IsComputerControlled())
             ContinueLocal();
-        else if (!BoardAnimating() && !s.MoveInProgress() && !SettingBool("Gameplay.WaitAfterBid"))
+        else if (!BoardAnimating() && !s.MoveInProgress() && !SettingBool("Gameplay.WaitAfterBid") &&
+                 !TutorialPageShown())  // the misere page is read before the hand goes on
             ContinueLocal();
     }
     if (s.Status() != STATUS_BID_COMPLETE) {

@@ -87,4 +87,23 @@ TEST_F(TutorialScreens, APageGoesWithItsScreenUnseenAndShowsAgainNextTime)
     EXPECT_FALSE(tutorial->WindowShown()) << "the welcome page went when the auction's page replaced it";
 }
 
+TEST_F(TutorialScreens, TheMiserePageHoldsTheBidResultUntilItIsClosed)
+{
+    TTutorialService* tutorial = Tutorial();
+    ASSERT_NE(nullptr, tutorial);
+    Command(5);
+    ASSERT_TRUE(RunUntil(STATE_BIDDING));
+    SettleAuction(2, BID_MISERE);
+    ASSERT_TRUE(RunUntil(STATE_BIDCOMPLETE));
+    for (int32_t i = 0; i < 200; ++i) Step();
+    // Without the page the result would have gone on by itself by now.
+    ASSERT_EQ(STATE_BIDCOMPLETE, CurrentId());
+    ASSERT_TRUE(tutorial->WindowShown());
+    EXPECT_EQ("misere", PageId());
+    tutorial->Window()->HandleCommand(nullptr, UITUTORIAL_GOTIT);  // "OK": one page
+    EXPECT_FALSE(tutorial->WindowShown());
+    EXPECT_EQ(1, SettingInt("Tutorials.misere"));
+    EXPECT_TRUE(RunUntil(STATE_KITTY, 500));
+}
+
 }  // namespace
