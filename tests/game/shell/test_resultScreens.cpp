@@ -256,6 +256,11 @@ TEST_F(ResultScreens, TheTrumpWarningShowsOnceAndTheSecondClickDiscards)
     EXPECT_EQ(0, S().Governor().CountActions(ACTION_DISCARD));
     EXPECT_TRUE(hand.Contains(trumpCard));
     EXPECT_TRUE(engine->Toast()->IsVisible());
+    paintFrames = true;
+    for (int32_t i = 0; i < 30; ++i) Step();
+    paintFrames = false;
+    EXPECT_TRUE(hand.Contains(trumpCard));
+    Render("kitty-trump-warning");
     // The second click on it discards it; the next trump goes without a word.
     Command(2000 + first);
     Step();
