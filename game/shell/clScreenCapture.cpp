@@ -41,9 +41,10 @@ std::string TScreenCapture::Moment()
     if (const int32_t id = PopupShown(StateEngine->RootWindow())) return "achievement-" + std::to_string(id);
     switch (StateEngine->CurrentId()) {
     case STATE_BIDDING: {
-        int32_t bids = 0;
-        for (TSeat seat = 1; seat <= 4; ++seat) bids += s.Bidding().BidsMade(seat);
-        return bids >= 3 && !s.Bidding().IsComplete() ? "auction" : "";
+        // Three seats have spoken (a pass counts) and the fourth is to.
+        int32_t spoken = 0;
+        for (TSeat seat = 1; seat <= 4; ++seat) spoken += s.Bidding().GetBid(seat).count != BID_NOT_YET.count;
+        return spoken >= 3 && !s.Bidding().IsComplete() ? "auction" : "";
     }
     case STATE_GAME: {
         if (s.Status() != STATUS_PLAYING) return {};

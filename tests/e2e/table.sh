@@ -270,7 +270,7 @@ resume)
   to_menu
   quit_from_menu
   [ -s "$user/Savedgame.txt" ] || e2e_fail "no saved game"
-  rm -f "$report"
+  rm -rf "$report" "$out/moments"   # the frames of the second start only
   start_game
   key Return   # "Continue Game" has the focus with a game in progress
   wait_state $S_GAME 30 || e2e_fail "Continue Game did not lead to the table"
