@@ -277,7 +277,12 @@ resume)
   wait_for 15 in_status_to_play || e2e_fail "the table taken up again does not wait for the player"
   grep -E "^(hand|score|trick|toplay|declarer) " "$report" > "$out/after.txt"
   diff "$out/before.txt" "$out/after.txt" || e2e_fail "the hand taken up again is not the one left"
-  keep_moment playing resumed.png 30
+  # The player goes on with the hand: a card played by a click.
+  hand=$(r hand)
+  click $(card_at)
+  wait_for 15 hand_is_not "$hand" || e2e_fail "the hand taken up again does not take the player's card"
+  f=$(moment playing); [ -n "$f" ] || f=$(moment midtrick)
+  [ -n "$f" ] && cp "$f" "$out/resumed.png"
   to_menu
   quit_from_menu
   echo "frame: $out/resumed.png"
