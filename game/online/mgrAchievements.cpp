@@ -286,6 +286,7 @@ void TAchievements::SetProgress(int32_t id, int32_t value)
     a->unlocked = true;
     changed_ = true;
     std::string title = a->title;
+    WriteLog("Achievement unlocked: " + title);
     Sort();
     if (onUnlock_) onUnlock_(title);
     if (popup_) popup_(id, kPopupRect);

@@ -1,5 +1,6 @@
 #include "clScreenCapture.h"
 
+#include "UIAchievement.h"
 #include "mgrSession.h"
 #include "mgrStates.h"
 #include "qz7files.h"
@@ -7,11 +8,23 @@
 #include "stateTable.h"
 
 #include <cstdlib>
+#include <string>
 
 namespace {
 // The redraw that follows paints the moment's frame; the next one is kept too,
 // in case a window system paints later.
 constexpr int32_t kFramesPerMoment = 2;
+
+// The id of an achievement pop-up resting in full view (after it has slid
+// in); 0 for none.
+int32_t PopupShown(TGUIWindow* w)
+{
+    if (!w || !w->IsVisible()) return 0;
+    if (auto* a = dynamic_cast<TUIAchievement*>(w); a && a->Popup() && a->Phase() == 3) return a->AchievementId();
+    for (int32_t i = 1; i <= w->ChildCount(); ++i)
+        if (const int32_t id = PopupShown(w->GetChild(i))) return id;
+    return 0;
+}
 }  // namespace
 
 TScreenCapture::TScreenCapture()
@@ -25,11 +38,13 @@ std::string TScreenCapture::Moment()
     if (!StateEngine || !Session || !StateEngine->Current()) return {};
     const TState* current = StateEngine->Current();
     const TSession& s = *Session;
+    if (const int32_t id = PopupShown(StateEngine->RootWindow())) return "achievement-" + std::to_string(id);
     switch (StateEngine->CurrentId()) {
     case STATE_BIDDING: {
-        int32_t bids = 0;
-        for (TSeat seat = 1; seat <= 4; ++seat) bids += s.Bidding().BidsMade(seat);
-        return bids >= 3 && !s.Bidding().IsComplete() ? "auction" : "";
+        // Three seats have spoken (a pass counts) and the fourth is to.
+        int32_t spoken = 0;
+        for (TSeat seat = 1; seat <= 4; ++seat) spoken += s.Bidding().GetBid(seat).count != BID_NOT_YET.count;
+        return spoken >= 3 && !s.Bidding().IsComplete() ? "auction" : "";
     }
     case STATE_GAME: {
         if (s.Status() != STATUS_PLAYING) return {};

@@ -1,7 +1,7 @@
 // A developer's record of the card table (VANTOREL_CAPTURE_SCREENS=<folder>):
 // the frames presented at a few moments of a game are written as PNG files
 // into subfolders named after the moment ("auction", "midtrick", "handwon",
-// "gamewon", "playing"), once each, so a whole game can be looked at afterwards without
+// "gamewon", "playing", "achievement-<id>" for an unlock's pop-up), once each, so a whole game can be looked at afterwards without
 // writing every frame.
 #pragma once
 

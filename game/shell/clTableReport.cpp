@@ -1,6 +1,7 @@
 #include "clTableReport.h"
 
 #include "UIBidButton.h"
+#include "UIBidding.h"
 #include "UIButton.h"
 #include "UICardset.h"
 #include "mgrSession.h"
@@ -18,6 +19,9 @@ TQZPoint Centre(const TQZRect& r) { return {(r.left + r.right) / 2, (r.top + r.b
 void Buttons(TGUIWindow* w, std::ostringstream& out)
 {
     if (!w || !w->IsVisible()) return;
+    // What the panel has put together so far: its suit and trick count.
+    if (auto* panel = dynamic_cast<TUIBidding*>(w))
+        out << "selected " << panel->selectedSuit << ' ' << panel->selectedCount << '\n';
     if (auto* b = dynamic_cast<TUIBidButton*>(w)) {
         const TQZPoint c = Centre(b->GetScreenRect());
         out << "bid " << b->value << ' ' << c.x << ' ' << c.y << ' ' << (b->IsEnabled() ? 1 : 0) << '\n';
@@ -75,6 +79,8 @@ std::string TTableReport::Text()
         out << "trick " << s.Tricks().Current() << '\n';
         out << "score " << s.Score(1) << ' ' << s.Score(2) << '\n';
         out << "hand " << s.HandOf(s.LocalSeat()).ToText() << '\n';
+        out << "moving " << (s.MoveInProgress() ? 1 : 0) << '\n';
+        out << "prompt " << s.Prompt() << '\n';
     }
     if (current) {
         Buttons(current->Window(), out);

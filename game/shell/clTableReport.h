@@ -3,7 +3,9 @@
 // widgets the player uses stand on the window, rewritten whenever it changes.
 // Lines: "state <id>", "status <n>", "local <seat>", "toplay <seat>",
 // "bidder <seat>", "declarer <seat>", "trick <n>", "score <team 1> <team 2>",
-// "hand <cards as text>", "button <command> <x> <y>" (centre of an enabled,
+// "hand <cards as text>", "moving <1 while a card is on its way, else 0>",
+// "prompt <the prompt line>", "selected <suit> <count>" (the bid the bidding
+// panel has put together), "button <command> <x> <y>" (centre of an enabled,
 // visible button of the screen on top), "card <position> <x> <y> <mark>" (a
 // card of the local hand), "bid <value> <x> <y> <enabled>" (a button of the
 // bidding panel).

@@ -145,6 +145,35 @@ TEST_F(KeyboardTest, KeyDownAsksForVirtualKeysOnly)
     EXPECT_EQ(kb->QueryState(), 0);
 }
 
+// Two quick clicks whose presses and releases all arrive within one frame
+// reach the mouse's queue whole and in order, each at its own point: the
+// widget tree takes one a frame and misses none.
+using WindowMouseTest = KeyboardTest;  // a window to click in
+TEST_F(WindowMouseTest, QuickClicksWithinOneFrameKeepEveryPressAndRelease)
+{
+    const os::WindowHandle h = window->Handle();
+    os::InjectInput(os::ButtonInput(true, h, 1, 30, 40));
+    os::InjectInput(os::ButtonInput(false, h, 1, 30, 40));
+    os::InjectInput(os::ButtonInput(true, h, 1, 90, 60));
+    os::InjectInput(os::ButtonInput(false, h, 1, 90, 60));
+    PumpFrame();
+    TQZMouse* mouse = GetMouse();
+    ASSERT_EQ(mouse->MainWindow(), h);
+    const struct {
+        bool down;
+        int32_t x, y;
+    } expected[] = {{true, 30, 40}, {false, 30, 40}, {true, 90, 60}, {false, 90, 60}};
+    for (const auto& e : expected) {
+        ASSERT_TRUE(mouse->HasEventFor(0));
+        const TQZMouseEvent got = mouse->PopEventFor(0);
+        EXPECT_EQ(got.button, 1);
+        EXPECT_EQ(got.down, e.down);
+        EXPECT_EQ((TQZPoint{got.x, got.y}), (TQZPoint{e.x, e.y}));
+    }
+    EXPECT_FALSE(mouse->HasEvent());
+    EXPECT_FALSE(mouse->IsButtonDown(1));
+}
+
 TEST(KeyboardTranslate, VirtualOnlyKeysAndPlainCharacters)
 {
     TQZKeyboard kb;
