@@ -92,10 +92,15 @@ TEST_P(RecorderReplay, AReplayedHandEndsWithTheRecordedDealAndScores)
     recorder->Execute("CLEAR");
     recorder->Execute("LOAD");
     recorder->Execute("REPLAY");
+    EXPECT_EQ(CurrentId(), STATE_GAME);
+    EXPECT_EQ(StateEngine->Depth(), 2) << "the menu stays under the replayed game";
     for (int32_t j = 0; j < 200000 && recorder->Mode() == 2; ++j) Step();
     EXPECT_EQ(recorder->Mode(), 0) << "the replay stopped at screen " << CurrentId();
     EXPECT_TRUE(Logged("Replay complete!"));
     EXPECT_EQ(Table(), recorded);
+    // Leaving the table leads back to the menu.
+    StateEngine->PopUntil(STATE_MENU);
+    EXPECT_EQ(CurrentId(), STATE_MENU);
 }
 
 INSTANTIATE_TEST_SUITE_P(LocalSeat, RecorderReplay, ::testing::Values(true, false),
