@@ -7,6 +7,7 @@
 #include "imImage.h"
 #include "ioCardset.h"
 #include "mgrLoaders.h"
+#include "mgrResources.h"
 #include "mgrSettings.h"
 #include "mgrSteam.h"
 #include "mgrTimers.h"
@@ -63,6 +64,7 @@ struct Editor {
         RegisterTimersManager();
         RegisterSteamManager();
         RegisterLoadersManager();
+        RegisterEditorResourcesManager();
         app = std::make_unique<TEditorApp>();
         app->onWarning = [](const std::string&) {};
         app->Init();

@@ -3,8 +3,11 @@
 // scoreboard and the prompt line, the chat closed. One frame is the engine's
 // own work for it: input, the screens' update and the widget tree, then the
 // drawing and the present (headless: the frame goes nowhere). Median and
-// 99th percentile of the frame time at 1280 x 800 and 1920 x 1080. Run it
-// pinned to one core (taskset -c 3 build/bench/bench_table).
+// 99th percentile of the frame time at 1280 x 800 and 1920 x 1080. Also the
+// share of one core the program's own loop takes while the table waits for
+// the player's card, and whole games a second through the real screens at
+// instant speed without drawing. Run it pinned to one core
+// (taskset -c 3 build/bench/bench_table).
 #include "UIGameBoard.h"
 #include "UICardset.h"
 #include "coreEngine.h"
@@ -26,6 +29,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <memory>
 #include <vector>
@@ -36,7 +40,7 @@ uint64_t fakeNow = 0;
 
 class TTableRig {
 public:
-    TTableRig(int32_t width, int32_t height)
+    TTableRig(int32_t width, int32_t height, bool toMidTrick = true)
     {
         setenv("VANTOREL_DATA_HOME", home.Path().c_str(), 1);
         setenv("VANTOREL_HEADLESS", "1", 1);
@@ -51,6 +55,7 @@ public:
         SetSetting("Debug.AutoPlay", "true");
         SetSetting("Debug.Reveal", "true");
         engine->Start();
+        if (!toMidTrick) return;
         if (StateEngine && StateEngine->Current()) StateEngine->Current()->HandleEvent(5);  // "Start New Game"
         // Played on until a trick is half done with its third card on the way.
         for (int32_t i = 0; i < 100000 && !MidTrick(); ++i) Step(16, true);
@@ -75,13 +80,36 @@ public:
         return table ? dynamic_cast<TUIGameBoard*>(table->Board()) : nullptr;
     }
     // One frame of the program; the game's timers run only while it is set up.
-    void Step(int32_t ms, bool play)
+    void Step(int32_t ms, bool play, bool draw = true)
     {
         fakeNow += uint64_t(ms) * 1000000ull;
         PumpFrame();
         if (StateEngine) StateEngine->Update();
         if (play && Timers) Timers->Tick(ms);
-        if (StateEngine) StateEngine->Render();
+        if (draw && StateEngine) StateEngine->Render();
+    }
+    // The local player's card is asked for and nothing moves: the computers
+    // play until then, the local seat's auction and kitty left to them too.
+    bool WaitingForLocalCard() const
+    {
+        if (!StateEngine || StateEngine->CurrentId() != STATE_GAME || !Session) return false;
+        const TSession& s = *Session;
+        return s.Status() == STATUS_PLAYING && !s.Tricks().TrickComplete() && s.Tricks().Current() >= 2 &&
+               s.Tricks().SeatToPlay() == s.LocalSeat() && Board() && !Board()->IsAnimating();
+    }
+    void PlayToLocalCard()
+    {
+        SetSetting("Debug.AutoPlay", "true");
+        SetSetting("Debug.Reveal", "false");
+        if (StateEngine && StateEngine->Current()) StateEngine->Current()->HandleEvent(5);
+        for (int32_t i = 0; i < 100000 && !WaitingForLocalCard(); ++i) {
+            // The local seat is the computer's until its card is next.
+            const bool localNext = Session && Session->Status() == STATUS_PLAYING &&
+                                   Session->Tricks().Current() >= 2 &&
+                                   Session->Tricks().SeatToPlay() == Session->LocalSeat();
+            SetSetting("Debug.AutoPlay", localNext ? "false" : "true");
+            Step(16, true);
+        }
     }
     // Keeps a card in the air: a new flight from the seat to play when the
     // last one has landed.
@@ -127,6 +155,74 @@ void BM_TableMidTrick(benchmark::State& state)
     state.counters["height"] = client.Height();
 }
 BENCHMARK(BM_TableMidTrick)->Args({1280, 800})->Args({1920, 1080})->Iterations(600)->Unit(benchmark::kMillisecond);
+
+double ThreadCpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+// The real loop (input, screens, services, timers, drawing, present) while the
+// table waits for the player's card. The clock is simulated: each frame is
+// charged the period the loop asked for, or its work when that is longer, so
+// the figure is the loop's CPU time over the wall time it would take.
+void BM_WaitingForCard(benchmark::State& state)
+{
+    TTableRig rig(int32_t(state.range(0)), int32_t(state.range(1)), false);
+    rig.PlayToLocalCard();
+    if (!rig.WaitingForLocalCard()) {
+        state.SkipWithError("the table never asked for the player's card");
+        return;
+    }
+    double work = 0, wall = 0, steadyWork = 0, steadyWall = 0;
+    for (auto _ : state) {
+        work = wall = steadyWork = steadyWall = 0;
+        while (wall < 30000.0) {
+            const double t0 = ThreadCpuMs();
+            rig.engine->Tick();
+            const double spent = ThreadCpuMs() - t0;
+            const double period = std::max(double(rig.engine->FramePeriodMs()), spent);
+            fakeNow += uint64_t(period * 1e6);
+            work += spent;
+            wall += period;
+            if (wall > 5000.0) {  // after the prompt has finished revealing
+                steadyWork += spent;
+                steadyWall += period;
+            }
+        }
+    }
+    state.counters["cpu_percent_30s"] = 100.0 * work / wall;
+    state.counters["cpu_percent_steady"] = steadyWall > 0 ? 100.0 * steadyWork / steadyWall : 0;
+    state.counters["still_waiting"] = rig.WaitingForLocalCard() ? 1 : 0;
+}
+BENCHMARK(BM_WaitingForCard)->Args({1280, 800})->Args({1920, 1080})->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// Whole games through the real screens: computers on every seat, instant
+// speed, the screens' updates and the game's timers, nothing drawn.
+void BM_WholeGames(benchmark::State& state)
+{
+    TTableRig rig(1280, 800, false);
+    SetSetting("Debug.AutoPlay", "true");
+    SetSetting("Debug.InstantPlay", "true");
+    if (StateEngine && StateEngine->Current()) StateEngine->Current()->HandleEvent(5);
+    int64_t games = 0, frames = 0;
+    for (auto _ : state) {
+        for (int32_t i = 0; i < 1000000 && StateEngine && StateEngine->CurrentId() != STATE_GAMEWIN; ++i) {
+            rig.Step(16, true, false);
+            ++frames;
+        }
+        // On past the game-won screen into the next game.
+        for (int32_t i = 0; i < 100000 && StateEngine && StateEngine->CurrentId() == STATE_GAMEWIN; ++i) {
+            rig.Step(16, true, false);
+            ++frames;
+        }
+        ++games;
+    }
+    state.counters["games_per_s"] = benchmark::Counter(double(games), benchmark::Counter::kIsRate);
+    state.counters["frames_per_game"] = games ? double(frames) / double(games) : 0;
+}
+BENCHMARK(BM_WholeGames)->Iterations(20)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 #include "CardsetEditor.h"
 #include "coreManager.h"
 #include "mgrLoaders.h"
+#include "mgrResources.h"
 #include "mgrSettings.h"
 #include "mgrSteam.h"
 #include "mgrTimers.h"
@@ -13,6 +14,7 @@ int main()
     RegisterTimersManager();
     RegisterSteamManager();
     RegisterLoadersManager();
+    RegisterEditorResourcesManager();
     int32_t code = 0;
     {
         TEditorApp app;

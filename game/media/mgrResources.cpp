@@ -64,8 +64,11 @@ TQZTexture* IndexSheet()
     return Resources ? Resources->GetTexture(TEXTURE_INDEX_SHEET) : nullptr;
 }
 
+// The game's samples wait for its audio manager; the editor runs none, so
+// its samples load whenever the framework's audio device is open.
 bool SoundsPlayable()
 {
+    if (IsEditorApplication()) return SingletonExists(QZSLOT_AUDIO) && AudioDevice()->deviceOpen;
     return Audio && Audio->IsReady();
 }
 }  // namespace
@@ -91,6 +94,12 @@ void RegisterResourcesManager()
         "Resource Manager");
 }
 
+void RegisterEditorResourcesManager()
+{
+    RegisterManagerClass<TResourceEngine, &Resources>(MGR_RESOURCES, DomainBit(MGR_LOADERS) | DomainBit(MGR_SETTINGS),
+                                                      "Resource Manager");
+}
+
 TResourceEngine::TResourceEngine() = default;
 
 TResourceEngine::~TResourceEngine()
@@ -112,7 +121,9 @@ void TResourceEngine::Initialize()
     }
     SetIndexSheetSource(&IndexSheet);
     LoadOpponentLists();
-    LoadGroup(0, false);
+    // The editor draws none of the game's interface: what it asks for (the
+    // index sheet) loads on first use, which keeps its start quick.
+    if (!IsEditorApplication()) LoadGroup(0, false);
 }
 
 TQZContentManager* TResourceEngine::Table(int32_t kind) const

@@ -102,3 +102,7 @@ private:
 
 extern TResourceEngine* Resources;
 void RegisterResourcesManager();
+// The editor's registration: it runs neither the game's audio nor its video
+// manager. Under the editor nothing loads at start; each resource loads when
+// first asked for.
+void RegisterEditorResourcesManager();

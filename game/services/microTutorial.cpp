@@ -94,6 +94,8 @@ void TTutorialService::ShowWindow(bool show)
     if (show && !window_->IsVisible()) window_->PlaceInParent();
     window_->SetVisible(show);
     if (show) window_->BringToFront();
+    owner_ = show && StateEngine ? StateEngine->Current() : nullptr;
+    suspended_ = false;
 }
 
 void TTutorialService::ShowPage(const std::string& id, int32_t page)
@@ -190,12 +192,35 @@ void TTutorialService::Execute(const std::string& instruction)
 
 void TTutorialService::OnTutorialEvent(const std::string& text)
 {
-    // A tutorial on screen is never replaced by another.
+    // A tutorial on screen is never replaced by another; the page of a
+    // screen just covered is no longer on screen.
     // (The editor's build asks also while one is shown.)
+    FollowOwner();
     if (!WindowShown() || IsEditorApplication()) Execute("PAGEIFNEW " + text);
 }
 
 void TTutorialService::Tick()
 {
+    FollowOwner();
     if (StateEngine && StateEngine->CurrentId() == STATE_CONFIRM && WindowShown()) ShowWindow(false);
+}
+
+void TTutorialService::FollowOwner()
+{
+    if (!window_ || !StateEngine || !owner_) return;
+    const TState* current = StateEngine->Current();
+    if (window_->IsVisible() && current != owner_) {
+        window_->SetVisible(false);
+        suspended_ = true;
+    }
+    if (!suspended_) return;
+    if (!StateEngine->Holds(owner_)) {
+        owner_ = nullptr;
+        suspended_ = false;
+    } else if (current == owner_) {
+        // Where the player left it.
+        window_->SetVisible(true);
+        window_->BringToFront();
+        suspended_ = false;
+    }
 }

@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 
+class TState;
 class TUITutorial;
 
 using TServiceNotice = std::function<void(const std::string&)>;
@@ -53,10 +54,16 @@ private:
     void ShowPage(const std::string& id, int32_t page);
     void Notice(const std::string& text) const;
     void StopListening();
+    // A page belongs to the screen it opened on: hidden while another screen
+    // is on top, shown again when its screen is back, dropped (not seen)
+    // when its screen is gone.
+    void FollowOwner();
 
     TTutorialPages pages_;
     TServiceNotice notice_;
     TUITutorial* window_ = nullptr;  // a child of the root window
+    const TState* owner_ = nullptr;  // the screen the page opened on; compared, never used
+    bool suspended_ = false;          // hidden while its screen is covered
     bool listening_ = false;
     TLink link_{this};
 };

@@ -183,6 +183,7 @@ void TMainEngine::Tick()
     report_.FrameDone();
     if (UITakeFrameRequest() || (Timers && Timers->CountActive() > 0)) lastActive_ = started;
     const uint32_t period = started - lastActive_ < kIdleAfterMs ? kFramePeriodMs : kIdleFramePeriodMs;
+    period_ = period;
     const uint32_t spent = plat::os::TickMilliseconds() - started;
     if (spent < period && !Terminated()) plat::os::WaitForWindowMessages(period - spent);
 }

@@ -32,6 +32,9 @@ public:
     void Start();
     void Tick();
     bool Terminated() const;
+    // The length of the last frame's period, work and wait together: what a
+    // measurement of the loop's CPU use divides by.
+    uint32_t FramePeriodMs() const { return period_; }
 
     TGUIWindow* Root() const { return root_.get(); }
     TUITable* Table() const { return table_; }
@@ -59,6 +62,7 @@ private:
     TUIChatWindow* chat_ = nullptr;
     TUIAnimHost* animHost_ = nullptr;
     uint32_t lastActive_ = 0;  // the last frame with input, animation or a timer
+    uint32_t period_ = 0;
     TScreenCapture capture_;
     TTableReport report_;
 };

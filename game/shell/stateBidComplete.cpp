@@ -5,11 +5,19 @@
 #include "coreGameDiagnostics.h"
 #include "mgrGameflow.h"
 #include "mgrSession.h"
+#include "mgrServices.h"
 #include "mgrSettings.h"
+#include "microTutorial.h"
 
 namespace {
 constexpr int32_t kContinueCommand = 1;
 constexpr int32_t kButtonWidth = 126, kButtonHeight = 45;
+
+bool TutorialPageShown()
+{
+    auto* tutorial = ServiceManager ? dynamic_cast<TTutorialService*>(ServiceManager->Running("TUTORIAL")) : nullptr;
+    return tutorial && tutorial->WindowShown();
+}
 }  // namespace
 
 void AddContinueButtons(TStateGUI* window, const std::string& caption, TUIButton*& shown, TUIButton*& enter)
@@ -20,6 +28,12 @@ void AddContinueButtons(TStateGUI* window, const std::string& caption, TUIButton
     enter->hotKey = GUIKEY_ENTER;
     enter->SetVisible(false);
     PlaceContinueButton(window, shown);
+}
+
+void EnableContinueButton(TUIButton* shown, const TSessionPlayer& local)
+{
+    // Pressed once: it stays down while the others decide.
+    if (shown) shown->SetEnabled(!local.Continued());
 }
 
 void PlaceContinueButton(TStateGUI* window, TUIButton* shown)
@@ -59,6 +73,7 @@ void TStateBidComplete::Enter(TState* previous, int32_t param)
     CreateBoard();
     backedOut_ = false;
     if (auto* w = dynamic_cast<TBidCompleteGUI*>(Window())) PlaceContinueButton(w, w->ContinueButton());
+    UpdateContinueBar(true);
     if (!Session) return;
     TSession& s = *Session;
     s.SetPrompt("Bidding completed!");
@@ -103,10 +118,13 @@ void TStateBidComplete::Update()
     if (!Session || !IsCurrent()) return;
     TSession& s = *Session;
     const TSessionPlayer* local = s.Players().GetPlayer(s.LocalSeat());
+    UpdateContinueBar(false);
+    if (auto* w = dynamic_cast<TBidCompleteGUI*>(Window()); w && local) EnableContinueButton(w->ContinueButton(), *local);
     if (local && !local->Continued()) {
         if (local->IsComputerControlled())
             ContinueLocal();
-        else if (!BoardAnimating() && !s.MoveInProgress() && !SettingBool("Gameplay.WaitAfterBid"))
+        else if (!BoardAnimating() && !s.MoveInProgress() && !SettingBool("Gameplay.WaitAfterBid") &&
+                 !TutorialPageShown())  // the misere page is read before the hand goes on
             ContinueLocal();
     }
     if (s.Status() != STATUS_BID_COMPLETE) {

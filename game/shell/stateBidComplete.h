@@ -5,6 +5,7 @@
 
 #include "stateTable.h"
 
+class TSessionPlayer;
 class TUIButton;
 
 // The result screens' window: the table, a Continue button at the local
@@ -24,6 +25,7 @@ private:
 // Shared by the result screens: the Continue buttons and the continue bar.
 void AddContinueButtons(TStateGUI* window, const std::string& caption, TUIButton*& shown, TUIButton*& enter);
 void PlaceContinueButton(TStateGUI* window, TUIButton* shown);
+void EnableContinueButton(TUIButton* shown, const TSessionPlayer& local);
 
 class TStateBidComplete : public TStateTable {
 public:

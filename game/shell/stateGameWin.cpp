@@ -16,7 +16,7 @@ constexpr int32_t kFinishCommand = 1;
 
 TGameWinGUI::TGameWinGUI(TState* owner, TGUIWindow* layout) : TStateGUI(owner, layout)
 {
-    NewWindow<TUITitle>(this, false);
+    title_ = NewWindow<TUITitle>(this, false);
     AddContinueButtons(this, "Finish", finish_, enter_);
     host_ = NewWindow<TUIAnimHost>(this);
 }
@@ -27,6 +27,12 @@ void TGameWinGUI::Celebrate()
     auto* f = NewWindow<TUIAnimFireworks>(host_, false);
     f->blocking = false;
     fireworks_ = f;
+}
+
+void TGameWinGUI::RaiseOverBoard()
+{
+    title_->BringToFront();
+    host_->BringToFront();
 }
 
 bool TGameWinGUI::Arrange()
@@ -48,7 +54,11 @@ void TStateGameWin::Enter(TState* previous, int32_t param)
     winner_ = TTeam(param);
     done_ = false;
     CreateBoard();
-    if (auto* w = dynamic_cast<TGameWinGUI*>(Window())) PlaceContinueButton(w, w->FinishButton());
+    if (auto* w = dynamic_cast<TGameWinGUI*>(Window())) {
+        w->RaiseOverBoard();
+        PlaceContinueButton(w, w->FinishButton());
+    }
+    UpdateContinueBar(true);
     AdminLog("Game Over! Winning Team = " + std::to_string(winner_));
     if (!Session) return;
     const bool ours = winner_ == TeamOfSeat(Session->LocalSeat());
@@ -81,6 +91,8 @@ void TStateGameWin::Update()
     if (!Session || !IsCurrent() || done_) return;
     TSession& s = *Session;
     const TSessionPlayer* local = s.Players().GetPlayer(s.LocalSeat());
+    UpdateContinueBar(false);
+    if (auto* w = dynamic_cast<TGameWinGUI*>(Window()); w && local) EnableContinueButton(w->FinishButton(), *local);
     if (local && local->IsComputerControlled() && !local->Continued()) ContinueLocal();
     if (s.Players().AllContinued()) {
         done_ = true;

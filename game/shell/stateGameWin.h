@@ -15,8 +15,12 @@ public:
     // Fireworks for the player's own team's win.
     void Celebrate();
     TGUIWindow* Fireworks() const { return fireworks_; }
+    TGUIWindow* Title() const { return title_; }
+    // The title and the fireworks stand over the board made after them.
+    void RaiseOverBoard();
 
 private:
+    TGUIWindow* title_ = nullptr;
     TGUIWindow* host_ = nullptr;
     TGUIWindow* fireworks_ = nullptr;
     TUIButton* finish_ = nullptr;

@@ -58,6 +58,7 @@ void TStateHandWin::Enter(TState* previous, int32_t param)
     CreateBoard();
     auto* w = dynamic_cast<THandWinGUI*>(Window());
     if (w) PlaceContinueButton(w, w->ContinueButton());
+    UpdateContinueBar(true);
     if (!Session || !StateEngine) return;
     TSession& s = *Session;
     // The board shows the whole deck again while the result is up.
@@ -103,6 +104,8 @@ void TStateHandWin::Update()
     if (!Session || !IsCurrent() || done_) return;
     TSession& s = *Session;
     const TSessionPlayer* local = s.Players().GetPlayer(s.LocalSeat());
+    UpdateContinueBar(false);
+    if (auto* w = dynamic_cast<THandWinGUI*>(Window()); w && local) EnableContinueButton(w->ContinueButton(), *local);
     if (local && local->IsComputerControlled() && !local->Continued()) ContinueLocal();
     if (s.Players().AllContinued()) {
         done_ = true;

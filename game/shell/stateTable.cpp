@@ -1,5 +1,6 @@
 #include "stateTable.h"
 
+#include "UIContinueBar.h"
 #include "UIGameBoard.h"
 #include "UIPlayerIcon.h"
 #include "clShellLinks.h"
@@ -103,6 +104,24 @@ void TStateTable::ContinueLocal()
     if (!p || p->Continued() || Asked(ACTION_CONTINUE, local)) return;
     MarkAsked(ACTION_CONTINUE, local);
     Gameflow->ContinueGame(local);
+}
+
+TUIContinueBar* TStateTable::ContinueBar() const
+{
+    // Looked up, not kept: the bar goes with the window.
+    if (TGUIWindow* w = Window())
+        for (int32_t i = 0; i < w->ChildCount(); ++i)
+            if (auto* bar = dynamic_cast<TUIContinueBar*>(w->GetChild(i))) return bar;
+    return nullptr;
+}
+
+void TStateTable::UpdateContinueBar(bool raise)
+{
+    if (!Window()) return;
+    TUIContinueBar* bar = ContinueBar();
+    if (!bar) bar = MakeUIContinueBar(Window());
+    bar->SetVisible(Session && Session->Players().CountHumans() >= 2);
+    if (raise) bar->BringToFront();
 }
 
 void TStateTable::OnExecuted(TGovernAction* action)

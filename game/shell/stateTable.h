@@ -12,6 +12,7 @@
 #include <string>
 #include <utility>
 
+class TUIContinueBar;
 class TUIGameBoard;
 
 class TStateTable : public TState {
@@ -31,6 +32,9 @@ public:
     // Where the local seat's player icon stands on the board (screen buttons
     // are placed by it).
     TQZRect LocalIconRect() const;
+    // The bar of who has continued on a result screen's window (nil until
+    // the screen shows it).
+    TUIContinueBar* ContinueBar() const;
 
     // This machine decides for the seat: a computer seat where it is the
     // authority, or its own seat played by the computer (AutoPlay), which a
@@ -48,6 +52,9 @@ protected:
     void MarkAsked(TGovernActionType type, TSeat seat);
     // The local player's Continue on a result screen, asked once.
     void ContinueLocal();
+    // The result screens' continue bar: made on the window when missing,
+    // shown while two or more seats are human, above the board when raised.
+    void UpdateContinueBar(bool raise);
     // Every executed action, while the screen is on the stack.
     virtual void ActionExecuted(TGovernAction* action) { (void)action; }
 

@@ -64,6 +64,12 @@ void TUIPrompt::Draw(const TQZRect& rect)
 {
     TQZFont* f = GetFont();
     if (!f || caption_.empty()) return;
+    // A long line (a result with two long names) is written smaller rather
+    // than cut off at both ends.
+    for (int32_t id : {UIFONT_BUTTON, UIFONT_SMALL}) {
+        if (f->TextWidth(caption_) <= rect.Width()) break;
+        if (TQZFont* smaller = UIFont(id)) f = smaller;
+    }
     uint32_t flags = 0;
     if (centreHorizontal) flags |= GUITEXT_CENTRE;
     if (centreVertical) flags |= GUITEXT_VCENTRE;

@@ -200,6 +200,14 @@ void TStateEngine::PopState(int32_t param)
     if (TState* now = Current()) now->Enter(top, param);
 }
 
+bool TStateEngine::Holds(const TState* state) const
+{
+    if (!state) return false;
+    for (const auto& s : stack_)
+        if (s.get() == state) return true;
+    return false;
+}
+
 void TStateEngine::PopUntil(int32_t id)
 {
     while (CurrentId() != id && !stack_.empty()) PopState(0);

@@ -101,6 +101,8 @@ public:
     // 0 for nothing, -1 for a state of no registered class.
     int32_t IdOf(const TState* state) const;
     int32_t CurrentId() const { return IdOf(Current()); }
+    // The state is on the stack (current or covered), not retired.
+    bool Holds(const TState* state) const;
     void Clear();
     void Update();
     void Render();

@@ -5,7 +5,7 @@
 # cardset, gets its title, author and comments typed, and saves. The saved
 # file is checked byte by byte and read back by the game's readers. Input is
 # played by the window layer from an input script (SDL under Xvfb takes no
-# drops from outside tools). A frame of the deck view is kept.
+# drops from outside tools). A frame of the whole deck (joker included) is kept.
 # editor_save.sh <runtime folder> <editor_decks helper> <output folder>
 set -uo pipefail
 runtime=$(cd "$1" && pwd)
@@ -38,7 +38,8 @@ clear_field() { echo "key 0x23"; for _ in $(seq 1 30); do echo "key 0x08"; done;
   echo "click 125 152"; clear_field; echo "type $author"
   echo "click 125 202"; clear_field; echo "type $comments"
   echo "wait 500"; echo "click 205 47"; echo "wait 1500"              # Save...
-  echo "wait 1000"; echo "close"
+  echo "click 44 390"; echo "wait 1000"                               # 1x: the whole deck in view
+  echo "close"
 } > "$out/input.txt"
 
 home="$out/home"; frames="$out/frames"

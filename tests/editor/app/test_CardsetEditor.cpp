@@ -3,8 +3,12 @@
 #include "clCardGraphics.h"
 #include "coreManager.h"
 #include "editortestutil.h"
+#include "foreigndecks.h"
+#include "ioLoader.h"
 #include "ioCardset.h"
 #include "mgrLoaders.h"
+#include "mgrResources.h"
+#include "qz7memory.h"
 #include "mgrSettings.h"
 #include "mgrSteam.h"
 #include "mgrTimers.h"
@@ -40,6 +44,7 @@ protected:
         RegisterTimersManager();
         RegisterSteamManager();
         RegisterLoadersManager();
+        RegisterEditorResourcesManager();
         app = std::make_unique<TEditorApp>();
         app->onWarning = [this](const std::string& w) { warnings.push_back(w); };
         app->fileDialog = [this](const std::string& title, bool) {
@@ -304,6 +309,115 @@ TEST_F(EditorTest, ButtonScriptsBecomeTheFramesCommand)
     app->Step();
     EXPECT_EQ(std::vector<int32_t>{EDCMD_NEW}, seen);
     EXPECT_EQ("", app->PendingCommand());
+}
+
+
+// One colour as a PNG file's bytes.
+vqdecks::Bytes PlainPng(int32_t w, int32_t h, uint32_t colour)
+{
+    auto t = editortest::MakeTexture(w, h, [colour](int32_t, int32_t) { return colour; });
+    std::unique_ptr<TQZMemory> png;
+    if (!t || t->SaveToMemory(png, QZTEXFMT_PNG) != QZRES_OK || !png) return {};
+    return vqdecks::Bytes(png->Data(), png->Data() + png->Size());
+}
+
+// Every foreign format composes its joker with the index from the game's
+// sheet: opened in the editor it matches the game's composition of the same
+// picture, and its index corners are not those of a card without a sheet.
+TEST_F(EditorTest, ForeignDecksShowTheJokersIndexAsTheGameDoes)
+{
+    ASSERT_TRUE(IsManagerCreated(MGR_RESOURCES));
+    TQZTexture* sheet = Resources->GetTexture(TEXTURE_INDEX_SHEET);
+    ASSERT_NE(nullptr, sheet);
+    const vqdecks::Bytes png = PlainPng(71, 96, 0xFF3060A0);
+    ASSERT_FALSE(png.empty());
+    vqdecks::RekoAmiga amiga;
+    amiga.paletteRgb = {0x3060A0};
+    amiga.value = [](int, int, int) { return uint8_t(0); };
+    vqdecks::RekoPC pc;
+    pc.pixel = [](int, int, int) { return uint16_t(0x0C54); };
+    vqdecks::RekoRkp rkp;
+    rkp.width = 71;
+    rkp.height = 96;
+    for (int position = 0; position < 54; ++position) rkp.entries.push_back(png);
+    std::vector<vqdecks::WizSolEntry> wiz(53, vqdecks::WizSolEntry{71, 96, png});
+    struct Case {
+        const char* file;
+        vqdecks::Bytes bytes;
+        TQZPoint size;
+    } cases[] = {
+        {"deck.amiga", vqdecks::Build(amiga), {88, 130}},
+        {"deck.reko", vqdecks::Build(pc), {88, 130}},
+        {"deck.rkp", vqdecks::Build(rkp), {71, 96}},
+        {"deck.wiz", vqdecks::BuildWizSol(wiz), {71, 96}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string file = (fs::path(home.Path()) / c.file).string();
+        std::ofstream(file, std::ios::binary)
+            .write(reinterpret_cast<const char*>(c.bytes.data()), std::streamsize(c.bytes.size()));
+        ASSERT_TRUE(app->OpenCardset(file));
+        TQZTexture* joker = app->Cardset()->GetImage(52);
+        ASSERT_NE(nullptr, joker);
+        // The joker's own colour, from the middle where no index lies.
+        const uint32_t colour = editortest::PixelOf(joker, c.size.x / 2, c.size.y / 2);
+        auto plain = editortest::MakeTexture(c.size.x, c.size.y, [colour](int32_t, int32_t) { return colour; });
+        auto game = ComposeCardImage(52, plain.get(), false, c.size, sheet);
+        auto blank = ComposeCardImage(52, plain.get(), false, c.size, nullptr);
+        ASSERT_TRUE(game && blank);
+        int32_t differing = 0, indexed = 0;
+        for (int32_t y = 0; y < c.size.y; ++y)
+            for (int32_t x = 0; x < c.size.x; ++x) {
+                const uint32_t p = editortest::PixelOf(joker, x, y);
+                differing += p != editortest::PixelOf(game.get(), x, y);
+                if (x < INDEX_JOKER_CELL.Width()) indexed += p != editortest::PixelOf(blank.get(), x, y);
+            }
+        EXPECT_EQ(0, differing) << "pixels unlike the game's joker";
+        EXPECT_GT(indexed, 100) << "index pixels in the top-left corner";
+    }
+    EXPECT_TRUE(warnings.empty());
+}
+
+
+// A cardset that asks for the game's own indices gets them when the editor
+// opens it; the editor writes no such flag, so the indices stay in the
+// pictures it saves instead of being lost.
+TEST_F(EditorTest, ACardsetAskingForTheGamesIndicesKeepsThemThroughASave)
+{
+    TCardsFileContent c;
+    c.width = 71;
+    c.height = 96;
+    c.title = "Own indices";
+    c.images[0] = PlainPng(71, 96, 0xFF3060A0);
+    c.images[52] = c.images[0];
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(BuildCardsFile(c, bytes));
+    const uint32_t flags = CARDS_FLAG_MARKER | CARDS_FLAG_OWN_INDICES;
+    for (int i = 0; i < 4; ++i) bytes[size_t(CARDS_AT_FLAGS + i)] = uint8_t(flags >> (8 * i));
+    const std::string file = (fs::path(home.Path()) / "own.cards").string();
+    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    ASSERT_TRUE(app->OpenCardset(file));
+
+    const std::string saved = (fs::path(home.Path()) / "saved.cards").string();
+    ASSERT_TRUE(SaveCardset(*app->Cardset(), saved, false));
+    std::unique_ptr<TCardGraphics> back = Loaders->LoadCardset(saved);
+    ASSERT_NE(nullptr, back);
+    for (int32_t slot : {0, 52}) {
+        SCOPED_TRACE(slot);
+        TQZTexture* opened = app->Cardset()->GetImage(slot);
+        TQZTexture* reread = back->GetImage(slot);
+        ASSERT_TRUE(opened && reread);
+        int32_t indexed = 0, differing = 0;
+        for (int32_t y = 0; y < 96; ++y)
+            for (int32_t x = 0; x < 71; ++x) {
+                const uint32_t p = editortest::PixelOf(opened, x, y);
+                if (x < INDEX_CELL_WIDTH && y < INDEX_CELL_HEIGHT) indexed += p != 0xFF3060A0u;
+                differing += p != editortest::PixelOf(reread, x, y);
+            }
+        EXPECT_GT(indexed, 100) << "the index drawn in the top-left corner";
+        EXPECT_EQ(0, differing) << "pixels changed by saving and reading back";
+    }
+    EXPECT_TRUE(warnings.empty());
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "UICardset.h"
 #include "UIContinueBar.h"
 #include "UILobbyPlayer.h"
+#include "UIPrompt.h"
 
 #include "clVideoDraw.h"
 #include "imImage.h"
@@ -221,6 +222,34 @@ TEST_F(LookTest, LobbyRowsShowWhoIsReady)
     const TSeat open = remote % 4 + 1;
     EXPECT_TRUE(rows[open]->TakeSeatButton()->IsVisible());
     EXPECT_FALSE(rows[remote]->TakeSeatButton()->IsVisible());
+}
+
+TEST_F(LookTest, ALongPromptIsWrittenWholeWithinItsLine)
+{
+    // The hand's result with two long names, over a hand 512 pixels wide.
+    S().Players().GetPlayer(1)->SetName("Bartholomew");
+    S().Players().GetPlayer(3)->SetName("Maximiliane");
+    S().SetPrompt(S().Players().TeamName(1) + ": Misere failed! 250 points lost!");
+    auto* prompt = NewWindow<TUIPrompt>(root.get(), TQZRect{256, 600, 768, 700});
+    prompt->Advance(10000);
+    Frame("prompt-long");
+    const TQZRect r = prompt->GetScreenRect();
+    // White text reaches neither end of the line.
+    auto white = [&](int32_t x) {
+        int32_t n = 0;
+        for (int32_t y = r.top; y < r.bottom; ++y) {
+            const uint32_t p = Pixel(x, y);
+            n += ((p >> 16) & 0xFF) > 200 && ((p >> 8) & 0xFF) > 200 && (p & 0xFF) > 200 ? 1 : 0;
+        }
+        return n;
+    };
+    int32_t first = r.right, last = r.left;
+    for (int32_t x = r.left; x < r.right; ++x)
+        if (white(x) > 0) first = std::min(first, x), last = x;
+    ASSERT_LT(first, last) << "written";
+    // Cut off, it would run to both ends.
+    EXPECT_GE(first - r.left, 4);
+    EXPECT_GE(r.right - 1 - last, 4);
 }
 
 }  // namespace
