@@ -119,7 +119,9 @@ void TRecorderService::Replay()
     // Authority off first: the new game then starts no game of its own, and
     // only the replayed actions drive it.
     if (Session) Session->Governor().SetAuthority(false);
-    if (Gameflow) Gameflow->NewGame(false);
+    // Over the menu, as a game the player starts: leaving the replayed game
+    // goes back to it rather than ending the program.
+    if (Gameflow) Gameflow->NewGame(true);
 }
 
 std::unique_ptr<TGovernAction> TRecorderService::DecodeNext()

@@ -3,6 +3,7 @@
 #include "UIContinueBar.h"
 #include "UIGameBoard.h"
 #include "UIPlayerIcon.h"
+#include "clShellLinks.h"
 
 #include "mgrGameflow.h"
 #include "mgrSession.h"
@@ -69,9 +70,13 @@ TQZRect TStateTable::LocalIconRect() const
     return {right + 10, bottom - 64, right + 10 + side, bottom - 64 + side};
 }
 
+// Without the authority outside a shared game a recording is being replayed:
+// it alone moves every seat, the local one too, or the game would part from it.
+static bool Replaying() { return Session && !Session->Governor().Authority() && !IsMultiplayerActive(); }
+
 bool TStateTable::DecidesFor(TSeat seat)
 {
-    if (!Session) return false;
+    if (!Session || Replaying()) return false;
     const TSessionPlayer* p = Session->Players().GetPlayer(seat);
     return p && p->IsComputerControlled() && (Session->Governor().Authority() || p->IsLocal());
 }
@@ -93,7 +98,7 @@ void TStateTable::MarkAsked(TGovernActionType type, TSeat seat) { asked_[{int32_
 
 void TStateTable::ContinueLocal()
 {
-    if (!Session || !Gameflow) return;
+    if (!Session || !Gameflow || Replaying()) return;
     const TSeat local = Session->LocalSeat();
     const TSessionPlayer* p = Session->Players().GetPlayer(local);
     if (!p || p->Continued() || Asked(ACTION_CONTINUE, local)) return;

@@ -5,6 +5,7 @@
 #include "UIButton.h"
 #include "UILabel.h"
 #include "UITable.h"
+#include "UITheme.h"
 #include "UITutorial.h"
 #include "clShellLinks.h"
 #include "microBenchmark.h"
@@ -245,6 +246,32 @@ TEST_F(ServicesTest, BenchmarkRunsItsStagesAndWritesItsFile)
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "Benchmark - initiated 12:34:56.789"), 1);
     EXPECT_EQ(lines.back(), "Benchmark Complete");
     EXPECT_EQ(engine->Table()->status, "Benchmark complete");
+}
+
+TEST_F(ServicesTest, ARunningBenchmarkKeepsTheFramesAtTheFullRate)
+{
+    ServiceManager->MarshalInstruction("Benchmark.prepare");
+    auto* bench = dynamic_cast<TBenchmarkService*>(ServiceManager->Running("BENCHMARK"));
+    ASSERT_NE(bench, nullptr);
+    float t = 100;
+    bench->clock = [&t] { return t; };
+    // Each service tick alone: whether it asked the engine for the next frame.
+    auto asks = [] {
+        (void)UITakeFrameRequest();
+        ServiceManager->Tick();
+        return UITakeFrameRequest();
+    };
+    EXPECT_FALSE(asks()) << "not started";
+    ServiceManager->MarshalInstruction("Benchmark.Start");
+    for (int frame = 0; frame < 400 && bench->Stage() != 0; ++frame) {
+        const int32_t stage = bench->Stage();
+        t += 0.5f;
+        SetFrameCounter(FrameCounter() + 30);
+        ASSERT_TRUE(asks()) << "stage " << stage;
+        Frame();
+    }
+    EXPECT_EQ(bench->Stage(), 0);
+    EXPECT_FALSE(asks()) << "finished";
 }
 
 // ---------------------------------------------------------------- tutorial

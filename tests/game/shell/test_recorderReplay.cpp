@@ -1,0 +1,109 @@
+// A hand played by the computer at the real screens, recorded, saved and
+// replayed through the same screens: the replay deals the same cards and
+// ends with the same scores, with nothing of the local seat's own.
+#include "shellfixture.h"
+
+#include "microGameRecorder.h"
+#include "mgrServices.h"
+#include "mgrSession.h"
+#include "mgrSettings.h"
+#include "mgrTimers.h"
+#include "osClock.h"
+#include "osDesktop.h"
+#include "qz7files.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using shelltest::EngineFixture;
+
+class RecorderReplay : public EngineFixture, public ::testing::WithParamInterface<bool> {
+protected:
+    uint64_t now = 0;
+    void SetUp() override
+    {
+        now = plat::os::MonotonicNanoseconds();
+        plat::os::SetClockSource([this] { return now; });
+        plat::os::SetMessageBoxHandler([this](const plat::os::MessageBoxRequest& r) {
+            boxes.push_back(r.text);
+            return plat::os::BoxAnswer::Ok;
+        });
+        EngineFixture::SetUp();
+        SeedRandom(11);
+        SetSetting("Debug.InstantPlay", "true");
+        SetSetting("Debug.AutoPlay", "true");
+        SetSetting("Tutorial.Enabled", "false");
+        ServiceManager->MarshalInstruction("Tutorial.Off");
+        ServiceManager->MarshalInstruction("Recorder.nothing");
+        recorder = dynamic_cast<TRecorderService*>(ServiceManager->Running("RECORDER"));
+        ASSERT_NE(recorder, nullptr);
+        recorder->clock = [this] { return uint32_t(now / 1000000ull); };
+    }
+    void TearDown() override
+    {
+        EngineFixture::TearDown();
+        plat::os::SetClockSource(nullptr);
+        plat::os::SetMessageBoxHandler(nullptr);
+    }
+    // One frame of the program: the screens, the services, the timers.
+    void Step()
+    {
+        now += 16ull * 1000000ull;
+        Frame();
+        ServiceManager->Tick();
+        if (Timers) Timers->Tick(16);
+    }
+    // What the table holds: scores, the cards of every seat and the deck.
+    std::string Table() const
+    {
+        const TSession& s = *Session;
+        std::string text = std::to_string(s.Score(1)) + ":" + std::to_string(s.Score(2)) + "|" + s.Deck().ToText();
+        for (TSeat seat = 1; seat <= 4; ++seat) text += "|" + s.HandOf(seat).ToText();
+        return text;
+    }
+
+    TRecorderService* recorder = nullptr;
+    std::vector<std::string> boxes;  // message boxes stay off the screen
+};
+
+// The local seat is played by the computer (AutoPlay) or left to a player
+// who does nothing; in both the recording alone moves it in the replay.
+TEST_P(RecorderReplay, AReplayedHandEndsWithTheRecordedDealAndScores)
+{
+    const bool autoPlayInReplay = GetParam();
+    recorder->Execute("START");
+    StateEngine->Current()->HandleEvent(5);  // "Start New Game"
+    // The first hand to its end and the next one dealt.
+    int32_t i = 0;
+    for (; i < 100000 && (Session->Score(1) == 0 && Session->Score(2) == 0); ++i) Step();
+    for (; i < 100000 && CurrentId() != STATE_BIDDING; ++i) Step();
+    ASSERT_EQ(CurrentId(), STATE_BIDDING) << "the first hand did not end";
+    StateEngine->PopUntil(STATE_MENU);
+    Step();
+    const std::string recorded = Table();
+    recorder->Execute("SAVE");
+    ASSERT_TRUE(IsFile(recorder->FileName()));
+
+    // Another game in between, as another start would have.
+    SetSetting("Debug.AutoPlay", autoPlayInReplay ? "true" : "false");
+    SeedRandom(12345);
+    recorder->Execute("CLEAR");
+    recorder->Execute("LOAD");
+    recorder->Execute("REPLAY");
+    EXPECT_EQ(CurrentId(), STATE_GAME);
+    EXPECT_EQ(StateEngine->Depth(), 2) << "the menu stays under the replayed game";
+    for (int32_t j = 0; j < 200000 && recorder->Mode() == 2; ++j) Step();
+    EXPECT_EQ(recorder->Mode(), 0) << "the replay stopped at screen " << CurrentId();
+    EXPECT_TRUE(Logged("Replay complete!"));
+    EXPECT_EQ(Table(), recorded);
+    // Leaving the table leads back to the menu.
+    StateEngine->PopUntil(STATE_MENU);
+    EXPECT_EQ(CurrentId(), STATE_MENU);
+}
+
+INSTANTIATE_TEST_SUITE_P(LocalSeat, RecorderReplay, ::testing::Values(true, false),
+                         [](const auto& info) { return info.param ? "AutoPlay" : "Player"; });
+
+}  // namespace
