@@ -20,6 +20,7 @@ mode=$3
 snap_tool=$4
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/e2elib.sh"
+source "$here/tablelib.sh"
 e2e_under_xvfb 1600x1000 "xvfb-run xdotool" "$0" "$@"
 rm -rf "$out"
 mkdir -p "$out"
@@ -37,34 +38,10 @@ trap '[ -n "$E2E_PID" ] && kill "$E2E_PID" 2>/dev/null' EXIT
 # snap <name>: what the window shows now, as <name>.png.
 snap() { "$snap_tool" "$win" "$out/$1.png" || e2e_fail "no frame of the $1"; }
 
-# Starts ./game without writing every frame.
-start_plain() {
-  mkdir -p "$home"
-  (cd "$runtime" && VANTOREL_DATA_HOME="$home" SDL_AUDIODRIVER=dummy exec ./game) &
-  E2E_PID=$!
-}
-# A value of the report: r <key> [field]
-r() { awk -v k="$1" -v f="${2:-2}" '$1 == k { print $f; exit }' "$report" 2>/dev/null; }
-wait_state() {  # wait_state <id> <seconds>
-  local limit=$(( SECONDS + $2 ))
-  while [ "$SECONDS" -lt "$limit" ]; do
-    [ "$(r state)" = "$1" ] && return 0
-    sleep 0.05
-  done
-  [ "$(r state)" = "$1" ]
-}
 # The scores and the cards of the local hand (in any order).
 table_now() {
   grep "^score " "$report"
   echo "hand $(r hand | tr -c '0-9' '\n' | grep . | sort -n | tr '\n' ' ')"
-}
-wait_state_not() {  # wait_state_not <id> <seconds>
-  local limit=$(( SECONDS + $2 ))
-  while [ "$SECONDS" -lt "$limit" ]; do
-    [ -n "$(r state)" ] && [ "$(r state)" != "$1" ] && return 0
-    sleep 0.1
-  done
-  return 1
 }
 # wait_log <text> <seconds> [count]: the log holds the text (count times).
 wait_log() {
@@ -117,7 +94,6 @@ click() {
   xdotool click 1 >/dev/null 2>&1
   sleep 0.35
 }
-button_at() { awk -v c="$1" '$1 == "button" && $2 == c { print $3, $4; exit }' "$report" 2>/dev/null; }
 to_menu() {
   [ "$(r state)" = 11 ] && return 0
   e2e_key "$win" Escape

@@ -20,6 +20,7 @@ out=$2
 mode=$3
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/e2elib.sh"
+source "$here/tablelib.sh"
 e2e_under_xvfb 1600x1000 "xvfb-run xdotool" "$0" "$@"
 rm -rf "$out"
 mkdir -p "$out"
@@ -36,33 +37,6 @@ S_BIDDING=3 S_CONFIRM=5 S_GAME=7 S_HANDWIN=9 S_KITTY=10 S_MENU=11
 # The hand's status while tricks are played.
 STATUS_PLAYING=5
 
-# Starts ./game without writing every frame (the moments are captured).
-start_plain() {
-  mkdir -p "$home"
-  (cd "$runtime" && VANTOREL_DATA_HOME="$home" SDL_AUDIODRIVER=dummy exec ./game) &
-  E2E_PID=$!
-}
-
-# wait_for <seconds> <command...>: true as soon as the command is. The
-# limit is on the clock, not a count of tries, which a loaded machine
-# stretches.
-wait_for() {
-  local end=$(( SECONDS + $1 ))
-  shift
-  while [ "$SECONDS" -lt "$end" ]; do
-    "$@" && return 0
-    sleep 0.05
-  done
-  "$@"
-}
-
-# A value of the report: r <key> [field]
-r() { awk -v k="$1" -v f="${2:-2}" '$1 == k { print $f; exit }' "$report" 2>/dev/null; }
-in_state() { [ "$(r state)" = "$1" ]; }
-not_state() { [ -n "$(r state)" ] && [ "$(r state)" != "$1" ]; }
-wait_state() { wait_for "$2" in_state "$1"; }  # wait_state <id> <seconds>
-# The centre of the button with a command id: "x y", or nothing.
-button_at() { awk -v c="$1" '$1 == "button" && $2 == c { print $3, $4; exit }' "$report" 2>/dev/null; }
 has_button() { [ -n "$(button_at "$1")" ]; }
 # The centre of a bidding panel tile that may be chosen: "x y", or nothing.
 bid_at() { awk -v v="$1" '$1 == "bid" && $2 == v && $5 == 1 { print $3, $4; exit }' "$report" 2>/dev/null; }
