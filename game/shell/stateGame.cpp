@@ -105,8 +105,10 @@ void TStateGame::Update()
     if (!Session || !StateEngine || !IsCurrent()) return;
     TSession& s = *Session;
     const bool busy = Busy();
-    if (!busy && backRequested_) {
-        StateEngine->PopState(GUICMD_BACK);
+    // Once the player has asked to leave nothing new is opened over the
+    // screen: a deal or auction pushed now would drop the request.
+    if (backRequested_) {
+        if (!busy) StateEngine->PopState(GUICMD_BACK);
         return;
     }
     switch (s.Status()) {

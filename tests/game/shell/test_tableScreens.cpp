@@ -2,6 +2,7 @@
 // display: a hand bid, discarded and played for the local seat with injected
 // input, whole games played by the computer, and input that arrives at the
 // wrong moment.
+#include "UIGameBoard.h"
 #include "tablescreens.h"
 
 #include "qz7files.h"
@@ -110,6 +111,23 @@ TEST_F(TableScreens, AutoPlayPlaysWholeGamesAndStartsANewOne)
     // A new game starts by itself.
     EXPECT_TRUE(RunUntil(STATE_BIDDING));
     EXPECT_EQ(3, StateEngine->Depth());  // the menu, the game and the auction
+}
+
+// Escape while a flight still holds the game screen up as the next hand
+// starts: the deal's screen must not open over the request and drop it.
+TEST_F(TableScreens, BackWhileTheNextHandStartsLeavesForTheMenu)
+{
+    SetSetting("Debug.AutoPlay", "true");
+    Command(5);
+    ASSERT_TRUE(RunUntil(STATE_HANDWIN, 100000));
+    ASSERT_TRUE(RunUntil(STATE_GAME, 5000));
+    ASSERT_EQ(STATUS_STARTING, S().Status());
+    auto* game = static_cast<TStateTable*>(StateEngine->Current());
+    ASSERT_NE(nullptr, game->Board());
+    game->Board()->StartCardMove({0, 0}, {300, 300}, 0, false, false, false, 0, 500);
+    Command(GUICMD_BACK);
+    EXPECT_TRUE(RunUntil(STATE_MENU, 5000)) << "still in screen " << CurrentId();
+    EXPECT_EQ(1, StateEngine->Depth());
 }
 
 TEST_F(TableScreens, BackingOutMidHandAndContinuingResumesTheSameHand)
