@@ -442,7 +442,7 @@ bool TSession::LoadFrom(TQZKeyValue* node)
     tricks_ = tricks;
     tricks_.SetTable(&deck_);
     tricks_.SetContract(bidding_.HasContract() ? GetContract() : TContract{});
-    players_ = std::move(players);
+    for (TSeat s = 1; s <= 4; ++s) *players_->GetPlayer(s) = std::move(*players->GetPlayer(s));
     for (auto& c : moveCount_) c = 0;
     return true;
 }

@@ -115,9 +115,11 @@ TSessionPlayers::TSessionPlayers(bool randomizeNames)
     if (randomizeNames) RandomizeNames();
 }
 
+// Players are replaced in place: the table's widgets and the computer
+// players hold on to their hands across a new game or a load.
 void TSessionPlayers::Reset()
 {
-    for (TSeat s = 1; s <= 4; ++s) players_[s - 1] = std::make_unique<TSessionPlayer>(s);
+    for (TSeat s = 1; s <= 4; ++s) *players_[s - 1] = TSessionPlayer(s);
     if (!IsEditorApplication()) RandomizeNames();
 }
 
@@ -262,7 +264,7 @@ bool TSessionPlayers::LoadFrom(TQZKeyValue* node)
         loaded[s - 1] = std::make_unique<TSessionPlayer>(s);
         if (!loaded[s - 1]->LoadFrom(child) || loaded[s - 1]->SeatId() != s) return false;
     }
-    for (int i = 0; i < 4; ++i) players_[i] = std::move(loaded[i]);
+    for (int i = 0; i < 4; ++i) *players_[i] = std::move(*loaded[i]);
     return true;
 }
 

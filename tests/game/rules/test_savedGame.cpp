@@ -112,6 +112,25 @@ TEST_F(SavedGameTest, AGameLoadsBackToTheSameState)
     EXPECT_TRUE(warnings.empty());
 }
 
+// The table's widgets hold the players' hands across a load and a new game
+// (a replay starts one under a drawn table): the hands stay where they are.
+TEST_F(SavedGameTest, LoadsAndNewGamesKeepEachHandWhereItIs)
+{
+    ThreeTricksIn();
+    const std::string saved = Text();
+    TSession other;
+    other.Initialize();
+    const TCardset* hands[4];
+    for (TSeat s = 1; s <= 4; ++s) hands[s - 1] = &other.HandOf(s);
+    ASSERT_TRUE(LoadGameText(other, saved));
+    for (TSeat s = 1; s <= 4; ++s) {
+        EXPECT_EQ(hands[s - 1], &other.HandOf(s));
+        EXPECT_EQ(S().HandOf(s).Count(), other.HandOf(s).Count());
+    }
+    other.NewGame(1);
+    for (TSeat s = 1; s <= 4; ++s) EXPECT_EQ(hands[s - 1], &other.HandOf(s));
+}
+
 TEST_F(SavedGameTest, HandsWonKeepTheirOrderThroughSaveAndLoad)
 {
     ThreeTricksIn();
