@@ -96,8 +96,9 @@ click() {
 }
 to_menu() {
   [ "$(r state)" = 11 ] && return 0
-  # Escape again if the first was not taken (it can be lost as a hand
-  # starts at instant speed; see the README).
+  # Escape again if the game has not left yet: with the computer on every
+  # seat at instant speed the table can stay busy past the wait (noted as a
+  # known fault).
   for _ in 1 2 3; do
     e2e_key "$win" Escape
     wait_state 11 7 && return 0
