@@ -97,8 +97,8 @@ click() {
 to_menu() {
   [ "$(r state)" = 11 ] && return 0
   # Escape again if the game has not left yet: with the computer on every
-  # seat at instant speed the table can stay busy past the wait (noted as a
-  # known fault).
+  # seat at instant speed the table can stay busy past the wait (a known
+  # fault, in the README).
   for _ in 1 2 3; do
     e2e_key "$win" Escape
     wait_state 11 7 && return 0
