@@ -39,6 +39,16 @@ TStamp StampOf(const std::string& path, float scale)
     return s;
 }
 
+// A cached thumbnail stands for the file only while its size and date are
+// those stored with it.
+bool StampCurrent(TQZIceData* node, const std::string& path)
+{
+    TStamp stored;
+    if (!node || node->ReadData(kStampId, &stored, kStampSize) != QZRES_OK) return false;
+    const TStamp now = StampOf(path, stored.scale);
+    return now.size == stored.size && now.date == stored.date;
+}
+
 bool IsImageExtension(const std::string& ext)
 {
     return ext == "PNG" || ext == "JPG" || ext == "JPEG" || ext == "BMP" || ext == "GIF";
@@ -317,7 +327,7 @@ std::shared_ptr<TThumbnail> TThreadLoader::FromCache(const std::string& name)
         TQZLock guard(lock_);
         const uint32_t id = cache_->IdOfName(name);
         TQZIceData* node = id ? cache_->GetChildById(id) : nullptr;
-        if (!node || node->Data().Size() <= 0) return nullptr;
+        if (!node || node->Data().Size() <= 0 || !StampCurrent(node, folder_ + name)) return nullptr;
         const auto* data = static_cast<const uint8_t*>(node->Data().Data());
         bytes.assign(data, data + node->Data().Size());
     }
@@ -383,12 +393,8 @@ void TThreadLoader::SaveCache()
     for (int32_t i = 1; i <= cache_->ChildCount(); ++i) stale.insert(cache_->GetChild(i)->Name());
     for (const TLoaderFile& item : items_) {
         if (!stale.count(item.fileName)) continue;
-        TStamp stored;
-        const uint32_t id = cache_->IdOfName(item.fileName);
-        TQZIceData* node = cache_->GetChildById(id);
-        if (!node || node->ReadData(kStampId, &stored, kStampSize) != QZRES_OK) continue;
-        const TStamp now = StampOf(folder_ + item.fileName, stored.scale);
-        if (now.size == stored.size && now.date == stored.date) stale.erase(item.fileName);
+        TQZIceData* node = cache_->GetChildById(cache_->IdOfName(item.fileName));
+        if (StampCurrent(node, folder_ + item.fileName)) stale.erase(item.fileName);
     }
     for (const std::string& name : stale) {
         const uint32_t id = cache_->IdOfName(name);

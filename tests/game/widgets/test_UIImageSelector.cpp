@@ -228,6 +228,27 @@ TEST_F(ImageSelectorTest, SecondRunTakesThumbnailsFromTheCacheAndDropsGoneFiles)
     EXPECT_EQ(0u, tree->IdOfName("Dark.JPG"));
 }
 
+// A file changed since its thumbnail was cached is decoded again, in the
+// same run, and its new thumbnail replaces the old in the cache.
+TEST_F(ImageSelectorTest, AChangedFileIsDecodedAgainNotTakenFromTheCache)
+{
+    {
+        TUIImageSelector* s = MakeSelector("Video.Cardback", "Cardbacks\\");
+        RunUntilFinished(s->Loader());
+        TGUIWindow::Free(s);
+    }
+    WritePng("Cardbacks/Red.png", 0xFF00C000, 50, 70);  // another size, another picture
+    TUIImageSelector* s = MakeSelector("Video.Cardback", "Cardbacks\\");
+    RunUntilFinished(s->Loader());
+    EXPECT_EQ(1, s->Loader()->DecodedCount());
+    const TLoaderFile red = s->Loader()->GetItems()[size_t(IndexOf(s->Loader(), "Red.png"))];
+    EXPECT_FALSE(red.fromCache);
+    TGUIWindow::Free(s);
+    TUIImageSelector* third = MakeSelector("Video.Cardback", "Cardbacks\\");
+    RunUntilFinished(third->Loader());
+    EXPECT_EQ(0, third->Loader()->DecodedCount());
+}
+
 TEST_F(ImageSelectorTest, FreedWhileLoadingStopsTheWorkerAndItsQueuedCallsDoNothing)
 {
     // Enough pictures that the worker is still busy when the selector goes.
