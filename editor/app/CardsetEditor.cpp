@@ -376,6 +376,7 @@ bool TEditorApp::RunDialog(TQZGUIDialog* dialog, const std::function<void()>& ev
         if (auto hook = onDialogFrame) hook(dialog);
         if (dialog->Result() != 0) break;
         Step();
+        WaitForQueuedWork(15);  // paced as the main loop is: a dialog open must not spin
     }
     // A window closed while the dialog was up ends it as Cancel.
     const bool ok = !Terminated && dialog->Result() == kDialogOK;
