@@ -19,8 +19,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 const char* const kEditorScene = "Assets/Editor/Scenes/CardSetEditor.json";
 const char* const kNewCardsetScene = "Assets/Editor/Scenes/NewCardsetDlg.json";
@@ -36,12 +34,6 @@ namespace {
 constexpr int32_t kDialogOK = 1;
 
 int32_t RoundEven(double v) { return int32_t(std::nearbyint(v)); }
-
-std::string LoadTextFile(const std::string& fileName)
-{
-    std::ifstream in(fileName, std::ios::binary);
-    return in ? std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()) : std::string();
-}
 
 TQZGUIDialog* FindDialog(TQZGUIWindow* built)
 {
@@ -129,7 +121,7 @@ void TEditorApp::Init()
     };
     for (const DialogFile& d : {DialogFile{kNewCardsetScene, &newDlg_}, DialogFile{kCameoScene, &cameoDlg_},
                                 DialogFile{kResizeScene, &resizeDlg_}}) {
-        const std::string text = LoadTextFile(d.file);
+        const std::string text = ReadTextFile(d.file);
         TQZGUIWindow* built = text.empty() ? nullptr : BuildScene(text);
         *d.slot = FindDialog(built);
         if (!*d.slot) {
