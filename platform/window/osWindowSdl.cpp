@@ -546,6 +546,9 @@ BoxAnswer SdlMessageBox(const MessageBoxRequest& request)
 
 std::unique_ptr<BackEnd> MakeSdlBackEnd()
 {
+    // A window's close button is reported once, as that window's close
+    // event; SDL_QUIT is left for a signal or the session ending.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
     UseWindowedMessageBoxes();
     return std::make_unique<SdlBackEnd>();
