@@ -8,6 +8,7 @@
 #include "mgrStates.h"
 #include "qz7files.h"
 #include "qz7sysinfo.h"
+#include "qz7text.h"
 #include "qz7timer.h"
 
 #include <cctype>
@@ -62,9 +63,7 @@ std::string TBenchmarkService::FileName() const { return UserFolder() + "benchma
 
 void TBenchmarkService::Execute(const std::string& arguments)
 {
-    std::string word = arguments;
-    for (char& c : word) c = char(std::toupper(static_cast<unsigned char>(c)));
-    if (word == "START") Start();
+    if (UpperText(arguments) == "START") Start();
 }
 
 void TBenchmarkService::Start()

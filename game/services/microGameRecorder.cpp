@@ -5,6 +5,7 @@
 #include "mgrSession.h"
 #include "mgrSettings.h"
 #include "mgrStates.h"
+#include "qz7text.h"
 #include "qz7timer.h"
 
 #include <cctype>
@@ -35,8 +36,7 @@ std::string TRecorderService::FileName() const { return UserFolder() + kRecordin
 
 void TRecorderService::Execute(const std::string& arguments)
 {
-    std::string word = arguments.substr(0, arguments.find(' '));
-    for (char& c : word) c = char(std::toupper(static_cast<unsigned char>(c)));
+    const std::string word = UpperText(arguments.substr(0, arguments.find(' ')));
     if (word == "START") {
         if (mode_ == 1) {
             AdminLog("Error: Recording already running!");

@@ -7,18 +7,13 @@
 #include "mgrStates.h"
 #include "qz7core.h"
 #include "qz7kvdata.h"
+#include "qz7text.h"
 
 #include <algorithm>
 #include <cctype>
 #include <sstream>
 
 namespace {
-std::string Upper(std::string s)
-{
-    for (char& c : s) c = char(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
 int32_t PageNumber(const std::string& text)
 {
     int32_t n = 0;
@@ -150,7 +145,7 @@ void TTutorialService::Execute(const std::string& instruction)
     std::istringstream fields(instruction);
     std::string command, id, pageText;
     fields >> command >> id >> pageText;
-    command = Upper(command);
+    command = UpperText(command);
     const int32_t page = PageNumber(pageText);
     const TTutorialPage current = window_ ? window_->Page() : TTutorialPage{};
 

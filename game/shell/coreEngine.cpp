@@ -9,7 +9,6 @@
 #include "osMachine.h"
 #include "UITheme.h"
 #include "qz7input.h"
-#include "clNotice.h"
 #include "clStartupProbe.h"
 #include "clShellLinks.h"
 #include "coreGameDiagnostics.h"

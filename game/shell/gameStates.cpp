@@ -8,8 +8,6 @@
 #include "stateLobby.h"
 #include "stateBidComplete.h"
 #include "stateBidding.h"
-#include "stateCheckVersion.h"
-#include "stateConfirm.h"
 #include "stateDealing.h"
 #include "stateGame.h"
 #include "stateGameWin.h"

@@ -3,6 +3,7 @@
 #include "UIButton.h"
 #include "UIRichContent.h"
 #include "UITheme.h"
+#include "qz7text.h"
 
 namespace {
 constexpr int32_t kWidth = 300;
@@ -10,12 +11,6 @@ constexpr int32_t kHeight = 160;
 constexpr TQZColour kNameColour = 0xFFFFFF00;
 constexpr TQZColour kTextColour = 0xFF000000;
 
-std::string ReplaceAll(std::string text, const std::string& what, const std::string& with)
-{
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + with.size()))
-        text.replace(at, what.size(), with);
-    return text;
-}
 }  // namespace
 
 TUIToast::TUIToast(TGUIWindow* parent) : TUIFrame("", {0, 0, kWidth, kHeight}, parent, 0)
@@ -51,13 +46,13 @@ void TUIToast::ShowText(const std::string& text) { ShowNotice(text, 1, false, UI
 
 void TUIToast::ShowPlayerJoined(const std::string& name)
 {
-    ShowNotice(ReplaceAll("New player connected:<HR>*%playername%*<BR>has joined the game.", "%playername%", name), 4,
+    ShowNotice(ReplacePairs("New player connected:<HR>*%playername%*<BR>has joined the game.", {{"%playername%", name}}), 4,
                false, UITOAST_DEFAULT_DURATION);
 }
 
 void TUIToast::ShowPlayerLeft(const std::string& name)
 {
-    ShowNotice(ReplaceAll("Player has disconnected:<HR>*%playername%*", "%playername%", name), 4, false,
+    ShowNotice(ReplacePairs("Player has disconnected:<HR>*%playername%*", {{"%playername%", name}}), 4, false,
                UITOAST_DEFAULT_DURATION);
 }
 
