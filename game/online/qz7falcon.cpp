@@ -9,10 +9,11 @@
 #include "qz7netchunk.h"
 #include "qz7netmultipart.h"
 
+#include "osRandom.h"
+
 #include <chrono>
 #include <cstdio>
 #include <ctime>
-#include <random>
 
 // ---------------------------------------------------------------- identity
 
@@ -40,9 +41,8 @@ TQZIdentity MakeIdentity(const std::string& name)
 {
     TQZIdentity identity;
     identity.name = name.substr(0, kIdentityTextMax);
-    std::random_device device;
     for (size_t i = 0; i < identity.guid.size(); i += 4) {
-        uint32_t v = device();
+        const uint32_t v = plat::os::SystemRandom32();
         for (size_t k = 0; k < 4; ++k) identity.guid[i + k] = uint8_t(v >> (8 * k));
     }
     return identity;
@@ -102,6 +102,9 @@ TQZPeer::~TQZPeer()
     // network thread dispatches to this peer's connection under the session's
     // lock, so the receive target goes away under it too.
     TQZLock hold(session_->Lock());
+    // What the channels keep goes back to the session's budget while this
+    // peer, its holder, is whole.
+    ReleaseCaches();
     // Channels go before the connection they send through.
     channels_.Clear();
     connection_.reset();
@@ -125,6 +128,26 @@ void TQZPeer::Abandon(const std::string& reason)
                   reason);
     // The goodbye tells the other end at once instead of after its time-out.
     admin_->Goodbye();
+}
+
+bool TQZPeer::TakeCacheBytes(int64_t bytes) { return session_->TakeCacheBytes(this, bytes); }
+
+void TQZPeer::ReturnCacheBytes(int64_t bytes) { session_->CacheBudget().Release(this, bytes); }
+
+void TQZPeer::LogRepeated(const std::string& kind, const std::string& line)
+{
+    session_->LogRepeated(kind, PlainAddress(), line);
+}
+
+void TQZPeer::ReleaseCaches()
+{
+    TQZLock hold(session_->Lock());
+    for (const auto& channel : channels_.Snapshot()) channel->ReleaseCaches();
+}
+
+std::string TQZPeer::PlainAddress()
+{
+    return NetAddressPlain(connection_->Address(), connection_->Port());
 }
 
 TQZIdentity TQZPeer::Identity()
@@ -159,7 +182,7 @@ void TQZPeer::RouteReceive(void* user, uint16_t channel, int32_t sequence, const
     if (auto c = peer->FindChannel(channel)) {
         c->OnReceiveTS(payload);
     } else {
-        peer->session_->Log("Abandoning packet for channel " + std::to_string(channel) + " as doesn't exist!");
+        peer->LogRepeated("no channel", "Abandoning packet for channel " + std::to_string(channel) + " as doesn't exist!");
     }
     // Acknowledge at once before the window of 32 runs past what we hold;
     // a peer we have given up hears nothing, so that it times out as well.
@@ -213,6 +236,13 @@ std::shared_ptr<TQZPeer> TQZPeers::FindByIdentity(const TQZIdentity& identity)
     TQZLock guard(lock_);
     for (const auto& p : items_)
         if (p->Identity().SamePeer(identity)) return p;
+    return nullptr;
+}
+
+std::shared_ptr<TQZPeer> TQZPeers::FindByAddress(const std::string& address, uint16_t port)
+{
+    for (const auto& p : Snapshot())
+        if (p->Connection().Port() == port && p->Connection().Address() == address) return p;
     return nullptr;
 }
 
@@ -324,6 +354,11 @@ void TQZFalcon::SetLogCallback(TQZLogCallback callback, void* user)
     TQZLock guard(logLock_);
     log_ = callback;
     logUser_ = user;
+}
+
+void TQZFalcon::LogRepeated(const std::string& kind, const std::string& source, const std::string& line)
+{
+    throttle_.Repeated(kind, source, line, GetNetTime(), [this](const std::string& l) { Log(l); });
 }
 
 void TQZFalcon::Log(const std::string& text)
@@ -445,6 +480,9 @@ void TQZFalcon::DisconnectPeer(TQZPeer* peer, bool goodbye)
     TQZLock hold(logic_);
     if (!peer || !peer->IsConnected()) return;
     peer->SetConnected(false);
+    // What it sent ahead of time can no longer be used: its return starts
+    // the channels over.
+    peer->ReleaseCaches();
     if (IsHost()) {
         if (peers_.ConnectedPeers().empty()) StateChange(FS_HOST_READY);
     } else {
@@ -475,14 +513,45 @@ void TQZFalcon::DropUnansweredJoins()
 {
     const uint32_t now = GetNetTime();
     for (const auto& peer : peers_.Snapshot()) {
-        if (!peer->IsConnected() || peer->Answered()) continue;
-        if (NetTimeDiff(now, peer->AcceptTime()) <= int32_t(kWelcomeAnswerTime)) continue;
-        TQZConnection& c = peer->Connection();
-        Log("Dropping the join of " + peer->Identity().name + " at " + NetAddressText(c.Address(), c.Port()) +
-            ": the welcome was never answered");
-        DisconnectPeer(peer.get(), false);
-        peers_.Remove(peer);
+        if (!peer->Pending() || NetTimeDiff(now, peer->AcceptTime()) <= int32_t(kWelcomeAnswerTime)) continue;
+        // Nobody answered from there: a forged sender, or one that only asks.
+        ledger_.Unanswered(peer->PlainAddress(), now);
+        DropJoin(peer, "the welcome was never answered");
     }
+}
+
+void TQZFalcon::DropJoin(const std::shared_ptr<TQZPeer>& peer, const std::string& reason)
+{
+    TQZConnection& c = peer->Connection();
+    LogRepeated("dropped join", peer->PlainAddress(),
+                "Dropping the join of " + peer->Identity().name + " at " + NetAddressText(c.Address(), c.Port()) +
+                    ": " + reason);
+    DisconnectPeer(peer.get(), false);
+    peers_.Remove(peer);
+}
+
+bool TQZFalcon::MakeRoomForJoin(int32_t joins)
+{
+    const uint32_t now = GetNetTime();
+    std::shared_ptr<TQZPeer> giveWay;
+    int32_t pending = 0, mostJoins = -1;
+    for (const auto& peer : peers_.Snapshot()) {
+        if (!peer->Pending()) continue;
+        ++pending;
+        const int32_t asked = ledger_.RecentJoins(peer->PlainAddress(), now);
+        const bool sheltered = NetTimeDiff(now, peer->AcceptTime()) < int32_t(kPendingShelter);
+        if (asked <= joins && sheltered) continue;
+        // The one whose address asked the most gives way (of those, the
+        // oldest): a real client asks once or twice.
+        if (asked > mostJoins || (asked == mostJoins && NetTimeDiff(giveWay->AcceptTime(), peer->AcceptTime()) > 0)) {
+            giveWay = peer;
+            mostJoins = asked;
+        }
+    }
+    if (pending < kPendingJoinsMax && (peers_.Count() < kPeersMax || peers_.ReleaseIdlest())) return true;
+    if (!giveWay) return false;
+    DropJoin(giveWay, "room for a newer one");
+    return true;
 }
 
 void TQZFalcon::ForceKick(TQZPeer* peer)
@@ -529,8 +598,10 @@ void TQZFalcon::DispatchEvents()
 void TQZFalcon::Process()
 {
     TQZLock hold(logic_);
+    throttle_.Flush(GetNetTime(), [this](const std::string& l) { Log(l); });
+    if (cacheBudget_.InUse() < cacheBudget_.Limit() / 2) budgetSpentLogged_.store(false);
     TQZNetPacket packet;
-    while (unknown_.Pop(packet)) AdminProcessUnknown(*this, packet);
+    while (PopUnknown(packet)) AdminProcessUnknown(*this, packet);
     services_.Process();
     for (const auto& peer : peers_.Snapshot()) peer->Step();
     if (IsHost()) DropUnansweredJoins();
@@ -554,24 +625,86 @@ uint32_t TQZFalcon::DoThread()
 
 void TQZFalcon::OnUnknown(void* user, const TQZNetPacket& packet)
 {
-    auto* self = static_cast<TQZFalcon*>(user);
-    const TQZFalconState state = self->state_.load();
-    if (self->IsHost()) {
+    static_cast<TQZFalcon*>(user)->Unknown(packet);
+}
+
+void TQZFalcon::Unknown(const TQZNetPacket& packet)
+{
+    const std::string source = NetAddressPlain(packet.address, packet.port);
+    if (IsHost()) {
         if (packet.bytes.size() != kNetHeaderSize + kJoinSize) {
-            self->Log("Packet from unknown address, unexpected size - purging");
+            LogRepeated("unexpected size", source, "Packet from unknown address, unexpected size - purging");
             return;
         }
-    } else if (state == FS_CLIENT_CONNECTING) {
-        self->Log("Packet from unknown address, while we were connecting... allow it");
+        // Shut out cheaply, before anything is queued for the main thread.
+        if (ledger_.Blocked(source, GetNetTime())) {
+            LogRepeated("shut out", source, "Ignoring joins from " + source + " for a while");
+            return;
+        }
+    } else if (state_.load() == FS_CLIENT_CONNECTING) {
+        if (packet.bytes.size() > kNetMaxDatagram) {
+            LogRepeated("oversize", source, "Packet from unknown address " + source + " is too long - purging");
+            return;
+        }
+        LogRepeated("while connecting", source, "Packet from unknown address, while we were connecting... allow it");
     } else {
-        self->Log("Received packet from unknown address " + NetAddressPlain(packet.address, packet.port) +
-                  " - ignoring");
+        LogRepeated("ignoring", source, "Received packet from unknown address " + source + " - ignoring");
         return;
     }
-    if (self->unknown_.Count() >= kUnknownQueueMax) {
-        self->Log("Unknown packet queue full - purging");
+    QueueUnknown(packet, source);
+}
+
+void TQZFalcon::QueueUnknown(const TQZNetPacket& packet, const std::string& source)
+{
+    std::string kind, refused;
+    {
+        TQZLock guard(unknownLock_);
+        auto [from, fresh] = unknownFrom_.try_emplace(source, 0);
+        if (unknown_.Count() >= kUnknownQueueMax) {
+            kind = "queue full";
+            refused = "Unknown packet queue full - purging";
+        } else if (from->second >= kUnknownPerAddress) {
+            kind = "queue share";
+            refused = "Unknown packet queue holds enough from " + source + " - purging";
+        }
+        if (refused.empty()) {
+            ++from->second;
+            unknown_.Push(packet);
+        } else if (from->second == 0) {
+            unknownFrom_.erase(from);
+        }
+        (void)fresh;
+    }
+    if (!refused.empty()) {
+        LogRepeated(kind, source, refused);
         return;
     }
-    self->Log("Adding packet from \"" + NetAddressPlain(packet.address, packet.port) + "\" to unknown_packet_queue");
-    self->unknown_.Push(packet);
+    LogRepeated("queued", source, "Adding packet from \"" + source + "\" to unknown_packet_queue");
+}
+
+bool TQZFalcon::PopUnknown(TQZNetPacket& packet)
+{
+    TQZLock guard(unknownLock_);
+    if (!unknown_.Pop(packet)) return false;
+    auto from = unknownFrom_.find(NetAddressPlain(packet.address, packet.port));
+    if (from != unknownFrom_.end() && --from->second <= 0) unknownFrom_.erase(from);
+    return true;
+}
+
+int32_t TQZFalcon::UnknownQueued() { return unknown_.Count(); }
+
+bool TQZFalcon::TakeCacheBytes(TQZPeer* peer, int64_t bytes)
+{
+    if (peer->Gone()) return false;
+    if (cacheBudget_.Charge(peer, bytes)) return true;
+    if (!budgetSpentLogged_.exchange(true))
+        Log("The session's room for early messages (" + std::to_string(cacheBudget_.Limit() >> 20) +
+            " MiB) is spent: the peer that holds the most gives it up");
+    const auto* largest = static_cast<const TQZPeer*>(cacheBudget_.Largest());
+    if (!largest || largest == peer) return false;
+    std::shared_ptr<TQZPeer> victim = peers_.Find(largest);
+    if (!victim) return false;
+    victim->ReleaseCaches();
+    victim->Abandon("it sent more ahead of time than the session keeps");
+    return cacheBudget_.Charge(peer, bytes);
 }

@@ -11,6 +11,7 @@
 #pragma once
 
 #include "qz7netchannel.h"
+#include "qz7netguard.h"
 
 #include <array>
 #include <thread>
@@ -18,11 +19,21 @@
 constexpr size_t kIdentitySize = 48;
 constexpr size_t kIdentityTextMax = 31;
 constexpr uint16_t kFalconPort = 6969;
-// Datagrams from unknown addresses waiting for the main thread, at most.
+// Datagrams from unknown addresses waiting for the main thread, at most,
+// and at most from one address, so that a flood from a few addresses leaves
+// room for everybody else.
 constexpr int32_t kUnknownQueueMax = 256;
-// Peers a host keeps at most; joins from new identities beyond it are
-// refused unless a peer that is no longer connected can make room.
+constexpr int32_t kUnknownPerAddress = 2;
+// Peers a host keeps at most. Joins whose welcome is not yet answered
+// (pending) hold at most kPendingJoinsMax of them. When they are all taken
+// a newcomer takes the place of the pending join whose address has asked
+// the most, if that address asked more than the newcomer's or the join has
+// waited kPendingShelter already: a flood of joins that never complete
+// cannot keep a real player out, and a real player's join is not pushed out
+// before it could answer. A player that answered is never made to give way.
 constexpr int32_t kPeersMax = 32;
+constexpr int32_t kPendingJoinsMax = 16;
+constexpr uint32_t kPendingShelter = 500;
 
 struct TQZIdentity {
     std::string name;  // at most 31 characters
@@ -87,6 +98,14 @@ public:
     std::shared_ptr<TQZChannel> FindChannel(uint16_t id) override { return channels_.Find(id); }
     TQZPeer* AsPeer() override { return this; }
     void Abandon(const std::string& reason) override;
+    bool TakeCacheBytes(int64_t bytes) override;
+    void ReturnCacheBytes(int64_t bytes) override;
+    void LogRepeated(const std::string& kind, const std::string& line) override;
+    // Frees what every channel keeps of what the other end sent ahead of
+    // time. Either thread; takes "Falcon Logic".
+    void ReleaseCaches();
+    // The address as "address:port": the key of the host's ledger.
+    std::string PlainAddress();
 
     TQZFalcon* Session() const { return session_; }
     TQZChannels& Channels() { return channels_; }
@@ -102,7 +121,14 @@ public:
 
     // Any thread: atomics and the peer's own identity lock.
     bool IsConnected() const override { return connected_.load(); }
-    void SetConnected(bool on) { connected_.store(on); }
+    void SetConnected(bool on)
+    {
+        connected_.store(on);
+        gone_.store(!on);
+    }
+    // Was connected and is no longer: what it sends before it joins again is
+    // of no use, so none of it is kept.
+    bool Gone() const { return gone_.load(); }
     TQZIdentity Identity();
     void SetIdentity(const TQZIdentity& identity);
     int32_t Salt() const { return salt_.load(); }
@@ -112,6 +138,11 @@ public:
     // answered peer counts as a player. Any thread.
     bool Answered() const { return answered_.load(); }
     void SetAnswered(bool on) { answered_.store(on); }
+    // Accepted at a host and not yet answered.
+    bool Pending() const { return IsConnected() && !Answered(); }
+    // Wrong salts tried at this peer's identity from other addresses (host,
+    // main thread under "Falcon Logic").
+    TQZSaltGuesses& SaltGuesses() { return saltGuesses_; }
     // When the last join was accepted (network clock).
     uint32_t AcceptTime() const { return acceptTime_.load(); }
     void SetAcceptTime(uint32_t time) { acceptTime_.store(time); }
@@ -135,12 +166,14 @@ private:
     TQZChannelChunk* chunk_ = nullptr;
     TQZChannelMultipart* multipart_ = nullptr;
     std::atomic<bool> connected_{false};
+    std::atomic<bool> gone_{false};
     TQZCriticalSection identityLock_{"Peer Identity"};
     TQZIdentity identity_;
     std::atomic<int32_t> salt_{0};
     std::atomic<bool> answered_{false};
     std::atomic<uint32_t> acceptTime_{0};
     uint32_t ackDelay_ = 50;
+    TQZSaltGuesses saltGuesses_;
 };
 
 using TQZPeerClass = std::shared_ptr<TQZPeer> (*)(TQZFalcon* session, const std::string& address, uint16_t port);
@@ -151,6 +184,7 @@ public:
     explicit TQZPeers(TQZFalcon* session) : session_(session) {}
     std::shared_ptr<TQZPeer> AddPeer(const std::string& address, uint16_t port);
     std::shared_ptr<TQZPeer> FindByIdentity(const TQZIdentity& identity);
+    std::shared_ptr<TQZPeer> FindByAddress(const std::string& address, uint16_t port);
     std::shared_ptr<TQZPeer> Find(const TQZPeer* peer);
     std::shared_ptr<TQZPeer> First();
     // Frees the peer not connected that was heard from longest ago; false
@@ -238,9 +272,31 @@ public:
     void ReleaseAll();
     void ForceKick(TQZPeer* peer);
     // Host, main thread: joins whose welcome was never acknowledged within
-    // kWelcomeAnswerTime are dropped with their peers.
+    // kWelcomeAnswerTime are dropped with their peers, and their addresses
+    // shut out for a while.
     void DropUnansweredJoins();
+    // Host, under "Falcon Logic": a pending join goes with its peer.
+    void DropJoin(const std::shared_ptr<TQZPeer>& peer, const std::string& reason);
+    // Host, under "Falcon Logic": room for one more peer for a newcomer
+    // whose address asked `joins` times lately (see kPeersMax); false when
+    // there is none for it now.
+    bool MakeRoomForJoin(int32_t joins);
     void Log(const std::string& text);
+    // A line that a flood about the source ("address:port") would repeat:
+    // the first of its kind from that source in a second is written, the
+    // rest are counted into one line (TQZLogThrottle).
+    void LogRepeated(const std::string& kind, const std::string& source, const std::string& line);
+
+    // The guards against hostile peers (any thread).
+    TQZJoinLedger& Ledger() { return ledger_; }
+    TQZCacheBudget& CacheBudget() { return cacheBudget_; }
+    // Bytes for the peer's early-message caches. When the session's budget
+    // is spent the peer that holds the most is cut off to make room (its
+    // caches freed, its connection ended); when that is the asking peer
+    // itself, false.
+    bool TakeCacheBytes(TQZPeer* peer, int64_t bytes);
+    // Datagrams from unknown addresses waiting for the main thread.
+    int32_t UnknownQueued();
 
     TQZPeers& Peers() { return peers_; }
     TQZFalconServices& Services() { return services_; }
@@ -258,6 +314,9 @@ public:
 private:
     static uint32_t ThreadTick(void* user);
     static void OnUnknown(void* user, const TQZNetPacket& packet);
+    void Unknown(const TQZNetPacket& packet);
+    void QueueUnknown(const TQZNetPacket& packet, const std::string& source);
+    bool PopUnknown(TQZNetPacket& packet);
     void CloseConnection();
     void DispatchEvents();
 
@@ -270,10 +329,19 @@ private:
     std::atomic<bool> stateChanged_{false};
     uint16_t port_ = kFalconPort;
     std::thread::id mainThread_;
+    // Before the peers: their channels give their bytes back as they go.
+    TQZCacheBudget cacheBudget_;
+    std::atomic<bool> budgetSpentLogged_{false};
+    TQZJoinLedger ledger_;
+    TQZLogThrottle throttle_;
     TQZPeers peers_{this};
     TQZFalconServices services_;
     TQZSafeQueue<TQZFalconEventRec> events_;
     TQZNetQueueManager unknown_;
+    // Queued datagrams by source; under unknownLock_ with the queue's pushes
+    // and pops.
+    TQZCriticalSection unknownLock_{"Unknown Queue"};
+    std::unordered_map<std::string, int32_t> unknownFrom_;
     TQZPeerCallback onConnect_ = nullptr;
     void* onConnectUser_ = nullptr;
     TQZPeerCallback onDisconnect_ = nullptr;

@@ -34,7 +34,9 @@ TQZChannelAdmin::TQZChannelAdmin(TQZPeer* peer) : TQZChannel(peer, CHANNEL_ADMIN
 void TQZChannelAdmin::StartJoin()
 {
     attempts_ = 0;
-    peer_->SetSalt(int32_t(GetNetTime()));
+    welcomeGuesses_.Clear();
+    // Not the clock: whoever knows the salt can answer for the host.
+    peer_->SetSalt(NewConnectionSalt());
     SendJoinRequest();
 }
 
@@ -63,6 +65,7 @@ void TQZChannelAdmin::SendWelcome()
     w.I32(ADMIN_WELCOME);
     WriteIdentity(w, peer_->Session()->LocalIdentity());
     w.I32(peer_->Salt());
+    lastWelcome_ = GetNetTime();
     welcomeTicket_ = Send(m, true);
 }
 
@@ -106,7 +109,7 @@ void TQZChannelAdmin::OnReceiveTS(const TQZByteArray& payload)
     case ADMIN_WELCOME: {
         TQZWelcome welcome;
         if (ReadWelcome(payload, welcome)) HandleWelcome(welcome);
-        else peer_->Session()->Log("Ignoring a short welcome");
+        else peer_->LogRepeated("short welcome", "Ignoring a short welcome");
         break;
     }
     case ADMIN_GOODBYE:
@@ -122,32 +125,45 @@ void TQZChannelAdmin::ReceiveJoin(const TQZByteArray& payload)
     if (!session->IsHost()) return;
     TQZJoinRequest join;
     if (!ReadJoinRequest(payload, join) || join.magic != kJoinMagic || join.sessionId != session->SessionId()) {
-        session->Log("Ignoring invalid Join Request");
+        peer_->LogRepeated("invalid join", "Ignoring invalid Join Request");
         return;
     }
-    session->Log("ChannelAdmin.MessageJoinRequest(Receive,from a peer we already recognise)");
+    peer_->LogRepeated("rejoin", "ChannelAdmin.MessageJoinRequest(Receive,from a peer we already recognise)");
     std::shared_ptr<TQZPeer> holder = session->Peers().FindByIdentity(join.identity);
     if (holder && holder.get() != peer_ && holder->IsConnected()) {
         // Identities are no secret (every party update carries them): one
         // still connected elsewhere is not handed to another address.
-        session->Log(" Ignoring join request: " + join.identity.name + " is connected from another address");
+        peer_->LogRepeated("taken identity",
+                           " Ignoring join request: " + join.identity.name + " is connected from another address");
         return;
     }
+    const uint32_t now = GetNetTime();
     if (peer_->IsConnected() && join.salt == peer_->Salt() && join.identity.SamePeer(peer_->Identity())) {
         // The same join again: our welcome was lost or is late. Starting the
-        // channels over would throw away what is already flowing.
-        session->Log(" Repeated join request; sending the welcome again");
+        // channels over would throw away what is already flowing; a flood of
+        // it gets the welcome once a second.
+        if (NetTimeDiff(now, lastWelcome_) < int32_t(kRewelcomeInterval)) return;
+        peer_->LogRepeated("repeated join", " Repeated join request; sending the welcome again");
         SendWelcome();
         return;
     }
+    if (!session->Ledger().TakeJoin(peer_->PlainAddress(), now)) {
+        peer_->LogRepeated("too many joins", " Ignoring join request: too many joins from " + peer_->PlainAddress());
+        return;
+    }
+    // A join still waiting for its answer keeps its deadline: joining again
+    // and again must not hold a place for good.
+    const bool pending = peer_->Pending();
+    const uint32_t acceptedAt = peer_->AcceptTime();
     peer_->ResetAddress(peer_->Connection().Address(), peer_->Connection().Port());
     AcceptJoin(join);
+    if (pending) peer_->SetAcceptTime(acceptedAt);
 }
 
 void TQZChannelAdmin::AcceptJoin(const TQZJoinRequest& join)
 {
     TQZFalcon* session = peer_->Session();
-    session->Log(" JoinReq.Identity=" + join.identity.name + ", Salt=" + std::to_string(join.salt));
+    peer_->LogRepeated("accepted join", " JoinReq.Identity=" + join.identity.name + ", Salt=" + std::to_string(join.salt));
     peer_->SetIdentity(join.identity);
     peer_->SetSalt(join.salt);
     peer_->SetAnswered(false);
@@ -165,7 +181,7 @@ void TQZChannelAdmin::HandleWelcome(const TQZWelcome& welcome)
     if (session->IsHost() || (state != FS_CLIENT_CONNECTING && state != FS_CLIENT_CONNECTED)) return;
     if (welcome.salt != peer_->Salt()) {
         // A welcome to another join (an old one, or not ours) is refused.
-        session->Log("WARNING in MessageWelcome(); mismatching connection salt!");
+        peer_->LogRepeated("wrong salt", "WARNING in MessageWelcome(); mismatching connection salt!");
         return;
     }
     if (state == FS_CLIENT_CONNECTED && peer_->IsConnected()) {
@@ -221,9 +237,94 @@ void TQZChannelAdmin::OnThreadTick()
     }
 }
 
+namespace {
+
+// A join request from an address without a peer, at a host.
+void JoinFromUnknown(TQZFalcon& session, const TQZNetPacket& packet, const TQZJoinRequest& join,
+                     const std::string& source, uint32_t now)
+{
+    std::shared_ptr<TQZPeer> peer = session.Peers().FindByIdentity(join.identity);
+    if (peer) {
+        TQZConnection& c = peer->Connection();
+        session.LogRepeated("moved", source,
+                            "Peer already exists but address changed - " + NetAddressText(c.Address(), c.Port()) +
+                                " to " + NetAddressText(packet.address, packet.port));
+    }
+    if (peer && peer->IsConnected()) {
+        // Anyone may send a join with a member's identity: only the salt of
+        // the member's own join moves it, and wrong salts are few before the
+        // address, and the identity, are shut out for a while.
+        TQZConnection& c = peer->Connection();
+        if (session.Ledger().GuessesSpent(source, now) || peer->SaltGuesses().Spent(now)) {
+            session.LogRepeated("guesses spent", source,
+                                "Ignoring join request: too many wrong salts for " + join.identity.name + " or from " + source);
+            return;
+        }
+        if (peer->Salt() == join.salt) {
+            // The same join from a new address: follow it, keep the channels.
+            c.Readdress(packet.address, packet.port);
+            peer->Admin()->SendWelcome();
+            return;
+        }
+        peer->SaltGuesses().Guess(now);
+        session.Ledger().GuessSalt(source, now);
+        session.LogRepeated("still connected", source,
+                            "Ignoring join request: " + join.identity.name + " is still connected from " +
+                                NetAddressText(c.Address(), c.Port()));
+        return;
+    }
+    if (!session.Ledger().TakeJoin(source, now)) {
+        session.LogRepeated("too many joins", source, "Ignoring join request: too many joins from " + source);
+        return;
+    }
+    if (peer) {
+        peer->ResetAddress(packet.address, packet.port);
+    } else {
+        // Every new identity costs a peer with its channels and buffers.
+        if (!session.MakeRoomForJoin(session.Ledger().RecentJoins(source, now))) {
+            session.LogRepeated("too many peers", source, "Ignoring join request: too many peers");
+            return;
+        }
+        session.LogRepeated("new peer", source,
+                            "Adding new peer:" + join.identity.name + " at " + NetAddressText(packet.address, packet.port));
+        peer = session.Peers().AddPeer(packet.address, packet.port);
+    }
+    peer->Admin()->AcceptJoin(join);
+}
+
+// The welcome of the host being joined, from an address it was not joined at.
+void WelcomeFromUnknown(TQZFalcon& session, const TQZNetPacket& packet, const TQZByteArray& payload,
+                        const std::string& source, uint32_t now)
+{
+    session.LogRepeated("welcome elsewhere", source,
+                        "DoProcessUnknown - we got a welcome message from an unknown address!");
+    TQZWelcome welcome;
+    std::shared_ptr<TQZPeer> host = session.Peers().First();
+    if (!host || !ReadWelcome(payload, welcome)) return;
+    TQZSaltGuesses& guesses = host->Admin()->WelcomeGuesses();
+    if (guesses.Spent(now)) {
+        session.LogRepeated("welcomes shut out", source,
+                            "Ignoring welcomes from unknown addresses: too many came with the wrong salt");
+        return;
+    }
+    if (welcome.salt != host->Salt()) {
+        guesses.Guess(now);
+        session.LogRepeated("wrong salt", source, "WARNING in MessageWelcome(); mismatching connection salt!");
+        return;
+    }
+    // The host answers from another address: follow it, then take the
+    // datagram through the connection so its header is counted too.
+    host->Connection().Readdress(packet.address, packet.port);
+    host->Connection().OnDatagram(packet);
+}
+
+}  // namespace
+
 void AdminProcessUnknown(TQZFalcon& session, const TQZNetPacket& packet)
 {
-    session.Log("DoProcessUnknown - incoming packet from \"" + NetAddressPlain(packet.address, packet.port) + "\"");
+    const std::string source = NetAddressPlain(packet.address, packet.port);
+    const uint32_t now = GetNetTime();
+    session.LogRepeated("unknown", source, "DoProcessUnknown - incoming packet from \"" + source + "\"");
     TQZNetHeader header;
     if (!ReadNetHeader(packet.bytes.data(), packet.bytes.size(), header)) return;
     const TQZByteArray payload(packet.bytes.begin() + kNetHeaderSize, packet.bytes.end());
@@ -232,59 +333,30 @@ void AdminProcessUnknown(TQZFalcon& session, const TQZNetPacket& packet)
     const bool admin = header.channel == CHANNEL_ADMIN;
     if (session.IsHost()) {
         if (payload.size() != kJoinSize) {
-            session.Log("Ignoring packet from unknown client");
+            session.LogRepeated("unknown client", source, "Ignoring packet from unknown client");
             return;
         }
         TQZJoinRequest join;
         if (!admin || !ReadJoinRequest(payload, join) || join.kind != ADMIN_JOIN || join.magic != kJoinMagic ||
             join.sessionId != session.SessionId()) {
-            session.Log("Ignoring invalid Join Request");
+            session.LogRepeated("invalid join", source, "Ignoring invalid Join Request");
             return;
         }
-        std::shared_ptr<TQZPeer> peer = session.Peers().FindByIdentity(join.identity);
-        if (peer) {
-            TQZConnection& c = peer->Connection();
-            session.Log("Peer already exists but address changed - " + NetAddressText(c.Address(), c.Port()) +
-                        " to " + NetAddressText(packet.address, packet.port));
-            if (peer->IsConnected() && peer->Salt() == join.salt) {
-                // The same join from a new address: follow it, keep the channels.
-                c.Readdress(packet.address, packet.port);
-                peer->Admin()->SendWelcome();
-                return;
-            }
-            if (peer->IsConnected()) {
-                // Anyone may send a join with a member's identity: the member
-                // keeps its link until it has left or timed out.
-                session.Log("Ignoring join request: " + join.identity.name + " is still connected from " +
-                            NetAddressText(c.Address(), c.Port()));
-                return;
-            }
-            peer->ResetAddress(packet.address, packet.port);
-        } else {
-            // Every new identity costs a peer with its channels and buffers.
-            if (session.Peers().Count() >= kPeersMax && !session.Peers().ReleaseIdlest()) {
-                session.Log("Ignoring join request: too many peers");
-                return;
-            }
-            session.Log("Adding new peer:" + join.identity.name + " at " + NetAddressText(packet.address, packet.port));
-            peer = session.Peers().AddPeer(packet.address, packet.port);
+        // Shut out since it was queued.
+        if (session.Ledger().Blocked(source, now)) {
+            session.LogRepeated("shut out", source, "Ignoring joins from " + source + " for a while");
+            return;
         }
-        peer->Admin()->AcceptJoin(join);
+        // Queued before the address had a peer: its peer takes it now.
+        if (auto known = session.Peers().FindByAddress(ClampNetAddress(packet.address), packet.port)) {
+            known->Connection().OnDatagram(packet);
+            return;
+        }
+        JoinFromUnknown(session, packet, join, source, now);
         return;
     }
     if (session.State() != FS_CLIENT_CONNECTING || !admin) return;
     TQZNetReader r(payload);
     if (r.I32() != ADMIN_WELCOME || !r.Ok()) return;
-    session.Log("DoProcessUnknown - we got a welcome message from an unknown address!");
-    TQZWelcome welcome;
-    std::shared_ptr<TQZPeer> host = session.Peers().First();
-    if (!host || !ReadWelcome(payload, welcome)) return;
-    if (welcome.salt != host->Salt()) {
-        session.Log("WARNING in MessageWelcome(); mismatching connection salt!");
-        return;
-    }
-    // The host answers from another address: follow it, then take the
-    // datagram through the connection so its header is counted too.
-    host->Connection().Readdress(packet.address, packet.port);
-    host->Connection().OnDatagram(packet);
+    WelcomeFromUnknown(session, packet, payload, source, now);
 }

@@ -16,8 +16,11 @@ constexpr int32_t kKeepAliveBatch = 8;
 constexpr int32_t kImmediateAck = 16;
 // A joiner that has not acknowledged the welcome by then never heard it (a
 // forged sender, or gone): its peer is dropped. Long enough for two more
-// joins of a real client whose welcome was lost.
+// joins of a real client whose welcome was lost. The time runs from the
+// first acceptance: joining again does not restart it.
 constexpr uint32_t kWelcomeAnswerTime = 8000;
+// A repeated join is answered with the welcome again at most this often.
+constexpr uint32_t kRewelcomeInterval = 1000;
 
 enum TQZAdminKind { ADMIN_JOIN = 1, ADMIN_KEEPALIVE = 2, ADMIN_WELCOME = 3, ADMIN_GOODBYE = 4 };
 
@@ -64,6 +67,9 @@ public:
     void HandleWelcome(const TQZWelcome& welcome);
     // A valid join request from this peer, known or new at the host.
     void AcceptJoin(const TQZJoinRequest& join);
+    // Client, main thread: wrong salts in welcomes from unknown addresses
+    // during this join; once they are spent no such welcome is followed.
+    TQZSaltGuesses& WelcomeGuesses() { return welcomeGuesses_; }
 
 private:
     void ReceiveJoin(const TQZByteArray& payload);
@@ -74,6 +80,8 @@ private:
     uint32_t lastJoin_ = 0;
     int32_t attempts_ = 0;
     int32_t welcomeTicket_ = 0;
+    uint32_t lastWelcome_ = 0;
+    TQZSaltGuesses welcomeGuesses_;
 };
 
 // Main-thread handling (inside Process, under "Falcon Logic") of a datagram

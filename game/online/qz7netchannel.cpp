@@ -124,8 +124,8 @@ void TQZChannel::Process()
     if (!receive) {
         int32_t count = receiveQueue_.Count();
         if (count > 0) {
-            Log("Channel " + std::to_string(id_) + " purging " + std::to_string(count) +
-                " received packets; no callback!");
+            host_->LogRepeated("purging " + std::to_string(id_), "Channel " + std::to_string(id_) + " purging " +
+                                                                    std::to_string(count) + " received packets; no callback!");
             receiveQueue_.Clear();
         }
     } else {
@@ -224,7 +224,7 @@ void TQZChannelReliable::OnReceiveTS(const TQZByteArray& bytes)
         return;
     }
     if (bytes.size() < 4) {
-        Log("Channel " + std::to_string(id_) + " dropping a message without its number");
+        host_->LogRepeated("unnumbered", "Channel " + std::to_string(id_) + " dropping a message without its number");
         return;
     }
     TQZNetReader r(bytes.data() + bytes.size() - 4, 4);
@@ -255,14 +255,18 @@ void TQZChannelReliable::OnReceiveTS(const TQZByteArray& bytes)
 
 bool TQZChannelReliable::FutureCacheAdd(uint32_t number, TQZByteArray payload)
 {
+    const std::string dropping = "Channel " + std::to_string(id_) + " dropping message " + std::to_string(number);
     if (number - lastDelivered_ > kFutureWindow || futureBytes_ + payload.size() > kFutureBytesMax) {
-        Log("Channel " + std::to_string(id_) + " dropping message " + std::to_string(number) +
-            ": too far ahead of " + std::to_string(lastDelivered_));
+        host_->LogRepeated("too far ahead", dropping + ": too far ahead of " + std::to_string(lastDelivered_));
         return false;
     }
     auto it = std::lower_bound(future_.begin(), future_.end(), number,
                                [](const TPacketRecvCache& e, uint32_t n) { return e.number < n; });
     if (it != future_.end() && it->number == number) return true;
+    if (!host_->TakeCacheBytes(int64_t(payload.size()))) {
+        host_->LogRepeated("no budget", dropping + ": no room left for early messages");
+        return false;
+    }
     futureBytes_ += payload.size();
     future_.insert(it, TPacketRecvCache{number, std::move(payload)});
     return true;
@@ -271,13 +275,35 @@ bool TQZChannelReliable::FutureCacheAdd(uint32_t number, TQZByteArray payload)
 void TQZChannelReliable::FutureCheck(std::vector<TQZByteArray>& due)
 {
     size_t taken = 0;
+    size_t bytes = 0;
     while (taken < future_.size() && future_[taken].number == lastDelivered_ + 1) {
         lastDelivered_ = future_[taken].number;
-        futureBytes_ -= future_[taken].payload.size();
+        bytes += future_[taken].payload.size();
         due.push_back(std::move(future_[taken].payload));
         ++taken;
     }
     future_.erase(future_.begin(), future_.begin() + ptrdiff_t(taken));
+    futureBytes_ -= bytes;
+    host_->ReturnCacheBytes(int64_t(bytes));
+}
+
+void TQZChannelReliable::DropFuture()
+{
+    if (futureBytes_ > 0) host_->ReturnCacheBytes(int64_t(futureBytes_));
+    futureBytes_ = 0;
+    std::vector<TPacketRecvCache>().swap(future_);
+}
+
+void TQZChannelReliable::ReleaseCaches()
+{
+    TQZLock guard(lock_);
+    DropFuture();
+}
+
+TQZChannelReliable::~TQZChannelReliable()
+{
+    TQZLock guard(lock_);
+    DropFuture();
 }
 
 void TQZChannelReliable::FlushResends()
@@ -313,8 +339,7 @@ void TQZChannelReliable::Reset()
     counter_ = 0;
     sendCache_.clear();
     resend_.clear();
-    future_.clear();
-    futureBytes_ = 0;
+    DropFuture();
 }
 
 int32_t TQZChannelReliable::PendingCount()
@@ -327,6 +352,12 @@ int32_t TQZChannelReliable::FutureCount()
 {
     TQZLock guard(lock_);
     return int32_t(future_.size());
+}
+
+size_t TQZChannelReliable::FutureBytes()
+{
+    TQZLock guard(lock_);
+    return futureBytes_;
 }
 
 uint32_t TQZChannelReliable::LastDelivered()

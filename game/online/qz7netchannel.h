@@ -63,6 +63,14 @@ public:
     // the other end will never send it again, so whatever waits for it would
     // wait for good. The connection is ended instead, with the reason logged.
     virtual void Abandon(const std::string& reason) = 0;
+    // Bytes kept for what the other end sent ahead of time come out of one
+    // budget for the whole session: false when they do not fit (the data is
+    // dropped). Every byte taken is given back when it is delivered or freed.
+    virtual bool TakeCacheBytes(int64_t bytes) = 0;
+    virtual void ReturnCacheBytes(int64_t bytes) = 0;
+    // A line that a flood from the other end would repeat (mostly a
+    // refusal): held to one a second per kind, with a count.
+    virtual void LogRepeated(const std::string& kind, const std::string& line) = 0;
 
 protected:
     ~TQZChannelHost() = default;
@@ -103,6 +111,9 @@ public:
     virtual void DeliverReceipt(int32_t ticket, TQZNetPacketState state, const TQZByteArray& payload);
     // Sends what waits for room in the connection's window (network thread).
     virtual void FlushResends() {}
+    // Frees what the other end sent ahead of time (its peer has gone, or
+    // holds the most when the session's budget is spent). Under "Falcon Logic".
+    virtual void ReleaseCaches() {}
 
     // One datagram, the multipart channel or the chunk channel, by length.
     int32_t SendPath(const TQZByteArray& bytes, bool tracked);
@@ -164,12 +175,15 @@ public:
     void OnReceiveTS(const TQZByteArray& bytes) override;
     void Reset() override;
     void FlushResends() override;
+    void ReleaseCaches() override;
+    ~TQZChannelReliable() override;
 
     bool Ordered() const { return ordered_; }
     // Any thread (the channel's own lock). Messages sent and not yet
     // acknowledged (an owner's flow control).
     int32_t PendingCount();
     int32_t FutureCount();
+    size_t FutureBytes();
     uint32_t LastDelivered();
 
 private:
@@ -177,6 +191,8 @@ private:
     bool FutureCacheAdd(uint32_t number, TQZByteArray payload);
     // Moves the messages that now follow in order from the cache to due.
     void FutureCheck(std::vector<TQZByteArray>& due);
+    // Empties the future cache, giving its bytes back (under lock_).
+    void DropFuture();
     int32_t SendCarried(const TQZByteArray& message);
 
     bool ordered_;

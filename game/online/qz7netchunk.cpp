@@ -2,21 +2,6 @@
 
 #include <algorithm>
 
-namespace {
-std::atomic<int64_t> chunkMemory{0};
-
-bool ReserveChunkMemory(int64_t bytes)
-{
-    int64_t used = chunkMemory.load();
-    do {
-        if (used + bytes > kChunkMemoryBudget) return false;
-    } while (!chunkMemory.compare_exchange_weak(used, used + bytes));
-    return true;
-}
-}  // namespace
-
-int64_t ChunkMemoryInUse() { return chunkMemory.load(); }
-
 TQZChannelChunk::TQZChannelChunk(TQZChannelHost* host) : TQZChannel(host, CHANNEL_CHUNK)
 {
     SetDeliverOnNetworkThread(true);
@@ -30,8 +15,9 @@ uint8_t* TQZChannelChunk::PageFor(int32_t index)
     if (page.empty()) {
         const int64_t from = int64_t(size_t(index) / kChunkPageSlices * kChunkPageSize);
         const size_t size = size_t(std::min<int64_t>(int64_t(kChunkPageSize), recvLength_ - from));
-        if (!ReserveChunkMemory(int64_t(size))) return nullptr;
+        if (!host_->TakeCacheBytes(int64_t(size))) return nullptr;
         page.resize(size);
+        pageBytes_ += int64_t(size);
     }
     return page.data();
 }
@@ -42,17 +28,25 @@ TQZByteArray TQZChannelChunk::Assemble()
     whole.reserve(size_t(recvLength_));
     for (auto& page : pages_) {
         whole.insert(whole.end(), page.begin(), page.end());
-        chunkMemory -= int64_t(page.size());
         TQZByteArray().swap(page);
     }
+    host_->ReturnCacheBytes(pageBytes_);
+    pageBytes_ = 0;
     return whole;
 }
 
 void TQZChannelChunk::ReleasePages()
 {
-    for (auto& page : pages_) chunkMemory -= int64_t(page.size());
-    pages_.clear();
-    in_.clear();
+    if (pageBytes_ > 0) host_->ReturnCacheBytes(pageBytes_);
+    pageBytes_ = 0;
+    std::vector<TQZByteArray>().swap(pages_);
+    std::vector<bool>().swap(in_);
+}
+
+void TQZChannelChunk::ReleaseCaches()
+{
+    if (recvState_ == 3) recvState_ = 0;
+    ReleasePages();
 }
 
 int32_t TQZChannelChunk::SendControl(int32_t op, int32_t id, int64_t length, uint16_t target, bool receipt)
@@ -178,11 +172,13 @@ void TQZChannelChunk::OnThreadTick()
     // the channels over, a return from a new address carries on.
     const bool connected = host_->IsConnected();
     if (sendState_ == 2 && connected) Pump(now);
-    if (recvState_ == 3 && connected && NetTimeDiff(now, recvLast_) > int32_t(kChunkReceiveExpiry)) {
-        // The sender went quiet mid-transfer: what it carried is lost for good.
+    if (recvState_ == 3 && NetTimeDiff(now, recvLast_) > int32_t(kChunkReceiveExpiry)) {
+        // The sender went quiet mid-transfer: what it carried is lost for
+        // good. Its pages go even when it never connected (or is gone).
         ReleasePages();
         recvState_ = 0;
         host_->Abandon("chunk transfer " + std::to_string(recvId_) + " stopped arriving");
+        if (sendState_ != 1 && sendState_ != 2) SetTickInterval(0);
         return;
     }
     if (recvState_ == 3 && connected) SendAck();
@@ -224,7 +220,7 @@ void TQZChannelChunk::OnControl(TQZNetReader& r)
     if (!r.Ok()) return;
     if (op == CHUNK_ANNOUNCE) {
         if (length <= 0 || length > kChunkMaxLength || IsCarrierChannel(target)) {
-            Log("Chunk announce refused: length " + std::to_string(length));
+            host_->LogRepeated("chunk announce", "Chunk announce refused: length " + std::to_string(length));
             return;
         }
         if (recvState_ == 3 && recvId_ == id) return;

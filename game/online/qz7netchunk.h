@@ -15,14 +15,12 @@ constexpr int32_t kChunkMaxRanges = 20;
 constexpr int32_t kChunkMaxSingles = 60;
 
 // Received transfers are kept in pages allocated as their slices arrive,
-// out of one budget shared by every peer of the process; a transfer whose
-// slices stop coming is given up after kChunkReceiveExpiry.
+// out of the session's budget for what peers send ahead of time; a transfer
+// whose slices stop coming is given up after kChunkReceiveExpiry, whether
+// or not its peer ever connected.
 constexpr size_t kChunkPageSlices = 64;
 constexpr size_t kChunkPageSize = kChunkPageSlices * kChunkSliceSize;
-constexpr int64_t kChunkMemoryBudget = int64_t(128) << 20;
 constexpr uint32_t kChunkReceiveExpiry = 30000;
-// Bytes of received pages held now, over all peers (any thread).
-int64_t ChunkMemoryInUse();
 
 enum TQZChunkKind { CHUNK_CONTROL = 0, CHUNK_SLICE = 1, CHUNK_ACK = 2 };
 enum TQZChunkOp { CHUNK_ANNOUNCE = 0, CHUNK_DONE = 1, CHUNK_COMPLETE = 2, CHUNK_QUEUED = 3 };
@@ -53,11 +51,14 @@ public:
     void OnReceiptTS(int32_t ticket, TQZNetPacketState state) override;
     void OnThreadTick() override;
     void Reset() override;
+    void ReleaseCaches() override;
 
     // Read under "Falcon Logic".
     int32_t SendState() const { return sendState_; }
     int32_t ReceiveState() const { return recvState_; }
     int32_t QueuedTransfers() const { return int32_t(queue_.size()); }
+    // Bytes of received pages held now.
+    int64_t PageBytes() const { return pageBytes_; }
 
 private:
     static int32_t SliceCount(int64_t length) { return int32_t((length + int64_t(kChunkSliceSize) - 1) / int64_t(kChunkSliceSize)); }
@@ -89,6 +90,7 @@ private:
     int64_t recvLength_ = 0;
     uint32_t recvLast_ = 0;
     std::vector<TQZByteArray> pages_;
+    int64_t pageBytes_ = 0;
     int32_t recvId_ = 0;
     uint16_t recvTarget_ = 0;
     std::vector<bool> in_;

@@ -228,6 +228,9 @@ void TQZConnection::MarkPacket(int32_t sequence, TQZNetPacketState state)
 void TQZConnection::OnDatagram(const TQZNetPacket& packet)
 {
     TQZNetHeader header;
+    // Nothing of ours is longer: the rest is refused before it counts as
+    // received (so it is never acknowledged) or reaches a channel.
+    if (packet.bytes.size() > kNetMaxDatagram) return;
     if (!ReadNetHeader(packet.bytes.data(), packet.bytes.size(), header)) return;
     const uint32_t now = GetNetTime();
     std::vector<std::pair<uint16_t, int32_t>> acknowledged;

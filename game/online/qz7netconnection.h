@@ -9,6 +9,8 @@
 
 constexpr size_t kNetHeaderSize = 18;
 constexpr size_t kNetMaxDatagramPayload = 1472;
+// The longest datagram the protocol sends; anything longer is refused.
+constexpr size_t kNetMaxDatagram = kNetHeaderSize + kNetMaxDatagramPayload;
 constexpr int32_t kNetUntracked = -1;
 // Repeats and paced senders keep fewer tracked datagrams than this in
 // flight, so the 33-entry table is not turned over faster than the round
@@ -24,6 +26,7 @@ struct TQZNetHeader {
 };
 
 // False for datagrams shorter than the header or without the magic "QZ".
+// (Receiving also refuses datagrams over kNetMaxDatagram.)
 bool ReadNetHeader(const uint8_t* data, size_t length, TQZNetHeader& header);
 void WriteNetHeader(TQZByteArray& out, const TQZNetHeader& header);
 

@@ -60,13 +60,32 @@ void TQZChannelMultipart::OnReceiptTS(int32_t ticket, TQZNetPacketState state)
     if (auto channel = host_->FindChannel(target)) channel->OnReceiptTS(first, PKT_ACKNOWLEDGED);
 }
 
+TQZChannelMultipart::~TQZChannelMultipart() { ReleaseCaches(); }
+
+template <class F> int32_t TQZChannelMultipart::Forget(F pick)
+{
+    int32_t gone = 0;
+    for (auto it = joins_.begin(); it != joins_.end();) {
+        if (!pick(*it)) {
+            ++it;
+            continue;
+        }
+        if (it->bytes > 0) host_->ReturnCacheBytes(it->bytes);
+        it = joins_.erase(it);
+        ++gone;
+    }
+    return gone;
+}
+
 int32_t TQZChannelMultipart::Expire(uint32_t now)
 {
-    const size_t before = joins_.size();
-    joins_.erase(std::remove_if(joins_.begin(), joins_.end(),
-                                [&](const TJoin& j) { return NetTimeDiff(now, j.lastTime) > int32_t(kMultipartExpiry); }),
-                 joins_.end());
-    return int32_t(before - joins_.size());
+    return Forget([&](const TJoin& j) { return NetTimeDiff(now, j.lastTime) > int32_t(kMultipartExpiry); });
+}
+
+void TQZChannelMultipart::ReleaseCaches()
+{
+    TQZLock guard(lock_);
+    Forget([](const TJoin&) { return true; });
 }
 
 void TQZChannelMultipart::OnReceiveTS(const TQZByteArray& payload)
@@ -84,7 +103,7 @@ void TQZChannelMultipart::OnReceiveTS(const TQZByteArray& payload)
     const bool last = index + 1 == count;
     if (!r.Ok() || count == 0 || count > maxCount || index >= count || IsCarrierChannel(target) ||
         length == 0 || length > kMultipartPartSize || (!last && length != kMultipartPartSize)) {
-        Log("Multipart dropping a malformed part");
+        host_->LogRepeated("malformed part", "Multipart dropping a malformed part");
         return;
     }
     TQZByteArray whole;
@@ -96,8 +115,9 @@ void TQZChannelMultipart::OnReceiveTS(const TQZByteArray& payload)
                                [&](const TJoin& j) { return j.number == number && j.target == target; });
         if (it == joins_.end()) {
             if (joins_.size() >= kMultipartPending) {
-                joins_.erase(joins_.begin());
-                ++lost;
+                const uint16_t oldest = joins_.front().number;
+                const uint16_t oldestTarget = joins_.front().target;
+                lost += Forget([&](const TJoin& j) { return j.number == oldest && j.target == oldestTarget; });
             }
             TJoin join;
             join.target = target;
@@ -110,12 +130,21 @@ void TQZChannelMultipart::OnReceiveTS(const TQZByteArray& payload)
             it = joins_.end() - 1;
         }
         if (it->count == count && !it->have[index]) {
-            it->have[index] = true;
-            it->parts[index] = TQZByteArray(r.Here(), r.Here() + length);
-            it->lastTime = now;
-            if (--it->missing == 0) {
-                for (auto& part : it->parts) whole.insert(whole.end(), part.begin(), part.end());
-                joins_.erase(it);
+            if (!host_->TakeCacheBytes(int64_t(length))) {
+                // Its relay datagram was acknowledged: the message is lost.
+                host_->LogRepeated("no budget", "Multipart dropping a part: no room left for early messages");
+                const uint16_t n = it->number, t = it->target;
+                lost += Forget([&](const TJoin& j) { return j.number == n && j.target == t; });
+            } else {
+                it->have[index] = true;
+                it->bytes += int64_t(length);
+                it->parts[index] = TQZByteArray(r.Here(), r.Here() + length);
+                it->lastTime = now;
+                if (--it->missing == 0) {
+                    for (auto& part : it->parts) whole.insert(whole.end(), part.begin(), part.end());
+                    host_->ReturnCacheBytes(it->bytes);
+                    joins_.erase(it);
+                }
             }
         }
     }
@@ -135,7 +164,7 @@ void TQZChannelMultipart::Reset()
     TQZChannel::Reset();
     TQZLock guard(lock_);
     sends_.clear();
-    joins_.clear();
+    Forget([](const TJoin&) { return true; });
 }
 
 int32_t TQZChannelMultipart::PendingSends()
@@ -148,4 +177,12 @@ int32_t TQZChannelMultipart::PendingJoins()
 {
     TQZLock guard(lock_);
     return int32_t(joins_.size());
+}
+
+int64_t TQZChannelMultipart::JoinBytes()
+{
+    TQZLock guard(lock_);
+    int64_t bytes = 0;
+    for (const auto& j : joins_) bytes += j.bytes;
+    return bytes;
 }

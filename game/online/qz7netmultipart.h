@@ -22,6 +22,7 @@ struct TMultiSendInfo {
 class TQZChannelMultipart : public TQZChannel {
 public:
     explicit TQZChannelMultipart(TQZChannelHost* host);
+    ~TQZChannelMultipart() override;
 
     // Any thread; takes "Falcon Logic".
     int32_t SendData(const TQZByteArray& bytes, uint16_t target);
@@ -29,10 +30,12 @@ public:
     void OnReceiveTS(const TQZByteArray& payload) override;
     void OnReceiptTS(int32_t ticket, TQZNetPacketState state) override;
     void Reset() override;
+    void ReleaseCaches() override;
 
     // Any thread (the channel's own lock).
     int32_t PendingSends();
     int32_t PendingJoins();
+    int64_t JoinBytes();
 
 private:
     struct TJoin {
@@ -41,11 +44,14 @@ private:
         uint8_t count = 0;
         int32_t missing = 0;
         uint32_t lastTime = 0;
+        int64_t bytes = 0;  // taken from the session's budget
         std::vector<TQZByteArray> parts;
         std::vector<bool> have;
     };
     // Forgets joins whose parts stopped coming; returns how many.
     int32_t Expire(uint32_t now);
+    // Forgets the joins the predicate picks, giving their bytes back.
+    template <class F> int32_t Forget(F pick);
 
     std::atomic<uint32_t> counter_{0};
     TQZCriticalSection lock_;

@@ -354,7 +354,7 @@ void TQZPartyService::OnThreadTick()
     if (needsUpdate_) SendUpdate();
 }
 
-void TQZPartyService::ReceiveUpdate(TQZNetReader& r)
+void TQZPartyService::ReceiveUpdate(TQZNetReader& r, TQZPeer* from)
 {
     const uint8_t maxSize = r.U8();
     const uint8_t count = r.U8();
@@ -362,14 +362,14 @@ void TQZPartyService::ReceiveUpdate(TQZNetReader& r)
     r.Skip(3);
     r.U32();  // the host's clock: not needed here
     if (!r.Ok() || r.Remaining() < size_t(count) * kPartyMemberSize + 2) {
-        session_->Log("Party update dropped: too short for its members");
+        from->LogRepeated("party update", "Party update dropped: too short for its members");
         return;
     }
     std::vector<TQZPartyMember> members;
     for (uint8_t i = 0; i < count; ++i) members.push_back(ReadPartyMember(r));
     const uint16_t changes = r.U16();
     if (!r.Ok() || r.Remaining() != size_t(changes) * 2) {
-        session_->Log("Party update dropped: its changes do not fit");
+        from->LogRepeated("party update", "Party update dropped: its changes do not fit");
         return;
     }
     std::vector<TQZPartyChange> list;
@@ -391,14 +391,14 @@ void TQZPartyService::ReceiveUpdate(TQZNetReader& r)
 void TQZPartyService::OnPartyReceive(void* user, TQZChannel* channel, const TQZByteArray& payload)
 {
     auto* self = static_cast<TQZPartyService*>(user);
-    (void)channel;
     // Only a client takes the host's messages.
     if (self->session_->IsHost()) return;
+    TQZPeer* from = channel->Peer();
     TQZNetReader r(payload);
     const uint16_t kind = r.U16();
     if (!r.Ok()) return;
     if (kind == PARTY_MSG_UPDATE) {
-        self->ReceiveUpdate(r);
+        self->ReceiveUpdate(r, from);
     } else if (kind == PARTY_MSG_WELCOME) {
         const uint8_t id = r.U8();
         if (!r.Ok() || id == 0) return;
@@ -406,7 +406,7 @@ void TQZPartyService::OnPartyReceive(void* user, TQZChannel* channel, const TQZB
             TQZLock guard(self->lock_);
             self->localId_ = id;
         }
-        self->session_->Log("Welcome to party - Local PartyID is " + std::to_string(id));
+        from->LogRepeated("party welcome", "Welcome to party - Local PartyID is " + std::to_string(id));
     }
 }
 
@@ -444,7 +444,10 @@ void TQZPartyService::Process()
 
 void TQZPartyService::OnEvent(const TQZFalconEventRec& event)
 {
-    session_->Log("PartyService.OnEvent(\"" + FalconEventName(event.event) + "\")");
+    // Joins and drops come as fast as a flood of joins does.
+    const std::string name = FalconEventName(event.event);
+    session_->LogRepeated("party " + name, event.peer ? event.peer->PlainAddress() : std::string("session"),
+                          "PartyService.OnEvent(\"" + name + "\")");
     TQZLock guard(lock_);
     if (session_->IsHost()) {
         switch (event.event) {

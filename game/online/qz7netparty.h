@@ -88,7 +88,7 @@ public:
 private:
     static void OnPartyReceive(void* user, TQZChannel* channel, const TQZByteArray& payload);
     static void OnPartyReceipt(void* user, TQZChannel* channel, const TReceiptRec& receipt);
-    void ReceiveUpdate(TQZNetReader& r);
+    void ReceiveUpdate(TQZNetReader& r, TQZPeer* from);
     uint8_t AllocateId();
     void AddMember(const std::shared_ptr<TQZPeer>& peer);
     void SendWelcome(TQZPartyMember& member, const std::shared_ptr<TQZPeer>& peer);

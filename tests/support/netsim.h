@@ -171,6 +171,55 @@ private:
     }
 };
 
+// An endpoint that speaks hand-built datagrams: a hostile peer. It counts
+// what reaches it.
+struct TRaw {
+    TRaw(TSim& sim, const std::string& address, uint16_t port = 77) : thread(sim.net.CreateEndpoint(address))
+    {
+        thread->Host(port);
+        thread->SetUnknownCallback(&TRaw::OnHeard, this);
+    }
+    static void OnHeard(void* user, const TQZNetPacket&) { ++static_cast<TRaw*>(user)->heard; }
+    // Queued; it goes out with the next Pump (or Send).
+    void Queue(const std::string& to, uint16_t port, uint16_t channel, const TQZByteArray& payload, int32_t seq = -1)
+    {
+        TQZNetPacket p{to, port, 0, {}};
+        WriteNetHeader(p.bytes, {channel, seq, 0, 0, 0});
+        p.bytes.insert(p.bytes.end(), payload.begin(), payload.end());
+        thread->QueueDatagram(p);
+    }
+    void Send(const std::string& to, uint16_t port, uint16_t channel, const TQZByteArray& payload, int32_t seq = -1)
+    {
+        Queue(to, port, channel, payload, seq);
+        thread->Pump();
+    }
+    std::unique_ptr<TQZMemoryNetworkThread> thread;
+    int64_t heard = 0;
+};
+
+inline TQZByteArray JoinPayload(uint32_t magic, int32_t sessionId, const TQZIdentity& identity, int32_t salt,
+                                int32_t kind = 1)
+{
+    TQZByteArray m;
+    TQZNetWriter w(m);
+    w.I32(kind);
+    w.U32(magic);
+    w.I32(sessionId);
+    WriteIdentity(w, identity);
+    w.I32(salt);
+    return m;
+}
+
+inline TQZByteArray WelcomePayload(const TQZIdentity& identity, int32_t salt)
+{
+    TQZByteArray m;
+    TQZNetWriter w(m);
+    w.I32(ADMIN_WELCOME);
+    WriteIdentity(w, identity);
+    w.I32(salt);
+    return m;
+}
+
 inline TQZByteArray Numbered(uint32_t n, size_t size)
 {
     TQZByteArray b(size, uint8_t(n * 7 + 1));

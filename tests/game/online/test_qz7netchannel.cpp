@@ -184,8 +184,12 @@ public:
     bool IsConnected() const override { return true; }
     TQZPeer* AsPeer() override { return nullptr; }
     void Abandon(const std::string& reason) override { abandoned.push_back(reason); }
+    bool TakeCacheBytes(int64_t bytes) override { return budget.Charge(this, bytes); }
+    void ReturnCacheBytes(int64_t bytes) override { budget.Release(this, bytes); }
+    void LogRepeated(const std::string&, const std::string& line) override { log.push_back(line); }
 
     TQZCriticalSection lock;
+    TQZCacheBudget budget;
     std::vector<std::string> abandoned;
     std::vector<std::string> log;
     TQZConnection connection{nullptr, "far", kFalconPort};
@@ -328,14 +332,25 @@ TEST(NetChannel, MessagesAheadOfAGapAreKeptUpToTheByteLimit)
     TPair pair;
     const size_t size = 1u << 20;
     const int32_t fit = int32_t(kFutureBytesMax / size);
-    for (uint32_t n = 2; n < uint32_t(fit) + 10; ++n) pair.hostGame->OnReceiveTS(WithNumber(n, TQZByteArray(size, 1)));
+    for (uint32_t n = 2; n <= uint32_t(fit) + 1; ++n) pair.hostGame->OnReceiveTS(WithNumber(n, TQZByteArray(size, 1)));
     EXPECT_EQ(pair.hostGame->FutureCount(), fit);
+    EXPECT_EQ(pair.host.session->CacheBudget().InUse(), int64_t(fit) * int64_t(size));
     // The gap filled, what was kept follows in order.
     pair.hostGame->OnReceiveTS(WithNumber(1, {1}));
     pair.host.session->Process();
     EXPECT_EQ(int32_t(pair.hostInbox.messages.size()), fit + 1);
     EXPECT_EQ(pair.hostGame->LastDelivered(), uint32_t(fit) + 1);
     EXPECT_EQ(pair.hostGame->FutureCount(), 0);
+    EXPECT_EQ(pair.host.session->CacheBudget().InUse(), 0);
+    // Past the limit a message is dropped: it was acknowledged, so the
+    // channel could never go on, and the connection ends with what it kept.
+    const uint32_t next = uint32_t(fit) + 2;
+    for (uint32_t n = next + 1; n <= next + uint32_t(fit) + 1; ++n)
+        pair.hostGame->OnReceiveTS(WithNumber(n, TQZByteArray(size, 1)));
+    EXPECT_FALSE(pair.host.session->IsConnected());
+    EXPECT_TRUE(pair.host.Logged("too far ahead of " + std::to_string(next - 1)));
+    EXPECT_EQ(pair.hostGame->FutureCount(), 0);
+    EXPECT_EQ(pair.host.session->CacheBudget().InUse(), 0);
 }
 
 }  // namespace

@@ -230,7 +230,10 @@ TEST(NetParty, UpdatesWithCountsBeyondTheirBytesAreDropped)
     cut.resize(11);
     feed(cut);
     EXPECT_EQ(TParty::Party(a)->MemberCount(), 2);
-    EXPECT_EQ(a.CountLogged("Party update dropped"), 5);
+    // One line, and the count of the others once they have stopped.
+    EXPECT_EQ(a.CountLogged("Party update dropped"), 1);
+    p.sim.Run(2 * kThrottlePeriod + 20);
+    EXPECT_TRUE(a.Logged("(and 4 more like it)"));
     feed(Update(3, 3, 1, 1));
     EXPECT_EQ(TParty::Party(a)->MemberCount(), 3);
     EXPECT_TRUE(p.clientChanges[0]->Has(PARTY_JOINED, 1));
@@ -265,7 +268,7 @@ TEST(NetParty, OnlyJoinersThatAnswerTheWelcomeTakeAPlace)
     // Unanswered joins expire and leave nothing behind.
     p.sim.Run(kWelcomeAnswerTime + 1000);
     EXPECT_EQ(p.host.session->Peers().Count(), 1);
-    EXPECT_EQ(p.host.CountLogged("the welcome was never answered"), 3);
+    EXPECT_TRUE(p.host.Logged("the welcome was never answered"));
     EXPECT_EQ(TParty::Party(p.host)->MemberCount(), 2);
 }
 
