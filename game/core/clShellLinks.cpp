@@ -1,5 +1,7 @@
 #include "clShellLinks.h"
 
+#include "coreGameDiagnostics.h"
+
 namespace {
 TScreenLink gDefaultScreen;
 TMultiplayerLink gDefaultMultiplayer;
@@ -11,6 +13,8 @@ TMultiplayerLink* gMultiplayer = &gDefaultMultiplayer;
 TAchievementLink* gAchievements = &gDefaultAchievements;
 TTutorialLink* gTutorials = &gDefaultTutorials;
 }  // namespace
+
+void TMultiplayerLink::LogRefusal(int32_t, const std::string& line) { AdminLog(line); }
 
 TScreenLink& ScreenLink() { return *gScreen; }
 void SetScreenLink(TScreenLink* link) { gScreen = link ? link : &gDefaultScreen; }

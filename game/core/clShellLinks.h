@@ -15,6 +15,8 @@ public:
     virtual int32_t CurrentStateId() const { return 0; }
 };
 
+class TGovernAction;
+
 // The shared game: whether one runs, this peer's role, and the messages the
 // governor sends. Single player: no session, nothing sent.
 class TMultiplayerLink {
@@ -25,9 +27,16 @@ public:
     virtual bool IsHost() const { return true; }
     virtual void SendToHost(int32_t /*messageId*/, const std::vector<uint8_t>& /*bytes*/) {}
     virtual void Broadcast(int32_t /*messageId*/, const std::vector<uint8_t>& /*bytes*/) {}
+    // A client's action to the host (game message 3), and the host's action
+    // to every peer (game message 4).
+    virtual void SubmitAction(const TGovernAction& /*action*/) {}
+    virtual void BroadcastAction(const TGovernAction& /*action*/) {}
     // From the host to the one player of the party id.
     virtual void SendToPlayer(int32_t /*partyId*/, int32_t /*messageId*/, const std::vector<uint8_t>& /*bytes*/) {}
     virtual void RegisterHandler(int32_t /*messageId*/, THandler /*handler*/) {}
+    // A request of the party id refused: the multiplayer layer holds a flood
+    // of them to a few lines a second.
+    virtual void LogRefusal(int32_t partyId, const std::string& line);
 };
 
 class TAchievementLink {

@@ -150,7 +150,18 @@ void TMultiplayer::Process()
 {
     if (!falcon_) return;
     falcon_->Process();
+    throttle_.Flush(GetNetTime(), [](const std::string& line) { AdminLog(line); });
     FlushLog();
+}
+
+void TMultiplayer::LogRepeated(const std::string& kind, const std::string& source, const std::string& line)
+{
+    throttle_.Repeated(kind, source, line, GetNetTime(), [](const std::string& l) { AdminLog(l); });
+}
+
+void TMultiplayer::LogRefusal(int32_t partyId, const std::string& line)
+{
+    LogRepeated("refused", "party " + std::to_string(partyId), line);
 }
 
 void TMultiplayer::SetLocalIdentity()
@@ -343,9 +354,10 @@ bool TMultiplayer::Accepts(int32_t id, uint8_t sender) const
     case GAMEMSG_ACTION_BROADCAST:
     case GAMEMSG_ACTION_REFUSED: return !host && sender == 1;
     // A client's requests: only the host takes them.
-    case GAMEMSG_ACTION_SUBMITTED:
-    case GAMEMSG_HELP: return host;
+    case GAMEMSG_ACTION_SUBMITTED: return host;
     case GAMEMSG_CHAT: return host || sender == 1;
+    // Its handler answers on the host and says it is ignored elsewhere.
+    case GAMEMSG_HELP: return true;
     default: return true;  // the lobby checks roles itself; unknown ids find no handler
     }
 }
@@ -359,7 +371,8 @@ void TMultiplayer::Receive(TMPPeer& peer, const std::vector<uint8_t>& message)
     if (!isMultiplayer_ || !SplitMessageID(message, id, body)) return;
     const uint8_t sender = SenderOf(&peer);
     if (!Accepts(id, sender)) {
-        AdminLog("Dropped game message " + std::to_string(id) + " from party " + std::to_string(sender));
+        LogRepeated("dropped " + std::to_string(id), peer.PlainAddress(),
+                    "Dropped game message " + std::to_string(id) + " from party " + std::to_string(sender));
         return;
     }
     if (id == GAMEMSG_LOBBY_WELCOME) ReceiveWelcome(body);

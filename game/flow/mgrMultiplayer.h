@@ -102,8 +102,8 @@ public:
 
     void SendToPeers(const std::vector<uint8_t>& message);
     void SendToHost(const std::vector<uint8_t>& message);
-    void SubmitAction(const TGovernAction& action);
-    void BroadcastAction(const TGovernAction& action);
+    void SubmitAction(const TGovernAction& action) override;
+    void BroadcastAction(const TGovernAction& action) override;
     // Chat: a line typed on this machine, for every peer's chat window.
     void SendAction(const std::string& text, const std::string& name, TSeat seat);
     void SendSessionUpdate();
@@ -122,6 +122,10 @@ public:
     void Broadcast(int32_t messageId, const std::vector<uint8_t>& bytes) override;
     void SendToPlayer(int32_t partyId, int32_t messageId, const std::vector<uint8_t>& bytes) override;
     void RegisterHandler(int32_t messageId, THandler handler) override;
+    void LogRefusal(int32_t partyId, const std::string& line) override;
+    // A line that a flood from the source would repeat: held to one a second
+    // per kind, with a count (TQZLogThrottle).
+    void LogRepeated(const std::string& kind, const std::string& source, const std::string& line);
 
     // The host's answers to the party (public for the tests).
     void OnPlayerJoinedParty(uint8_t id);
@@ -158,6 +162,7 @@ private:
     TMPMsgHandlers handlers_;
     TPlayerGUID localGuid_{};
     TMPTraffic traffic_;
+    TQZLogThrottle throttle_;
     // Lines the session logs on its network thread wait here for the main
     // thread: the admin log feeds the console, a widget.
     std::thread::id mainThread_;

@@ -302,7 +302,7 @@ void TSessionGovernor::Submit(std::unique_ptr<TGovernAction> action)
 {
     if (!action) return;
     if (IsMultiplayerActive() && !MultiplayerLink().IsHost()) {
-        MultiplayerLink().SendToHost(GAMEMSG_ACTION_SUBMITTED, action->SaveTo());
+        MultiplayerLink().SubmitAction(*action);
         return;
     }
     Enqueue(std::move(action));
@@ -322,7 +322,10 @@ void TSessionGovernor::Enqueue(std::unique_ptr<TGovernAction> action, bool fromH
 
 void TSessionGovernor::Refuse(const TGovernAction& action, const std::string& reason)
 {
-    AdminLog("Dropped: " + action.Describe(session_) + " (" + reason + ")");
+    const std::string line = "Dropped: " + action.Describe(session_) + " (" + reason + ")";
+    // Another player's requests can come as a flood.
+    if (action.Origin() != 0) MultiplayerLink().LogRefusal(action.Origin(), line);
+    else AdminLog(line);
     if (action.Origin() != 0 && IsMultiplayerHost())
         MultiplayerLink().SendToPlayer(action.Origin(), GAMEMSG_ACTION_REFUSED, PackRefusal(action, reason));
 }
@@ -366,7 +369,7 @@ void TSessionGovernor::ProcessQueue()
             Refuse(*action, "not legal");
             continue;
         }
-        if (IsMultiplayerHost()) MultiplayerLink().Broadcast(GAMEMSG_ACTION_BROADCAST, action->SaveTo());
+        if (IsMultiplayerHost()) MultiplayerLink().BroadcastAction(*action);
         action->Execute(session_);
         std::vector<TGovernListener> listeners = listeners_;
         for (const auto& l : listeners) l(action.get());

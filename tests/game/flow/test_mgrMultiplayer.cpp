@@ -199,7 +199,10 @@ TEST_F(MultiplayerTest, AClientTakesNoRequestsAndOnlyTheHostsWord)
     Run();
     EXPECT_EQ(Text(*client), before);
     EXPECT_EQ(client->session.Governor().QueueLength(), 0);
-    EXPECT_EQ(client->CountLogged("Dropped game message"), 2);
+    EXPECT_EQ(client->CountLogged("Dropped game message"), 1);
+    // Help reaches its handler, which says it is no host's to give.
+    EXPECT_TRUE(client->Logged("Received a STUCK HELP message, but not the host - ignored"));
+    EXPECT_FALSE(client->Logged("Dropped game message 5"));
     // Broken records from the host itself are read only as far as they go.
     std::vector<uint8_t> welcome = {200, 'S', 'h', 'o', 'r', 't'};
     HostSends(GAMEMSG_LOBBY_WELCOME, welcome);
@@ -433,6 +436,51 @@ TEST_F(MultiplayerTest, LinesLoggedOnTheNetworkThreadReachTheAdminLogOnTheMainTh
     EXPECT_FALSE(host->Logged("logged far away"));
     host->Frame(1);
     EXPECT_TRUE(host->Logged("logged far away"));
+}
+
+TEST_F(MultiplayerTest, HelpFromAClientIsAnsweredWithTheWholeSession)
+{
+    const int32_t updates = host->CountLogged("Sending session update size");
+    ClientSends(GAMEMSG_HELP, {});
+    Run();
+    EXPECT_TRUE(host->Logged("Received HELP message from #2! Sending full session info"));
+    EXPECT_EQ(host->CountLogged("Sending session update size"), updates + 1);
+}
+
+TEST_F(MultiplayerTest, ActionsTravelThroughSubmitAndBroadcastWithTheirLines)
+{
+    {
+        TPeerRig::TScope scope(*client);
+        client->session.Governor().Submit(
+            std::make_unique<TActionBid>(client->session.LocalSeat(), "", TBid{SUIT_HEARTS, 7}));
+    }
+    EXPECT_TRUE(client->Logged("Submitting ACTION_BID action to host"));
+    {
+        TPeerRig::TScope scope(*host);
+        host->session.Governor().Enqueue(std::make_unique<TActionNewGame>(1));
+        host->session.ProcessActions();
+    }
+    EXPECT_TRUE(host->Logged("Sending ACTION_NEWGAME action to other players"));
+}
+
+TEST_F(MultiplayerTest, AFloodOfRefusedMessagesFromAMemberWritesAFewLinesASecond)
+{
+    // 25,000 a second for two seconds: messages only the host may send,
+    // and moves the host refuses (not its turn, not its seat).
+    const size_t before = host->log.size();
+    const TSeat other = client->session.LocalSeat() == 2 ? 3 : 2;
+    for (int ms = 0; ms < 2000; ++ms) {
+        for (int k = 0; k < 25; ++k) {
+            if (k % 2) ClientSends(GAMEMSG_SESSION_UPDATE, {1, 2, 3});
+            else ClientSends(GAMEMSG_ACTION_SUBMITTED, TActionPlaycard(k % 4 ? other : client->session.LocalSeat(), 12).SaveTo());
+        }
+        game.Run(1);
+    }
+    game.Run(3000);
+    const size_t lines = host->log.size() - before;
+    EXPECT_LE(lines, size_t(7 * 5)) << "a few a second";
+    EXPECT_TRUE(host->Logged("Dropped game message 2 from party 2 (and "));
+    EXPECT_TRUE(host->Logged("Dropped: ACTION_PLAYCARD"));
 }
 
 TEST_F(MultiplayerTest, TheGameMessagesAreCounted)

@@ -204,6 +204,8 @@ public:
     bool IsHost() const override { return host; }
     void SendToHost(int32_t id, const std::vector<uint8_t>& b) override { sent.push_back({id, b}); }
     void Broadcast(int32_t id, const std::vector<uint8_t>& b) override { sent.push_back({id, b}); }
+    void SubmitAction(const TGovernAction& a) override { sent.push_back({GAMEMSG_ACTION_SUBMITTED, a.SaveTo()}); }
+    void BroadcastAction(const TGovernAction& a) override { sent.push_back({GAMEMSG_ACTION_BROADCAST, a.SaveTo()}); }
     void RegisterHandler(int32_t id, THandler h) override { handlers[id] = std::move(h); }
     void SendToPlayer(int32_t party, int32_t id, const std::vector<uint8_t>& b) override
     {

@@ -7,8 +7,10 @@
 // The host prints "PORT <n>" once it listens; a client prints "SEATED <n>"
 // once it holds a seat. Back in the lobby after the game each writes what it
 // saw to the out file (games won, hands scored, the finished game's text and
-// the session in the lobby, one a line); then a client leaves, and the host
-// ends once every client has gone. Exit code 0 when the game was played.
+// the session in the lobby, one a line). A client then says "done" in the
+// chat and waits; once every client has, the host leaves, which ends the
+// clients too (so nobody leaves while another has yet to write what it saw).
+// Exit code 0 when the game was played.
 #include "mptable.h"
 #include "osClock.h"
 #include "qz7netudp.h"
@@ -54,6 +56,17 @@ bool Parse(int argc, char** argv, TArgs& a)
     return !a.out.empty() && (a.host || (!a.join.empty() && a.port != 0));
 }
 
+// The "done" lines the host has seen in the chat.
+class TDoneCounter : public TQZClass {
+public:
+    void OnChat(TQZClass* payload)
+    {
+        if (auto* line = dynamic_cast<TMPChatLine*>(payload); line && line->text == kDone) ++count;
+    }
+    static constexpr const char* kDone = "done";
+    int32_t count = 0;
+};
+
 void WriteOut(const TArgs& a, mptest::TPeerRig& rig)
 {
     mptest::TPeerRig::TScope scope(rig);
@@ -88,8 +101,10 @@ int main(int argc, char** argv)
     }
     mptest::TLogRouter router(&rig);
     rig.multiplayer.UseNetworkThread(std::make_unique<TQZUdpNetworkThread>(a.table.name));
+    TDoneCounter done;
     {
         mptest::TPeerRig::TScope scope(rig);
+        rig.gameflow.Subscribe("CHAT_MESSAGE", MakeMethod<&TDoneCounter::OnChat>(&done));
         if (a.host) {
             if (!rig.multiplayer.Host(0, "Loopback lobby")) return 3;
             rig.table.EnterLobby();
@@ -122,11 +137,18 @@ int main(int argc, char** argv)
             written = true;
             if (!a.host) {
                 mptest::TPeerRig::TScope scope(rig);
-                rig.multiplayer.Leave(false);
-                break;
+                rig.multiplayer.SendAction(TDoneCounter::kDone, a.table.name, rig.session.LocalSeat());
             }
         }
-        if (a.host && written && !rig.multiplayer.IsMultiplayer()) break;
+        if (a.host && written && done.count >= a.people - 1 && rig.multiplayer.IsMultiplayer()) {
+            mptest::TPeerRig::TScope scope(rig);
+            rig.multiplayer.Leave(false);
+        }
+        if (written && !rig.multiplayer.IsMultiplayer()) break;
+    }
+    {
+        mptest::TPeerRig::TScope scope(rig);
+        rig.gameflow.Unsubscribe("CHAT_MESSAGE", MakeMethod<&TDoneCounter::OnChat>(&done));
     }
     if (!written) std::fprintf(stderr, "mpdriver: %s timed out\n", a.table.name.c_str());
     return written ? 0 : 1;
