@@ -397,31 +397,39 @@ TEST(NetHostile, WhenTheBudgetIsSpentThePeerHoldingTheMostGivesWay)
     TNode& host = sim.Add("host");
     host.session->Peers().SetPeerClass(&TGamePeer::Make);
     host.session->Host();
-    TNode& greedy = sim.Add("greedy");
-    TNode& honest = sim.Add("honest");
-    greedy.session->Open("host");
-    ASSERT_TRUE(sim.RunUntil(3000, [&] { return greedy.session->IsConnected(); }));
-    honest.session->Open("host");
-    ASSERT_TRUE(sim.RunUntil(3000, [&] { return honest.session->IsConnected(); }));
+    std::vector<TNode*> nodes;
+    for (const char* name : {"greedy", "greedier", "honest"}) {
+        nodes.push_back(&sim.Add(name));
+        nodes.back()->session->Open("host");
+        ASSERT_TRUE(sim.RunUntil(3000, [&] { return nodes.back()->session->IsConnected(); })) << name;
+    }
+    TNode& greedy = *nodes[0];
+    TNode& greedier = *nodes[1];
+    TNode& honest = *nodes[2];
     TQZCacheBudget& budget = host.session->CacheBudget();
     auto peerOf = [&](TNode& n) { return host.session->Peers().FindByIdentity(n.session->LocalIdentity()); };
-    // The honest member has one message waiting for a lost one.
-    honest.FirstPeer()->Connection().SendDatagram(Early(2, 100), CHANNEL_GAME, true);
-    sim.Run(2);
-    ASSERT_EQ(budget.Held(peerOf(honest).get()), 96);
-    // The greedy one fills the rest and goes on.
-    uint32_t n = 2;
-    while (peerOf(greedy)->IsConnected() && n < 200000) {
-        for (uint16_t channel : {CHANNEL_GAME, CHANNEL_PARTY, CHANNEL_RELAY})
-            greedy.FirstPeer()->Connection().SendDatagram(Early(n, kNetMaxDatagramPayload), channel, true);
-        ++n;
+    // Two greedy members fill the budget almost to the brim, one more than
+    // the other (a channel keeps at most kFutureWindow messages ahead).
+    for (uint32_t n = 2; n < kFutureWindow && budget.InUse() + 4 * int64_t(kNetMaxDatagramPayload) < budget.Limit(); ++n) {
+        for (uint16_t channel : {CHANNEL_GAME, CHANNEL_PARTY, CHANNEL_RELAY}) {
+            greedier.FirstPeer()->Connection().SendDatagram(Early(n, kNetMaxDatagramPayload), channel, true);
+            if (n >= 200) greedy.FirstPeer()->Connection().SendDatagram(Early(n, kNetMaxDatagramPayload), channel, true);
+        }
         sim.Run(1);
-        ASSERT_LE(budget.InUse(), budget.Limit());
     }
-    EXPECT_FALSE(peerOf(greedy)->IsConnected());
-    EXPECT_EQ(budget.Held(peerOf(greedy).get()), 0);
+    ASSERT_GT(budget.InUse() + 4 * int64_t(kNetMaxDatagramPayload), budget.Limit());
+    ASSERT_TRUE(peerOf(greedy)->IsConnected());
+    ASSERT_TRUE(peerOf(greedier)->IsConnected());
+    // The honest one has a few messages waiting for a lost one: when they
+    // do not fit, the one that holds the most gives way, not the honest one.
+    for (uint32_t k = 2; k < 8; ++k) honest.FirstPeer()->Connection().SendDatagram(Early(k, 1000), CHANNEL_GAME, true);
+    sim.Run(5);
+    EXPECT_FALSE(peerOf(greedier)->IsConnected());
+    EXPECT_EQ(budget.Held(peerOf(greedier).get()), 0);
+    EXPECT_TRUE(peerOf(greedy)->IsConnected());
     EXPECT_TRUE(peerOf(honest)->IsConnected());
-    EXPECT_EQ(budget.Held(peerOf(honest).get()), 96);
+    EXPECT_EQ(budget.Held(peerOf(honest).get()), 6 * 996);
+    EXPECT_LE(budget.Peak(), budget.Limit());
 }
 
 TEST(NetHostile, AMemberThatGoesTakesItsCachesAlong)
