@@ -37,7 +37,8 @@ void TMPPeer::Setup()
 {
     game_ = AddChannel(std::make_shared<TQZChannelReliable>(this, true, CHANNEL_GAME));
     game_->SetReceiveCallback(&TMPPeer::OnReceive, this);
-    Session()->Log("GameChannel connected");
+    // Once for every peer, so as often as a flood of joins makes them.
+    LogRepeated("game channel", "GameChannel connected");
 }
 
 void TMPPeer::Send(const std::vector<uint8_t>& message)

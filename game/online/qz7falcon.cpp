@@ -9,6 +9,7 @@
 #include "qz7netchunk.h"
 #include "qz7netmultipart.h"
 
+#include "osMemory.h"
 #include "osRandom.h"
 
 #include <chrono>
@@ -595,11 +596,24 @@ void TQZFalcon::DispatchEvents()
     }
 }
 
+void TQZFalcon::WatchCaches()
+{
+    const int64_t inUse = cacheBudget_.InUse();
+    if (inUse < cacheBudget_.Limit() / 2) budgetSpentLogged_.store(false);
+    cacheHigh_ = std::max(cacheHigh_, inUse);
+    // Caches are many small blocks: once most of a large amount has been
+    // freed (its peers gone), the allocator is told to give the pages back.
+    if (cacheHigh_ >= kCacheTrimFrom && inUse < cacheHigh_ / 4) {
+        plat::os::ReturnFreeMemory();
+        cacheHigh_ = inUse;
+    }
+}
+
 void TQZFalcon::Process()
 {
     TQZLock hold(logic_);
     throttle_.Flush(GetNetTime(), [this](const std::string& l) { Log(l); });
-    if (cacheBudget_.InUse() < cacheBudget_.Limit() / 2) budgetSpentLogged_.store(false);
+    WatchCaches();
     TQZNetPacket packet;
     while (PopUnknown(packet)) AdminProcessUnknown(*this, packet);
     services_.Process();

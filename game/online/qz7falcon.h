@@ -32,6 +32,8 @@ constexpr int32_t kUnknownPerAddress = 2;
 // cannot keep a real player out, and a real player's join is not pushed out
 // before it could answer. A player that answered is never made to give way.
 constexpr int32_t kPeersMax = 32;
+// Freed caches are handed back to the system once this much was held.
+constexpr int64_t kCacheTrimFrom = int64_t(8) << 20;
 constexpr int32_t kPendingJoinsMax = 16;
 constexpr uint32_t kPendingShelter = 500;
 
@@ -314,6 +316,7 @@ public:
 private:
     static uint32_t ThreadTick(void* user);
     static void OnUnknown(void* user, const TQZNetPacket& packet);
+    void WatchCaches();
     void Unknown(const TQZNetPacket& packet);
     void QueueUnknown(const TQZNetPacket& packet, const std::string& source);
     bool PopUnknown(TQZNetPacket& packet);
@@ -332,6 +335,8 @@ private:
     // Before the peers: their channels give their bytes back as they go.
     TQZCacheBudget cacheBudget_;
     std::atomic<bool> budgetSpentLogged_{false};
+    // The most the caches held since memory was last handed back.
+    int64_t cacheHigh_ = 0;
     TQZJoinLedger ledger_;
     TQZLogThrottle throttle_;
     TQZPeers peers_{this};

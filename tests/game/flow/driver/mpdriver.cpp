@@ -1,7 +1,7 @@
 // One peer of a shared game in a process of its own, over UDP: the tests
 // start a host and its clients as separate programs on loopback.
 //
-//   mpdriver --host --people N [--seed S] [--speed MS] --out FILE [--log FILE]
+//   mpdriver --host --people N [--party M] [--seed S] [--speed MS] --out FILE [--log FILE]
 //   mpdriver --join ADDRESS --port P --name NAME [--seed S] [--speed MS] --out FILE [--log FILE]
 //
 // The host prints "PORT <n>" once it listens; a client prints "SEATED <n>"
@@ -29,6 +29,7 @@ struct TArgs {
     std::string join;
     uint16_t port = 0;
     int32_t people = 2;
+    int32_t party = 0;  // the party's size when not the game's (benchmarks)
     mptest::TTableOptions table;
     std::string out, log;
     uint32_t timeout = 120000;
@@ -44,6 +45,7 @@ bool Parse(int argc, char** argv, TArgs& a)
         else if (k == "--join") a.join = next();
         else if (k == "--port") a.port = uint16_t(std::stoi(next()));
         else if (k == "--people") a.people = std::stoi(next());
+        else if (k == "--party") a.party = std::stoi(next());
         else if (k == "--seed") a.table.seed = std::stoull(next());
         else if (k == "--speed") a.table.speed = std::stoi(next());
         else if (k == "--name") a.table.name = next();
@@ -96,7 +98,7 @@ int main(int argc, char** argv)
         log.open(a.log);
         rig.echo = [&log, &logLock](const std::string& line) {
             std::lock_guard<std::mutex> guard(logLock);
-            log << line << "\n";
+            log << line << std::endl;  // read while the driver runs
         };
     }
     mptest::TLogRouter router(&rig);
@@ -107,6 +109,7 @@ int main(int argc, char** argv)
         rig.gameflow.Subscribe("CHAT_MESSAGE", MakeMethod<&TDoneCounter::OnChat>(&done));
         if (a.host) {
             if (!rig.multiplayer.Host(0, "Loopback lobby")) return 3;
+            if (a.party > 0) rig.multiplayer.Party()->SetMaxPartySize(a.party);
             rig.table.EnterLobby();
             std::printf("PORT %u\n", unsigned(rig.multiplayer.LocalPort()));
         } else {
