@@ -56,8 +56,8 @@ public:
             ::dup2(out[1], 1);
             ::close(out[0]);
             ::close(out[1]);
-            std::vector<std::string> args{VQ_MPDRIVER, "--host", "--people", "4", "--name", "Host", "--out",
-                                          dir_ + "/host.txt", "--log", log_, "--timeout", "3600000"};
+            std::vector<std::string> args{VQ_MPDRIVER, "--host",           "--people", "4",  "--name",    "Host",
+                                          "--out",     dir_ + "/host.txt", "--log",    log_, "--timeout", "3600000"};
             if (party > 0) args.insert(args.end(), {"--party", std::to_string(party)});
             std::vector<char*> argv;
             for (auto& a : args) argv.push_back(a.data());
@@ -68,7 +68,8 @@ public:
         ::close(out[1]);
         FILE* f = ::fdopen(out[0], "r");
         char line[128] = {0};
-        if (f && std::fgets(line, sizeof(line), f) && std::strncmp(line, "PORT ", 5) == 0) port_ = uint16_t(std::atoi(line + 5));
+        if (f && std::fgets(line, sizeof(line), f) && std::strncmp(line, "PORT ", 5) == 0)
+            port_ = uint16_t(std::atoi(line + 5));
         if (f) std::fclose(f);
     }
     ~THost()
@@ -113,10 +114,7 @@ struct TClient {
         session.SetPort(port);
     }
     void Open() { session.Open("127.0.0.1"); }
-    bool Joined()
-    {
-        return session.State() == FS_CLIENT_CONNECTED && session.GetPartyService()->LocalPartyId() != 0;
-    }
+    bool Joined() { return session.State() == FS_CLIENT_CONNECTED && session.GetPartyService()->LocalPartyId() != 0; }
     TQZConnection& Link() { return session.Peers().First()->Connection(); }
     TQZFalcon session;
 };
@@ -151,7 +149,10 @@ std::vector<std::unique_ptr<plat::os::UdpSocket>> Sockets(int n)
     return s;
 }
 
-void Send(plat::os::UdpSocket& s, uint16_t port, const TQZByteArray& d) { s.SendTo("127.0.0.1", port, d.data(), d.size()); }
+void Send(plat::os::UdpSocket& s, uint16_t port, const TQZByteArray& d)
+{
+    s.SendTo("127.0.0.1", port, d.data(), d.size());
+}
 
 // Runs `each` `rate` times a second for `ms`, stepping the sessions between.
 template <class F> void Paced(uint32_t ms, int32_t rate, const std::vector<TQZFalcon*>& sessions, F each)
@@ -167,7 +168,8 @@ template <class F> void Paced(uint32_t ms, int32_t rate, const std::vector<TQZFa
 }
 
 // Steps the sessions until `done` holds or the time is up; the time taken.
-template <class F> uint32_t Until(uint32_t limit, const std::vector<TQZFalcon*>& sessions, F done, const std::function<void()>& flood = {})
+template <class F>
+uint32_t Until(uint32_t limit, const std::vector<TQZFalcon*>& sessions, F done, const std::function<void()>& flood = {})
 {
     const uint32_t start = Now();
     while (!done() && Now() - start < limit) {
@@ -199,8 +201,11 @@ void BM_SaltGuessing(benchmark::State& state)
             Send(*sockets[size_t(i) % sockets.size()], host.Port(), Join(identity, g));
             guesses = i + 1;
         };
-        for (int64_t i = 0; i < 100000 && !taken; i += 250) {
-            Paced(10, 25000, {&victim.session}, [&](int64_t k) { if (i + k < 100000) guess(i + k); });
+        while (guesses < 100000 && !taken) {
+            const int64_t from = guesses;
+            Paced(10, 25000, {&victim.session}, [&](int64_t k) {
+                if (from + k < 100000) guess(from + k);
+            });
             std::string a;
             uint16_t p;
             std::vector<uint8_t> d;
@@ -233,16 +238,20 @@ void BM_JoinFlood(benchmark::State& state)
             const int64_t due = int64_t(Now() - start) * (fresh ? 28000 : 8000) / 1000;
             for (; sent < due; ++sent) {
                 const size_t i = size_t(sent) % sockets.size();
-                Send(*sockets[i], host.Port(), Join(fresh ? MakeIdentity("f" + std::to_string(sent)) : ids[i], int32_t(sent)));
+                Send(*sockets[i], host.Port(),
+                     Join(fresh ? MakeIdentity("f" + std::to_string(sent)) : ids[i], int32_t(sent)));
             }
         };
-        Until(2000, {}, [] { return false; }, flood);
+        Until(
+            2000, {}, [] { return false; }, flood);
         const int64_t linesBefore = host.LogLines();
         const uint32_t before = Now();
         TClient player("player", host.Port());
         player.Open();
-        const uint32_t took = Until(20000, {&player.session}, [&] { return player.Joined(); }, flood);
-        Until(3000, {&player.session}, [] { return false; }, flood);
+        const uint32_t took = Until(
+            20000, {&player.session}, [&] { return player.Joined(); }, flood);
+        Until(
+            3000, {&player.session}, [] { return false; }, flood);
         const double seconds = double(Now() - before) / 1000.0;
         state.counters["joins_per_s"] = double(sent) * 1000.0 / double(Now() - start);
         state.counters["join_ms"] = player.Joined() ? double(took) : -1;
@@ -312,8 +321,10 @@ void BM_RefusalFlood(benchmark::State& state)
         const int64_t linesBefore = host.LogLines();
         const uint32_t start = Now();
         Paced(5000, 25000, {&member.session}, [&](int64_t k) {
-            if (state.range(0) == 0) member.Link().SendDatagram(payloads[k % 4], channels[k % 4], false);
-            else Send(*sockets[size_t(k) % sockets.size()], host.Port(), TQZByteArray(40, uint8_t(k)));
+            if (state.range(0) == 0)
+                member.Link().SendDatagram(payloads[k % 4], channels[k % 4], false);
+            else
+                Send(*sockets[size_t(k) % sockets.size()], host.Port(), TQZByteArray(40, uint8_t(k)));
         });
         const double seconds = double(Now() - start) / 1000.0;
         state.counters["log_lines_per_s"] = double(host.LogLines() - linesBefore) / seconds;

@@ -183,7 +183,8 @@ void TQZPeer::RouteReceive(void* user, uint16_t channel, int32_t sequence, const
     if (auto c = peer->FindChannel(channel)) {
         c->OnReceiveTS(payload);
     } else {
-        peer->LogRepeated("no channel", "Abandoning packet for channel " + std::to_string(channel) + " as doesn't exist!");
+        peer->LogRepeated("no channel",
+                          "Abandoning packet for channel " + std::to_string(channel) + " as doesn't exist!");
     }
     // Acknowledge at once before the window of 32 runs past what we hold;
     // a peer we have given up hears nothing, so that it times out as well.

@@ -163,7 +163,8 @@ void TQZChannelAdmin::ReceiveJoin(const TQZByteArray& payload)
 void TQZChannelAdmin::AcceptJoin(const TQZJoinRequest& join)
 {
     TQZFalcon* session = peer_->Session();
-    peer_->LogRepeated("accepted join", " JoinReq.Identity=" + join.identity.name + ", Salt=" + std::to_string(join.salt));
+    peer_->LogRepeated("accepted join",
+                       " JoinReq.Identity=" + join.identity.name + ", Salt=" + std::to_string(join.salt));
     peer_->SetIdentity(join.identity);
     peer_->SetSalt(join.salt);
     peer_->SetAnswered(false);
@@ -257,7 +258,8 @@ void JoinFromUnknown(TQZFalcon& session, const TQZNetPacket& packet, const TQZJo
         TQZConnection& c = peer->Connection();
         if (session.Ledger().GuessesSpent(source, now) || peer->SaltGuesses().Spent(now)) {
             session.LogRepeated("guesses spent", source,
-                                "Ignoring join request: too many wrong salts for " + join.identity.name + " or from " + source);
+                                "Ignoring join request: too many wrong salts for " + join.identity.name +
+                                    " or from " + source);
             return;
         }
         if (peer->Salt() == join.salt) {
@@ -286,7 +288,8 @@ void JoinFromUnknown(TQZFalcon& session, const TQZNetPacket& packet, const TQZJo
             return;
         }
         session.LogRepeated("new peer", source,
-                            "Adding new peer:" + join.identity.name + " at " + NetAddressText(packet.address, packet.port));
+                            "Adding new peer:" + join.identity.name + " at " +
+                                NetAddressText(packet.address, packet.port));
         peer = session.Peers().AddPeer(packet.address, packet.port);
     }
     peer->Admin()->AcceptJoin(join);

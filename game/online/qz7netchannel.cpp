@@ -125,7 +125,8 @@ void TQZChannel::Process()
         int32_t count = receiveQueue_.Count();
         if (count > 0) {
             host_->LogRepeated("purging " + std::to_string(id_), "Channel " + std::to_string(id_) + " purging " +
-                                                                    std::to_string(count) + " received packets; no callback!");
+                                                                std::to_string(count) +
+                                                                " received packets; no callback!");
             receiveQueue_.Clear();
         }
     } else {

@@ -7,19 +7,13 @@
 namespace {
 
 // Later than `at` on the wrapping clock.
-bool Passed(uint32_t now, uint32_t at, uint32_t span)
-{
-    return NetTimeDiff(now, at) >= int32_t(span);
-}
+bool Passed(uint32_t now, uint32_t at, uint32_t span) { return NetTimeDiff(now, at) >= int32_t(span); }
 
 constexpr uint32_t kJoinsHalfLife = 10000;
 
 }  // namespace
 
-int32_t NewConnectionSalt()
-{
-    return int32_t(plat::os::SystemRandom32());
-}
+int32_t NewConnectionSalt() { return int32_t(plat::os::SystemRandom32()); }
 
 // ---------------------------------------------------------------- ledger
 
@@ -33,8 +27,7 @@ TQZJoinLedger::TEntry& TQZJoinLedger::Entry(const std::string& address, uint32_t
             auto victim = entries_.end();
             for (auto e = entries_.begin(); e != entries_.end(); ++e) {
                 const bool shut = NetTimeDiff(e->second.blockedUntil, now) > 0;
-                const bool victimShut =
-                    victim != entries_.end() && NetTimeDiff(victim->second.blockedUntil, now) > 0;
+                const bool victimShut = victim != entries_.end() && NetTimeDiff(victim->second.blockedUntil, now) > 0;
                 if (victim == entries_.end() || (victimShut && !shut) ||
                     (victimShut == shut && NetTimeDiff(victim->second.seen, e->second.seen) > 0))
                     victim = e;
@@ -131,10 +124,7 @@ bool TQZSaltGuesses::Guess(uint32_t now)
     return ++count_ < kSaltGuessesMax;
 }
 
-bool TQZSaltGuesses::Spent(uint32_t now)
-{
-    return count_ >= kSaltGuessesMax && !Passed(now, start_, kSaltGuessWindow);
-}
+bool TQZSaltGuesses::Spent(uint32_t now) { return count_ >= kSaltGuessesMax && !Passed(now, start_, kSaltGuessWindow); }
 
 // ---------------------------------------------------------------- budget
 
@@ -214,8 +204,8 @@ bool TQZLogThrottle::MayWrite(uint32_t now)
     return !flood || written_ < kThrottleLines;
 }
 
-void TQZLogThrottle::Repeated(const std::string& kind, const std::string& source, const std::string& line,
-                              uint32_t now, const TWrite& write)
+void TQZLogThrottle::Repeated(const std::string& kind, const std::string& source, const std::string& line, uint32_t now,
+                              const TWrite& write)
 {
     std::string out;
     {

@@ -4,9 +4,6 @@
 
 namespace plat::os {
 
-void ReturnFreeMemory()
-{
-    ::malloc_trim(0);
-}
+void ReturnFreeMemory() { ::malloc_trim(0); }
 
 }  // namespace plat::os

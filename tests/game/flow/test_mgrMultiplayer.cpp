@@ -471,8 +471,9 @@ TEST_F(MultiplayerTest, AFloodOfRefusedMessagesFromAMemberWritesAFewLinesASecond
     const TSeat other = client->session.LocalSeat() == 2 ? 3 : 2;
     for (int ms = 0; ms < 2000; ++ms) {
         for (int k = 0; k < 25; ++k) {
+            const TSeat seat = k % 4 ? other : client->session.LocalSeat();
             if (k % 2) ClientSends(GAMEMSG_SESSION_UPDATE, {1, 2, 3});
-            else ClientSends(GAMEMSG_ACTION_SUBMITTED, TActionPlaycard(k % 4 ? other : client->session.LocalSeat(), 12).SaveTo());
+            else ClientSends(GAMEMSG_ACTION_SUBMITTED, TActionPlaycard(seat, 12).SaveTo());
         }
         game.Run(1);
     }

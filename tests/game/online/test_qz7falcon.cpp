@@ -494,7 +494,8 @@ TEST(NetSession, JoinsThatAreNeverAnsweredHoldFewPlacesAndGiveWayToNewOnes)
     EXPECT_TRUE(host.Logged("Ignoring join request: too many peers"));
     EXPECT_TRUE(host.Logged("room for a newer one"));
     EXPECT_TRUE(host.Logged("the welcome was never answered"));
-    raws.back()->Send("host", kFalconPort, CHANNEL_ADMIN, JoinPayload(kJoinMagic, kSessionId, MakeIdentity("again"), 9));
+    raws.back()->Send("host", kFalconPort, CHANNEL_ADMIN,
+                      JoinPayload(kJoinMagic, kSessionId, MakeIdentity("again"), 9));
     sim.Run(2);
     EXPECT_EQ(host.session->Peers().Count(), 0);
     join(1000, 2);

@@ -75,7 +75,7 @@ TEST(NetHostile, NoTakeoverAfterAHundredThousandSaltGuesses)
             // About 28,000 a second.
             for (int k = 0; k < 28 && i < guesses; ++k, ++i)
                 mallory[size_t(i) % mallory.size()]->Queue("host", kFalconPort, CHANNEL_ADMIN,
-                                                             JoinPayload(kJoinMagic, kSessionId, victim, guessAt(i)));
+                                                           JoinPayload(kJoinMagic, kSessionId, victim, guessAt(i)));
             for (auto& m : mallory) m->thread->Pump();
             pair.sim.Run(1);
         }
@@ -154,8 +154,9 @@ TEST(NetHostile, AConnectingClientFollowsNoWelcomeFromElsewhereAfterAFewWrongSal
     const double lines = LinesPerSecond(sim, client, [&] {
         for (int32_t i = 0; i < guesses;) {
             for (int k = 0; k < 28 && i < guesses; ++k, ++i) {
-                const int32_t guess =
-                    (i == 20 || i == guesses / 2) ? salt : int32_t(uint32_t(salt) - uint32_t(guesses / 2) + uint32_t(i) + 1u);
+                const int32_t guess = (i == 20 || i == guesses / 2)
+                                          ? salt
+                                          : int32_t(uint32_t(salt) - uint32_t(guesses / 2) + uint32_t(i) + 1u);
                 mallory[size_t(i) % mallory.size()]->Queue("client", client.thread->LocalPort(), CHANNEL_ADMIN,
                                                            WelcomePayload(hostId, guess), 1);
             }
@@ -202,10 +203,11 @@ struct TJoinFlood {
             return client.session->State() == FS_CLIENT_CONNECTED && peer && peer->Answered() &&
                    client.session->GetPartyService()->LocalPartyId() != 0;
         };
-        while (!joined() && sim.net.Now() - start < 20000) RunFrames(sim, 1, [&] {
-            flood();
-            CheckBounds();
-        });
+        while (!joined() && sim.net.Now() - start < 20000)
+            RunFrames(sim, 1, [&] {
+                flood();
+                CheckBounds();
+            });
         took = sim.net.Now() - start;
         return joined();
     }
@@ -231,12 +233,20 @@ TEST(NetHostile, ARealClientJoinsWhileFortySocketsRepeatJoinsTheyNeverComplete)
             if ((f.sim.net.Now() + i) % 5 == 0)
                 sockets[i]->Send("host", kFalconPort, CHANNEL_ADMIN, JoinPayload(kJoinMagic, kSessionId, ids[i], ++n));
     };
-    const double lines = LinesPerSecond(f.sim, f.host, [&] { RunFrames(f.sim, 3000, [&] { flood(); f.CheckBounds(); }); });
+    const double lines = LinesPerSecond(f.sim, f.host, [&] {
+        RunFrames(f.sim, 3000, [&] {
+            flood();
+            f.CheckBounds();
+        });
+    });
     uint32_t took = 0;
     EXPECT_TRUE(f.RealClientJoins(flood, took));
     EXPECT_LE(took, 5000u);
     // It keeps its place while the flood goes on.
-    RunFrames(f.sim, 15000, [&] { flood(); f.CheckBounds(); });
+    RunFrames(f.sim, 15000, [&] {
+        flood();
+        f.CheckBounds();
+    });
     EXPECT_TRUE(f.sim.nodes.back()->session->IsConnected());
     EXPECT_LE(f.maxPeers, kPeersMax);
     EXPECT_LE(f.maxPending, kPendingJoinsMax);
@@ -257,11 +267,19 @@ TEST(NetHostile, ARealClientJoinsWhileTwentyEightThousandJoinsASecondArrive)
                 JoinPayload(kJoinMagic, kSessionId, MakeIdentity("f" + std::to_string(n)), n));
         for (auto& s : sockets) s->thread->Pump();
     };
-    const double lines = LinesPerSecond(f.sim, f.host, [&] { RunFrames(f.sim, 3000, [&] { flood(); f.CheckBounds(); }); });
+    const double lines = LinesPerSecond(f.sim, f.host, [&] {
+        RunFrames(f.sim, 3000, [&] {
+            flood();
+            f.CheckBounds();
+        });
+    });
     uint32_t took = 0;
     EXPECT_TRUE(f.RealClientJoins(flood, took));
     EXPECT_LE(took, 5000u);
-    RunFrames(f.sim, 10000, [&] { flood(); f.CheckBounds(); });
+    RunFrames(f.sim, 10000, [&] {
+        flood();
+        f.CheckBounds();
+    });
     EXPECT_TRUE(f.sim.nodes.back()->session->IsConnected());
     EXPECT_LE(f.maxPeers, kPeersMax);
     EXPECT_LE(f.maxPending, kPendingJoinsMax);
@@ -363,7 +381,9 @@ TEST(NetHostile, EarlyMessagesOfThirtyTwoMembersStayWithinTheSessionsBudget)
     EXPECT_LE(lines, kFewLines + 2.0 * double(members.size()));
     // Members cut off hold nothing more; the rest leave and take it along.
     for (const auto& peer : host.session->Peers().Snapshot()) {
-        if (!peer->IsConnected()) EXPECT_EQ(budget.Held(peer.get()), 0);
+        if (!peer->IsConnected()) {
+            EXPECT_EQ(budget.Held(peer.get()), 0);
+        }
     }
     for (TNode* m : members) m->session->Close();
     sim.Run(100);
@@ -387,8 +407,7 @@ TEST(NetHostile, DatagramsLongerThanTheProtocolsAreRefusedBeforeTheyCount)
     from.SendDatagram(Early(3, kNetMaxDatagramPayload), CHANNEL_GAME, true);
     pair.sim.Run(2);
     EXPECT_EQ(pair.hostGame->FutureCount(), 1);
-    EXPECT_EQ(pair.host.session->CacheBudget().Held(pair.host.FirstPeer()),
-              int64_t(kNetMaxDatagramPayload - 4));
+    EXPECT_EQ(pair.host.session->CacheBudget().Held(pair.host.FirstPeer()), int64_t(kNetMaxDatagramPayload - 4));
 }
 
 TEST(NetHostile, WhenTheBudgetIsSpentThePeerHoldingTheMostGivesWay)
@@ -410,10 +429,12 @@ TEST(NetHostile, WhenTheBudgetIsSpentThePeerHoldingTheMostGivesWay)
     auto peerOf = [&](TNode& n) { return host.session->Peers().FindByIdentity(n.session->LocalIdentity()); };
     // Two greedy members fill the budget almost to the brim, one more than
     // the other (a channel keeps at most kFutureWindow messages ahead).
-    for (uint32_t n = 2; n < kFutureWindow && budget.InUse() + 4 * int64_t(kNetMaxDatagramPayload) < budget.Limit(); ++n) {
+    for (uint32_t n = 2; n < kFutureWindow && budget.InUse() + 4 * int64_t(kNetMaxDatagramPayload) < budget.Limit();
+         ++n) {
         for (uint16_t channel : {CHANNEL_GAME, CHANNEL_PARTY, CHANNEL_RELAY}) {
             greedier.FirstPeer()->Connection().SendDatagram(Early(n, kNetMaxDatagramPayload), channel, true);
-            if (n >= 200) greedy.FirstPeer()->Connection().SendDatagram(Early(n, kNetMaxDatagramPayload), channel, true);
+            if (n >= 200)
+                greedy.FirstPeer()->Connection().SendDatagram(Early(n, kNetMaxDatagramPayload), channel, true);
         }
         sim.Run(1);
     }
@@ -559,7 +580,8 @@ TEST(NetLogThrottle, ManyKindsFromManySourcesWriteAFewLinesASecond)
     int64_t lines = 0;
     auto write = [&](const std::string&) { ++lines; };
     for (uint32_t ms = 0; ms < 10000; ++ms) {
-        for (int k = 0; k < 10; ++k) t.Repeated("kind" + std::to_string(k), "s" + std::to_string(ms % 97), "x", ms, write);
+        for (int k = 0; k < 10; ++k)
+            t.Repeated("kind" + std::to_string(k), "s" + std::to_string(ms % 97), "x", ms, write);
         t.Flush(ms, write);
     }
     // The first of each kind and of the other sources; then a few a second.
