@@ -302,7 +302,7 @@ std::unique_ptr<TQZTexture> TEditorApp::OverlaidWhiteCard(int32_t slot, TQZPoint
 {
     TQZTexture* art = overlay_ ? overlay_->GetImage(slot) : nullptr;
     if (!white_ || !art) return nullptr;
-    std::unique_ptr<TQZTexture> fitted = FitToCard(art, cardSize);
+    std::unique_ptr<TQZTexture> fitted = FitKeyedToCard(art, cardSize);
     std::unique_ptr<TQZTexture> card = FitToCard(white_.get(), cardSize);
     if (!fitted || !card) return nullptr;
     ApplyKeyColour(card.get(), fitted.get());

@@ -260,6 +260,40 @@ TEST_F(EditorTest, OverlayCommandMakesAWhiteCardWithItsIndex)
     EXPECT_TRUE(ink) << "a dark index in the top-left corner";
 }
 
+// Pixels of the key's hue (red and blue well above green): speckles of a
+// key that resampled to one step off, or ink mixed with the key.
+int32_t KeyHuePixels(TQZTexture* card, TQZPoint size)
+{
+    int32_t n = 0;
+    for (int32_t y = 0; y < size.y; ++y)
+        for (int32_t x = 0; x < size.x; ++x) {
+            const uint32_t p = editortest::PixelOf(card, x, y);
+            const int32_t r = int32_t(p >> 16 & 0xFF), g = int32_t(p >> 8 & 0xFF), b = int32_t(p & 0xFF);
+            n += (p >> 24) != 0 && std::min(r, b) - g > 0x30;
+        }
+    return n;
+}
+
+TEST_F(EditorTest, FreshWhiteCardsCarryNoTraceOfTheKeyIntoTheSavedFile)
+{
+    for (TQZPoint size : {TQZPoint{71, 96}, TQZPoint{120, 170}}) {
+        SCOPED_TRACE(std::to_string(size.x) + "x" + std::to_string(size.y));
+        NewCardset(size.x, size.y, true);
+        app->DeckView()->SetSelected(52);
+        app->OnCommand(EDCMD_OVERLAY_CARD);  // the joker once more, by the command
+        answer = (fs::path(home.Path()) / "fresh.cards").string();
+        app->OnCommand(EDCMD_SAVE);
+        std::unique_ptr<TCardGraphics> back = Loaders->LoadCardset(answer);
+        ASSERT_NE(nullptr, back);
+        for (int32_t slot = 0; slot < CARDGFX_SLOTS; ++slot) {
+            TQZTexture* card = back->GetImage(slot);
+            ASSERT_NE(nullptr, card) << slot;
+            EXPECT_EQ(0, KeyHuePixels(card, size)) << "card " << slot;
+        }
+    }
+    EXPECT_TRUE(warnings.empty());
+}
+
 TEST_F(EditorTest, DroppedFilesThatWillNotDecodeAreIgnored)
 {
     TQZTexture* before = app->Cardset()->GetImage(0);
