@@ -149,6 +149,74 @@ TEST(SizeVerdictTest, RatioTextColourAndOk)
     }
 }
 
+// Texts typed and not yet saved belong to the user: no command but opening
+// a cardset puts other texts into the fields.
+TEST_F(EditorTest, TypedTextsSurviveEveryCommandThatIsNotAboutThem)
+{
+    const std::string junk = (fs::path(home.Path()) / "junk.cards").string();
+    std::ofstream(junk) << "not a cardset";
+    auto okDialog = [&](int32_t command, const char* width, const char* height) {
+        return [=, this] {
+            app->onDialogFrame = [&, width, height](TQZGUIDialog* d) {
+                if (width) SetField(d, "editWidth", width);
+                if (height) SetField(d, "editHeight", height);
+                app->Step();
+                if (d->OKButton()->Enabled()) d->OKButton()->Click();
+            };
+            app->OnCommand(command);
+            app->onDialogFrame = nullptr;
+        };
+    };
+    struct Case {
+        const char* name;
+        std::function<void()> run;
+    } cases[] = {
+        {"resize", okDialog(EDCMD_RESIZE, "88", "120")},
+        {"new", okDialog(EDCMD_NEW, "71", "96")},
+        {"new with white cards", [&] { NewCardset(60, 90, true); }},
+        {"cameo", okDialog(EDCMD_CAMEO, nullptr, nullptr)},
+        {"fresh card", [&] { app->OnCommand(EDCMD_OVERLAY_CARD); }},
+        {"card size", [&] {
+             app->FindWidget("EditCardSizeX")->SetText("80");
+             app->OnCommand(EDCMD_CARDSIZE_X);
+         }},
+        {"zoom 1", [&] { app->OnCommand(EDCMD_ZOOM_1); }},
+        {"zoom 2", [&] { app->OnCommand(EDCMD_ZOOM_2); }},
+        {"zoom 3", [&] { app->OnCommand(EDCMD_ZOOM_3); }},
+        {"zoom bar", [&] { dynamic_cast<TQZGUIScrollBar*>(app->FindWidget("ViewSizeScroll"))->SetValue(100); }},
+        {"open that fails", [&] {
+             answer = junk;
+             app->OnCommand(EDCMD_OPEN);
+         }},
+    };
+    auto* align = dynamic_cast<TQZGUICheckbox*>(app->FindWidget("AlignLeftCheckBox"));
+    ASSERT_NE(nullptr, align);
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string mark = std::to_string(++n);
+        app->FindWidget("editCardTitle")->SetText("Title " + mark);
+        app->FindWidget("editCardAuthor")->SetText("Author " + mark);
+        app->FindWidget("editCardComments")->SetText("Comments " + mark);
+        align->SetValue(n % 2 == 0);
+        c.run();
+        EXPECT_EQ("Title " + mark, Field("editCardTitle"));
+        EXPECT_EQ("Author " + mark, Field("editCardAuthor"));
+        EXPECT_EQ("Comments " + mark, Field("editCardComments"));
+        EXPECT_EQ(n % 2 == 0, align->Value());
+        EXPECT_EQ(std::to_string(app->Cardset()->Width()), Field("EditCardSizeX"));
+        EXPECT_EQ(std::to_string(app->Cardset()->Height()), Field("EditCardSizeY"));
+    }
+    EXPECT_EQ((TQZPoint{80, 90}), (TQZPoint{app->Cardset()->Width(), app->Cardset()->Height()})) << "the commands ran";
+    answer = (fs::path(home.Path()) / "kept.cards").string();
+    app->OnCommand(EDCMD_SAVE);
+    std::unique_ptr<TCardGraphics> back = Loaders->LoadCardset(answer);
+    ASSERT_NE(nullptr, back);
+    EXPECT_EQ("Title " + std::to_string(n), back->Title);
+    EXPECT_EQ("Comments " + std::to_string(n), back->Comments);
+    EXPECT_EQ(n % 2 == 0, back->AlignLeft);
+}
+
 TEST_F(EditorTest, ResizeDialogRefusesAZeroWidth)
 {
     const int32_t before = app->Cardset()->Width();
@@ -192,8 +260,10 @@ TEST_F(EditorTest, ANewEmptyCardsetSavesAsHeaderAndTexts)
 {
     NewCardset(71, 96);
     for (int32_t i = 0; i < CARDGFX_SLOTS; ++i) EXPECT_FALSE(app->Cardset()->HasImage(i));
-    TQZGUIWindow* title = app->FindWidget("editCardTitle");
-    title->SetText("Mine");
+    // The fields keep what they showed; the texts are the user's to change.
+    app->FindWidget("editCardTitle")->SetText("Mine");
+    app->FindWidget("editCardAuthor")->SetText("");
+    app->FindWidget("editCardComments")->SetText("");
     answer = (fs::path(home.Path()) / "mine.cards").string();
     app->OnCommand(EDCMD_SAVE);
     EXPECT_EQ("Save Cardset as", asked.back());
