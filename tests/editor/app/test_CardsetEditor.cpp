@@ -2,6 +2,7 @@
 #include "UICarddeckview.h"
 #include "clCardGraphics.h"
 #include "coreManager.h"
+#include "editorfixture.h"
 #include "editortestutil.h"
 #include "foreigndecks.h"
 #include "ioLoader.h"
@@ -26,66 +27,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class EditorTest : public ::testing::Test {
-protected:
-    vqtest::TempDir home;
-    vqtest::ScopedEnv env{"VANTOREL_DATA_HOME", home.Path()};
-    fs::path old = fs::current_path();
-    std::unique_ptr<TEditorApp> app;
-    std::vector<std::string> warnings;
-    std::vector<std::string> asked;
-    std::string answer;
-
-    void SetUp() override
-    {
-        fs::current_path(VQ_RUNTIME_DIR);
-        ResetManagerRegistry();
-        RegisterSettingsManager();
-        RegisterTimersManager();
-        RegisterSteamManager();
-        RegisterLoadersManager();
-        RegisterEditorResourcesManager();
-        app = std::make_unique<TEditorApp>();
-        app->onWarning = [this](const std::string& w) { warnings.push_back(w); };
-        app->fileDialog = [this](const std::string& title, bool) {
-            asked.push_back(title);
-            return answer;
-        };
-        app->Init();
-    }
-    void TearDown() override
-    {
-        app.reset();
-        FreeManagers();
-        FrameworkStop();
-        ResetManagerRegistry();
-        fs::current_path(old);
-    }
-    std::string Field(const std::string& title) const
-    {
-        TQZGUIWindow* w = app->FindWidget(title);
-        return w ? w->Text() : "<missing>";
-    }
-    void SetField(TQZGUIWindow* within, const std::string& title, const std::string& text)
-    {
-        TQZGUIWindow* w = FindByTitleDeep(within, title);
-        ASSERT_NE(nullptr, w) << title;
-        w->SetText(text);
-    }
-    // A new empty cardset of the size through the dialog.
-    void NewCardset(int32_t w, int32_t h, bool overlay = false)
-    {
-        app->onDialogFrame = [&](TQZGUIDialog* d) {
-            SetField(d, "editWidth", std::to_string(w));
-            SetField(d, "editHeight", std::to_string(h));
-            if (auto* box = dynamic_cast<TQZGUICheckbox*>(FindByTitleDeep(d, "checkboxOverlay"))) box->SetValue(overlay);
-            app->Step();  // a frame to check the fields
-            if (d->OKButton()->Enabled()) d->OKButton()->Click();
-        };
-        app->OnCommand(EDCMD_NEW);
-        app->onDialogFrame = nullptr;
-    }
-};
+using editortest::EditorTest;
 
 TEST_F(EditorTest, StartsWithTheBasicCardsetItsFieldsAndEveryDialog)
 {
