@@ -31,25 +31,28 @@ printf '%s\n' "$out/in/deck.png" "$out/in/deck.reko" "$out/in/deck.rkp" "$out/in
 # Window points of the editor's controls (its scene) and of the resize
 # dialog, which is centred in the 1024 x 768 window.
 clear_field() { echo "key 0x23"; for _ in $(seq 1 30); do echo "key 0x08"; done; }
+# Typing ends with a pause: a click played in the same frame as the last key
+# is taken first, and the key would land in the field the click focuses.
+type_text() { echo "type $1"; echo "wait 300"; }
 {
   echo "wait 1500"
   for _ in 1 2 3 4; do echo "click 127 47"; echo "wait 1200"; done   # Open...
   echo "drop 295 55 $out/in/drop.png"; echo "wait 800"
   # The texts first: resizing must leave what was typed alone.
-  echo "click 125 102"; clear_field; echo "type $title"
-  echo "click 125 152"; clear_field; echo "type $author"
-  echo "click 125 202"; clear_field; echo "type $comments"
+  echo "click 125 102"; clear_field; type_text "$title"
+  echo "click 125 152"; clear_field; type_text "$author"
+  echo "click 125 202"; clear_field; type_text "$comments"
   echo "wait 500"
   echo "click 125 327"; echo "wait 600"                               # Resize cards...
-  echo "click 530 310"; clear_field; echo "type 88"
-  echo "click 530 342"; clear_field; echo "type 120"
+  echo "click 530 310"; clear_field; type_text "88"
+  echo "click 530 342"; clear_field; type_text "120"
   echo "wait 300"; echo "click 444 487"; echo "wait 1000"             # OK
   echo "wait 500"; echo "click 205 47"; echo "wait 1500"              # Save...
   echo "click 125 545"; echo "wait 1000"                              # Cameo settings...
   echo "click 595 587"; echo "wait 800"                               # Cancel
   echo "click 47 47"; echo "wait 800"                                 # New...: empty, 71 x 96
-  echo "click 530 310"; clear_field; echo "type 71"
-  echo "click 530 342"; clear_field; echo "type 96"
+  echo "click 530 310"; clear_field; type_text "71"
+  echo "click 530 342"; clear_field; type_text "96"
   echo "wait 300"; echo "click 444 487"; echo "wait 1000"             # OK
   echo "click 47 47"; echo "wait 800"                                 # New...: white cards
   echo "click 342 410"; echo "wait 300"                               # Start every card white...

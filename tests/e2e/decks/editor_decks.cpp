@@ -220,16 +220,18 @@ int Fresh(const std::string& file, int32_t width, int32_t height, const std::str
 // new-cardset dialog has, the zoom bar's thumb, an empty first slot.
 std::string FrameKind(const im::Image& f)
 {
-    constexpr uint32_t kTitleBar = 0xFF0078D7, kWhite = 0xFFFFFFFF;
+    constexpr uint32_t kWhite = 0xFFFFFFFF;
     if (f.width != 1024 || f.height != 768) return "";
-    if (f.Pixel(600, 262) == kTitleBar && f.Pixel(320, 300) == kWhite)
-        return f.Pixel(332, 410) == 0xFF000000 ? "new-dialog" : "resize-dialog";
-    if (f.Pixel(700, 162) == kTitleBar && f.Pixel(270, 560) == kWhite) return "cameo-dialog";
-    // The thumb sits at 71, 142 or 213 on the bar from 24 to 420.
-    auto thumb = [&](int32_t x) {
-        const uint32_t p = f.Pixel(x, 420);
+    // The theme's blue: title bars and the zoom bar's thumb (not greyed).
+    auto blue = [&](int32_t x, int32_t y) {
+        const uint32_t p = f.Pixel(x, y);
         return int32_t(p & 0xFF) > int32_t(p >> 16 & 0xFF) + 0x40;
     };
+    if (blue(600, 262) && f.Pixel(320, 300) == kWhite)
+        return f.Pixel(332, 410) == 0xFF000000 ? "new-dialog" : "resize-dialog";
+    if (blue(700, 162) && f.Pixel(270, 560) == kWhite) return "cameo-dialog";
+    // The thumb sits at 71, 142 or 213 on the bar from 24 to 420.
+    auto thumb = [&](int32_t x) { return blue(x, 420); };
     const int zoom = thumb(45) ? 1 : thumb(83) ? 2 : thumb(120) ? 3 : 0;
     if (!zoom) return "";
     if (zoom == 1 && f.Pixel(270, 100) == 0xFF000000 && f.Pixel(325, 100) == 0xFF000000) return "empty-slots";

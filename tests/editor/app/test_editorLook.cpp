@@ -40,7 +40,7 @@ struct TextLook {
     double contrast = 1;
 };
 
-class LookTest : public EditorTest {
+class EditorLookTest : public EditorTest {
 protected:
     void Frame()
     {
@@ -90,18 +90,31 @@ protected:
                                           << " on " << look.background;
         }
     }
+    // A button's caption on its face (above the band along its bottom).
+    void ExpectButtonReadable(TQZGUIWindow* button)
+    {
+        const TQZRect r = button->GetScreenRect();
+        const TextLook look = Measure({r.left + 1, r.top + 1, r.right - 1, r.bottom - 6});
+        EXPECT_EQ(button->GetThemeColor(6), look.background) << button->Text();
+        EXPECT_GE(look.contrast, 4.5) << button->Text() << ": " << std::hex << look.ink << " on " << look.background;
+    }
     TQZGUIScrollBar* ZoomBar() const { return dynamic_cast<TQZGUIScrollBar*>(app->FindWidget("ViewSizeScroll")); }
 };
 
-TEST_F(LookTest, TheScreensLabelsReadOnTheirPanel)
+TEST_F(EditorLookTest, TheScreensLabelsAndButtonsRead)
 {
     Frame();
     ExpectLabelsReadable(app->Host(), "main screen");
+    for (int32_t id : {EDCMD_NEW, EDCMD_RESIZE, EDCMD_ZOOM_3, EDCMD_OVERLAY_CARD}) {
+        TQZGUIWindow* button = app->Host()->FindByID(id);
+        ASSERT_NE(nullptr, button) << id;
+        ExpectButtonReadable(button);
+    }
 }
 
 // The ratio keeps its three colours (not a number, outside the usual card
 // shapes, a usual shape); each must read on the dialog.
-TEST_F(LookTest, TheSizeDialogsTextsAndRatioColoursRead)
+TEST_F(EditorLookTest, TheSizeDialogsTextsAndRatioColoursRead)
 {
     struct Case {
         const char *width, *height;
@@ -125,6 +138,10 @@ TEST_F(LookTest, TheSizeDialogsTextsAndRatioColoursRead)
                 EXPECT_EQ(c.colour, look.ink) << "the ratio in its own colour";
                 EXPECT_GE(look.contrast, 4.5) << std::hex << look.ink << " on " << look.background;
                 ExpectLabelsReadable(d, "dialog");
+                ExpectButtonReadable(d->OKButton() && d->OKButton()->Enabled() ? d->OKButton() : d->CancelButton());
+                const TQZRect r = d->GetScreenRect();
+                const TextLook title = Measure({r.left + 1, r.top + 1, r.right - 1, r.top + 31});
+                EXPECT_GE(title.contrast, 4.5) << "the dialog's title";
                 d->CancelButton()->Click();
             };
             app->OnCommand(command);
@@ -135,7 +152,7 @@ TEST_F(LookTest, TheSizeDialogsTextsAndRatioColoursRead)
 }
 
 // At every zoom the caption keeps off the thumb and reads on the track.
-TEST_F(LookTest, TheZoomBarsCaptionStaysClearOfItsThumb)
+TEST_F(EditorLookTest, TheZoomBarsCaptionStaysClearOfItsThumb)
 {
     TQZGUIScrollBar* bar = ZoomBar();
     ASSERT_NE(nullptr, bar);
@@ -158,7 +175,7 @@ TEST_F(LookTest, TheZoomBarsCaptionStaysClearOfItsThumb)
 }
 
 // A modal dialog disables the screen's panels: what is in them looks it.
-TEST_F(LookTest, WhileADialogIsUpTheScreensControlsLookDisabled)
+TEST_F(EditorLookTest, WhileADialogIsUpTheScreensControlsLookDisabled)
 {
     TQZGUIWindow* edit = app->FindWidget("editCardTitle");
     TQZGUIWindow* box = app->FindWidget("AlignLeftCheckBox");
@@ -196,7 +213,7 @@ TEST_F(LookTest, WhileADialogIsUpTheScreensControlsLookDisabled)
 
 // An empty slot shows its number and the card's name, kept off its edges
 // ("Queen of Spades" is wider than a 71-pixel card in one line).
-TEST_F(LookTest, EmptySlotCaptionsStayInsideTheirSlots)
+TEST_F(EditorLookTest, EmptySlotCaptionsStayInsideTheirSlots)
 {
     NewCardset(71, 96);
     app->OnCommand(EDCMD_ZOOM_1);
