@@ -14,6 +14,7 @@
 //                    messages ahead of a gap on channels 1, FFFB and FFFE;
 //   refusal floods - the host's log lines a second while a member, or
 //                    unknown addresses, send 25,000 refused datagrams a second.
+#include "childprocess.h"
 #include "mgrMultiplayer.h"
 #include "qz7falcon.h"
 #include "qz7netadmin.h"
@@ -24,16 +25,12 @@
 
 #include <benchmark/benchmark.h>
 
-#include <csignal>
-#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <memory>
-#include <sstream>
+#include <cstdlib>
 #include <string>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -45,41 +42,12 @@ void Nap() { std::this_thread::sleep_for(std::chrono::microseconds(200)); }
 // and ended.
 class THost {
 public:
-    explicit THost(int32_t party = 0)
+    explicit THost(int32_t party = 0) : dir_(TempDir()), log_(dir_ + "/host.log"), driver_(Args(party))
     {
-        char dir[] = "/tmp/vq_hostileXXXXXX";
-        dir_ = ::mkdtemp(dir) ? dir : "/tmp";
-        log_ = dir_ + "/host.log";
-        int out[2];
-        if (::pipe(out) != 0) return;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::dup2(out[1], 1);
-            ::close(out[0]);
-            ::close(out[1]);
-            std::vector<std::string> args{VQ_MPDRIVER, "--host",           "--people", "4",  "--name",    "Host",
-                                          "--out",     dir_ + "/host.txt", "--log",    log_, "--timeout", "3600000"};
-            if (party > 0) args.insert(args.end(), {"--party", std::to_string(party)});
-            std::vector<char*> argv;
-            for (auto& a : args) argv.push_back(a.data());
-            argv.push_back(nullptr);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        FILE* f = ::fdopen(out[0], "r");
-        char line[128] = {0};
-        if (f && std::fgets(line, sizeof(line), f) && std::strncmp(line, "PORT ", 5) == 0)
-            port_ = uint16_t(std::atoi(line + 5));
-        if (f) std::fclose(f);
+        const std::string line = driver_.Line();
+        if (line.rfind("PORT ", 0) == 0) port_ = uint16_t(std::stoi(line.substr(5)));
     }
-    ~THost()
-    {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-    }
+    ~THost() { driver_.Kill(); }
     uint16_t Port() const { return port_; }
     // Resident and peak resident memory in MiB.
     double Rss() const { return Status("VmRSS:"); }
@@ -93,15 +61,27 @@ public:
     }
 
 private:
+    static std::string TempDir()
+    {
+        char dir[] = "/tmp/vq_hostileXXXXXX";
+        return ::mkdtemp(dir) ? dir : "/tmp";
+    }
+    std::vector<std::string> Args(int32_t party) const
+    {
+        std::vector<std::string> args{VQ_MPDRIVER, "--host", "--people", "4", "--name", "Host", "--out",
+                                      dir_ + "/host.txt", "--log", log_, "--timeout", "3600000"};
+        if (party > 0) args.insert(args.end(), {"--party", std::to_string(party)});
+        return args;
+    }
     double Status(const char* key) const
     {
-        std::ifstream in("/proc/" + std::to_string(pid_) + "/status");
+        std::ifstream in("/proc/" + std::to_string(driver_.Pid()) + "/status");
         for (std::string l; std::getline(in, l);)
             if (l.rfind(key, 0) == 0) return double(std::stol(l.substr(std::strlen(key)))) / 1024.0;
         return 0;
     }
     std::string dir_, log_;
-    pid_t pid_ = -1;
+    vqtest::TChildProcess driver_;
     uint16_t port_ = 0;
 };
 

@@ -220,6 +220,32 @@ inline TQZByteArray WelcomePayload(const TQZIdentity& identity, int32_t salt)
     return m;
 }
 
+// Chunk channel messages as a sender writes them.
+inline TQZByteArray ChunkControl(int32_t op, int32_t id, int64_t length, uint16_t target)
+{
+    TQZByteArray m;
+    TQZNetWriter w(m);
+    w.I32(CHUNK_CONTROL);
+    w.I32(op);
+    w.I32(id);
+    w.Zero(4);
+    w.I64(length);
+    w.U16(target);
+    w.Zero(6);
+    return m;
+}
+
+inline TQZByteArray ChunkSlice(int32_t id, int32_t index, size_t length)
+{
+    TQZByteArray m;
+    TQZNetWriter w(m);
+    w.I32(CHUNK_SLICE);
+    w.I32(id);
+    w.I32(index);
+    w.Zero(length);
+    return m;
+}
+
 inline TQZByteArray Numbered(uint32_t n, size_t size)
 {
     TQZByteArray b(size, uint8_t(n * 7 + 1));

@@ -1,14 +1,13 @@
 // Whole shared games of headless tables over the multiplayer manager, on
 // the in-memory transport and between processes over UDP loopback: through
 // the lobby, played to game won and back.
+#include "childprocess.h"
 #include "mptable.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
@@ -206,57 +205,17 @@ TEST_F(SharedGameTest, TheHostLeavingEndsEveryClientsGameCleanly)
     EXPECT_EQ(a.table.CurrentStateId(), kScreenMenu);
 }
 
-// A started driver: its standard output read line by line as it comes.
-class TDriver {
+// A started driver (it ends itself after its own time-out).
+class TDriver : public vqtest::TChildProcess {
 public:
-    explicit TDriver(std::vector<std::string> args)
-    {
-        int out[2];
-        if (::pipe(out) != 0) return;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::dup2(out[1], 1);
-            ::close(out[0]);
-            ::close(out[1]);
-            std::vector<char*> argv;
-            args.insert(args.begin(), VQ_MPDRIVER);
-            for (auto& a : args) argv.push_back(a.data());
-            argv.push_back(nullptr);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        out_ = ::fdopen(out[0], "r");
-    }
-    ~TDriver()
-    {
-        if (out_) std::fclose(out_);
-        Wait();
-    }
-    // The next line it prints (blocks until it comes or the driver ends).
-    std::string Line()
-    {
-        char buffer[256];
-        if (!out_ || !std::fgets(buffer, sizeof(buffer), out_)) return std::string();
-        std::string line(buffer);
-        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-        return line;
-    }
-    // The exit code (the driver ends itself after its own time-out).
-    int Wait()
-    {
-        if (pid_ <= 0) return -1;
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
-        pid_ = -1;
-        code_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return code_;
-    }
-    int code_ = -1;
+    explicit TDriver(std::vector<std::string> args) : TChildProcess(WithProgram(std::move(args))) {}
 
 private:
-    pid_t pid_ = -1;
-    FILE* out_ = nullptr;
+    static std::vector<std::string> WithProgram(std::vector<std::string> args)
+    {
+        args.insert(args.begin(), VQ_MPDRIVER);
+        return args;
+    }
 };
 
 std::vector<std::string> ReadLines(const std::string& file)

@@ -190,10 +190,17 @@ struct TJoinFlood {
         maxPending = std::max(maxPending, pending);
         maxQueued = std::max(maxQueued, host.session->UnknownQueued());
     }
-    // A real client opens while the flood goes on; true once it joined:
-    // connected, its welcome answered at the host, its party id known.
-    bool RealClientJoins(const std::function<void()>& flood, uint32_t& took)
+    // A real client opens after 3 s of the flood and must join within 5 s
+    // (connected, its welcome answered at the host, its party id known),
+    // then keep its place for `after` ms more of it; the host stays within
+    // its bounds and writes a few lines a second.
+    void RealClientJoinsDuring(const std::function<void()>& flood, uint32_t after)
     {
+        auto step = [&] {
+            flood();
+            CheckBounds();
+        };
+        const double lines = LinesPerSecond(sim, host, [&] { RunFrames(sim, 3000, step); });
         TNode& client = sim.Add("player");
         client.session->GetPartyService();
         client.session->Open("host");
@@ -203,13 +210,14 @@ struct TJoinFlood {
             return client.session->State() == FS_CLIENT_CONNECTED && peer && peer->Answered() &&
                    client.session->GetPartyService()->LocalPartyId() != 0;
         };
-        while (!joined() && sim.net.Now() - start < 20000)
-            RunFrames(sim, 1, [&] {
-                flood();
-                CheckBounds();
-            });
-        took = sim.net.Now() - start;
-        return joined();
+        while (!joined() && sim.net.Now() - start < 20000) RunFrames(sim, 1, step);
+        EXPECT_TRUE(joined());
+        EXPECT_LE(sim.net.Now() - start, 5000u);
+        RunFrames(sim, after, step);
+        EXPECT_TRUE(client.session->IsConnected());
+        EXPECT_LE(maxPeers, kPeersMax);
+        EXPECT_LE(maxPending, kPendingJoinsMax);
+        EXPECT_LE(lines, kFewLines);
     }
 
     TSim sim;
@@ -233,24 +241,7 @@ TEST(NetHostile, ARealClientJoinsWhileFortySocketsRepeatJoinsTheyNeverComplete)
             if ((f.sim.net.Now() + i) % 5 == 0)
                 sockets[i]->Send("host", kFalconPort, CHANNEL_ADMIN, JoinPayload(kJoinMagic, kSessionId, ids[i], ++n));
     };
-    const double lines = LinesPerSecond(f.sim, f.host, [&] {
-        RunFrames(f.sim, 3000, [&] {
-            flood();
-            f.CheckBounds();
-        });
-    });
-    uint32_t took = 0;
-    EXPECT_TRUE(f.RealClientJoins(flood, took));
-    EXPECT_LE(took, 5000u);
-    // It keeps its place while the flood goes on.
-    RunFrames(f.sim, 15000, [&] {
-        flood();
-        f.CheckBounds();
-    });
-    EXPECT_TRUE(f.sim.nodes.back()->session->IsConnected());
-    EXPECT_LE(f.maxPeers, kPeersMax);
-    EXPECT_LE(f.maxPending, kPendingJoinsMax);
-    EXPECT_LE(lines, kFewLines);
+    f.RealClientJoinsDuring(flood, 15000);
 }
 
 TEST(NetHostile, ARealClientJoinsWhileTwentyEightThousandJoinsASecondArrive)
@@ -267,24 +258,8 @@ TEST(NetHostile, ARealClientJoinsWhileTwentyEightThousandJoinsASecondArrive)
                 JoinPayload(kJoinMagic, kSessionId, MakeIdentity("f" + std::to_string(n)), n));
         for (auto& s : sockets) s->thread->Pump();
     };
-    const double lines = LinesPerSecond(f.sim, f.host, [&] {
-        RunFrames(f.sim, 3000, [&] {
-            flood();
-            f.CheckBounds();
-        });
-    });
-    uint32_t took = 0;
-    EXPECT_TRUE(f.RealClientJoins(flood, took));
-    EXPECT_LE(took, 5000u);
-    RunFrames(f.sim, 10000, [&] {
-        flood();
-        f.CheckBounds();
-    });
-    EXPECT_TRUE(f.sim.nodes.back()->session->IsConnected());
-    EXPECT_LE(f.maxPeers, kPeersMax);
-    EXPECT_LE(f.maxPending, kPendingJoinsMax);
+    f.RealClientJoinsDuring(flood, 10000);
     EXPECT_LE(f.maxQueued, kUnknownPerAddress * int32_t(sockets.size()));
-    EXPECT_LE(lines, kFewLines);
 }
 
 TEST(NetHostile, AnAddressThatLeavesItsWelcomeUnansweredIsShutOutForAWhile)
@@ -328,6 +303,15 @@ public:
     TInbox inbox;
 };
 
+// A host whose peers carry the game's ordered channels.
+TNode& AddGameHost(TSim& sim)
+{
+    TNode& host = sim.Add("host");
+    host.session->Peers().SetPeerClass(&TGamePeer::Make);
+    host.session->Host();
+    return host;
+}
+
 // An early message: number n (never 1) on an ordered channel, with as many
 // bytes as the datagram takes.
 TQZByteArray Early(uint32_t n, size_t size)
@@ -340,9 +324,7 @@ TQZByteArray Early(uint32_t n, size_t size)
 TEST(NetHostile, EarlyMessagesOfThirtyTwoMembersStayWithinTheSessionsBudget)
 {
     TSim sim(5);
-    TNode& host = sim.Add("host");
-    host.session->Peers().SetPeerClass(&TGamePeer::Make);
-    host.session->Host();
+    TNode& host = AddGameHost(sim);
     std::vector<TNode*> members;
     for (int i = 0; i < 32; ++i) {
         members.push_back(&sim.Add("m" + std::to_string(i)));
@@ -413,9 +395,7 @@ TEST(NetHostile, DatagramsLongerThanTheProtocolsAreRefusedBeforeTheyCount)
 TEST(NetHostile, WhenTheBudgetIsSpentThePeerHoldingTheMostGivesWay)
 {
     TSim sim(6);
-    TNode& host = sim.Add("host");
-    host.session->Peers().SetPeerClass(&TGamePeer::Make);
-    host.session->Host();
+    TNode& host = AddGameHost(sim);
     std::vector<TNode*> nodes;
     for (const char* name : {"greedy", "greedier", "honest"}) {
         nodes.push_back(&sim.Add(name));
@@ -515,30 +495,9 @@ TEST(NetHostile, ChunkPagesOfAPeerThatNeverConnectedAreFreedWhenItsSlicesStop)
     TNode& client = sim.Add("client");
     TRaw host(sim, "host", kFalconPort);
     client.session->Open("host");
-    auto control = [](int32_t op, int32_t id, int64_t length, uint16_t target) {
-        TQZByteArray m;
-        TQZNetWriter w(m);
-        w.I32(CHUNK_CONTROL);
-        w.I32(op);
-        w.I32(id);
-        w.Zero(4);
-        w.I64(length);
-        w.U16(target);
-        w.Zero(6);
-        return m;
-    };
-    auto slice = [](int32_t id, int32_t index) {
-        TQZByteArray m;
-        TQZNetWriter w(m);
-        w.I32(CHUNK_SLICE);
-        w.I32(id);
-        w.I32(index);
-        w.Zero(kChunkSliceSize);
-        return m;
-    };
     const uint16_t port = client.thread->LocalPort();
-    host.Send("client", port, CHANNEL_CHUNK, control(CHUNK_ANNOUNCE, 1, 1 << 20, CHANNEL_GAME), 1);
-    for (int32_t i = 0; i < 200; i += 2) host.Send("client", port, CHANNEL_CHUNK, slice(1, i), 2 + i);
+    host.Send("client", port, CHANNEL_CHUNK, ChunkControl(CHUNK_ANNOUNCE, 1, 1 << 20, CHANNEL_GAME), 1);
+    for (int32_t i = 0; i < 200; i += 2) host.Send("client", port, CHANNEL_CHUNK, ChunkSlice(1, i, kChunkSliceSize), 2 + i);
     sim.Run(10);
     ASSERT_FALSE(client.FirstPeer()->IsConnected());
     EXPECT_GT(client.session->CacheBudget().InUse(), 0);

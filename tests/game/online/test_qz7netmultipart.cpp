@@ -185,42 +185,17 @@ TEST(NetChunk, QueuedTransfersFollowInOrderWithTheirOwnTickets)
     EXPECT_EQ(pair.sent.receipts[2].ticket, tc);
 }
 
-TQZByteArray Control(int32_t op, int32_t id, int64_t length, uint16_t target)
-{
-    TQZByteArray m;
-    TQZNetWriter w(m);
-    w.I32(CHUNK_CONTROL);
-    w.I32(op);
-    w.I32(id);
-    w.Zero(4);
-    w.I64(length);
-    w.U16(target);
-    w.Zero(6);
-    return m;
-}
-
-TQZByteArray Slice(int32_t id, int32_t index, size_t length)
-{
-    TQZByteArray m;
-    TQZNetWriter w(m);
-    w.I32(CHUNK_SLICE);
-    w.I32(id);
-    w.I32(index);
-    w.Zero(length);
-    return m;
-}
-
 TEST(NetChunk, AnnouncementsOutsideTheLimitsAreRefused)
 {
     TCarrierPair pair;
     TQZChannelChunk* chunk = pair.HostChunk();
     for (int64_t length : {int64_t(0), int64_t(-1), kChunkMaxLength + 1, int64_t(0x7FFFFFFFFFFFFFFF)}) {
-        chunk->OnReceiveTS(Control(CHUNK_ANNOUNCE, 1, length, 9));
+        chunk->OnReceiveTS(ChunkControl(CHUNK_ANNOUNCE, 1, length, 9));
         EXPECT_EQ(chunk->ReceiveState(), 0) << length;
     }
-    chunk->OnReceiveTS(Control(CHUNK_ANNOUNCE, 1, 5000, CHANNEL_ADMIN));
+    chunk->OnReceiveTS(ChunkControl(CHUNK_ANNOUNCE, 1, 5000, CHANNEL_ADMIN));
     EXPECT_EQ(chunk->ReceiveState(), 0);
-    TQZByteArray shortOne = Control(CHUNK_ANNOUNCE, 1, 5000, 9);
+    TQZByteArray shortOne = ChunkControl(CHUNK_ANNOUNCE, 1, 5000, 9);
     shortOne.resize(20);
     chunk->OnReceiveTS(shortOne);
     EXPECT_EQ(chunk->ReceiveState(), 0);
@@ -230,16 +205,16 @@ TEST(NetChunk, SlicesMustFitTheirPlace)
 {
     TCarrierPair pair;
     TQZChannelChunk* chunk = pair.HostChunk();
-    chunk->OnReceiveTS(Control(CHUNK_ANNOUNCE, 4, 2048 + 10, 9));
+    chunk->OnReceiveTS(ChunkControl(CHUNK_ANNOUNCE, 4, 2048 + 10, 9));
     ASSERT_EQ(chunk->ReceiveState(), 3);
-    const TQZByteArray bad[] = {Slice(4, -1, 1024), Slice(4, 3, 10),   Slice(4, 0, 1023), Slice(4, 0, 1025),
-                                Slice(4, 2, 1024),  Slice(4, 2, 9),    Slice(5, 0, 1024), TQZByteArray{1, 0, 0, 0, 4}};
+    const TQZByteArray bad[] = {ChunkSlice(4, -1, 1024), ChunkSlice(4, 3, 10),   ChunkSlice(4, 0, 1023), ChunkSlice(4, 0, 1025),
+                                ChunkSlice(4, 2, 1024),  ChunkSlice(4, 2, 9),    ChunkSlice(5, 0, 1024), TQZByteArray{1, 0, 0, 0, 4}};
     for (const auto& b : bad) chunk->OnReceiveTS(b);
-    chunk->OnReceiveTS(Slice(4, 0, 1024));
-    chunk->OnReceiveTS(Slice(4, 1, 1024));
+    chunk->OnReceiveTS(ChunkSlice(4, 0, 1024));
+    chunk->OnReceiveTS(ChunkSlice(4, 1, 1024));
     pair.host.session->Process();
     EXPECT_TRUE(pair.received.messages.empty());
-    chunk->OnReceiveTS(Slice(4, 2, 10));
+    chunk->OnReceiveTS(ChunkSlice(4, 2, 10));
     pair.host.session->Process();
     ASSERT_EQ(pair.received.messages.size(), 1u);
     EXPECT_EQ(pair.received.messages[0].size(), 2058u);
@@ -329,8 +304,8 @@ TEST(NetCarriers, AGivenUpMessageEndsTheConnectionInsteadOfStalling)
          "multipart message(s) could not be completed"},
         {"chunk transfer whose slices stopped",
          [](TCarrierPair& p) {
-             p.HostChunk()->OnReceiveTS(Control(CHUNK_ANNOUNCE, 3, 40000, 9));
-             p.HostChunk()->OnReceiveTS(Slice(3, 0, 1024));
+             p.HostChunk()->OnReceiveTS(ChunkControl(CHUNK_ANNOUNCE, 3, 40000, 9));
+             p.HostChunk()->OnReceiveTS(ChunkSlice(3, 0, 1024));
              p.Step(kChunkReceiveExpiry + 1000);
          },
          "chunk transfer 3 stopped arriving"},
@@ -354,13 +329,13 @@ TEST(NetChunk, PagesAreTakenAsSlicesArriveWithinTheSessionsBudget)
     TQZChannelChunk* chunk = pair.HostChunk();
     TQZCacheBudget& budget = pair.host.session->CacheBudget();
     // An announce of the largest transfer costs nothing until slices come.
-    chunk->OnReceiveTS(Control(CHUNK_ANNOUNCE, 1, kChunkMaxLength, 9));
+    chunk->OnReceiveTS(ChunkControl(CHUNK_ANNOUNCE, 1, kChunkMaxLength, 9));
     ASSERT_EQ(chunk->ReceiveState(), 3);
     EXPECT_EQ(budget.InUse(), 0);
-    chunk->OnReceiveTS(Slice(1, 0, 1024));
-    chunk->OnReceiveTS(Slice(1, 1, 1024));
+    chunk->OnReceiveTS(ChunkSlice(1, 0, 1024));
+    chunk->OnReceiveTS(ChunkSlice(1, 1, 1024));
     EXPECT_EQ(budget.InUse(), int64_t(kChunkPageSize)) << "one page for both slices";
-    chunk->OnReceiveTS(Slice(1, int32_t(kChunkPageSlices) * 5, 1024));
+    chunk->OnReceiveTS(ChunkSlice(1, int32_t(kChunkPageSlices) * 5, 1024));
     EXPECT_EQ(budget.InUse(), 2 * int64_t(kChunkPageSize));
     EXPECT_EQ(chunk->PageBytes(), budget.InUse());
     // The same peer's early message takes from the same budget: the last
@@ -371,7 +346,7 @@ TEST(NetChunk, PagesAreTakenAsSlicesArriveWithinTheSessionsBudget)
     pair.hostGame->OnReceiveTS(early);
     const int64_t pages = kChunkMaxLength / int64_t(kChunkPageSize);
     ASSERT_EQ(pages * int64_t(kChunkPageSize), budget.Limit());
-    for (int64_t p = 0; p < pages; ++p) chunk->OnReceiveTS(Slice(1, int32_t(p * int64_t(kChunkPageSlices)), 1024));
+    for (int64_t p = 0; p < pages; ++p) chunk->OnReceiveTS(ChunkSlice(1, int32_t(p * int64_t(kChunkPageSlices)), 1024));
     EXPECT_EQ(budget.InUse(), budget.Limit() - int64_t(kChunkPageSize) + 1000);
     EXPECT_EQ(chunk->ReceiveState(), 3);
     EXPECT_TRUE(pair.host.session->IsConnected()) << "nobody else holds more";
