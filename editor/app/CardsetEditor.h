@@ -75,6 +75,8 @@ public:
 
 private:
     void Warn(const std::string& text);
+    // What a save of this cardset cut short by a crash left beside it.
+    void RemoveStaleSaves(const std::string& fileName);
     void FillFields();
     void ZoomBy(int32_t factor);
     void ApplyCardSizeFields();
