@@ -7,6 +7,8 @@
 
 #include "qz7files.h"
 
+#include <functional>
+
 namespace {
 
 using shelltest::TableScreens;
@@ -127,6 +129,48 @@ TEST_F(TableScreens, BackWhileTheNextHandStartsLeavesForTheMenu)
     Command(GUICMD_BACK);
     EXPECT_TRUE(RunUntil(STATE_MENU, 5000)) << "still in screen " << CurrentId();
     EXPECT_EQ(1, StateEngine->Depth());
+}
+
+// Leaving the table half way through handing out cards (the next hand's deal
+// just begun or under way, the kitty on its way to the declarer) finishes
+// handing them out: the hands the menu, a saved game or a recording keep are
+// whole, whatever the frame rate let the screens deal before.
+TEST_F(TableScreens, LeavingWhileCardsAreHandedOutFinishesHandingThemOut)
+{
+    SetSetting("Debug.AutoPlay", "true");
+    Command(5);
+    const struct {
+        const char* name;
+        std::function<bool()> moment;
+    } cases[] = {
+        {"the deal queued", [&] { return S().Governor().CountActions(ACTION_NEWHAND) > 0; }},
+        {"the deal begun", [&] { return S().Status() == STATUS_DEALING && S().Deck().Count() >= 40; }},
+        {"the deal under way",
+         [&] { return S().Status() == STATUS_DEALING && S().Deck().Count() < 30 && S().Deck().Count() > 3; }},
+        {"the kitty under way", [&] { return S().Status() == STATUS_KITTY && S().Deck().Count() == 2; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        int32_t i = 0;
+        for (; i < 100000 && !c.moment(); ++i) Step();
+        ASSERT_TRUE(c.moment());
+        const bool kitty = S().Status() == STATUS_KITTY;
+        for (int32_t k = 0; k < 1000 && CurrentId() != STATE_MENU; ++k) {
+            Command(GUICMD_BACK);
+            Step();
+        }
+        ASSERT_EQ(STATE_MENU, CurrentId());
+        EXPECT_FALSE(S().MoveInProgress());
+        if (kitty) {
+            EXPECT_EQ(0, S().Deck().Count());
+            EXPECT_EQ(13, S().HandOf(S().Bidding().HighBidder()).Count());
+        } else {
+            EXPECT_EQ(STATUS_DEALING, S().Status());
+            EXPECT_EQ(3, S().Deck().Count());
+            for (TSeat seat = 1; seat <= 4; ++seat) EXPECT_EQ(10, S().HandOf(seat).Count()) << "seat " << seat;
+        }
+        Command(1);  // "Continue Game"; the game goes on from there
+    }
 }
 
 TEST_F(TableScreens, BackingOutMidHandAndContinuingResumesTheSameHand)
