@@ -235,6 +235,52 @@ TEST_F(VersionCheckTest, DownloadStallingAfterItsFirstBytesAlsoTimesOut)
     EXPECT_FALSE(vc.RunInstaller());
 }
 
+// The time-out counts from the last byte, not from the request: a download
+// whose bytes come in steadily runs as long as it takes.
+TEST_F(VersionCheckTest, BytesTricklingInSteadilyNeverTimeOut)
+{
+    HttpTestServer server;
+    server.SetRoute("/version", {200, ReplyText("Version 1.95", server.Url("/files/setup.bin"))});
+    server.SetRoute("/files/setup.bin", {200, std::string(4000, 'z'), Reply::Trickle, 1000});
+    TVersionCheck vc;
+    Check(vc, server, "/version");
+    ASSERT_TRUE(vc.DownloadUpdate());
+    for (int64_t received = 1000; received < 4000; received += 1000) {
+        ASSERT_TRUE(PumpUntil([&] {
+            vc.CheckTimeout();
+            return vc.Http().Received() == received;
+        }));
+        vc.CheckTimeout();  // sees the bytes
+        Advance(7.0);       // three of these are far past the ten seconds
+        vc.CheckTimeout();
+        ASSERT_EQ(vc.State(), VERSION_DOWNLOADING) << received << " bytes in";
+        server.OpenGate();
+    }
+    ASSERT_TRUE(PumpUntil([&] { return vc.State() != VERSION_DOWNLOADING; }));
+    EXPECT_TRUE(vc.Downloaded());
+    EXPECT_EQ(std::filesystem::file_size(Native(vc.DownloadPath())), 4000u);
+    EXPECT_TRUE(warnings.empty());
+}
+
+// Two lines are too few to offer anything, however new the version they name.
+TEST_F(VersionCheckTest, AReplyOfOnlyTheMarkerAndAVersionOffersNothing)
+{
+    HttpTestServer server;
+    TVersionCheck vc("Version 1.90");
+    for (const char* reply : {"VANTOREL\r\nVersion 2.00", "VANTOREL\nVersion 2.00", "VANTOREL\r\nVersion 2.00\r\n"}) {
+        server.SetRoute("/version", {200, reply});
+        Check(vc, server, "/version");
+        EXPECT_EQ(vc.State(), VERSION_IDLE) << reply;
+        EXPECT_FALSE(vc.NewVersion()) << reply;
+        EXPECT_EQ(vc.GetStatusText(), "Current version is up to date.");
+    }
+    // A third line, empty, is enough.
+    server.SetRoute("/version", {200, "VANTOREL\r\nVersion 2.00\r\n\r\n"});
+    Check(vc, server, "/version");
+    EXPECT_TRUE(vc.NewVersion());
+    EXPECT_TRUE(warnings.empty());
+}
+
 TEST_F(VersionCheckTest, DownloadAddressMustNameAPlainFile)
 {
     HttpTestServer server;

@@ -181,6 +181,23 @@ TEST_F(AchievementTest, UserFilesRoundTrip)
     EXPECT_TRUE(b.SaveProgress());
 }
 
+// Progress short of an unlock, on an achievement that counts no statistic,
+// is a change worth saving on its own: it is in the file and comes back.
+TEST_F(AchievementTest, ProgressWithoutAnUnlockOrAStatisticIsSavedAndReloads)
+{
+    WriteDefinitions(ThreeTrickAchievements(), BasicStatistics());
+    TAchievements& a = Start();
+    a.ProcessTrigger("TRICK");
+    ASSERT_EQ(a.FindAchievementById(1)->progress, 1);
+    ASSERT_FALSE(a.FindAchievementById(1)->unlocked);
+    EXPECT_TRUE(a.Changed());
+    ASSERT_TRUE(a.SaveProgress());
+    EXPECT_NE(UserFile("Player.userdata").find("1,1,\"1899-12-30 00:00:00\"\r\n"), std::string::npos);
+    TAchievements& b = Start();
+    EXPECT_EQ(b.FindAchievementById(1)->progress, 1);
+    EXPECT_FALSE(b.FindAchievementById(1)->unlocked);
+}
+
 TEST_F(AchievementTest, UserFilesSkipUnknownIdsAndBadValues)
 {
     WriteDefinitions(ThreeTrickAchievements(), BasicStatistics());
