@@ -124,6 +124,7 @@ TEST_F(ServicesTest, RecordingSavedLoadedAndReplayedRunsTheSameActionsAgain)
     ASSERT_NE(recorder, nullptr);
     recorder->Execute("start");
     PlayOpening(DeckText(7));
+    Session->DealOutNow();  // as the deal's screen would
     const std::string dealt = Deal();
     recorder->Execute("SAVE");
     const std::string file = UserFolder() + "recording.dat";
@@ -142,11 +143,17 @@ TEST_F(ServicesTest, RecordingSavedLoadedAndReplayedRunsTheSameActionsAgain)
     Session->Governor().AddListener(MakeMethod<&TExecuted::OnAction>(&executed));
     recorder->Execute("REPLAY");
     EXPECT_FALSE(Session->Governor().Authority()) << "only the recording drives the game";
+    // The replay completes once the cards are dealt: the screens deal them.
     for (int step = 0; step < 20 && recorder->Mode() == 2; ++step) {
         now += kReplayStepMs + 1;
         ServiceManager->Tick();
         Session->ProcessActions();
         Session->FinishMoves();
+        if (recorder->Mode() == 0) EXPECT_EQ(0, Session->CardsLeftToDeal()) << "step " << step;
+        if (step == 4) {
+            EXPECT_EQ(recorder->Mode(), 2) << "every action is replayed, but the deal waits";
+            Session->DealOutNow();
+        }
     }
     EXPECT_EQ(recorder->Mode(), 0);
     EXPECT_TRUE(Logged("Replay complete!"));
@@ -248,6 +255,30 @@ TEST_F(ServicesTest, BenchmarkRunsItsStagesAndWritesItsFile)
     EXPECT_EQ(engine->Table()->status, "Benchmark complete");
 }
 
+// The running average starts at the first sample and then keeps four fifths
+// of itself and takes a fifth of each new one.
+TEST_F(ServicesTest, BenchmarkAverageWeighsOldAndNewAsFourToOne)
+{
+    ServiceManager->MarshalInstruction("Benchmark.prepare");
+    auto* bench = dynamic_cast<TBenchmarkService*>(ServiceManager->Running("BENCHMARK"));
+    ASSERT_NE(bench, nullptr);
+    float t = 100;
+    bench->clock = [&t] { return t; };
+    ServiceManager->MarshalInstruction("Benchmark.Start");
+    // A sample each two seconds: 60, 30, 30, 90, 60 and 120 frames a second.
+    for (const int32_t fps : {60, 30, 30, 90, 60, 120}) {
+        ASSERT_EQ(bench->Stage(), 1);
+        t += 2.0f;
+        SetFrameCounter(FrameCounter() + 2 * fps);
+        ServiceManager->Tick();
+    }
+    EXPECT_EQ(bench->Stage(), 2) << "stage 1 ends after its sixth sample";
+    const std::vector<std::string> lines = Lines(ReadTextFile(UserFolder() + "benchmark.txt"));
+    // 60; 54; 49.2; 57.36; 57.888; 70.3104
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "STAGE[1] average FPS = 70.3104"), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "STAGE[1] fps = 120.0000"), lines.end());
+}
+
 TEST_F(ServicesTest, ARunningBenchmarkKeepsTheFramesAtTheFullRate)
 {
     ServiceManager->MarshalInstruction("Benchmark.prepare");
@@ -316,6 +347,27 @@ TEST_F(ServicesTest, SeenPagesAreRememberedAndSaved)
     EXPECT_EQ(SettingText("Tutorials.Welcome"), "");
     TutorialTrigger("welcome", 1);
     EXPECT_TRUE(tutorial->WindowShown());
+}
+
+// "Tutorials.X" is the last page of X seen: that page and those before it
+// are not shown again by PAGEIFNEW, the next one is.
+TEST_F(ServicesTest, ShowIfNewSkipsThePagesUpToTheOneSeen)
+{
+    TTutorialService* tutorial = Tutorial();
+    ASSERT_NE(tutorial, nullptr);
+    const struct {
+        const char* seen;
+        int32_t page;
+        bool shown;
+    } cases[] = {{"", 1, true}, {"0", 1, true}, {"1", 1, false}, {"2", 1, false}, {"1", 2, true}, {"2", 2, false}};
+    for (const auto& c : cases) {
+        tutorial->Execute("OK");
+        ASSERT_FALSE(tutorial->WindowShown());
+        SetSetting("Tutorials.bidding", c.seen);
+        tutorial->Execute("PAGEIFNEW bidding " + std::to_string(c.page));
+        EXPECT_EQ(c.shown, tutorial->WindowShown()) << "seen \"" << c.seen << "\", page " << c.page;
+        tutorial->Execute("OFF");
+    }
 }
 
 TEST_F(ServicesTest, TutorialInstructionsFollowTheirRules)
