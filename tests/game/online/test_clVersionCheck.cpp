@@ -46,6 +46,25 @@ protected:
         Settings = nullptr;
     }
     void Advance(double seconds) { clock += uint64_t(seconds * 1e9); }
+    // A newer version found and its download from the route begun.
+    void StartDownload(TVersionCheck& vc, HttpTestServer& server, const Route& download)
+    {
+        server.SetRoute("/version", {200, ReplyText("Version 1.95", server.Url("/files/setup.bin"))});
+        server.SetRoute("/files/setup.bin", download);
+        Check(vc, server, "/version");
+        ASSERT_TRUE(vc.DownloadUpdate());
+    }
+    // Pumps until the download holds that many bytes, as the frames watch
+    // the time-out meanwhile; then the time-out has seen them.
+    static bool ReceiveUntil(TVersionCheck& vc, int64_t bytes)
+    {
+        const bool got = PumpUntil([&] {
+            vc.CheckTimeout();
+            return vc.Http().Received() == bytes;
+        });
+        vc.CheckTimeout();
+        return got;
+    }
     static std::string Native(const std::string& path) { return plat::os::NativePath(path); }
     static std::string ReplyText(const std::string& version, const std::string& download)
     {
@@ -212,16 +231,9 @@ TEST_F(VersionCheckTest, SilentServerFailsAfterTenSecondsWithoutAByte)
 TEST_F(VersionCheckTest, DownloadStallingAfterItsFirstBytesAlsoTimesOut)
 {
     HttpTestServer server;
-    server.SetRoute("/version", {200, ReplyText("Version 1.95", server.Url("/files/setup.bin"))});
-    server.SetRoute("/files/setup.bin", {200, std::string(5000, 'z'), Reply::StallAfter, 1000});
     TVersionCheck vc;
-    Check(vc, server, "/version");
-    ASSERT_TRUE(vc.DownloadUpdate());
-    ASSERT_TRUE(PumpUntil([&] {
-        vc.CheckTimeout();
-        return vc.Http().Received() == 1000;
-    }));
-    vc.CheckTimeout();  // sees the bytes
+    StartDownload(vc, server, {200, std::string(5000, 'z'), Reply::StallAfter, 1000});
+    ASSERT_TRUE(ReceiveUntil(vc, 1000));
     Advance(9.9);
     vc.CheckTimeout();
     EXPECT_EQ(vc.State(), VERSION_DOWNLOADING);
@@ -240,18 +252,11 @@ TEST_F(VersionCheckTest, DownloadStallingAfterItsFirstBytesAlsoTimesOut)
 TEST_F(VersionCheckTest, BytesTricklingInSteadilyNeverTimeOut)
 {
     HttpTestServer server;
-    server.SetRoute("/version", {200, ReplyText("Version 1.95", server.Url("/files/setup.bin"))});
-    server.SetRoute("/files/setup.bin", {200, std::string(4000, 'z'), Reply::Trickle, 1000});
     TVersionCheck vc;
-    Check(vc, server, "/version");
-    ASSERT_TRUE(vc.DownloadUpdate());
+    StartDownload(vc, server, {200, std::string(4000, 'z'), Reply::Trickle, 1000});
     for (int64_t received = 1000; received < 4000; received += 1000) {
-        ASSERT_TRUE(PumpUntil([&] {
-            vc.CheckTimeout();
-            return vc.Http().Received() == received;
-        }));
-        vc.CheckTimeout();  // sees the bytes
-        Advance(7.0);       // three of these are far past the ten seconds
+        ASSERT_TRUE(ReceiveUntil(vc, received));
+        Advance(7.0);  // three of these are far past the ten seconds
         vc.CheckTimeout();
         ASSERT_EQ(vc.State(), VERSION_DOWNLOADING) << received << " bytes in";
         server.OpenGate();

@@ -90,6 +90,15 @@ protected:
         return recorder;
     }
     TTutorialService* Tutorial() const { return dynamic_cast<TTutorialService*>(ServiceManager->Running("TUTORIAL")); }
+    // The benchmark, not started, on the test's clock of seconds.
+    TBenchmarkService* Benchmark()
+    {
+        ServiceManager->MarshalInstruction("Benchmark.prepare");
+        auto* bench = dynamic_cast<TBenchmarkService*>(ServiceManager->Running("BENCHMARK"));
+        if (bench) bench->clock = [this] { return seconds; };
+        return bench;
+    }
+    float seconds = 100;
 
     // The actions reach the queue as the screens hand them over.
     void Execute(std::unique_ptr<TGovernAction> action)
@@ -219,12 +228,10 @@ TEST_F(ServicesTest, RecorderEdgesLogAndLeaveFilesAlone)
 
 TEST_F(ServicesTest, BenchmarkRunsItsStagesAndWritesItsFile)
 {
-    ServiceManager->MarshalInstruction("Benchmark.prepare");
-    auto* bench = dynamic_cast<TBenchmarkService*>(ServiceManager->Running("BENCHMARK"));
+    TBenchmarkService* bench = Benchmark();
     ASSERT_NE(bench, nullptr);
     EXPECT_EQ(bench->Stage(), 0) << "only START starts it";
-    float t = 100;
-    bench->clock = [&t] { return t; };
+    float& t = seconds;
     bench->wallClock = [] { return std::string("12:34:56.789"); };
     for (int run = 0; run < 2; ++run) {
         ServiceManager->MarshalInstruction("Benchmark.Start");
@@ -259,11 +266,9 @@ TEST_F(ServicesTest, BenchmarkRunsItsStagesAndWritesItsFile)
 // of itself and takes a fifth of each new one.
 TEST_F(ServicesTest, BenchmarkAverageWeighsOldAndNewAsFourToOne)
 {
-    ServiceManager->MarshalInstruction("Benchmark.prepare");
-    auto* bench = dynamic_cast<TBenchmarkService*>(ServiceManager->Running("BENCHMARK"));
+    TBenchmarkService* bench = Benchmark();
     ASSERT_NE(bench, nullptr);
-    float t = 100;
-    bench->clock = [&t] { return t; };
+    float& t = seconds;
     ServiceManager->MarshalInstruction("Benchmark.Start");
     // A sample each two seconds: 60, 30, 30, 90, 60 and 120 frames a second.
     for (const int32_t fps : {60, 30, 30, 90, 60, 120}) {
@@ -281,11 +286,9 @@ TEST_F(ServicesTest, BenchmarkAverageWeighsOldAndNewAsFourToOne)
 
 TEST_F(ServicesTest, ARunningBenchmarkKeepsTheFramesAtTheFullRate)
 {
-    ServiceManager->MarshalInstruction("Benchmark.prepare");
-    auto* bench = dynamic_cast<TBenchmarkService*>(ServiceManager->Running("BENCHMARK"));
+    TBenchmarkService* bench = Benchmark();
     ASSERT_NE(bench, nullptr);
-    float t = 100;
-    bench->clock = [&t] { return t; };
+    float& t = seconds;
     // Each service tick alone: whether it asked the engine for the next frame.
     auto asks = [] {
         (void)UITakeFrameRequest();
