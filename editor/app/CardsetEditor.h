@@ -77,7 +77,9 @@ private:
     void Warn(const std::string& text);
     // What a save of this cardset cut short by a crash left beside it.
     void RemoveStaleSaves(const std::string& fileName);
+    // Every field from the open cardset (on open); the size fields alone.
     void FillFields();
+    void FillSizeFields();
     void ZoomBy(int32_t factor);
     void ApplyCardSizeFields();
     void SaveAs();
