@@ -297,28 +297,6 @@ TEST_F(EditorTest, OpeningOrSavingACardsetRemovesItsStaleUnfinishedSaves)
     EXPECT_TRUE(warnings.empty());
 }
 
-// The texts typed into the fields are what the saved file holds.
-TEST_F(EditorTest, TypedTextsAreSavedAndReadBack)
-{
-    NewCardset(71, 96);
-    const std::string comments = "Drawn by hand, 2024; \"quoted\", with commas";
-    app->FindWidget("editCardTitle")->SetText("Mine");
-    app->FindWidget("editCardAuthor")->SetText("A. Painter");
-    app->FindWidget("editCardComments")->SetText(comments);
-    answer = (fs::path(home.Path()) / "texts.cards").string();
-    app->OnCommand(EDCMD_SAVE);
-    ASSERT_TRUE(fs::exists(answer));
-    const std::string bytes = vqtest::ReadFile(answer);
-    EXPECT_NE(std::string::npos, bytes.find(comments)) << "the comments as typed";
-    EXPECT_NE(std::string::npos, bytes.find("A. Painter"));
-    NewCardset(71, 96);
-    ASSERT_TRUE(app->OpenCardset(answer));
-    EXPECT_EQ("Mine", app->Cardset()->Title);
-    EXPECT_EQ("A. Painter", app->Cardset()->Author);
-    EXPECT_EQ(comments, app->Cardset()->Comments);
-    EXPECT_EQ(comments, Field("editCardComments"));
-}
-
 TEST_F(EditorTest, CommandsOnAnEmptySlotOrWithoutTheirObjectsDoNothing)
 {
     NewCardset(71, 96);
