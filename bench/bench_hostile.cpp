@@ -26,6 +26,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <cstdlib>
@@ -47,7 +48,12 @@ public:
         const std::string line = driver_.Line();
         if (line.rfind("PORT ", 0) == 0) port_ = uint16_t(std::stoi(line.substr(5)));
     }
-    ~THost() { driver_.Kill(); }
+    ~THost()
+    {
+        driver_.Kill();
+        std::error_code ignored;
+        if (dir_.rfind("/tmp/vq_hostile", 0) == 0) std::filesystem::remove_all(dir_, ignored);
+    }
     uint16_t Port() const { return port_; }
     // Resident and peak resident memory in MiB.
     double Rss() const { return Status("VmRSS:"); }
@@ -64,7 +70,7 @@ private:
     static std::string TempDir()
     {
         char dir[] = "/tmp/vq_hostileXXXXXX";
-        return ::mkdtemp(dir) ? dir : "/tmp";
+        return ::mkdtemp(dir) ? dir : "";
     }
     std::vector<std::string> Args(int32_t party) const
     {
