@@ -158,7 +158,9 @@ TEST_F(ServicesTest, RecordingSavedLoadedAndReplayedRunsTheSameActionsAgain)
         ServiceManager->Tick();
         Session->ProcessActions();
         Session->FinishMoves();
-        if (recorder->Mode() == 0) EXPECT_EQ(0, Session->CardsLeftToDeal()) << "step " << step;
+        if (recorder->Mode() == 0) {
+            EXPECT_EQ(0, Session->CardsLeftToDeal()) << "step " << step;
+        }
         if (step == 4) {
             EXPECT_EQ(recorder->Mode(), 2) << "every action is replayed, but the deal waits";
             Session->DealOutNow();
