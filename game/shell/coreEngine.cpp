@@ -9,6 +9,7 @@
 #include "osMachine.h"
 #include "UITheme.h"
 #include "qz7input.h"
+#include "clStartSeed.h"
 #include "clStartupProbe.h"
 #include "clShellLinks.h"
 #include "coreGameDiagnostics.h"
@@ -31,8 +32,6 @@
 #include "osClock.h"
 #include "osWindow.h"
 #include "UIRootWindow.h"
-
-#include <cstdlib>
 
 namespace {
 // The screen on top for the rules (actions wait for screens).
@@ -224,7 +223,7 @@ int RunGame()
 {
     RegisterGameManagers();
     FrameworkStart("Vantorel Qar");
-    std::srand(plat::os::TickMilliseconds());
+    SeedStartRandom();
     int code = 0;
     {
         TMainEngine engine;
