@@ -62,6 +62,8 @@ bool OpenWebSetting(const std::string& key)
     return plat::os::OpenWithDesktop(address);
 }
 
+bool WebSettingConfigured(const std::string& key) { return !SettingText(key).empty(); }
+
 // ---------------------------------------------------------------- animation
 
 TMainMenuAnim::TMainMenuAnim(TGUIWindow* parent, const TCardset* deck)
@@ -162,8 +164,23 @@ void TMainMenuGUI::RefreshButtons()
     if (TUIButton* b = Button(5)) b->SetEnabled(!shared);
     if (TUIButton* b = Button(1)) b->SetEnabled(GameInProgress() || shared);
     if (TUIButton* b = Button(11)) b->SetEnabled(false);
+    store_->SetEnabled(WebSettingConfigured("Internet.SteamURL"));
+    FocusFirstChoice();
+}
+
+void TMainMenuGUI::FocusFirstChoice()
+{
     TUIButton* focus = Button(GameInProgress() ? 1 : 5);
     if (focus && focus->CanFocus()) ChangeFocus(focus);
+}
+
+void TMainMenuGUI::Update()
+{
+    TStateGUI::Update();
+    // A page or pop-up over the menu that took the focus and closed leaves it
+    // nowhere; the keys then reach the menu's first choice again.
+    const TGUIWindow* focused = GetFocused();
+    if (IsVisible() && (!focused || !focused->CanFocus())) FocusFirstChoice();
 }
 
 // ---------------------------------------------------------------- state

@@ -28,12 +28,15 @@ class TMainMenuGUI : public TStateGUI {
 public:
     TMainMenuGUI(TState* owner, TGUIWindow* layout);
     bool Arrange() override;
+    void Update() override;
     // Which buttons are enabled, and where the focus goes.
     void RefreshButtons();
     TUIButton* Button(int32_t command) const;
 
 private:
     void PlaceButtons();
+    // "Continue Game" with a game in progress, else "Start New Game".
+    void FocusFirstChoice();
 
     TCardset deck_;
     TMainMenuAnim* anim_ = nullptr;
@@ -59,3 +62,6 @@ private:
 // addresses reach the desktop's opener; anything else (or nothing) is
 // refused with a log line. True when it was handed on.
 bool OpenWebSetting(const std::string& key);
+// Whether the setting names an address at all: the buttons that open one are
+// disabled without it.
+bool WebSettingConfigured(const std::string& key);
