@@ -133,3 +133,27 @@ TEST_F(AchievementsScreen, ManyAchievementsScrollShowTheChosenOneAndResetBehindT
     EXPECT_EQ("", gui->UnlockText()->Caption());
     EXPECT_EQ(Achievements->GetAchievement(0)->id, gui->Tile(1)->AchievementId()) << "tiles follow the new order";
 }
+
+// The wheel over the screen scrolls the list a tile at a time, within its
+// ends, as the bar does.
+TEST_F(AchievementsScreen, TheWheelScrollsTheListByWholeTiles)
+{
+    TAchieveGUI* gui = Open();
+    ASSERT_NE(nullptr, gui);
+    ASSERT_GT(gui->ScrollBar()->Max(), 0);
+    TGUIWindow* root = engine->Root();
+    const int32_t firstTop = gui->Tile(1)->GetRect().top;
+    const int32_t step = gui->ScrollBar()->step;
+    EXPECT_TRUE(root->DispatchWheel(-1));  // towards the user: down the list
+    Frame();
+    EXPECT_EQ(step, gui->ScrollBar()->Position());
+    EXPECT_EQ(firstTop - step, gui->Tile(1)->GetRect().top) << "the tiles moved with the bar";
+    root->DispatchWheel(1);
+    root->DispatchWheel(1);  // not past the start
+    Frame();
+    EXPECT_EQ(0, gui->ScrollBar()->Position());
+    EXPECT_EQ(firstTop, gui->Tile(1)->GetRect().top);
+    for (int32_t i = 0; i < 100; ++i) root->DispatchWheel(-1);
+    Frame();
+    EXPECT_EQ(gui->ScrollBar()->Max(), gui->ScrollBar()->Position());
+}
