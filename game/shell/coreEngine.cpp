@@ -87,7 +87,8 @@ TLayoutGUI::TLayoutGUI(TGUIWindow* parent)
 bool TLayoutGUI::Arrange()
 {
     if (TGUIWindow* parent = GetParent()) SetRect({0, 0, parent->GetWidth(), parent->GetHeight()});
-    return true;
+    // The screens lay themselves out again for the new size.
+    return false;
 }
 
 // ---------------------------------------------------------------- engine
