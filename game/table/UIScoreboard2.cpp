@@ -41,6 +41,15 @@ TScoreboardLayout ScoreboardLayout(int32_t parentWidth, int32_t parentHeight)
     return l;
 }
 
+TScoreboardName ScoreboardNameStyle(const std::string& name, const TScoreboardLayout& layout)
+{
+    TScoreboardName style;
+    style.font = UIFontThatFits(name, layout.nameColumn, {UIFONT_BUTTON, UIFONT_SMALL});
+    TQZFont* f = UIFont(style.font);
+    style.wrap = f && f->TextWidth(name) > layout.nameColumn;
+    return style;
+}
+
 std::vector<TScoreboardRow> ScoreboardRows(const TSession& session)
 {
     std::vector<TScoreboardRow> rows;
@@ -141,7 +150,9 @@ void TUIScoreboard2::DrawRow(const TScoreboardRow& row, const TQZRect& r)
     x = avatarCell.right;
 
     const TQZRect nameCell{x, r.top, x + layout_.nameColumn, r.bottom};
-    if (TQZFont* f = UIFont(UIFONT_BUTTON)) f->DrawText(nameCell, row.name, kNameFlags, 0xFFFFFFFF);
+    const TScoreboardName style = ScoreboardNameStyle(row.name, layout_);
+    if (TQZFont* f = UIFont(style.font))
+        f->DrawText(nameCell, row.name, kNameFlags | (style.wrap ? QZTEXT_WORDWRAP : 0), 0xFFFFFFFF);
     x = nameCell.right;
 
     TQZFont* scoreFont = UIFont(SCOREBOARD_FONT_SCORE);

@@ -25,6 +25,14 @@ struct TScoreboardLayout {
     int32_t seatColumn = 0, avatarColumn = 0, nameColumn = 0, scoreColumn = 0, tricksColumn = 0, bidColumn = 0;
 };
 TScoreboardLayout ScoreboardLayout(int32_t parentWidth, int32_t parentHeight);
+// How a player's name is written: in the row's own face, or a smaller one
+// where the name is wider than its column, on two lines where even that is
+// too wide. A name is never cut.
+struct TScoreboardName {
+    int32_t font = 0;
+    bool wrap = false;
+};
+TScoreboardName ScoreboardNameStyle(const std::string& name, const TScoreboardLayout& layout);
 
 // What one row shows.
 struct TScoreboardRow {

@@ -6,6 +6,7 @@
 #include "UIButton.h"
 #include "UILabel.h"
 #include "UIProgressBar.h"
+#include "qz7fonts.h"
 #include "UIScrollBar.h"
 #include "mgrAchievements.h"
 #include "mgrGameflow.h"
@@ -156,4 +157,27 @@ TEST_F(AchievementsScreen, TheWheelScrollsTheListByWholeTiles)
     for (int32_t i = 0; i < 100; ++i) root->DispatchWheel(-1);
     Frame();
     EXPECT_EQ(gui->ScrollBar()->Max(), gui->ScrollBar()->Position());
+}
+
+// Every title of the shipped set, and the hidden one's, fits the detail
+// panel whole: a long one is written smaller, never cut at the edge.
+TEST_F(AchievementsScreen, EveryTitleFitsTheDetailPanel)
+{
+    Reload({Def(7, "hidden", 3)});
+    TAchieveGUI* gui = Open();
+    ASSERT_NE(nullptr, gui);
+    auto fits = [&gui] {
+        const TUILabel* title = gui->Title();
+        return title->GetFont()->TextWidth(title->Caption()) <= title->GetWidth();
+    };
+    EXPECT_TRUE(fits()) << gui->Title()->Caption();
+    StateEngine->PopState();
+    Frame();
+    Achievements->Initialize();  // the shipped set again
+    gui = Open();
+    ASSERT_NE(nullptr, gui);
+    for (int32_t n = 1; n <= gui->TileCount(); ++n) {
+        gui->ShowDetails(n);
+        EXPECT_TRUE(fits()) << gui->Title()->Caption();
+    }
 }
