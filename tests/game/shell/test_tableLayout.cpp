@@ -76,6 +76,13 @@ protected:
                 return;
             }
     }
+    // A pixel of the frame last drawn.
+    static uint32_t PixelAt(int32_t x, int32_t y)
+    {
+        std::shared_ptr<plat::softgpu::Surface> back;
+        Direct3DDevice()->Device()->GetBackBuffer(0, 0, back);
+        return back->PixelAt(x, y);
+    }
     // Plays on until the local player is to bid and the panel has faded in.
     void ToTheLocalBid()
     {
@@ -110,6 +117,13 @@ TEST_P(TableLayout, TheNamesAndTheBiddingPanelStayOffTheHands)
         << "the panel " << Text(box) << " lies over the prompt line " << Text(Board()->Prompt()->GetScreenRect());
     EXPECT_GE(box.top, 0);
     EXPECT_LE(box.bottom, GetParam().height);
+    // Faded in, the panel is solid: a seat's row reads the same over the
+    // kitty as beside it.
+    const TQZRect kitty = Board()->GetSeatCards(0)->GetScreenRect();
+    const int32_t rowMiddle = box.top + 32 * 2 + 47 + 16;
+    ASSERT_LT(kitty.top, rowMiddle);
+    EXPECT_EQ(PixelAt(box.right - 20, rowMiddle), PixelAt(kitty.right - 10, rowMiddle))
+        << "the kitty shows through the panel";
 
     // The chat opened over the table: the left player's cards under it stay
     // dark enough for white text to read.
@@ -118,9 +132,7 @@ TEST_P(TableLayout, TheNamesAndTheBiddingPanelStayOffTheHands)
     Render(Name("chat"));
     TQZRect under;
     ASSERT_TRUE(IntersectRects(engine->Chat()->GetScreenRect(), Cards(BOARD_LEFT).back(), under));
-    std::shared_ptr<plat::softgpu::Surface> back;
-    Direct3DDevice()->Device()->GetBackBuffer(0, 0, back);
-    const uint32_t pixel = back->PixelAt((under.left + under.right) / 2, (under.top + under.bottom) / 2);
+    const uint32_t pixel = PixelAt((under.left + under.right) / 2, (under.top + under.bottom) / 2);
     for (int shift : {0, 8, 16}) EXPECT_LT(int((pixel >> shift) & 0xFF), 0x40) << std::hex << pixel;
 }
 
