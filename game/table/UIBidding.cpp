@@ -74,7 +74,8 @@ TQZRect BiddingPanelRect(TQZPoint board, TQZPoint card)
 
 bool TUIBidding::Arrange()
 {
-    if (TGUIWindow* parent = GetParent()) SetRect(BiddingPanelRect({parent->GetWidth(), parent->GetHeight()}, BoardCardSize()));
+    if (TGUIWindow* parent = GetParent())
+        SetRect(BiddingPanelRect({parent->GetWidth(), parent->GetHeight()}, BoardCardSize()));
     Refresh();
     return true;
 }

@@ -26,9 +26,9 @@ namespace {
 // the table, which hands its commands to the screen on top.
 bool HandlesCommands(TGUIWindow* w)
 {
-    return dynamic_cast<TStateGUI*>(w) || dynamic_cast<TUITable*>(w) || dynamic_cast<TUIMovableFrame*>(w) || dynamic_cast<TUIImageSelector*>(w) ||
-           dynamic_cast<TUIBidding*>(w) || dynamic_cast<TUIChatWindow*>(w) || dynamic_cast<TUIToast*>(w) ||
-           dynamic_cast<TUIAdminConsole*>(w) || dynamic_cast<TGUIListbox*>(w);
+    return dynamic_cast<TStateGUI*>(w) || dynamic_cast<TUITable*>(w) || dynamic_cast<TUIMovableFrame*>(w) ||
+           dynamic_cast<TUIImageSelector*>(w) || dynamic_cast<TUIBidding*>(w) || dynamic_cast<TUIChatWindow*>(w) ||
+           dynamic_cast<TUIToast*>(w) || dynamic_cast<TUIAdminConsole*>(w) || dynamic_cast<TGUIListbox*>(w);
 }
 
 std::string Describe(TGUIWindow* w)

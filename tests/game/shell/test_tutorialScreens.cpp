@@ -121,7 +121,8 @@ TEST_F(TutorialScreens, ThePagesNameOnlyButtonsTheMainMenuHas)
     ASSERT_NE(nullptr, menu);
     std::set<std::string> captions;
     for (int32_t i = 1; i <= menu->ChildCount(); ++i)
-        if (auto* b = dynamic_cast<TUIButton*>(menu->GetChild(i)); b && !b->Caption().empty()) captions.insert(b->Caption());
+        if (auto* b = dynamic_cast<TUIButton*>(menu->GetChild(i)); b && !b->Caption().empty())
+            captions.insert(b->Caption());
     const std::string text = ReadTextFile(kTutorialFile);
     ASSERT_FALSE(text.empty());
     const std::string name = "((?:[A-Z][a-z]*)(?: [A-Z][a-z]*)*)";
@@ -132,7 +133,8 @@ TEST_F(TutorialScreens, ThePagesNameOnlyButtonsTheMainMenuHas)
     for (const std::regex& pattern : named)
         for (auto it = std::sregex_iterator(text.begin(), text.end(), pattern); it != std::sregex_iterator(); ++it) {
             ++found;
-            EXPECT_EQ(1u, captions.count((*it)[1].str())) << "\"" << (*it)[1].str() << "\" is no button of the main menu";
+            const std::string caption = (*it)[1].str();
+            EXPECT_EQ(1u, captions.count(caption)) << "\"" << caption << "\" is no button of the main menu";
         }
     EXPECT_GE(found, 1);
 }
