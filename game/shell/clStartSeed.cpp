@@ -49,9 +49,9 @@ uint64_t StartSeed()
     return FreshSeed();
 }
 
-void SeedStartRandom()
+uint64_t SeedStartRandom()
 {
     const uint64_t seed = StartSeed();
     SeedRandom(seed);
-    WriteLog("Random seed " + std::to_string(seed));
+    return seed;
 }

@@ -17,6 +17,6 @@ uint64_t FreshSeed();
 // The seed of this start: the variable's when it holds one, else a fresh one
 // (a value that does not parse is logged and ignored).
 uint64_t StartSeed();
-// Seeds the generator for this start and logs the seed, so a run can be
-// repeated with VANTOREL_SEED.
-void SeedStartRandom();
+// Seeds the generator for this start; the seed, for the log (a run can be
+// repeated with VANTOREL_SEED).
+uint64_t SeedStartRandom();

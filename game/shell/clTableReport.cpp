@@ -80,8 +80,10 @@ void Boxes(TState* current, std::ostringstream& out)
         if (const TUICardset* hand = board->GetSeatCards(s); hand && hand->IsVisible())
             for (int32_t p = 1; p <= hand->Count(); ++p) Box("topcard", hand->CalcCardPositions(p), out);
     }
+    // The panel once it has faded in: a frame of it then shows it whole.
     if (auto* bidding = dynamic_cast<TStateBidding*>(current))
-        if (const TGUIWindow* panel = bidding->Panel(); panel && panel->IsVisible())
+        if (const TUIBidding* panel = bidding->Panel();
+            panel && panel->IsVisible() && panel->GetAlpha() >= panel->maxAlpha && !panel->UseFadePicture())
             Box("panel", panel->GetScreenRect(), out);
 }
 }  // namespace

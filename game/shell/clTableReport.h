@@ -10,7 +10,7 @@
 // card of the local hand), "bid <value> <x> <y> <enabled>" (a button of the
 // bidding panel), "box <what> <left> <top> <right> <bottom>" (where the top
 // seat's name label ("topname") and each card of its hand ("topcard") and
-// the bidding panel ("panel") stand on the window).
+// the bidding panel once faded in ("panel") stand on the window).
 #pragma once
 
 #include <string>

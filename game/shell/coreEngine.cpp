@@ -224,10 +224,12 @@ int RunGame()
 {
     RegisterGameManagers();
     FrameworkStart("Vantorel Qar");
-    SeedStartRandom();
+    const uint64_t seed = SeedStartRandom();
     int code = 0;
     {
         TMainEngine engine;
+        // Logged once the per-user folder (and with it log.txt) exists.
+        WriteLog("Random seed " + std::to_string(seed));
         TStartupProbe probe;
         bool measured = false;
         if (probe.Active() && Video) {

@@ -41,12 +41,17 @@ TScoreboardLayout ScoreboardLayout(int32_t parentWidth, int32_t parentHeight)
     return l;
 }
 
-TScoreboardName ScoreboardNameStyle(const std::string& name, const TScoreboardLayout& layout)
+TScoreboardName ScoreboardNameStyle(const std::vector<std::string>& names, const TScoreboardLayout& layout)
 {
+    // The widest name decides, in the rows' own face.
+    std::string widest;
+    if (TQZFont* f = UIFont(UIFONT_BUTTON))
+        for (const std::string& name : names)
+            if (f->TextWidth(name) > f->TextWidth(widest)) widest = name;
     TScoreboardName style;
-    style.font = UIFontThatFits(name, layout.nameColumn, {UIFONT_BUTTON, UIFONT_SMALL});
+    style.font = UIFontThatFits(widest, layout.nameColumn, {UIFONT_BUTTON, UIFONT_SMALL});
     TQZFont* f = UIFont(style.font);
-    style.wrap = f && f->TextWidth(name) > layout.nameColumn;
+    style.wrap = f && f->TextWidth(widest) > layout.nameColumn;
     return style;
 }
 
@@ -103,8 +108,13 @@ void TUIScoreboard2::Draw(const TQZRect& rect)
     DrawHeader(rect);
     if (!Session) return;
     int32_t top = rect.top + SCOREBOARD_ROWS_TOP;
-    for (const TScoreboardRow& row : ScoreboardRows(*Session)) {
-        DrawRow(row, {rect.left + kInset, top, rect.left + kInset + layout_.rowWidth, top + layout_.rowHeight});
+    const std::vector<TScoreboardRow> rows = ScoreboardRows(*Session);
+    std::vector<std::string> names;
+    for (const TScoreboardRow& row : rows) names.push_back(row.name);
+    const TScoreboardName nameStyle = ScoreboardNameStyle(names, layout_);
+    for (const TScoreboardRow& row : rows) {
+        DrawRow(row, {rect.left + kInset, top, rect.left + kInset + layout_.rowWidth, top + layout_.rowHeight},
+                nameStyle);
         top += layout_.rowHeight;
     }
 }
@@ -128,7 +138,7 @@ void TUIScoreboard2::DrawHeader(const TQZRect& rect)
     }
 }
 
-void TUIScoreboard2::DrawRow(const TScoreboardRow& row, const TQZRect& r)
+void TUIScoreboard2::DrawRow(const TScoreboardRow& row, const TQZRect& r, const TScoreboardName& nameStyle)
 {
     TVideoDraw* d = VideoDraw();
     if (row.toPlay && d) d->FillPulse(SCOREBOARD_TO_PLAY, r);
@@ -150,9 +160,8 @@ void TUIScoreboard2::DrawRow(const TScoreboardRow& row, const TQZRect& r)
     x = avatarCell.right;
 
     const TQZRect nameCell{x, r.top, x + layout_.nameColumn, r.bottom};
-    const TScoreboardName style = ScoreboardNameStyle(row.name, layout_);
-    if (TQZFont* f = UIFont(style.font))
-        f->DrawText(nameCell, row.name, kNameFlags | (style.wrap ? QZTEXT_WORDWRAP : 0), 0xFFFFFFFF);
+    if (TQZFont* f = UIFont(nameStyle.font))
+        f->DrawText(nameCell, row.name, kNameFlags | (nameStyle.wrap ? QZTEXT_WORDWRAP : 0), 0xFFFFFFFF);
     x = nameCell.right;
 
     TQZFont* scoreFont = UIFont(SCOREBOARD_FONT_SCORE);

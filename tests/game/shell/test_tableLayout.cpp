@@ -153,28 +153,33 @@ TEST_P(TableLayout, TheMenuFanStandsWholeBetweenTheTitleAndTheButtons)
 }
 
 // Every name the computer players can have is written whole in the
-// scoreboard's name column: on one line, or on two of whole words.
+// scoreboard's name column, alone or beside the longest of them: on one
+// line, or on two of whole words.
 TEST_P(TableLayout, EveryOpponentsNameFitsTheScoreboard)
 {
     const std::string list = ReadTextFile("Assets\\Config\\Opponents.txt");
-    const std::string names = list.substr(0, list.find_first_of("\r\n"));
-    ASSERT_NE(std::string::npos, names.find(','));
+    const std::string line = list.substr(0, list.find_first_of("\r\n"));
+    std::vector<std::string> names;
+    for (size_t from = 0; from <= line.size();) {
+        const size_t end = std::min(line.find(',', from), line.size());
+        names.push_back("AI " + line.substr(from, end - from));
+        from = end + 1;
+    }
+    ASSERT_GE(names.size(), 3u);
     const TScoreboardLayout layout = ScoreboardLayout(GetParam().width, GetParam().height);
-    size_t from = 0;
-    while (from <= names.size()) {
-        const size_t end = std::min(names.find(',', from), names.size());
-        const std::string name = "AI " + names.substr(from, end - from);
-        const TScoreboardName style = ScoreboardNameStyle(name, layout);
-        TQZFont* font = UIFont(style.font);
-        ASSERT_NE(nullptr, font);
-        if (!style.wrap) {
-            EXPECT_LE(font->TextWidth(name), layout.nameColumn) << name;
-        } else {
-            EXPECT_LE(font->TextWidth(name.substr(0, 2)), layout.nameColumn) << name;
-            EXPECT_LE(font->TextWidth(name.substr(3)), layout.nameColumn) << name;
+    for (const std::string& name : names) {
+        for (const TScoreboardName& style :
+             {ScoreboardNameStyle({name, "Player"}, layout), ScoreboardNameStyle(names, layout)}) {
+            TQZFont* font = UIFont(style.font);
+            ASSERT_NE(nullptr, font);
+            if (!style.wrap) {
+                EXPECT_LE(font->TextWidth(name), layout.nameColumn) << name;
+                continue;
+            }
+            for (const std::string& word : {name.substr(0, 2), name.substr(3)})
+                EXPECT_LE(font->TextWidth(word), layout.nameColumn) << name;
             EXPECT_LE(2 * font->LineHeight(), layout.rowHeight) << name;
         }
-        from = end + 1;
     }
 }
 
