@@ -191,7 +191,7 @@ bool TEditorApp::OpenCardset(const std::string& fileName)
     return true;
 }
 
-void TEditorApp::FillFields()
+void TEditorApp::FillSizeFields()
 {
     if (!cardset_) return;
     // Filling the edits must not run their change commands.
@@ -199,6 +199,15 @@ void TEditorApp::FillFields()
     if (host) host->SetState(QZSTATE_MUTED, true);
     SetFieldText("EditCardSizeX", std::to_string(cardset_->Width()));
     SetFieldText("EditCardSizeY", std::to_string(cardset_->Height()));
+    if (host) host->SetState(QZSTATE_MUTED, false);
+}
+
+void TEditorApp::FillFields()
+{
+    if (!cardset_) return;
+    FillSizeFields();
+    TQZGUIWindow* host = Host();
+    if (host) host->SetState(QZSTATE_MUTED, true);
     SetFieldText("editCardTitle", cardset_->Title);
     SetFieldText("editCardAuthor", cardset_->Author);
     SetFieldText("editCardComments", cardset_->Comments);
@@ -302,7 +311,7 @@ std::unique_ptr<TQZTexture> TEditorApp::OverlaidWhiteCard(int32_t slot, TQZPoint
 {
     TQZTexture* art = overlay_ ? overlay_->GetImage(slot) : nullptr;
     if (!white_ || !art) return nullptr;
-    std::unique_ptr<TQZTexture> fitted = FitToCard(art, cardSize);
+    std::unique_ptr<TQZTexture> fitted = FitKeyedToCard(art, cardSize);
     std::unique_ptr<TQZTexture> card = FitToCard(white_.get(), cardSize);
     if (!fitted || !card) return nullptr;
     ApplyKeyColour(card.get(), fitted.get());
@@ -406,7 +415,8 @@ void TEditorApp::NewCardsetDialog()
     }
     if (view_) view_->SetCardset(fresh.get());
     cardset_ = std::move(fresh);
-    FillFields();
+    // The texts typed so far stay: they are what the new cardset is saved with.
+    FillSizeFields();
     SetViewSize(size);
 }
 
@@ -423,7 +433,8 @@ void TEditorApp::ResizeDialogRun()
         if (TQZTexture* image = cardset_->GetImage(slot)) cardset_->SetImage(slot, ResizeImage(image, old, size, true));
     }
     cardset_->SetCardSize(size.x, size.y);
-    FillFields();
+    // Only the size changed: texts typed and not yet saved stay as they are.
+    FillSizeFields();
     SetViewSize(size);
 }
 

@@ -75,7 +75,9 @@ public:
 
 private:
     void Warn(const std::string& text);
+    // Every field from the open cardset (on open); the size fields alone.
     void FillFields();
+    void FillSizeFields();
     void ZoomBy(int32_t factor);
     void ApplyCardSizeFields();
     void SaveAs();

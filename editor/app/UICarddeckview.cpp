@@ -184,8 +184,10 @@ void TUICardDeckView::Paint(const TQZRect& rect)
         if (r.bottom < screen.top || r.top > screen.bottom) continue;
         if (!cardset_ || !cardset_->DrawCard(i, {r.left, r.top}, 0xFFFFFFFF, cardSize_)) {
             video->FillRect(r, 0xFF000000);
-            DrawText(r, "[" + std::to_string(i) + "]", QZFD_ALIGN_CENTRE | QZFD_ALIGN_TOP, 0xFFFFFFFF);
-            const TQZRect lower{r.left, r.top + 25, r.right, r.bottom};
+            // Kept off the slot's edges: a name wraps (and is cut) inside the margin.
+            const TQZRect inner{r.left + DECKVIEW_TEXT_MARGIN, r.top, r.right - DECKVIEW_TEXT_MARGIN, r.bottom};
+            DrawText(inner, "[" + std::to_string(i) + "]", QZFD_ALIGN_CENTRE | QZFD_ALIGN_TOP, 0xFFFFFFFF);
+            const TQZRect lower{inner.left, inner.top + 25, inner.right, inner.bottom - DECKVIEW_TEXT_MARGIN};
             DrawText(lower, CardName(i), QZFD_ALIGN_CENTRE | QZFD_ALIGN_TOP | QZFD_WORD_WRAP, 0xFFFFFFFF);
         }
         if (i == selected_) {
@@ -194,5 +196,6 @@ void TUICardDeckView::Paint(const TQZRect& rect)
             if (hover_) video->FillRect(r, 0x40FFFF00);
         }
     }
-    if (!Enabled()) video->FillRect(screen, 0xA0808080);
+    // Covered also while a parent is disabled (a modal dialog is up).
+    if (!IsShownInTree()) video->FillRect(screen, 0xA0808080);
 }

@@ -16,6 +16,8 @@ class TQZWindow;
 
 constexpr int32_t DECKVIEW_SLOTS = 53;
 constexpr int32_t DECKVIEW_GAP = 5;
+// Space kept clear between an empty slot's captions and its edges.
+constexpr int32_t DECKVIEW_TEXT_MARGIN = 4;
 // The font file of the slot captions and the name it is registered under.
 extern const char* const kDeckViewFontFile;
 extern const char* const kDeckViewFontFace;

@@ -73,6 +73,44 @@ std::unique_ptr<TQZTexture> FitToCard(TQZTexture* image, TQZPoint cardSize)
     return out;
 }
 
+std::unique_ptr<TQZTexture> FitKeyedToCard(TQZTexture* art, TQZPoint cardSize)
+{
+    if (!art || art->GetWidth() < 1 || art->GetHeight() < 1) return nullptr;
+    std::unique_ptr<TQZTexture> out = NewCardTexture(TextureSideFor(cardSize), CARDIMAGE_KEY_COLOUR);
+    if (!out) return nullptr;
+    PixelLock src(art, true);
+    PixelLock dst(out.get(), false);
+    if (!src || !dst) return out;
+    // The sample positions of the bilinear copy, so keyed and plain fits line up.
+    const int32_t w = art->GetWidth(), h = art->GetHeight();
+    const double sx = double(w) / cardSize.x, sy = double(h) / cardSize.y;
+    for (int32_t y = 0; y < cardSize.y; ++y) {
+        const double fy = y * sy;
+        const int32_t y0 = std::min(int32_t(fy), h - 1), y1 = std::min(y0 + 1, h - 1);
+        const double wy = fy - std::floor(fy);
+        for (int32_t x = 0; x < cardSize.x; ++x) {
+            const double fx = x * sx;
+            const int32_t x0 = std::min(int32_t(fx), w - 1), x1 = std::min(x0 + 1, w - 1);
+            const double wx = fx - std::floor(fx);
+            const uint32_t p[4] = {src->GetPixel(x0, y0), src->GetPixel(x1, y0), src->GetPixel(x0, y1),
+                                   src->GetPixel(x1, y1)};
+            const double weight[4] = {(1 - wx) * (1 - wy), wx * (1 - wy), (1 - wx) * wy, wx * wy};
+            double ink = 0, sum[4] = {0, 0, 0, 0};
+            for (int i = 0; i < 4; ++i) {
+                if (p[i] == CARDIMAGE_KEY_COLOUR) continue;
+                ink += weight[i];
+                for (int c = 0; c < 4; ++c) sum[c] += weight[i] * double((p[i] >> (8 * c)) & 0xFF);
+            }
+            if (ink <= 0.5) continue;  // mostly key: stays key
+            uint32_t colour = 0;
+            for (int c = 0; c < 4; ++c)
+                colour |= uint32_t(std::clamp(int32_t(std::lround(sum[c] / ink)), 0, 255)) << (8 * c);
+            dst->SetPixel(x, y, colour);
+        }
+    }
+    return out;
+}
+
 std::unique_ptr<TQZTexture> LoadCardPicture(const std::string& fileName, TQZPoint cardSize, TQZPoint* picture)
 {
     std::unique_ptr<TQZTexture> loaded;

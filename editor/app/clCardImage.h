@@ -24,6 +24,11 @@ int32_t TextureSideFor(TQZPoint cardSize);
 // A new texture of the card's texture side with the whole picture in the
 // card's rectangle; a picture already of that side is copied as it is.
 std::unique_ptr<TQZTexture> FitToCard(TQZTexture* image, TQZPoint cardSize);
+// FitToCard for artwork whose key-coloured pixels are holes: the key never
+// mixes with the ink, so a pixel comes out either as the key (where the key
+// weighs at least half) or as the mean of the ink around it alone. Outside
+// the card the texture is the key.
+std::unique_ptr<TQZTexture> FitKeyedToCard(TQZTexture* art, TQZPoint cardSize);
 // The file as a card picture (nullptr when it will not load); picture
 // receives the file's own size.
 std::unique_ptr<TQZTexture> LoadCardPicture(const std::string& fileName, TQZPoint cardSize, TQZPoint* picture);

@@ -124,14 +124,17 @@ void TQZGUICheckbox::Paint(const TQZRect& r)
     } else if (BGColor() > 0xFFFFFF) {
         video->FillRect(r, BGColor());
     }
-    video->FillRect(box, GetThemeColor(HasState(QZSTATE_HOVER) ? 8 : 4));
-    const TQZColour inner = GetThemeColor(6), outer = GetThemeColor(0);
+    // Not shown in the tree (it or a parent disabled): greyed as a button is.
+    const bool live = IsShownInTree();
+    video->FillRect(box, GetThemeColor(!live ? 3 : HasState(QZSTATE_HOVER) ? 8 : 4));
+    const TQZColour inner = GetThemeColor(live ? 6 : 2), outer = GetThemeColor(live ? 0 : 2);
     video->DrawFrame(AdjustRect(box, 1, 1, -1, -1), inner, 1, inner);
     video->DrawFrame(box, outer, 1, outer);
-    if (!Text().empty()) DrawText({r.left + 25, r.top, r.right, r.bottom}, Text(), QZFD_ALIGN_MIDDLE, GetThemeColor(0));
+    if (!Text().empty())
+        DrawText({r.left + 25, r.top, r.right, r.bottom}, Text(), QZFD_ALIGN_MIDDLE, GetThemeColor(live ? 0 : 2));
     if (!value_) return;
     const int32_t cx = (box.left + box.right) / 2 - 2, cy = (box.top + box.bottom) / 2;
-    const TQZColour tick = GetThemeColor(6);
+    const TQZColour tick = GetThemeColor(live ? 6 : 2);
     for (int32_t d = 0; d <= 1; ++d) {
         video->DrawLine({cx - 4, cy - d}, {cx, cy + 4 - d}, tick, tick, 2);
         video->DrawLine({cx, cy + 4 - d}, {cx + 8, cy - 4 - d}, tick, tick, 2);

@@ -227,7 +227,8 @@ void TQZGUIEdit::Paint(const TQZRect& r)
     TQZVideo* video = GetVideo();
     if (!video) return;
     TQZColour background = BGColor() != 0 ? BGColor() : GetThemeColor(8);
-    if (!Enabled()) background = GetThemeColor(2);
+    // Greyed also when a parent is disabled (a modal dialog disables the screen's panels).
+    if (!IsShownInTree()) background = GetThemeColor(2);
     const TQZRect inner = AdjustRect(r, 1, 1, -1, -1);
     video->FillRect(r, background);
     video->FillRect({r.left, inner.bottom - 3, r.right, r.bottom}, GetThemeColor(6));

@@ -201,9 +201,23 @@ void TQZGUIScrollBar::Paint(const TQZRect& r)
     if (BGColor() != 0) video->FillRect(r, BGColor());
     video->DrawRoundRect(AdjustRect(r, inset_, inset_, -inset_, -inset_), GetThemeColor(2), 0);
     const TQZRect thumb = OffsetRectBy(ThumbRect(), {r.left, r.top});
-    const int32_t face = HasState(QZSTATE_DRAGGING) ? 5 : HasState(QZSTATE_HOVER) ? 7 : 6;
+    int32_t face = HasState(QZSTATE_DRAGGING) ? 5 : HasState(QZSTATE_HOVER) ? 7 : 6;
+    if (!IsShownInTree()) face = 3;  // greyed while it or a parent is disabled
     video->DrawRoundRect(thumb, GetThemeColor(face), 0);
     if (HasFocus()) video->DrawRoundRect(thumb, GetThemeColor(3), 1);
-    if (!Text().empty())
-        DrawText(r, ReplacePairs(Text(), {{"%value%", std::to_string(value_)}}), QZFD_ALIGN_CENTRE, 0xFFFFFFFF);
+    if (!Text().empty()) {
+        const std::string caption = ReplacePairs(Text(), {{"%value%", std::to_string(value_)}});
+        DrawText(CaptionRect(r, thumb, TextWidth(caption)), caption, QZFD_ALIGN_CENTRE | QZFD_ALIGN_MIDDLE, GetColor());
+    }
+}
+
+TQZRect TQZGUIScrollBar::CaptionRect(const TQZRect& r, const TQZRect& thumb, int32_t textWidth) const
+{
+    // The caption keeps to the track's longer free part, so the thumb never
+    // covers it; it is drawn in the window's colour, which reads on the track.
+    if (Vertical()) return r;
+    const int32_t before = thumb.left - r.left, after = r.right - thumb.right;
+    const TQZRect side = before >= after ? TQZRect{r.left, r.top, thumb.left, r.bottom}
+                                         : TQZRect{thumb.right, r.top, r.right, r.bottom};
+    return side.Width() >= textWidth ? side : r;
 }

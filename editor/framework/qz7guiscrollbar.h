@@ -45,6 +45,9 @@ public:
     int32_t ThumbLength() const;
     int32_t ThumbStart() const;
     TQZRect ThumbRect() const;
+    // Where a caption of that width is drawn in the screen rectangle r,
+    // beside the thumb (screen coordinates too).
+    TQZRect CaptionRect(const TQZRect& r, const TQZRect& thumb, int32_t textWidth) const;
 
 private:
     bool Vertical() const { return style_ == scrVertical; }

@@ -507,7 +507,9 @@ int32_t TQZTexturePixelData::CopyResampled(TQZTexturePixelData* source, const TQ
             for (int s = 0; s < 32; s += 8) {
                 double v = ((p[0] >> s) & 0xFF) * (1 - wx) * (1 - wy) + ((p[1] >> s) & 0xFF) * wx * (1 - wy) +
                            ((p[2] >> s) & 0xFF) * (1 - wx) * wy + ((p[3] >> s) & 0xFF) * wx * wy;
-                out |= uint32_t(std::clamp(int32_t(v), 0, 255)) << s;
+                // Rounded, not truncated: weights that sum to 1 only nearly would
+                // otherwise turn a uniform 255 into 254.
+                out |= uint32_t(std::clamp(int32_t(std::lround(v)), 0, 255)) << s;
             }
             At(x, y) = out;
         }

@@ -148,7 +148,9 @@ std::unique_ptr<TCardGraphics> TLoaderCardset::Load(const TQZMemory& memory)
         auto picture = std::make_unique<TQZTexture>();
         if (picture->LoadFromMemory(memory.Data() + e.offset, int32_t(e.size), QZTEXLOAD_NOFILTER, 0) != QZRES_OK)
             continue;
-        if (ownIndices) picture = ComposeCardImage(i, picture.get(), false, {info.width, info.height});
+        // Such files hold pictures made for the game's 256-pixel card textures.
+        if (ownIndices)
+            picture = ComposeCardImage(i, picture.get(), false, {CARDS_OWN_INDICES_SIDE, CARDS_OWN_INDICES_SIDE});
         cardset->SetImage(i, std::move(picture));
     }
     cardset->AlignLeft = !HasFlags(info.flags, CARDS_FLAG_NOT_ALIGN_LEFT);

@@ -23,6 +23,9 @@ constexpr uint32_t CARDS_FLAG_OPTION_B = 0x1;
 constexpr uint32_t CARDS_FLAG_NOT_ALIGN_LEFT = 0x2;
 constexpr uint32_t CARDS_FLAG_OWN_INDICES = 0x4;
 constexpr uint32_t CARDS_FLAG_MARKER = 0x10000;
+// The pictures of a file flagged for the game's own indices are composed at
+// this size, whatever the card size.
+constexpr int32_t CARDS_OWN_INDICES_SIDE = 256;
 
 // Header fields by offset.
 constexpr int32_t CARDS_AT_FLAGS = 13;

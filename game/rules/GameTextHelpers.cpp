@@ -89,6 +89,8 @@ std::string FormatNumbered(const std::string& message, const std::vector<std::st
     return out;
 }
 
+std::string FormatVersusLabel(const std::string& left, const std::string& right) { return left + " vs " + right; }
+
 std::string OpponentName()
 {
     const std::string& list = L().opponents;

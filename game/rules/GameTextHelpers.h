@@ -16,6 +16,8 @@ std::string PlayerKindName(int32_t kind);
 // Replaces %1..%N by the arguments in order, every occurrence, on the result
 // of the previous step. Arguments are cut to 255 characters.
 std::string FormatNumbered(const std::string& message, const std::vector<std::string>& arguments);
+// The two texts with " vs " between them, taken as they are.
+std::string FormatVersusLabel(const std::string& left, const std::string& right);
 
 // "AI " and a name drawn from the opponent list.
 std::string OpponentName();

@@ -2,6 +2,7 @@
 #include "UICarddeckview.h"
 #include "clCardGraphics.h"
 #include "coreManager.h"
+#include "editorfixture.h"
 #include "editortestutil.h"
 #include "foreigndecks.h"
 #include "ioLoader.h"
@@ -26,66 +27,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class EditorTest : public ::testing::Test {
-protected:
-    vqtest::TempDir home;
-    vqtest::ScopedEnv env{"VANTOREL_DATA_HOME", home.Path()};
-    fs::path old = fs::current_path();
-    std::unique_ptr<TEditorApp> app;
-    std::vector<std::string> warnings;
-    std::vector<std::string> asked;
-    std::string answer;
-
-    void SetUp() override
-    {
-        fs::current_path(VQ_RUNTIME_DIR);
-        ResetManagerRegistry();
-        RegisterSettingsManager();
-        RegisterTimersManager();
-        RegisterSteamManager();
-        RegisterLoadersManager();
-        RegisterEditorResourcesManager();
-        app = std::make_unique<TEditorApp>();
-        app->onWarning = [this](const std::string& w) { warnings.push_back(w); };
-        app->fileDialog = [this](const std::string& title, bool) {
-            asked.push_back(title);
-            return answer;
-        };
-        app->Init();
-    }
-    void TearDown() override
-    {
-        app.reset();
-        FreeManagers();
-        FrameworkStop();
-        ResetManagerRegistry();
-        fs::current_path(old);
-    }
-    std::string Field(const std::string& title) const
-    {
-        TQZGUIWindow* w = app->FindWidget(title);
-        return w ? w->Text() : "<missing>";
-    }
-    void SetField(TQZGUIWindow* within, const std::string& title, const std::string& text)
-    {
-        TQZGUIWindow* w = FindByTitleDeep(within, title);
-        ASSERT_NE(nullptr, w) << title;
-        w->SetText(text);
-    }
-    // A new empty cardset of the size through the dialog.
-    void NewCardset(int32_t w, int32_t h, bool overlay = false)
-    {
-        app->onDialogFrame = [&](TQZGUIDialog* d) {
-            SetField(d, "editWidth", std::to_string(w));
-            SetField(d, "editHeight", std::to_string(h));
-            if (auto* box = dynamic_cast<TQZGUICheckbox*>(FindByTitleDeep(d, "checkboxOverlay"))) box->SetValue(overlay);
-            app->Step();  // a frame to check the fields
-            if (d->OKButton()->Enabled()) d->OKButton()->Click();
-        };
-        app->OnCommand(EDCMD_NEW);
-        app->onDialogFrame = nullptr;
-    }
-};
+using editortest::EditorTest;
 
 TEST_F(EditorTest, StartsWithTheBasicCardsetItsFieldsAndEveryDialog)
 {
@@ -149,6 +91,74 @@ TEST(SizeVerdictTest, RatioTextColourAndOk)
     }
 }
 
+// Texts typed and not yet saved belong to the user: no command but opening
+// a cardset puts other texts into the fields.
+TEST_F(EditorTest, TypedTextsSurviveEveryCommandThatIsNotAboutThem)
+{
+    const std::string junk = (fs::path(home.Path()) / "junk.cards").string();
+    std::ofstream(junk) << "not a cardset";
+    auto okDialog = [&](int32_t command, const char* width, const char* height) {
+        return [=, this] {
+            app->onDialogFrame = [&, width, height](TQZGUIDialog* d) {
+                if (width) SetField(d, "editWidth", width);
+                if (height) SetField(d, "editHeight", height);
+                app->Step();
+                if (d->OKButton()->Enabled()) d->OKButton()->Click();
+            };
+            app->OnCommand(command);
+            app->onDialogFrame = nullptr;
+        };
+    };
+    struct Case {
+        const char* name;
+        std::function<void()> run;
+    } cases[] = {
+        {"resize", okDialog(EDCMD_RESIZE, "88", "120")},
+        {"new", okDialog(EDCMD_NEW, "71", "96")},
+        {"new with white cards", [&] { NewCardset(60, 90, true); }},
+        {"cameo", okDialog(EDCMD_CAMEO, nullptr, nullptr)},
+        {"fresh card", [&] { app->OnCommand(EDCMD_OVERLAY_CARD); }},
+        {"card size", [&] {
+             app->FindWidget("EditCardSizeX")->SetText("80");
+             app->OnCommand(EDCMD_CARDSIZE_X);
+         }},
+        {"zoom 1", [&] { app->OnCommand(EDCMD_ZOOM_1); }},
+        {"zoom 2", [&] { app->OnCommand(EDCMD_ZOOM_2); }},
+        {"zoom 3", [&] { app->OnCommand(EDCMD_ZOOM_3); }},
+        {"zoom bar", [&] { dynamic_cast<TQZGUIScrollBar*>(app->FindWidget("ViewSizeScroll"))->SetValue(100); }},
+        {"open that fails", [&] {
+             answer = junk;
+             app->OnCommand(EDCMD_OPEN);
+         }},
+    };
+    auto* align = dynamic_cast<TQZGUICheckbox*>(app->FindWidget("AlignLeftCheckBox"));
+    ASSERT_NE(nullptr, align);
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string mark = std::to_string(++n);
+        app->FindWidget("editCardTitle")->SetText("Title " + mark);
+        app->FindWidget("editCardAuthor")->SetText("Author " + mark);
+        app->FindWidget("editCardComments")->SetText("Comments " + mark);
+        align->SetValue(n % 2 == 0);
+        c.run();
+        EXPECT_EQ("Title " + mark, Field("editCardTitle"));
+        EXPECT_EQ("Author " + mark, Field("editCardAuthor"));
+        EXPECT_EQ("Comments " + mark, Field("editCardComments"));
+        EXPECT_EQ(n % 2 == 0, align->Value());
+        EXPECT_EQ(std::to_string(app->Cardset()->Width()), Field("EditCardSizeX"));
+        EXPECT_EQ(std::to_string(app->Cardset()->Height()), Field("EditCardSizeY"));
+    }
+    EXPECT_EQ((TQZPoint{80, 90}), (TQZPoint{app->Cardset()->Width(), app->Cardset()->Height()})) << "the commands ran";
+    answer = (fs::path(home.Path()) / "kept.cards").string();
+    app->OnCommand(EDCMD_SAVE);
+    std::unique_ptr<TCardGraphics> back = Loaders->LoadCardset(answer);
+    ASSERT_NE(nullptr, back);
+    EXPECT_EQ("Title " + std::to_string(n), back->Title);
+    EXPECT_EQ("Comments " + std::to_string(n), back->Comments);
+    EXPECT_EQ(n % 2 == 0, back->AlignLeft);
+}
+
 TEST_F(EditorTest, ResizeDialogRefusesAZeroWidth)
 {
     const int32_t before = app->Cardset()->Width();
@@ -192,8 +202,10 @@ TEST_F(EditorTest, ANewEmptyCardsetSavesAsHeaderAndTexts)
 {
     NewCardset(71, 96);
     for (int32_t i = 0; i < CARDGFX_SLOTS; ++i) EXPECT_FALSE(app->Cardset()->HasImage(i));
-    TQZGUIWindow* title = app->FindWidget("editCardTitle");
-    title->SetText("Mine");
+    // The fields keep what they showed; the texts are the user's to change.
+    app->FindWidget("editCardTitle")->SetText("Mine");
+    app->FindWidget("editCardAuthor")->SetText("");
+    app->FindWidget("editCardComments")->SetText("");
     answer = (fs::path(home.Path()) / "mine.cards").string();
     app->OnCommand(EDCMD_SAVE);
     EXPECT_EQ("Save Cardset as", asked.back());
@@ -258,6 +270,40 @@ TEST_F(EditorTest, OverlayCommandMakesAWhiteCardWithItsIndex)
     for (int32_t y = 2; y < 20 && !ink; ++y)
         for (int32_t x = 2; x < 20 && !ink; ++x) ink = (editortest::PixelOf(card, x, y) & 0xFFFFFF) < 0x404040;
     EXPECT_TRUE(ink) << "a dark index in the top-left corner";
+}
+
+// Pixels of the key's hue (red and blue well above green): speckles of a
+// key that resampled to one step off, or ink mixed with the key.
+int32_t KeyHuePixels(TQZTexture* card, TQZPoint size)
+{
+    int32_t n = 0;
+    for (int32_t y = 0; y < size.y; ++y)
+        for (int32_t x = 0; x < size.x; ++x) {
+            const uint32_t p = editortest::PixelOf(card, x, y);
+            const int32_t r = int32_t(p >> 16 & 0xFF), g = int32_t(p >> 8 & 0xFF), b = int32_t(p & 0xFF);
+            n += (p >> 24) != 0 && std::min(r, b) - g > 0x30;
+        }
+    return n;
+}
+
+TEST_F(EditorTest, FreshWhiteCardsCarryNoTraceOfTheKeyIntoTheSavedFile)
+{
+    for (TQZPoint size : {TQZPoint{71, 96}, TQZPoint{120, 170}}) {
+        SCOPED_TRACE(std::to_string(size.x) + "x" + std::to_string(size.y));
+        NewCardset(size.x, size.y, true);
+        app->DeckView()->SetSelected(52);
+        app->OnCommand(EDCMD_OVERLAY_CARD);  // the joker once more, by the command
+        answer = (fs::path(home.Path()) / "fresh.cards").string();
+        app->OnCommand(EDCMD_SAVE);
+        std::unique_ptr<TCardGraphics> back = Loaders->LoadCardset(answer);
+        ASSERT_NE(nullptr, back);
+        for (int32_t slot = 0; slot < CARDGFX_SLOTS; ++slot) {
+            TQZTexture* card = back->GetImage(slot);
+            ASSERT_NE(nullptr, card) << slot;
+            EXPECT_EQ(0, KeyHuePixels(card, size)) << "card " << slot;
+        }
+    }
+    EXPECT_TRUE(warnings.empty());
 }
 
 TEST_F(EditorTest, DroppedFilesThatWillNotDecodeAreIgnored)

@@ -70,6 +70,53 @@ TEST_F(CardImageTest, ASmallerPictureFillsTheCardAndLeavesTheRestClear)
     EXPECT_EQ(0x00000000u, PixelOf(fitted.get(), 10, 96));
 }
 
+// Overlay artwork is drawn at 192 x 256; new cards are often smaller or
+// larger. The key must survive every fit exactly, or DrawOverlay paints it.
+TEST_F(CardImageTest, KeyColouredArtFitsToTheKeyAtEverySize)
+{
+    auto key = MakeTexture(192, 256, [](int32_t, int32_t) { return CARDIMAGE_KEY_COLOUR; });
+    for (TQZPoint size : {TQZPoint{120, 170}, TQZPoint{71, 96}, TQZPoint{300, 400}}) {
+        for (bool keyed : {false, true}) {
+            auto fitted = keyed ? FitKeyedToCard(key.get(), size) : FitToCard(key.get(), size);
+            ASSERT_NE(nullptr, fitted);
+            int32_t off = 0;
+            for (int32_t y = 0; y < size.y; ++y)
+                for (int32_t x = 0; x < size.x; ++x) off += PixelOf(fitted.get(), x, y) != CARDIMAGE_KEY_COLOUR;
+            EXPECT_EQ(0, off) << size.x << "x" << size.y << (keyed ? " keyed" : " plain");
+        }
+    }
+}
+
+// Ink next to the key: a fitted pixel is either the key or ink, never a mix
+// (a mix is a purple fringe that DrawOverlay would paint around the index).
+TEST_F(CardImageTest, KeyedFitsNeverMixTheKeyIntoTheInk)
+{
+    const uint32_t black = 0xFF101010, red = 0xFFC81E32;
+    auto art = MakeTexture(192, 256, [&](int32_t x, int32_t y) {
+        if (x >= 20 && x < 60 && y >= 10 && y < 90) return (x / 3 + y / 5) % 2 ? black : red;
+        return CARDIMAGE_KEY_COLOUR;
+    });
+    for (TQZPoint size : {TQZPoint{120, 170}, TQZPoint{71, 96}, TQZPoint{250, 333}}) {
+        auto fitted = FitKeyedToCard(art.get(), size);
+        ASSERT_NE(nullptr, fitted);
+        EXPECT_EQ(TextureSideFor(size), fitted->GetWidth());
+        int32_t ink = 0, mixed = 0;
+        for (int32_t y = 0; y < size.y; ++y)
+            for (int32_t x = 0; x < size.x; ++x) {
+                const uint32_t p = PixelOf(fitted.get(), x, y);
+                if (p == CARDIMAGE_KEY_COLOUR) continue;
+                ++ink;
+                // Ink mixes only with ink: red and blue never both above green's by much.
+                const int32_t r = int32_t(p >> 16 & 0xFF), g = int32_t(p >> 8 & 0xFF), b = int32_t(p & 0xFF);
+                mixed += (p >> 24) != 0xFF || std::min(r, b) - g > 0x30;
+            }
+        EXPECT_GT(ink, size.x * size.y / 20) << size.x << "x" << size.y;
+        EXPECT_EQ(0, mixed) << size.x << "x" << size.y;
+        EXPECT_EQ(CARDIMAGE_KEY_COLOUR, PixelOf(fitted.get(), size.x - 1, size.y - 1));
+        EXPECT_EQ(CARDIMAGE_KEY_COLOUR, PixelOf(fitted.get(), size.x, 0)) << "outside the card: the key";
+    }
+}
+
 TEST_F(CardImageTest, ResizeClearsToTransparentWhiteOutsideTheNewCard)
 {
     auto card = MakeTexture(128, 128, [](int32_t, int32_t) { return 0xFF112233u; });

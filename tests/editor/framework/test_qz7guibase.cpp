@@ -105,6 +105,26 @@ TEST_F(WidgetTest, CheckboxDrawsItsBoxAndTick)
     EXPECT_EQ(4u, video->Lines("line").size());
 }
 
+// A modal dialog disables the panel, not the controls in it: they must look
+// disabled all the same, as the button always did (the scroll bar's thumb
+// is read back from a drawn frame in the editor's tests).
+TEST_F(WidgetTest, ControlsInADisabledParentLookDisabled)
+{
+    auto* panel = Make<TQZGUIWindow>({0, 0, 300, 200});
+    Make<TQZGUIEdit>({10, 10, 110, 34}, panel, 0, "text");
+    auto* box = Make<TQZGUICheckbox>({10, 40, 110, 70}, panel, 0, "Sound");
+    box->SetValue(true);
+    auto hex = [&](int32_t index) { return guitest::Hex(root->GetThemeColor(index)); };
+    const std::string greyed[] = {"fill 10,10,110,34 " + hex(2), "fill 10,45,30,65 " + hex(3),
+                                  "text 'Sound' 35,40,110,70 f16 " + hex(2), "line 14,55-18,59 w2 " + hex(2)};
+    Paint();
+    for (const std::string& line : greyed) EXPECT_FALSE(video->Has(line)) << line;
+    panel->SetEnabled(false);
+    video->log.clear();
+    Paint();
+    for (const std::string& line : greyed) EXPECT_TRUE(video->Has(line)) << line;
+}
+
 // ---------------------------------------------------------------- scroll bar
 
 TEST_F(WidgetTest, ScrollValueStaysWithinTheRangeLessAPage)
@@ -187,8 +207,16 @@ TEST_F(WidgetTest, ScrollBarPaintsTrackThumbAndCaption)
     s->SetValue(0);
     s->SetText("Zoom %value%x");
     Paint();
-    EXPECT_TRUE(video->Has("text 'Zoom 0x' 0,0,200,16 f2 FFFFFFFF"));
+    // The caption keeps to the longer free side of the track, in the bar's
+    // colour, so the thumb never covers it.
     EXPECT_EQ((TQZRect{1, 1, 40, 15}), s->ThumbRect());  // 198 * 20/101 = 39 long
+    EXPECT_TRUE(video->Has("text 'Zoom 0x' 40,0,200,16 f18 FF000000"));
+    s->SetValue(81);
+    s->SetColor(0xFF202020);
+    video->log.clear();
+    Paint();
+    EXPECT_EQ((TQZRect{160, 1, 199, 15}), s->ThumbRect());
+    EXPECT_TRUE(video->Has("text 'Zoom 81x' 0,0,160,16 f18 FF202020"));
 }
 
 // ---------------------------------------------------------------- edit box

@@ -276,6 +276,28 @@ TEST_F(TextureTest, BlendingCopyMixesBySourceAlpha)
     EXPECT_EQ(0xFF7F7F7Fu, dst->PixelData()->GetPixel(1, 0));
 }
 
+// Bilinear weights sum to 1 only nearly: a uniform area must still come out
+// as exactly its colour, at any size, or a colour key stops matching.
+TEST_F(TextureTest, ResampledUniformAreasKeepTheirExactColour)
+{
+    const uint32_t colours[] = {0xFFFF00FF, 0xFFFFFFFF, 0x80FE0102, 0x00000000};
+    const TQZPoint sizes[] = {{120, 170}, {71, 96}, {300, 401}, {13, 7}, {191, 256}};
+    for (uint32_t colour : colours) {
+        auto src = Make(192, 256, [colour](int, int) { return colour; });
+        ASSERT_TRUE(src);
+        for (TQZPoint size : sizes) {
+            auto out = TQZTexture::CreateResampled(src.get(), size.x, size.y);
+            ASSERT_TRUE(out);
+            ASSERT_EQ(QZRES_OK, out->PixelData()->Lock(1));
+            int32_t off = 0;
+            for (int32_t y = 0; y < size.y; ++y)
+                for (int32_t x = 0; x < size.x; ++x) off += out->PixelData()->GetPixel(x, y) != colour;
+            out->PixelData()->Unlock();
+            EXPECT_EQ(0, off) << std::hex << colour << std::dec << " at " << size.x << "x" << size.y;
+        }
+    }
+}
+
 TEST_F(TextureTest, ResampledCopyAndRenderTargetsSurviveDeviceLoss)
 {
     auto src = Make(2, 2, [](int x, int y) { return Quadrants(x, y, 2, 2); });

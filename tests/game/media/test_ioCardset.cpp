@@ -277,26 +277,6 @@ TEST_F(CardsLoadTest, DeckOnlyWritesTheDeckAndTheJoker)
     EXPECT_EQ(43, written);
 }
 
-TEST_F(CardsLoadTest, OwnIndicesComposeAtTheStoredCardSize)
-{
-    TCardsFileContent c;
-    c.width = 60;
-    c.height = 130;
-    c.images[52] = PngOf(30, 65, kRed);
-    Bytes b = Build(c);
-    PutLE32(b, 13, CARDS_FLAG_MARKER | CARDS_FLAG_OWN_INDICES);
-    auto cs = LoadBytes(b);
-    ASSERT_NE(nullptr, cs);
-    TQZTexture* joker = cs->GetImage(52);
-    ASSERT_NE(nullptr, joker);
-    // Composed on a square texture large enough for the card, the picture
-    // scaled up to the card's own size.
-    EXPECT_EQ(256, joker->GetWidth());
-    EXPECT_EQ(256, joker->GetHeight());
-    EXPECT_EQ(kRed, PixelOf(joker, 59, 129));
-    EXPECT_EQ(0u, PixelOf(joker, 60, 0));
-}
-
 TEST(ComposeTest, TextureSideDoublesFrom128AndStopsAtTheLargestCard)
 {
     const std::pair<TQZPoint, int32_t> cases[] = {
@@ -361,6 +341,51 @@ TEST_F(ComposeDeviceTest, TallJokerCellGoesInTheTopCornersOfAShortCard)
     EXPECT_TRUE(IsBlue(PixelOf(tall.get(), 1, 128)));
     EXPECT_TRUE(IsBlue(PixelOf(tall.get(), 78, 128)));
     EXPECT_EQ(kRed, PixelOf(tall.get(), 40, 65));
+}
+
+TQZTexture* testSheet = nullptr;
+TQZTexture* TestSheet() { return testSheet; }
+
+// A file that asks for the game's indices holds pictures made for 256-pixel
+// card textures (the card at the top left): composed at 256 x 256 such a
+// picture keeps its pixels where they were and gets the indices in the
+// corners of that square; a picture of another size is stretched over it.
+TEST_F(ComposeDeviceTest, OwnIndicesComposeOnTheGamesSquareOf256)
+{
+    auto sheet = Sheet();
+    ASSERT_NE(nullptr, sheet);
+    testSheet = sheet.get();
+    SetIndexSheetSource(&TestSheet);
+    plat::imaging::Image img;
+    img.Allocate(256, 256, 0);
+    for (int32_t y = 0; y < 256; ++y)
+        for (int32_t x = 0; x < 192; ++x) img.SetPixel(x, y, x == 191 ? kMark : kRed);
+    TCardsFileContent c;
+    c.width = 192;
+    c.height = 256;
+    plat::imaging::EncodeImage(img, plat::imaging::EncodeFormat::Png, c.images[0]);
+    c.images[52] = PngOf(30, 65, kRed);
+    Bytes b = Build(c);
+    PutLE32(b, 13, CARDS_FLAG_MARKER | CARDS_FLAG_OWN_INDICES);
+    auto cs = LoadBytes(b);
+    SetIndexSheetSource(nullptr);
+    testSheet = nullptr;
+    ASSERT_NE(nullptr, cs);
+    EXPECT_EQ(192, cs->Width());
+    TQZTexture* card = cs->GetImage(0);
+    ASSERT_NE(nullptr, card);
+    EXPECT_EQ(256, card->GetWidth());
+    EXPECT_EQ(256, card->GetHeight());
+    EXPECT_EQ(kMark, PixelOf(card, 191, 128)) << "the card's last column stays where it was";
+    EXPECT_EQ(kRed, PixelOf(card, 100, 128));
+    EXPECT_TRUE(IsBlue(PixelOf(card, 1, 1)));      // top left
+    EXPECT_TRUE(IsBlue(PixelOf(card, 1, 254)));    // bottom left, at 256 - 46
+    EXPECT_EQ(kRed, PixelOf(card, 1, 209));
+    EXPECT_TRUE(IsBlue(PixelOf(card, 254, 1)));    // the right-hand pair lies beyond a 192-pixel card
+    TQZTexture* joker = cs->GetImage(52);
+    ASSERT_NE(nullptr, joker);
+    EXPECT_EQ(256, joker->GetWidth());
+    EXPECT_EQ(kRed, PixelOf(joker, 128, 200)) << "a smaller picture covers the square";
 }
 
 TEST_F(ComposeDeviceTest, WithoutASheetThePictureIsComposedAlone)

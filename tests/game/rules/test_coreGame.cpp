@@ -139,6 +139,18 @@ TEST(TextHelpersTest, NamesAndFormatting)
     EXPECT_EQ(FormatNumbered("%1", {std::string(300, 'a')}).size(), 255u);
 }
 
+TEST(TextHelpersTest, VersusLabelJoinsTheTextsAsTheyAre)
+{
+    struct Case {
+        const char *left, *right, *want;
+    } cases[] = {
+        {"North-South", "East-West", "North-South vs East-West"},
+        {"%2", "%1", "%2 vs %1"},  // no placeholders: the texts are not formats
+        {"", "", " vs "},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.want, FormatVersusLabel(c.left, c.right));
+}
+
 TEST(TextHelpersTest, OpponentNamesComeFromTheList)
 {
     SetOpponentList("Ann,Bo,Cy");
