@@ -14,7 +14,6 @@
 #include "UIToast.h"
 #include "osDesktop.h"
 #include "stateConfirm.h"
-#include "stateKitty.h"
 #include "stateMenu.h"
 
 #include <set>
@@ -119,29 +118,7 @@ TEST_F(ScreenWidgets, EveryButtonOfEveryScreenReachesTheScreen)
     // A hand: every table screen as the local player meets it.
     Command(5);
     bool declared = false;
-    for (int32_t guard = 0; guard < 20000 && CurrentId() != STATE_HANDWIN; ++guard) {
-        Walk();
-        switch (CurrentId()) {
-        case STATE_BIDDING:
-            if (!S().Bidding().IsComplete() && S().Bidding().CurrentBidder() == Local() &&
-                S().Governor().CountActions(ACTION_BID) == 0)
-                BidOnPanel(LowestRaise());
-            break;
-        case STATE_KITTY:
-            declared = declared || S().Bidding().HighBidder() == Local();
-            if (static_cast<TStateKitty*>(StateEngine->Current())->Phase() == 1 && S().HandOf(Local()).Count() > 10 &&
-                S().Governor().QueueLength() == 0)
-                Command(2001);
-            break;
-        case STATE_GAME:
-            if (S().Status() == STATUS_PLAYING && S().Tricks().SeatToPlay() == Local() &&
-                !S().Tricks().TrickComplete() && !static_cast<TStateGame*>(StateEngine->Current())->Busy())
-                Command(2000 + LegalPosition());
-            break;
-        default: break;
-        }
-        Step();
-    }
+    PlayLocalHand(declared, [this] { Walk(); });
     ASSERT_EQ(STATE_HANDWIN, CurrentId());
     Walk();
     ASSERT_TRUE(StateEngine->PushById(STATE_GAMEWIN, true, 1));
