@@ -176,8 +176,15 @@ void TEditorApp::SetFieldText(const std::string& title, const std::string& text,
     if (TQZGUIWindow* w = FindByTitleDeep(within ? within : Host(), title)) w->SetText(text);
 }
 
+void TEditorApp::RemoveStaleSaves(const std::string& fileName)
+{
+    const int32_t removed = RemoveStaleTemporariesOf(fileName);
+    if (removed > 0) WriteLog("Removed " + std::to_string(removed) + " unfinished saves of " + fileName);
+}
+
 bool TEditorApp::OpenCardset(const std::string& fileName)
 {
+    RemoveStaleSaves(fileName);
     std::unique_ptr<TCardGraphics> loaded = Loaders ? Loaders->LoadCardset(fileName) : nullptr;
     if (!loaded) {
         // The cardset on screen stays as it was.
@@ -288,6 +295,7 @@ void TEditorApp::SaveAs()
     if (auto* box = dynamic_cast<TQZGUICheckbox*>(FindWidget("AlignLeftCheckBox"))) cardset_->AlignLeft = box->Value();
     const std::string name = fileDialog ? fileDialog("Save Cardset as", true) : std::string();
     if (name.empty()) return;
+    RemoveStaleSaves(name);
     if (SaveCardset(*cardset_, name, false))
         WriteLog("Cardset saved to " + name);
     else

@@ -75,6 +75,8 @@ public:
 
 private:
     void Warn(const std::string& text);
+    // What a save of this cardset cut short by a crash left beside it.
+    void RemoveStaleSaves(const std::string& fileName);
     // Every field from the open cardset (on open); the size fields alone.
     void FillFields();
     void FillSizeFields();

@@ -267,6 +267,11 @@ int32_t WriteFileAtomic(const std::string& path, const void* data, int64_t size)
     return QZRES_OK;
 }
 
+int32_t RemoveStaleTemporariesOf(const std::string& path)
+{
+    return os::RemoveStaleTemporaryFilesOf(path);
+}
+
 int32_t WriteTextFile(const std::string& path, const std::string& text)
 {
     return WriteFileAtomic(path, text.data(), static_cast<int64_t>(text.size()));

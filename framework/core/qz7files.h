@@ -50,3 +50,7 @@ std::string ReadTextFile(const std::string& path);
 // 0x6003 with the old file untouched.
 [[nodiscard]] int32_t WriteTextFile(const std::string& path, const std::string& text);
 [[nodiscard]] int32_t WriteFileAtomic(const std::string& path, const void* data, int64_t size);
+// Removes the temporary files a write of this file cut short by a crash left
+// beside it, once untouched for a minute (younger ones may be another
+// program's write in progress). The number removed.
+int32_t RemoveStaleTemporariesOf(const std::string& path);

@@ -133,43 +133,66 @@ const std::vector<std::string>& OwnUserFiles()
 }
 
 namespace {
-// 1 current, 0 outdated or missing, -1 present but unreadable.
-int32_t SettingsFolderState(const std::string& settingsVersion)
+enum class TFolderState { Current, Outdated, Missing, Damaged };
+
+// "Settings <major>.<two-digit minor>" as two numbers; false for any other text.
+bool ParseSettingsVersion(const std::string& text, int32_t& major, int32_t& minor)
+{
+    const std::string prefix = "Settings ";
+    if (text.compare(0, prefix.size(), prefix) != 0) return false;
+    std::string number = text.substr(prefix.size());
+    size_t dot = number.find('.');
+    if (dot == 0 || dot == std::string::npos || dot > 4 || number.size() - dot - 1 != 2) return false;
+    for (size_t i = 0; i < number.size(); ++i)
+        if (i != dot && (number[i] < '0' || number[i] > '9')) return false;
+    major = std::stoi(number.substr(0, dot));
+    minor = std::stoi(number.substr(dot + 1));
+    return true;
+}
+
+// Only a second line that names a settings layout, older or not, is trusted;
+// an unreadable, empty, cut or garbled file names none and so never wipes.
+TFolderState SettingsFolderState(const std::string& settingsVersion)
 {
     std::string file = UserFolder() + kVersionFile;
-    if (!IsFile(file)) return 0;
+    if (!IsFile(file)) return TFolderState::Missing;
     int32_t result = QZRES_OK;
     std::unique_ptr<TQZMemory> bytes = TQZMemory::CreateFromFile(file, &result);
-    // An empty file names no version (outdated); one that cannot be read is
-    // left alone, with everything beside it.
-    if (!bytes) return result == QZRES_FAILED ? 0 : -1;
+    if (!bytes) return TFolderState::Damaged;
     std::string text = bytes->AsString();
     size_t crlf = text.find("\r\n");
     std::string second = crlf == std::string::npos ? std::string() : text.substr(crlf + 2);
     size_t end = second.find("\r\n");
     if (end != std::string::npos) second.resize(end);
-    return second < settingsVersion ? 0 : 1;
+    int32_t major = 0, minor = 0, currentMajor = 0, currentMinor = 0;
+    if (!ParseSettingsVersion(second, major, minor) || !ParseSettingsVersion(settingsVersion, currentMajor, currentMinor))
+        return TFolderState::Damaged;
+    if (major < currentMajor || (major == currentMajor && minor < currentMinor)) return TFolderState::Outdated;
+    return TFolderState::Current;
+}
+
+void WriteVersionFile(const std::string& folder)
+{
+    std::string text = std::string(kProgramVersion) + "\r\n" + kSettingsVersion;
+    if (WriteTextFile(folder + kVersionFile, text) != QZRES_OK) WriteLog(std::string("Unable to write ") + kVersionFile);
 }
 }  // namespace
 
 bool IsSettingsFolderCurrent(const std::string&, const std::string& settingsVersion)
 {
-    return SettingsFolderState(settingsVersion) == 1;
+    return SettingsFolderState(settingsVersion) == TFolderState::Current;
 }
 
 void ResetSettingsIfOutdated()
 {
-    int32_t state = SettingsFolderState(kSettingsVersion);
-    if (state == 1) return;
-    if (state < 0) {
-        // Unreadable is not outdated: nothing of the user's is thrown away.
-        WriteLog(std::string("Unable to read ") + kVersionFile + "; keeping the per-user folder");
-        return;
-    }
+    TFolderState state = SettingsFolderState(kSettingsVersion);
+    if (state == TFolderState::Current) return;
     std::string folder = UserFolder();
-    for (const std::string& mask : OwnUserFiles())
-        for (const std::string& name : ListFiles(folder + mask, true, false, true))
-            if (RemoveFile(folder + name) != QZRES_OK) WriteLog("Unable to delete " + folder + name);
-    std::string text = std::string(kProgramVersion) + "\r\n" + kSettingsVersion;
-    if (WriteTextFile(folder + kVersionFile, text) != QZRES_OK) WriteLog(std::string("Unable to write ") + kVersionFile);
+    if (state == TFolderState::Damaged)
+        WriteLog(std::string(kVersionFile) + " is unreadable or names no settings layout; the per-user files are kept");
+    if (state == TFolderState::Outdated)
+        for (const std::string& mask : OwnUserFiles())
+            for (const std::string& name : ListFiles(folder + mask, true, false, true))
+                if (RemoveFile(folder + name) != QZRES_OK) WriteLog("Unable to delete " + folder + name);
+    WriteVersionFile(folder);
 }

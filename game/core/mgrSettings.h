@@ -54,9 +54,10 @@ constexpr const char* kSavedGameFile = "Savedgame.txt";
 // program's folder when it cannot be created.
 std::string UserFolder();
 bool IsSettingsFolderCurrent(const std::string& version, const std::string& settingsVersion);
-// When the folder was written by an older settings layout, deletes the files
-// the program itself keeps there (never anything else) and writes
-// "Version.txt" anew.
+// When "Version.txt" names an older settings layout, deletes the files the
+// program itself keeps there (never anything else) and writes "Version.txt"
+// anew. A missing, unreadable or damaged one keeps every file and is written
+// anew (a damaged one with a log line).
 void ResetSettingsIfOutdated();
 // The names of the files the program writes into the per-user folder.
 const std::vector<std::string>& OwnUserFiles();

@@ -158,17 +158,22 @@ void TGameflow::ContinueGame(TSeat seat)
     Session->Governor().Submit(std::make_unique<TActionContinue>(seat));
 }
 
-void TGameflow::SaveGame()
+bool TGameflow::SaveGame()
 {
-    if (!Session) return;
+    if (!Session) return true;
     const std::string file = UserFolder() + "Savedgame.txt";
+    saveFailed_ = false;
     if (Session->GameInProgress() && !IsMultiplayerActive()) {
         AdminLog("Saving game");
-        if (!Session->SaveGame(file)) AdminLog("The game could not be saved to " + file);
+        saveFailed_ = !Session->SaveGame(file);
+        if (saveFailed_) AdminLog("The game could not be saved to " + file);
     } else {
         AdminLog("Saved game data deleted");
-        if (IsFile(file) && RemoveFile(file) != 0) AdminLog("The saved game could not be deleted: " + file);
+        // A saved game left behind would be resumed at the next start.
+        saveFailed_ = IsFile(file) && RemoveFile(file) != 0;
+        if (saveFailed_) AdminLog("The saved game could not be deleted: " + file);
     }
+    return !saveFailed_;
 }
 
 void TGameflow::LoadGame()

@@ -67,7 +67,11 @@ public:
     void Discard(TCard card, TSeat seat);
     void PlayCard(TCard card, TSeat seat);
     void ContinueGame(TSeat seat);
-    void SaveGame();
+    // Saves the game in progress to "Savedgame.txt", or deletes that file
+    // when there is none to keep; false (and a log line) when that fails.
+    bool SaveGame();
+    // Whether the last SaveGame failed: the engine names it at shut-down.
+    bool SaveFailed() const { return saveFailed_; }
     void LoadGame();
     void PlayMultiplayerAlert();
 
@@ -81,6 +85,7 @@ private:
     void Dispatch(const std::string& name, TQZClass* payload);
 
     std::vector<TSubscription> table_;
+    bool saveFailed_ = false;
 };
 
 extern TGameflow* Gameflow;

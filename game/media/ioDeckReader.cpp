@@ -4,6 +4,7 @@
 #include "qz7memory.h"
 #include "qz7texture.h"
 
+#include <algorithm>
 #include <climits>
 
 TDeckReader::TDeckReader(const TQZMemory& memory) : data_(memory.Data()), size_(size_t(memory.Size())) {}
@@ -89,12 +90,32 @@ TDeckPixels::~TDeckPixels()
     if (data_) data_->Unlock();
 }
 
-std::unique_ptr<TQZTexture> LoadDeckPicture(const uint8_t* data, size_t size, int32_t maxSide)
+TDeckPixelBudget::TDeckPixelBudget(size_t fileSize)
+{
+    const int64_t bytes = int64_t(std::min<uint64_t>(fileSize, uint64_t(INT32_MAX)));
+    total_ = left_ = DECK_PIXEL_FLOOR + bytes * DECK_PIXELS_PER_BYTE;
+}
+
+bool TDeckPixelBudget::Allows(int64_t width, int64_t height) const
+{
+    return width >= 0 && height >= 0 && (height == 0 || width <= total_ / height);
+}
+
+bool TDeckPixelBudget::Take(int64_t width, int64_t height)
+{
+    if (width < 0 || height < 0 || (height != 0 && width > left_ / height)) return false;
+    left_ -= width * height;
+    return true;
+}
+
+std::unique_ptr<TQZTexture> LoadDeckPicture(const uint8_t* data, size_t size, int32_t maxSide,
+                                            TDeckPixelBudget* budget)
 {
     plat::imaging::ImageInfo info;
     if (!data || size == 0 || size > size_t(INT32_MAX) || !plat::imaging::ReadImageInfo(data, size, info))
         return nullptr;
     if (info.width < 1 || info.height < 1 || info.width > maxSide || info.height > maxSide) return nullptr;
+    if (budget && !budget->Take(info.width, info.height)) return nullptr;
     auto t = std::make_unique<TQZTexture>();
     if (t->LoadFromMemory(data, int32_t(size), QZTEXLOAD_NOFILTER, 0) != QZRES_OK) return nullptr;
     return t;

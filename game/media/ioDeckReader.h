@@ -78,7 +78,30 @@ private:
     int32_t pitch_ = 0;
 };
 
+// The pixels one deck file may have decoded and composed: a floor that any
+// real card fits in, plus an allowance per byte of the file. Image files
+// compress well, so a few hundred bytes could otherwise ask for pictures of
+// millions of pixels; a real deck, whose every picture takes bytes, never
+// comes near the bound.
+constexpr int64_t DECK_PIXEL_FLOOR = int64_t(1) << 20;
+constexpr int64_t DECK_PIXELS_PER_BYTE = 64;
+class TDeckPixelBudget {
+public:
+    explicit TDeckPixelBudget(size_t fileSize);
+    // Whether a width x height picture fits in the whole budget.
+    bool Allows(int64_t width, int64_t height) const;
+    // Takes the picture's pixels from what is left; false (taking nothing)
+    // when they are not left.
+    bool Take(int64_t width, int64_t height);
+
+private:
+    int64_t total_;
+    int64_t left_;
+};
+
 // A picture from the bytes of an image file, or nullptr when they do not
-// decode or either side is above maxSide (the size is read before anything
-// is decoded, so a file cannot ask for a huge picture).
-std::unique_ptr<TQZTexture> LoadDeckPicture(const uint8_t* data, size_t size, int32_t maxSide);
+// decode, either side is above maxSide or its pixels are not left in the
+// budget (the size is read before anything is decoded, so a file cannot ask
+// for a huge picture).
+std::unique_ptr<TQZTexture> LoadDeckPicture(const uint8_t* data, size_t size, int32_t maxSide,
+                                            TDeckPixelBudget* budget = nullptr);

@@ -38,6 +38,7 @@ std::unique_ptr<TCardGraphics> TLoaderRekoPCRKP::Load(const TQZMemory& memory)
     if (!ReadRekoRkpHeader(memory.Data(), size_t(memory.Size()), h)) return nullptr;
     auto cardset = std::make_unique<TCardGraphics>();
     TDeckReader r(memory);
+    TDeckPixelBudget budget(r.Size());
     cardset->Title = "Rekoset (PC-RKP)";
     r.Seek(REKO_RKP_AUTHOR_AT);
     cardset->Author = r.Text(kTextLimit);
@@ -55,7 +56,7 @@ std::unique_ptr<TCardGraphics> TLoaderRekoPCRKP::Load(const TQZMemory& memory)
         const int32_t slot = SlotAtPosition(positions, position);
         if (slot < 0) continue;
         // An entry that does not decode leaves its slot empty.
-        auto picture = LoadDeckPicture(image, taken, FOREIGN_PICTURE_MAX_SIDE);
+        auto picture = LoadDeckPicture(image, taken, FOREIGN_PICTURE_MAX_SIDE, &budget);
         if (!picture) continue;
         if (slot == 52) picture = ComposeCardImage(52, picture.get(), false, {h.width, h.height});
         cardset->SetImage(slot, std::move(picture));

@@ -201,16 +201,39 @@ void TAchievements::LoadStatisticConfig()
 {
     WriteLog(std::string("Loading statistic configuration: ") + kStatisticConfigFile);
     std::vector<std::string> lines = LoadConfigLines(kStatisticConfigFile);
+    int32_t ignored = 0;
     for (size_t i = 0; i < lines.size(); ++i) {
         if (TrimText(lines[i]).empty()) continue;
         TStatisticRec rec;
         if (!ParseStatisticLine(lines[i], rec)) {
             WriteLog("Statistic line " + std::to_string(i + 1) + " ignored: fewer than five items");
+            ++ignored;
             continue;
         }
         statistics_.push_back(std::move(rec));
     }
     WriteLog("Statistic configuration complete; " + std::to_string(statistics_.size()) + " metrics configured.");
+    WarnOfMissingStatistics(ignored);
+}
+
+// A damaged file is told once; the achievements that count a statistic it
+// no longer defines then stand still (CheckStatisticAchievements skips them).
+void TAchievements::WarnOfMissingStatistics(int32_t ignoredLines)
+{
+    std::vector<std::string> missing;
+    for (const TAchieveRec& a : achievements_)
+        if (a.condition == kStatisticCondition && StatisticIndex(a.statistic) < 0 &&
+            std::find(missing.begin(), missing.end(), a.statistic) == missing.end())
+            missing.push_back(a.statistic);
+    if (ignoredLines == 0 && missing.empty()) return;
+    std::string text = std::string("The statistic definitions in \"") + kStatisticConfigFile + "\" are damaged";
+    if (ignoredLines > 0) text += "; " + std::to_string(ignoredLines) + " lines could not be read";
+    if (!missing.empty()) {
+        text += "; missing:";
+        for (size_t i = 0; i < missing.size(); ++i) text += (i ? ", " : " ") + missing[i];
+        text += ". The achievements that count them will not advance";
+    }
+    ShowWarning(text + ".");
 }
 
 TTrigger* TAchievements::FindTrigger(const std::string& name)
@@ -259,7 +282,8 @@ void TAchievements::CheckStatisticAchievements()
     std::vector<std::pair<int32_t, std::string>> due;
     for (const TAchieveRec& a : achievements_)
         if (a.condition == kStatisticCondition) due.emplace_back(a.id, a.statistic);
-    for (const auto& [id, statistic] : due) SetProgress(id, FindStatistic(statistic).value);
+    for (const auto& [id, statistic] : due)
+        if (const TStatisticRec* s = StatisticNamed(statistic)) SetProgress(id, s->value);
 }
 
 void TAchievements::SetStatistic(int32_t index, int32_t value)
@@ -325,11 +349,24 @@ TAchieveRec* TAchievements::FindAchievementById(int32_t id)
     return nullptr;
 }
 
-TStatisticRec TAchievements::FindStatistic(const std::string& name) const
+int32_t TAchievements::StatisticIndex(const std::string& name) const
 {
     std::string upper = UpperText(name);
-    for (const TStatisticRec& s : statistics_)
-        if (UpperText(s.name) == upper) return s;
+    for (size_t i = 0; i < statistics_.size(); ++i)
+        if (UpperText(statistics_[i].name) == upper) return int32_t(i);
+    return -1;
+}
+
+TStatisticRec* TAchievements::StatisticNamed(const std::string& name)
+{
+    int32_t index = StatisticIndex(name);
+    return index < 0 ? nullptr : &statistics_[size_t(index)];
+}
+
+TStatisticRec TAchievements::FindStatistic(const std::string& name) const
+{
+    int32_t index = StatisticIndex(name);
+    if (index >= 0) return statistics_[size_t(index)];
     ShowWarning("Statistic not found \"" + name + "\"");
     return TStatisticRec{};
 }
@@ -342,6 +379,7 @@ void TAchievements::ResetProgress()
         a.unlockTime = 0;
     }
     for (TStatisticRec& s : statistics_) s.value = 0;
+    unknownStatistics_.clear();
     changed_ = true;
     Sort();
 }
@@ -350,6 +388,7 @@ void TAchievements::ResetProgress()
 void TAchievements::LoadProgress()
 {
     changed_ = false;
+    unknownStatistics_.clear();
     WriteLog("Loading achievement progress");
     std::string userData = UserDataPath();
     if (userData.empty())
@@ -360,8 +399,27 @@ void TAchievements::LoadProgress()
     WriteLog("Loading statistics progress");
     std::string statistics = StatisticsPath();
     if (!statistics.empty() && IsFile(statistics)) LoadStatistics(statistics);
+    CatchUpStatistics();
     WriteLog("Player progress loaded successfully.");
     Sort();
+}
+
+// The two files cannot be replaced together. The progress is written first,
+// so a crash between the writes leaves new progress over old statistics; an
+// achievement that counts a statistic was last saved with that statistic's
+// value as its progress, so the statistic is at least that. Statistics that
+// no achievement counts may stay one session behind, which nothing contradicts.
+void TAchievements::CatchUpStatistics()
+{
+    for (const TAchieveRec& a : achievements_) {
+        if (a.condition != kStatisticCondition) continue;
+        TStatisticRec* s = StatisticNamed(a.statistic);
+        if (s && s->value < a.progress) {
+            WriteLog("Statistic " + s->name + " behind its achievement's progress; raised from " +
+                     std::to_string(s->value) + " to " + std::to_string(a.progress));
+            s->value = a.progress;
+        }
+    }
 }
 
 void TAchievements::LoadUserData(const std::string& path)
@@ -383,10 +441,12 @@ void TAchievements::LoadStatistics(const std::string& path)
     for (const std::string& line : TextLines(ReadTextFile(path))) {
         size_t eq = line.find('=');
         if (eq == std::string::npos) continue;
-        std::string key = UpperText(TrimText(line.substr(0, eq)));
+        std::string key = TrimText(line.substr(0, eq));
         int32_t value = MaxOf(0, TextToIntDef(TrimText(line.substr(eq + 1)), 0));
-        for (TStatisticRec& s : statistics_)
-            if (UpperText(s.name) == key) s.value = value;
+        if (TStatisticRec* s = StatisticNamed(key))
+            s->value = value;
+        else if (!key.empty())
+            unknownStatistics_.push_back(line);  // kept for definitions that come back
     }
 }
 
@@ -406,6 +466,8 @@ bool TAchievements::SaveProgress()
         progress += std::to_string(a.id) + "," + std::to_string(a.progress) + ",\"" +
                     DateTimeToText(a.unlocked ? a.unlockTime : 0) + "\"\r\n";
     for (const TStatisticRec& s : statistics_) values += s.name + "=" + std::to_string(s.value) + "\r\n";
+    for (const std::string& line : unknownStatistics_) values += line + "\r\n";
+    // The progress first: LoadProgress mends statistics left behind it.
     if (WriteTextFile(userData, progress) != QZRES_OK || WriteTextFile(statistics, values) != QZRES_OK) {
         WriteLog("Unable to save achievement progress in \"" + UserFolder() + "\"");
         return false;

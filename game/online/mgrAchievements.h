@@ -43,10 +43,14 @@ public:
     void CheckStatisticAchievements();
 
     // Reads the user's files; missing files leave everything locked and 0.
+    // A statistic behind the progress of an achievement that counts it (the
+    // statistics file older than the progress file, as a crash between their
+    // writes leaves them) is brought up to that progress.
     void LoadProgress();
-    // Writes both files (each through a temporary file) when anything
-    // changed; false when the user name is refused or a file cannot be
-    // written, the old files then untouched.
+    // Writes both files (each through a temporary file, the progress first)
+    // when anything changed; false when the user name is refused or a file
+    // cannot be written, the old files then untouched. Values of statistics
+    // the definitions do not name are written back as they were read.
     bool SaveProgress();
     void ResetProgress();
 
@@ -85,10 +89,17 @@ private:
     double Now() const;
     void LoadUserData(const std::string& path);
     void LoadStatistics(const std::string& path);
+    void CatchUpStatistics();
+    // -1 when no statistic has that name (upper-case comparison).
+    int32_t StatisticIndex(const std::string& name) const;
+    TStatisticRec* StatisticNamed(const std::string& name);
+    void WarnOfMissingStatistics(int32_t ignoredLines);
 
     std::vector<TAchieveRec> achievements_;
     std::vector<std::unique_ptr<TTrigger>> triggers_;
     std::vector<TStatisticRec> statistics_;
+    // "name=value" lines of the user's statistics file that no definition names.
+    std::vector<std::string> unknownStatistics_;
     bool disabled_ = false;
     bool changed_ = false;
     TUnlockCallback onUnlock_;

@@ -278,10 +278,8 @@ void TSelfPlayer::CheckCards()
 void TSelfPlayer::Deal()
 {
     screen_.id = STATE_DEALING;
-    while (S().Status() == STATUS_DEALING && S().Deck().Count() > 3) {
-        int32_t n = S().Deck().Count();
-        TSeat seat = TSeat((n - 3) % 4 + 1);
-        S().MoveCard(seat, S().Deck().Get(n), MOVE_DEAL);
+    while (S().Status() == STATUS_DEALING && S().CardsLeftToDeal() > 0) {
+        S().DealNextCard();
         AfterAction();
     }
     if (S().Status() == STATUS_DEALING) {
@@ -369,8 +367,8 @@ void TSelfPlayer::Kitty()
 {
     screen_.id = STATE_KITTY;
     TSeat d = S().GetContract().declarer;
-    while (S().Deck().Count() > 0) {
-        S().MoveCard(d, S().Deck().Get(S().Deck().Count()), MOVE_DEAL);
+    while (S().CardsLeftToDeal() > 0) {
+        S().DealNextCard();
         AfterAction();
     }
     while (S().HandOf(d).Count() > 10 && !broken_) {

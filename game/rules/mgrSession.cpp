@@ -197,6 +197,31 @@ void TSession::FinishMoves()
     while (!moves_.empty()) OnCardMoveDone(moves_.front().serial, moves_.front().move.seat);
 }
 
+namespace {
+constexpr int32_t kKittySize = 3;
+}
+
+int32_t TSession::CardsLeftToDeal() const
+{
+    if (status_ == STATUS_DEALING) return MaxOf(0, deck_.Count() - kKittySize);
+    if (status_ == STATUS_KITTY && IsSeat(bidding_.HighBidder())) return deck_.Count();
+    return 0;
+}
+
+void TSession::DealNextCard()
+{
+    const int32_t left = CardsLeftToDeal();
+    if (left <= 0) return;
+    const TSeat seat = status_ == STATUS_DEALING ? TSeat(left % 4 + 1) : bidding_.HighBidder();
+    MoveCard(seat, deck_.Get(deck_.Count()), MOVE_DEAL);
+}
+
+void TSession::DealOutNow()
+{
+    while (CardsLeftToDeal() > 0) DealNextCard();
+    FinishMoves();
+}
+
 void TSession::ScoreHand()
 {
     if (!bidding_.HasContract()) {

@@ -66,6 +66,17 @@ public:
     int32_t CardsComing(TSeat seat) const;
     // Lands every card still moving.
     void FinishMoves();
+    // The deal and the kitty take the deck's last card one at a time (the
+    // screens pace them): the deal to each seat in turn until three are
+    // left, the kitty to the declarer until none is. Every peer deals the
+    // same cards to the same seats, whatever its cardset draws on top.
+    // CardsLeftToDeal is 0 outside those two statuses.
+    int32_t CardsLeftToDeal() const;
+    void DealNextCard();
+    // Deals all that is left at once and lands it: a table left half way
+    // through a deal leaves no half-dealt hand for a saved game or a
+    // recording to keep.
+    void DealOutNow();
     void ScoreHand();
     void ProcessActions() { governor_->ProcessQueue(); }
     bool GameInProgress() const;

@@ -12,7 +12,16 @@
 
 namespace {
 constexpr int32_t kGrowth = 4096;
+
+// The screens deal and fly cards a frame at a time; what the recorded
+// actions lead to is only reached once that is done, however slow the frames.
+bool TableSettled(const TSession& s)
+{
+    if (s.MoveInProgress() || s.Governor().QueueLength() > 0) return false;
+    // Nothing deals while the menu stands over the table.
+    return s.CardsLeftToDeal() == 0 || !StateEngine || StateEngine->CurrentId() == STATE_MENU;
 }
+}  // namespace
 
 TRecorderService::TRecorderService() : TMicroService("TRecorderService"), clock(GetTickMS)
 {
@@ -147,11 +156,15 @@ void TRecorderService::ReplayStep()
         }
         lastStep_ = now;
     }
-    if (pending_ && pending_->IsReady(*Session)) {
+    // Ready is not enough: an action the governor would not accept yet (a
+    // discard before the kitty is in) is dropped as it is submitted. How
+    // many frames the screens get between two steps depends on the frame
+    // rate, so the replay waits for the game instead.
+    if (pending_ && pending_->IsReady(*Session) && pending_->Acceptable(*Session)) {
         AdminLog("[" + std::to_string(position_) + "] " + pending_->Describe(*Session));
         Session->Governor().Submit(std::move(pending_));
     }
-    if (ended) {
+    if (ended && TableSettled(*Session)) {
         AdminLog("Replay complete!");
         mode_ = 0;
         Session->Governor().SetAuthority(true);

@@ -1,6 +1,9 @@
 // The game recorder: records the game actions the governor executes, saves
 // them to "recording.dat" in the per-user folder, loads them back and
 // replays them through the governor with the computer opponents stopped.
+// The replay waits for the game, not for the clock: an action goes in once
+// the governor would take it, and the replay completes once the table has
+// come to rest, so it ends in the recorded state at any frame rate.
 #pragma once
 
 #include "microService.h"

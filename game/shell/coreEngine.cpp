@@ -154,8 +154,13 @@ TMainEngine::~TMainEngine()
     chat_ = nullptr;
     if (Achievements) Achievements->SetPopupHook(nullptr);
     root_.reset();
-    if (SettingsManager && !SettingsManager->SaveSettings()) AdminLog("The settings could not be saved");
-    if (Achievements && !Achievements->SaveProgress()) AdminLog("The achievements could not be saved");
+    // Whatever could not be saved is named in one box: the player would
+    // otherwise learn of it only at the next start, from what is missing.
+    std::vector<std::string> unsaved;
+    if (Gameflow && Gameflow->SaveFailed()) unsaved.push_back("the saved game");
+    if (SettingsManager && !SettingsManager->SaveSettings()) unsaved.push_back("the settings");
+    if (Achievements && !Achievements->SaveProgress()) unsaved.push_back("the achievements and statistics");
+    if (!unsaved.empty()) ShowWarning(UnsavedText(unsaved));
     if (Gameflow) Gameflow->UnsubscribeText("TABLE_CAPTION", MakeMethod<&TMainEngine::OnTableCaption>(this));
     SetScreenLink(nullptr);
     FreeManagers();
@@ -191,6 +196,15 @@ bool TMainEngine::Terminated() const
 {
     const bool quitting = Video && Video->Window() && Video->Window()->Closed();
     return quitting || !StateEngine || !StateEngine->Current();
+}
+
+std::string UnsavedText(const std::vector<std::string>& what)
+{
+    std::string list;
+    for (size_t i = 0; i < what.size(); ++i)
+        list += (i == 0 ? "" : i + 1 == what.size() ? " and " : ", ") + what[i];
+    return "Vantorel Qar could not save " + list + " in " + UserFolder() +
+           ". The disk may be full or the folder not writable; what was saved before is kept.";
 }
 
 void TMainEngine::OnWindowClose(TQZWindow*)

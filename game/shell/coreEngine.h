@@ -9,6 +9,7 @@
 #include "qz7core.h"
 
 #include <string>
+#include <vector>
 
 class TUIAdminConsole;
 class TUIChatWindow;
@@ -69,5 +70,7 @@ private:
 
 // The managers of the game program, registered in one place.
 void RegisterGameManagers();
+// The warning shown at shut-down naming what could not be saved.
+std::string UnsavedText(const std::vector<std::string>& what);
 // What the main routine does; returns the exit code.
 int RunGame();

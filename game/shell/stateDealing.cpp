@@ -7,7 +7,6 @@
 
 namespace {
 constexpr int32_t kDealSound = 4;
-constexpr int32_t kKittySize = 3;
 }  // namespace
 
 TStateDealing::~TStateDealing()
@@ -34,7 +33,11 @@ void TStateDealing::Leave(TState* next)
 
 void TStateDealing::HandleEvent(int32_t commandId)
 {
-    if (commandId == GUICMD_BACK && IsCurrent()) StateEngine->PopState(GUICMD_BACK);
+    if (commandId != GUICMD_BACK || !IsCurrent()) return;
+    // The player leaves the table: the deal is finished now, not left half
+    // done for a saved game or a recording to keep.
+    if (Session) Session->DealOutNow();
+    StateEngine->PopState(GUICMD_BACK);
 }
 
 int32_t TStateDealing::OnCardDeal(int64_t, uint32_t)
@@ -53,8 +56,7 @@ void TStateDealing::Update()
         StateEngine->PopState(0);
         return;
     }
-    const int32_t left = s.Deck().Count() - kKittySize;
-    if (left <= 0) {
+    if (s.CardsLeftToDeal() <= 0) {
         if (!BoardAnimating() && !s.MoveInProgress()) {
             s.StartBidding();
             StateEngine->PopState(0);
@@ -63,11 +65,7 @@ void TStateDealing::Update()
     }
     if (!Window() || !Window()->IsEnabled() || credit_ <= 0) return;
     --credit_;
-    // Always the last card of the deck set: every peer deals the same cards
-    // to the same seats, whatever its cardset draws on top.
-    const TCard card = s.Deck().Get(s.Deck().Count());
-    const TSeat seat = TSeat(left % 4 + 1);
-    s.MoveCard(seat, card, MOVE_DEAL);
+    s.DealNextCard();
     const int32_t quarter = Timers && !Timers->Immediate() ? MaxOf(0, GetSpeedSetting("Speed.Deal")) / 4 : 0;
     if (Timers) Timers->Add(MakeMethod<&TStateDealing::OnCardDeal>(this), quarter, 0, 0);
     else ++credit_;

@@ -108,7 +108,11 @@ void TStateGame::Update()
     // Once the player has asked to leave nothing new is opened over the
     // screen: a deal or auction pushed now would drop the request.
     if (backRequested_) {
-        if (!busy) StateEngine->PopState(GUICMD_BACK);
+        if (busy) return;
+        // A deal begun but not yet on screen is finished as the deal's own
+        // screen finishes it when left.
+        s.DealOutNow();
+        StateEngine->PopState(GUICMD_BACK);
         return;
     }
     switch (s.Status()) {

@@ -70,13 +70,11 @@ void TStateHandWin::Enter(TState* previous, int32_t param)
     TSession& s = *Session;
     s.Players().SetAllContinue(false);
     s.Governor().RemoveActions(ACTION_PLAYCARD);
-    for (TTeam t = 1; t <= 2; ++t) {
-        if (s.Score(t) >= 500 || s.Score(OtherTeam(t)) <= -500) {
-            AchievementTrigger("GAME");
-            done_ = true;
-            StateEngine->PushById(STATE_GAMEWIN, false, t);
-            return;
-        }
+    if (const TTeam t = s.WinningTeam()) {
+        AchievementTrigger("GAME");
+        done_ = true;
+        StateEngine->PushById(STATE_GAMEWIN, false, t);
+        return;
     }
     if (w) w->ShowResult(s.ResultText());
     // Each team's points of the hand drift to its score.

@@ -66,6 +66,9 @@ void TStateKitty::HandleEvent(int32_t commandId)
 {
     if (!IsCurrent() || !Session) return;
     if (commandId == GUICMD_BACK) {
+        // The kitty is handed out now, not left half way for a saved game
+        // or a recording to keep.
+        Session->DealOutNow();
         StateEngine->PopState(GUICMD_BACK);
         return;
     }
@@ -105,7 +108,7 @@ void TStateKitty::Update()
             phase_ = 1;
             RefreshPrompt();
         } else {
-            s.MoveCard(d, s.Deck().Get(s.Deck().Count()), MOVE_DEAL);
+            s.DealNextCard();
         }
         return;
     }

@@ -1,6 +1,7 @@
 #include "osFiles.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -180,9 +181,22 @@ int64_t FileHandle::Read(void* buffer, int64_t count)
     }
 }
 
+namespace {
+std::atomic<int> writeFault{0};
+}
+
+void SetWriteFault(int error)
+{
+    writeFault = error;
+}
+
 int64_t FileHandle::Write(const void* buffer, int64_t count)
 {
     if (fd_ < 0 || count < 0) return -1;
+    if (int error = writeFault.load(); error != 0 && count > 0) {
+        errno = error;
+        return -1;
+    }
     for (;;) {
         ssize_t n = ::write(fd_, buffer, static_cast<size_t>(std::min<int64_t>(count, INT_MAX)));
         if (n < 0 && errno == EINTR) continue;
@@ -271,9 +285,10 @@ bool IsTemporaryFileName(std::string_view name)
     return true;
 }
 
-int32_t RemoveStaleTemporaryFiles(std::string_view folder, int64_t minAgeSeconds)
+namespace {
+// Stale temporaries in the folder; with a target name, only its own.
+int32_t RemoveStaleTemporaries(std::string p, std::string_view target, int64_t minAgeSeconds)
 {
-    std::string p = NativePath(folder);
     if (p.empty()) return 0;
     if (p.back() != '/') p += '/';
     DIR* dir = ::opendir(p.c_str());
@@ -281,7 +296,9 @@ int32_t RemoveStaleTemporaryFiles(std::string_view folder, int64_t minAgeSeconds
     std::vector<std::string> stale;
     std::time_t now = std::time(nullptr);
     while (dirent* e = ::readdir(dir)) {
-        if (!IsTemporaryFileName(e->d_name)) continue;
+        std::string_view name = e->d_name;
+        if (!IsTemporaryFileName(name)) continue;
+        if (!target.empty() && name.substr(0, name.size() - kTempInfix.size() - kTempUniqueLength) != target) continue;
         struct stat st;
         // Regular files only: a link or a folder of that name is not ours.
         if (::lstat((p + e->d_name).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
@@ -291,6 +308,22 @@ int32_t RemoveStaleTemporaryFiles(std::string_view folder, int64_t minAgeSeconds
     int32_t removed = 0;
     for (const std::string& file : stale) removed += ::unlink(file.c_str()) == 0 ? 1 : 0;
     return removed;
+}
+}  // namespace
+
+int32_t RemoveStaleTemporaryFiles(std::string_view folder, int64_t minAgeSeconds)
+{
+    return RemoveStaleTemporaries(NativePath(folder), {}, minAgeSeconds);
+}
+
+int32_t RemoveStaleTemporaryFilesOf(std::string_view target, int64_t minAgeSeconds)
+{
+    std::string t = NativePath(target);
+    size_t slash = t.rfind('/');
+    std::string name = slash == std::string::npos ? t : t.substr(slash + 1);
+    if (name.empty()) return 0;
+    return RemoveStaleTemporaries(slash == std::string::npos ? std::string(".") : t.substr(0, slash + 1), name,
+                                  minAgeSeconds);
 }
 
 std::string ExecutableFolder()

@@ -60,6 +60,10 @@ private:
     int fd_ = -1;
 };
 
+// Tests: every write of a FileHandle fails with this errno (ENOSPC stands
+// for a full disk) until it is set back to 0.
+void SetWriteFault(int error);
+
 enum class OpenMode { Read, Write, ReadWrite, CreateTruncate };
 FileHandle OpenFile(std::string_view path, OpenMode mode);
 
@@ -80,6 +84,9 @@ void SetFolderSyncObserver(std::function<void(const std::string& folder)> observ
 // minAgeSeconds (younger ones may still be written by a running program).
 // Nothing else is touched. The number removed.
 int32_t RemoveStaleTemporaryFiles(std::string_view folder, int64_t minAgeSeconds = 60);
+// The same for one file's own temporaries ("<name>.tmp.XXXXXX" beside it),
+// which a crash during its save left behind; nothing else of the folder.
+int32_t RemoveStaleTemporaryFilesOf(std::string_view target, int64_t minAgeSeconds = 60);
 // Whether a file name is one CreateTempBeside makes.
 bool IsTemporaryFileName(std::string_view name);
 

@@ -6,10 +6,10 @@
 #              menu, the auction and the game board; benchmark.txt in the
 #              per-user folder holds every stage's lines and
 #              "Benchmark Complete"; frames of the auction and the game board;
-#   recorder:  "Recorder.Start", a hand played by the computer for every seat,
-#              "Recorder.Save"; a fresh start, "Recorder.Load" and
-#              "Recorder.Replay" give "Replay complete!" with the hand's deal
-#              and scores.
+#   recorder:  "Recorder.Start", a hand played by the computer for every seat
+#              and the next one into its play, "Recorder.Save"; a fresh start,
+#              "Recorder.Load" and "Recorder.Replay" give "Replay complete!"
+#              with the local hand and the scores the recording left.
 # Frames are kept under the output folder (taken with x_snap, so the program
 # writes none of its own and runs at its own pace). Exits 77 (skipped) without Xvfb or
 # xdotool.
@@ -188,11 +188,12 @@ recorder)
     sleep 0.1
   done
   [ "$(r score) $(r score 3)" != "0 0" ] || e2e_fail "the first hand was not scored"
-  # The next hand dealt out (the deal runs on with the screen, not by the
-  # recorded actions): the auction, the kitty or the play.
-  limit=$(( SECONDS + 30 ))
+  # The next hand in play. After the replay the game goes on by itself, and
+  # only once the cards are played can that not change the local hand (until
+  # then the kitty may still come to it).
+  limit=$(( SECONDS + 60 ))
   while [ "$SECONDS" -lt "$limit" ]; do
-    case "$(r state)" in 3|7|10|20) break ;; esac
+    [ "$(r status)" = 5 ] && r hand | grep -q '[0-9]' && break
     sleep 0.05
   done
   to_menu

@@ -19,6 +19,7 @@
 #include "qz7guiscrollbar.h"
 #include "testutil.h"
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -82,7 +83,9 @@ TEST(SizeVerdictTest, RatioTextColourAndOk)
         bool ok;
     } cases[] = {{0, 96, "n/a", 0xFFD08080, false},   {71, 0, "n/a", 0xFFD08080, false},
                  {100, 120, "1.20", 0xFF80D080, true}, {100, 100, "1.00", 0xFFD0D080, true},
-                 {100, 151, "1.51", 0xFFD0D080, true}, {5000, 10, "too large", 0xFFD08080, false}};
+                 {100, 151, "1.51", 0xFFD0D080, true}, {5000, 10, "too large", 0xFFD08080, false},
+                 {4096, 4096, "1.00", 0xFFD0D080, true}, {4097, 4096, "too large", 0xFFD08080, false},
+                 {4096, 4097, "too large", 0xFFD08080, false}, {1, 1, "1.00", 0xFFD0D080, true}};
     for (const Case& c : cases) {
         const TSizeVerdict v = SizeVerdict(c.w, c.h);
         EXPECT_EQ(c.text, v.text);
@@ -236,7 +239,7 @@ TEST_F(EditorTest, ASaveThatFailsSaysSoAndAFailedOpenKeepsTheCardset)
 TEST_F(EditorTest, CardSizesOutsideOneTo4096AreRefused)
 {
     const TQZPoint before{app->Cardset()->Width(), app->Cardset()->Height()};
-    for (const char* bad : {"0", "-3", "5000", "abc"}) {
+    for (const char* bad : {"0", "-3", "4097", "5000", "abc"}) {
         app->FindWidget("EditCardSizeX")->SetText(bad);
         app->OnCommand(EDCMD_CARDSIZE_X);
         EXPECT_EQ(before.x, app->Cardset()->Width()) << bad;
@@ -245,6 +248,53 @@ TEST_F(EditorTest, CardSizesOutsideOneTo4096AreRefused)
     app->OnCommand(EDCMD_CARDSIZE_X);
     EXPECT_EQ(100, app->Cardset()->Width());
     EXPECT_EQ(before.y, app->Cardset()->Height());
+    // The largest size is one the new-cardset dialog takes too.
+    NewCardset(4096, 4096);
+    EXPECT_EQ(4096, app->Cardset()->Width());
+    EXPECT_EQ(4096, app->Cardset()->Height());
+    // The edges of the range are sizes like any other.
+    for (const auto& [x, y] : {std::pair{"4096", "4096"}, std::pair{"1", "1"}}) {
+        app->FindWidget("EditCardSizeX")->SetText(x);
+        app->FindWidget("EditCardSizeY")->SetText(y);
+        app->OnCommand(EDCMD_CARDSIZE_Y);
+        EXPECT_EQ(std::stoi(x), app->Cardset()->Width());
+        EXPECT_EQ(std::stoi(y), app->Cardset()->Height());
+    }
+}
+
+// What a save cut short by a crash left beside a cardset goes when that
+// cardset is opened or saved again, once a minute old; a save that may still
+// be running, another file's leftovers and look-alikes stay.
+TEST_F(EditorTest, OpeningOrSavingACardsetRemovesItsStaleUnfinishedSaves)
+{
+    NewCardset(71, 96);
+    const fs::path folder = home.Path();
+    answer = (folder / "mine.cards").string();
+    app->OnCommand(EDCMD_SAVE);
+    ASSERT_TRUE(fs::exists(answer));
+    auto leave = [&](const std::string& name, std::chrono::seconds age) {
+        std::ofstream(folder / name) << "half a cardset";
+        fs::last_write_time(folder / name, fs::file_time_type::clock::now() - age);
+    };
+    const std::string kept[] = {"mine.cards.tmp.Fresh1", "other.cards.tmp.Ab3xYz", "mine.cards.tmp.ab-def",
+                                "xmine.cards.tmp.Ab3xYz", "mine.cards"};
+    for (int32_t command : {0, int32_t(EDCMD_SAVE)}) {
+        SCOPED_TRACE(command ? "save" : "open");
+        leave("mine.cards.tmp.Ab3xYz", std::chrono::seconds(61));
+        leave("mine.cards.tmp.000000", std::chrono::hours(30));
+        leave("mine.cards.tmp.Fresh1", std::chrono::seconds(20));
+        leave("other.cards.tmp.Ab3xYz", std::chrono::hours(1));
+        leave("mine.cards.tmp.ab-def", std::chrono::hours(1));
+        leave("xmine.cards.tmp.Ab3xYz", std::chrono::hours(1));
+        if (command)
+            app->OnCommand(command);
+        else
+            EXPECT_TRUE(app->OpenCardset(answer));
+        EXPECT_FALSE(fs::exists(folder / "mine.cards.tmp.Ab3xYz"));
+        EXPECT_FALSE(fs::exists(folder / "mine.cards.tmp.000000"));
+        for (const std::string& name : kept) EXPECT_TRUE(fs::exists(folder / name)) << name;
+    }
+    EXPECT_TRUE(warnings.empty());
 }
 
 TEST_F(EditorTest, CommandsOnAnEmptySlotOrWithoutTheirObjectsDoNothing)

@@ -117,13 +117,62 @@ TEST_F(SettingsTest, OutdatedFolderLosesOnlyTheProgramsOwnFiles)
     EXPECT_TRUE(IsSettingsFolderCurrent("Version 1.90", "Settings 1.90"));
 }
 
-TEST_F(SettingsTest, EmptyVersionFileCountsAsOutdatedAndIsWrittenAgain)
+// A version file that names no settings layout is damaged, not outdated: the
+// player's progress stays, the file is written anew and the log says so.
+TEST_F(SettingsTest, DamagedVersionFileKeepsTheUsersFiles)
 {
-    vqtest::WriteFile(user + "Version.txt", "");
-    vqtest::WriteFile(user + "Settings.txt", "x");
+    const struct {
+        const char* name;
+        std::string text;
+    } cases[] = {
+        {"empty", ""},
+        {"one line", "Version 1.90"},
+        {"cut short", "Version 1.90\r\nSettings 1.9"},
+        {"lower-case key", "Version 1.90\r\nsettings 1.80"},
+        {"no number", "Version 1.90\r\nSettings"},
+        {"letters in the number", "Version 1.90\r\nSettings 1.8x"},
+        {"garbled", std::string("\x01\xff\r\n\x00\x7f\r\n", 6)},
+        {"blank second line", "Version 1.90\r\n\r\nSettings 1.80"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        vqtest::WriteFile(user + "Version.txt", c.text);
+        for (const char* file : {"Savedgame.txt", "Player.userdata", "Player.statistics"})
+            vqtest::WriteFile(user + file, "kept");
+        std::filesystem::remove(user + "log.txt");
+        ResetSettingsIfOutdated();
+        for (const char* file : {"Savedgame.txt", "Player.userdata", "Player.statistics"})
+            EXPECT_EQ(UserFile(file), "kept") << file;
+        EXPECT_EQ(UserFile("Version.txt"), "Version 1.90\r\nSettings 1.90");
+        EXPECT_NE(UserFile("log.txt").find("Version.txt"), std::string::npos);
+    }
+}
+
+TEST_F(SettingsTest, MissingVersionFileKeepsTheUsersFilesAndIsWritten)
+{
+    vqtest::WriteFile(user + "Savedgame.txt", "kept");
     ResetSettingsIfOutdated();
-    EXPECT_FALSE(IsFile(user + "Settings.txt"));
+    EXPECT_EQ(UserFile("Savedgame.txt"), "kept");
     EXPECT_EQ(UserFile("Version.txt"), "Version 1.90\r\nSettings 1.90");
+}
+
+// Only a well-formed older layout wipes; the same or a newer one is current.
+TEST_F(SettingsTest, SettingsLayoutDecidesTheWipe)
+{
+    const struct {
+        const char* second;
+        bool wiped;
+    } cases[] = {
+        {"Settings 1.80", true}, {"Settings 0.99", true},  {"Settings 1.89", true},
+        {"Settings 1.90", false}, {"Settings 1.91", false}, {"Settings 2.00", false}, {"Settings 10.00", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.second);
+        vqtest::WriteFile(user + "Version.txt", std::string("Version 1.80\r\n") + c.second);
+        vqtest::WriteFile(user + "Savedgame.txt", "x");
+        ResetSettingsIfOutdated();
+        EXPECT_EQ(IsFile(user + "Savedgame.txt"), !c.wiped);
+    }
 }
 
 TEST_F(SettingsTest, CurrentFolderIsKeptWhateverTheFirstLine)

@@ -275,6 +275,25 @@ TEST_F(MultiplayerTest, StartCountsOnlyFromTheHostOnceEveryPersonIsReady)
     EXPECT_EQ(client->table.CurrentStateId(), STATE_GAME);
 }
 
+// A host on its own is no shared game: ready or not, it cannot start one.
+TEST(LobbyAloneTest, AHostAloneMarkedReadyCannotStart)
+{
+    vqtest::TempDir home;
+    vqtest::ScopedEnv env{"VANTOREL_DATA_HOME", home.Path()};
+    SeedRandom(3);
+    TSharedGame game{3};
+    TPeerRig& host = game.AddHost(Passive("Hannah"));
+    game.Run(200);
+    TPeerRig::TScope scope(host);
+    ASSERT_EQ(host.session.Players().CountHumans(), 1);
+    TMPLobby lobby;
+    lobby.ToggleReady();
+    ASSERT_TRUE(TMPLobby::LocalReady());
+    EXPECT_FALSE(TMPLobby::CanStart());
+    EXPECT_FALSE(lobby.StartGame());
+    EXPECT_NE(host.multiplayer.Party()->PartyState(), PARTY_CLOSED);
+}
+
 TEST_F(MultiplayerTest, AChatLineReachesEveryoneOnceAsItsSenderWrote)
 {
     TPeerRig& other = game.AddClient(Passive("Otto"), "c2");

@@ -187,6 +187,28 @@ TEST(CardsFileTest, TextsThatRunPastTheEndAreEmptyAndThePicturesStillCount)
     }
 }
 
+// The comments are the last bytes of a cardset without pictures. A length
+// that claims one to four bytes more than the file holds cuts the text; the
+// bytes past the end (there in memory, not in the file) are never read.
+TEST(CardsFileTest, AClaimOfAFewBytesMoreThanRemainIsCutNotOverRead)
+{
+    TCardsFileContent content = TwoCards();
+    content.images = {};
+    Bytes b = Build(content);
+    const size_t fileSize = b.size();
+    const size_t commentsAt = 457 + 4 + 3 + 4 + 6;  // past "Two" and "Tester"
+    ASSERT_EQ(fileSize, commentsAt + 4 + content.comments.size());
+    b.insert(b.end(), 8, 'X');  // memory beyond the file
+    for (uint32_t extra = 0; extra <= 4; ++extra) {
+        PutLE32(b, commentsAt, uint32_t(content.comments.size()) + extra);
+        TCardsFileInfo info;
+        ASSERT_EQ(TCardsParse::Ok, ParseCardsFile(b.data(), fileSize, info)) << extra;
+        EXPECT_EQ(extra != 0, info.textCut) << extra;
+        EXPECT_EQ(extra == 0 ? content.comments : "", info.comments) << extra;
+        EXPECT_EQ("Tester", info.author) << extra;
+    }
+}
+
 class CardsLoadTest : public mediatest::DeviceFixture {};
 
 TEST_F(CardsLoadTest, WriterThenReaderGivesTheSameCardset)

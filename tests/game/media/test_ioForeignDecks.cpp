@@ -4,6 +4,7 @@
 #include "clCardGraphics.h"
 #include "coreGame.h"
 #include "foreigndecks.h"
+#include "ioDeckReader.h"
 #include "ioImage.h"
 #include "ioRekoAmiga.h"
 #include "ioRekoPC.h"
@@ -17,6 +18,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 
 namespace {
 
@@ -308,6 +310,27 @@ TEST_F(ForeignDeckTest, RekoRkpLyingCountsStopAtTheEndOfTheData)
     EXPECT_EQ(0, ImageCount(*c));
 }
 
+// The header's count (a 32-bit value at offset 28) names count - 1 entries;
+// entries beyond them are not read, however many the file holds.
+TEST_F(ForeignDeckTest, RekoRkpHeaderCountNamesTheEntriesRead)
+{
+    const struct {
+        int64_t count;
+        int images;
+        bool joker;
+    } cases[] = {
+        {51, 49, false}, {54, 52, false}, {55, 53, true}, {56, 53, true}, {0x10036, 53, true},
+    };
+    for (const auto& k : cases) {
+        vqdecks::RekoRkp d = RkpDeck(60);
+        d.count = k.count;
+        auto c = LoadWith<TLoaderRekoPCRKP>(vqdecks::Build(d));
+        ASSERT_NE(nullptr, c) << k.count;
+        EXPECT_EQ(k.images, ImageCount(*c)) << k.count;
+        EXPECT_EQ(k.joker, c->HasImage(52)) << k.count;
+    }
+}
+
 TEST_F(ForeignDeckTest, RekoRkpBadOrHugeEntriesLeaveTheirSlotsEmpty)
 {
     vqdecks::RekoRkp d = RkpDeck(54);
@@ -378,6 +401,93 @@ TEST_F(ForeignDeckTest, WizSolitaireCutShortOrLyingSizes)
     ASSERT_NE(nullptr, c);
     EXPECT_EQ(1, ImageCount(*c));
     EXPECT_TRUE(c->HasImage(52));
+}
+
+// The card size is the last entry's, unless no texture could hold it or the
+// file is far too small to back it.
+TEST_F(ForeignDeckTest, WizSolitaireLastEntryDecidesTheCardSize)
+{
+    const struct {
+        int32_t width, height;
+        bool kept;
+    } cases[] = {
+        {33, 50, true},     {1, 1, true},       {600, 900, true},  {5000, 5000, false}, {4097, 50, false},
+        {33, 4097, false},  {0, 50, false},     {33, 0, false},    {-3, 50, false},     {12, 3840, false},
+    };
+    for (const auto& k : cases) {
+        auto entries = WizEntries(53);
+        entries[52].width = k.width;
+        entries[52].height = k.height;
+        auto c = LoadWith<TLoaderWizSol>(vqdecks::BuildWizSol(entries));
+        ASSERT_NE(nullptr, c);
+        EXPECT_EQ(k.kept ? k.width : CARDGFX_FALLBACK_WIDTH, c->Width()) << k.width << " x " << k.height;
+        EXPECT_EQ(k.kept ? k.height : CARDGFX_FALLBACK_HEIGHT, c->Height()) << k.width << " x " << k.height;
+        EXPECT_EQ(53, ImageCount(*c)) << "the cards load whatever the size";
+    }
+}
+
+// A few hundred bytes claiming a joker 12 x 3840: composing it would take a
+// 4096 x 4096 texture. The deck loads, without that joker and at the game's
+// own card size.
+TEST_F(ForeignDeckTest, WizSolitaireSmallFileCannotAskForAHugeJoker)
+{
+    Bytes b = vqdecks::BuildWizSol({{12, 3840, PngOf(12, 40, 0xFF336699)}});
+    ASSERT_LT(b.size(), 400u);
+    auto c = LoadWith<TLoaderWizSol>(b);
+    ASSERT_NE(nullptr, c);
+    EXPECT_FALSE(c->HasImage(52));
+    EXPECT_EQ(CARDGFX_FALLBACK_WIDTH, c->Width());
+    EXPECT_EQ(CARDGFX_FALLBACK_HEIGHT, c->Height());
+
+    // The same joker in a file whose bytes can back it is composed.
+    Bytes padding(DECK_PICTURE_SIDE * 1024, 0);
+    b = vqdecks::BuildWizSol({{12, 3840, PngOf(12, 40, 0xFF336699)}});
+    b.insert(b.end(), padding.begin(), padding.end());
+    c = LoadWith<TLoaderWizSol>(b);
+    ASSERT_NE(nullptr, c);
+    ASSERT_TRUE(c->HasImage(52));
+    EXPECT_EQ(4096, c->GetImage(52)->GetWidth());
+}
+
+// Pictures that compress to a few bytes each stop once the deck's bytes no
+// longer back their pixels; the budget is the deck's, not each picture's.
+TEST_F(ForeignDeckTest, ForeignDeckPicturesStopAtTheFilesPixelBudget)
+{
+    const Bytes big = PngOf(FOREIGN_PICTURE_MAX_SIDE, FOREIGN_PICTURE_MAX_SIDE, 0xFF204060);
+    std::vector<vqdecks::WizSolEntry> wiz;
+    vqdecks::RekoRkp rkp = RkpDeck(0);
+    for (int position = 0; position < 53; ++position) {
+        wiz.push_back({33, 50, big});
+        rkp.entries.push_back(big);
+    }
+    rkp.count = 55;
+    const Bytes wizBytes = vqdecks::BuildWizSol(wiz), rkpBytes = vqdecks::Build(rkp);
+    const int64_t side = FOREIGN_PICTURE_MAX_SIDE;
+    for (const auto& [name, bytes] : {std::pair{"WizSolitaire", wizBytes}, std::pair{"PC-RKP", rkpBytes}}) {
+        SCOPED_TRACE(name);
+        const int64_t budget = DECK_PIXEL_FLOOR + int64_t(bytes.size()) * DECK_PIXELS_PER_BYTE;
+        ASSERT_LT(budget, 53 * side * side) << "the pictures must be worth more than the file";
+        auto c = name == std::string("PC-RKP") ? LoadWith<TLoaderRekoPCRKP>(bytes) : LoadWith<TLoaderWizSol>(bytes);
+        ASSERT_NE(nullptr, c);
+        EXPECT_GE(ImageCount(*c), 1);
+        EXPECT_LE(ImageCount(*c) * side * side, budget);
+    }
+}
+
+TEST(DeckPixelBudgetTest, TakesWhatIsLeftAndRefusesOverflow)
+{
+    TDeckPixelBudget budget(0);
+    EXPECT_TRUE(budget.Allows(1024, 1024));
+    EXPECT_FALSE(budget.Allows(1024, 1025));
+    EXPECT_FALSE(budget.Allows(INT64_MAX, 2)) << "no overflow";
+    EXPECT_TRUE(budget.Take(512, 1024));
+    EXPECT_FALSE(budget.Take(512, 1025));
+    EXPECT_TRUE(budget.Take(1024, 512)) << "a refused take takes nothing";
+    EXPECT_FALSE(budget.Take(1, 1));
+    EXPECT_TRUE(budget.Allows(1024, 1024)) << "the whole budget, not what is left";
+    TDeckPixelBudget bigger(1000);
+    EXPECT_TRUE(bigger.Take(1, DECK_PIXEL_FLOOR + 1000 * DECK_PIXELS_PER_BYTE));
+    EXPECT_FALSE(bigger.Take(1, 1));
 }
 
 // ---------------------------------------------------------------- single picture

@@ -207,6 +207,7 @@ void HttpTestServer::OpenGate()
     {
         std::lock_guard<std::mutex> g(lock_);
         gateOpen_ = true;
+        ++gatesOpened_;
     }
     changed_.notify_all();
 }
@@ -264,7 +265,19 @@ void HttpTestServer::Serve(int fd)
                            "\r\nContent-Type: application/octet-stream\r\nConnection: close\r\n\r\n";
         size_t first = route.reply == Reply::Normal ? route.body.size() : route.split;
         ok = c.Write(head + route.body.substr(0, first));
-        if (ok && route.reply != Reply::Normal) {
+        if (ok && route.reply == Reply::Trickle && route.split > 0) {
+            std::unique_lock<std::mutex> g(lock_);
+            size_t opened = gatesOpened_;
+            for (size_t sent = first; ok && sent < route.body.size(); sent += route.split) {
+                changed_.wait(g, [&] { return stopping_ || gatesOpened_ > opened; });
+                ++opened;
+                ok = !stopping_;
+                g.unlock();
+                if (ok) ok = c.Write(route.body.substr(sent, route.split));
+                g.lock();
+            }
+        }
+        if (ok && route.reply != Reply::Normal && route.reply != Reply::Trickle) {
             std::unique_lock<std::mutex> g(lock_);
             changed_.wait(g, [&] { return stopping_ || (route.reply == Reply::Gated && gateOpen_); });
             ok = !stopping_;

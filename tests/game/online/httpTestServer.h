@@ -18,6 +18,7 @@ enum class Reply {
     Gated,      // headers and the first `split` bytes, then the rest once the gate opens
     StallAfter, // headers and the first `split` bytes, then nothing
     Silent,     // reads the request and never answers
+    Trickle,    // headers and the first `split` bytes, then `split` more each time a gate opens
 };
 
 struct Route {
@@ -74,6 +75,7 @@ private:
     std::vector<std::thread> workers_;
     size_t failedHandshakes_ = 0;
     bool gateOpen_ = false;
+    size_t gatesOpened_ = 0;
     bool stopping_ = false;
 };
 

@@ -2,6 +2,9 @@
 // quirks ("&" splits first, one pair of parentheses at a time, one-character
 // operators), and the warnings its errors raise.
 #include "clAchievements.h"
+#include "mgrSession.h"
+#include "mgrSettings.h"
+#include "qz7kvdata.h"
 #include "osDesktop.h"
 
 #include <gtest/gtest.h>
@@ -121,6 +124,30 @@ TEST(TriggerTest, ConditionsAreUpperCasedAndLaterVariablesHideEarlierOnes)
     EXPECT_EQ(trigger.Evaluate("WIN"), 5);
     EXPECT_EQ(trigger.Evaluate("DIAMONDS"), 2);
     EXPECT_EQ(trigger.Evaluate("42"), 42);
+}
+
+// The game trigger's WIN: the local team reached 500, or the other fell to
+// -500; exactly on the line counts.
+TEST(GameTriggerTest, WinCountsFromExactlyFiveHundred)
+{
+    TQZKeyValue settings;
+    Settings = &settings;
+    TSession session;
+    session.NewGame(1);
+    Session = &session;
+    ASSERT_EQ(TeamOfSeat(session.LocalSeat()), 1);
+    TTriggerGame trigger(nullptr);
+    const struct {
+        int32_t us, them, win;
+    } cases[] = {{500, 0, 1},   {499, 0, 0},   {0, -500, 1},  {0, -499, 0}, {520, 480, 1},
+                 {-500, 0, 0},  {0, 500, 0},   {499, -499, 0}, {-20, -500, 1}};
+    for (const auto& c : cases) {
+        session.SetScore(1, c.us);
+        session.SetScore(2, c.them);
+        EXPECT_EQ(trigger.Evaluate("WIN"), c.win) << c.us << " : " << c.them;
+    }
+    Session = nullptr;
+    Settings = nullptr;
 }
 
 }  // namespace

@@ -46,6 +46,25 @@ protected:
         Settings = nullptr;
     }
     void Advance(double seconds) { clock += uint64_t(seconds * 1e9); }
+    // A newer version found and its download from the route begun.
+    void StartDownload(TVersionCheck& vc, HttpTestServer& server, const Route& download)
+    {
+        server.SetRoute("/version", {200, ReplyText("Version 1.95", server.Url("/files/setup.bin"))});
+        server.SetRoute("/files/setup.bin", download);
+        Check(vc, server, "/version");
+        ASSERT_TRUE(vc.DownloadUpdate());
+    }
+    // Pumps until the download holds that many bytes, as the frames watch
+    // the time-out meanwhile; then the time-out has seen them.
+    static bool ReceiveUntil(TVersionCheck& vc, int64_t bytes)
+    {
+        const bool got = PumpUntil([&] {
+            vc.CheckTimeout();
+            return vc.Http().Received() == bytes;
+        });
+        vc.CheckTimeout();
+        return got;
+    }
     static std::string Native(const std::string& path) { return plat::os::NativePath(path); }
     static std::string ReplyText(const std::string& version, const std::string& download)
     {
@@ -220,16 +239,9 @@ TEST_F(VersionCheckTest, SilentServerFailsAfterTenSecondsWithoutAByte)
 TEST_F(VersionCheckTest, DownloadStallingAfterItsFirstBytesAlsoTimesOut)
 {
     HttpTestServer server;
-    server.SetRoute("/version", {200, ReplyText("Version 1.95", server.Url("/files/setup.bin"))});
-    server.SetRoute("/files/setup.bin", {200, std::string(5000, 'z'), Reply::StallAfter, 1000});
     TVersionCheck vc;
-    Check(vc, server, "/version");
-    ASSERT_TRUE(vc.DownloadUpdate());
-    ASSERT_TRUE(PumpUntil([&] {
-        vc.CheckTimeout();
-        return vc.Http().Received() == 1000;
-    }));
-    vc.CheckTimeout();  // sees the bytes
+    StartDownload(vc, server, {200, std::string(5000, 'z'), Reply::StallAfter, 1000});
+    ASSERT_TRUE(ReceiveUntil(vc, 1000));
     Advance(9.9);
     vc.CheckTimeout();
     EXPECT_EQ(vc.State(), VERSION_DOWNLOADING);
@@ -241,6 +253,45 @@ TEST_F(VersionCheckTest, DownloadStallingAfterItsFirstBytesAlsoTimesOut)
     EXPECT_FALSE(vc.Downloaded());
     EXPECT_FALSE(std::filesystem::exists(Native(vc.DownloadPath())));
     EXPECT_FALSE(vc.RunInstaller());
+}
+
+// The time-out counts from the last byte, not from the request: a download
+// whose bytes come in steadily runs as long as it takes.
+TEST_F(VersionCheckTest, BytesTricklingInSteadilyNeverTimeOut)
+{
+    HttpTestServer server;
+    TVersionCheck vc;
+    StartDownload(vc, server, {200, std::string(4000, 'z'), Reply::Trickle, 1000});
+    for (int64_t received = 1000; received < 4000; received += 1000) {
+        ASSERT_TRUE(ReceiveUntil(vc, received));
+        Advance(7.0);  // three of these are far past the ten seconds
+        vc.CheckTimeout();
+        ASSERT_EQ(vc.State(), VERSION_DOWNLOADING) << received << " bytes in";
+        server.OpenGate();
+    }
+    ASSERT_TRUE(PumpUntil([&] { return vc.State() != VERSION_DOWNLOADING; }));
+    EXPECT_TRUE(vc.Downloaded());
+    EXPECT_EQ(std::filesystem::file_size(Native(vc.DownloadPath())), 4000u);
+    EXPECT_TRUE(warnings.empty());
+}
+
+// Two lines are too few to offer anything, however new the version they name.
+TEST_F(VersionCheckTest, AReplyOfOnlyTheMarkerAndAVersionOffersNothing)
+{
+    HttpTestServer server;
+    TVersionCheck vc("Version 1.90");
+    for (const char* reply : {"VANTOREL\r\nVersion 2.00", "VANTOREL\nVersion 2.00", "VANTOREL\r\nVersion 2.00\r\n"}) {
+        server.SetRoute("/version", {200, reply});
+        Check(vc, server, "/version");
+        EXPECT_EQ(vc.State(), VERSION_IDLE) << reply;
+        EXPECT_FALSE(vc.NewVersion()) << reply;
+        EXPECT_EQ(vc.GetStatusText(), "Current version is up to date.");
+    }
+    // A third line, empty, is enough.
+    server.SetRoute("/version", {200, "VANTOREL\r\nVersion 2.00\r\n\r\n"});
+    Check(vc, server, "/version");
+    EXPECT_TRUE(vc.NewVersion());
+    EXPECT_TRUE(warnings.empty());
 }
 
 TEST_F(VersionCheckTest, DownloadAddressMustNameAPlainFile)

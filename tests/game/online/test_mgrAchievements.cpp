@@ -181,6 +181,23 @@ TEST_F(AchievementTest, UserFilesRoundTrip)
     EXPECT_TRUE(b.SaveProgress());
 }
 
+// Progress short of an unlock, on an achievement that counts no statistic,
+// is a change worth saving on its own: it is in the file and comes back.
+TEST_F(AchievementTest, ProgressWithoutAnUnlockOrAStatisticIsSavedAndReloads)
+{
+    WriteDefinitions(ThreeTrickAchievements(), BasicStatistics());
+    TAchievements& a = Start();
+    a.ProcessTrigger("TRICK");
+    ASSERT_EQ(a.FindAchievementById(1)->progress, 1);
+    ASSERT_FALSE(a.FindAchievementById(1)->unlocked);
+    EXPECT_TRUE(a.Changed());
+    ASSERT_TRUE(a.SaveProgress());
+    EXPECT_NE(UserFile("Player.userdata").find("1,1,\"1899-12-30 00:00:00\"\r\n"), std::string::npos);
+    TAchievements& b = Start();
+    EXPECT_EQ(b.FindAchievementById(1)->progress, 1);
+    EXPECT_FALSE(b.FindAchievementById(1)->unlocked);
+}
+
 TEST_F(AchievementTest, UserFilesSkipUnknownIdsAndBadValues)
 {
     WriteDefinitions(ThreeTrickAchievements(), BasicStatistics());
@@ -195,6 +212,117 @@ TEST_F(AchievementTest, UserFilesSkipUnknownIdsAndBadValues)
     EXPECT_EQ(DateTimeToText(a.FindAchievementById(1)->unlockTime), "2021-06-01 08:30:00");
     EXPECT_EQ(a.FindStatistic("hands_seen").value, 4);
     EXPECT_EQ(a.FindStatistic("points").value, 0) << "never negative";
+}
+
+// Six achievements that count statistics, and their statistics.
+std::vector<TAchievementDef> SixStatisticAchievements()
+{
+    std::vector<TAchievementDef> defs;
+    for (int32_t id = 1; id <= 6; ++id)
+        defs.push_back(AchievementTest::Achievement(id, 5, "HAND", "@STATISTIC", "count_" + std::to_string(id)));
+    return defs;
+}
+
+std::string SixStatisticsText()
+{
+    std::vector<TStatisticDef> stats;
+    for (int32_t id = 1; id <= 6; ++id)
+        stats.push_back(AchievementTest::Statistic(id, "count_" + std::to_string(id), "HAND", "TRUE"));
+    std::string text, error;
+    EXPECT_TRUE(FormatStatisticConfig(stats, text, &error)) << error;
+    return text;
+}
+
+// A damaged statistic file is told once, not once per lookup; the game goes
+// on, the achievements it can no longer count keep the progress they had,
+// and the user's values of the missing statistics are kept in their file.
+TEST_F(AchievementTest, DamagedStatisticFileWarnsOnceAndLosesNothing)
+{
+    const std::string good = SixStatisticsText();
+    std::string garbled = good;
+    for (size_t i = 0; i < garbled.size() / 2; i += 3) garbled[i] = '\xFF';  // the first three lines
+    std::string renamed = good;
+    for (size_t at = renamed.find("count_"); at != std::string::npos; at = renamed.find("count_", at + 1))
+        renamed[at] = 'k';
+    const struct {
+        const char* name;
+        std::string plain;
+    } cases[] = {
+        {"names changed", renamed},
+        {"garbled bytes", garbled},
+        {"lines cut short", "1,count_1,Caption\r\n2,count_2\r\n"},
+        {"no lines", "\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteDefinitions(SixStatisticAchievements(), {});
+        vqtest::WriteFile("Assets/Config/Statistics.cfg", ScrambleConfigText(c.plain));
+        vqtest::WriteFile(UserPath("Player.userdata"), "2,3,\"1899-12-30 00:00:00\"\r\n");
+        vqtest::WriteFile(UserPath("Player.statistics"), "count_2=3\r\n");
+        warnings.clear();
+        TAchievements& a = Start();
+        ASSERT_EQ(warnings.size(), 1u) << warnings.back();
+        EXPECT_NE(warnings[0].find("Statistics.cfg"), std::string::npos) << warnings[0];
+        for (int i = 0; i < 3; ++i) a.ProcessTrigger("HAND");
+        EXPECT_EQ(warnings.size(), 1u) << warnings.back();
+        EXPECT_EQ(a.FindAchievementById(2)->progress, 3) << "the progress it had";
+        a.SetProgress(1, 1);  // something to save
+        ASSERT_TRUE(a.SaveProgress());
+        EXPECT_NE(UserFile("Player.statistics").find("count_2=3\r\n"), std::string::npos) << UserFile("Player.statistics");
+        EXPECT_EQ(warnings.size(), 1u);
+    }
+    // The whole file again: no warning, and the kept value counts once more.
+    WriteDefinitions(SixStatisticAchievements(), {});
+    vqtest::WriteFile("Assets/Config/Statistics.cfg", ScrambleConfigText(good));
+    warnings.clear();
+    TAchievements& a = Start();
+    EXPECT_TRUE(warnings.empty()) << warnings.front();
+    EXPECT_EQ(a.FindStatistic("count_2").value, 3);
+}
+
+// A crash between the two writes leaves the new progress beside the old
+// statistics: the next start brings the statistics the progress counted up
+// to it, so unlocks and statistics agree again.
+TEST_F(AchievementTest, StatisticsLeftBehindTheProgressAreCaughtUp)
+{
+    WriteDefinitions(ThreeTrickAchievements(), BasicStatistics());
+    TAchievements& a = Start();
+    for (int i = 0; i < 2; ++i) a.ProcessTrigger("HAND");
+    ASSERT_TRUE(a.SaveProgress());
+    const std::string oldStatistics = UserFile("Player.statistics");
+    ASSERT_EQ(oldStatistics, "hands_seen=2\r\npoints=0\r\n");
+    for (int i = 0; i < 4; ++i) a.ProcessTrigger("HAND");
+    ASSERT_TRUE(a.FindAchievementById(3)->unlocked);
+    ASSERT_TRUE(a.SaveProgress());
+    // The kill: the progress file was replaced, the statistics file not yet.
+    vqtest::WriteFile(UserPath("Player.statistics"), oldStatistics);
+
+    TAchievements& b = Start();
+    EXPECT_EQ(b.FindStatistic("hands_seen").value, 6);
+    EXPECT_EQ(b.FindAchievementById(3)->progress, 6);
+    EXPECT_TRUE(b.FindAchievementById(3)->unlocked);
+    EXPECT_EQ(popups, std::vector<int32_t>{3}) << "nothing unlocks twice";
+    b.ProcessTrigger("HAND");
+    EXPECT_EQ(b.FindStatistic("hands_seen").value, 7);
+}
+
+// Whatever instant a save is cut short at, the next start finds a pair that
+// agrees: both files old, the progress new over old statistics (caught up),
+// or both new.
+TEST_F(AchievementTest, ProgressIsWrittenBeforeTheStatistics)
+{
+    WriteDefinitions(ThreeTrickAchievements(), BasicStatistics());
+    TAchievements& a = Start();
+    a.ProcessTrigger("HAND");
+    std::vector<std::string> order;
+    plat::os::SetFolderSyncObserver([&](const std::string&) {
+        const bool userdata = std::filesystem::exists(UserPath("Player.userdata"));
+        const bool statistics = std::filesystem::exists(UserPath("Player.statistics"));
+        order.push_back(std::string(userdata ? "U" : "-") + (statistics ? "S" : "-"));
+    });
+    EXPECT_TRUE(a.SaveProgress());
+    plat::os::SetFolderSyncObserver(nullptr);
+    EXPECT_EQ(order, (std::vector<std::string>{"U-", "US"}));
 }
 
 struct NameCase {

@@ -188,6 +188,24 @@ TEST_F(HttpServiceTest, OversizedBodyFailsInsteadOfFillingMemory)
     EXPECT_EQ(s->ResponseText(), "");
 }
 
+// The limit is the largest body taken, not the first refused.
+TEST_F(HttpServiceTest, ABodyExactlyAtTheLimitIsTakenWhole)
+{
+    HttpTestServer server;
+    server.SetRoute("/at", {200, std::string(1000, 'a')});
+    server.SetRoute("/over", {200, std::string(1001, 'o')});
+    auto s = MakeService();
+    s->SetMaxResponseBytes(1000);
+    ASSERT_TRUE(s->Request("GET", server.Url("/at")));
+    Finish(*s);
+    EXPECT_TRUE(s->Succeeded()) << s->ErrorText();
+    EXPECT_EQ(s->ResponseText(), std::string(1000, 'a'));
+    ASSERT_TRUE(s->Request("GET", server.Url("/over")));
+    Finish(*s);
+    EXPECT_FALSE(s->Succeeded());
+    EXPECT_EQ(s->ErrorText(), "Response too large");
+}
+
 TEST_F(HttpServiceTest, CallbacksCanRunInTheWorker)
 {
     HttpTestServer server;

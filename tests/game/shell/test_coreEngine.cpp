@@ -8,13 +8,17 @@
 #include "UIToast.h"
 #include "clNotice.h"
 #include "osClock.h"
+#include "mgrAchievements.h"
 #include "mgrGameflow.h"
 #include "mgrSession.h"
 #include "mgrSettings.h"
 #include "osDesktop.h"
+#include "osFiles.h"
 #include "qz7files.h"
 #include "stateConfirm.h"
 #include "stateMenu.h"
+
+#include <cerrno>
 
 namespace {
 
@@ -87,6 +91,80 @@ TEST_F(EngineFixture, ClosingTheWindowPopsToTheMenuWhichSavesAndQuits)
     EXPECT_TRUE(IsFile(UserFolder() + "Savedgame.txt"));
     Frame();
     EXPECT_TRUE(engine->Terminated());
+}
+
+// A full disk at the end: every save fails, the files from before stay, and
+// one box names all that could not be saved, whether the player quit from
+// the menu or closed the window.
+class FullDiskAtQuit : public EngineFixture, public ::testing::WithParamInterface<bool> {
+protected:
+    std::vector<plat::os::MessageBoxRequest> boxes;
+    void SetUp() override
+    {
+        EngineFixture::SetUp();
+        plat::os::SetMessageBoxHandler([this](const plat::os::MessageBoxRequest& r) {
+            boxes.push_back(r);
+            return plat::os::BoxAnswer::Ok;
+        });
+    }
+    void TearDown() override
+    {
+        plat::os::SetWriteFault(0);
+        EngineFixture::TearDown();
+        plat::os::SetMessageBoxHandler(nullptr);
+    }
+    // Quits as the player would: from the menu with OK to the question, or
+    // by closing the window.
+    void Quit()
+    {
+        if (GetParam()) {
+            engine->OnWindowClose(nullptr);
+        } else {
+            StateEngine->Current()->HandleEvent(4);
+            ASSERT_EQ(STATE_CONFIRM, CurrentId());
+            StateEngine->Current()->HandleEvent(CONFIRM_OK);
+        }
+        Frame();
+        ASSERT_TRUE(engine->Terminated());
+        engine.reset();
+    }
+};
+
+TEST_P(FullDiskAtQuit, OneBoxNamesWhatCouldNotBeSavedAndTheOldFilesStay)
+{
+    const std::string user = UserFolder();
+    ASSERT_EQ(QZRES_OK, WriteTextFile(user + "Savedgame.txt", "old game"));
+    ASSERT_EQ(QZRES_OK, WriteTextFile(user + "Settings.txt", "Audio.Volume=\"7\"\r\n"));
+    GameInProgress();
+    Achievements->ResetProgress();  // progress to save
+    plat::os::SetWriteFault(ENOSPC);
+    Quit();
+    plat::os::SetWriteFault(0);
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ("Vantorel Qar - Warning", boxes[0].caption);
+    for (const char* what : {"the saved game", "the settings", "the achievements and statistics"})
+        EXPECT_NE(std::string::npos, boxes[0].text.find(what)) << what << " in: " << boxes[0].text;
+    EXPECT_EQ("old game", vqtest::ReadFile(plat::os::NativePath(user + "Savedgame.txt")));
+    EXPECT_EQ("Audio.Volume=\"7\"\r\n", vqtest::ReadFile(plat::os::NativePath(user + "Settings.txt")));
+}
+
+TEST_P(FullDiskAtQuit, NothingIsShownWhenEverythingIsSaved)
+{
+    GameInProgress();
+    Achievements->ResetProgress();
+    Quit();
+    EXPECT_TRUE(boxes.empty()) << boxes.front().text;
+    EXPECT_TRUE(IsFile(UserFolder() + "Savedgame.txt"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Way, FullDiskAtQuit, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "WindowClosed" : "MenuQuit"; });
+
+TEST(UnsavedTextTest, NamesOneTwoOrThreeThings)
+{
+    EXPECT_NE(std::string::npos, UnsavedText({"the settings"}).find("could not save the settings in "));
+    EXPECT_NE(std::string::npos, UnsavedText({"a", "b"}).find("could not save a and b in "));
+    EXPECT_NE(std::string::npos, UnsavedText({"a", "b", "c"}).find("could not save a, b and c in "));
 }
 
 TEST_F(EngineFixture, ScreensThatAreNotBuiltAreRefusedWithALogLine)

@@ -90,6 +90,15 @@ protected:
         return recorder;
     }
     TTutorialService* Tutorial() const { return dynamic_cast<TTutorialService*>(ServiceManager->Running("TUTORIAL")); }
+    // The benchmark, not started, on the test's clock of seconds.
+    TBenchmarkService* Benchmark()
+    {
+        ServiceManager->MarshalInstruction("Benchmark.prepare");
+        auto* bench = dynamic_cast<TBenchmarkService*>(ServiceManager->Running("BENCHMARK"));
+        if (bench) bench->clock = [this] { return seconds; };
+        return bench;
+    }
+    float seconds = 100;
 
     // The actions reach the queue as the screens hand them over.
     void Execute(std::unique_ptr<TGovernAction> action)
@@ -124,6 +133,7 @@ TEST_F(ServicesTest, RecordingSavedLoadedAndReplayedRunsTheSameActionsAgain)
     ASSERT_NE(recorder, nullptr);
     recorder->Execute("start");
     PlayOpening(DeckText(7));
+    Session->DealOutNow();  // as the deal's screen would
     const std::string dealt = Deal();
     recorder->Execute("SAVE");
     const std::string file = UserFolder() + "recording.dat";
@@ -142,11 +152,17 @@ TEST_F(ServicesTest, RecordingSavedLoadedAndReplayedRunsTheSameActionsAgain)
     Session->Governor().AddListener(MakeMethod<&TExecuted::OnAction>(&executed));
     recorder->Execute("REPLAY");
     EXPECT_FALSE(Session->Governor().Authority()) << "only the recording drives the game";
+    // The replay completes once the cards are dealt: the screens deal them.
     for (int step = 0; step < 20 && recorder->Mode() == 2; ++step) {
         now += kReplayStepMs + 1;
         ServiceManager->Tick();
         Session->ProcessActions();
         Session->FinishMoves();
+        if (recorder->Mode() == 0) EXPECT_EQ(0, Session->CardsLeftToDeal()) << "step " << step;
+        if (step == 4) {
+            EXPECT_EQ(recorder->Mode(), 2) << "every action is replayed, but the deal waits";
+            Session->DealOutNow();
+        }
     }
     EXPECT_EQ(recorder->Mode(), 0);
     EXPECT_TRUE(Logged("Replay complete!"));
@@ -212,12 +228,10 @@ TEST_F(ServicesTest, RecorderEdgesLogAndLeaveFilesAlone)
 
 TEST_F(ServicesTest, BenchmarkRunsItsStagesAndWritesItsFile)
 {
-    ServiceManager->MarshalInstruction("Benchmark.prepare");
-    auto* bench = dynamic_cast<TBenchmarkService*>(ServiceManager->Running("BENCHMARK"));
+    TBenchmarkService* bench = Benchmark();
     ASSERT_NE(bench, nullptr);
     EXPECT_EQ(bench->Stage(), 0) << "only START starts it";
-    float t = 100;
-    bench->clock = [&t] { return t; };
+    float& t = seconds;
     bench->wallClock = [] { return std::string("12:34:56.789"); };
     for (int run = 0; run < 2; ++run) {
         ServiceManager->MarshalInstruction("Benchmark.Start");
@@ -248,13 +262,33 @@ TEST_F(ServicesTest, BenchmarkRunsItsStagesAndWritesItsFile)
     EXPECT_EQ(engine->Table()->status, "Benchmark complete");
 }
 
+// The running average starts at the first sample and then keeps four fifths
+// of itself and takes a fifth of each new one.
+TEST_F(ServicesTest, BenchmarkAverageWeighsOldAndNewAsFourToOne)
+{
+    TBenchmarkService* bench = Benchmark();
+    ASSERT_NE(bench, nullptr);
+    float& t = seconds;
+    ServiceManager->MarshalInstruction("Benchmark.Start");
+    // A sample each two seconds: 60, 30, 30, 90, 60 and 120 frames a second.
+    for (const int32_t fps : {60, 30, 30, 90, 60, 120}) {
+        ASSERT_EQ(bench->Stage(), 1);
+        t += 2.0f;
+        SetFrameCounter(FrameCounter() + 2 * fps);
+        ServiceManager->Tick();
+    }
+    EXPECT_EQ(bench->Stage(), 2) << "stage 1 ends after its sixth sample";
+    const std::vector<std::string> lines = Lines(ReadTextFile(UserFolder() + "benchmark.txt"));
+    // 60; 54; 49.2; 57.36; 57.888; 70.3104
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "STAGE[1] average FPS = 70.3104"), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "STAGE[1] fps = 120.0000"), lines.end());
+}
+
 TEST_F(ServicesTest, ARunningBenchmarkKeepsTheFramesAtTheFullRate)
 {
-    ServiceManager->MarshalInstruction("Benchmark.prepare");
-    auto* bench = dynamic_cast<TBenchmarkService*>(ServiceManager->Running("BENCHMARK"));
+    TBenchmarkService* bench = Benchmark();
     ASSERT_NE(bench, nullptr);
-    float t = 100;
-    bench->clock = [&t] { return t; };
+    float& t = seconds;
     // Each service tick alone: whether it asked the engine for the next frame.
     auto asks = [] {
         (void)UITakeFrameRequest();
@@ -316,6 +350,27 @@ TEST_F(ServicesTest, SeenPagesAreRememberedAndSaved)
     EXPECT_EQ(SettingText("Tutorials.Welcome"), "");
     TutorialTrigger("welcome", 1);
     EXPECT_TRUE(tutorial->WindowShown());
+}
+
+// "Tutorials.X" is the last page of X seen: that page and those before it
+// are not shown again by PAGEIFNEW, the next one is.
+TEST_F(ServicesTest, ShowIfNewSkipsThePagesUpToTheOneSeen)
+{
+    TTutorialService* tutorial = Tutorial();
+    ASSERT_NE(tutorial, nullptr);
+    const struct {
+        const char* seen;
+        int32_t page;
+        bool shown;
+    } cases[] = {{"", 1, true}, {"0", 1, true}, {"1", 1, false}, {"2", 1, false}, {"1", 2, true}, {"2", 2, false}};
+    for (const auto& c : cases) {
+        tutorial->Execute("OK");
+        ASSERT_FALSE(tutorial->WindowShown());
+        SetSetting("Tutorials.bidding", c.seen);
+        tutorial->Execute("PAGEIFNEW bidding " + std::to_string(c.page));
+        EXPECT_EQ(c.shown, tutorial->WindowShown()) << "seen \"" << c.seen << "\", page " << c.page;
+        tutorial->Execute("OFF");
+    }
 }
 
 TEST_F(ServicesTest, TutorialInstructionsFollowTheirRules)

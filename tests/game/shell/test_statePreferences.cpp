@@ -130,6 +130,27 @@ TEST_F(PreferencesScreenTest, ResetRestoresTheThreeChoicesOnly)
     EXPECT_EQ(STATE_PREFERENCES, CurrentId());
 }
 
+// Reset puts the default cardset back on the table, not only in the settings.
+TEST_F(PreferencesScreenTest, ResetReloadsTheDefaultCardset)
+{
+    const std::string basic = Resources->GetCardset()->Title;
+    Command(PREFCMD_CARDSET);
+    RunLoader(gui->Selector());
+    Choose("FourColour.cards");
+    Command(PREFCMD_CLOSE);
+    ASSERT_NE(basic, Resources->GetCardset()->Title);
+    const TCardGraphics* chosen = Resources->GetCardset();
+    Command(PREFCMD_RESET);
+    EXPECT_EQ("Basic.cards", SettingText("Video.Cardface"));
+    EXPECT_EQ(basic, Resources->GetCardset()->Title);
+    EXPECT_NE(chosen, Resources->GetCardset());
+    // With the choices already the defaults the cardset is read again too:
+    // what is on the table is what the file holds.
+    Resources->GetCardset()->Title = "changed since it was read";
+    Command(PREFCMD_RESET);
+    EXPECT_EQ(basic, Resources->GetCardset()->Title);
+}
+
 TEST_F(PreferencesScreenTest, ContinueKeepsTheChoiceAndItIsSavedForTheNextStart)
 {
     Command(PREFCMD_CARDBACK);

@@ -7,6 +7,8 @@
 
 #include "qz7files.h"
 
+#include <functional>
+
 namespace {
 
 using shelltest::TableScreens;
@@ -54,6 +56,14 @@ TEST_F(TableScreens, WithWaitAfterBidTheBidResultWaitsForContinue)
     for (int32_t i = 0; i < 100; ++i) Step();
     EXPECT_EQ(STATE_BIDCOMPLETE, CurrentId());
     EXPECT_EQ("Bidding completed!", S().Prompt());
+    // Back to the menu and on again: the bid result is where the game stands.
+    Command(GUICMD_BACK);
+    ASSERT_TRUE(RunUntil(STATE_MENU, 200));
+    EXPECT_EQ(STATUS_BID_COMPLETE, S().Status());
+    Command(1);  // "Continue Game"
+    EXPECT_TRUE(RunUntil(STATE_BIDCOMPLETE, 50));
+    for (int32_t i = 0; i < 100; ++i) Step();
+    EXPECT_EQ(STATE_BIDCOMPLETE, CurrentId());
     engine->Root()->DispatchKey(' ');
     EXPECT_TRUE(RunUntil(STATE_KITTY, 50));
 }
@@ -80,6 +90,36 @@ TEST_F(TableScreens, AClickForASeatThatIsNotTheLocalPlayersPlaysNothing)
     EXPECT_EQ(0, S().Governor().CountActions(ACTION_PLAYCARD));
     S().ProcessActions();
     EXPECT_EQ(held, S().HandOf(toPlay).Count());
+}
+
+// The declarer keeps ten cards: with thirteen, three discard clicks are
+// taken, however fast they come, and a fourth is refused by the screen
+// itself; not even the trump warning answers it.
+TEST_F(TableScreens, ADiscardClickBeyondTheKittyIsRefused)
+{
+    SetSetting("Gameplay.Discardwarning", "true");
+    Command(5);
+    ASSERT_TRUE(RunUntil(STATE_BIDDING));
+    SettleAuction(Local(), {SUIT_HEARTS, 7});
+    ASSERT_TRUE(RunUntil(STATE_KITTY));
+    auto* kitty = static_cast<TStateKitty*>(StateEngine->Current());
+    for (int32_t i = 0; i < 1000 && kitty->Phase() != 1; ++i) Step();
+    ASSERT_EQ(1, kitty->Phase());
+    const TCardset& hand = S().HandOf(Local());
+    ASSERT_EQ(13, hand.Count());
+    std::vector<int32_t> plain, trump;
+    for (int32_t i = 1; i <= hand.Count(); ++i) (IsTrumpCard(hand.Get(i), SUIT_HEARTS) ? trump : plain).push_back(i);
+    ASSERT_GE(plain.size(), 3u);
+    ASSERT_GE(trump.size(), 1u);
+    for (int32_t k = 0; k < 3; ++k) Command(2000 + plain[size_t(k)]);
+    EXPECT_EQ(3, S().Governor().CountActions(ACTION_DISCARD, Local()));
+    Command(2000 + trump[0]);
+    EXPECT_EQ(3, S().Governor().CountActions(ACTION_DISCARD, Local()));
+    EXPECT_FALSE(Logged(
+        "*Discarding Trump warning*<HR>click again to continue<BR>(you can disable this warning in Game Options)"));
+    S().ProcessActions();
+    S().FinishMoves();
+    EXPECT_EQ(10, hand.Count());
 }
 
 TEST_F(TableScreens, InputAndTimersInTheWrongStateAreIgnored)
@@ -127,6 +167,48 @@ TEST_F(TableScreens, BackWhileTheNextHandStartsLeavesForTheMenu)
     Command(GUICMD_BACK);
     EXPECT_TRUE(RunUntil(STATE_MENU, 5000)) << "still in screen " << CurrentId();
     EXPECT_EQ(1, StateEngine->Depth());
+}
+
+// Leaving the table half way through handing out cards (the next hand's deal
+// just begun or under way, the kitty on its way to the declarer) finishes
+// handing them out: the hands the menu, a saved game or a recording keep are
+// whole, whatever the frame rate let the screens deal before.
+TEST_F(TableScreens, LeavingWhileCardsAreHandedOutFinishesHandingThemOut)
+{
+    SetSetting("Debug.AutoPlay", "true");
+    Command(5);
+    const struct {
+        const char* name;
+        std::function<bool()> moment;
+    } cases[] = {
+        {"the deal queued", [&] { return S().Governor().CountActions(ACTION_NEWHAND) > 0; }},
+        {"the deal begun", [&] { return S().Status() == STATUS_DEALING && S().Deck().Count() >= 40; }},
+        {"the deal under way",
+         [&] { return S().Status() == STATUS_DEALING && S().Deck().Count() < 30 && S().Deck().Count() > 3; }},
+        {"the kitty under way", [&] { return S().Status() == STATUS_KITTY && S().Deck().Count() == 2; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        int32_t i = 0;
+        for (; i < 100000 && !c.moment(); ++i) Step();
+        ASSERT_TRUE(c.moment());
+        const bool kitty = S().Status() == STATUS_KITTY;
+        for (int32_t k = 0; k < 1000 && CurrentId() != STATE_MENU; ++k) {
+            Command(GUICMD_BACK);
+            Step();
+        }
+        ASSERT_EQ(STATE_MENU, CurrentId());
+        EXPECT_FALSE(S().MoveInProgress());
+        if (kitty) {
+            EXPECT_EQ(0, S().Deck().Count());
+            EXPECT_EQ(13, S().HandOf(S().Bidding().HighBidder()).Count());
+        } else {
+            EXPECT_EQ(STATUS_DEALING, S().Status());
+            EXPECT_EQ(3, S().Deck().Count());
+            for (TSeat seat = 1; seat <= 4; ++seat) EXPECT_EQ(10, S().HandOf(seat).Count()) << "seat " << seat;
+        }
+        Command(1);  // "Continue Game"; the game goes on from there
+    }
 }
 
 TEST_F(TableScreens, BackingOutMidHandAndContinuingResumesTheSameHand)

@@ -146,6 +146,32 @@ TEST_F(BiddingTest, PassStaysLockedUntilTheTurnChanges)
     EXPECT_TRUE(panel->Locked());
 }
 
+// Place Bid takes only a bid worth more than the high bid: the same bid
+// again is not enough.
+TEST_F(BiddingTest, PlaceBidNeedsMoreThanTheHighBid)
+{
+    const struct {
+        TBid high, composed;
+        bool placeable;
+    } cases[] = {
+        {{SUIT_HEARTS, 8}, {SUIT_HEARTS, 8}, false},   {{SUIT_HEARTS, 8}, {SUIT_NOTRUMPS, 8}, true},
+        {{SUIT_SPADES, 6}, {SUIT_SPADES, 6}, false},   {{SUIT_SPADES, 6}, {SUIT_CLUBS, 6}, true},
+        {{SUIT_NOTRUMPS, 7}, {SUIT_HEARTS, 7}, false}, {{SUIT_CLUBS, 10}, {SUIT_CLUBS, 10}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(BidText(c.high) + " against " + BidText(c.composed));
+        TearDown();
+        SetUp();
+        LocalTurnAfter({c.high, kPass, kPass});
+        panel->selectedSuit = c.composed.suit;
+        panel->selectedCount = c.composed.count;
+        panel->Refresh();
+        EXPECT_EQ(c.placeable, panel->PlaceBidButton()->IsEnabled());
+        panel->HandleCommand(nullptr, BIDCMD_PLACE);
+        EXPECT_EQ(c.placeable, Queued() != nullptr);
+    }
+}
+
 TEST_F(BiddingTest, ABidThatDoesNotBeatTheHighBidCannotBePlaced)
 {
     LocalTurnAfter({{SUIT_HEARTS, 8}, kPass, kPass});

@@ -12,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+
 namespace {
 
 using themetest::Picture;
@@ -247,6 +250,26 @@ TEST_F(ImageSelectorTest, AChangedFileIsDecodedAgainNotTakenFromTheCache)
     TUIImageSelector* third = MakeSelector("Video.Cardback", "Cardbacks\\");
     RunUntilFinished(third->Loader());
     EXPECT_EQ(0, third->Loader()->DecodedCount());
+}
+
+// The same number of bytes is not the same picture: a file rewritten with a
+// later date is decoded again too.
+TEST_F(ImageSelectorTest, ARewrittenFileOfTheSameSizeIsDecodedAgain)
+{
+    {
+        TUIImageSelector* s = MakeSelector("Video.Cardback", "Cardbacks\\");
+        RunUntilFinished(s->Loader());
+        TGUIWindow::Free(s);
+    }
+    const int64_t size = FileSizeOf("Cardbacks/Red.png");
+    const auto written = std::filesystem::last_write_time("Cardbacks/Red.png");
+    WritePng("Cardbacks/Red.png", 0xFFC00001);  // one shade off: the same bytes' count
+    ASSERT_EQ(size, FileSizeOf("Cardbacks/Red.png"));
+    std::filesystem::last_write_time("Cardbacks/Red.png", written + std::chrono::hours(1));
+    TUIImageSelector* s = MakeSelector("Video.Cardback", "Cardbacks\\");
+    RunUntilFinished(s->Loader());
+    EXPECT_EQ(1, s->Loader()->DecodedCount());
+    EXPECT_FALSE(s->Loader()->GetItems()[size_t(IndexOf(s->Loader(), "Red.png"))].fromCache);
 }
 
 TEST_F(ImageSelectorTest, FreedWhileLoadingStopsTheWorkerAndItsQueuedCallsDoNothing)

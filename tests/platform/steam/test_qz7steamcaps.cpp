@@ -89,6 +89,29 @@ TEST_F(LobbyTest, LeavingClearsTheRecordAndTellsTheOthers)
     EXPECT_FALSE(bram->Logged("Leaving lobby")) << "not in a lobby any more";
 }
 
+// One lobby at a time: entering B leaves A, whose members see the seat free.
+TEST_F(LobbyTest, EnteringAnotherLobbyLeavesTheFirst)
+{
+    const sw::LobbyId a = hub->CreateLobby(kAnna, 4);
+    bram->steam->Lobbies()->JoinLobby(a);
+    Frame();
+    Frame();
+    ASSERT_EQ(hub->LobbyMembers(a), (std::vector<sw::UserId>{kAnna, kBram}));
+    const sw::LobbyId b = hub->CreateLobby(kCora, 4);
+    bram->steam->Lobbies()->JoinLobby(b);
+    Frame();
+    Frame();
+    EXPECT_EQ(bram->steam->Lobbies()->Lobby().id, b);
+    EXPECT_EQ(hub->LobbyMembers(a), std::vector<sw::UserId>{kAnna}) << "the seat in A is given up";
+    EXPECT_EQ(anna->steam->Lobbies()->Lobby().members, std::vector<uint64_t>{kAnna});
+    EXPECT_EQ(hub->LobbyMembers(b), (std::vector<sw::UserId>{kCora, kBram}));
+    // Entering the lobby it is in leaves nothing.
+    bram->steam->Lobbies()->JoinLobby(b);
+    Frame();
+    EXPECT_EQ(hub->LobbyMembers(b), (std::vector<sw::UserId>{kCora, kBram}));
+    EXPECT_EQ(bram->steam->Lobbies()->Lobby().id, b);
+}
+
 TEST_F(LobbyTest, AFullOrMissingLobbyIsNotEntered)
 {
     const sw::LobbyId id = hub->CreateLobby(kAnna, 1);
