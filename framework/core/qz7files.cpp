@@ -32,6 +32,14 @@ std::string AddTrailingBackslash(const std::string& path)
     return path + '/';
 }
 
+std::string ShownPath(const std::string& path)
+{
+    std::string shown = path;
+    for (char& c : shown)
+        if (c == '\\') c = '/';
+    return shown;
+}
+
 int32_t CreateFolder(const std::string& path)
 {
     switch (os::MakeFolder(path)) {

@@ -16,6 +16,9 @@ std::string ProgramFolder();
 // it cannot be found.
 std::string AppDataFolder(int32_t* result = nullptr);
 std::string AddTrailingBackslash(const std::string& path);
+// The path as this platform writes it, for what a person reads (messages):
+// Windows-style separators become '/'.
+std::string ShownPath(const std::string& path);
 
 [[nodiscard]] int32_t CreateFolder(const std::string& path);
 bool IsFolder(const std::string& path);

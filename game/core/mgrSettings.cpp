@@ -11,7 +11,7 @@ TQZKeyValue* Settings = nullptr;
 namespace {
 // Groups the program never writes back, whatever they hold.
 const char* const kNeverSave[] = {"Debug"};
-constexpr const char* kUserFolderName = "VantorelQar\\";
+constexpr const char* kUserFolderName = "VantorelQar";
 
 void ClearModifiedTree(TQZKeyValue* node)
 {

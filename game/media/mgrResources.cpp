@@ -199,11 +199,11 @@ std::string TResourceEngine::ResourcePath(const TResourceRecord& r, bool warn) c
     const std::string folder = r.folder;
     std::string path = folder + (r.group == 1 ? SettingText(r.name) : std::string(r.name));
     if (!IsFile(path) && IsChoiceFolder(folder)) {
-        if (warn) ShowWarning("Unable to load file \"" + path + "\" - attempting to determine substitute file");
+        if (warn) ShowWarning("Unable to load file \"" + ShownPath(path) + "\" - attempting to determine substitute file");
         std::vector<std::string> found = ListFiles(folder + MaskOf(folder), true, false, true);
         path = folder + (found.empty() ? std::string() : found.front());
     }
-    if (!IsFile(path)) FatalError("Unable to load file \"" + path + "\" - terminating application");
+    if (!IsFile(path)) FatalError("Unable to load file \"" + ShownPath(path) + "\" - terminating application");
     return path;
 }
 
@@ -223,7 +223,7 @@ std::unique_ptr<TQZClass> TResourceEngine::LoadFile(const TResourceRecord& r, co
     switch (r.kind) {
     case RES_BACKDROP:
         if (auto b = TAnimatedBackdrop::Create(path)) return b;
-        ShowWarning("ERROR failed to load backdrop \"" + path + "\"");
+        ShowWarning("ERROR failed to load backdrop \"" + ShownPath(path) + "\"");
         return nullptr;
     case RES_TEXTURE: {
         std::unique_ptr<TQZTexture> t;
@@ -233,7 +233,7 @@ std::unique_ptr<TQZClass> TResourceEngine::LoadFile(const TResourceRecord& r, co
             t.reset();
         }
         if (t) return t;
-        ShowWarning("ERROR failed to load texture \"" + path + "\"");
+        ShowWarning("ERROR failed to load texture \"" + ShownPath(path) + "\"");
         return nullptr;
     }
     case RES_SOUND:
@@ -242,17 +242,17 @@ std::unique_ptr<TQZClass> TResourceEngine::LoadFile(const TResourceRecord& r, co
             return nullptr;
         }
         if (auto s = LoadSound(path)) return s;
-        ShowWarning("ERROR failed to load audio file \"" + path + "\"");
+        ShowWarning("ERROR failed to load audio file \"" + ShownPath(path) + "\"");
         return nullptr;
     case RES_FONT: {
         auto f = std::make_unique<TQZFontTexture>(path);
         if (f->LoadResult() == QZRES_OK) return f;
-        ShowWarning("ERROR failed to load font \"" + path + "\"");
+        ShowWarning("ERROR failed to load font \"" + ShownPath(path) + "\"");
         return nullptr;
     }
     case RES_CARDSET:
         if (auto c = Loaders ? Loaders->LoadCardset(path) : nullptr) return c;
-        ShowWarning("ERROR failed to load cardface \"" + path + "\"");
+        ShowWarning("ERROR failed to load cardface \"" + ShownPath(path) + "\"");
         return nullptr;
     }
     return nullptr;

@@ -59,7 +59,7 @@ std::vector<std::string> LoadConfigLines(const std::string& file)
     // An empty file is there and defines nothing; only a missing or
     // unreadable one is fatal.
     if (!memory && IsFile(file) && FileSizeOf(file) == 0) return {};
-    if (!memory) FatalError("Unable to load file \"" + file + "\"");
+    if (!memory) FatalError("Unable to load file \"" + ShownPath(file) + "\"");
     std::string plain = ScrambleConfigText(memory->AsString());
     std::vector<std::string> lines;
     TQZBytesStream stream(plain.data(), plain.size());

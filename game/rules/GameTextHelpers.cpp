@@ -40,7 +40,7 @@ void ReplaceAllNoCase(std::string& text, const std::string& what, const std::str
     text = std::move(out);
 }
 
-void Unloadable(const char* path) { ShowWarning(std::string("Unable to load file \"") + path + "\""); }
+void Unloadable(const char* path) { ShowWarning("Unable to load file \"" + ShownPath(path) + "\""); }
 
 bool ReadLines(const char* path, std::vector<std::string>& lines)
 {

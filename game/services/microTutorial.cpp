@@ -6,6 +6,7 @@
 #include "mgrSettings.h"
 #include "mgrStates.h"
 #include "qz7core.h"
+#include "qz7files.h"
 #include "qz7kvdata.h"
 #include "qz7text.h"
 
@@ -36,9 +37,9 @@ TTutorialService::TTutorialService(const std::string& fileName, TServiceNotice n
     : TMicroService("TTutorialService"), notice_(std::move(notice))
 {
     switch (pages_.Load(fileName)) {
-        case TUTORIAL_MISSING: ShowWarning("Error - file \"" + fileName + "\" not found."); break;
+        case TUTORIAL_MISSING: ShowWarning("Error - file \"" + ShownPath(fileName) + "\" not found."); break;
         case TUTORIAL_MALFORMED:
-            ShowWarning("Error - file \"" + fileName + "\" is not a valid tutorial file; no tutorials are shown.");
+            ShowWarning("Error - file \"" + ShownPath(fileName) + "\" is not a valid tutorial file; no tutorials are shown.");
             break;
         default: break;
     }

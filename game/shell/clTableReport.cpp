@@ -4,9 +4,13 @@
 #include "UIBidding.h"
 #include "UIButton.h"
 #include "UICardset.h"
+#include "UIGameBoard.h"
+#include "UILabel.h"
 #include "mgrSession.h"
 #include "mgrStates.h"
 #include "sessionTricks.h"
+#include "stateBidding.h"
+#include "stateTable.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -57,6 +61,31 @@ void Cards(TGUIWindow* w, TSeat seat, std::ostringstream& out)
     }
     for (int32_t i = 1; i <= w->ChildCount(); ++i) Cards(w->GetChild(i), seat, out);
 }
+void Box(const char* name, const TQZRect& r, std::ostringstream& out)
+{
+    out << "box " << name << ' ' << r.left << ' ' << r.top << ' ' << r.right << ' ' << r.bottom << '\n';
+}
+
+// Where the top seat's name and cards and the bidding panel stand, for
+// scripts that check the table's layout on the real window.
+void Boxes(TState* current, std::ostringstream& out)
+{
+    auto* table = dynamic_cast<TStateTable*>(current);
+    const TUIGameBoard* board = table ? table->Board() : nullptr;
+    if (!board) return;
+    for (TSeat s = 1; s <= 4; ++s) {
+        if (board->SeatPosition(s) != BOARD_TOP) continue;
+        if (const TUILabel* name = board->NameLabel(s); name && name->IsVisible())
+            Box("topname", name->GetScreenRect(), out);
+        if (const TUICardset* hand = board->GetSeatCards(s); hand && hand->IsVisible())
+            for (int32_t p = 1; p <= hand->Count(); ++p) Box("topcard", hand->CalcCardPositions(p), out);
+    }
+    // The panel once it has faded in: a frame of it then shows it whole.
+    if (auto* bidding = dynamic_cast<TStateBidding*>(current))
+        if (const TUIBidding* panel = bidding->Panel();
+            panel && panel->IsVisible() && panel->GetAlpha() >= panel->maxAlpha && !panel->UseFadePicture())
+            Box("panel", panel->GetScreenRect(), out);
+}
 }  // namespace
 
 TTableReport::TTableReport()
@@ -85,6 +114,7 @@ std::string TTableReport::Text()
     if (current) {
         Buttons(current->Window(), out);
         if (Session) Cards(current->Window(), Session->LocalSeat(), out);
+        Boxes(current, out);
     }
     return out.str();
 }

@@ -8,7 +8,9 @@
 // panel has put together), "button <command> <x> <y>" (centre of an enabled,
 // visible button of the screen on top), "card <position> <x> <y> <mark>" (a
 // card of the local hand), "bid <value> <x> <y> <enabled>" (a button of the
-// bidding panel).
+// bidding panel), "box <what> <left> <top> <right> <bottom>" (where the top
+// seat's name label ("topname") and each card of its hand ("topcard") and
+// the bidding panel once faded in ("panel") stand on the window).
 #pragma once
 
 #include <string>

@@ -9,6 +9,7 @@
 #include "osMachine.h"
 #include "UITheme.h"
 #include "qz7input.h"
+#include "clStartSeed.h"
 #include "clStartupProbe.h"
 #include "clShellLinks.h"
 #include "coreGameDiagnostics.h"
@@ -31,8 +32,6 @@
 #include "osClock.h"
 #include "osWindow.h"
 #include "UIRootWindow.h"
-
-#include <cstdlib>
 
 namespace {
 // The screen on top for the rules (actions wait for screens).
@@ -88,7 +87,8 @@ TLayoutGUI::TLayoutGUI(TGUIWindow* parent)
 bool TLayoutGUI::Arrange()
 {
     if (TGUIWindow* parent = GetParent()) SetRect({0, 0, parent->GetWidth(), parent->GetHeight()});
-    return true;
+    // The screens lay themselves out again for the new size.
+    return false;
 }
 
 // ---------------------------------------------------------------- engine
@@ -238,10 +238,12 @@ int RunGame()
 {
     RegisterGameManagers();
     FrameworkStart("Vantorel Qar");
-    std::srand(plat::os::TickMilliseconds());
+    const uint64_t seed = SeedStartRandom();
     int code = 0;
     {
         TMainEngine engine;
+        // Logged once the per-user folder (and with it log.txt) exists.
+        WriteLog("Random seed " + std::to_string(seed));
         TStartupProbe probe;
         bool measured = false;
         if (probe.Active() && Video) {

@@ -37,7 +37,8 @@ TAboutGUI::TAboutGUI(TState* owner, TGUIWindow* layout) : TStateGUI(owner, layou
 {
     NewWindow<TUITitle>(this, false);
     block_ = NewWindow<TGUIWindow>(TQZRect{0, 0, kBlockWidth, kBlockHeight}, this, 0);
-    block_->clickThrough = true;
+    // The buttons' commands pass through the block to the screen.
+    block_->forwardCommands = true;
     TUILabel* version = MakeUILabel("Version 1.90", TQZRect{0, 250, kBlockWidth, 280}, block_, 0xFFAAAAAA, UIFONT_BUTTON);
     version->centreHorizontal = true;
     TUILabel* date = MakeUILabel("2024/05/21", TQZRect{0, 280, kBlockWidth, 305}, block_, 0xFFAAAAAA, UIFONT_SMALL);
@@ -57,7 +58,8 @@ TAboutGUI::TAboutGUI(TState* owner, TGUIWindow* layout) : TStateGUI(owner, layou
         }
     }
     TUIButton* cont = NewWindow<TUIButton>("Continue", TQZRect{230, 545, 440, 595}, block_, 1);
-    NewWindow<TUIButton>("Visit Game Blog", TQZRect{460, 545, 670, 595}, block_, 2);
+    TUIButton* blog = NewWindow<TUIButton>("Visit Game Blog", TQZRect{460, 545, 670, 595}, block_, 2);
+    blog->SetEnabled(WebSettingConfigured("Internet.BlogURL"));
     Arrange();
     ChangeFocus(cont);
 }

@@ -113,6 +113,9 @@ void TAchieveGUI::ShowDetails(int32_t n)
     const bool unlocked = r.progress >= r.target;
     const bool hidden = r.kind == "hidden" && !unlocked;
     title_->SetCaption(hidden ? "Hidden Achievement" : r.title);
+    // A long title is written smaller rather than cut off at the panel's edge.
+    title_->font =
+        UIFont(UIFontThatFits(title_->Caption(), title_->GetWidth(), {UIFONT_CAPTION, UIFONT_BUTTON, UIFONT_SMALL}));
     description_->SetCaption(hidden ? "Details for achievement hidden until unlocked" : r.description);
     image_->achievementId = r.id;
     progress_->max = r.target;

@@ -167,9 +167,8 @@ void TStateGame::GatherTrick(TSeat winner)
     TUICardset* table = board ? board->GetSeatCards(0) : nullptr;
     const TUIPlayerIcon* icon = board ? board->PlayerIcon(winner) : nullptr;
     if (!table || !icon || leaving_) return;
-    const TQZRect to = icon->GetScreenRect();
-    const TQZPoint card = table->CardSize();
-    const TQZPoint target{(to.left + to.right - card.x) / 2, (to.top + to.bottom - card.y) / 2};
+    const TQZPoint target = BoardGatherPoint(icon->GetScreenRect(), table->CardSize(),
+                                             {board->GetWidth(), board->GetHeight()});
     const int32_t duration = GetSpeedSetting("Speed.Play");
     for (TSeat seat = 1; seat <= 4; ++seat) {
         const TCard c = seat <= Session->Deck().Count() ? Session->Deck().Get(seat) : 0;

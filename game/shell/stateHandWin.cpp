@@ -55,15 +55,19 @@ void TStateHandWin::Enter(TState* previous, int32_t param)
 {
     TStateTable::Enter(previous, param);
     done_ = false;
+    if (Session) {
+        // The board shows the whole deck again while the result is up. The
+        // hand is scored first: the board then finds the hand over and shows
+        // the deck face down from its first frame.
+        Session->Deck().FillDeck();
+        Session->ScoreHand();
+    }
     CreateBoard();
     auto* w = dynamic_cast<THandWinGUI*>(Window());
     if (w) PlaceContinueButton(w, w->ContinueButton());
     UpdateContinueBar(true);
     if (!Session || !StateEngine) return;
     TSession& s = *Session;
-    // The board shows the whole deck again while the result is up.
-    s.Deck().FillDeck();
-    s.ScoreHand();
     s.Players().SetAllContinue(false);
     s.Governor().RemoveActions(ACTION_PLAYCARD);
     if (const TTeam t = s.WinningTeam()) {

@@ -48,7 +48,12 @@ void TStateKitty::RefreshPrompt()
     if (!Session) return;
     const TSeat d = Declarer();
     if (LocalHumanSeat(d)) {
-        const int32_t extra = MaxOf(0, Session->HandOf(d).Count() - kHandSize);
+        const int32_t extra = Session->HandOf(d).Count() - kHandSize;
+        // After the last discard the line waits for the next step's prompt.
+        if (extra <= 0) {
+            Session->SetPrompt("");
+            return;
+        }
         Session->SetPrompt(FormatNumbered("Discard %1 card(s)", {std::to_string(extra)}));
         if (!alerted_ && Gameflow) Gameflow->PlayMultiplayerAlert();
         alerted_ = true;

@@ -62,7 +62,22 @@ bool OpenWebSetting(const std::string& key)
     return plat::os::OpenWithDesktop(address);
 }
 
+bool WebSettingConfigured(const std::string& key) { return !SettingText(key).empty(); }
+
 // ---------------------------------------------------------------- animation
+
+TMenuFan MenuFanLayout(int32_t width, TQZPoint card, int32_t cards, int32_t titleBottom, int32_t buttonsTop)
+{
+    constexpr int32_t kSwing = 20;
+    TMenuFan fan;
+    fan.step = cards > 1 ? std::max(0, width - card.x) / (cards - 1) : 0;
+    fan.base = (width - 120) / 8 + 40;
+    if (fan.base - kSwing < titleBottom) {
+        const int32_t room = buttonsTop - titleBottom - (card.y + 2 * kSwing);
+        fan.base = titleBottom + kSwing + std::max(0, room / 2);
+    }
+    return fan;
+}
 
 TMainMenuAnim::TMainMenuAnim(TGUIWindow* parent, const TCardset* deck)
     : TGUIWindow(parent ? TQZRect{0, 0, parent->GetWidth(), parent->GetHeight()} : TQZRect{}, parent, 0), deck_(deck)
@@ -91,9 +106,7 @@ void TMainMenuAnim::Draw(const TQZRect& rect)
     TVideoDraw* draw = Video ? Video->Draw() : nullptr;
     const int32_t n = deck_ ? deck_->Count() : 0;
     if (draw && n > 0) {
-        const int32_t width = rect.Width();
-        const int32_t step = width / n;
-        const int32_t base = (width - 120) / 8 + 40;
+        const int32_t step = fan.step, base = fan.base;
         const double t = double(plat::os::TickMilliseconds());
         TCardGraphics* cards = Resources ? Resources->GetCardset() : nullptr;
         const bool alignLeft = !cards || cards->AlignLeft;
@@ -115,7 +128,7 @@ TMainMenuGUI::TMainMenuGUI(TState* owner, TGUIWindow* layout) : TStateGUI(owner,
     deck_.FillDeck();
     deck_.Shuffle();
     anim_ = NewWindow<TMainMenuAnim>(this, &deck_);
-    NewWindow<TUITitle>(this, false);
+    title_ = NewWindow<TUITitle>(this, false);
     for (const TMenuCell& c : kMenuCells) NewWindow<TUIButton>(c.caption, TQZRect{}, this, c.command);
     store_ = NewWindow<TUIButton>("", TQZRect{}, this, 13);
     store_->picture = UITexture(kStoreTexture);
@@ -146,6 +159,9 @@ void TMainMenuGUI::PlaceButtons()
     store_->SetRect({10, h - f / 2 - 10, f + 10, h - 10});
     store_->SetVisible(f > 0 && store_->picture != nullptr);
     multiplayerWarning_->SetRect({w / 2 - 128, h - 300, w / 2 + 128, h - 44});
+    const int32_t cards = deck_.Count();
+    anim_->fan = MenuFanLayout(w, Video ? Video->CardSize() : TQZPoint{}, cards, title_->GetRect().bottom,
+                               MenuCellRect(w, h, 0, 0).top);
 }
 
 bool TMainMenuGUI::Arrange()
@@ -162,8 +178,23 @@ void TMainMenuGUI::RefreshButtons()
     if (TUIButton* b = Button(5)) b->SetEnabled(!shared);
     if (TUIButton* b = Button(1)) b->SetEnabled(GameInProgress() || shared);
     if (TUIButton* b = Button(11)) b->SetEnabled(false);
+    store_->SetEnabled(WebSettingConfigured("Internet.SteamURL"));
+    FocusFirstChoice();
+}
+
+void TMainMenuGUI::FocusFirstChoice()
+{
     TUIButton* focus = Button(GameInProgress() ? 1 : 5);
     if (focus && focus->CanFocus()) ChangeFocus(focus);
+}
+
+void TMainMenuGUI::Update()
+{
+    TStateGUI::Update();
+    // A page or pop-up over the menu that took the focus and closed leaves it
+    // nowhere; the keys then reach the menu's first choice again.
+    const TGUIWindow* focused = GetFocused();
+    if (IsVisible() && (!focused || !focused->CanFocus())) FocusFirstChoice();
 }
 
 // ---------------------------------------------------------------- state

@@ -2,19 +2,23 @@
 
 #include "GameTextHelpers.h"
 #include "UIBidButton.h"
+#include "UIBoardLayout.h"
 #include "UIButton.h"
+#include "UIPrompt.h"
 #include "UITheme.h"
 #include "clVideoDraw.h"
 #include "mgrGameflow.h"
 #include "mgrSession.h"
 #include "mgrVideo.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace {
 
 constexpr TQZRect kButtonArea{10, 185, 625, 350};
 constexpr TQZColour kRowFill = 0xFFEAEAEA;
+constexpr TQZColour kPanelGround = 0xFF3A434B;
 
 // The cell of row r and column c inside the button area.
 TQZRect Cell(int32_t row, int32_t column)
@@ -54,14 +58,24 @@ TUIBidding::TUIBidding(TGUIWindow* parent) : TUIFrame("Bidding", {0, 0, BIDDING_
     SetShown(true);
 }
 
+TQZRect BiddingPanelRect(TQZPoint board, TQZPoint card)
+{
+    constexpr int32_t kGap = 4;
+    const int32_t x = (board.x - BIDDING_WIDTH) / 2;
+    int32_t y = std::min((board.y - BIDDING_HEIGHT) / 2 - 40, board.y - BIDDING_HEIGHT - 170) - 10;
+    const TQZRect top = BoardSeatRect(BOARD_TOP, board, card);
+    const TQZRect bottom = BoardSeatRect(BOARD_BOTTOM, board, card);
+    const TQZRect prompt = TUIPrompt::PromptRect(bottom);
+    const int32_t floor = prompt.top > top.bottom && prompt.bottom <= bottom.top ? prompt.top : bottom.top;
+    y = std::max(y, top.bottom + kGap);
+    const int32_t height = std::clamp(floor - kGap - y, BIDDING_MIN_HEIGHT, BIDDING_HEIGHT);
+    return {x, y, x + BIDDING_WIDTH, y + height};
+}
+
 bool TUIBidding::Arrange()
 {
-    if (TGUIWindow* parent = GetParent()) {
-        const int32_t pw = parent->GetWidth(), ph = parent->GetHeight();
-        const int32_t x = (pw - BIDDING_WIDTH) / 2;
-        const int32_t y = std::min((ph - BIDDING_HEIGHT) / 2 - 40, ph - BIDDING_HEIGHT - 170) - 10;
-        SetRect({x, y, x + BIDDING_WIDTH, y + BIDDING_HEIGHT});
-    }
+    if (TGUIWindow* parent = GetParent())
+        SetRect(BiddingPanelRect({parent->GetWidth(), parent->GetHeight()}, BoardCardSize()));
     Refresh();
     return true;
 }
@@ -168,6 +182,9 @@ void TUIBidding::HandleCommand(TGUIWindow* sender, int32_t id)
 void TUIBidding::Update()
 {
     TUIFrame::Update();
+    // Faded in, the panel draws straight to the screen: through its picture
+    // the blended rows and buttons would stay part transparent for good.
+    if (UseFadePicture() && Shown() && GetAlpha() >= maxAlpha) SetFadePicture(false);
     if (BidPoints(ComposedBid()) != lastPoints_ || buttonArea_->IsVisible() != IsLocalTurn()) {
         if (lastPoints_ == BidPoints(BID_MISERE)) selectedCount = 0;
         Refresh();
@@ -182,6 +199,10 @@ void TUIBidding::Update()
 
 void TUIBidding::Draw(const TQZRect& rect)
 {
+    // The panel stands over the kitty and the middle of the table: a solid
+    // ground under its translucent body keeps them from showing through its
+    // rows and buttons.
+    UIFill(AdjustRect(rect, 4, 4, -4, -4), kPanelGround);
     TUIFrame::Draw(rect);
     TVideoDraw* draw = Video ? Video->Draw() : nullptr;
     if (!Session || !draw) return;

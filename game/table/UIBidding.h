@@ -17,6 +17,14 @@ constexpr int32_t BIDCMD_PLACE = 10;
 constexpr int32_t BIDCMD_PASS = 11;
 constexpr int32_t BIDDING_WIDTH = 635;
 constexpr int32_t BIDDING_HEIGHT = 380;
+// The least height that still holds the buttons, where the board is short.
+constexpr int32_t BIDDING_MIN_HEIGHT = 360;
+
+// Where the panel stands on a board of the given size with cards of the
+// given size: centred across and above the middle, but never over the top
+// hand or the prompt line over the local hand (on a short board it gives up
+// some of its empty bottom edge rather than cover either).
+TQZRect BiddingPanelRect(TQZPoint board, TQZPoint card);
 constexpr const char* kBidOrigin = "LOCAL_PLAYER";
 
 class TUIBidding : public TUIFrame {

@@ -15,6 +15,8 @@ constexpr int32_t BOARD_RIGHT = 4;
 // the scoreboard's corner stay clear).
 constexpr int32_t BOARD_MIN_HAND_LEFT = 250;
 constexpr int32_t BOARD_NAME_HEIGHT = 30;
+// The top hand's top: just below the table's top bar.
+constexpr int32_t BOARD_TOP_MARGIN = 25;
 
 // The rectangle of a display position on a board of the given size with
 // cards of the given size; (0, 0, 1, 1) for anything else.
@@ -24,8 +26,12 @@ TQZRect BoardSeatRect(int32_t position, TQZPoint board, TQZPoint card);
 int32_t BoardSeatLayout(int32_t position);
 // The player icon's square beside a hand.
 TQZRect BoardIconRect(int32_t position, const TQZRect& hand, int32_t boardWidth);
-// The player's name over a hand.
-TQZRect BoardNameRect(const TQZRect& hand);
+// The player's name over a hand; the top seat's beside its icon, where it
+// stays off the cards that fill the top of the board.
+TQZRect BoardNameRect(int32_t position, const TQZRect& hand, const TQZRect& icon, int32_t boardWidth);
+// Where a card gathered to a player's icon comes to rest: centred on the
+// icon, kept whole on the board below the top bar.
+TQZPoint BoardGatherPoint(const TQZRect& icon, TQZPoint card, TQZPoint board);
 // The size cards are drawn at now: the video manager's, or the fallback
 // size without one.
 TQZPoint BoardCardSize();

@@ -141,7 +141,7 @@ void TUIChatWindow::Update()
 void TUIChatWindow::Draw(const TQZRect& rect)
 {
     if (active_)
-        if (TQZVideo* video = CurrentVideo()) video->FillRect(rect, 0x80000000);
+        if (TQZVideo* video = CurrentVideo()) video->FillRect(rect, UICHAT_ACTIVE_GROUND);
     TUIFrame::Draw(rect);
 }
 

@@ -29,6 +29,9 @@ constexpr uint32_t UICHAT_FRESH_MS = 10000;
 constexpr size_t UICHAT_KEEP = 10;
 constexpr TQZColour UICHAT_LOCAL_NAME = 0xFFFFFF00;
 constexpr TQZColour UICHAT_OTHER_NAME = 0xFF00FF00;
+// The ground of the open chat: it lies over the left player's cards, which
+// must not show through what is typed and read there.
+constexpr TQZColour UICHAT_ACTIVE_GROUND = 0xE0000000;
 
 struct TChatMessage {
     TRichItem* name = nullptr;  // owned by the view

@@ -85,9 +85,11 @@ bool TUIGameBoard::Arrange()
                                                 player ? &player->Hand() : nullptr);
         set->seat = s;
         hands_[s - 1] = set;
-        icons_[s - 1] = NewWindow<TUIPlayerIcon>(s, this, BoardIconRect(position, hand, GetWidth()));
+        const TQZRect icon = BoardIconRect(position, hand, GetWidth());
+        icons_[s - 1] = NewWindow<TUIPlayerIcon>(s, this, icon);
         if (player && !player->IsLocal())
-            names_[s - 1] = MakeUILabel(player->Name(), BoardNameRect(hand), this, 0xFFFFFFFF, BOARD_NAME_FONT);
+            names_[s - 1] = MakeUILabel(player->Name(), BoardNameRect(position, hand, icon, GetWidth()), this, 0xFFFFFFFF,
+                                        BOARD_NAME_FONT);
     }
     FollowSession();
 

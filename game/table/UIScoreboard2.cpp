@@ -41,6 +41,20 @@ TScoreboardLayout ScoreboardLayout(int32_t parentWidth, int32_t parentHeight)
     return l;
 }
 
+TScoreboardName ScoreboardNameStyle(const std::vector<std::string>& names, const TScoreboardLayout& layout)
+{
+    // The widest name decides, in the rows' own face.
+    std::string widest;
+    if (TQZFont* f = UIFont(UIFONT_BUTTON))
+        for (const std::string& name : names)
+            if (f->TextWidth(name) > f->TextWidth(widest)) widest = name;
+    TScoreboardName style;
+    style.font = UIFontThatFits(widest, layout.nameColumn, {UIFONT_BUTTON, UIFONT_SMALL});
+    TQZFont* f = UIFont(style.font);
+    style.wrap = f && f->TextWidth(widest) > layout.nameColumn;
+    return style;
+}
+
 std::vector<TScoreboardRow> ScoreboardRows(const TSession& session)
 {
     std::vector<TScoreboardRow> rows;
@@ -94,8 +108,13 @@ void TUIScoreboard2::Draw(const TQZRect& rect)
     DrawHeader(rect);
     if (!Session) return;
     int32_t top = rect.top + SCOREBOARD_ROWS_TOP;
-    for (const TScoreboardRow& row : ScoreboardRows(*Session)) {
-        DrawRow(row, {rect.left + kInset, top, rect.left + kInset + layout_.rowWidth, top + layout_.rowHeight});
+    const std::vector<TScoreboardRow> rows = ScoreboardRows(*Session);
+    std::vector<std::string> names;
+    for (const TScoreboardRow& row : rows) names.push_back(row.name);
+    const TScoreboardName nameStyle = ScoreboardNameStyle(names, layout_);
+    for (const TScoreboardRow& row : rows) {
+        DrawRow(row, {rect.left + kInset, top, rect.left + kInset + layout_.rowWidth, top + layout_.rowHeight},
+                nameStyle);
         top += layout_.rowHeight;
     }
 }
@@ -119,7 +138,7 @@ void TUIScoreboard2::DrawHeader(const TQZRect& rect)
     }
 }
 
-void TUIScoreboard2::DrawRow(const TScoreboardRow& row, const TQZRect& r)
+void TUIScoreboard2::DrawRow(const TScoreboardRow& row, const TQZRect& r, const TScoreboardName& nameStyle)
 {
     TVideoDraw* d = VideoDraw();
     if (row.toPlay && d) d->FillPulse(SCOREBOARD_TO_PLAY, r);
@@ -141,7 +160,8 @@ void TUIScoreboard2::DrawRow(const TScoreboardRow& row, const TQZRect& r)
     x = avatarCell.right;
 
     const TQZRect nameCell{x, r.top, x + layout_.nameColumn, r.bottom};
-    if (TQZFont* f = UIFont(UIFONT_BUTTON)) f->DrawText(nameCell, row.name, kNameFlags, 0xFFFFFFFF);
+    if (TQZFont* f = UIFont(nameStyle.font))
+        f->DrawText(nameCell, row.name, kNameFlags | (nameStyle.wrap ? QZTEXT_WORDWRAP : 0), 0xFFFFFFFF);
     x = nameCell.right;
 
     TQZFont* scoreFont = UIFont(SCOREBOARD_FONT_SCORE);

@@ -25,6 +25,14 @@ struct TScoreboardLayout {
     int32_t seatColumn = 0, avatarColumn = 0, nameColumn = 0, scoreColumn = 0, tricksColumn = 0, bidColumn = 0;
 };
 TScoreboardLayout ScoreboardLayout(int32_t parentWidth, int32_t parentHeight);
+// How the players' names are written, all alike: in the rows' own face, or a
+// smaller one where a name is wider than its column, on two lines where even
+// that is too wide. A name is never cut.
+struct TScoreboardName {
+    int32_t font = 0;
+    bool wrap = false;
+};
+TScoreboardName ScoreboardNameStyle(const std::vector<std::string>& names, const TScoreboardLayout& layout);
 
 // What one row shows.
 struct TScoreboardRow {
@@ -56,7 +64,7 @@ public:
 
 private:
     void DrawHeader(const TQZRect& rect);
-    void DrawRow(const TScoreboardRow& row, const TQZRect& rowRect);
+    void DrawRow(const TScoreboardRow& row, const TQZRect& rowRect, const TScoreboardName& nameStyle);
 
     TScoreboardLayout layout_;
 };

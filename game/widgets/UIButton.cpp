@@ -47,14 +47,18 @@ TRenderKey TUIButton::FaceKey(const TQZRect& rect) const
 
 void TUIButton::DrawFace(const TQZRect& rect)
 {
+    // A disabled button must read as one at a glance: its picture and its
+    // caption are dimmed as well as its face.
+    const bool enabled = IsEnabled();
     if (picture) {
-        picture->Draw(rect, 0xFFFFFFFF);
+        picture->Draw(rect, enabled ? 0xFFFFFFFF : UIBUTTON_DISABLED_PICTURE);
     } else if (TQZTexture* face = UITexture(UITEX_BUTTONS)) {
         const TQZRect& cell = IsPressed() ? UIBUTTON_FACE_PRESSED : IsHover() ? UIBUTTON_FACE_HOVER : UIBUTTON_FACE;
-        face->DrawNineSlice(rect, {4, 4, 4, 4}, true, IsEnabled() ? 0xFFFFFFFF : UIBUTTON_DISABLED, cell);
+        face->DrawNineSlice(rect, {4, 4, 4, 4}, true, enabled ? 0xFFFFFFFF : UIBUTTON_DISABLED, cell);
     }
     TQZColour colour = 0xFFFFFFFF;
-    if (IsPressed() || IsFocused()) colour = 0xFF80FFFF;
+    if (!enabled) colour = UIBUTTON_DISABLED_CAPTION;
+    else if (IsPressed() || IsFocused()) colour = 0xFF80FFFF;
     else if (IsHover()) colour = 0xFFC0C0FF;
     if (TQZFont* f = UIFont(UIFONT_BUTTON)) f->DrawText(AdjustRect(rect, 2, 0, -2, 0), caption_, textFlags, colour);
 }

@@ -37,5 +37,7 @@ constexpr TQZRect UIBUTTON_FACE{0, 0, 126, 53};
 constexpr TQZRect UIBUTTON_FACE_HOVER{128, 0, 254, 53};
 constexpr TQZRect UIBUTTON_FACE_PRESSED{0, 64, 126, 117};
 constexpr TQZColour UIBUTTON_DISABLED = 0x80505050;
+constexpr TQZColour UIBUTTON_DISABLED_CAPTION = 0xFF8A8A8A;
+constexpr TQZColour UIBUTTON_DISABLED_PICTURE = 0xA0707070;
 
 TUIButton* MakeUIButton(const std::string& caption, const TQZRect& rect, TGUIWindow* parent, int32_t commandId);

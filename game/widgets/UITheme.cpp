@@ -18,6 +18,16 @@ TQZFont* UIFont(int32_t id)
     return Resources ? Resources->GetFont(id) : nullptr;
 }
 
+int32_t UIFontThatFits(const std::string& text, int32_t width, std::initializer_list<int32_t> faces)
+{
+    int32_t chosen = 0;
+    for (int32_t id : faces) {
+        chosen = id;
+        if (TQZFont* f = UIFont(id); f && f->TextWidth(text) <= width) break;
+    }
+    return chosen;
+}
+
 void UIPlaySound(int32_t id)
 {
     if (Audio) Audio->PlaySound(id, false);

@@ -6,6 +6,7 @@
 #include "qz7core.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 class TQZFont;
@@ -42,6 +43,9 @@ constexpr TQZColour UICOLOUR_VEIL = 0xA0808080;     // over a disabled widget
 
 TQZTexture* UITexture(int32_t id);
 TQZFont* UIFont(int32_t id);
+// The first of the faces (largest first) in which the text fits the width,
+// else the last: a long text is written smaller rather than cut.
+int32_t UIFontThatFits(const std::string& text, int32_t width, std::initializer_list<int32_t> faces);
 void UIPlaySound(int32_t id);
 // Milliseconds of the last frame.
 uint32_t UIFrameTime();

@@ -416,6 +416,15 @@ void TGUIScrollBar::MouseMove(TQZPoint point, TGUIWindow* hit)
     if (dragging_) SetPosition(PositionAt(point));
 }
 
+bool TGUIScrollBar::MouseWheel(int32_t delta)
+{
+    if (delta == 0 || !IsVisible() || max_ <= min_) return false;
+    // Away from the user (a positive delta) goes back towards the start.
+    if (delta > 0) StepBack();
+    else StepForward();
+    return true;
+}
+
 bool TGUIScrollBar::KeyPress(uint32_t key)
 {
     if (TGUIWindow::KeyPress(key)) return true;

@@ -138,6 +138,9 @@ public:
     bool MouseUp(TQZPoint point) override;
     void MouseMove(TQZPoint point, TGUIWindow* hit) override;
     bool KeyPress(uint32_t key) override;
+    // The wheel steps a shown bar that has somewhere to go: every list and
+    // scrolling panel with a bar scrolls by it.
+    bool MouseWheel(int32_t delta) override;
     virtual void StepBack();
     virtual void StepForward();
 

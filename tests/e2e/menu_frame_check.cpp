@@ -56,23 +56,25 @@ int main(int argc, char** argv)
         return 2;
     }
     const int W = image.width, H = image.height;
-    // The table cloth shows between the button rows and the card wave.
-    const TMean cloth = MeanOf(image, 10, H / 2 - 20, 60, H / 2 + 20);
+    // The table cloth shows at the left edge above the card wave, which lies
+    // below the title.
+    const TMean cloth = MeanOf(image, 5, 40, 30, 80);
     Check(Greenish(cloth), "table cloth at the left edge");
     // Nine cells of 210 x 55 centred on (W/2 + c*220 - 110, H - 240 + r*65).
     const int cells[9][2] = {{0, 0}, {0, 1}, {0, 2}, {0, 3}, {1, 0}, {1, 1}, {1, 2}, {1, 3}, {2, 0}};
     int rimmed = 0;
     for (const auto& c : cells) {
         const int cx = W / 2 + c[0] * 220 - 110, cy = H - 240 + c[1] * 65;
-        // A face has its caption (light text, white or the focus colour) and, when enabled, the gold rim;
-        // the cloth has neither light pixels nor red reaching green.
+        // A face has its caption (light text, white or the focus colour; grey on a disabled button) and,
+        // when enabled, the gold rim; the cloth has neither light or grey pixels nor red reaching green.
         int rim = 0, text = 0;
         for (int y = cy - 29; y <= cy + 29; ++y)
             for (int x = cx - 100; x <= cx + 100; ++x) {
                 const uint32_t p = image.Pixel(x, y);
                 const int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
                 if (y > cy - 24 && y < cy + 24) {
-                    if (g > 180 && b > 180) ++text;  // white, or the focused cyan
+                    const bool grey = r > 110 && std::abs(r - g) < 12 && std::abs(g - b) < 12;
+                    if ((g > 180 && b > 180) || grey) ++text;  // white, the focused cyan, or disabled grey
                 } else if (r >= g + 10) {
                     ++rim;
                 }

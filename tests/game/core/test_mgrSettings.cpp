@@ -230,6 +230,14 @@ TEST(UserFolderTest, AMissingDataFolderIsMadeRatherThanFallingBackToTheProgramFo
     EXPECT_TRUE(std::filesystem::is_directory(folder));
 }
 
+// What messages show and the desktop opens: one separator throughout.
+TEST(UserFolderTest, IsWrittenWithThePlatformsSeparator)
+{
+    vqtest::TempDir scratch;
+    vqtest::ScopedEnv env{"VANTOREL_DATA_HOME", scratch.Path()};
+    EXPECT_EQ(scratch.Path() + "VantorelQar/", UserFolder());
+}
+
 }  // namespace
 
 namespace {

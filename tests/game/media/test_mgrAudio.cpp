@@ -79,7 +79,7 @@ TEST_F(AudioManagerTest, ASoundThatDidNotLoadIsSkippedWithOneWarning)
     Start();
     for (int i = 0; i < 3; ++i) Audio->PlaySound(SOUND_CARDPLAY, false);
     EXPECT_EQ(TakeBoxes(), std::vector<std::string>{std::string(kWarning) +
-                                                    "ERROR failed to load audio file \"Assets\\Audio\\Cardplay.wav\""});
+                                                    "ERROR failed to load audio file \"Assets/Audio/Cardplay.wav\""});
     Audio->PlaySound(SOUND_DEALING, false);
     EXPECT_TRUE(Played(SOUND_DEALING)) << "the other sounds play";
 }

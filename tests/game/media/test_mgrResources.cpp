@@ -69,7 +69,7 @@ TEST_F(ResourcesTest, AMissingChoiceFallsBackToTheFirstFileOfItsFolderWithOneWar
     EXPECT_EQ("Another", Title());
     EXPECT_EQ("Another", Title());
     EXPECT_EQ(TakeBoxes(), std::vector<std::string>{std::string(kWarning) +
-                                                    "Unable to load file \"Cardsets\\Gone.cards\" - attempting to "
+                                                    "Unable to load file \"Cardsets/Gone.cards\" - attempting to "
                                                     "determine substitute file"});
 }
 
@@ -97,9 +97,9 @@ TEST_F(ResourcesTest, AChoiceThatFailsToLoadWarnsOnceAndIsNotRetriedUntilItsSett
         EXPECT_EQ(nullptr, Resources->GetBackdrop(1));
     }
     EXPECT_EQ(TakeBoxes(), (std::vector<std::string>{
-                               std::string(kWarning) + "ERROR failed to load cardface \"Cardsets\\Broken.cards\"",
-                               std::string(kWarning) + "ERROR failed to load texture \"Cardbacks\\Broken.png\"",
-                               std::string(kWarning) + "ERROR failed to load backdrop \"Tables\\Broken.jpg\"",
+                               std::string(kWarning) + "ERROR failed to load cardface \"Cardsets/Broken.cards\"",
+                               std::string(kWarning) + "ERROR failed to load texture \"Cardbacks/Broken.png\"",
+                               std::string(kWarning) + "ERROR failed to load backdrop \"Tables/Broken.jpg\"",
                            }));
     EXPECT_TRUE(Resources->LoadFailed(RES_CARDSET, 1));
 
@@ -113,7 +113,7 @@ TEST_F(ResourcesTest, AChoiceThatFailsToLoadWarnsOnceAndIsNotRetriedUntilItsSett
     SetSetting("Video.Cardface", "Broken.cards");
     EXPECT_EQ("Basic", Title());
     EXPECT_EQ(TakeBoxes(), std::vector<std::string>{std::string(kWarning) +
-                                                    "ERROR failed to load cardface \"Cardsets\\Broken.cards\""});
+                                                    "ERROR failed to load cardface \"Cardsets/Broken.cards\""});
 }
 
 TEST_F(ResourcesTest, ANewChoiceReplacesTheLoadedOneAndCountsTheUnload)
@@ -212,7 +212,7 @@ TEST_F(ResourcesDeathTest, AnEmptyChoiceFolderIsFatalNamingTheFolder)
     runtime.Defaults("Video.Cardface=\"Gone.cards\"\r\n");
     Start();
     EXPECT_EXIT(Resources->GetCardset(), ::testing::ExitedWithCode(kFatalExitCode),
-                "Unable to load file \"Cardsets\\\\\" - terminating application");
+                "Unable to load file \"Cardsets/\" - terminating application");
 }
 
 TEST_F(ResourcesDeathTest, AMissingSoundFileIsFatal)
@@ -220,7 +220,7 @@ TEST_F(ResourcesDeathTest, AMissingSoundFileIsFatal)
     runtime.Everything();
     runtime.Remove("Assets/Audio/Trick.wav");
     EXPECT_EXIT(Start(), ::testing::ExitedWithCode(kFatalExitCode),
-                "Unable to load file \"Assets\\\\Audio\\\\Trick.wav\" - terminating application");
+                "Unable to load file \"Assets/Audio/Trick.wav\" - terminating application");
 }
 
 TEST(ContentManagerTest, IdsAreCheckedAndAFullTableGrowsBySixteen)

@@ -139,9 +139,9 @@ TEST_F(EditorResourcesTest, AMissingChoiceOfEachKindFallsBackToTheFirstFileOfIts
     EXPECT_EQ(64, Resources->GetBackdrop(1)->Image()->GetSize().x);
     const std::string substitute = "\" - attempting to determine substitute file";
     EXPECT_EQ(TakeBoxes(), (std::vector<std::string>{
-                               std::string(kWarning) + "Unable to load file \"Cardsets\\Gone.cards" + substitute,
-                               std::string(kWarning) + "Unable to load file \"Cardbacks\\Gone.png" + substitute,
-                               std::string(kWarning) + "Unable to load file \"Tables\\Gone.jpg" + substitute,
+                               std::string(kWarning) + "Unable to load file \"Cardsets/Gone.cards" + substitute,
+                               std::string(kWarning) + "Unable to load file \"Cardbacks/Gone.png" + substitute,
+                               std::string(kWarning) + "Unable to load file \"Tables/Gone.jpg" + substitute,
                            }));
 }
 
@@ -165,10 +165,10 @@ TEST_F(EditorResourcesTest, ABrokenFileOfEachKindIsReportedAndLoadingGoesOn)
         EXPECT_EQ(nullptr, Resources->GetSound(SOUND_TRICK));
     }
     EXPECT_EQ(TakeBoxes(), (std::vector<std::string>{
-                               std::string(kWarning) + "ERROR failed to load cardface \"Cardsets\\Broken.cards\"",
-                               std::string(kWarning) + "ERROR failed to load backdrop \"Tables\\Broken.jpg\"",
-                               std::string(kWarning) + "ERROR failed to load texture \"Cardbacks\\Broken.png\"",
-                               std::string(kWarning) + "ERROR failed to load audio file \"Assets\\Audio\\Trick.wav\"",
+                               std::string(kWarning) + "ERROR failed to load cardface \"Cardsets/Broken.cards\"",
+                               std::string(kWarning) + "ERROR failed to load backdrop \"Tables/Broken.jpg\"",
+                               std::string(kWarning) + "ERROR failed to load texture \"Cardbacks/Broken.png\"",
+                               std::string(kWarning) + "ERROR failed to load audio file \"Assets/Audio/Trick.wav\"",
                            }));
     for (int32_t id : {1, 2, 4, 5, 6, 7, 8}) EXPECT_NE(nullptr, Resources->GetSound(id)) << "sound " << id;
     for (int32_t id = 1; id <= 31; ++id) EXPECT_NE(nullptr, Resources->GetTexture(id)) << id;
@@ -191,7 +191,7 @@ TEST_F(EditorResourcesDeathTest, AMissingFileOutsideTheChoiceFoldersIsFatal)
     StartEditor();
     EXPECT_NE(nullptr, Resources->GetFont(1));
     EXPECT_EXIT(Resources->GetFont(2), ::testing::ExitedWithCode(kFatalExitCode),
-                "Unable to load file \"Assets\\\\Misc\\\\alien20.qz7\" - terminating application");
+                "Unable to load file \"Assets/Misc/alien20.qz7\" - terminating application");
 }
 
 }  // namespace

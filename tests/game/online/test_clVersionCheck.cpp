@@ -143,6 +143,14 @@ TEST_F(VersionCheckTest, NewerVersionIsFoundAndDownloadedWithProgressOnTheTaskba
     ASSERT_TRUE(vc.RunInstaller());
     EXPECT_EQ(plat::os::TakeOpenRequests(), std::vector<std::string>{Native(UserFolder())})
         << "the folder holding the download is shown; nothing is run";
+
+    // An opener that cannot start: the warning names the download as this
+    // platform writes paths.
+    plat::os::SetDesktopOpener(home.File("no-such-opener"), true);
+    EXPECT_FALSE(vc.RunInstaller());
+    plat::os::SetDesktopOpener("", false);
+    ASSERT_EQ(1u, warnings.size());
+    EXPECT_EQ(warnings[0], "Failed to execute program \"" + home.Path() + "VantorelQar/setup.bin\"");
 }
 
 struct OfferCase {

@@ -202,7 +202,7 @@ TEST_F(NameListsTest, MissingLobbiesFallBackAndOpponentsStillLoad)
     EXPECT_EQ(LobbyText(1), "Unadorned");
     EXPECT_EQ(LobbyText(3), "Building");
     ASSERT_EQ(warnings.size(), 1u);
-    EXPECT_EQ(warnings[0], "Unable to load file \"Assets\\Config\\Lobbies.txt\"");
+    EXPECT_EQ(warnings[0], "Unable to load file \"Assets/Config/Lobbies.txt\"");
 }
 
 TEST_F(NameListsTest, MissingOpponentsFallBackAndLobbiesStillLoad)

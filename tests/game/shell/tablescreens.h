@@ -22,6 +22,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <string>
 
 namespace shelltest {
@@ -169,11 +170,12 @@ protected:
         return TBid{S().Bidding().GetBid(Local()).suit, 1};
     }
     // Plays the local seat's part of the hand: bids the lowest raise, discards its first cards, plays its first legal
-    // card; the computer seats play by themselves.
-    void PlayLocalHand(bool& declared)
+    // card; the computer seats play by themselves. The look, when given, sees every frame of the hand.
+    void PlayLocalHand(bool& declared, const std::function<void()>& look = nullptr)
     {
         declared = false;
         for (int32_t guard = 0; guard < 20000; ++guard) {
+            if (look) look();
             switch (CurrentId()) {
             case STATE_BIDDING:
                 if (!S().Bidding().IsComplete() && S().Bidding().CurrentBidder() == Local() &&

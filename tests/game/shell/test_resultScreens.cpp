@@ -15,6 +15,7 @@
 #include "stateGameWin.h"
 #include "stateHandWin.h"
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -272,6 +273,54 @@ TEST_F(ResultScreens, TheTrumpWarningShowsOnceAndTheSecondClickDiscards)
         EXPECT_FALSE(hand.Contains(nextCard));
     }
     EXPECT_EQ(1, warnings());
+}
+
+// The prompts the local declarer reads while discarding: one for each card
+// still to go, then the next step's, never a count of none.
+TEST_F(ResultScreens, TheDiscardPromptCountsDownAndEndsWithTheNextStep)
+{
+    Command(5);
+    ASSERT_TRUE(RunUntil(STATE_BIDDING));
+    SettleAuction(Local(), {SUIT_NOTRUMPS, 7});
+    ASSERT_TRUE(RunUntil(STATE_KITTY));
+    auto* kitty = static_cast<TStateKitty*>(StateEngine->Current());
+    for (int32_t i = 0; i < 2000 && kitty->Phase() != 1; ++i) Step();
+    ASSERT_EQ(1, kitty->Phase());
+    std::vector<std::string> prompts{S().Prompt()};
+    for (int32_t guard = 0; guard < 2000 && CurrentId() != STATE_GAME; ++guard) {
+        if (CurrentId() == STATE_KITTY && S().HandOf(Local()).Count() > 10 && S().Governor().QueueLength() == 0)
+            Command(2001);
+        Step();
+        if (prompts.back() != S().Prompt()) prompts.push_back(S().Prompt());
+    }
+    ASSERT_EQ(STATE_GAME, CurrentId());
+    for (int32_t i = 0; i < 20; ++i) {
+        Step();
+        if (prompts.back() != S().Prompt()) prompts.push_back(S().Prompt());
+    }
+    prompts.erase(std::remove(prompts.begin(), prompts.end(), std::string()), prompts.end());
+    ASSERT_GE(prompts.size(), 3u);
+    EXPECT_EQ((std::vector<std::string>{"Discard 3 card(s)", "Discard 2 card(s)", "Discard 1 card(s)"}),
+              std::vector<std::string>(prompts.begin(), prompts.begin() + 3));
+    EXPECT_EQ(0, std::count(prompts.begin(), prompts.end(), "Discard 0 card(s)"));
+}
+
+// The hand's result shows the deck gathered face down from its first frame:
+// the frame drawn right after the last trick shows no card face that was
+// never played.
+TEST_F(ResultScreens, TheHandResultNeverShowsTheDeckFaceUp)
+{
+    SetSetting("Debug.AutoPlay", "true");
+    Command(5);
+    ASSERT_TRUE(RunUntil(STATE_HANDWIN, 100000));
+    auto* table = static_cast<TStateTable*>(StateEngine->Current());
+    ASSERT_NE(nullptr, table->Board());
+    TUICardset* deck = table->Board()->GetSeatCards(0);
+    ASSERT_NE(nullptr, deck);
+    EXPECT_EQ(43, deck->Count());
+    EXPECT_FALSE(deck->faceUp) << "the frame drawn now";
+    Step();
+    EXPECT_FALSE(deck->faceUp);
 }
 
 }  // namespace

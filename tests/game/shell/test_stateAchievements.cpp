@@ -6,6 +6,7 @@
 #include "UIButton.h"
 #include "UILabel.h"
 #include "UIProgressBar.h"
+#include "qz7fonts.h"
 #include "UIScrollBar.h"
 #include "mgrAchievements.h"
 #include "mgrGameflow.h"
@@ -132,4 +133,51 @@ TEST_F(AchievementsScreen, ManyAchievementsScrollShowTheChosenOneAndResetBehindT
     EXPECT_EQ(1, gui->Shown());
     EXPECT_EQ("", gui->UnlockText()->Caption());
     EXPECT_EQ(Achievements->GetAchievement(0)->id, gui->Tile(1)->AchievementId()) << "tiles follow the new order";
+}
+
+// The wheel over the screen scrolls the list a tile at a time, within its
+// ends, as the bar does.
+TEST_F(AchievementsScreen, TheWheelScrollsTheListByWholeTiles)
+{
+    TAchieveGUI* gui = Open();
+    ASSERT_NE(nullptr, gui);
+    ASSERT_GT(gui->ScrollBar()->Max(), 0);
+    TGUIWindow* root = engine->Root();
+    const int32_t firstTop = gui->Tile(1)->GetRect().top;
+    const int32_t step = gui->ScrollBar()->step;
+    EXPECT_TRUE(root->DispatchWheel(-1));  // towards the user: down the list
+    Frame();
+    EXPECT_EQ(step, gui->ScrollBar()->Position());
+    EXPECT_EQ(firstTop - step, gui->Tile(1)->GetRect().top) << "the tiles moved with the bar";
+    root->DispatchWheel(1);
+    root->DispatchWheel(1);  // not past the start
+    Frame();
+    EXPECT_EQ(0, gui->ScrollBar()->Position());
+    EXPECT_EQ(firstTop, gui->Tile(1)->GetRect().top);
+    for (int32_t i = 0; i < 100; ++i) root->DispatchWheel(-1);
+    Frame();
+    EXPECT_EQ(gui->ScrollBar()->Max(), gui->ScrollBar()->Position());
+}
+
+// Every title of the shipped set, and the hidden one's, fits the detail
+// panel whole: a long one is written smaller, never cut at the edge.
+TEST_F(AchievementsScreen, EveryTitleFitsTheDetailPanel)
+{
+    Reload({Def(7, "hidden", 3)});
+    TAchieveGUI* gui = Open();
+    ASSERT_NE(nullptr, gui);
+    auto fits = [&gui] {
+        const TUILabel* title = gui->Title();
+        return title->GetFont()->TextWidth(title->Caption()) <= title->GetWidth();
+    };
+    EXPECT_TRUE(fits()) << gui->Title()->Caption();
+    StateEngine->PopState();
+    Frame();
+    Achievements->Initialize();  // the shipped set again
+    gui = Open();
+    ASSERT_NE(nullptr, gui);
+    for (int32_t n = 1; n <= gui->TileCount(); ++n) {
+        gui->ShowDetails(n);
+        EXPECT_TRUE(fits()) << gui->Title()->Caption();
+    }
 }

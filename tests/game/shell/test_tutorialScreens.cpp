@@ -3,8 +3,15 @@
 // where the player left it, and goes (still unseen) with its screen.
 #include "tablescreens.h"
 
+#include "UIButton.h"
 #include "UITutorial.h"
+#include "clTutorialPages.h"
 #include "microTutorial.h"
+#include "qz7files.h"
+#include "stateMenu.h"
+
+#include <regex>
+#include <set>
 
 namespace {
 
@@ -104,6 +111,51 @@ TEST_F(TutorialScreens, TheMiserePageHoldsTheBidResultUntilItIsClosed)
     EXPECT_FALSE(tutorial->WindowShown());
     EXPECT_EQ(1, SettingInt("Tutorials.misere"));
     EXPECT_TRUE(RunUntil(STATE_KITTY, 500));
+}
+
+// The pages point the player at the main menu's buttons by their captions:
+// each one named must be there.
+TEST_F(TutorialScreens, ThePagesNameOnlyButtonsTheMainMenuHas)
+{
+    auto* menu = dynamic_cast<TMainMenuGUI*>(StateEngine->Current()->Window());
+    ASSERT_NE(nullptr, menu);
+    std::set<std::string> captions;
+    for (int32_t i = 1; i <= menu->ChildCount(); ++i)
+        if (auto* b = dynamic_cast<TUIButton*>(menu->GetChild(i)); b && !b->Caption().empty())
+            captions.insert(b->Caption());
+    const std::string text = ReadTextFile(kTutorialFile);
+    ASSERT_FALSE(text.empty());
+    const std::string name = "((?:[A-Z][a-z]*)(?: [A-Z][a-z]*)*)";
+    const std::regex named[] = {std::regex("(?:Press )?" + name + " on the main menu"),
+                                std::regex("the " + name + " button of the main menu"),
+                                std::regex("the main menu's " + name + " button")};
+    int32_t found = 0;
+    for (const std::regex& pattern : named)
+        for (auto it = std::sregex_iterator(text.begin(), text.end(), pattern); it != std::sregex_iterator(); ++it) {
+            ++found;
+            const std::string caption = (*it)[1].str();
+            EXPECT_EQ(1u, captions.count(caption)) << "\"" << caption << "\" is no button of the main menu";
+        }
+    EXPECT_GE(found, 1);
+}
+
+// The welcome pages closed by clicks: the keys reach the menu's first
+// choice again, not the hidden page's button.
+TEST_F(TutorialScreens, ClosingThePagesGivesTheFocusBackToTheMenu)
+{
+    TTutorialService* tutorial = Tutorial();
+    ASSERT_NE(nullptr, tutorial);
+    auto* menu = dynamic_cast<TMainMenuGUI*>(StateEngine->Current()->Window());
+    ASSERT_NE(nullptr, menu);
+    Gameflow->TriggerTutorial("welcome", 1);
+    Step();
+    ASSERT_TRUE(tutorial->WindowShown());
+    for (int32_t page = 0; page < 5 && tutorial->WindowShown(); ++page) Click(tutorial->Window()->GotItButton());
+    ASSERT_FALSE(tutorial->WindowShown());
+    Step();
+    EXPECT_TRUE(menu->Button(5)->IsFocused());
+    engine->Root()->DispatchKey(GUIKEY_ENTER);  // "Start New Game"
+    EXPECT_TRUE(RunUntil(STATE_GAME, 50));
 }
 
 }  // namespace

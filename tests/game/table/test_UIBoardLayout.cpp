@@ -64,7 +64,25 @@ TEST(BoardLayout, OtherPositionsAndTheNameStrip)
 {
     EXPECT_EQ((TQZRect{0, 0, 1, 1}), BoardSeatRect(5, {1280, 800}, {71, 96}));
     EXPECT_EQ((TQZRect{0, 0, 1, 1}), BoardSeatRect(-1, {1280, 800}, {71, 96}));
-    EXPECT_EQ((TQZRect{10, 50, 100, 80}), BoardNameRect({10, 50, 100, 570}));
+    EXPECT_EQ((TQZRect{10, 50, 100, 80}), BoardNameRect(BOARD_LEFT, {10, 50, 100, 570}, {110, 60, 152, 102}, 1280));
+    // The top hand's cards reach its top edge: the name stands beside the
+    // seat's icon instead, to the board's right margin.
+    EXPECT_EQ((TQZRect{1020, 25, 1270, 55}), BoardNameRect(BOARD_TOP, {320, 25, 960, 147}, {970, 25, 1012, 67}, 1280));
+}
+
+TEST(BoardLayout, GatheredCardsRestWholeOnTheBoardBelowTheTopBar)
+{
+    const TQZPoint board{1024, 768}, card{114, 159};
+    struct {
+        TQZRect icon;
+        TQZPoint at;
+    } cases[] = {
+        {{400, 400, 440, 440}, {363, 340}},  // room all round: centred on the icon
+        {{778, 25, 812, 59}, {738, BOARD_TOP_MARGIN}},  // the top seat: not over the bar or off the window
+        {{990, 700, 1024, 734}, {910, 609}},  // a corner: kept inside
+        {{-20, -20, 0, 0}, {0, BOARD_TOP_MARGIN}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.at, BoardGatherPoint(c.icon, card, board)) << c.icon.left;
 }
 
 }  // namespace

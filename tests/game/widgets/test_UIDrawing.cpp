@@ -151,6 +151,25 @@ TEST_F(DrawingTest, FocusingAButtonRedrawsItsCaptionInTheFocusColour)
     EXPECT_EQ(0xFF80FFFFu, Pixel(200, 130));
 }
 
+// A disabled button reads as disabled at a glance: its caption greyed, its
+// picture dimmed, not only its face.
+TEST_F(DrawingTest, ADisabledButtonsCaptionAndPictureAreDimmed)
+{
+    TUIButton* button = MakeUIButton("M", {100, 100, 300, 160}, root.get(), 1);
+    TUIButton* picture = MakeUIButton("", {100, 200, 300, 260}, root.get(), 2);
+    picture->picture = UITexture(UITEX_SMOOTH);
+    DrawTree();
+    ASSERT_EQ(0xFFFFFFFFu, Pixel(200, 130));
+    const uint32_t shown = Pixel(200, 230);
+    button->SetEnabled(false);
+    picture->SetEnabled(false);
+    DrawTree();
+    for (int shift : {0, 8, 16}) {
+        EXPECT_LT(Channel(Pixel(200, 130), shift), 0xA0) << "caption, channel at " << shift;
+        EXPECT_LE(Channel(Pixel(200, 230), shift), Channel(shown, shift) / 2 + 1) << "picture, channel at " << shift;
+    }
+}
+
 TEST_F(DrawingTest, AToggleButtonShowsItsStateAndMovesItsKnob)
 {
     TUIToggleButton* toggle = MakeUIToggleButton(true, {400, 100}, root.get(), 1);
