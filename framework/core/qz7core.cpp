@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <chrono>
+#include <atomic>
 #include <condition_variable>
 #include <cstdlib>
 #include <deque>
@@ -66,6 +67,7 @@ struct FrameworkGlobals {
     std::string name;
     int32_t frameCounter = 0;
     bool started = false;
+    std::atomic<bool> editorVariant{false};  // read by worker threads too
     bool creating = false;
     std::unique_ptr<TQZClassSingleton> slots[QZ_SINGLETON_SLOTS];
 };
@@ -112,6 +114,7 @@ void FrameworkStart(const std::string& applicationName)
     g.name = applicationName;
     g.frameCounter = 0;
     g.started = true;
+    g.editorVariant = applicationName == QZ_EDITOR_IDENTITY;
     for (auto& s : g.slots) s.reset();
 }
 
@@ -120,6 +123,7 @@ void FrameworkStop()
     FrameworkGlobals& g = G();
     if (!g.started) return;
     g.started = false;
+    g.editorVariant = false;
     EventManager()->Fire(QZEVENT_SHUTDOWN, nullptr);
     for (auto& s : g.slots) {
         std::unique_ptr<TQZClassSingleton> gone = std::move(s);
@@ -138,9 +142,9 @@ const std::string& ApplicationName()
     return G().name;
 }
 
-bool IsEditorApplication()
+bool EditorVariant()
 {
-    return G().started && G().name == QZ_EDITOR_IDENTITY;
+    return G().editorVariant;
 }
 
 int32_t PumpFrame()

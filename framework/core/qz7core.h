@@ -178,7 +178,10 @@ const std::string& ApplicationName();
 // editor's build differs from the game's, this one value at start-up
 // chooses; no unit is compiled twice.
 inline constexpr const char* QZ_EDITOR_IDENTITY = "CardsetEditor";
-bool IsEditorApplication();
+// The editor's variant of the rules and services: decided once, when the
+// framework starts with the editor's name; false when it is stopped. Every
+// difference between the two builds asks this and nothing else.
+bool EditorVariant();
 // One step of the framework per frame; the result of the frame event.
 int32_t PumpFrame();
 int32_t FrameCounter();

@@ -50,14 +50,14 @@ void TSettingsManager::Initialize()
     // A missing or unreadable file is no error: the tree holds what could be read.
     (void)tree_->LoadFromFile(kDefaultsFile, KVFORM_LINES, true);
     // The editor never reveals hidden cards; a user's file may still say so.
-    if (IsEditorApplication()) tree_->SetBool("Debug.Reveal", false);
+    if (EditorVariant()) tree_->SetBool("Debug.Reveal", false);
     // What writes cut short by a crash left behind is cleared away first.
     int32_t stale = plat::os::RemoveStaleTemporaryFiles(UserFolder());
     if (stale > 0) WriteLog("Removed " + std::to_string(stale) + " unfinished temporary files");
     std::string user = UserFolder() + kSettingsFile;
     if (IsFile(user)) (void)tree_->LoadFromFile(user, KVFORM_LINES, true);
     // The editor leaves the game's version keys alone.
-    if (IsEditorApplication()) {
+    if (EditorVariant()) {
         ClearModifiedTree(tree_.get());
         return;
     }

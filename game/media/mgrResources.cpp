@@ -68,7 +68,7 @@ TQZTexture* IndexSheet()
 // its samples load whenever the framework's audio device is open.
 bool SoundsPlayable()
 {
-    if (IsEditorApplication()) return SingletonExists(QZSLOT_AUDIO) && AudioDevice()->deviceOpen;
+    if (EditorVariant()) return SingletonExists(QZSLOT_AUDIO) && AudioDevice()->deviceOpen;
     return Audio && Audio->IsReady();
 }
 }  // namespace
@@ -123,7 +123,7 @@ void TResourceEngine::Initialize()
     LoadOpponentLists();
     // The editor draws none of the game's interface: what it asks for (the
     // index sheet) loads on first use, which keeps its start quick.
-    if (!IsEditorApplication()) LoadGroup(0, false);
+    if (!EditorVariant()) LoadGroup(0, false);
 }
 
 TQZContentManager* TResourceEngine::Table(int32_t kind) const

@@ -87,7 +87,7 @@ std::string TActionBid::Describe(const TSession& s) const
     std::string wording;
     if (bid_.count == 1) wording = FormatNumbered("%1 passed", {name});
     else if (bid_.count == 0) wording = FormatNumbered("%1 has not yet bid", {name});
-    else if (IsEditorApplication()) wording = FormatNumbered("%1 bid %2 %3", {name, BidText(bid_), std::to_string(BidPoints(bid_))});
+    else if (EditorVariant()) wording = FormatNumbered("%1 bid %2 %3", {name, BidText(bid_), std::to_string(BidPoints(bid_))});
     else wording = FormatNumbered("%1 bid %2 (%3 points)", {name, BidText(bid_), std::to_string(BidPoints(bid_))});
     return ActionTypeName(Type()) + " " + wording;
 }
@@ -211,7 +211,7 @@ TActionDiscard::TActionDiscard(TSeat seat, TCard card) : TActionPlaycard(ACTION_
 // Discards belong to the kitty (and, in the game's build, the bid-complete) screen.
 static bool DiscardStateAllowed()
 {
-    return StateIs(STATE_KITTY) || (StateIs(STATE_BIDCOMPLETE) && !IsEditorApplication());
+    return StateIs(STATE_KITTY) || (StateIs(STATE_BIDCOMPLETE) && !EditorVariant());
 }
 
 bool TActionDiscard::Acceptable(const TSession& s) const
@@ -245,7 +245,7 @@ bool TActionDiscard::IsLegal(const TSession& s) const
         return false;
     };
     if (!IsSeat(seat_)) return refuse(" not legal; no such seat");
-    if (IsEditorApplication() && !StateIs(STATE_KITTY)) return refuse(" not legal; not in KITTY state");
+    if (EditorVariant() && !StateIs(STATE_KITTY)) return refuse(" not legal; not in KITTY state");
     if (!StateIs(STATE_KITTY) && !StateIs(STATE_BIDCOMPLETE))
         return refuse(" not legal; not in KITTY or BID_COMPLETE state");
     if (!s.HasContract()) return refuse(" not legal; no contract");
@@ -282,7 +282,7 @@ std::string TActionContinue::Describe(const TSession& s) const
 
 bool TActionContinue::Acceptable(const TSession&) const
 {
-    return StateIs(STATE_GAMEWIN) || StateIs(STATE_HANDWIN) || (StateIs(STATE_BIDCOMPLETE) && !IsEditorApplication());
+    return StateIs(STATE_GAMEWIN) || StateIs(STATE_HANDWIN) || (StateIs(STATE_BIDCOMPLETE) && !EditorVariant());
 }
 bool TActionContinue::IsReady(const TSession& s) const { return Acceptable(s); }
 
