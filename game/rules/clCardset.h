@@ -54,3 +54,6 @@ private:
     TCard cards_[kCapacity] = {};
     uint8_t held_[CARD_JOKER + 1] = {};  // how often each card is in the set, for quick lookups
 };
+
+// Whether the card may be played from the hand on the led suit.
+bool IsLegalPlay(TCard card, const TCardset& hand, TSuit ledSuit, TSuit trump);
