@@ -77,6 +77,7 @@ void ApplyVolume(const Piece& p)
 MusicHandle OpenMusic(const std::string& path)
 {
     if (!DeviceOpen() || path.empty()) return 0;
+    SetDeviceFreeHook(&FreeAllMusic);
     Mix_Music* music = Mix_LoadMUS(path.c_str());
     if (!music) return 0;
     Mix_HookMusicFinished(&MusicFinished);

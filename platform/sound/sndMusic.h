@@ -36,7 +36,8 @@ bool SetMusicEndHandler(MusicHandle music, MusicEndHandler handler);
 // thread of its own (joined before returning); false when none plays.
 bool SimulateMusicEnd();
 
-// Every piece is freed with the device (sndOutput's FreeDevice).
+// Every piece is freed with the device (sndOutput's FreeDevice, through
+// the hook the first OpenMusic sets).
 void FreeAllMusic();
 
 }  // namespace plat::sound

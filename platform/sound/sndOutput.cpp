@@ -1,7 +1,5 @@
 #include "sndOutput.h"
 
-#include "sndMusic.h"
-
 #include <SDL.h>
 #include <SDL_mixer.h>
 
@@ -52,6 +50,12 @@ State& S()
 {
     static State s;
     return s;
+}
+
+std::function<void()>& DeviceFreeHook()
+{
+    static std::function<void()> hook;
+    return hook;
 }
 
 uint64_t NowNs()
@@ -211,7 +215,7 @@ bool FreeDevice()
 {
     State& s = S();
     if (!s.device) return false;
-    FreeAllMusic();
+    if (DeviceFreeHook()) DeviceFreeHook()();
     Mix_HaltChannel(-1);
     for (auto& [h, sample] : s.samples) Mix_FreeChunk(sample.chunk);
     s.samples.clear();
@@ -222,6 +226,8 @@ bool FreeDevice()
     s.deviceNumber = -1;
     return true;
 }
+
+void SetDeviceFreeHook(std::function<void()> hook) { DeviceFreeHook() = std::move(hook); }
 
 bool DeviceOpen() { return S().device; }
 int32_t CurrentDevice() { return S().deviceNumber; }

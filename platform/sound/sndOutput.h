@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace plat::sound {
@@ -28,8 +29,13 @@ bool GetDeviceName(int32_t device, std::string& name);
 // Opens a device (-1 = the default) at a sample rate; false when it cannot
 // be opened or one is open already.
 bool InitDevice(int32_t device, int32_t rate);
-// Closes the device; every sample and channel goes with it.
+// Closes the device; every sample and channel goes with it, and first what
+// the hook below frees.
 bool FreeDevice();
+// Runs at the start of every FreeDevice while a device is open: music
+// streams (sndMusic) register their release here, so this module needs
+// nothing of theirs.
+void SetDeviceFreeHook(std::function<void()> hook);
 bool DeviceOpen();
 int32_t CurrentDevice();  // the device number in use, -1 none
 
