@@ -6,6 +6,7 @@
 
 #include "UIBidButton.h"
 #include "UIBidding.h"
+#include "UICardset.h"
 #include "imImage.h"
 #include "mgrGameflow.h"
 #include "mgrServices.h"
@@ -192,7 +193,7 @@ protected:
             case STATE_GAME:
                 if (S().Status() == STATUS_PLAYING && S().Tricks().SeatToPlay() == Local() &&
                     !S().Tricks().TrickComplete() && !static_cast<TStateGame*>(StateEngine->Current())->Busy())
-                    Command(2000 + LegalPosition());
+                    Command(GUICMD_CARD + LegalPosition());
                 break;
             case STATE_HANDWIN: return;
             default: break;
