@@ -312,7 +312,8 @@ void TEditorApp::ExportCard()
     }
     const std::string name = fileDialog ? fileDialog("Save image as", true) : std::string();
     if (name.empty()) return;
-    if (image->SaveToFile(name) != QZRES_OK) Warn("The card picture could not be saved to " + name);
+    if (int32_t result = image->SaveToFile(name); result != QZRES_OK)
+        Warn("The card picture could not be saved to " + name + " (" + ResultText(result) + ")");
 }
 
 std::unique_ptr<TQZTexture> TEditorApp::OverlaidWhiteCard(int32_t slot, TQZPoint cardSize) const

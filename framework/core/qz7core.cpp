@@ -20,6 +20,40 @@ int32_t ErrorResult(int32_t code)
     return code;
 }
 
+std::string ResultText(int32_t code)
+{
+    // The video layer's codes (qz7direct3d, qz7videostate, qz7surface) are
+    // named here by value: the core sits below the headers that define them.
+    static const std::pair<int32_t, const char*> kNames[] = {
+        {QZRES_OK, "QZRES_OK"},
+        {QZRES_FAILED, "QZRES_FAILED"},
+        {QZRES_BADARG, "QZRES_BADARG"},
+        {QZRES_ALLOC, "QZRES_ALLOC"},
+        {QZRES_NOFILE, "QZRES_NOFILE"},
+        {5, "QZRES_VIDEO_NOTSUPPORTED"},
+        {0x2001, "QZRES_VIDEO_GDI_UNSUPPORTED"},
+        {QZRES_AUDIO_NOLIBRARY, "QZRES_AUDIO_NOLIBRARY"},
+        {QZRES_AUDIO_NOINIT, "QZRES_AUDIO_NOINIT"},
+        {QZRES_AUDIO_NODEVICE, "QZRES_AUDIO_NODEVICE"},
+        {QZRES_FILE_OPEN, "QZRES_FILE_OPEN"},
+        {QZRES_FILE_FIRSTREAD, "QZRES_FILE_FIRSTREAD"},
+        {QZRES_FILE_WRITE, "QZRES_FILE_WRITE"},
+        {QZRES_FILE_SIZE, "QZRES_FILE_SIZE"},
+        {QZRES_FOLDER_EXISTS, "QZRES_FOLDER_EXISTS"},
+        {QZRES_FILE_READ, "QZRES_FILE_READ"},
+        {QZRES_ARRAY_NOMEMORY, "QZRES_ARRAY_NOMEMORY"},
+        {10753, "QZRES_SURFACE_NOTMADE"},
+        {10755, "QZRES_SURFACE_NOACCESS"},
+        {10756, "QZRES_SURFACE_OTHERACCESS"},
+        {10757, "QZRES_SURFACE_NOCOPY"},
+    };
+    for (const auto& [value, name] : kNames)
+        if (value == code) return name;
+    char text[32];
+    std::snprintf(text, sizeof text, "result 0x%X", unsigned(code));
+    return text;
+}
+
 // ---------------------------------------------------------------- globals
 namespace {
 struct FrameworkGlobals {

@@ -39,6 +39,10 @@ constexpr int32_t QZRES_ARRAY_NOMEMORY = 0x9001;
 
 // Every failure passes through here: one place to hook diagnostics.
 int32_t ErrorResult(int32_t code);
+// The code's name for logs and messages ("QZRES_FILE_WRITE"), the video
+// layer's codes included; a code the framework does not define reads as its
+// number ("result 0x1234").
+std::string ResultText(int32_t code);
 inline bool Succeeded(int32_t code) { return code == QZRES_OK; }
 
 // Base of the process-wide singletons kept in the 12-slot table.

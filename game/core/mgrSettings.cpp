@@ -174,7 +174,8 @@ TFolderState SettingsFolderState(const std::string& settingsVersion)
 void WriteVersionFile(const std::string& folder)
 {
     std::string text = std::string(kProgramVersion) + "\r\n" + kSettingsVersion;
-    if (WriteTextFile(folder + kVersionFile, text) != QZRES_OK) WriteLog(std::string("Unable to write ") + kVersionFile);
+    if (int32_t result = WriteTextFile(folder + kVersionFile, text); result != QZRES_OK)
+        WriteLog(std::string("Unable to write ") + kVersionFile + ": " + ResultText(result));
 }
 }  // namespace
 
@@ -193,6 +194,7 @@ void ResetSettingsIfOutdated()
     if (state == TFolderState::Outdated)
         for (const std::string& mask : OwnUserFiles())
             for (const std::string& name : ListFiles(folder + mask, true, false, true))
-                if (RemoveFile(folder + name) != QZRES_OK) WriteLog("Unable to delete " + folder + name);
+                if (int32_t result = RemoveFile(folder + name); result != QZRES_OK)
+                    WriteLog("Unable to delete " + folder + name + ": " + ResultText(result));
     WriteVersionFile(folder);
 }
