@@ -1,3 +1,11 @@
+// Sections, in order: helpers (font flag names, rectangles, node text);
+// creation (construction, from a key/value node); properties (the published
+// settings, layout text, writing back to a node); settings (options,
+// colour, enabled, visible, text, state); tree (children, lookups, paint and
+// hit order, focus on removal); geometry (layout passes, placement, screen
+// rectangles, fonts, theme colours, minimum size); drawing (invalidation,
+// dirty rectangles, the tree's update and paint, text); pointer (hit tests,
+// moves, buttons, clicks, hover); focus and keys.
 #include "qz7videochoice.h"
 #include "qz7gui.h"
 

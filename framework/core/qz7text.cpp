@@ -1,3 +1,7 @@
+// Sections, in order: searching and counting; cutting and trimming;
+// fields, splitting and replacing (lines, comma lists); escaping and case;
+// numbers and their text (checked and defaulted readers, points, sizes);
+// the editor's additions (tokens, rectangles, lists, times, GUIDs).
 #include "qz7text.h"
 
 #include <cctype>
@@ -9,6 +13,7 @@
 #include <algorithm>
 #include <ctime>
 
+// ---------------------------------------------------------------- searching and counting
 int32_t CountChar(std::string_view text, char c)
 {
     int32_t n = 0;
@@ -73,6 +78,7 @@ int32_t FindMatchingCloseQuoted(std::string_view text, char open, char close)
     return 0;
 }
 
+// ---------------------------------------------------------------- cutting and trimming
 std::string LeftText(std::string_view text, int32_t n)
 {
     if (n <= 0) return std::string();
@@ -171,6 +177,7 @@ std::string StripWhitespace(std::string_view text)
     return out;
 }
 
+// ---------------------------------------------------------------- fields, splitting and replacing
 std::string GetField(std::string_view text, std::string_view separator, int32_t n)
 {
     if (n < 1) return std::string();
@@ -298,6 +305,7 @@ std::string ReplacePairs(std::string_view text, const std::vector<std::pair<std:
     return cur;
 }
 
+// ---------------------------------------------------------------- escaping and case
 std::string EscapeText(std::string_view text)
 {
     std::string out;
@@ -343,6 +351,7 @@ bool SameText(std::string_view a, std::string_view b)
     return true;
 }
 
+// ---------------------------------------------------------------- numbers and their text
 bool IsBoolText(std::string_view text)
 {
     std::string l = LowerText(text);
