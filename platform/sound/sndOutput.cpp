@@ -165,7 +165,7 @@ void CloseLibrary()
 {
     State& s = S();
     if (!s.library) return;
-    FreeDevice();
+    (void)FreeDevice();  // false only when no device was open
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();  // SDL's own globals go with the last part
     // Handles are never given twice, so a stale one cannot hit a new sample.
