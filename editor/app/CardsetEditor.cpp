@@ -113,7 +113,7 @@ void TEditorApp::Init()
     }
     if (!LoadScene(kEditorScene)) {
         Warn(std::string("The editor's screen could not be loaded from ") + kEditorScene);
-        LoadScene("");
+        (void)LoadScene("");  // the empty scene: nothing to read, cannot fail
     }
     struct DialogFile {
         const char* file;
@@ -153,7 +153,8 @@ void TEditorApp::Init()
     } catch (const EQZTextureError& e) {
         WriteLog(std::string("The white card could not be loaded: ") + e.what());
     }
-    OpenCardset(kFirstCardset);
+    // A first cardset that will not open leaves the editor empty; OpenCardset has told why.
+    (void)OpenCardset(kFirstCardset);
     if (Host()) Host()->LayoutPass();
 }
 

@@ -224,7 +224,7 @@ bool TQZGUIWindow::SaveToKeyValue(TQZKeyValue* node)
         node->GetNode("Children")->SetValue(TQZKeyValue::ARRAY_VALUE);
         for (const auto& child : children_) {
             if (child->title_ == QZGUI_BUILTIN) continue;
-            child->SaveToKeyValue(node->AddArrayElement("Children", ""));
+            (void)child->SaveToKeyValue(node->AddArrayElement("Children", ""));  // fails only without a node
         }
     }
     return true;

@@ -39,7 +39,7 @@ public:
     // Strictly, for saved games: false (the set unchanged) unless the text is
     // empty or holds "{...}" with whole numbers that fit, no more than the
     // capacity.
-    bool FromTextChecked(const std::string& text);
+    [[nodiscard]] bool FromTextChecked(const std::string& text);
     std::string ShortText() const;
 
     bool operator==(const TCardset& o) const;

@@ -95,7 +95,7 @@ private:
 // What the host sends with GAMEMSG_ACTION_REFUSED: the reason and the action.
 std::vector<uint8_t> PackRefusal(const TGovernAction& action, const std::string& reason);
 // False when the bytes hold no reason followed by a well-formed action.
-bool UnpackRefusal(const std::vector<uint8_t>& bytes, std::string& reason, std::unique_ptr<TGovernAction>& action);
+[[nodiscard]] bool UnpackRefusal(const std::vector<uint8_t>& bytes, std::string& reason, std::unique_ptr<TGovernAction>& action);
 
 class TActionNewGame : public TGovernAction {
 public:

@@ -39,7 +39,7 @@ public:
 
     // Restores a saved state; false (and nothing changed) when it is not
     // consistent: tricks beyond the current one, bad seats or cards.
-    bool LoadFrom(TQZKeyValue* node);
+    [[nodiscard]] bool LoadFrom(TQZKeyValue* node);
     void SaveTo(TQZKeyValue* node) const;
 
     // Direct restore used by the loader after validation.
@@ -55,4 +55,4 @@ private:
 
 // The "{a,b}" pair texts of the saved game.
 std::string PairToText(int32_t a, int32_t b);
-bool PairFromTextChecked(const std::string& text, int32_t& a, int32_t& b);
+[[nodiscard]] bool PairFromTextChecked(const std::string& text, int32_t& a, int32_t& b);

@@ -52,11 +52,11 @@ public:
     bool Valid() const { return fd_ >= 0; }
     int Fd() const { return fd_; }
     int Release();
-    [[nodiscard]] bool Close();
+    bool Close();
     // Read or write up to count bytes; the number moved, or -1 on error.
     int64_t Read(void* buffer, int64_t count);
     int64_t Write(const void* buffer, int64_t count);
-    [[nodiscard]] bool Sync();
+    bool Sync();
 
 private:
     int fd_ = -1;

@@ -58,15 +58,15 @@ public:
     int64_t PresentCount() const { return presents_; }
 
     // ------------------------------------------------ objects
-    [[nodiscard]] int32_t CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, uint32_t format,
+    int32_t CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, uint32_t format,
                           uint32_t pool, std::shared_ptr<Texture>& out);
-    [[nodiscard]] int32_t CreateOffscreenPlainSurface(uint32_t width, uint32_t height, uint32_t format, uint32_t pool,
+    int32_t CreateOffscreenPlainSurface(uint32_t width, uint32_t height, uint32_t format, uint32_t pool,
                                         std::shared_ptr<Surface>& out);
-    [[nodiscard]] int32_t CreateRenderTarget(uint32_t width, uint32_t height, uint32_t format, uint32_t multiSample,
+    int32_t CreateRenderTarget(uint32_t width, uint32_t height, uint32_t format, uint32_t multiSample,
                                uint32_t quality, bool lockable, std::shared_ptr<Surface>& out);
-    [[nodiscard]] int32_t CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, uint32_t pool,
+    int32_t CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, uint32_t pool,
                                std::shared_ptr<Buffer>& out);
-    [[nodiscard]] int32_t CreateIndexBuffer(uint32_t length, uint32_t usage, uint32_t format, uint32_t pool,
+    int32_t CreateIndexBuffer(uint32_t length, uint32_t usage, uint32_t format, uint32_t pool,
                               std::shared_ptr<Buffer>& out);
     int32_t GetBackBuffer(uint32_t swapChain, uint32_t index, std::shared_ptr<Surface>& out) const;
     int32_t GetDepthStencilSurface(std::shared_ptr<Surface>& out) const;

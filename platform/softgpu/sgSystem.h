@@ -48,7 +48,7 @@ public:
     int32_t GetDeviceCaps(uint32_t adapter, uint32_t deviceType, DeviceCaps& out) const;
     // Back buffer sizes 1..kMaxTextureSize (else kBadArgument); a full-screen
     // size must be one of the modes (else kInvalidCall).
-    [[nodiscard]] int32_t CreateDevice(uint32_t adapter, uint32_t deviceType, void* window, uint32_t behaviourFlags,
+    int32_t CreateDevice(uint32_t adapter, uint32_t deviceType, void* window, uint32_t behaviourFlags,
                          PresentParameters& params, std::unique_ptr<Device>& out) const;
 
     // Test switch: the next device creations fail with kNotAvailable.

@@ -228,7 +228,7 @@ TEST_F(TableScreens, BackingOutMidHandAndContinuingResumesTheSameHand)
     EXPECT_EQ(1, StateEngine->Depth());
     std::string before;
     ASSERT_TRUE(SaveGameText(S(), before));
-    Gameflow->SaveGame();
+    (void)Gameflow->SaveGame();
     ASSERT_TRUE(IsFile(UserFolder() + "Savedgame.txt"));
     // As after a restart: a fresh session reads the saved game.
     S().NewGame(1);
