@@ -268,7 +268,7 @@ void TStateMenu::HandleEvent(int32_t command)
             if (ServiceManager) ServiceManager->MarshalInstruction("Tutorial.On");
             break;
         case 11: StateEngine->PushById(STATE_MULTIPLAYER_ENTRY, true); break;
-        case 13: OpenWebSetting("Internet.SteamURL"); break;
+        case 13: (void)OpenWebSetting("Internet.SteamURL"); break;  // a refused address is logged there
         case 14: StateEngine->PushById(STATE_FURTHER, true); break;
         case 15:
             if (Session && Session->SaveGame(UserFolder() + "debugsave.txt")) ShowNoticeText("Saved game state");
