@@ -229,7 +229,8 @@ void TStateMenu::Leave(TState* next)
 
 void TStateMenu::Quit()
 {
-    if (Gameflow) Gameflow->SaveGame();
+    // A failed save is kept (SaveFailed) and named when the program ends.
+    if (Gameflow) (void)Gameflow->SaveGame();
     if (GameInProgress()) {
         pendingKind = 4;
         if (StateEngine) StateEngine->PushById(STATE_CONFIRM, true, CONFIRM_QUIT);
@@ -279,7 +280,7 @@ void TStateMenu::HandleEvent(int32_t command)
             break;
         case GUICMD_WINDOW_CLOSE:
             AdminLog("Force quit activated");
-            if (Gameflow) Gameflow->SaveGame();
+            if (Gameflow) (void)Gameflow->SaveGame();  // kept in SaveFailed, named at the end
             StateEngine->Clear();
             break;
         default: break;
