@@ -276,7 +276,7 @@ void TEditorApp::OnCommand(int32_t id)
     case EDCMD_NEW: NewCardsetDialog(); break;
     case EDCMD_OPEN: {
         const std::string name = fileDialog ? fileDialog("Select Cardset to load", false) : std::string();
-        if (!name.empty()) OpenCardset(name);
+        if (!name.empty()) (void)OpenCardset(name);  // a file that will not open is warned about there
         break;
     }
     case EDCMD_SAVE: SaveAs(); break;
