@@ -1,3 +1,8 @@
+// Sections, in order: life (making and freeing the native window, the
+// window table); style; geometry (sizes, limits, placement); showing (show
+// states, full screen, focus); closing (the confirmation); messages (the
+// window procedure: paint, size, input, drops, cursor); pump (the frame's
+// message loop); screen (display facts).
 #include "qz7window.h"
 
 #include <algorithm>
