@@ -328,7 +328,7 @@ TEST(NetHostile, EarlyMessagesOfThirtyTwoMembersStayWithinTheSessionsBudget)
     std::vector<TNode*> members;
     for (int i = 0; i < 32; ++i) {
         members.push_back(&sim.Add("m" + std::to_string(i)));
-        members.back()->session->Open("host");
+        (void)members.back()->session->Open("host");
     }
     // More at once than may wait for their answer: the rest come in with
     // their next join.
@@ -399,7 +399,7 @@ TEST(NetHostile, WhenTheBudgetIsSpentThePeerHoldingTheMostGivesWay)
     std::vector<TNode*> nodes;
     for (const char* name : {"greedy", "greedier", "honest"}) {
         nodes.push_back(&sim.Add(name));
-        nodes.back()->session->Open("host");
+        (void)nodes.back()->session->Open("host");
         ASSERT_TRUE(sim.RunUntil(3000, [&] { return nodes.back()->session->IsConnected(); })) << name;
     }
     TNode& greedy = *nodes[0];
