@@ -1,3 +1,9 @@
+// Sections, in order: the device and its back buffer and default states;
+// life cycle (cooperative level, loss, reset, present and frame capture);
+// objects (textures, surfaces, render targets, vertex and index buffers);
+// scene and states (begin and end, clear, render, stage and sampler states,
+// streams, targets, scissor); drawing (primitives, the raster state, the
+// triangles, effects); copies (stretch, fill, update).
 #include "sgDevice.h"
 
 #include "sgCapture.h"
