@@ -25,7 +25,7 @@ struct TResult {
     std::string output;
 };
 
-TResult Run(const TTree& tree)
+TResult RunCheck(const TTree& tree)
 {
     vqtest::TempDir dir;
     for (const auto& [path, text] : tree.files) {
@@ -61,7 +61,7 @@ TTree CleanTree()
 
 TEST(LayerCheck, ACleanTreePasses)
 {
-    TResult r = Run(CleanTree());
+    TResult r = RunCheck(CleanTree());
     EXPECT_EQ(0, r.status) << r.output;
     EXPECT_NE(std::string::npos, r.output.find("0 problems")) << r.output;
 }
@@ -73,7 +73,7 @@ TEST(LayerCheck, APlatformLibraryThatUsesTheGameFails)
     t.files["game/high/highThing.h"] = "#pragma once\n";
     t.layers = "library|vq_low|platform/low|vq_high\nlibrary|vq_high|game/high|\n";
     t.table = "| `vq_low` | `platform/low` | `vq_high` |\n| `vq_high` | `game/high` | — |\n";
-    TResult r = Run(t);
+    TResult r = RunCheck(t);
     EXPECT_EQ(1, r.status) << r.output;
     EXPECT_NE(std::string::npos, r.output.find("vq_low (platform/low) uses vq_high (game/high), a higher layer"))
         << r.output;
@@ -86,14 +86,14 @@ TEST(LayerCheck, TwoModulesThatIncludeEachOtherFail)
     t.files["game/high/highOther.h"] = "#pragma once\n";
     t.files["game/high/highOther.cpp"] = "#include \"highOther.h\"\n#include \"highThing.h\"\n";
     t.files["game/high/highThing.cpp"] = "#include \"highThing.h\"\n#include \"highOther.h\"\n";
-    TResult r = Run(t);
+    TResult r = RunCheck(t);
     EXPECT_EQ(1, r.status) << r.output;
     EXPECT_NE(std::string::npos, r.output.find("modules include each other in a circle: highOther highThing"))
         << r.output;
 
     // Named in the table with its reason, the pair is let through.
     t.table += "\n- `highThing` and `highOther` include each other: a reason.\n";
-    r = Run(t);
+    r = RunCheck(t);
     EXPECT_EQ(0, r.status) << r.output;
 }
 
@@ -101,7 +101,7 @@ TEST(LayerCheck, APairNamedInTheTableThatIsNoLongerOneFails)
 {
     TTree t = CleanTree();
     t.table += "\n- `highThing` and `lowThing` include each other: long since parted.\n";
-    TResult r = Run(t);
+    TResult r = RunCheck(t);
     EXPECT_EQ(1, r.status) << r.output;
     EXPECT_NE(std::string::npos, r.output.find("no longer include each other")) << r.output;
 }
