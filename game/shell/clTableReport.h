@@ -6,11 +6,15 @@
 // "hand <cards as text>", "moving <1 while a card is on its way, else 0>",
 // "prompt <the prompt line>", "selected <suit> <count>" (the bid the bidding
 // panel has put together), "button <command> <x> <y>" (centre of an enabled,
-// visible button of the screen on top), "card <position> <x> <y> <mark>" (a
+// visible button of the screen on top), "tile <command> <x> <y> <highlight>
+// <1 once its picture is loaded>" (an image tile of the screen), "card <position> <x> <y> <mark>" (a
 // card of the local hand), "bid <value> <x> <y> <enabled>" (a button of the
 // bidding panel), "box <what> <left> <top> <right> <bottom>" (where the top
 // seat's name label ("topname") and each card of its hand ("topcard") and
-// the bidding panel once faded in ("panel") stand on the window).
+// the bidding panel once faded in ("panel") stand on the window); over the
+// screens: "tutorial <page id> <page> <1 once faded in>" with the tutorial window's buttons,
+// "console 1" while the admin console is open, "chat <typing 1/0> <lines>"
+// while the chat window shows.
 #pragma once
 
 #include <string>
