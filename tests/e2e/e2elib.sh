@@ -36,14 +36,19 @@ e2e_need_tools() {
 # e2e_under_xvfb <screen WxH> "<tools>" "$0" "$@": skips when a tool is
 # missing; outside a virtual X server the script starts again under one
 # (xvfb-run) and this call does not return. xwininfo (window look-up) is
-# always needed.
+# always needed. E2E_SERVER_NUM picks the X display (else the first free
+# one), for runs side by side.
 e2e_under_xvfb() {
   local screen=$1
-  e2e_need_tools "xvfb-run xwininfo $2"
+  e2e_need_tools "xvfb-run xwininfo od cmp $2"
   shift 2
   if [ -z "${E2E_UNDER_XVFB:-}" ]; then
     export E2E_UNDER_XVFB=1
-    exec xvfb-run -a -s "-screen 0 ${screen}x24" bash "$@"
+    local server=(-a)
+    [ -n "${E2E_SERVER_NUM:-}" ] && server=(-n "$E2E_SERVER_NUM")
+    # No key auto-repeat: on a loaded machine the release of a key sent by
+    # xdotool can come late enough for the server to repeat the key.
+    exec xvfb-run "${server[@]}" -s "-screen 0 ${screen}x24 -ardelay 600000 -arinterval 600000" bash "$@"
   fi
 }
 
@@ -76,16 +81,16 @@ e2e_report() {
 }
 
 # A value of the report: r <key> [field]
-r() { awk -v k="$1" -v f="${2:-2}" '$1 == k { print $f; exit }' "$report" 2>/dev/null; }
+r() { awk -v k="$1" -v f="${2:-2}" '$1 == k { print $f; exit }' "${report:-/dev/null}" 2>/dev/null; }
 in_state() { [ "$(r state)" = "$1" ]; }
 not_state() { [ -n "$(r state)" ] && [ "$(r state)" != "$1" ]; }
 # e2e_wait_state <id> [what to say when it does not come]
 e2e_wait_state() { e2e_wait in_state "$1" || e2e_fail "${2:-state $1 never came} (state $(r state))"; }
 # The centre of the button with a command id: "x y", or nothing.
-button_at() { awk -v c="$1" '$1 == "button" && $2 == c { print $3, $4; exit }' "$report" 2>/dev/null; }
+button_at() { awk -v c="$1" '$1 == "button" && $2 == c { print $3, $4; exit }' "${report:-/dev/null}" 2>/dev/null; }
 has_button() { [ -n "$(button_at "$1")" ]; }
 # The tutorial window: its page ("<id> <page>") while it shows, else nothing.
-tutorial_page() { awk '$1 == "tutorial" { print $2, $3; exit }' "$report" 2>/dev/null; }
+tutorial_page() { awk '$1 == "tutorial" { print $2, $3; exit }' "${report:-/dev/null}" 2>/dev/null; }
 tutorial_whole() { [ "$(r tutorial 4)" = 1 ]; }
 tutorial_page_is_not() { [ "$(tutorial_page)" != "$1" ]; }
 console_open() { [ "$(r console)" = 1 ]; }
