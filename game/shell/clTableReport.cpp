@@ -5,6 +5,7 @@
 #include "UIAdminConsole.h"
 #include "UIButton.h"
 #include "UIChatWindow.h"
+#include "UIEditBox.h"
 #include "UICardset.h"
 #include "UIGameBoard.h"
 #include "UIImageTile.h"
@@ -108,8 +109,10 @@ void Overlays(std::ostringstream& out)
             const bool whole = tutorial->GetAlpha() >= tutorial->maxAlpha;
             out << "tutorial " << tutorial->Page().id << ' ' << tutorial->Page().page << ' ' << (whole ? 1 : 0) << '\n';
             Buttons(tutorial, out);
-        } else if (dynamic_cast<TUIAdminConsole*>(w)) {
-            out << "console 1\n";
+        } else if (auto* console = dynamic_cast<TUIAdminConsole*>(w)) {
+            // Typed keys reach it once its entry has the focus.
+            const bool typing = console->Entry() && console->Entry()->IsFocused();
+            out << "console 1 " << (typing ? 1 : 0) << '\n';
         } else if (auto* chat = dynamic_cast<TUIChatWindow*>(w)) {
             out << "chat " << (chat->Active() ? 1 : 0) << ' ' << chat->Messages().size() << '\n';
         }
@@ -127,6 +130,7 @@ std::string TTableReport::Text()
     std::ostringstream out;
     TState* current = StateEngine ? StateEngine->Current() : nullptr;
     out << "state " << (StateEngine ? StateEngine->CurrentId() : 0) << '\n';
+    out << "depth " << (StateEngine ? StateEngine->Depth() : 0) << '\n';
     if (Session) {
         const TSession& s = *Session;
         out << "status " << int32_t(s.Status()) << '\n';

@@ -6,6 +6,7 @@
 #include "UIAdminConsole.h"
 #include "UIButton.h"
 #include "UIChatWindow.h"
+#include "UIEditBox.h"
 #include "UITutorial.h"
 #include "clTableReport.h"
 #include "clTutorialPages.h"
@@ -196,7 +197,9 @@ TEST_F(TutorialScreens, TheTableReportShowsTheWindowsOverTheScreen)
 
     EXPECT_FALSE(lines().count("console"));
     engine->Console()->SetVisible(true);
-    EXPECT_EQ("console 1", line("console"));
+    EXPECT_EQ("console 1 0", line("console"));
+    engine->Console()->Entry()->SetFocus(true);
+    EXPECT_EQ("console 1 1", line("console"));
     engine->Console()->SetVisible(false);
     EXPECT_FALSE(lines().count("console"));
 
