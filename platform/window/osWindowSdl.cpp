@@ -9,6 +9,7 @@
 #include <SDL.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <map>
 #include <memory>
 
@@ -544,12 +545,20 @@ BoxAnswer SdlMessageBox(const MessageBoxRequest& request)
 
 }  // namespace
 
-std::unique_ptr<BackEnd> MakeSdlBackEnd()
+std::unique_ptr<BackEnd> MakeSdlBackEnd(std::string& failure)
 {
     // A window's close button is reported once, as that window's close
     // event; SDL_QUIT is left for a signal or the session ending.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        failure = std::string("the window system did not start (") + SDL_GetError() + ")";
+        const char* display = std::getenv("DISPLAY");
+        const char* wayland = std::getenv("WAYLAND_DISPLAY");
+        if ((!display || !*display) && (!wayland || !*wayland)) failure += ": no display is set (DISPLAY is empty)";
+        return nullptr;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && std::string(driver) == "x11") WatchX11Connection(true);
     UseWindowedMessageBoxes();
     return std::make_unique<SdlBackEnd>();
 }
@@ -560,6 +569,7 @@ void ShutdownSdlVideo()
     for (auto& [id, c] : Cursors()) SDL_FreeCursor(c);
     Cursors().clear();
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    WatchX11Connection(false);  // after the display is closed: that may still fail
     if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();  // SDL's own globals go with the last part
 }
 
