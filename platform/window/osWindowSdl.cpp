@@ -550,15 +550,25 @@ std::unique_ptr<BackEnd> MakeSdlBackEnd(std::string& failure)
     // A window's close button is reported once, as that window's close
     // event; SDL_QUIT is left for a signal or the session ending.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    const char* display = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    const bool noDisplay = (!display || !*display) && (!wayland || !*wayland);
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        failure = std::string("the window system did not start (") + SDL_GetError() + ")";
-        const char* display = std::getenv("DISPLAY");
-        const char* wayland = std::getenv("WAYLAND_DISPLAY");
-        if ((!display || !*display) && (!wayland || !*wayland)) failure += ": no display is set (DISPLAY is empty)";
+        failure = std::string("the window system did not start (") + SDL_GetError() + ")" +
+                  (noDisplay ? "; DISPLAY is empty" : "");
         return nullptr;
     }
-    const char* driver = SDL_GetCurrentVideoDriver();
-    if (driver && std::string(driver) == "x11") WatchX11Connection(true);
+    // Without a display SDL falls back to drivers that show nothing; they
+    // count only when asked for by name (tests run SDL on its dummy driver).
+    const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+    const char* named = std::getenv("SDL_VIDEODRIVER");
+    if ((driver == "offscreen" || driver == "dummy") && !(named && std::string(named).find(driver) != std::string::npos)) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        failure = noDisplay ? std::string("no display is available (DISPLAY is empty)")
+                            : "no display could be opened (SDL found only its " + driver + " driver)";
+        return nullptr;
+    }
+    if (driver == "x11") WatchX11Connection(true);
     UseWindowedMessageBoxes();
     return std::make_unique<SdlBackEnd>();
 }

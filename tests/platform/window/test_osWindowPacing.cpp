@@ -150,4 +150,18 @@ TEST(WindowSystemFailure, AWindowSystemThatDidNotStartRefusesWindowsAndSaysWhy)
     EXPECT_EQ("", os::WindowSystemFailure());
 }
 
+TEST(WindowSystemFailure, WithoutADisplaySdlsInvisibleDriversDoNotCount)
+{
+    vqtest::ScopedEnv display("DISPLAY", "");
+    vqtest::ScopedEnv wayland("WAYLAND_DISPLAY", "");
+    vqtest::ScopedEnv driver("SDL_VIDEODRIVER", "");
+    ::unsetenv("SDL_VIDEODRIVER");  // SDL then falls back to a driver that shows nothing
+    os::SelectWindowBackEnd(os::WindowBackEnd::Sdl);
+    const std::string failure = os::WindowSystemFailure();
+    EXPECT_NE(std::string::npos, failure.find("DISPLAY is empty")) << failure;
+    EXPECT_EQ(os::WindowBackEnd::Headless, os::ActiveWindowBackEnd());
+    os::ResetWindowSystem();
+    os::SelectWindowBackEnd(os::WindowBackEnd::Automatic);
+}
+
 }  // namespace
