@@ -147,9 +147,10 @@ OsRect AdjustForFrame(const OsRect& client, uint32_t style, uint32_t exStyle);
 
 // ---------------------------------------------------------------- back end
 enum class WindowBackEnd { Automatic, Headless, Sdl };
-// Automatic (the default) takes SDL when it can open its video subsystem,
-// headless when it cannot or when VANTOREL_HEADLESS (or the test harness's
-// VQ_TEST) is set. Choose before the first window.
+// Automatic (the default) takes SDL, or headless when VANTOREL_HEADLESS (or
+// the test harness's VQ_TEST) is set. SDL that cannot open a display leaves
+// the headless back end answering, but refuses windows (WindowSystemFailure).
+// Choose before the first window.
 void SelectWindowBackEnd(WindowBackEnd backEnd);
 // The back end in use, deciding an Automatic choice now.
 WindowBackEnd ActiveWindowBackEnd();
