@@ -16,6 +16,8 @@
 #include "qz7text.h"
 #include "qz7texture.h"
 #include "qz7window.h"
+#include "osDesktop.h"
+#include "osWindow.h"
 
 #include <cmath>
 #include <cstdio>
@@ -92,6 +94,7 @@ TEditorApp::TEditorApp() : TQZApplication(QZ_EDITOR_IDENTITY, "Cardset Editor")
 
 TEditorApp::~TEditorApp()
 {
+    plat::os::SetDisplayLostHandler(nullptr);
     // The view shows the cardset: it goes with the host, before the cardset.
     Shutdown();
     view_ = nullptr;
@@ -107,6 +110,19 @@ void TEditorApp::Init()
 {
     ClearManagerRegistrations(kEditorDroppedManagers);
     CreateManagers();
+    // Without a window system the editor would run on unseen: it ends, saying
+    // why (the log exists once the managers have made the per-user folder).
+    if (const std::string cause = plat::os::WindowSystemFailure(); !cause.empty()) {
+        const std::string text = "The Cardset Editor cannot open its window: " + cause +
+                                 ". Start it on a desktop, or set VANTOREL_HEADLESS=1 to run it without a window.";
+        WriteLog("Fatal error: " + text);
+        plat::os::ShowMessageBox({"Cardset Editor - Fatal Error", text, plat::os::BoxIcon::Error, plat::os::BoxButtons::Ok});
+        ExitCode = kFatalExitCode;
+        Terminated = true;
+        return;
+    }
+    // The cardset cannot be saved without asking where: the loss is logged.
+    plat::os::SetDisplayLostHandler([] { WriteLog("The connection to the display was lost: the editor ends"); });
     if (TQZVideo* video = Video()) {
         video->drawProc = nullptr;
         video->drawMethod = {};

@@ -67,6 +67,9 @@ public:
     bool CameoBorder() const { return cameoBorder_; }
     bool CameoKeepAspect() const { return cameoKeepAspect_; }
 
+    // Non-zero when the editor cannot run (no window system): the program's exit code.
+    int32_t ExitCode = 0;
+
     TEditorFileDialog fileDialog;
     // Where warnings go (a message box by default; tests record them).
     std::function<void(const std::string&)> onWarning;

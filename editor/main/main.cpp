@@ -19,6 +19,7 @@ int main()
     {
         TEditorApp app;
         app.Init();
+        code = app.ExitCode;
         // About sixty frames a second; the wait lets go of the processor.
         while (!app.Terminated) {
             app.Step();

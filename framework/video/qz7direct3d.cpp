@@ -58,7 +58,7 @@ TQZLostDeviceListener::TQZLostDeviceListener()
 
 TQZLostDeviceListener::~TQZLostDeviceListener()
 {
-    if (TQZDirect3DDevice* device = Direct3DDevice()) device->RemoveListener(this);
+    if (joined_) joined_->RemoveListener(this);
 }
 
 // ---------------------------------------------------------------- clip stack
@@ -119,6 +119,10 @@ TQZDirect3DDevice::~TQZDirect3DDevice()
 {
     backBufferObject_.reset();
     ReleaseDevice();
+    // Listeners that outlive the device have nothing left to leave.
+    std::lock_guard<TQZCriticalSection> hold(listenerLock_);
+    for (TQZLostDeviceListener* l : listeners_) l->joined_ = nullptr;
+    listeners_.clear();
 }
 
 namespace {
@@ -436,6 +440,7 @@ void TQZDirect3DDevice::AddListener(TQZLostDeviceListener* listener)
 {
     std::lock_guard<TQZCriticalSection> hold(listenerLock_);
     listeners_.push_back(listener);
+    listener->joined_ = this;
 }
 
 void TQZDirect3DDevice::RemoveListener(TQZLostDeviceListener* listener)
@@ -444,6 +449,7 @@ void TQZDirect3DDevice::RemoveListener(TQZLostDeviceListener* listener)
         std::lock_guard<TQZCriticalSection> hold(listenerLock_);
         auto it = std::find(listeners_.begin(), listeners_.end(), listener);
         if (it != listeners_.end()) listeners_.erase(it);
+        if (listener->joined_ == this) listener->joined_ = nullptr;
     }
     // A freed object must not stay bound: its address may be reused by the
     // next one, whose bind would then be skipped.

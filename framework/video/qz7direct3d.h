@@ -42,13 +42,20 @@ class TQZDirect3DDevice;
 
 // Everything that holds device memory hears of loss and reset. The
 // constructor joins the device's listener list (creating the Direct3D
-// singleton when the framework runs); the destructor leaves it.
+// singleton when the framework runs); the destructor leaves the device it
+// joined, which forgets its listeners when it goes first. It looks up no
+// singleton: it may run while the Direct3D object is being torn down.
 class TQZLostDeviceListener : public TQZClass {
 public:
     TQZLostDeviceListener();
     ~TQZLostDeviceListener() override;
     virtual void OnLostDevice() = 0;
     virtual void OnResetDevice() = 0;
+    TQZDirect3DDevice* JoinedDevice() const { return joined_; }
+
+private:
+    friend class TQZDirect3DDevice;
+    TQZDirect3DDevice* joined_ = nullptr;
 };
 
 // Base of textures and surfaces: a size, and the device objects drawing and

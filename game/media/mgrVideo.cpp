@@ -122,6 +122,15 @@ void TVideo::Initialize()
     initialised_ = true;
 }
 
+std::string VideoFailureText()
+{
+    // Without a window system the program would run on unseen.
+    const std::string cause = os::WindowSystemFailure();
+    if (cause.empty()) return kVideoFatal;
+    return "Vantorel Qar cannot open its window: " + cause +
+           ". Start it on a desktop, or set VANTOREL_HEADLESS=1 to run it without a window.";
+}
+
 void TVideo::CreateDisplay(int32_t mode)
 {
     mode_ = mode;
@@ -137,7 +146,7 @@ void TVideo::CreateDisplay(int32_t mode)
         TQZVideoWindow* wrappedRaw = wrapped.get();
         uint32_t flags = mode == DISPLAY_WINDOWED ? 0 : QZVIDEO_NOSIZEFRAME;
         if (!video || video->SetMode(size.x, size.y, std::move(wrapped), mode, flags) != QZRES_OK)
-            FatalError(kVideoFatal);
+            FatalError(VideoFailureText());
         window_ = raw;
         videoWindow_ = wrappedRaw;
         videoWindow_->ApplyWindowKind(mode);

@@ -41,6 +41,10 @@ constexpr int32_t kMinClientHeight = 700;
 constexpr const char* kVideoFatal =
     "Unable to initialise video. Vantorel Qar requires a Direct3D9-compatible video card.";
 
+// What the fatal error says when the window cannot be made: the window
+// system's failure when there is one.
+std::string VideoFailureText();
+
 // The main window: paints through the video manager's render callback.
 class TVideoWindow : public TQZWindow {
 public:

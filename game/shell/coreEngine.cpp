@@ -49,6 +49,17 @@ constexpr uint32_t kFramePeriodMs = 16;
 constexpr uint32_t kIdleFramePeriodMs = 100;
 constexpr uint32_t kIdleAfterMs = 1000;
 
+// The display is gone and with it every window: what the player would lose
+// is written out before the program ends (no screen can be drawn, nor the
+// window's placement asked for). A saved game is never deleted here.
+void SaveAfterDisplayLost()
+{
+    WriteLog("The connection to the display was lost: saving and ending");
+    if (Gameflow && Session && Session->GameInProgress()) Gameflow->SaveGame();
+    if (SettingsManager) SettingsManager->SaveSettings();
+    if (Achievements) Achievements->SaveProgress();
+}
+
 bool InputWaiting()
 {
     TQZKeyboard* keyboard = GetKeyboard();
@@ -244,6 +255,7 @@ int RunGame()
         TMainEngine engine;
         // Logged once the per-user folder (and with it log.txt) exists.
         WriteLog("Random seed " + std::to_string(seed));
+        plat::os::SetDisplayLostHandler(&SaveAfterDisplayLost);
         TStartupProbe probe;
         bool measured = false;
         if (probe.Active() && Video) {
@@ -255,6 +267,7 @@ int RunGame()
         }
         engine.Start();
         while (!engine.Terminated() && !measured) engine.Tick();
+        plat::os::SetDisplayLostHandler(nullptr);
     }
     FrameworkStop();
     return code;

@@ -8,6 +8,7 @@ namespace plat::os {
 namespace {
 std::mutex sourceLock;
 std::function<uint64_t()> source;
+std::function<void(uint32_t)> sleeper;
 std::atomic<bool> overridden{false};
 std::atomic<bool> counterAvailable{true};
 }  // namespace
@@ -33,6 +34,29 @@ void SetClockSource(std::function<uint64_t()> s)
     std::lock_guard<std::mutex> g(sourceLock);
     source = std::move(s);
     overridden.store(static_cast<bool>(source), std::memory_order_release);
+}
+
+void SleepMilliseconds(uint32_t milliseconds)
+{
+    if (overridden.load(std::memory_order_acquire)) {
+        std::function<void(uint32_t)> s;
+        {
+            std::lock_guard<std::mutex> g(sourceLock);
+            s = sleeper;
+        }
+        if (s) s(milliseconds);
+        return;
+    }
+    // One sleep, not resumed after a signal: a termination request is
+    // looked at as soon as it arrives.
+    timespec ts{time_t(milliseconds / 1000), long(milliseconds % 1000) * 1000000L};
+    ::nanosleep(&ts, nullptr);
+}
+
+void SetSleepSource(std::function<void(uint32_t)> s)
+{
+    std::lock_guard<std::mutex> g(sourceLock);
+    sleeper = std::move(s);
 }
 
 uint64_t CounterFrequency()

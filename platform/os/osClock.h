@@ -16,6 +16,13 @@ uint32_t TickMilliseconds();
 // Replace the nanosecond source (tests); an empty function restores the clock.
 void SetClockSource(std::function<uint64_t()> source);
 
+// Sleeps up to the time given on the clock in use; a signal ends it early.
+// With a replaced source nothing waits: the sleeper a test sets is told the
+// time instead (and may move its clock), or the call returns at once.
+void SleepMilliseconds(uint32_t milliseconds);
+// The sleeper used while the source is replaced; empty removes it.
+void SetSleepSource(std::function<void(uint32_t)> sleeper);
+
 // Counts per second of the high-resolution counter; 0 when it is not
 // available (only when a test has switched it off).
 uint64_t CounterFrequency();

@@ -147,12 +147,29 @@ OsRect AdjustForFrame(const OsRect& client, uint32_t style, uint32_t exStyle);
 
 // ---------------------------------------------------------------- back end
 enum class WindowBackEnd { Automatic, Headless, Sdl };
-// Automatic (the default) takes SDL when it can open its video subsystem,
-// headless when it cannot or when VANTOREL_HEADLESS (or the test harness's
-// VQ_TEST) is set. Choose before the first window.
+// Automatic (the default) takes SDL, or headless when VANTOREL_HEADLESS (or
+// the test harness's VQ_TEST) is set. SDL that cannot open a display leaves
+// the headless back end answering, but refuses windows (WindowSystemFailure).
+// Choose before the first window.
 void SelectWindowBackEnd(WindowBackEnd backEnd);
 // The back end in use, deciding an Automatic choice now.
 WindowBackEnd ActiveWindowBackEnd();
+// Why no window can be made: the window system asked for did not start (its
+// own words and the likely cause). Windows are then refused, never made
+// invisibly headless. Empty while windows can be made.
+std::string WindowSystemFailure();
+// The headless back end paced like a window system: waits sleep on the
+// clock for the time asked, and a termination signal (SIGTERM, SIGINT) asks
+// every shown window to close, as a window system's close would. On when
+// VANTOREL_HEADLESS chose it; tests (VQ_TEST) never wait.
+void SetHeadlessPacing(bool on);
+bool HeadlessPacing();
+// The program's last words when the connection to the display is lost:
+// logging and saving what it can. The window system cannot be used from it;
+// the process then ends at once with kDisplayLostExitCode (no destructors
+// run over a half-torn window system).
+void SetDisplayLostHandler(std::function<void()> handler);
+inline constexpr int kDisplayLostExitCode = 3;
 // Closes every window and the back end, empties the queue and forgets every
 // injected state (tests start clean with it).
 void ResetWindowSystem();
@@ -264,7 +281,7 @@ int64_t SendWindowMessage(WindowHandle window, uint32_t message, uint64_t wParam
 // and timers out (a window draining its queue before it goes).
 bool PeekWindowMessage(WindowMessage& out, WindowHandle window = 0, bool queuedOnly = false);
 int64_t DispatchWindowMessage(const WindowMessage& message);
-// Waits up to the time given for input (the headless back end never waits).
+// Waits up to the time given for input (the headless back end only when paced).
 void WaitForWindowMessages(uint32_t milliseconds);
 size_t QueuedMessageCount();
 

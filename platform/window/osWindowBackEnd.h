@@ -104,6 +104,7 @@ struct WindowSystem {
     std::vector<DisplayInfo> headlessDisplays;
     std::string headlessClipboard;
     bool headlessClipboardSet = false;
+    std::string failure;  // why the window system wanted did not start
 };
 
 WindowSystem& S();
@@ -124,8 +125,18 @@ BackEnd& EnsureBackEnd();
 std::shared_ptr<WindowRecord> Shared(WindowHandle w);
 std::unique_ptr<BackEnd> MakeHeadlessBackEnd();
 
-// The SDL back end, or nullptr when SDL's video cannot start.
-std::unique_ptr<BackEnd> MakeSdlBackEnd();
+// The SDL back end, or nullptr with the reason when SDL's video cannot start.
+std::unique_ptr<BackEnd> MakeSdlBackEnd(std::string& failure);
+// Termination signals for the paced headless back end: caught while on,
+// the default action again when off.
+void CatchTerminationSignals(bool on);
+// Takes a termination signal caught since the last call.
+bool TakeTerminationRequest();
+// Watches the X connection SDL opened: its loss ends the program through
+// DisplayLost. Off gives Xlib back its own handling.
+void WatchX11Connection(bool on);
+// Tells of the lost display, runs the program's handler and ends the process.
+[[noreturn]] void DisplayLost();
 // Frees what the SDL back end keeps process-wide (cursors, video) and gives
 // message boxes back to the headless back end.
 void ShutdownSdlVideo();

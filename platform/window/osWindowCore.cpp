@@ -100,19 +100,28 @@ BackEnd& EnsureBackEnd()
     WindowSystem& s = S();
     if (s.backEnd) return *s.backEnd;
     WindowBackEnd want = s.chosen;
+    bool paced = false;
     if (want == WindowBackEnd::Automatic) {
         // The test harness sets VQ_TEST: a test never opens a real window
-        // unless it asks for SDL by name.
+        // unless it asks for SDL by name, and never waits.
         auto set = [](const char* name) {
             const char* v = std::getenv(name);
             return v && *v && std::string(v) != "0";
         };
-        bool headless = set("VANTOREL_HEADLESS") || set("VQ_TEST");
-        want = headless ? WindowBackEnd::Headless : WindowBackEnd::Sdl;
+        const bool test = set("VQ_TEST");
+        paced = set("VANTOREL_HEADLESS") && !test;
+        want = paced || test ? WindowBackEnd::Headless : WindowBackEnd::Sdl;
     }
-    if (want == WindowBackEnd::Sdl) s.backEnd = detail::MakeSdlBackEnd();
+    if (want == WindowBackEnd::Sdl) {
+        std::string failure;
+        s.backEnd = detail::MakeSdlBackEnd(failure);
+        // The headless back end still answers questions about displays,
+        // but no window is made: nobody would see it.
+        if (!s.backEnd) s.failure = failure.empty() ? std::string("the window system did not start") : failure;
+    }
     if (!s.backEnd) s.backEnd = MakeHeadlessBackEnd();
     SetMonitorDpiSource(MonitorDpi);
+    if (paced) SetHeadlessPacing(true);
     return *s.backEnd;
 }
 
@@ -199,8 +208,15 @@ WindowBackEnd ActiveWindowBackEnd()
     return EnsureBackEnd().Kind();
 }
 
+std::string WindowSystemFailure()
+{
+    EnsureBackEnd();
+    return S().failure;
+}
+
 void ResetWindowSystem()
 {
+    SetHeadlessPacing(false);
     WindowSystem& s = S();
     for (auto& [h, r] : s.windows) {
         if (s.backEnd) s.backEnd->Destroy(*r);
@@ -219,6 +235,7 @@ WindowHandle CreateNativeWindow(const WindowCreation& c, WindowProcedure procedu
 {
     WindowSystem& s = S();
     BackEnd& be = EnsureBackEnd();
+    if (!s.failure.empty()) return 0;
     auto r = std::make_shared<WindowRecord>();
     r->handle = s.nextHandle++;
     r->procedure = std::move(procedure);

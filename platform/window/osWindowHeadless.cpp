@@ -2,6 +2,7 @@
 // and sizing are played as input, the displays are what tests set.
 #include "osWindow.h"
 
+#include "osClock.h"
 #include "osWindowBackEnd.h"
 
 #include <algorithm>
@@ -10,6 +11,8 @@ namespace plat::os {
 using namespace detail;
 
 namespace {
+bool paced = false;
+
 class HeadlessBackEnd final : public BackEnd {
 public:
     WindowBackEnd Kind() const override { return WindowBackEnd::Headless; }
@@ -22,8 +25,22 @@ public:
     void ApplyLimits(WindowRecord&) override {}
     void ApplyFullScreen(WindowRecord&) override {}
     void Focus(WindowRecord& r) override { InjectInput(MakeInput(InputKind::FocusGained, r.handle)); }
-    void Poll() override {}
-    void Wait(uint32_t) override {}  // tests never wait
+    void Poll() override
+    {
+        if (!paced) return;
+        // A termination signal closes the shown windows, as the SDL back
+        // end does with its quit event; it waits for one to be shown.
+        bool any = false;
+        for (const auto& [handle, record] : S().windows) any = any || (record && record->shown);
+        if (!any || !TakeTerminationRequest()) return;
+        for (const auto& [handle, record] : S().windows)
+            if (record && record->shown) InjectInput(MakeInput(InputKind::CloseRequest, handle));
+    }
+    // Unpaced (tests) it never waits.
+    void Wait(uint32_t milliseconds) override
+    {
+        if (paced) SleepMilliseconds(milliseconds);
+    }
     void SetCursor(CursorHandle) override {}
     void Capture(WindowHandle, bool) override {}
     std::vector<DisplayInfo> Displays() override
@@ -114,6 +131,15 @@ std::unique_ptr<BackEnd> MakeHeadlessBackEnd()
     return std::make_unique<HeadlessBackEnd>();
 }
 }  // namespace detail
+
+void SetHeadlessPacing(bool on)
+{
+    if (on == paced) return;
+    paced = on;
+    CatchTerminationSignals(on);
+}
+
+bool HeadlessPacing() { return paced; }
 
 void SetHeadlessDisplays(std::vector<DisplayInfo> displays)
 {

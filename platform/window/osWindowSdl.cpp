@@ -9,6 +9,7 @@
 #include <SDL.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <map>
 #include <memory>
 
@@ -544,12 +545,30 @@ BoxAnswer SdlMessageBox(const MessageBoxRequest& request)
 
 }  // namespace
 
-std::unique_ptr<BackEnd> MakeSdlBackEnd()
+std::unique_ptr<BackEnd> MakeSdlBackEnd(std::string& failure)
 {
     // A window's close button is reported once, as that window's close
     // event; SDL_QUIT is left for a signal or the session ending.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
+    const char* display = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    const bool noDisplay = (!display || !*display) && (!wayland || !*wayland);
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        failure = std::string("the window system did not start (") + SDL_GetError() + ")" +
+                  (noDisplay ? "; DISPLAY is empty" : "");
+        return nullptr;
+    }
+    // Without a display SDL falls back to drivers that show nothing; they
+    // count only when asked for by name (tests run SDL on its dummy driver).
+    const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+    const char* named = std::getenv("SDL_VIDEODRIVER");
+    if ((driver == "offscreen" || driver == "dummy") && !(named && std::string(named).find(driver) != std::string::npos)) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        failure = noDisplay ? std::string("no display is available (DISPLAY is empty)")
+                            : "no display could be opened (SDL found only its " + driver + " driver)";
+        return nullptr;
+    }
+    if (driver == "x11") WatchX11Connection(true);
     UseWindowedMessageBoxes();
     return std::make_unique<SdlBackEnd>();
 }
@@ -560,6 +579,7 @@ void ShutdownSdlVideo()
     for (auto& [id, c] : Cursors()) SDL_FreeCursor(c);
     Cursors().clear();
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    WatchX11Connection(false);  // after the display is closed: that may still fail
     if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();  // SDL's own globals go with the last part
 }
 

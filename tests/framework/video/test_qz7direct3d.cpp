@@ -115,6 +115,31 @@ TEST_F(Direct3DTest, AListenerThatKeepsItsMemoryKeepsTheDeviceLost)
     EXPECT_EQ(QZRES_OK, device->BeginScene());
 }
 
+TEST_F(Direct3DTest, AListenerLeavesTheDeviceItJoinedWithoutAskingForTheSingleton)
+{
+    TQZDirect3DDevice* device = MakeDevice();
+    const int32_t before = device->ListenerCount();
+    auto image = std::make_unique<TestImage>(4, 4, false);
+    EXPECT_EQ(device, image->JoinedDevice());
+    EXPECT_EQ(before + 1, device->ListenerCount());
+    // While the Direct3D object is torn down it shows no device: the image
+    // still leaves the one it joined, and leaves no dangling entry there.
+    TQZDirect3D* d3d = Direct3D();
+    d3d->device = nullptr;
+    image.reset();
+    d3d->device = device;
+    EXPECT_EQ(before, device->ListenerCount());
+
+    // A device that goes first lets go of its listeners.
+    auto spare = std::make_unique<TQZDirect3DDevice>(d3d);
+    TestImage late(4, 4, false);
+    device->RemoveListener(&late);
+    spare->AddListener(&late);
+    EXPECT_EQ(spare.get(), late.JoinedDevice());
+    spare.reset();
+    EXPECT_EQ(nullptr, late.JoinedDevice());
+}
+
 TEST_F(Direct3DTest, FreedTexturesAndTargetsDoNotStayBound)
 {
     TQZDirect3DDevice* device = MakeDevice();
