@@ -55,9 +55,11 @@ constexpr uint32_t kIdleAfterMs = 1000;
 void SaveAfterDisplayLost()
 {
     WriteLog("The connection to the display was lost: saving and ending");
-    if (Gameflow && Session && Session->GameInProgress()) Gameflow->SaveGame();
-    if (SettingsManager) SettingsManager->SaveSettings();
-    if (Achievements) Achievements->SaveProgress();
+    // No box can be shown without a display: each failure goes to the log.
+    if (Gameflow && Session && Session->GameInProgress() && !Gameflow->SaveGame())
+        WriteLog("The game could not be saved");
+    if (SettingsManager && !SettingsManager->SaveSettings()) WriteLog("The settings could not be saved");
+    if (Achievements && !Achievements->SaveProgress()) WriteLog("The progress could not be saved");
 }
 
 bool InputWaiting()
