@@ -58,8 +58,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     recorder->Execute("LOAD");
     fuzz::Check(recorder->Position() == int32_t(size));
     recorder->Execute("REPLAY");
-    // Frames longer than a replay step: every frame may take an action.
-    for (int32_t i = 0; i < 4000 && recorder->Mode() == 2; ++i) engine.Step(kReplayStepMs + 1);
+    // Frames longer than a replay step: every frame may take an action. A
+    // replay whose next action the game never takes stands still; it is
+    // left after 200 frames without progress, as a player would leave it.
+    for (int32_t i = 0, still = 0, at = -1; i < 4000 && recorder->Mode() == 2 && still < 200; ++i) {
+        engine.Step(kReplayStepMs + 1);
+        still = recorder->Position() == at ? still + 1 : 0;
+        at = recorder->Position();
+    }
     if (StateEngine) StateEngine->PopUntil(STATE_MENU);
     engine.Step();
     return 0;

@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (parsed.ParseText(std::string(reinterpret_cast<const char*>(data), size)) && parsed.IsArray()) tree = &parsed;
 
     // Each record as a trigger opens it, then the window's buttons.
-    const int32_t records = tree ? std::min<int32_t>(tree->ChildCount(), 16) : 0;
+    const int32_t records = tree ? std::min<int32_t>(tree->ChildCount(), 6) : 0;
     for (int32_t i = 0; i < records; ++i) {
         const TQZKeyValue* r = tree->GetChild(i);
         const std::string id = r->GetString("ID");

@@ -11,17 +11,16 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <source_location>
 #include <string>
 
 namespace fuzz {
 
 // A property of the target broken: said where, then the crash the fuzzer
 // reports.
-inline void Check(bool ok, std::source_location where = std::source_location::current())
+inline void Check(bool ok, const char* file = __builtin_FILE(), int line = __builtin_LINE())
 {
     if (ok) return;
-    std::fprintf(stderr, "fuzz check failed at %s:%u\n", where.file_name(), unsigned(where.line()));
+    std::fprintf(stderr, "fuzz check failed at %s:%d\n", file, line);
     std::abort();
 }
 
