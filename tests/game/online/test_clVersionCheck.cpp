@@ -315,7 +315,7 @@ TEST_F(VersionCheckTest, ADownloadNeverReplacesAFileTheProgramKeeps)
 {
     HttpTestServer server;
     server.SetRoute("/files/setup.bin", {200, "installer"});
-    for (const char* name : {"Settings.txt", "savedgame.TXT", "Player.userdata", "x.Statistics", "log.txt"}) {
+    for (const char* name : {"Settings.txt", "savedgame.TXT", "Player.userdata", "x.Statistics", "recording.dat"}) {
         const std::string path = Native(UserFolder() + name);
         { std::ofstream(path, std::ios::binary) << "kept"; }
         warnings.clear();
