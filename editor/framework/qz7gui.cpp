@@ -726,15 +726,20 @@ void TQZGUIWindow::ProcessMouse()
         lastPointer_ = p;
         ProcessPointerMove(p, !(p == QZ_NOWHERE) && PointInRect(p, GetScreenRect()));
     }
-    while (mouse->HasEventFor(inputWindow)) ProcessButton(mouse->PopEventFor(inputWindow));
+    // Buttons and keys in the order they came: a click that moves the focus
+    // must not take the text typed before it into the field it focuses.
+    for (TQZInputKind next; (next = NextInputKind(inputWindow)) != TQZInputKind::None;) {
+        if (next == TQZInputKind::Key) {
+            RouteKey(GetKeyboard()->ReadKey());
+        } else {
+            ProcessButton(mouse->PopEventFor(inputWindow));
+        }
+    }
     if (mouse->HasWheel()) {
         const int32_t delta = mouse->TakeWheel();
         for (TQZGUIWindow* w = p == QZ_NOWHERE ? nullptr : HitTest(p); w; w = w->parent_) {
             if (w->IsShownInTree() && w->MouseWheel(delta)) break;
         }
-    }
-    if (TQZKeyboard* keyboard = GetKeyboard()) {
-        while (keyboard->HasKeys()) RouteKey(keyboard->ReadKey());
     }
 }
 

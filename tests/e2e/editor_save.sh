@@ -31,9 +31,7 @@ printf '%s\n' "$out/in/deck.png" "$out/in/deck.reko" "$out/in/deck.rkp" "$out/in
 # Window points of the editor's controls (its scene) and of the resize
 # dialog, which is centred in the 1024 x 768 window.
 clear_field() { echo "key 0x23"; for _ in $(seq 1 30); do echo "key 0x08"; done; }
-# Typing ends with a pause: a click played in the same frame as the last key
-# is taken first, and the key would land in the field the click focuses.
-type_text() { echo "type $1"; echo "wait 300"; }
+type_text() { echo "type $1"; }
 {
   echo "wait 1500"
   for _ in 1 2 3 4; do echo "click 127 47"; echo "wait 1200"; done   # Open...
