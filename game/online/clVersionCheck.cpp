@@ -8,8 +8,33 @@
 #include "qz7text.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace {
+
+std::string Lower(std::string text)
+{
+    for (char& c : text) c = char(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// A file the program keeps in the per-user folder ("*.ext": any of that
+// extension), compared without regard to case.
+bool NamesOwnUserFile(const std::string& name)
+{
+    const std::string lower = Lower(name);
+    for (const std::string& own : OwnUserFiles()) {
+        const std::string pattern = Lower(own);
+        if (pattern.rfind('*', 0) == 0) {
+            const std::string tail = pattern.substr(1);
+            if (lower.size() >= tail.size() && lower.compare(lower.size() - tail.size(), tail.size(), tail) == 0)
+                return true;
+        } else if (lower == pattern) {
+            return true;
+        }
+    }
+    return false;
+}
 
 void CheckWarning(const std::string& error, const std::string& url)
 {
@@ -198,7 +223,8 @@ std::string TVersionCheck::ChangelogPath() const { return UserFolder() + kChange
 std::string TVersionCheck::DownloadPath() const
 {
     std::string name = DownloadFileName(downloadUrl_);
-    return name.empty() ? std::string() : UserFolder() + name;
+    // A reply must not replace the player's settings, games or progress.
+    return name.empty() || NamesOwnUserFile(name) ? std::string() : UserFolder() + name;
 }
 
 bool TVersionCheck::RunInstaller()

@@ -48,7 +48,8 @@ public:
     bool RunInstaller();
     bool ShowChangelog();
     std::string ChangelogPath() const;
-    // Empty when the address names no plain file.
+    // Empty when the address names no plain file, or one the program keeps
+    // in the per-user folder.
     std::string DownloadPath() const;
 
     int32_t State() const { return state_; }

@@ -14,11 +14,20 @@
 
 namespace deckfuzz {
 
+// The device goes before the process's own globals do: the stop is
+// registered once an input has been through, after every static the
+// framework makes on first use, so that it runs before they are gone.
+struct TStopAtExit {
+    ~TStopAtExit()
+    {
+        static const bool once = (std::atexit([] { FrameworkStop(); }), true);
+        (void)once;
+    }
+};
+
 inline bool StartDevice(const char* name)
 {
     FrameworkStart(name);
-    // The device goes before the process's own globals do.
-    std::atexit([] { FrameworkStop(); });
     TQZVideo* video = GetVideo();
     return video && video->SetMode(64, 64, std::make_unique<TQZHeadlessVideoWindow>(0, 0), QZWINDOW_WINDOWED, 0) ==
                         QZRES_OK;
@@ -30,6 +39,7 @@ inline bool StartDevice(const char* name)
 // a size the game can draw.
 template <class L> void CheckReader(const uint8_t* data, size_t size, bool loadFollowsDetect)
 {
+    const TStopAtExit stop;
     TQZMemory memory;
     if (memory.AssignBytes(data, int32_t(size)) != QZRES_OK) return;
     L loader;

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "clCardGraphics.h"
+#include "deckfuzz.h"
 #include "ioCardset.h"
 #include "qz7memory.h"
 #include "qz7video.h"
@@ -15,8 +16,6 @@ namespace {
 bool StartDevice()
 {
     FrameworkStart("fuzz_cards");
-    // The device goes before the process's own globals do.
-    std::atexit([] { FrameworkStop(); });
     TQZVideo* video = GetVideo();
     return video && video->SetMode(64, 64, std::make_unique<TQZHeadlessVideoWindow>(0, 0), QZWINDOW_WINDOWED, 0) ==
                         QZRES_OK;
@@ -26,6 +25,7 @@ bool StartDevice()
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static const bool device = StartDevice();
+    const deckfuzz::TStopAtExit stop;
     TCardsFileInfo info;
     if (ParseCardsFile(data, size, info) != TCardsParse::Ok) return 0;
     if (info.width < 1 || info.width > CARD_MAX_SIDE || info.height < 1 || info.height > CARD_MAX_SIDE) std::abort();

@@ -16,6 +16,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -306,6 +307,33 @@ TEST_F(VersionCheckTest, DownloadAddressMustNameAPlainFile)
     ASSERT_EQ(warnings.size(), 1u);
     EXPECT_EQ(warnings[0], "Failed to download file \"" + server.Url("/files/..") + "\"");
     EXPECT_EQ(server.RequestedPaths().size(), 1u) << "nothing was fetched";
+}
+
+// A reply naming one of the program's own per-user files gets nothing
+// downloaded over it: the player's settings, game and progress stay.
+TEST_F(VersionCheckTest, ADownloadNeverReplacesAFileTheProgramKeeps)
+{
+    HttpTestServer server;
+    server.SetRoute("/files/setup.bin", {200, "installer"});
+    for (const char* name : {"Settings.txt", "savedgame.TXT", "Player.userdata", "x.Statistics", "recording.dat"}) {
+        const std::string path = Native(UserFolder() + name);
+        { std::ofstream(path, std::ios::binary) << "kept"; }
+        warnings.clear();
+        server.SetRoute("/version", {200, ReplyText("Version 9.00", server.Url("/files/" + std::string(name)))});
+        TVersionCheck vc;
+        Check(vc, server, "/version");
+        ASSERT_TRUE(vc.NewVersion()) << name;
+        EXPECT_EQ(vc.DownloadPath(), "") << name;
+        EXPECT_FALSE(vc.DownloadUpdate()) << name;
+        EXPECT_EQ(warnings.size(), 1u) << name;
+        EXPECT_EQ(vqtest::ReadFile(path), "kept") << name;
+        std::filesystem::remove(path);
+    }
+    // A name that merely resembles one is still a download.
+    server.SetRoute("/version", {200, ReplyText("Version 9.00", server.Url("/files/Settings.txt.exe"))});
+    TVersionCheck vc;
+    Check(vc, server, "/version");
+    EXPECT_EQ(Native(vc.DownloadPath()), Native(UserFolder() + "Settings.txt.exe"));
 }
 
 TEST(DownloadFileNameTest, LastPathSegmentWithoutQueryOrUnsafeNames)
