@@ -8,6 +8,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 class TQZTexture;
 
@@ -37,6 +38,10 @@ public:
     // False for an empty slot; else draws the whole picture at the position
     // in the size given, tinted with the colour.
     bool DrawCard(int32_t index, TQZPoint position, TQZColour colour, TQZPoint size);
+    // The same pixels from a copy of the card already scaled to the size, made
+    // on first use and kept until the size, the sampler states or the cardset
+    // change: the table draws every card scaled every frame.
+    bool DrawCardCached(int32_t index, TQZPoint position, TQZColour colour, TQZPoint size);
     void FreeImages();
 
     bool TexturesLost() const { return texturesLost_; }
@@ -46,8 +51,26 @@ public:
     std::string Title, Author, Comments;
 
 private:
+    // What a scaled copy depends on besides its card's picture.
+    struct TScaledKey {
+        int32_t width = 0, height = 0;
+        uint32_t linear = 0, addressU = 0, addressV = 0;
+        bool operator==(const TScaledKey&) const = default;
+    };
+    struct TScaled {
+        const TQZTexture* from = nullptr;
+        std::unique_ptr<TQZTexture> texture;
+    };
+    TQZTexture* ScaledImage(int32_t index, TQZPoint size);
+    void DropScaled();
+
     bool texturesLost_ = false;
     int32_t width_ = 0, height_ = 0;
     float aspect_ = 1.0f;
     std::array<std::unique_ptr<TQZTexture>, CARDGFX_SLOTS> images_;
+    TScaledKey scaledKey_;
+    std::array<TScaled, CARDGFX_SLOTS> scaled_;
+    // Copies of an earlier size: a widget's recorded drawing may still name
+    // them until it records again; a few generations are kept.
+    std::vector<std::vector<std::unique_ptr<TQZTexture>>> retired_;
 };

@@ -269,7 +269,8 @@ uint32_t TUICardset::DrawKey(const TQZRect& rect) const
 {
     if (spinning) return renderer_.Key() + 1;
     TRenderKey key;
-    key.Add(rect).Add(IsRevealed()).Add(IsClickLocked()).Add(Count());
+    const TQZPoint card = CardSize();
+    key.Add(rect).Add(IsRevealed()).Add(IsClickLocked()).Add(Count()).Add(card.x).Add(card.y);
     for (const TQZRect& r : cardRects_) key.Add(r);
     key.Add(int32_t(reinterpret_cast<uintptr_t>(cards_)));
     for (int32_t i = 1; i <= Count(); ++i) key.Add(cards_->Get(i));
