@@ -9,6 +9,44 @@ namespace {
 constexpr size_t kRetiredGenerations = 3;
 }  // namespace
 
+// What a scaled copy depends on besides its card's picture, and the copies.
+struct TCardGraphics::TScaledCards {
+    struct TKey {
+        int32_t width = 0, height = 0;
+        uint32_t linear = 0, addressU = 0, addressV = 0;
+        bool operator==(const TKey&) const = default;
+    };
+    struct TCopy {
+        const TQZTexture* from = nullptr;
+        std::unique_ptr<TQZTexture> texture;
+    };
+    TKey key;
+    std::array<TCopy, CARDGFX_SLOTS> copies;
+    // Copies of an earlier size: a widget's recorded drawing may still name
+    // them until it records again; a few generations are kept.
+    std::vector<std::vector<std::unique_ptr<TQZTexture>>> retired;
+
+    void Retire(TCopy& copy)
+    {
+        if (copy.texture) {
+            if (retired.empty()) retired.emplace_back();
+            retired.back().push_back(std::move(copy.texture));
+        }
+        copy = {};
+    }
+    void RetireAll()
+    {
+        std::vector<std::unique_ptr<TQZTexture>> generation;
+        for (TCopy& copy : copies) {
+            if (copy.texture) generation.push_back(std::move(copy.texture));
+            copy = {};
+        }
+        if (generation.empty()) return;
+        retired.push_back(std::move(generation));
+        if (retired.size() > kRetiredGenerations) retired.erase(retired.begin());
+    }
+};
+
 TCardGraphics::TCardGraphics() = default;
 
 TCardGraphics::~TCardGraphics()
@@ -39,11 +77,7 @@ void TCardGraphics::SetImage(int32_t index, std::unique_ptr<TQZTexture> texture)
 {
     if (index < 0 || index >= CARDGFX_SLOTS) return;
     // A new picture may take the old one's address: its scaled copy goes now.
-    if (scaled_[size_t(index)].texture) {
-        if (retired_.empty()) retired_.emplace_back();
-        retired_.back().push_back(std::move(scaled_[size_t(index)].texture));
-    }
-    scaled_[size_t(index)] = {};
+    if (scaled_) scaled_->Retire(scaled_->copies[size_t(index)]);
     images_[size_t(index)] = std::move(texture);
 }
 
@@ -75,45 +109,30 @@ TQZTexture* TCardGraphics::ScaledImage(int32_t index, TQZPoint size)
     TQZDirect3DDevice* d3d = Direct3DDevice();
     plat::softgpu::Device* device = d3d ? d3d->Device() : nullptr;
     if (!device) return nullptr;
-    TScaledKey key{size.x, size.y};
+    TScaledCards::TKey key{size.x, size.y};
     uint32_t mag = 0, min = 0;
     (void)device->GetSamplerState(0, plat::softgpu::kSampMagFilter, mag);
     (void)device->GetSamplerState(0, plat::softgpu::kSampMinFilter, min);
     key.linear = mag == plat::softgpu::kFilterLinear || min == plat::softgpu::kFilterLinear;
     (void)device->GetSamplerState(0, plat::softgpu::kSampAddressU, key.addressU);
     (void)device->GetSamplerState(0, plat::softgpu::kSampAddressV, key.addressV);
-    if (!(key == scaledKey_)) {
-        DropScaled();
-        scaledKey_ = key;
+    if (!scaled_) scaled_ = std::make_unique<TScaledCards>();
+    if (!(key == scaled_->key)) {
+        scaled_->RetireAll();
+        scaled_->key = key;
     }
-    TScaled& slot = scaled_[size_t(index)];
-    if (!slot.texture || slot.from != t) {
-        if (slot.texture) {
-            if (retired_.empty()) retired_.emplace_back();
-            retired_.back().push_back(std::move(slot.texture));
-        }
-        slot.texture = TQZTexture::CreateDrawnAt(t, CardRect(), size.x, size.y);
-        slot.from = t;
+    TScaledCards::TCopy& copy = scaled_->copies[size_t(index)];
+    if (!copy.texture || copy.from != t) {
+        scaled_->Retire(copy);
+        copy.texture = TQZTexture::CreateDrawnAt(t, CardRect(), size.x, size.y);
+        copy.from = t;
     }
-    return slot.texture.get();
-}
-
-void TCardGraphics::DropScaled()
-{
-    std::vector<std::unique_ptr<TQZTexture>> generation;
-    for (TScaled& slot : scaled_) {
-        if (slot.texture) generation.push_back(std::move(slot.texture));
-        slot = {};
-    }
-    if (generation.empty()) return;
-    retired_.push_back(std::move(generation));
-    if (retired_.size() > kRetiredGenerations) retired_.erase(retired_.begin());
+    return copy.texture.get();
 }
 
 void TCardGraphics::FreeImages()
 {
-    for (TScaled& slot : scaled_) slot = {};
-    retired_.clear();
+    scaled_.reset();
     for (int32_t i = CARDGFX_SLOTS - 1; i >= 0; --i) images_[size_t(i)].reset();
     texturesLost_ = false;
 }

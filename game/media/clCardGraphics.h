@@ -48,29 +48,22 @@ public:
 
     bool AlignLeft = true;
     bool OptionB = false;
+
+private:
+    // Beside the flags above: the object keeps the size it had before the
+    // scaled copies came.
+    bool texturesLost_ = false;
+    float aspect_ = 1.0f;
+
+public:
     std::string Title, Author, Comments;
 
 private:
-    // What a scaled copy depends on besides its card's picture.
-    struct TScaledKey {
-        int32_t width = 0, height = 0;
-        uint32_t linear = 0, addressU = 0, addressV = 0;
-        bool operator==(const TScaledKey&) const = default;
-    };
-    struct TScaled {
-        const TQZTexture* from = nullptr;
-        std::unique_ptr<TQZTexture> texture;
-    };
+    struct TScaledCards;
     TQZTexture* ScaledImage(int32_t index, TQZPoint size);
-    void DropScaled();
 
-    bool texturesLost_ = false;
     int32_t width_ = 0, height_ = 0;
-    float aspect_ = 1.0f;
+    // The scaled copies live apart: the cardset object keeps its size.
+    std::unique_ptr<TScaledCards> scaled_;
     std::array<std::unique_ptr<TQZTexture>, CARDGFX_SLOTS> images_;
-    TScaledKey scaledKey_;
-    std::array<TScaled, CARDGFX_SLOTS> scaled_;
-    // Copies of an earlier size: a widget's recorded drawing may still name
-    // them until it records again; a few generations are kept.
-    std::vector<std::vector<std::unique_ptr<TQZTexture>>> retired_;
 };
