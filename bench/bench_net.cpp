@@ -124,7 +124,7 @@ void BM_UdpReliableOrderedThroughput(benchmark::State& state)
     host.SetPort(0);
     host.Host();
     client.SetPort(static_cast<TQZUdpNetworkThread*>(host.Thread())->LocalPort());
-    client.Open("127.0.0.1");
+    (void)client.Open("127.0.0.1");
     while (client.State() != FS_CLIENT_CONNECTED) {
         host.Process();
         client.Process();

@@ -70,7 +70,7 @@ void SaveScene(benchmark::State& state)
     std::unique_ptr<TQZGUIWindow> root = GetGUIFactory()->BuildRoot(SceneText(int(state.range(0))));
     for (auto _ : state) {
         TQZKeyValue node;
-        root->SaveToKeyValue(&node);
+        (void)root->SaveToKeyValue(&node);
         benchmark::DoNotOptimize(node.ToText(false));
     }
 }

@@ -62,7 +62,7 @@ void BM_SteamTransportDatagrams(benchmark::State& state)
     TCounter counter;
     host.Host(6969);
     TQZNetPacket remote;
-    client.Connect(std::to_string(kHost), 6969, remote);
+    (void)client.Connect(std::to_string(kHost), 6969, remote);
     pair.host->RunFrame();
     host.SetUnknownCallback(&TCounter::OnPacket, &counter);
     const TQZNetPacket datagram{remote.address, remote.port, 0, TQZByteArray(100, 7)};
@@ -86,7 +86,7 @@ void BM_SteamReliableOrderedThroughput(benchmark::State& state)
     TQZFalcon host(731, std::make_unique<TQZNetworkThreadSteam>(pair.host.get()));
     TQZFalcon client(731, std::make_unique<TQZNetworkThreadSteam>(pair.client.get()));
     host.Host();
-    client.Open(std::to_string(kHost));
+    (void)client.Open(std::to_string(kHost));
     while (client.State() != FS_CLIENT_CONNECTED) {
         pair.host->RunFrame();
         pair.client->RunFrame();

@@ -113,7 +113,7 @@ void TEditorApp::Init()
     }
     if (!LoadScene(kEditorScene)) {
         Warn(std::string("The editor's screen could not be loaded from ") + kEditorScene);
-        LoadScene("");
+        (void)LoadScene("");  // the empty scene: nothing to read, cannot fail
     }
     struct DialogFile {
         const char* file;
@@ -153,7 +153,8 @@ void TEditorApp::Init()
     } catch (const EQZTextureError& e) {
         WriteLog(std::string("The white card could not be loaded: ") + e.what());
     }
-    OpenCardset(kFirstCardset);
+    // A first cardset that will not open leaves the editor empty; OpenCardset has told why.
+    (void)OpenCardset(kFirstCardset);
     if (Host()) Host()->LayoutPass();
 }
 
@@ -275,7 +276,7 @@ void TEditorApp::OnCommand(int32_t id)
     case EDCMD_NEW: NewCardsetDialog(); break;
     case EDCMD_OPEN: {
         const std::string name = fileDialog ? fileDialog("Select Cardset to load", false) : std::string();
-        if (!name.empty()) OpenCardset(name);
+        if (!name.empty()) (void)OpenCardset(name);  // a file that will not open is warned about there
         break;
     }
     case EDCMD_SAVE: SaveAs(); break;
@@ -312,7 +313,8 @@ void TEditorApp::ExportCard()
     }
     const std::string name = fileDialog ? fileDialog("Save image as", true) : std::string();
     if (name.empty()) return;
-    if (image->SaveToFile(name) != QZRES_OK) Warn("The card picture could not be saved to " + name);
+    if (int32_t result = image->SaveToFile(name); result != QZRES_OK)
+        Warn("The card picture could not be saved to " + name + " (" + ResultText(result) + ")");
 }
 
 std::unique_ptr<TQZTexture> TEditorApp::OverlaidWhiteCard(int32_t slot, TQZPoint cardSize) const

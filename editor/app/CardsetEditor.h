@@ -51,7 +51,7 @@ public:
     void Init() override;
     // Loads first and replaces the open cardset only when the load worked;
     // false (with a warning) otherwise.
-    bool OpenCardset(const std::string& fileName);
+    [[nodiscard]] bool OpenCardset(const std::string& fileName);
     void SetViewSize(TQZPoint size);
     void OnCommand(int32_t id);
     void OnCardFileDropped(int32_t slot, const std::string& fileName);
@@ -113,7 +113,7 @@ private:
 
 // Writes the cardset through the first registered .cards loader, to a
 // temporary file renamed over the target; false when nothing was written.
-bool SaveCardset(TCardGraphics& cardset, const std::string& fileName, bool deckOnly);
+[[nodiscard]] bool SaveCardset(TCardGraphics& cardset, const std::string& fileName, bool deckOnly);
 // Every descendant of the window, depth first, whose title matches.
 TQZGUIWindow* FindByTitleDeep(TQZGUIWindow* root, const std::string& title);
 // The aspect text of the size dialogs and its colour; OK allowed or not.

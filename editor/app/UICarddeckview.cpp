@@ -1,6 +1,6 @@
 #include "UICarddeckview.h"
 
-#include "GameTextHelpers.h"
+#include "cardNames.h"
 #include "clCardGraphics.h"
 #include "coreGameDiagnostics.h"
 #include "qz7fonts.h"

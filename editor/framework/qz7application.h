@@ -31,7 +31,7 @@ public:
     // Builds the scene file into the host (made on first use); an empty name
     // makes an empty 100 x 100 host. False when the file cannot be read or
     // built; the host is then left as it was.
-    virtual bool LoadScene(const std::string& fileName);
+    [[nodiscard]] virtual bool LoadScene(const std::string& fileName);
     // Builds scene text into the host; nullptr when nothing was built.
     TQZGUIWindow* BuildScene(const std::string& text);
     // The state engine's command operation, when there is one.

@@ -1,3 +1,11 @@
+// Sections, in order: helpers (font flag names, rectangles, node text);
+// creation (construction, from a key/value node); properties (the published
+// settings, layout text, writing back to a node); settings (options,
+// colour, enabled, visible, text, state); tree (children, lookups, paint and
+// hit order, focus on removal); geometry (layout passes, placement, screen
+// rectangles, fonts, theme colours, minimum size); drawing (invalidation,
+// dirty rectangles, the tree's update and paint, text); pointer (hit tests,
+// moves, buttons, clicks, hover); focus and keys.
 #include "qz7videochoice.h"
 #include "qz7gui.h"
 
@@ -216,7 +224,7 @@ bool TQZGUIWindow::SaveToKeyValue(TQZKeyValue* node)
         node->GetNode("Children")->SetValue(TQZKeyValue::ARRAY_VALUE);
         for (const auto& child : children_) {
             if (child->title_ == QZGUI_BUILTIN) continue;
-            child->SaveToKeyValue(node->AddArrayElement("Children", ""));
+            (void)child->SaveToKeyValue(node->AddArrayElement("Children", ""));  // fails only without a node
         }
     }
     return true;
@@ -726,15 +734,20 @@ void TQZGUIWindow::ProcessMouse()
         lastPointer_ = p;
         ProcessPointerMove(p, !(p == QZ_NOWHERE) && PointInRect(p, GetScreenRect()));
     }
-    while (mouse->HasEventFor(inputWindow)) ProcessButton(mouse->PopEventFor(inputWindow));
+    // Buttons and keys in the order they came: a click that moves the focus
+    // must not take the text typed before it into the field it focuses.
+    for (TQZInputKind next; (next = NextInputKind(inputWindow)) != TQZInputKind::None;) {
+        if (next == TQZInputKind::Key) {
+            RouteKey(GetKeyboard()->ReadKey());
+        } else {
+            ProcessButton(mouse->PopEventFor(inputWindow));
+        }
+    }
     if (mouse->HasWheel()) {
         const int32_t delta = mouse->TakeWheel();
         for (TQZGUIWindow* w = p == QZ_NOWHERE ? nullptr : HitTest(p); w; w = w->parent_) {
             if (w->IsShownInTree() && w->MouseWheel(delta)) break;
         }
-    }
-    if (TQZKeyboard* keyboard = GetKeyboard()) {
-        while (keyboard->HasKeys()) RouteKey(keyboard->ReadKey());
     }
 }
 

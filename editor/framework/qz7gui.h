@@ -110,7 +110,7 @@ public:
     static const TQZGUIPropertyList& WindowProperties();
 
     // ------------------------------------------------------------ virtual operations
-    virtual bool SaveToKeyValue(TQZKeyValue* node);
+    [[nodiscard]] virtual bool SaveToKeyValue(TQZKeyValue* node);
     virtual void SetProperty(const std::string& name, const std::string& value);
     virtual void AfterCreate() {}
     virtual void ChildrenChanged(TQZGUIWindow* child) { (void)child; }

@@ -17,7 +17,7 @@ int32_t TQZResourceCollectionBase::IndexOfOrLoad(const std::string& name)
 {
     int32_t i = IndexOf(name);
     if (i == -1 && owner_) {
-        owner_->LoadOnDemand(type_, name);
+        (void)owner_->LoadOnDemand(type_, name);  // what did not load is not found below
         i = IndexOf(name);
     }
     return i;

@@ -109,9 +109,9 @@ public:
     int32_t FindDescriptor(TQZResourceType type, const std::string& name) const;
     // The index of the resource, loading it when needed; -1 when there is no
     // descriptor, or (without the raise flag) when loading fails.
-    int32_t LoadOnDemand(TQZResourceType type, const std::string& name);
+    [[nodiscard]] int32_t LoadOnDemand(TQZResourceType type, const std::string& name);
     // 0 when the resource is present or was loaded, else 1.
-    int32_t Load(const TQZResourceDesc& descriptor);
+    [[nodiscard]] int32_t Load(const TQZResourceDesc& descriptor);
     void AddDescriptor(TQZResourceType type, const std::string& name, const std::string& fileName,
                        int32_t parameter = 0, const std::string& options = {});
     const std::vector<TQZResourceDesc>& Descriptors() const { return descriptors_; }

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <chrono>
+#include <atomic>
 #include <condition_variable>
 #include <cstdlib>
 #include <deque>
@@ -19,45 +20,38 @@ int32_t ErrorResult(int32_t code)
     return code;
 }
 
-// ---------------------------------------------------------------- TQZClass
-TQZClass::~TQZClass()
+std::string ResultText(int32_t code)
 {
-    if (!owned_.empty()) FreeOwned();
-}
-
-void TQZClass::AddOwned(TQZClass* object)
-{
-    owned_.push_back(object);
-}
-
-void TQZClass::AddOwnedArray(std::initializer_list<TQZClass*> objects)
-{
-    for (TQZClass* o : objects) AddOwned(o);
-}
-
-bool TQZClass::RemoveOwned(TQZClass* object)
-{
-    for (size_t i = 0; i < owned_.size(); ++i) {
-        if (owned_[i] == object) {
-            owned_[i] = owned_.back();
-            owned_.pop_back();
-            return true;
-        }
-    }
-    return false;
-}
-
-void TQZClass::FreeOwned()
-{
-    // Last added first; each slot is cleared before its object goes, so an
-    // object that removes itself from its owner while dying finds nothing.
-    for (size_t i = owned_.size(); i-- > 0;) {
-        if (i >= owned_.size()) continue;
-        TQZClass* o = owned_[i];
-        owned_[i] = nullptr;
-        delete o;  // the owned array is the framework's ownership rule
-    }
-    owned_.clear();
+    // The video layer's codes (qz7direct3d, qz7videostate, qz7surface) are
+    // named here by value: the core sits below the headers that define them.
+    static const std::pair<int32_t, const char*> kNames[] = {
+        {QZRES_OK, "QZRES_OK"},
+        {QZRES_FAILED, "QZRES_FAILED"},
+        {QZRES_BADARG, "QZRES_BADARG"},
+        {QZRES_ALLOC, "QZRES_ALLOC"},
+        {QZRES_NOFILE, "QZRES_NOFILE"},
+        {5, "QZRES_VIDEO_NOTSUPPORTED"},
+        {0x2001, "QZRES_VIDEO_GDI_UNSUPPORTED"},
+        {QZRES_AUDIO_NOLIBRARY, "QZRES_AUDIO_NOLIBRARY"},
+        {QZRES_AUDIO_NOINIT, "QZRES_AUDIO_NOINIT"},
+        {QZRES_AUDIO_NODEVICE, "QZRES_AUDIO_NODEVICE"},
+        {QZRES_FILE_OPEN, "QZRES_FILE_OPEN"},
+        {QZRES_FILE_FIRSTREAD, "QZRES_FILE_FIRSTREAD"},
+        {QZRES_FILE_WRITE, "QZRES_FILE_WRITE"},
+        {QZRES_FILE_SIZE, "QZRES_FILE_SIZE"},
+        {QZRES_FOLDER_EXISTS, "QZRES_FOLDER_EXISTS"},
+        {QZRES_FILE_READ, "QZRES_FILE_READ"},
+        {QZRES_ARRAY_NOMEMORY, "QZRES_ARRAY_NOMEMORY"},
+        {10753, "QZRES_SURFACE_NOTMADE"},
+        {10755, "QZRES_SURFACE_NOACCESS"},
+        {10756, "QZRES_SURFACE_OTHERACCESS"},
+        {10757, "QZRES_SURFACE_NOCOPY"},
+    };
+    for (const auto& [value, name] : kNames)
+        if (value == code) return name;
+    char text[32];
+    std::snprintf(text, sizeof text, "result 0x%X", unsigned(code));
+    return text;
 }
 
 // ---------------------------------------------------------------- globals
@@ -66,6 +60,7 @@ struct FrameworkGlobals {
     std::string name;
     int32_t frameCounter = 0;
     bool started = false;
+    std::atomic<bool> editorVariant{false};  // read by worker threads too
     bool creating = false;
     std::unique_ptr<TQZClassSingleton> slots[QZ_SINGLETON_SLOTS];
 };
@@ -112,6 +107,7 @@ void FrameworkStart(const std::string& applicationName)
     g.name = applicationName;
     g.frameCounter = 0;
     g.started = true;
+    g.editorVariant = applicationName == QZ_EDITOR_IDENTITY;
     for (auto& s : g.slots) s.reset();
 }
 
@@ -120,6 +116,7 @@ void FrameworkStop()
     FrameworkGlobals& g = G();
     if (!g.started) return;
     g.started = false;
+    g.editorVariant = false;
     EventManager()->Fire(QZEVENT_SHUTDOWN, nullptr);
     for (auto& s : g.slots) {
         std::unique_ptr<TQZClassSingleton> gone = std::move(s);
@@ -138,9 +135,9 @@ const std::string& ApplicationName()
     return G().name;
 }
 
-bool IsEditorApplication()
+bool EditorVariant()
 {
-    return G().started && G().name == QZ_EDITOR_IDENTITY;
+    return G().editorVariant;
 }
 
 int32_t PumpFrame()

@@ -1,5 +1,6 @@
-// Bottom of the framework: the owning base class, the singleton table, the
-// frame pump, result codes, bound methods and small value helpers.
+// Bottom of the framework: the singleton table, the frame pump, result codes
+// and small value helpers, over the owning base class and bound methods of
+// qz7object.
 //
 // How failures travel: framework routines return result codes (QZRES_*, 0
 // for success), every failure passing through ErrorResult; the codes that
@@ -9,6 +10,8 @@
 // raised, again at the next pump. The game layers above report through the
 // diagnostics routines (coreGameDiagnostics: log, warning, fatal error).
 #pragma once
+
+#include "qz7object.h"
 
 #include <cstdint>
 #include <functional>
@@ -36,90 +39,11 @@ constexpr int32_t QZRES_ARRAY_NOMEMORY = 0x9001;
 
 // Every failure passes through here: one place to hook diagnostics.
 int32_t ErrorResult(int32_t code);
+// The code's name for logs and messages ("QZRES_FILE_WRITE"), the video
+// layer's codes included; a code the framework does not define reads as its
+// number ("result 0x1234").
+std::string ResultText(int32_t code);
 inline bool Succeeded(int32_t code) { return code == QZRES_OK; }
-
-// ---------------------------------------------------------------- methods
-// A method bound to its object. Two bound methods are equal only when both
-// the method and the object are the same, so subscriptions of one instance
-// never match another's.
-template <class Sig> class TQZMethod;
-
-template <class R, class... A> class TQZMethod<R(A...)> {
-public:
-    using Thunk = R (*)(void*, A...);
-
-    TQZMethod() = default;
-
-    template <auto M, class C> static TQZMethod Bind(C* object)
-    {
-        TQZMethod m;
-        m.object_ = object;
-        m.thunk_ = &Call<M, C>;
-        m.tag_ = &Tag<M, C>::id;
-        return m;
-    }
-
-    R operator()(A... args) const { return thunk_(object_, std::forward<A>(args)...); }
-    explicit operator bool() const { return thunk_ != nullptr; }
-    bool operator==(const TQZMethod& o) const { return object_ == o.object_ && tag_ == o.tag_; }
-    bool SameMethod(const TQZMethod& o) const { return tag_ == o.tag_; }
-    void* Object() const { return object_; }
-
-private:
-    template <auto M, class C> struct Tag { static constexpr char id = 0; };
-    template <auto M, class C> static R Call(void* o, A... args)
-    {
-        return (static_cast<C*>(o)->*M)(std::forward<A>(args)...);
-    }
-
-    void* object_ = nullptr;
-    Thunk thunk_ = nullptr;
-    const void* tag_ = nullptr;  // identity of the method; thunks may be folded
-};
-
-namespace qz7detail {
-template <class T> struct MethodSig;
-template <class C, class R, class... A> struct MethodSig<R (C::*)(A...)> { using type = R(A...); };
-template <class C, class R, class... A> struct MethodSig<R (C::*)(A...) const> { using type = R(A...); };
-}  // namespace qz7detail
-
-// MakeMethod<&TFoo::Bar>(foo) binds foo's Bar.
-template <auto M, class C> auto MakeMethod(C* object)
-{
-    using Sig = typename qz7detail::MethodSig<decltype(M)>::type;
-    return TQZMethod<Sig>::template Bind<M, C>(object);
-}
-
-// ---------------------------------------------------------------- classes
-// Base class of the framework: owns the objects added to it and frees them,
-// last added first, when it is destroyed.
-class TQZClass {
-public:
-    TQZClass() = default;
-    virtual ~TQZClass();
-    TQZClass(const TQZClass&) = delete;
-    TQZClass& operator=(const TQZClass&) = delete;
-
-    // Takes ownership of the object.
-    void AddOwned(TQZClass* object);
-    template <class T> T* AddOwned(std::unique_ptr<T> object)
-    {
-        T* raw = object.release();
-        AddOwned(static_cast<TQZClass*>(raw));
-        return raw;
-    }
-    void AddOwnedArray(std::initializer_list<TQZClass*> objects);
-    // Gives up ownership without freeing: the last owned object takes the
-    // removed one's place. False when the object was not owned.
-    bool RemoveOwned(TQZClass* object);
-    void FreeOwned();
-
-    size_t OwnedCount() const { return owned_.size(); }
-    TQZClass* OwnedAt(size_t index) const { return owned_[index]; }
-
-private:
-    std::vector<TQZClass*> owned_;
-};
 
 // Base of the process-wide singletons kept in the 12-slot table.
 class TQZClassSingleton : public TQZClass {
@@ -178,7 +102,10 @@ const std::string& ApplicationName();
 // editor's build differs from the game's, this one value at start-up
 // chooses; no unit is compiled twice.
 inline constexpr const char* QZ_EDITOR_IDENTITY = "CardsetEditor";
-bool IsEditorApplication();
+// The editor's variant of the rules and services: decided once, when the
+// framework starts with the editor's name; false when it is stopped. Every
+// difference between the two builds asks this and nothing else.
+bool EditorVariant();
 // One step of the framework per frame; the result of the frame event.
 int32_t PumpFrame();
 int32_t FrameCounter();

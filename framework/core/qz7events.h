@@ -2,8 +2,9 @@
 // handlers, the objects freed at shut-down, and the application state.
 #pragma once
 
-#include "qz7core.h"
+#include "qz7object.h"
 
+#include <cstdint>
 #include <memory>
 
 enum TQZApplicationState : int32_t {

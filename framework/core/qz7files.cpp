@@ -171,7 +171,7 @@ std::vector<std::string> ListFilesByMasks(const std::string& folder, const std::
 
 int32_t CreateFileHandle(const std::string& path, TQZFileHandle& handle)
 {
-    handle.Close();
+    (void)handle.Close();  // a handle being reused: what it held is given up
     if (path.empty()) return ErrorResult(QZRES_BADARG);
     handle = os::OpenFile(path, os::OpenMode::CreateTruncate);
     return handle.Valid() ? QZRES_OK : ErrorResult(QZRES_FILE_WRITE);
@@ -179,7 +179,7 @@ int32_t CreateFileHandle(const std::string& path, TQZFileHandle& handle)
 
 int32_t OpenFileHandle(const std::string& path, bool read, bool write, TQZFileHandle& handle)
 {
-    handle.Close();
+    (void)handle.Close();  // a handle being reused: what it held is given up
     if (path.empty() || (!read && !write)) return ErrorResult(QZRES_BADARG);
     if (!IsFile(path)) return ErrorResult(QZRES_NOFILE);
     os::OpenMode mode = read && write ? os::OpenMode::ReadWrite : (read ? os::OpenMode::Read : os::OpenMode::Write);
@@ -218,8 +218,7 @@ int32_t WriteFileHandle(TQZFileHandle& handle, const void* buffer, int64_t count
 
 int32_t CloseFileHandle(TQZFileHandle& handle)
 {
-    handle.Close();
-    return QZRES_OK;
+    return handle.Close() ? QZRES_OK : ErrorResult(QZRES_FILE_WRITE);
 }
 
 std::string ReadTextFile(const std::string& path)
@@ -261,7 +260,7 @@ int32_t WriteFileAtomic(const std::string& path, const void* data, int64_t size)
     ok = h.Close() && ok;
     ok = ok && os::CommitTempFile(temp, path);
     if (!ok) {
-        os::RemoveFile(temp);
+        (void)os::RemoveFile(temp);  // the failure is reported; a leftover temp file is swept at start-up
         return ErrorResult(QZRES_FILE_WRITE);
     }
     return QZRES_OK;

@@ -1,3 +1,7 @@
+// Sections, in order: searching and counting; cutting and trimming;
+// fields, splitting and replacing (lines, comma lists); escaping and case;
+// numbers and their text (checked and defaulted readers, points, sizes);
+// the editor's additions (tokens, rectangles, lists, times, GUIDs).
 #include "qz7text.h"
 
 #include <cctype>
@@ -9,6 +13,7 @@
 #include <algorithm>
 #include <ctime>
 
+// ---------------------------------------------------------------- searching and counting
 int32_t CountChar(std::string_view text, char c)
 {
     int32_t n = 0;
@@ -73,6 +78,7 @@ int32_t FindMatchingCloseQuoted(std::string_view text, char open, char close)
     return 0;
 }
 
+// ---------------------------------------------------------------- cutting and trimming
 std::string LeftText(std::string_view text, int32_t n)
 {
     if (n <= 0) return std::string();
@@ -171,6 +177,7 @@ std::string StripWhitespace(std::string_view text)
     return out;
 }
 
+// ---------------------------------------------------------------- fields, splitting and replacing
 std::string GetField(std::string_view text, std::string_view separator, int32_t n)
 {
     if (n < 1) return std::string();
@@ -238,6 +245,21 @@ std::string UnquoteText(std::string_view text)
     return StripOnePair(StripOnePair(text, '"'), '\'');
 }
 
+std::vector<std::string> SplitLines(std::string_view text)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        lines.emplace_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
 std::vector<std::string> SplitCommaList(std::string_view text, bool trim)
 {
     std::vector<std::string> out;
@@ -283,6 +305,7 @@ std::string ReplacePairs(std::string_view text, const std::vector<std::pair<std:
     return cur;
 }
 
+// ---------------------------------------------------------------- escaping and case
 std::string EscapeText(std::string_view text)
 {
     std::string out;
@@ -328,6 +351,7 @@ bool SameText(std::string_view a, std::string_view b)
     return true;
 }
 
+// ---------------------------------------------------------------- numbers and their text
 bool IsBoolText(std::string_view text)
 {
     std::string l = LowerText(text);

@@ -39,6 +39,9 @@ int32_t SplitAt(std::string_view text, std::string_view separator, std::string& 
 void SplitFirst(std::string_view text, std::string_view separators, bool trim, std::string& head,
                 std::string& rest);
 std::vector<std::string> SplitCommaList(std::string_view text, bool trim);
+// The lines of a text, ended by LF or CR LF, without their ends; a last line
+// without an end counts, a final end adds no empty line.
+std::vector<std::string> SplitLines(std::string_view text);
 std::string UnquoteText(std::string_view text);
 std::string ReplacePairs(std::string_view text, const std::vector<std::pair<std::string, std::string>>& pairs);
 

@@ -1,3 +1,8 @@
+// Sections, in order: globals (the current video, statistics text, the
+// window and work-area procedures, gradient corners); base (the video
+// layer's life, modes, frames, the paint path, shapes, filtering, the render
+// cache, statistics); Direct3D back end (device modes, the back buffer,
+// frames, clipping, the untextured shapes, render targets).
 #include "qz7video.h"
 
 #include "qz7events.h"

@@ -77,7 +77,7 @@ int32_t TQZAudio::FreeDevice()
 {
     if (!libraryLoaded) return ErrorResult(QZRES_FAILED);
     if (!deviceOpen) return ErrorResult(QZRES_AUDIO_NODEVICE);
-    snd::FreeDevice();
+    (void)snd::FreeDevice();  // the device is open: it goes
     deviceOpen = false;
     return QZRES_OK;
 }
@@ -121,29 +121,30 @@ std::unique_ptr<TQZSound> TQZSound::Create(const std::string& fileName, int32_t 
 
 TQZSound::~TQZSound()
 {
-    if (sample) snd::FreeSample(sample);
+    if (sample) (void)snd::FreeSample(sample);  // false only when the device took it already
 }
 
 int32_t TQZSound::Play(bool loop)
 {
     if (!AudioReady()) return QZRES_FAILED;
     channel = snd::GetSampleChannel(sample);
-    snd::SetChannelLoop(channel, loop);
-    snd::SetChannelVolume(channel, float(volume) / 100.0f);
+    // A channel refused at the limit fails each step; PlayChannel reports it.
+    (void)snd::SetChannelLoop(channel, loop);
+    (void)snd::SetChannelVolume(channel, float(volume) / 100.0f);
     return snd::PlayChannel(channel, true) ? QZRES_OK : QZRES_FAILED;
 }
 
 int32_t TQZSound::Stop()
 {
     if (!AudioReady()) return QZRES_FAILED;
-    snd::StopChannel(channel);
+    (void)snd::StopChannel(channel);  // a channel taken over or gone plays nothing already
     return QZRES_OK;
 }
 
 void TQZSound::SetVolume(int32_t percent)
 {
     volume = percent;
-    snd::SetChannelVolume(channel, float(percent) / 100.0f);
+    (void)snd::SetChannelVolume(channel, float(percent) / 100.0f);  // kept for the next Play either way
 }
 
 // ---------------------------------------------------------------- music
@@ -169,7 +170,7 @@ std::unique_ptr<TQZMusic> TQZMusic::Create(const std::string& fileName)
 TQZMusic::~TQZMusic()
 {
     if (link_) link_->music = nullptr;
-    if (stream) snd::FreeMusic(stream);
+    if (stream) (void)snd::FreeMusic(stream);  // false only when the device took it already
 }
 
 void TQZMusic::SetEndCallback(TQZMusicEndEvent method)
@@ -185,7 +186,7 @@ void TQZMusic::SetEndCallback(TQZMusicEndEvent method)
             });
         });
     } else if (!method && endSync_) {
-        snd::SetMusicEndHandler(stream, nullptr);
+        (void)snd::SetMusicEndHandler(stream, nullptr);  // a stream gone has no handler left
         endSync_ = false;
     }
 }
@@ -216,7 +217,7 @@ int32_t TQZMusic::Stop()
 
 void TQZMusic::SetVolume(int32_t percent)
 {
-    snd::SetMusicVolume(stream, float(percent) / 100.0f);
+    (void)snd::SetMusicVolume(stream, float(percent) / 100.0f);  // no stream, nothing to set
 }
 
 bool TQZMusic::Playing() const { return snd::MusicPlaying(stream); }

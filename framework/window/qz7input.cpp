@@ -18,7 +18,24 @@ constexpr uint8_t kVirtualOnly[] = {
     os::kVkPrior, os::kVkNext, os::kVkDelete, os::kVkSleep, os::kVkApps, os::kVkSnapshot,
 };
 static_assert(sizeof(kVirtualOnly) == 35);
+
+uint64_t lastArrival = 0;
 }  // namespace
+
+uint64_t NextInputArrival()
+{
+    return ++lastArrival;
+}
+
+TQZInputKind NextInputKind(TQZWindowHandle window)
+{
+    const TQZKeyboard* kb = keyboard;
+    const TQZMouse* mouse = GetMouse();
+    const uint64_t key = kb ? kb->OldestArrival() : QZINPUT_NO_ARRIVAL;
+    const uint64_t button = mouse ? mouse->OldestArrivalFor(window) : QZINPUT_NO_ARRIVAL;
+    if (key == QZINPUT_NO_ARRIVAL && button == QZINPUT_NO_ARRIVAL) return TQZInputKind::None;
+    return key < button ? TQZInputKind::Key : TQZInputKind::Button;
+}
 
 TQZKeyboard::~TQZKeyboard()
 {
@@ -45,8 +62,10 @@ void TQZKeyboard::RecordKey(uint8_t virtualKey)
     if (code == QZKEY_BARE_CTRL && !recordBareCtrl) return;
     if (count_ == QZKEY_QUEUE_SIZE) {
         std::copy(queue_ + 1, queue_ + QZKEY_QUEUE_SIZE, queue_);
+        std::copy(arrivals_ + 1, arrivals_ + QZKEY_QUEUE_SIZE, arrivals_);
         --count_;
     }
+    arrivals_[count_] = NextInputArrival();
     queue_[count_++] = code;
     if (code == QZKEY_F12) EventManager()->Fire(QZEVENT_F12, nullptr);
 }
@@ -83,6 +102,7 @@ uint32_t TQZKeyboard::ReadKey()
     if (count_ == 0) return 0;
     uint32_t code = queue_[0];
     std::copy(queue_ + 1, queue_ + count_, queue_);
+    std::copy(arrivals_ + 1, arrivals_ + count_, arrivals_);
     --count_;
     if (!translateKeys || (code & QZKEY_CTRL)) return code;
     uint8_t ch = Translate(code);
@@ -144,6 +164,13 @@ bool TQZMouse::HasEventFor(TQZWindowHandle window) const
     return std::any_of(events_.begin(), events_.end(), [&](const TQZMouseEvent& e) { return e.window == w; });
 }
 
+uint64_t TQZMouse::OldestArrivalFor(TQZWindowHandle window) const
+{
+    TQZWindowHandle w = Resolve(window);
+    auto it = std::find_if(events_.begin(), events_.end(), [&](const TQZMouseEvent& e) { return e.window == w; });
+    return it == events_.end() ? QZINPUT_NO_ARRIVAL : it->arrival;
+}
+
 TQZMouseEvent TQZMouse::PopEventFor(TQZWindowHandle window)
 {
     TQZWindowHandle w = Resolve(window);
@@ -164,7 +191,7 @@ void TQZMouse::AddButtonEvent(int32_t button, bool down, TQZWindowHandle window,
 {
     if (events_.size() == QZMOUSE_QUEUE_SIZE) events_.erase(events_.begin());
     if (!mainWindow_) mainWindow_ = window;
-    events_.push_back(TQZMouseEvent{button, down, position.x, position.y, modifiers, window});
+    events_.push_back(TQZMouseEvent{button, down, position.x, position.y, modifiers, window, NextInputArrival()});
     SetButton(button, down);
     SetPosition(position);
     if (const uint32_t code = ButtonKeyCode(button)) {

@@ -25,6 +25,12 @@ constexpr uint32_t QZKEY_LBUTTON = 0x01000001;
 constexpr uint32_t QZKEY_RBUTTON = 0x01000002;
 constexpr uint32_t QZKEY_MBUTTON = 0x01000004;
 
+// Keys and button events are stamped from one counter as they arrive, so
+// that a frame that takes both can take them in the order the user gave
+// them. No stamp: nothing queued.
+constexpr uint64_t QZINPUT_NO_ARRIVAL = UINT64_MAX;
+uint64_t NextInputArrival();
+
 class TQZKeyboard : public TQZClass {
 public:
     TQZKeyboard() = default;
@@ -45,11 +51,14 @@ public:
     // The oldest key: its character when it translates, else its code; 0
     // when none is queued.
     uint32_t ReadKey();
+    // The arrival stamp of the oldest key; QZINPUT_NO_ARRIVAL when none.
+    uint64_t OldestArrival() const { return count_ > 0 ? arrivals_[0] : QZINPUT_NO_ARRIVAL; }
     // The character of a key code; 0 for keys that give none.
     uint8_t Translate(uint32_t code) const;
 
 private:
     uint32_t queue_[QZKEY_QUEUE_SIZE] = {};
+    uint64_t arrivals_[QZKEY_QUEUE_SIZE] = {};
     int32_t count_ = 0;
 };
 
@@ -62,6 +71,7 @@ struct TQZMouseEvent {
     int32_t x = 0, y = 0;
     uint32_t modifiers = 0;  // QZKEY_SHIFT, QZKEY_CTRL
     TQZWindowHandle window = 0;
+    uint64_t arrival = QZINPUT_NO_ARRIVAL;
 };
 
 constexpr int QZMOUSE_QUEUE_SIZE = 16;
@@ -77,6 +87,9 @@ public:
     bool HasEventFor(TQZWindowHandle window) const;  // 0 = the main window
     bool HasEvent() const { return !events_.empty(); }
     TQZMouseEvent PopEventFor(TQZWindowHandle window);
+    // The arrival stamp of the oldest event for the window (0 = the main
+    // one); QZINPUT_NO_ARRIVAL when none.
+    uint64_t OldestArrivalFor(TQZWindowHandle window) const;
     void AddButtonEvent(int32_t button, bool down, TQZWindowHandle window, uint32_t modifiers, TQZPoint position);
     void SetWindowPosition(TQZPoint position, TQZWindowHandle window);
     void SetPosition(TQZPoint position);
@@ -138,3 +151,10 @@ private:
 
 // The mouse while the framework runs; nullptr otherwise.
 TQZMouse* GetMouse();
+
+// Which queue holds the oldest input for the window: the keyboard's or the
+// mouse's button events (0 = the main window). A frame takes its input in
+// this order, or a click may move the focus before the keys typed ahead of
+// it are read.
+enum class TQZInputKind { None, Key, Button };
+TQZInputKind NextInputKind(TQZWindowHandle window = 0);

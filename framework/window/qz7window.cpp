@@ -1,3 +1,8 @@
+// Sections, in order: life (making the native window and its handle,
+// freeing it); style; geometry (bounds, client size, size limits); showing
+// (invalidation, show states, icon, mouse leave, window timers); closing
+// (the close query, commands, paint); messages (the window procedure: size,
+// mouse, drag and drop); pump (the frame's message loop); screen.
 #include "qz7window.h"
 
 #include <algorithm>

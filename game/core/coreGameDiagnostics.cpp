@@ -63,7 +63,9 @@ bool WriteLog(const std::string& text)
         // The previous log is replaced; a line longer than the limit still
         // gets a file of its own.
         if (facts.exists && facts.size > 0 && facts.size + line > kLogFileLimit)
-            plat::os::RenameFile(path, PreviousLogFile(path));
+            // A log that cannot be moved aside keeps growing: the line
+            // still matters more than the limit.
+            (void)plat::os::RenameFile(path, PreviousLogFile(path));
         if (std::FILE* f = std::fopen(plat::os::NativePath(path).c_str(), "ab")) {
             std::fprintf(f, "%s\r\n", text.c_str());
             std::fclose(f);

@@ -50,14 +50,14 @@ void TSettingsManager::Initialize()
     // A missing or unreadable file is no error: the tree holds what could be read.
     (void)tree_->LoadFromFile(kDefaultsFile, KVFORM_LINES, true);
     // The editor never reveals hidden cards; a user's file may still say so.
-    if (IsEditorApplication()) tree_->SetBool("Debug.Reveal", false);
+    if (EditorVariant()) tree_->SetBool("Debug.Reveal", false);
     // What writes cut short by a crash left behind is cleared away first.
     int32_t stale = plat::os::RemoveStaleTemporaryFiles(UserFolder());
     if (stale > 0) WriteLog("Removed " + std::to_string(stale) + " unfinished temporary files");
     std::string user = UserFolder() + kSettingsFile;
     if (IsFile(user)) (void)tree_->LoadFromFile(user, KVFORM_LINES, true);
     // The editor leaves the game's version keys alone.
-    if (IsEditorApplication()) {
+    if (EditorVariant()) {
         ClearModifiedTree(tree_.get());
         return;
     }
@@ -174,7 +174,8 @@ TFolderState SettingsFolderState(const std::string& settingsVersion)
 void WriteVersionFile(const std::string& folder)
 {
     std::string text = std::string(kProgramVersion) + "\r\n" + kSettingsVersion;
-    if (WriteTextFile(folder + kVersionFile, text) != QZRES_OK) WriteLog(std::string("Unable to write ") + kVersionFile);
+    if (int32_t result = WriteTextFile(folder + kVersionFile, text); result != QZRES_OK)
+        WriteLog(std::string("Unable to write ") + kVersionFile + ": " + ResultText(result));
 }
 }  // namespace
 
@@ -193,6 +194,7 @@ void ResetSettingsIfOutdated()
     if (state == TFolderState::Outdated)
         for (const std::string& mask : OwnUserFiles())
             for (const std::string& name : ListFiles(folder + mask, true, false, true))
-                if (RemoveFile(folder + name) != QZRES_OK) WriteLog("Unable to delete " + folder + name);
+                if (int32_t result = RemoveFile(folder + name); result != QZRES_OK)
+                    WriteLog("Unable to delete " + folder + name + ": " + ResultText(result));
     WriteVersionFile(folder);
 }

@@ -21,7 +21,7 @@ public:
     void Initialize() override;
     // Writes "Settings.txt" through a temporary file; false (with the old
     // file untouched and a log line) when it cannot be written.
-    bool SaveSettings();
+    [[nodiscard]] bool SaveSettings();
 
 private:
     std::unique_ptr<TQZKeyValue> tree_;

@@ -182,7 +182,8 @@ void TGameflow::LoadGame()
     const std::string file = UserFolder() + "Savedgame.txt";
     if (!IsFile(file)) return;
     AdminLog("Loading saved game");
-    Session->LoadGame(file);
+    // A file that does not load says why itself and leaves the session as it was.
+    (void)Session->LoadGame(file);
 }
 
 void TGameflow::PlayMultiplayerAlert()

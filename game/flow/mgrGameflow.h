@@ -69,7 +69,7 @@ public:
     void ContinueGame(TSeat seat);
     // Saves the game in progress to "Savedgame.txt", or deletes that file
     // when there is none to keep; false (and a log line) when that fails.
-    bool SaveGame();
+    [[nodiscard]] bool SaveGame();
     // Whether the last SaveGame failed: the engine names it at shut-down.
     bool SaveFailed() const { return saveFailed_; }
     void LoadGame();

@@ -185,7 +185,8 @@ void TMultiplayer::JoinHost(const std::string& address, uint16_t port)
     hostAddress_ = ClampNetAddress(address);
     hostPort_ = port;
     wasConnected_ = false;
-    falcon_->Open(ClampNetAddress(address));
+    if (int32_t result = falcon_->Open(ClampNetAddress(address)); result != QZRES_OK)
+        WriteLog("Unable to open the session to " + hostAddress_ + ": " + ResultText(result));
     if (Session) Session->Governor().SetAuthority(false);
     SetIsMultiplayer(true);
 }

@@ -57,7 +57,7 @@ public:
 // The chat record (message 6): byte seat, string text, string name. False
 // when a length runs past the body.
 std::vector<uint8_t> PackChatLine(TSeat seat, const std::string& text, const std::string& name);
-bool UnpackChatLine(const std::vector<uint8_t>& body, TMPChatLine& line);
+[[nodiscard]] bool UnpackChatLine(const std::vector<uint8_t>& body, TMPChatLine& line);
 // The lobby welcome (message 0): a length byte and up to 47 characters in
 // 48 bytes. Reading takes no more than the bytes present and 47.
 std::vector<uint8_t> PackLobbyWelcome(const std::string& lobby);

@@ -61,8 +61,8 @@ public:
     int32_t framesDrawn = 0;
 
 private:
-    bool LoadArchive(const std::string& fileName);
-    bool LoadEffect(TQZIceData& archive, const std::string& node, bool scrambled);
+    [[nodiscard]] bool LoadArchive(const std::string& fileName);
+    [[nodiscard]] bool LoadEffect(TQZIceData& archive, const std::string& node, bool scrambled);
     TQZPoint RenderSize(const TQZRect& rect) const;
     void SetParameters(TQZPoint size, TQZPoint shown, double seconds);
     int32_t RenderInto(TQZPoint size, float uw, float vh);

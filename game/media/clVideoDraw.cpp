@@ -4,7 +4,6 @@
 #include "clCardGraphics.h"
 #include "mgrResources.h"
 #include "mgrSettings.h"
-#include "mgrVideo.h"
 #include "osClock.h"
 #include "qz7surface.h"
 #include "qz7texture.h"
@@ -48,7 +47,10 @@ int32_t Half(double v)
 }
 }  // namespace
 
-TVideoDraw::TVideoDraw() : clock(&plat::os::TickMilliseconds) {}
+TVideoDraw::TVideoDraw(std::function<TQZPoint()> cardSize)
+    : clock(&plat::os::TickMilliseconds), cardSize_(std::move(cardSize))
+{
+}
 
 void TVideoDraw::Cell(int32_t textureId, const TQZRect& source, const TQZRect& dest, TQZColour colour)
 {
@@ -96,8 +98,8 @@ void TVideoDraw::DrawTexture(TQZTexture* texture, const TQZRect& source, TQZColo
 
 void TVideoDraw::DrawCard(TQZPoint position, TCard card, TQZColour colour, bool face)
 {
-    if (card == 0 || !Video) return;
-    TQZPoint size = Video->CardSize();
+    if (card == 0 || !cardSize_) return;
+    TQZPoint size = cardSize_();
     if (face) {
         if (TCardGraphics* cardset = Resources ? Resources->GetCardset() : nullptr)
             cardset->DrawCardCached(card, position, colour, size);
@@ -184,8 +186,8 @@ std::vector<TVideoDraw::TShadowPiece> TVideoDraw::ShadowPieces(TQZPoint tex, TQZ
 void TVideoDraw::DrawCardShadow(TQZColour colour, TQZPoint position)
 {
     TQZTexture* t = Texture(TEXTURE_SHADOW);
-    if (!t || !Video) return;
-    for (const TShadowPiece& piece : ShadowPieces({t->GetWidth(), t->GetHeight()}, position, Video->CardSize()))
+    if (!t || !cardSize_) return;
+    for (const TShadowPiece& piece : ShadowPieces({t->GetWidth(), t->GetHeight()}, position, cardSize_()))
         t->DrawPart(piece.source, piece.dest, colour);
 }
 

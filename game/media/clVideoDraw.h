@@ -9,6 +9,7 @@
 #include "qz7direct3d.h"
 
 #include <cstdint>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -29,7 +30,8 @@ public:
     // The clock the pulsing and moving helpers follow (tests replace it).
     using TClock = uint32_t (*)();
     TClock clock;
-    TVideoDraw();
+    // The size cards are drawn at, asked of the video manager that owns this.
+    explicit TVideoDraw(std::function<TQZPoint()> cardSize);
 
     void FillRect(const TQZRect& rect, TQZColour colour, bool outlined);
     void Bevel(const TQZRect& rect, TQZColour colour1, TQZColour colour2);
@@ -69,4 +71,6 @@ public:
 
 private:
     void Cell(int32_t textureId, const TQZRect& source, const TQZRect& dest, TQZColour colour);
+
+    std::function<TQZPoint()> cardSize_;
 };

@@ -25,7 +25,7 @@ struct TRekoAmigaHeader {
 // True for a REKO Amiga deck the reader can decode: the signature, cards of
 // 88 x 130, and a plane count the format has (1 to 8 planes, HAM with 6 or
 // 8); anything else would index outside the palette.
-bool ReadRekoAmigaHeader(const uint8_t* data, size_t size, TRekoAmigaHeader& out);
+[[nodiscard]] bool ReadRekoAmigaHeader(const uint8_t* data, size_t size, TRekoAmigaHeader& out);
 
 class TLoaderRekoAmiga : public TLoader {
 public:

@@ -19,7 +19,7 @@ struct TRekoPCHeader {
 
 // True for a REKO PC deck the reader can decode: the signature, cards of
 // 88 x 130, and 8 or 16 bits per pixel.
-bool ReadRekoPCHeader(const uint8_t* data, size_t size, TRekoPCHeader& out);
+[[nodiscard]] bool ReadRekoPCHeader(const uint8_t* data, size_t size, TRekoPCHeader& out);
 
 // A 15-bit colour (five bits each of red, green and blue) as opaque ARGB.
 uint32_t RekoColour(uint16_t v);

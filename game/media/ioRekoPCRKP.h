@@ -26,7 +26,7 @@ struct TRekoRkpHeader {
 
 // True for a PC-RKP deck: the signature, a card size of 1..512 each way
 // and at least 51 entries.
-bool ReadRekoRkpHeader(const uint8_t* data, size_t size, TRekoRkpHeader& out);
+[[nodiscard]] bool ReadRekoRkpHeader(const uint8_t* data, size_t size, TRekoRkpHeader& out);
 
 class TLoaderRekoPCRKP : public TLoader {
 public:

@@ -21,6 +21,7 @@ void RegisterAudioManager()
 
 void TAudio::Initialize()
 {
+    SetGameSoundsReady([this] { return IsReady(); });
     failed_ = deviceOpen_ = enabled_ = false;
     StartDevice();
     if (Settings) {
@@ -32,6 +33,7 @@ void TAudio::Initialize()
 
 TAudio::~TAudio()
 {
+    SetGameSoundsReady(nullptr);
     if (deviceOpen_ && FrameworkStarted()) AudioDevice()->FreeDevice();
     if (audioGroup_ && Settings && Settings->FindNode("Audio") == audioGroup_ &&
         audioGroup_->onChange == MakeMethod<&TAudio::OnAudioSettings>(this))

@@ -5,7 +5,6 @@
 #include "clCardGraphics.h"
 #include "coreGameDiagnostics.h"
 #include "ioLoader.h"
-#include "mgrAudio.h"
 #include "mgrLoaders.h"
 #include "mgrSettings.h"
 #include "qz7audio.h"
@@ -66,12 +65,20 @@ TQZTexture* IndexSheet()
 
 // The game's samples wait for its audio manager; the editor runs none, so
 // its samples load whenever the framework's audio device is open.
+std::function<bool()>& GameSoundsReady()
+{
+    static std::function<bool()> query;
+    return query;
+}
+
 bool SoundsPlayable()
 {
-    if (IsEditorApplication()) return SingletonExists(QZSLOT_AUDIO) && AudioDevice()->deviceOpen;
-    return Audio && Audio->IsReady();
+    if (EditorVariant()) return SingletonExists(QZSLOT_AUDIO) && AudioDevice()->deviceOpen;
+    return GameSoundsReady() && GameSoundsReady()();
 }
 }  // namespace
+
+void SetGameSoundsReady(std::function<bool()> query) { GameSoundsReady() = std::move(query); }
 
 const std::vector<TResourceRecord>& ResourceTable()
 {
@@ -123,7 +130,7 @@ void TResourceEngine::Initialize()
     LoadOpponentLists();
     // The editor draws none of the game's interface: what it asks for (the
     // index sheet) loads on first use, which keeps its start quick.
-    if (!IsEditorApplication()) LoadGroup(0, false);
+    if (!EditorVariant()) LoadGroup(0, false);
 }
 
 TQZContentManager* TResourceEngine::Table(int32_t kind) const

@@ -8,6 +8,7 @@
 #include "coreManager.h"
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -101,6 +102,10 @@ private:
 };
 
 extern TResourceEngine* Resources;
+// Whether the game's audio manager will play sounds (the resources load the
+// game's samples only then). The audio manager sets it while it exists, so
+// this module needs nothing of it; unset, the answer is no.
+void SetGameSoundsReady(std::function<bool()> query);
 void RegisterResourcesManager();
 // The editor's registration: it runs neither the game's audio nor its video
 // manager. Under the editor nothing loads at start; each resource loads when

@@ -109,7 +109,7 @@ TVideo::~TVideo()
 
 void TVideo::Initialize()
 {
-    draw_ = std::make_unique<TVideoDraw>();
+    draw_ = std::make_unique<TVideoDraw>([this] { return CardSize(); });
     previousTime_ = os::TickMilliseconds();
     lastTime_ = previousTime_ + 1;
     CreateDisplay(DisplayModeOfName(SettingText("Video.DisplayMode")));

@@ -44,7 +44,7 @@ std::string ScrambleConfigText(const std::string& bytes);
 TAchievementDef ParseAchievementLine(const std::string& line);
 // Items split as a comma list (quoted commas stay); false when the line has
 // fewer than the five items of a statistic.
-bool ParseStatisticLine(const std::string& line, TStatisticDef& def);
+[[nodiscard]] bool ParseStatisticLine(const std::string& line, TStatisticDef& def);
 
 // The running check value: CRC-32 from 0, never inverted, over each record's
 // id and target (little-endian) and its upper-cased trigger and condition.
@@ -59,5 +59,5 @@ bool FormatStatisticConfig(const std::vector<TStatisticDef>& defs, std::string& 
 
 // Formats, scrambles and writes the file in place of the old one (temporary
 // file and rename). False, with the reason in *error, when nothing was written.
-bool WriteAchievementConfig(const std::string& path, const std::vector<TAchievementDef>& defs, std::string* error);
-bool WriteStatisticConfig(const std::string& path, const std::vector<TStatisticDef>& defs, std::string* error);
+[[nodiscard]] bool WriteAchievementConfig(const std::string& path, const std::vector<TAchievementDef>& defs, std::string* error);
+[[nodiscard]] bool WriteStatisticConfig(const std::string& path, const std::vector<TStatisticDef>& defs, std::string* error);

@@ -11,7 +11,7 @@
 bool ContractMadeWith(const TBid& bid, int32_t tricksTaken)
 {
     // The editor's build has no misère case here.
-    if (IsMisereBid(bid) && !IsEditorApplication()) return tricksTaken == 0;
+    if (IsMisereBid(bid) && !EditorVariant()) return tricksTaken == 0;
     return tricksTaken >= bid.count;
 }
 

@@ -5,25 +5,11 @@
 #include "osDesktop.h"
 #include "osFiles.h"
 #include "qz7files.h"
+#include "qz7text.h"
 
 #include <algorithm>
 
 namespace {
-
-std::vector<std::string> ReplyLines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(std::move(line));
-        start = end + 1;
-    }
-    return lines;
-}
 
 void CheckWarning(const std::string& error, const std::string& url)
 {
@@ -178,7 +164,7 @@ void TVersionCheck::CheckFailed(const std::string& error)
 
 void TVersionCheck::ParseReply(const std::string& reply)
 {
-    std::vector<std::string> lines = ReplyLines(reply);
+    std::vector<std::string> lines = SplitLines(reply);
     // A plain character comparison, as the reply format has always been read.
     if (lines.size() <= 2 || !(lines[1] > current_)) return;
     newVersion_ = true;

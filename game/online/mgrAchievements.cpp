@@ -38,16 +38,8 @@ std::string Hex8(uint32_t value)
 // Lines of a text file, CR LF or LF; blank lines dropped.
 std::vector<std::string> TextLines(const std::string& text)
 {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!TrimText(line).empty()) lines.push_back(std::move(line));
-        start = end + 1;
-    }
+    std::vector<std::string> lines = SplitLines(text);
+    std::erase_if(lines, [](const std::string& line) { return TrimText(line).empty(); });
     return lines;
 }
 

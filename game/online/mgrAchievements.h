@@ -51,7 +51,7 @@ public:
     // when anything changed; false when the user name is refused or a file
     // cannot be written, the old files then untouched. Values of statistics
     // the definitions do not name are written back as they were read.
-    bool SaveProgress();
+    [[nodiscard]] bool SaveProgress();
     void ResetProgress();
 
     void SetStatistic(int32_t index, int32_t value);

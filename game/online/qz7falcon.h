@@ -242,7 +242,7 @@ public:
     ~TQZFalcon() override;
 
     // Main thread: the owner's steps; each takes "Falcon Logic".
-    int32_t Open(const std::string& address);
+    [[nodiscard]] int32_t Open(const std::string& address);
     // Host mode: opens the transport for incoming joins.
     int32_t Host();
     void Close();

@@ -32,14 +32,14 @@ struct TQZJoinRequest {
     int32_t salt = 0;
 };
 // False when the payload is not exactly one join request.
-bool ReadJoinRequest(const TQZByteArray& payload, TQZJoinRequest& join);
+[[nodiscard]] bool ReadJoinRequest(const TQZByteArray& payload, TQZJoinRequest& join);
 
 struct TQZWelcome {
     TQZIdentity identity;
     int32_t salt = 0;
 };
 // False unless the payload holds a whole welcome.
-bool ReadWelcome(const TQZByteArray& payload, TQZWelcome& welcome);
+[[nodiscard]] bool ReadWelcome(const TQZByteArray& payload, TQZWelcome& welcome);
 
 class TQZChannelAdmin : public TQZChannel {
 public:

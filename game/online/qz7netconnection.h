@@ -27,7 +27,7 @@ struct TQZNetHeader {
 
 // False for datagrams shorter than the header or without the magic "QZ".
 // (Receiving also refuses datagrams over kNetMaxDatagram.)
-bool ReadNetHeader(const uint8_t* data, size_t length, TQZNetHeader& header);
+[[nodiscard]] bool ReadNetHeader(const uint8_t* data, size_t length, TQZNetHeader& header);
 void WriteNetHeader(TQZByteArray& out, const TQZNetHeader& header);
 
 enum TQZNetPacketState { PKT_NIL = 0, PKT_INFLIGHT = 1, PKT_LOST = 2, PKT_ACKNOWLEDGED = 3 };

@@ -78,7 +78,7 @@ public:
     ~TQZMemoryNetworkThread() override;
 
     int32_t Host(uint16_t port) override;
-    int32_t Connect(const std::string& address, uint16_t port, TQZNetPacket& remote) override;
+    [[nodiscard]] int32_t Connect(const std::string& address, uint16_t port, TQZNetPacket& remote) override;
     void Close() override;
     std::string GetLocalAddress() override { return address_; }
     bool IsOpen() override;

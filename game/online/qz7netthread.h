@@ -54,7 +54,7 @@ public:
     // The transport: Host, Connect and Close from the main thread (the
     // session's Open, Host and Close); Wait, Receive and Send from the loop.
     virtual int32_t Host(uint16_t port) = 0;
-    virtual int32_t Connect(const std::string& address, uint16_t port, TQZNetPacket& remote) = 0;
+    [[nodiscard]] virtual int32_t Connect(const std::string& address, uint16_t port, TQZNetPacket& remote) = 0;
     virtual void Close() = 0;
     virtual std::string GetLocalAddress() = 0;
     virtual bool IsOpen() = 0;

@@ -12,7 +12,7 @@ public:
 
     // Both bind the socket and start the thread on first use.
     int32_t Host(uint16_t port) override;
-    int32_t Connect(const std::string& address, uint16_t port, TQZNetPacket& remote) override;
+    [[nodiscard]] int32_t Connect(const std::string& address, uint16_t port, TQZNetPacket& remote) override;
     void Close() override;
     std::string GetLocalAddress() override { return name_; }
     bool IsOpen() override { return socket_.IsOpen(); }

@@ -5,8 +5,6 @@
 #include "coreGameDiagnostics.h"
 
 namespace {
-const char* const kSuitNames[5] = {"Spades", "Clubs", "Diamonds", "Hearts", "No Trumps"};
-const char* const kRankNames[13] = {"2", "3", "4", "5", "6", "7", "8", "9", "10", "Jack", "Queen", "King", "Ace"};
 const char* const kKindNames[3] = {"local", "remote", "AI"};
 const char* const kDefaultOpponents = "Maren,Oskar,Lidia,Tobin";
 const char* const kOpponentsFile = "Assets\\Config\\Opponents.txt";
@@ -60,15 +58,6 @@ bool ReadLines(const char* path, std::vector<std::string>& lines)
     return true;
 }
 }  // namespace
-
-std::string SuitName(TSuit suit) { return IsSuit(suit) ? kSuitNames[suit] : std::string(); }
-std::string RankName(int32_t rank) { return rank >= 0 && rank < 13 ? kRankNames[rank] : std::string(); }
-
-std::string CardName(TCard card)
-{
-    if (card == CARD_JOKER) return "Joker";
-    return FormatNumbered("%1 of %2", {RankName(CardRank(card)), SuitName(CardSuit(card))});
-}
 
 std::string BidText(const TBid& bid)
 {

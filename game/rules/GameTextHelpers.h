@@ -1,15 +1,14 @@
-// Display texts of cards, bids and player kinds, the numbered-placeholder
-// formatter, and the opponent and lobby name lists read at start-up.
+// Display texts of bids and player kinds (those of cards are in cardNames),
+// the numbered-placeholder formatter, and the opponent and lobby name lists
+// read at start-up.
 #pragma once
 
+#include "cardNames.h"
 #include "coreGame.h"
 
 #include <string>
 #include <vector>
 
-std::string SuitName(TSuit suit);
-std::string RankName(int32_t rank);
-std::string CardName(TCard card);
 std::string BidText(const TBid& bid);
 std::string PlayerKindName(int32_t kind);
 

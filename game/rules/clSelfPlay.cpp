@@ -221,7 +221,10 @@ void TSelfPlayer::RoundTrip()
         return;
     }
     std::string again;
-    SaveGameText(S(), again);
+    if (!SaveGameText(S(), again)) {
+        Fail("the loaded game could not be saved again" + where);
+        return;
+    }
     if (again != saved) Fail("the loaded game differs from the saved one" + where);
 }
 

@@ -18,7 +18,7 @@ enum TSelfPlayStyle : int32_t {
     SELFPLAY_AGGRESSIVE = 2,
     SELFPLAY_BASELINE = 3,
 };
-bool SelfPlayStyleFromText(const std::string& text, TSelfPlayStyle& style);
+[[nodiscard]] bool SelfPlayStyleFromText(const std::string& text, TSelfPlayStyle& style);
 std::string SelfPlayStyleText(TSelfPlayStyle style);
 
 struct TSelfPlayConfig {

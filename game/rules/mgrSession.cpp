@@ -493,9 +493,12 @@ bool TSession::SaveGame(const std::string& file)
     // other timers (thinking, screens) keep waiting.
     FinishMoves();
     std::string text;
-    SaveGameText(*this, text);
-    if (WriteTextFile(file, text) != QZRES_OK) {
-        WriteLog("Unable to save the game to " + file);
+    if (!SaveGameText(*this, text)) {
+        WriteLog("Unable to save the game to " + file + ": the game could not be written as text");
+        return false;
+    }
+    if (int32_t result = WriteTextFile(file, text); result != QZRES_OK) {
+        WriteLog("Unable to save the game to " + file + ": " + ::ResultText(result));
         return false;
     }
     return true;

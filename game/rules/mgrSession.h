@@ -129,9 +129,9 @@ public:
 
     // The saved game. Loading checks the whole file before anything changes;
     // a bad file leaves the session as it was, with a warning.
-    bool LoadGame(const std::string& file);
-    bool SaveGame(const std::string& file);
-    bool LoadFrom(TQZKeyValue* node);
+    [[nodiscard]] bool LoadGame(const std::string& file);
+    [[nodiscard]] bool SaveGame(const std::string& file);
+    [[nodiscard]] bool LoadFrom(TQZKeyValue* node);
     void SaveTo(TQZKeyValue* node) const;
 
 private:
@@ -177,8 +177,8 @@ void RegisterSessionManager();
 
 // The saved game as the text the file holds, and back. Loading changes
 // nothing unless the whole text is a valid game.
-bool SaveGameText(const TSession& session, std::string& text);
-bool LoadGameText(TSession& session, const std::string& text);
+[[nodiscard]] bool SaveGameText(const TSession& session, std::string& text);
+[[nodiscard]] bool LoadGameText(TSession& session, const std::string& text);
 
 // A deck text the game can deal: exactly the 43 cards of the deck, each once.
 bool IsValidDeckText(const std::string& text);

@@ -32,7 +32,7 @@ public:
 
     // Restores the auction; false, with nothing changed, when the node does
     // not hold a consistent one.
-    bool LoadFrom(TQZKeyValue* node);
+    [[nodiscard]] bool LoadFrom(TQZKeyValue* node);
     void SaveTo(TQZKeyValue* node) const;
 
 private:

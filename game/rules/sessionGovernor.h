@@ -66,6 +66,9 @@ public:
     virtual bool HasValidFields() const { return true; }
     // Not ready and never going to be: the queue drops it rather than wait.
     virtual bool IsStale(const TSession&) const { return false; }
+    // Whether the party holds the action's seat as a person (a client's
+    // action for a seat it does not own is refused).
+    bool SentBySeatOwner(const TSession& session, int32_t partyId) const;
 
     // Queued from the host's broadcast: the host has judged it, and a client
     // runs it as judged so that every peer executes the same sequence.
@@ -92,7 +95,7 @@ private:
 // What the host sends with GAMEMSG_ACTION_REFUSED: the reason and the action.
 std::vector<uint8_t> PackRefusal(const TGovernAction& action, const std::string& reason);
 // False when the bytes hold no reason followed by a well-formed action.
-bool UnpackRefusal(const std::vector<uint8_t>& bytes, std::string& reason, std::unique_ptr<TGovernAction>& action);
+[[nodiscard]] bool UnpackRefusal(const std::vector<uint8_t>& bytes, std::string& reason, std::unique_ptr<TGovernAction>& action);
 
 class TActionNewGame : public TGovernAction {
 public:

@@ -62,7 +62,7 @@ void TSessionPlayer::MakeLocal()
     avatar_ = AVATAR_LOCAL;
     partyId_ = 1;
     // The editor's build names the local player by its SteamID.
-    if (IsEditorApplication()) {
+    if (EditorVariant()) {
         guid_ = GuidFromUInt64(LocalSteamID());
     } else {
         NewGUID();
@@ -74,7 +74,7 @@ void TSessionPlayer::MakeAI()
     type_ = PLAYER_AI;
     avatar_ = AVATAR_TILE;
     name_ = OpponentName();
-    if (!IsEditorApplication()) RandomTile();
+    if (!EditorVariant()) RandomTile();
     partyId_ = 0;
 }
 
@@ -120,7 +120,7 @@ TSessionPlayers::TSessionPlayers(bool randomizeNames)
 void TSessionPlayers::Reset()
 {
     for (TSeat s = 1; s <= 4; ++s) *players_[s - 1] = TSessionPlayer(s);
-    if (!IsEditorApplication()) RandomizeNames();
+    if (!EditorVariant()) RandomizeNames();
 }
 
 TSessionPlayer* TSessionPlayers::LocalPlayer() const
@@ -216,7 +216,7 @@ bool TSessionPlayer::LoadFrom(TQZKeyValue* node)
     int32_t type = TextToIntDef(node->GetString("PlayerType"), -1);
     int32_t avatar = TextToIntDef(node->GetString("Avatar"), -1);
     // The editor's build keeps no avatar tile.
-    TQZPoint tile = IsEditorApplication() ? TQZPoint{} : node->GetPoint("AvatarSubIcon");
+    TQZPoint tile = EditorVariant() ? TQZPoint{} : node->GetPoint("AvatarSubIcon");
     if (!IsSeat(seat) || type < PLAYER_LOCAL || type > PLAYER_AI || avatar < AVATAR_LOCAL || avatar > AVATAR_REMOTE)
         return false;
     if (tile.x < 0 || tile.x > 7 || tile.y < 0 || tile.y > 7) return false;
@@ -248,7 +248,7 @@ void TSessionPlayer::SaveTo(TQZKeyValue* node) const
     node->SetInt("PlayerID", seat_);
     node->SetInt("PlayerType", type_);
     node->SetInt("Avatar", avatar_);
-    if (!IsEditorApplication()) node->SetPoint("AvatarSubIcon", tile_);
+    if (!EditorVariant()) node->SetPoint("AvatarSubIcon", tile_);
     node->SetInt("PartyID", partyId_);
     node->SetString("Hand", hand_.ToText());
     node->SetString("GUID", GUIDToText(guid_));

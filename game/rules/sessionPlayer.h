@@ -16,7 +16,7 @@ enum TAvatarKind : int32_t { AVATAR_LOCAL = 0, AVATAR_TILE = 1, AVATAR_DEFAULT =
 
 using TPlayerGUID = std::array<uint8_t, 16>;
 std::string GUIDToText(const TPlayerGUID& guid);
-bool GUIDFromText(const std::string& text, TPlayerGUID& guid);
+[[nodiscard]] bool GUIDFromText(const std::string& text, TPlayerGUID& guid);
 
 class TSessionPlayer {
 public:
@@ -53,7 +53,7 @@ public:
 
     // Reads a saved player; false (nothing changed) when a value is out of
     // range or the hand is not made of deck cards.
-    bool LoadFrom(TQZKeyValue* node);
+    [[nodiscard]] bool LoadFrom(TQZKeyValue* node);
     void SaveTo(TQZKeyValue* node) const;
 
 private:
@@ -88,7 +88,7 @@ public:
     void SwapPlayers(TSeat a, TSeat b);
     void RandomizeNames();
 
-    bool LoadFrom(TQZKeyValue* node);
+    [[nodiscard]] bool LoadFrom(TQZKeyValue* node);
     void SaveTo(TQZKeyValue* node) const;
 
 private:

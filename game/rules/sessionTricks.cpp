@@ -4,40 +4,6 @@
 #include "qz7text.h"
 #include "clShellLinks.h"
 
-TSuit EffectiveSuit(TCard card, TSuit trump)
-{
-    if (IsTrumpCard(card, trump)) return trump;
-    return CardSuit(card);
-}
-
-int32_t CardStrength(TCard card, TSuit ledSuit, TSuit trump, bool misere)
-{
-    if (card == 0) return 0;
-    if (IsJoker(card)) return misere && !IsEditorApplication() ? -1 : 25;
-    if (IsRightBower(card, trump)) return 24;
-    if (IsLeftBower(card, trump)) return 23;
-    if (trump != SUIT_NOTRUMPS && CardSuit(card) == trump) return CardRank(card) + 10;
-    if (CardSuit(card) == ledSuit) return CardRank(card) - 1;
-    return 0;
-}
-
-int32_t CardSortKey(TCard card, TSuit trump)
-{
-    if (IsTrumpCard(card, trump)) return CardStrength(card, trump, trump, false) + 100;
-    static constexpr int32_t kBlackTrump[5] = {25, 75, 0, 50, 100};
-    static constexpr int32_t kRedTrump[5] = {0, 50, 25, 75, 100};
-    const int32_t* offsets = (trump == SUIT_SPADES || trump == SUIT_CLUBS) ? kBlackTrump : kRedTrump;
-    return CardRank(card) + offsets[CardSuit(card)];
-}
-
-bool IsLegalPlay(TCard card, const TCardset& hand, TSuit ledSuit, TSuit trump)
-{
-    bool trumpCard = IsTrumpCard(card, trump);
-    if (ledSuit == trump && trumpCard) return true;
-    if (ledSuit == CardSuit(card) && !trumpCard) return true;
-    return hand.CountSuit(ledSuit, trump) == 0;
-}
-
 void TSessionTricks::SetContract(const TContract& contract) { contract_ = contract; }
 
 void TSessionTricks::Reset()
@@ -72,7 +38,7 @@ int32_t TSessionTricks::CardsPlayed() const
     const TTrick& t = tricks_[current_ - 1];
     if (!IsSeat(t.leader)) return 0;
     // The editor's build counts up to the first empty place, sitter or not.
-    TSeat sitter = IsMisere() && !IsEditorApplication() ? PartnerOf(contract_.declarer) : 0;
+    TSeat sitter = IsMisere() && !EditorVariant() ? PartnerOf(contract_.declarer) : 0;
     TSeat seat = TSeat(t.leader);
     for (int32_t i = 0; i < 4; ++i) {
         if (t.cards[seat - 1] == 0 && seat != sitter) return i;
@@ -99,7 +65,7 @@ TSuit TSessionTricks::LedSuit() const
     TCard lead = t.Card(TSeat(t.leader));
     if (lead == 0) return SUIT_NOTRUMPS;
     TSuit trump = CurrentTrump();
-    if (IsMisere() && IsJoker(lead) && !IsEditorApplication()) {
+    if (IsMisere() && IsJoker(lead) && !EditorVariant()) {
         for (int32_t i = 2; i <= 3; ++i) {
             TCard c = t.Card(NextSeat(TSeat(t.leader), i));
             if (c != 0) return EffectiveSuit(c, trump);

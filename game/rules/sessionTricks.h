@@ -1,34 +1,12 @@
 // The ten tricks of a hand: whose turn it is, which suit must be followed and
-// who wins. Also the card-strength rules: the joker, both bowers, trumps,
-// no trumps and misere.
+// who wins, by the card-strength rules of cardOrder.
 #pragma once
 
+#include "cardOrder.h"
 #include "clCardset.h"
 #include "coreGame.h"
 
 class TQZKeyValue;
-
-inline bool IsJoker(TCard card) { return card == CARD_JOKER; }
-inline bool IsRightBower(TCard card, TSuit trump)
-{
-    return trump >= SUIT_SPADES && trump < SUIT_NOTRUMPS && card == CardOf(trump, RANK_JACK);
-}
-inline bool IsLeftBower(TCard card, TSuit trump)
-{
-    return trump >= SUIT_SPADES && trump < SUIT_NOTRUMPS && card == CardOf(SameColourSuit(trump), RANK_JACK);
-}
-// The joker under every trump, both bowers, and the cards of the trump suit.
-inline bool IsTrumpCard(TCard card, TSuit trump)
-{
-    if (card == CARD_JOKER) return true;
-    if (trump < SUIT_SPADES || trump >= SUIT_NOTRUMPS) return false;
-    return CardSuit(card) == trump || card == CardOf(trump, RANK_JACK) ||
-           card == CardOf(SameColourSuit(trump), RANK_JACK);
-}
-TSuit EffectiveSuit(TCard card, TSuit trump);
-int32_t CardStrength(TCard card, TSuit ledSuit, TSuit trump, bool misere);
-int32_t CardSortKey(TCard card, TSuit trump);
-bool IsLegalPlay(TCard card, const TCardset& hand, TSuit ledSuit, TSuit trump);
 
 class TSessionTricks {
 public:
@@ -61,7 +39,7 @@ public:
 
     // Restores a saved state; false (and nothing changed) when it is not
     // consistent: tricks beyond the current one, bad seats or cards.
-    bool LoadFrom(TQZKeyValue* node);
+    [[nodiscard]] bool LoadFrom(TQZKeyValue* node);
     void SaveTo(TQZKeyValue* node) const;
 
     // Direct restore used by the loader after validation.
@@ -77,4 +55,4 @@ private:
 
 // The "{a,b}" pair texts of the saved game.
 std::string PairToText(int32_t a, int32_t b);
-bool PairFromTextChecked(const std::string& text, int32_t& a, int32_t& b);
+[[nodiscard]] bool PairFromTextChecked(const std::string& text, int32_t& a, int32_t& b);

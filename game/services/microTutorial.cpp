@@ -166,7 +166,7 @@ void TTutorialService::Execute(const std::string& instruction)
         ShowPage(id, page);
     } else if (command == "PAGEIFNEW") {
         // The editor's build does not ask whether the tutorial has the page.
-        const bool known = IsEditorApplication() || PageExists(id, page);
+        const bool known = EditorVariant() || PageExists(id, page);
         if (SettingBool("Tutorial.Enabled") && known && !IsPageViewed(id, page)) ShowPage(id, page);
     } else if (command == "SETVIEWED") {
         SetPageViewed(current.page, current.id);
@@ -192,7 +192,7 @@ void TTutorialService::OnTutorialEvent(const std::string& text)
     // screen just covered is no longer on screen.
     // (The editor's build asks also while one is shown.)
     FollowOwner();
-    if (!WindowShown() || IsEditorApplication()) Execute("PAGEIFNEW " + text);
+    if (!WindowShown() || EditorVariant()) Execute("PAGEIFNEW " + text);
 }
 
 void TTutorialService::Tick()

@@ -11,7 +11,7 @@
 inline constexpr const char* kSeedVariable = "VANTOREL_SEED";
 
 // A seed written as a decimal number (digits only, fits 64 bits).
-bool ParseSeed(const std::string& text, uint64_t& seed);
+[[nodiscard]] bool ParseSeed(const std::string& text, uint64_t& seed);
 // A seed that differs from start to start.
 uint64_t FreshSeed();
 // The seed of this start: the variable's when it holds one, else a fresh one

@@ -2,10 +2,15 @@
 
 #include "UIBidButton.h"
 #include "UIBidding.h"
+#include "UIAdminConsole.h"
 #include "UIButton.h"
+#include "UIChatWindow.h"
+#include "UIEditBox.h"
 #include "UICardset.h"
 #include "UIGameBoard.h"
+#include "UIImageTile.h"
 #include "UILabel.h"
+#include "UITutorial.h"
 #include "mgrSession.h"
 #include "mgrStates.h"
 #include "sessionTricks.h"
@@ -32,6 +37,11 @@ void Buttons(TGUIWindow* w, std::ostringstream& out)
         return;
     }
     if (!w->IsEnabled()) return;
+    if (auto* tile = dynamic_cast<TUIImageTile*>(w)) {
+        const TQZPoint c = Centre(tile->GetScreenRect());
+        out << "tile " << tile->commandId << ' ' << c.x << ' ' << c.y << ' ' << tile->highlight << ' '
+            << (tile->image ? 1 : 0) << '\n';
+    }
     if (auto* b = dynamic_cast<TGUIButton*>(w); b && b->commandId != 0 && b->mouseEnabled) {
         const TQZPoint c = Centre(b->GetScreenRect());
         out << "button " << b->commandId << ' ' << c.x << ' ' << c.y << '\n';
@@ -86,6 +96,28 @@ void Boxes(TState* current, std::ostringstream& out)
             panel && panel->IsVisible() && panel->GetAlpha() >= panel->maxAlpha && !panel->UseFadePicture())
             Box("panel", panel->GetScreenRect(), out);
 }
+// The windows over the screens: a script waits for them to open or close
+// before its next key, which they would otherwise take or miss.
+void Overlays(std::ostringstream& out)
+{
+    TGUIWindow* root = StateEngine ? StateEngine->RootWindow() : nullptr;
+    if (!root) return;
+    for (int32_t i = 1; i <= root->ChildCount(); ++i) {
+        TGUIWindow* w = root->GetChild(i);
+        if (!w || !w->IsVisible()) continue;
+        if (auto* tutorial = dynamic_cast<TUITutorial*>(w)) {
+            const bool whole = tutorial->GetAlpha() >= tutorial->maxAlpha;
+            out << "tutorial " << tutorial->Page().id << ' ' << tutorial->Page().page << ' ' << (whole ? 1 : 0) << '\n';
+            Buttons(tutorial, out);
+        } else if (auto* console = dynamic_cast<TUIAdminConsole*>(w)) {
+            // Typed keys reach it once its entry has the focus.
+            const bool typing = console->Entry() && console->Entry()->IsFocused();
+            out << "console 1 " << (typing ? 1 : 0) << '\n';
+        } else if (auto* chat = dynamic_cast<TUIChatWindow*>(w)) {
+            out << "chat " << (chat->Active() ? 1 : 0) << ' ' << chat->Messages().size() << '\n';
+        }
+    }
+}
 }  // namespace
 
 TTableReport::TTableReport()
@@ -98,6 +130,7 @@ std::string TTableReport::Text()
     std::ostringstream out;
     TState* current = StateEngine ? StateEngine->Current() : nullptr;
     out << "state " << (StateEngine ? StateEngine->CurrentId() : 0) << '\n';
+    out << "depth " << (StateEngine ? StateEngine->Depth() : 0) << '\n';
     if (Session) {
         const TSession& s = *Session;
         out << "status " << int32_t(s.Status()) << '\n';
@@ -116,6 +149,7 @@ std::string TTableReport::Text()
         if (Session) Cards(current->Window(), Session->LocalSeat(), out);
         Boxes(current, out);
     }
+    Overlays(out);
     return out.str();
 }
 

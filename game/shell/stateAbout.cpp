@@ -95,12 +95,16 @@ void TStateAbout::HandleEvent(int32_t command)
         case GUICMD_BACK:
             if (StateEngine) StateEngine->PopState();
             break;
-        case 2: OpenWebSetting("Internet.BlogURL"); break;
+        case 2:
+            // A refused address is logged by OpenWebSetting; a browser that does not start has no more to say.
+            (void)OpenWebSetting("Internet.BlogURL");
+            break;
         case 3:
             if (ServiceManager) ServiceManager->MarshalInstruction("Benchmark.Start");
             break;
         case 4:
-            if (Session) Session->LoadGame(UserFolder() + "Savedgame.txt");
+            // A file that does not load says why itself and leaves the session as it was.
+            if (Session) (void)Session->LoadGame(UserFolder() + "Savedgame.txt");
             break;
         default: break;
     }

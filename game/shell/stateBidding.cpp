@@ -1,6 +1,7 @@
 #include "stateBidding.h"
 
 #include "UIBidding.h"
+#include "UICardset.h"
 #include "mgrAI.h"
 #include "mgrGameflow.h"
 #include "mgrSession.h"
@@ -53,7 +54,7 @@ void TStateBidding::HandleEvent(int32_t commandId)
         return;
     }
     // A click on a card of the local hand picks its suit on the panel.
-    const int32_t position = commandId - 2000;
+    const int32_t position = commandId - GUICMD_CARD;
     if (position < 1 || position > 15 || !panel_) return;
     const TCardset& hand = Session->HandOf(Session->LocalSeat());
     if (position > hand.Count()) return;

@@ -35,8 +35,7 @@ void TStateGame::Enter(TState* previous, int32_t param)
         StateEngine->PopState(GUICMD_BACK);
         return;
     }
-    if (param == 2000) {
-        // The game is over.
+    if (param == STATE_RETURN_GAME_OVER) {
         StateEngine->PopState(GUICMD_BACK);
         if (IsMultiplayerActive())
             StateEngine->PushById(STATE_LOBBY, true);
@@ -86,7 +85,7 @@ void TStateGame::HandleEvent(int32_t commandId)
         backRequested_ = true;
         return;
     }
-    const int32_t position = commandId - 2000;
+    const int32_t position = commandId - GUICMD_CARD;
     if (position < 1 || position > 15) return;
     TSession& s = *Session;
     // Only the local player's own card, on its own turn.

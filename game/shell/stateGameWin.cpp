@@ -96,6 +96,6 @@ void TStateGameWin::Update()
     if (local && local->IsComputerControlled() && !local->Continued()) ContinueLocal();
     if (s.Players().AllContinued()) {
         done_ = true;
-        StateEngine->PopState(2000);
+        StateEngine->PopState(STATE_RETURN_GAME_OVER);
     }
 }

@@ -1,6 +1,7 @@
 #include "stateKitty.h"
 
 #include "GameTextHelpers.h"
+#include "UICardset.h"
 #include "clNotice.h"
 #include "mgrAI.h"
 #include "mgrGameflow.h"
@@ -72,7 +73,7 @@ void TStateKitty::HandleEvent(int32_t commandId)
         StateEngine->PopState(GUICMD_BACK);
         return;
     }
-    const int32_t position = commandId - 2000;
+    const int32_t position = commandId - GUICMD_CARD;
     if (position < 1 || position > 15 || phase_ != 1) return;
     TSession& s = *Session;
     const TSeat d = Declarer();

@@ -229,7 +229,8 @@ void TStateMenu::Leave(TState* next)
 
 void TStateMenu::Quit()
 {
-    if (Gameflow) Gameflow->SaveGame();
+    // A failed save is kept (SaveFailed) and named when the program ends.
+    if (Gameflow) (void)Gameflow->SaveGame();
     if (GameInProgress()) {
         pendingKind = 4;
         if (StateEngine) StateEngine->PushById(STATE_CONFIRM, true, CONFIRM_QUIT);
@@ -268,7 +269,7 @@ void TStateMenu::HandleEvent(int32_t command)
             if (ServiceManager) ServiceManager->MarshalInstruction("Tutorial.On");
             break;
         case 11: StateEngine->PushById(STATE_MULTIPLAYER_ENTRY, true); break;
-        case 13: OpenWebSetting("Internet.SteamURL"); break;
+        case 13: (void)OpenWebSetting("Internet.SteamURL"); break;  // a refused address is logged there
         case 14: StateEngine->PushById(STATE_FURTHER, true); break;
         case 15:
             if (Session && Session->SaveGame(UserFolder() + "debugsave.txt")) ShowNoticeText("Saved game state");
@@ -279,7 +280,7 @@ void TStateMenu::HandleEvent(int32_t command)
             break;
         case GUICMD_WINDOW_CLOSE:
             AdminLog("Force quit activated");
-            if (Gameflow) Gameflow->SaveGame();
+            if (Gameflow) (void)Gameflow->SaveGame();  // kept in SaveFailed, named at the end
             StateEngine->Clear();
             break;
         default: break;

@@ -77,7 +77,7 @@ private:
 // Opens an address from a hand-editable setting: only http and https
 // addresses reach the desktop's opener; anything else (or nothing) is
 // refused with a log line. True when it was handed on.
-bool OpenWebSetting(const std::string& key);
+[[nodiscard]] bool OpenWebSetting(const std::string& key);
 // Whether the setting names an address at all: the buttons that open one are
 // disabled without it.
 bool WebSettingConfigured(const std::string& key);

@@ -12,6 +12,10 @@
 #include <string>
 #include <utility>
 
+// The code the game-over screen returns to the game screen with when every
+// seat has continued: the game is over.
+constexpr int32_t STATE_RETURN_GAME_OVER = 2000;
+
 class TUIContinueBar;
 class TUIGameBoard;
 

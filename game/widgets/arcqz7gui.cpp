@@ -443,10 +443,22 @@ void TGUIWindow::DispatchInput()
             mouse->SetPreviousPosition(p);
         }
         if (mouse->HasWheel()) DispatchWheel(mouse->TakeWheel());
-        if (mouse->HasEventFor(0)) DispatchMouseButton(mouse->PopEventFor(0));
     }
-    TQZKeyboard* keyboard = GetKeyboard();
-    if (keyboard && keyboard->HasKeys()) DispatchKey(keyboard->ReadKey());
+    // One button event and one key a frame, in the order they came: a press
+    // that moves the focus must not take the key typed before it.
+    bool tookButton = false, tookKey = false;
+    for (;;) {
+        const TQZInputKind next = NextInputKind(0);
+        if (next == TQZInputKind::Button && !tookButton) {
+            DispatchMouseButton(mouse->PopEventFor(0));
+            tookButton = true;
+        } else if (next == TQZInputKind::Key && !tookKey) {
+            DispatchKey(GetKeyboard()->ReadKey());
+            tookKey = true;
+        } else {
+            break;
+        }
+    }
 }
 
 void TGUIWindow::DispatchMouseMove(TQZPoint point, TGUIWindow* hit)

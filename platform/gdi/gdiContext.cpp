@@ -206,7 +206,8 @@ bool DeviceContext::StretchBlt(int32_t x, int32_t y, int32_t w, int32_t h, const
     // are not smeared.
     Bitmap snapshot;
     if (src.target_ == target_) {
-        snapshot.Create(target_->Width(), target_->Height());
+        // The target is valid, so its own size always fits.
+        if (!snapshot.Create(target_->Width(), target_->Height())) return false;
         for (int32_t yy = 0; yy < target_->Height(); ++yy)
             std::copy(target_->Row(yy), target_->Row(yy) + target_->Width(), snapshot.Row(yy));
     }

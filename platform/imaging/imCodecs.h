@@ -1,10 +1,11 @@
 // Decoders and encoders behind imImage.h, one per library.
 #pragma once
-#include "imImage.h"
+#include "imPixels.h"
+
+#include <string>
+#include <vector>
 
 namespace plat::imaging::detail {
-
-bool SizeAllowed(int64_t width, int64_t height);
 
 bool PngInfo(const uint8_t* data, size_t size, ImageInfo& info);
 bool PngDecode(const uint8_t* data, size_t size, Image& out, std::string& error);

@@ -40,7 +40,7 @@ void SetMessageBoxHandler(MessageBoxHandler handler);
 // (a leading '-'), or an opener that cannot be started. Headless (the
 // VANTOREL_HEADLESS or VQ_TEST environment switch) nothing is started and
 // the request is recorded instead.
-bool OpenWithDesktop(const std::string& address);
+[[nodiscard]] bool OpenWithDesktop(const std::string& address);
 // The requests recorded while headless, oldest first; the record empties.
 std::vector<std::string> TakeOpenRequests();
 // Tests: another opener program (empty restores `xdg-open`), and whether

@@ -150,7 +150,7 @@ bool RenameFile(std::string_view from, std::string_view to)
 FileHandle& FileHandle::operator=(FileHandle&& other) noexcept
 {
     if (this != &other) {
-        Close();
+        (void)Close();  // as the destructor: a caller that must know closes first
         fd_ = other.Release();
     }
     return *this;
@@ -271,7 +271,7 @@ bool CommitTempFile(std::string_view tempPath, std::string_view target)
     // The rename is done either way; a folder that cannot be synced (some
     // file systems refuse) leaves the new file in place, not yet flushed.
     size_t slash = to.rfind('/');
-    SyncFolder(slash == std::string::npos ? std::string(".") : to.substr(0, slash + 1));
+    (void)SyncFolder(slash == std::string::npos ? std::string(".") : to.substr(0, slash + 1));
     return true;
 }
 

@@ -29,12 +29,12 @@ struct FolderEntry {
     bool hidden = false;
 };
 // Entries of a folder, "." and ".." left out, sorted by name without case.
-bool ListFolder(std::string_view path, std::vector<FolderEntry>& out);
+[[nodiscard]] bool ListFolder(std::string_view path, std::vector<FolderEntry>& out);
 
 enum class MakeFolderResult { Created, Exists, Failed };
 MakeFolderResult MakeFolder(std::string_view path);
-bool RemoveFile(std::string_view path);
-bool RenameFile(std::string_view from, std::string_view to);
+[[nodiscard]] bool RemoveFile(std::string_view path);
+[[nodiscard]] bool RenameFile(std::string_view from, std::string_view to);
 
 // An open file descriptor, closed with the object.
 class FileHandle {
@@ -45,7 +45,9 @@ public:
     FileHandle& operator=(FileHandle&& other) noexcept;
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
-    ~FileHandle() { Close(); }
+    // A close that fails here has nobody to tell: callers that must know
+    // close first.
+    ~FileHandle() { (void)Close(); }
 
     bool Valid() const { return fd_ >= 0; }
     int Fd() const { return fd_; }
@@ -73,9 +75,9 @@ FileHandle OpenFile(std::string_view path, OpenMode mode);
 FileHandle CreateTempBeside(std::string_view target, std::string& tempPath);
 // Renames the complete temporary file over the target, then syncs the folder
 // so that the new name survives a crash. False when the rename fails.
-bool CommitTempFile(std::string_view tempPath, std::string_view target);
+[[nodiscard]] bool CommitTempFile(std::string_view tempPath, std::string_view target);
 // Flushes a folder's entries to the disk; false when it cannot.
-bool SyncFolder(std::string_view folder);
+[[nodiscard]] bool SyncFolder(std::string_view folder);
 // Told of every folder synced; empty stops it. Tests watch the order of
 // renames and syncs through it.
 void SetFolderSyncObserver(std::function<void(const std::string& folder)> observer);

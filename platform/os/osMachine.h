@@ -41,7 +41,7 @@ struct MemoryFacts {
     uint64_t totalVirtual = 0, availVirtual = 0;    // this process's address space
 };
 // Figures from a meminfo text; false when it has no MemTotal.
-bool ParseMemInfo(const std::string& text, MemoryFacts& out);
+[[nodiscard]] bool ParseMemInfo(const std::string& text, MemoryFacts& out);
 // Figures from a meminfo file, else from the kernel's sysinfo call.
 MemoryFacts ReadMemInfo(const std::string& path);
 

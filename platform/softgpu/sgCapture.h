@@ -28,6 +28,6 @@ std::string FrameCaptureFolder();
 // surface format has no alpha.
 std::vector<uint8_t> EncodePng(const uint32_t* pixels, int32_t pitchPixels, int32_t width, int32_t height,
                                bool opaque);
-bool WritePng(const Surface& surface, const std::string& path);
+[[nodiscard]] bool WritePng(const Surface& surface, const std::string& path);
 
 }  // namespace plat::softgpu

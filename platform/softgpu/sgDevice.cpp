@@ -1,3 +1,9 @@
+// Sections, in order: the device and its back buffer and default states;
+// life cycle (cooperative level, loss, reset, present and frame capture);
+// objects (textures, surfaces, render targets, vertex and index buffers);
+// scene and states (begin and end, clear, render, stage and sampler states,
+// streams, targets, scissor); drawing (primitives, the raster state, the
+// triangles, effects); copies (stretch, fill, update).
 #include "sgDevice.h"
 
 #include "sgCapture.h"
@@ -139,7 +145,7 @@ int32_t Device::Present()
     if (!folder.empty()) {
         char name[32];
         std::snprintf(name, sizeof name, "frame_%06lld.png", static_cast<long long>(presents_));
-        WritePng(b, folder + (folder.back() == '/' ? "" : "/") + name);
+        (void)WritePng(b, folder + (folder.back() == '/' ? "" : "/") + name);  // a developer aid: a lost frame is skipped
     }
     return kOk;
 }

@@ -60,6 +60,6 @@ struct EffectSource {
 };
 
 // False with the first error found.
-bool ParseEffect(std::string_view text, EffectSource& out, SourceError& error);
+[[nodiscard]] bool ParseEffect(std::string_view text, EffectSource& out, SourceError& error);
 
 }  // namespace plat::softgpu::fx

@@ -1,3 +1,8 @@
+// Sections, in order: fixed point and texel helpers; colour arithmetic
+// (modulate, blend over, copy, the SSE2 and AVX2 row kernels); blending
+// factors and write masks; texture addressing and bilinear sampling; the
+// stage arguments; the rasterizer (writing a pixel, span sources, spans,
+// aligned quads, row copies, triangles).
 #include "sgRaster.h"
 
 #include <emmintrin.h>

@@ -77,6 +77,7 @@ void ApplyVolume(const Piece& p)
 MusicHandle OpenMusic(const std::string& path)
 {
     if (!DeviceOpen() || path.empty()) return 0;
+    SetDeviceFreeHook(&FreeAllMusic);
     Mix_Music* music = Mix_LoadMUS(path.c_str());
     if (!music) return 0;
     Mix_HookMusicFinished(&MusicFinished);
@@ -89,7 +90,7 @@ bool FreeMusic(MusicHandle music)
 {
     Piece* p = Find(music);
     if (!p) return false;
-    SetMusicEndHandler(music, nullptr);
+    (void)SetMusicEndHandler(music, nullptr);  // the piece is known: cannot fail
     Halt(music);
     Mix_FreeMusic(p->music);
     M().pieces.erase(music);
@@ -166,7 +167,7 @@ void FreeAllMusic()
 {
     std::vector<MusicHandle> all;
     for (const auto& [h, p] : M().pieces) all.push_back(h);
-    for (MusicHandle h : all) FreeMusic(h);
+    for (MusicHandle h : all) (void)FreeMusic(h);  // each handle is known: cannot fail
 }
 
 }  // namespace plat::sound

@@ -20,7 +20,7 @@ MusicHandle OpenMusic(const std::string& path);
 bool FreeMusic(MusicHandle music);
 // Starts the piece from its beginning; another piece playing stops (without
 // a notice). With loop it starts again at its end and never ends by itself.
-bool PlayMusic(MusicHandle music, bool loop);
+[[nodiscard]] bool PlayMusic(MusicHandle music, bool loop);
 bool StopMusic(MusicHandle music);
 bool MusicPlaying(MusicHandle music);
 bool MusicValid(MusicHandle music);
@@ -36,7 +36,8 @@ bool SetMusicEndHandler(MusicHandle music, MusicEndHandler handler);
 // thread of its own (joined before returning); false when none plays.
 bool SimulateMusicEnd();
 
-// Every piece is freed with the device (sndOutput's FreeDevice).
+// Every piece is freed with the device (sndOutput's FreeDevice, through
+// the hook the first OpenMusic sets).
 void FreeAllMusic();
 
 }  // namespace plat::sound

@@ -1,7 +1,5 @@
 #include "sndOutput.h"
 
-#include "sndMusic.h"
-
 #include <SDL.h>
 #include <SDL_mixer.h>
 
@@ -52,6 +50,12 @@ State& S()
 {
     static State s;
     return s;
+}
+
+std::function<void()>& DeviceFreeHook()
+{
+    static std::function<void()> hook;
+    return hook;
 }
 
 uint64_t NowNs()
@@ -161,7 +165,7 @@ void CloseLibrary()
 {
     State& s = S();
     if (!s.library) return;
-    FreeDevice();
+    (void)FreeDevice();  // false only when no device was open
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();  // SDL's own globals go with the last part
     // Handles are never given twice, so a stale one cannot hit a new sample.
@@ -211,7 +215,7 @@ bool FreeDevice()
 {
     State& s = S();
     if (!s.device) return false;
-    FreeAllMusic();
+    if (DeviceFreeHook()) DeviceFreeHook()();
     Mix_HaltChannel(-1);
     for (auto& [h, sample] : s.samples) Mix_FreeChunk(sample.chunk);
     s.samples.clear();
@@ -222,6 +226,8 @@ bool FreeDevice()
     s.deviceNumber = -1;
     return true;
 }
+
+void SetDeviceFreeHook(std::function<void()> hook) { DeviceFreeHook() = std::move(hook); }
 
 bool DeviceOpen() { return S().device; }
 int32_t CurrentDevice() { return S().deviceNumber; }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace plat::sound {
@@ -18,18 +19,23 @@ using ChannelHandle = uint32_t;  // 0 = none
 inline constexpr uint32_t kSampleOverPosition = 0x20000;
 
 // Probes for a device that can be opened; false = no sound on this machine.
-bool OpenLibrary();
+[[nodiscard]] bool OpenLibrary();
 void CloseLibrary();
 bool LibraryOpen();
 
 // Devices by number: 0 plays nothing, 1 is the system's default output,
 // 2 and on are the outputs the system lists. False past the last.
-bool GetDeviceName(int32_t device, std::string& name);
+[[nodiscard]] bool GetDeviceName(int32_t device, std::string& name);
 // Opens a device (-1 = the default) at a sample rate; false when it cannot
 // be opened or one is open already.
-bool InitDevice(int32_t device, int32_t rate);
-// Closes the device; every sample and channel goes with it.
+[[nodiscard]] bool InitDevice(int32_t device, int32_t rate);
+// Closes the device; every sample and channel goes with it, and first what
+// the hook below frees.
 bool FreeDevice();
+// Runs at the start of every FreeDevice while a device is open: music
+// streams (sndMusic) register their release here, so this module needs
+// nothing of theirs.
+void SetDeviceFreeHook(std::function<void()> hook);
 bool DeviceOpen();
 int32_t CurrentDevice();  // the device number in use, -1 none
 
@@ -45,7 +51,7 @@ int32_t SamplePlaybacks(SampleHandle sample);
 bool SetChannelLoop(ChannelHandle channel, bool loop);
 bool SetChannelVolume(ChannelHandle channel, float volume);  // 0 .. 1
 float ChannelVolume(ChannelHandle channel);
-bool PlayChannel(ChannelHandle channel, bool restart);
+[[nodiscard]] bool PlayChannel(ChannelHandle channel, bool restart);
 bool StopChannel(ChannelHandle channel);
 bool ChannelPlaying(ChannelHandle channel);
 // False once the channel was taken over or its sample or device went.

@@ -508,4 +508,19 @@ int32_t Client::ReceiveMessages(int32_t channel, int32_t max, std::vector<NetMes
 
 #undef HUB_LOCK
 
+// The hub's side of signing in lives with the client it makes, so the hub
+// needs nothing of the client.
+std::unique_ptr<Client> Hub::SignIn(UserId user)
+{
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        Account* account = Find(user);
+        if (!account || account->online) return nullptr;
+        account->online = std::make_unique<Online>();
+        account->online->pipe = nextPipe_++;
+        account->state = PersonaState::Online;
+    }
+    return std::make_unique<Client>(shared_from_this(), user);
+}
+
 }  // namespace plat::steamworks

@@ -1,7 +1,5 @@
 #include "swHub.h"
 
-#include "swClient.h"
-
 #include <algorithm>
 
 namespace plat::steamworks {
@@ -140,19 +138,6 @@ void Hub::AddUser(UserId user, const std::string& persona)
     std::lock_guard<std::mutex> guard(lock_);
     if (user == 0) return;
     accounts_[user].persona = persona;
-}
-
-std::unique_ptr<Client> Hub::SignIn(UserId user)
-{
-    {
-        std::lock_guard<std::mutex> guard(lock_);
-        Account* account = Find(user);
-        if (!account || account->online) return nullptr;
-        account->online = std::make_unique<Online>();
-        account->online->pipe = nextPipe_++;
-        account->state = PersonaState::Online;
-    }
-    return std::make_unique<Client>(shared_from_this(), user);
 }
 
 bool Hub::SignedIn(UserId user)

@@ -143,8 +143,8 @@ private:
     uint32_t EnterLocked(LobbyId lobby, UserId user);
     void LeaveLocked(LobbyId lobby, UserId user, uint32_t change, UserId by, bool tellLeaver);
     void PostToMembers(const Lobby& lobby, int32_t id, const std::vector<uint8_t>& data);
-    bool LoadFileLocked(UserId user, StatsRecord& record);
-    bool SaveFileLocked(UserId user, const StatsRecord& record);
+    [[nodiscard]] bool LoadFileLocked(UserId user, StatsRecord& record);
+    [[nodiscard]] bool SaveFileLocked(UserId user, const StatsRecord& record);
     void SignOut(UserId user);
 
     std::mutex lock_;

@@ -120,9 +120,9 @@ bool SaveStats(const std::string& path, UserId user, const StatsRecord& record)
     plat::os::FileHandle file = plat::os::CreateTempBeside(path, temp);
     if (!file.Valid()) return false;
     const bool written = file.Write(text.data(), int64_t(text.size())) == int64_t(text.size()) && file.Sync();
-    file.Close();
-    if (!written || !plat::os::RenameFile(temp, path)) {
-        plat::os::RemoveFile(temp);
+    const bool closed = file.Close();
+    if (!written || !closed || !plat::os::RenameFile(temp, path)) {
+        (void)plat::os::RemoveFile(temp);  // the failure is reported; nothing more to do with a temp file
         return false;
     }
     return true;

@@ -28,6 +28,6 @@ enum class StatsLoad { Ok, Missing, Broken };
 StatsLoad LoadStats(const std::string& path, StatsRecord& out, std::string& error);
 // Writes a replacement beside the file and renames it over, making the
 // folders that are missing. False when any step fails.
-bool SaveStats(const std::string& path, UserId user, const StatsRecord& record);
+[[nodiscard]] bool SaveStats(const std::string& path, UserId user, const StatsRecord& record);
 
 }  // namespace plat::steamworks

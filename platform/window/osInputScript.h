@@ -35,7 +35,7 @@ struct InputStep {
 
 // The steps of a script text; false with the 1-based line of the first
 // step it cannot read.
-bool ParseInputScript(const std::string& text, std::vector<InputStep>& steps, int32_t& badLine);
+[[nodiscard]] bool ParseInputScript(const std::string& text, std::vector<InputStep>& steps, int32_t& badLine);
 
 // The events one step injects into a window.
 std::vector<InputEvent> InputStepEvents(const InputStep& step, WindowHandle window);

@@ -210,7 +210,7 @@ struct WindowPlacement {
 };
 std::vector<uint8_t> EncodePlacement(const WindowPlacement& placement);
 // False unless the record is exactly 44 bytes and its length field says 44.
-bool DecodePlacement(const uint8_t* data, size_t size, WindowPlacement& out);
+[[nodiscard]] bool DecodePlacement(const uint8_t* data, size_t size, WindowPlacement& out);
 // The normal rectangle has a size, lies within signed 16-bit coordinates and
 // overlaps the work area of a display.
 bool PlacementOnDisplay(const WindowPlacement& placement);
@@ -250,9 +250,9 @@ IconHandle GetWindowIcon(WindowHandle window);
 // texture; the headless back end keeps them to be read back.
 bool PresentPixels(WindowHandle window, const uint32_t* pixels, int32_t pitchBytes, int32_t width, int32_t height);
 // The frame last presented, as shown (false when none).
-bool ReadPresentedFrame(WindowHandle window, std::vector<uint32_t>& pixels, int32_t& width, int32_t& height);
+[[nodiscard]] bool ReadPresentedFrame(WindowHandle window, std::vector<uint32_t>& pixels, int32_t& width, int32_t& height);
 // Writes the frame last presented as a BMP file.
-bool SavePresentedFrame(WindowHandle window, const std::string& path);
+[[nodiscard]] bool SavePresentedFrame(WindowHandle window, const std::string& path);
 
 // ---------------------------------------------------------------- queue
 bool PostWindowMessage(WindowHandle window, uint32_t message, uint64_t wParam, int64_t lParam);

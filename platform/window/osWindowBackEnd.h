@@ -36,7 +36,7 @@ public:
     virtual ~BackEnd() = default;
     virtual WindowBackEnd Kind() const = 0;
     // Makes the native window for a filled record (false: no window).
-    virtual bool Create(WindowRecord& record) = 0;
+    [[nodiscard]] virtual bool Create(WindowRecord& record) = 0;
     virtual void Destroy(WindowRecord& record) = 0;
     // The record's outer rectangle changed by a call (not by the user).
     virtual void ApplyBounds(WindowRecord& record) = 0;
@@ -57,7 +57,7 @@ public:
     virtual int32_t DisplayOf(const WindowRecord& record) = 0;
     virtual bool Present(WindowRecord& record, const uint32_t* pixels, int32_t pitchBytes, int32_t width,
                          int32_t height) = 0;
-    virtual bool ReadFrame(WindowRecord& record, std::vector<uint32_t>& pixels, int32_t& width, int32_t& height) = 0;
+    [[nodiscard]] virtual bool ReadFrame(WindowRecord& record, std::vector<uint32_t>& pixels, int32_t& width, int32_t& height) = 0;
     // Clipboard text in UTF-8; Get is false when there is none.
     virtual bool SetClipboard(const std::string& utf8) = 0;
     virtual bool GetClipboard(std::string& utf8) = 0;
@@ -137,7 +137,7 @@ WindowRecord* FindRecordByNative(const void* native);
 void ClientFromOuter(const WindowRecord& record, const OsRect& outer, int32_t& width, int32_t& height);
 void UseWindowedMessageBoxes();
 // A 32-bit top-down BMP of the pixels.
-bool WriteBmp(const std::string& path, const std::vector<uint32_t>& pixels, int32_t width, int32_t height);
+[[nodiscard]] bool WriteBmp(const std::string& path, const std::vector<uint32_t>& pixels, int32_t width, int32_t height);
 // The pixels of a registered icon (nullptr when unknown).
 const std::vector<uint32_t>* IconPixels(IconHandle icon, int32_t& width, int32_t& height);
 

@@ -4,7 +4,8 @@
 # menu; without the interface textures the fatal text shows and the program
 # exits non-zero. Tutorials a start shows are closed before the menu is judged.
 # menu.sh <runtime folder> <menu_frame_check> <output folder> <tutorial_frame_check>
-# Exits 77 (skipped) without Xvfb or xdotool.
+# Exits 77 (skipped) without Xvfb or xdotool; every step waits for what the
+# game's report or a new frame shows.
 set -uo pipefail
 runtime=$(cd "$1" && pwd)
 check=$2
@@ -17,16 +18,16 @@ rm -rf "$out"
 mkdir -p "$out"
 home="$out/home"
 user="$home/VantorelQar"
+e2e_report "$out/report.txt"
 
 echo "== the menu, then Escape"
 e2e_start "$runtime" "$home" "$out/frames1"
-e2e_wait_frames "$out/frames1" 15 20 || e2e_fail "the menu was not presented"
-win=$(e2e_wait_window "Vantorel Qar" 20) || e2e_fail "no game window"
+e2e_wait_menu
 e2e_close_tutorials "$win" "$out/frames1" "$tutorialcheck"
-cp "$(e2e_last_frame "$out/frames1")" "$out/menu.png"
+e2e_keep_frame "$out/frames1" "$out/menu.png"
 "$check" "$out/menu.png" || e2e_fail "the menu frame is not right (see $out/menu.png)"
 e2e_key "$win" Escape
-e2e_wait_exit 20; code=$?
+e2e_wait_exit; code=$?
 [ "$code" -eq 0 ] || e2e_fail "exit code $code after Escape"
 for f in Version.txt Settings.txt log.txt; do
   [ -s "$user/$f" ] || e2e_fail "$f not written in the per-user folder"
@@ -37,17 +38,15 @@ echo "== a cardset setting that names nothing"
 printf 'Video.Cardface="Missing.cards"\r\n' >> "$user/Settings.txt"
 rm -f "$user/log.txt"
 e2e_start "$runtime" "$home" "$out/frames2"
-box=$(e2e_wait_window "Vantorel Qar - Warning" 20) || e2e_fail "no warning shown"
+box=$(e2e_wait_window "Vantorel Qar - Warning") || e2e_fail "no warning shown"
 e2e_key "$box" Return
-e2e_wait_frames "$out/frames2" 15 20 || e2e_fail "the menu was not presented after the warning"
-win=$(e2e_wait_window "Vantorel Qar" 20) || e2e_fail "no game window after the warning"
-sleep 1
+e2e_wait_menu "after the warning"
 e2e_close_tutorials "$win" "$out/frames2" "$tutorialcheck"
 [ "$(grep -c "WARNING:" "$user/log.txt")" -eq 1 ] || e2e_fail "not exactly one warning: $(grep WARNING: "$user/log.txt")"
-cp "$(e2e_last_frame "$out/frames2")" "$out/menu-fallback-cards.png"
+e2e_keep_frame "$out/frames2" "$out/menu-fallback-cards.png"
 "$check" "$out/menu-fallback-cards.png" || e2e_fail "the menu after the warning is not right"
 e2e_key "$win" Escape
-e2e_wait_exit 20; code=$?
+e2e_wait_exit; code=$?
 [ "$code" -eq 0 ] || e2e_fail "exit code $code after the warning run"
 
 echo "== no interface textures"
@@ -64,9 +63,9 @@ for entry in "$runtime"/Assets/Misc/*; do
   [ "$(basename "$entry")" = Textures.ice ] || ln -s "$entry" "$bare/Assets/Misc/"
 done
 e2e_start "$bare" "$out/home3" "$out/frames3"
-box=$(e2e_wait_window "Vantorel Qar - Fatal Error" 20) || e2e_fail "no fatal error shown"
+box=$(e2e_wait_window "Vantorel Qar - Fatal Error") || e2e_fail "no fatal error shown"
 e2e_key "$box" Return
-e2e_wait_exit 20; code=$?
+e2e_wait_exit; code=$?
 [ "$code" -ne 0 ] && [ "$code" -ne 124 ] || e2e_fail "exit code $code without Textures.ice"
 grep -qF 'Fatal error: Expected texture "1" in icedata; not found, terminating application.' \
   "$out/home3/VantorelQar/log.txt" || e2e_fail "not the fatal text of a missing texture archive"

@@ -13,47 +13,41 @@ rm -rf "$out"
 mkdir -p "$out"
 home="$out/home"
 user="$home/VantorelQar"
-newest() { ls "$1"/frame_*.png | sort | tail -1; }
 
 echo "== a first start writes the settings; tutorials are switched off for the run"
-e2e_start "$runtime" "$home" "$out/frames0"
-e2e_wait_frames "$out/frames0" 10 20 || e2e_fail "the menu was not presented"
-win=$(e2e_wait_window "Vantorel Qar" 20) || e2e_fail "no game window"
-e2e_key "$win" Escape
-e2e_wait_exit 20 || true
-[ -s "$user/Settings.txt" ] || e2e_fail "no Settings.txt after the first start"
+e2e_report "$out/report.txt"
+e2e_first_start "$runtime" "$home"
 grep -q '^Speed.Deal=' "$user/Settings.txt" && e2e_fail "the default dealing speed was written as a user value"
-printf 'Tutorial.Enabled="false"\r\n' >> "$user/Settings.txt"
 
 echo "== options: the dealing speed moved and applied"
 frames="$out/frames1"
 e2e_start "$runtime" "$home" "$frames"
-e2e_wait_frames "$frames" 15 20 || e2e_fail "the menu was not presented"
-win=$(e2e_wait_window "Vantorel Qar" 20) || e2e_fail "no game window"
-sleep 1
-# The client area is 1024 x 768: "Game Options" is the menu grid's column 1, row 2.
-e2e_click "$win" 622 658
-sleep 1.5
-cp "$(newest "$frames")" "$out/options.png"
+e2e_wait_menu
+e2e_click_now "$win" $(button_at 7)   # "Game Options"
+e2e_wait_state $S_OPTIONS "Game Options did not open"
+e2e_wait has_button 2 || e2e_fail "no Apply button"
+e2e_keep_frame "$frames" "$out/options.png"
+read -r width height < <(e2e_png_size "$out/options.png")
 # The options frame (860 x 590) is centred with its buttons below it: the
-# dealing-speed slider is row 0 (frame x 430..830), "Apply" the left button.
-left=$(( (1024 - 860) / 2 )); top=$(( (768 - 645) / 2 ))
+# dealing-speed slider is row 0 (frame x 430..830).
+left=$(( (width - 860) / 2 )); top=$(( (height - 645) / 2 ))
 # The slider moves by its thumb: dragged from where 250 puts it (82 %)
-# towards the slow end.
+# towards the slow end, each step taken in a frame of its own.
 thumb_x=$(( left + 430 + 82 * (400 - 81) / 100 )); bar_y=$(( top + 40 + 21 ))
-xdotool mousemove --window "$win" "$thumb_x" "$bar_y"; sleep 0.3
-xdotool mousedown 1; sleep 0.2
-xdotool mousemove --window "$win" $(( thumb_x - 60 )) "$bar_y"; sleep 0.2
-xdotool mousemove --window "$win" $(( thumb_x - 120 )) "$bar_y"; sleep 0.2
+xdotool mousemove --window "$win" "$thumb_x" "$bar_y"; e2e_next_frames "$frames"
+xdotool mousedown 1; e2e_next_frames "$frames"
+xdotool mousemove --window "$win" $(( thumb_x - 60 )) "$bar_y"; e2e_next_frames "$frames"
+xdotool mousemove --window "$win" $(( thumb_x - 120 )) "$bar_y"; e2e_next_frames "$frames"
 xdotool mouseup 1
-sleep 1
-cp "$(newest "$frames")" "$out/options-moved.png"
-e2e_click "$win" $(( 512 - 200 )) $(( top + 600 + 22 ))
-sleep 1
-e2e_click "$win" 512 $(( top + 600 + 22 ))   # "Main Menu"
-sleep 1
+e2e_wait_frame_differs "$frames" "$out/options.png" || e2e_fail "the drag did not move the slider"
+e2e_next_frames "$frames"
+e2e_keep_frame "$frames" "$out/options-moved.png"
+e2e_click_now "$win" $(button_at 2)   # "Apply"
+e2e_next_frames "$frames"
+e2e_click_now "$win" $(button_at 1)   # "Main Menu"
+e2e_wait_state $S_MENU "\"Main Menu\" did not lead back"
 e2e_key "$win" Escape
-e2e_wait_exit 20; code=$?
+e2e_wait_exit; code=$?
 [ "$code" -eq 0 ] || e2e_fail "exit code $code"
 value=$(grep '^Speed.Deal=' "$user/Settings.txt" | tr -d '\r"' | cut -d= -f2)
 echo "Speed.Deal is now ${value:-unset}"

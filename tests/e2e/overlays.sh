@@ -15,27 +15,29 @@ mkdir -p "$out"
 home="$out/home"
 user="$home/VantorelQar"
 
+e2e_report "$out/report.txt"
 e2e_start "$runtime" "$home" "$out/frames"
-e2e_wait_frames "$out/frames" 15 20 || e2e_fail "the menu was not presented"
-win=$(e2e_wait_window "Vantorel Qar" 20) || e2e_fail "no game window"
+e2e_wait_menu
+e2e_close_tutorials_by_report
 
 echo "== the chat"
 e2e_key "$win" Tab
-sleep 0.3
-e2e_key "$win" --delay 150 G o o d space l u c k space a l l Return
-sleep 2
-cp "$(e2e_last_frame "$out/frames")" "$out/chat.png"
+e2e_wait chat_typing || e2e_fail "Tab did not open the chat for typing"
+lines=$(r chat 3)
+e2e_key "$win" G o o d space l u c k space a l l Return
+e2e_wait chat_lines_over "$lines" || e2e_fail "the typed line did not show in the chat"
+e2e_keep_frame "$out/frames" "$out/chat.png"
 
 echo "== the admin console"
 e2e_key "$win" F11
-sleep 0.5
-e2e_key "$win" --delay 150 L i s t Return
-sleep 1
-cp "$(e2e_last_frame "$out/frames")" "$out/console.png"
-grep -q "Available services:" "$user/log.txt" || e2e_fail "the console's instruction did not reach the service manager"
+e2e_wait console_open || e2e_fail "F11 did not open the admin console"
+e2e_key "$win" L i s t Return
+e2e_wait grep -q "Available services:" "$user/log.txt" ||
+  e2e_fail "the console's instruction did not reach the service manager"
+e2e_keep_frame "$out/frames" "$out/console.png"
 
 e2e_key "$win" Escape
-e2e_wait_exit 30; code=$?
+e2e_wait_exit; code=$?
 [ "$code" -eq 0 ] || e2e_fail "exit code $code after Escape"
 rm -rf "$out/frames"
 echo "overlay screenshots: $out/chat.png $out/console.png"

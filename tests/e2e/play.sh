@@ -36,13 +36,11 @@ out=$(cd "$out" && pwd)
 report="$out/table.txt"
 export VANTOREL_TABLE_REPORT="$report"
 
-S_ABOUT=1 S_ACHIEVEMENTS=2 S_BIDDING=3 S_GAME=7 S_HANDWIN=9 S_KITTY=10 S_MENU=11
 E2E_PID=""
 trap '[ -n "$E2E_PID" ] && kill "$E2E_PID" 2>/dev/null' EXIT
 
 click() { xdotool mousemove --window "$win" "$1" "$2" click 1 >/dev/null 2>&1; }
 key() { e2e_key "$win" "$@" >/dev/null 2>&1; }
-has_button() { [ -n "$(button_at "$1")" ]; }
 snap() { "$snap_tool" "$win" "$out/$1.png" || e2e_fail "no frame of the $1"; }
 # snap_next <name>: the next frame the window shows that differs from the one
 # now (the report can run a frame ahead of the window); the panel's moving
@@ -51,7 +49,7 @@ snap_next() {
   snap "$1"
   cp "$out/$1.png" "$out/$1.before.png"
   frame_moved() { snap "$1"; ! cmp -s "$out/$1.png" "$out/$1.before.png"; }
-  wait_for 10 frame_moved "$1" || e2e_fail "no new frame of the $1"
+  e2e_wait frame_moved "$1" || e2e_fail "no new frame of the $1"
   rm -f "$out/$1.before.png"
 }
 log_has() { grep -q "$1" "$user/log.txt" 2>/dev/null; }
@@ -85,30 +83,19 @@ start_at_menu() {
   home=$1
   user="$home/VantorelQar"
   start_plain
-  wait_state $S_MENU 60 || e2e_fail "the menu did not come up"
-  win=$(e2e_wait_window "Vantorel Qar" 30) || e2e_fail "no game window"
-  wait_for 10 has_button 5 || e2e_fail "no Start New Game"
+  e2e_wait_menu
+  e2e_wait has_button 5 || e2e_fail "no Start New Game"
 }
 # "Start New Game", and "OK" when a game in progress asks first.
 new_game() {
   click $(button_at 5)
-  wait_for 10 eval 'has_button 65534 || ! in_state $S_MENU' || e2e_fail "Start New Game did nothing"
-  if has_button 65534; then click $(button_at 65534); fi
+  e2e_wait eval 'has_button $CMD_OK || ! in_state $S_MENU' || e2e_fail "Start New Game did nothing"
+  if has_button $CMD_OK; then click $(button_at $CMD_OK); fi
 }
-to_menu() {
-  local n
-  for n in 1 2 3 4 5; do
-    in_state $S_MENU && return 0
-    key Escape
-    wait_state $S_MENU 5
-  done
-  in_state $S_MENU
-}
+to_menu() { e2e_table_to_menu; }
 quit_game() {
-  to_menu || e2e_fail "Escape did not lead back to the menu"
-  key Escape
-  if wait_for 10 has_button 65534; then click $(button_at 65534); fi
-  e2e_wait_exit 30 || e2e_fail "the game did not end"
+  to_menu
+  e2e_quit_from_menu
   E2E_PID=""
 }
 
@@ -118,10 +105,10 @@ first_hand() {
   rm -rf "$1" "$report"
   start_at_menu "$1"
   new_game
-  wait_state $S_BIDDING 60 || e2e_fail "no auction after Start New Game"
+  e2e_wait in_state $S_BIDDING || e2e_fail "no auction after Start New Game"
   r hand > "$2"
   kill "$E2E_PID" 2>/dev/null
-  e2e_wait_exit 20 >/dev/null
+  e2e_wait_exit >/dev/null
   E2E_PID=""
 }
 
@@ -141,13 +128,9 @@ fi
 # Known deals for the rest: the player declares in the first hand, and the
 # player's side wins the first game the computer plays.
 export VANTOREL_SEED=3
-start_at_menu "$out/home"
-# The welcome tutorial over the first menu may hold the first Escape.
-for tries in 1 2 3; do
-  key Escape
-  e2e_wait_exit 10 && break
-  [ "$tries" = 3 ] && e2e_fail "the first start did not end"
-done
+home="$out/home"
+user="$home/VantorelQar"
+e2e_first_start "$runtime" "$home"
 E2E_PID=""
 # run_settings [more...]: the run's settings, put in before every start (the
 # game writes back only the settings it keeps).
@@ -160,7 +143,7 @@ export VANTOREL_CAPTURE_SCREENS="$out/moments"
 moment() { ls "$out/moments/$1"/*.png 2>/dev/null | sort | head -1; }
 moment_done() { [ "$(ls "$out/moments/$1"/*.png 2>/dev/null | wc -l)" -ge 2 ]; }
 keep_moment() {
-  wait_for "$3" moment_done "$1" || e2e_fail "no frame of the $1"
+  e2e_wait moment_done "$1" || e2e_fail "no frame of the $1"
   cp "$(moment "$1")" "$out/$2"
 }
 
@@ -170,15 +153,20 @@ selected_is() { [ "$(r selected 2) $(r selected 3)" = "$1 $2" ]; }
 bid_by_clicks() {
   if [ "$bids" = 0 ] && [ -n "$(tile_at 4)" ]; then
     click $(tile_at 4)
-    wait_for 10 eval '[ "$(r selected 2)" = 4 ]' || e2e_fail "the no-trumps tile did not take the click"
+    e2e_wait eval '[ "$(r selected 2)" = 4 ]' || e2e_fail "the no-trumps tile did not take the click"
     if [ -n "$(tile_at 7)" ]; then
       click $(tile_at 7)
-      wait_for 10 selected_is 4 7 || e2e_fail "the seven tile did not take the click"
+      e2e_wait selected_is 4 7 || e2e_fail "the seven tile did not take the click"
     fi
   fi
-  if wait_for 2 has_button 10; then click $(button_at 10); else click $(button_at 11); fi
+  if selected_is 4 7; then
+    e2e_wait has_button 10 || e2e_fail "no \"Place Bid\" for seven no-trumps"
+    click $(button_at 10)
+  else
+    click $(button_at 11)
+  fi
   bids=$(( bids + 1 ))
-  wait_for 15 eval '! in_state $S_BIDDING || ! has_button 11 || [ "$(r bidder)" != "$(r local)" ]' ||
+  e2e_wait eval '! in_state $S_BIDDING || ! has_button 11 || [ "$(r bidder)" != "$(r local)" ]' ||
     e2e_fail "the bid did not take the click"
 }
 
@@ -187,11 +175,11 @@ run_settings
 start_at_menu "$out/home"
 snap menu
 new_game
-bids=0 discards=0 played=0 checked=0 kitty=0 end=$(( SECONDS + 240 ))
+bids=0 discards=0 played=0 checked=0 kitty=0 end=$(( SECONDS + 2 * E2E_LIMIT ))
 while [ "$SECONDS" -lt "$end" ] && ! in_state $S_HANDWIN; do
   state=$(r state)
   if [ "$state" = $S_BIDDING ] && [ "$(r bidder)" = "$(r local)" ] && has_button 11; then
-    wait_for 10 panel_shown || e2e_fail "the bidding panel did not come"
+    e2e_wait panel_shown || e2e_fail "the bidding panel did not come"
     if [ "$bids" = 0 ]; then check_boxes auction; snap_next auction; fi
     bid_by_clicks
     continue
@@ -203,14 +191,19 @@ while [ "$SECONDS" -lt "$end" ] && ! in_state $S_HANDWIN; do
   if [ "$state" = $S_KITTY ] && [ "$(r declarer)" = "$(r local)" ] && [ "$(r prompt)" = Discard ]; then
     hand=$(r hand)
     click $(awk '$1 == "card" && $2 == 1 { print $3, $4; exit }' "$report")
-    wait_for 5 changed hand "$hand" && discards=$(( discards + 1 ))
+    e2e_wait changed hand "$hand" || e2e_fail "the discard click was not taken"
+    discards=$(( discards + 1 ))
     continue
   fi
   if to_play; then
     if [ "$checked" = 0 ] && [ "$(r trick)" -ge 3 ]; then check_boxes playing; checked=1; fi
     hand=$(r hand)
     p=$(playable_card)
-    [ -n "$p" ] && click $p && wait_for 5 changed hand "$hand" && played=$(( played + 1 ))
+    if [ -n "$p" ]; then
+      click $p
+      e2e_wait changed hand "$hand" || e2e_fail "the card click was not taken"
+      played=$(( played + 1 ))
+    fi
     continue
   fi
   sleep 0.05
@@ -220,25 +213,25 @@ echo "bids $bids, discards $discards, cards played $played, declarer $(r declare
 [ "$played" = 10 ] || e2e_fail "the player played $played cards by clicks, not 10"
 [ "$(r declarer)" != "$(r local)" ] || [ "$discards" = 3 ] || e2e_fail "the declarer discarded $discards cards"
 [ "$kitty" = 1 ] || e2e_fail "no kitty in the hand"
-keep_moment midtrick midtrick.png 30
-keep_moment handwon handresult.png 30
+keep_moment midtrick midtrick.png
+keep_moment handwon handresult.png
 
 echo "== About, and the achievements by the wheel"
-to_menu || e2e_fail "Escape did not lead back to the menu"
+to_menu
 click $(button_at 3)
-wait_state $S_ABOUT 15 || e2e_fail "no About screen"
-wait_for 10 has_button 1 || e2e_fail "no Continue on the About screen"
+e2e_wait in_state $S_ABOUT || e2e_fail "no About screen"
+e2e_wait has_button 1 || e2e_fail "no Continue on the About screen"
 snap about
 click $(button_at 1)
-wait_state $S_MENU 15 || e2e_fail "\"Continue\" did not leave the About screen"
+e2e_wait in_state $S_MENU || e2e_fail "\"Continue\" did not leave the About screen"
 click $(button_at 6)
-wait_state $S_ACHIEVEMENTS 15 || e2e_fail "no achievements screen"
-wait_for 10 has_button 998 || e2e_fail "no Main Menu button on the achievements screen"
+e2e_wait in_state $S_ACHIEVEMENTS || e2e_fail "no achievements screen"
+e2e_wait has_button 998 || e2e_fail "no Main Menu button on the achievements screen"
 snap achievements
 frame_differs() { snap achievements-scrolled; ! cmp -s "$out/achievements.png" "$out/achievements-scrolled.png"; }
 xdotool mousemove --window "$win" $(button_at 998) >/dev/null
 for _ in 1 2 3; do xdotool click 5 >/dev/null; done
-wait_for 10 frame_differs || e2e_fail "the wheel did not scroll the achievements"
+e2e_wait frame_differs || e2e_fail "the wheel did not scroll the achievements"
 quit_game
 log_has "Fatal error" && e2e_fail "a fatal error"
 
@@ -247,8 +240,8 @@ run_settings 'Debug.AutoPlay="true"'
 rm -rf "$out/moments"
 start_at_menu "$out/home"
 new_game
-wait_for 300 log_has "Game Over! Winning Team = " || e2e_fail "no \"Game Over\" in log.txt"
-keep_moment gamewon gamewon.png 30
+e2e_wait_up_to $(( 2 * E2E_LIMIT )) log_has "Game Over! Winning Team = " || e2e_fail "no \"Game Over\" in log.txt"
+keep_moment gamewon gamewon.png
 quit_game
 rm -rf "$out/moments"
 echo "frames: $(cd "$out" && ls *.png | tr '\n' ' ')"

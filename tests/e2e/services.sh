@@ -46,31 +46,17 @@ table_now() {
   grep "^score " "$report"
   echo "hand $(r hand | tr -c '0-9' '\n' | grep . | sort -n | tr '\n' ' ')"
 }
-# wait_log <text> <seconds> [count]: the log holds the text (count times).
-wait_log() {
-  local limit=$(( SECONDS + $2 ))
-  while [ "$SECONDS" -lt "$limit" ]; do
-    [ "$(grep -cF -- "$1" "$log" 2>/dev/null)" -ge "${3:-1}" ] && return 0
-    sleep 0.1
-  done
-  [ "$(grep -cF -- "$1" "$log" 2>/dev/null)" -ge "${3:-1}" ]
-}
+# wait_log <text> [count]: the log holds the text (count times).
+log_count_at_least() { [ "$(grep -cF -- "$1" "$log" 2>/dev/null)" -ge "$2" ]; }
+wait_log() { e2e_wait log_count_at_least "$1" "${2:-1}"; }
 start_game() {
   start_plain
-  e2e_wait_window "Vantorel Qar" 30 >/dev/null || e2e_fail "no game window"
-  wait_state 11 60 || e2e_fail "the menu did not come up"
-  # The window is made again as its display mode is set: its id is taken
-  # once the menu is drawn.
-  win=$(e2e_wait_window "Vantorel Qar" 10) || e2e_fail "no game window"
-  sleep 0.5
+  e2e_wait_menu
 }
 # The first start makes the per-user folder; the settings of the test go in after.
 first_start() {
-  start_game
-  e2e_key "$win" Escape
-  e2e_wait_exit 20 || e2e_fail "the first start did not end"
+  e2e_first_start "$runtime" "$home" "$@"
   rm -f "$report"
-  printf '%s\r\n' 'Tutorial.Enabled="false"' "$@" >> "$user/Settings.txt"
 }
 # console <instruction>: typed into the admin console, which F11 opens and
 # closes again. Letters go as lower case (the service manager ignores case).
@@ -85,41 +71,16 @@ console() {
     esac
   done
   e2e_key "$win" F11
-  sleep 0.5
-  e2e_key "$win" --delay 120 "${keys[@]}" Return
-  sleep 0.5
-  e2e_key "$win" F11
-  sleep 0.3
+  e2e_wait console_open || e2e_fail "F11 did not open the console"
+  e2e_key "$win" "${keys[@]}" Return F11
+  e2e_wait console_closed || e2e_fail "F11 did not close the console"
 }
-click() {
-  xdotool mousemove --window "$win" "$1" "$2" >/dev/null 2>&1
-  sleep 0.25
-  xdotool click 1 >/dev/null 2>&1
-  sleep 0.35
-}
-to_menu() {
-  [ "$(r state)" = 11 ] && return 0
-  # Escape again if the game has not left yet: with the computer on every
-  # seat at instant speed the table can stay busy past the wait (a known
-  # fault, in the README).
-  for _ in 1 2 3; do
-    e2e_key "$win" Escape
-    wait_state 11 7 && return 0
-    echo "Escape not taken in state $(r state), status $(r status): again"
-  done
-  e2e_fail "Escape did not lead back to the menu (state $(r state))"
-}
+click() { e2e_click_now "$win" "$@"; }
+to_menu() { e2e_table_to_menu; }
 quit_game() {
   to_menu
-  e2e_key "$win" Escape
-  # With a game in progress the question comes first: OK.
-  if wait_state 5 5; then
-    local p; p=$(button_at 65534)
-    [ -n "$p" ] || e2e_fail "no OK button on the question"
-    click $p
-  fi
-  e2e_wait_exit 30; local code=$?
-  [ "$code" -eq 0 ] || e2e_fail "exit code $code"
+  e2e_quit_from_menu
+  E2E_PID=""
 }
 
 case "$mode" in
@@ -130,13 +91,14 @@ benchmark)
   console "Benchmark.Start"
   # A frame in the middle of each stage worth looking at.
   for stage in '1]: "About" Page' '2]: Main Menu screen' '4]: "Bidding screen"' '6]: Main game board'; do
-    wait_log "ADMIN:  [$stage" 60 || e2e_fail "stage $stage did not begin: $(tail -3 "$log")"
-    sleep 4
+    wait_log "ADMIN:  [$stage" || e2e_fail "stage $stage did not begin: $(tail -3 "$log")"
+    # Its first measured second: the stage's screen is up.
+    wait_log "    [${stage%%]*}] fps = " || e2e_fail "stage $stage was not measured"
     case "$stage" in
       1*) snap about ;; 2*) snap menu ;; 4*) snap bidding ;; 6*) snap board ;;
     esac
   done
-  wait_log "ADMIN: Benchmark complete" 60 || e2e_fail "the benchmark did not complete: $(tail -3 "$log")"
+  wait_log "ADMIN: Benchmark complete" || e2e_fail "the benchmark did not complete: $(tail -3 "$log")"
   echo "benchmark: $(( $(date +%s) - started )) s"
   quit_game
   file="$user/benchmark.txt"
@@ -172,34 +134,24 @@ recorder)
   echo "== recording a hand played by the computer"
   start_game
   console "Recorder.Start"
-  wait_log "ADMIN: START Game Recording!" 5 || e2e_fail "the recorder did not start"
-  # "Start New Game"; clicked again while the menu stays (a busy machine
-  # may miss the first).
-  for _ in 1 2 3; do
-    p=$(button_at 5)
-    [ -n "$p" ] || e2e_fail "no Start New Game button"
-    click $p
-    wait_state_not 11 5 && break
-  done
+  wait_log "ADMIN: START Game Recording!" || e2e_fail "the recorder did not start"
+  # "Start New Game".
+  p=$(button_at 5)
+  [ -n "$p" ] || e2e_fail "no Start New Game button"
+  click $p
+  e2e_wait not_state $S_MENU || e2e_fail "Start New Game did not start a game"
   # The first hand scored.
-  limit=$(( SECONDS + 90 ))
-  while [ "$SECONDS" -lt "$limit" ]; do
-    [ "$(r score) $(r score 3)" != "0 0" ] && break
-    sleep 0.1
-  done
-  [ "$(r score) $(r score 3)" != "0 0" ] || e2e_fail "the first hand was not scored"
+  scored() { [ "$(r score) $(r score 3)" != "0 0" ]; }
+  e2e_wait scored || e2e_fail "the first hand was not scored"
   # The next hand in play. After the replay the game goes on by itself, and
   # only once the cards are played can that not change the local hand (until
   # then the kitty may still come to it).
-  limit=$(( SECONDS + 60 ))
-  while [ "$SECONDS" -lt "$limit" ]; do
-    [ "$(r status)" = 5 ] && r hand | grep -q '[0-9]' && break
-    sleep 0.05
-  done
+  next_in_play() { [ "$(r status)" = 5 ] && r hand | grep -q '[0-9]'; }
+  e2e_wait next_in_play || e2e_fail "the next hand did not come into its play"
   to_menu
   table_now > "$out/recorded.txt"
   console "Recorder.Save"
-  wait_log "ADMIN: Recorder file saved to " 5 || e2e_fail "the recording was not saved: $(tail -3 "$log")"
+  wait_log "ADMIN: Recorder file saved to " || e2e_fail "the recording was not saved: $(tail -3 "$log")"
   quit_game
   size=$(stat -c %s "$user/recording.dat" 2>/dev/null) || e2e_fail "no recording.dat in the per-user folder"
   grep -qF "(size $size bytes)" "$log" || e2e_fail "the saved size is not the file's $size"
@@ -210,16 +162,15 @@ recorder)
   export VANTOREL_SEED=5
   start_game
   console "Recorder.Load"
-  wait_log "ADMIN: Recorder file loaded. (size $size bytes)" 5 || e2e_fail "not loaded: $(grep 'Recorder file' "$log")"
+  wait_log "ADMIN: Recorder file loaded. (size $size bytes)" || e2e_fail "not loaded: $(grep 'Recorder file' "$log")"
   started=$(date +%s)
   console "Recorder.Replay"
-  wait_log "ADMIN: Replaying recording of size $size bytes." 5 || e2e_fail "the replay did not start"
-  wait_state 7 120 || e2e_fail "the replay did not reach the table's play"
-  sleep 2
+  wait_log "ADMIN: Replaying recording of size $size bytes." || e2e_fail "the replay did not start"
+  e2e_wait in_state $S_GAME || e2e_fail "the replay did not reach the table's play"
   snap replay
-  wait_log "ADMIN: Replay complete!" 240 || e2e_fail "the replay did not complete: $(tail -3 "$log")"
+  e2e_wait_up_to $(( 2 * E2E_LIMIT )) log_count_at_least "ADMIN: Replay complete!" 1 ||
+    e2e_fail "the replay did not complete: $(tail -3 "$log")"
   echo "replay: $(( $(date +%s) - started )) s"
-  sleep 1
   snap replayed
   table_now > "$out/replayed.txt"
   diff "$out/recorded.txt" "$out/replayed.txt" || e2e_fail "the replay did not end as the recording"

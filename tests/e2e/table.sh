@@ -36,12 +36,9 @@ export VANTOREL_CAPTURE_SCREENS="$out/moments"
 export VANTOREL_SEED=3
 started=$(date +%s)
 
-# The states of the screens the report gives.
-S_BIDDING=3 S_CONFIRM=5 S_GAME=7 S_HANDWIN=9 S_KITTY=10 S_MENU=11
 # The hand's status while tricks are played.
 STATUS_PLAYING=5
 
-has_button() { [ -n "$(button_at "$1")" ]; }
 # The centre of a bidding panel tile that may be chosen: "x y", or nothing.
 bid_at() { awk -v v="$1" '$1 == "bid" && $2 == v && $5 == 1 { print $3, $4; exit }' "$report" 2>/dev/null; }
 selected_is() { [ "$(r selected 2) $(r selected 3)" = "$1 $2" ]; }
@@ -62,8 +59,8 @@ log_has() { grep -q "$1" "$user/log.txt" 2>/dev/null; }
 # are written (the first is then complete).
 moment() { ls "$out/moments/$1"/*.png 2>/dev/null | sort | head -1; }
 moment_done() { [ "$(ls "$out/moments/$1"/*.png 2>/dev/null | wc -l)" -ge 2 ]; }
-keep_moment() {  # keep_moment <name> <file> <seconds>
-  wait_for "$3" moment_done "$1" || e2e_fail "no frame of the $1"
+keep_moment() {  # keep_moment <name> <file>
+  e2e_wait moment_done "$1" || e2e_fail "no frame of the $1"
   cp "$(moment "$1")" "$out/$2"
 }
 
@@ -76,49 +73,18 @@ key() { e2e_key "$win" "$@" >/dev/null 2>&1; }
 
 # The first start makes the per-user folder; the settings of the test go in after.
 first_start() {
-  start_plain
-  wait_state $S_MENU 60 || e2e_fail "the menu did not come up"
-  win=$(e2e_wait_window "Vantorel Qar" 30) || e2e_fail "no game window"
-  # The welcome tutorial may hold the first Escape.
-  local tries
-  for tries in 1 2 3; do
-    key Escape
-    e2e_wait_exit 10 && break
-    [ "$tries" = 3 ] && e2e_fail "the first start did not end"
-    start_plain_pid_alive || e2e_fail "the first start ended badly"
-  done
+  e2e_first_start "$runtime" "$home" "$@"
   rm -rf "$out/moments" "$report"
-  printf '%s\r\n' 'Tutorial.Enabled="false"' "$@" >> "$user/Settings.txt"
 }
-start_plain_pid_alive() { kill -0 "$E2E_PID" 2>/dev/null; }
 
 # The game makes its window again when it sets the display mode: the window
 # is looked up once the menu is up, or clicks go to one that is gone.
 start_game() {
   start_plain
-  wait_state $S_MENU 60 || e2e_fail "the menu did not come up"
-  win=$(e2e_wait_window "Vantorel Qar" 30) || e2e_fail "no game window"
+  e2e_wait_menu
 }
-
-# From a table screen back to the menu: Escape, again if a screen was busy.
-to_menu() {
-  local n
-  for n in 1 2 3 4 5; do
-    key Escape
-    wait_state $S_MENU 6 && return 0
-  done
-  e2e_fail "Escape did not lead back to the menu (state $(r state))"
-}
-
-quit_from_menu() {
-  key Escape
-  # With a game in progress the question comes first: OK.
-  if wait_for 10 has_button 65534; then
-    click $(button_at 65534)
-  fi
-  e2e_wait_exit 30; local code=$?
-  [ "$code" -eq 0 ] || e2e_fail "exit code $code"
-}
+to_menu() { e2e_table_to_menu; }
+quit_from_menu() { e2e_quit_from_menu; }
 
 # The player's bid on the panel: seven no-trumps when it beats the high bid,
 # else a pass. Each click waits for the panel to show it.
@@ -127,22 +93,21 @@ bid_local() {
   p=$(bid_at 4)
   if [ -n "$p" ]; then
     click $p
-    wait_for 10 selected_is 4 "$(r selected 3)" || e2e_fail "the no-trumps tile did not take the click"
+    e2e_wait selected_is 4 "$(r selected 3)" || e2e_fail "the no-trumps tile did not take the click"
     p=$(bid_at 7)
     if [ -n "$p" ]; then
       click $p
-      wait_for 10 selected_is 4 7 || e2e_fail "the seven tile did not take the click"
-      if wait_for 10 has_button 10; then
-        echo "bid: seven no-trumps"
-        click $(button_at 10)
-        wait_for 15 bid_taken || e2e_fail "\"Place Bid\" did not take the click"
-        return 0
-      fi
+      e2e_wait selected_is 4 7 || e2e_fail "the seven tile did not take the click"
+      e2e_wait has_button 10 || e2e_fail "no \"Place Bid\" for seven no-trumps"
+      echo "bid: seven no-trumps"
+      click $(button_at 10)
+      e2e_wait bid_taken || e2e_fail "\"Place Bid\" did not take the click"
+      return 0
     fi
   fi
   echo "bid: pass"
   click $(button_at 11)
-  wait_for 15 bid_taken || e2e_fail "\"Pass\" did not take the click"
+  e2e_wait bid_taken || e2e_fail "\"Pass\" did not take the click"
 }
 # The panel has taken a bid: it is locked (no "Pass") or gone.
 bid_taken() { ! in_state $S_BIDDING || ! has_button 11 || [ "$(r bidder)" != "$(r local)" ]; }
@@ -150,12 +115,12 @@ bid_taken() { ! in_state $S_BIDDING || ! has_button 11 || [ "$(r bidder)" != "$(
 # Plays the local seat's part until the hand's result: bids on the panel,
 # discards the first card while it holds more than ten, plays the first card
 # not dimmed. stop_trick <n>: returns 2 once trick n is reached with the
-# player to play. A card click the table may refuse for a moment (a card
-# still flying) is made again when nothing changed.
+# player to play. A card is clicked only when the report says the player is
+# to play and no card is on its way, and the click must be taken.
 discards=0 played=0
 play_local() {
   discards=0 played=0
-  local stop_trick=${1:-0} end=$(( SECONDS + 240 ))
+  local stop_trick=${1:-0} end=$(( SECONDS + 2 * E2E_LIMIT ))
   while [ "$SECONDS" -lt "$end" ]; do
     local state local_seat hand p
     state=$(r state); local_seat=$(r local); hand=$(r hand)
@@ -168,7 +133,8 @@ play_local() {
           p=$(card_at 1)
           if [ -n "$p" ]; then
             click $p
-            if wait_for 5 hand_is_not "$hand"; then discards=$(( discards + 1 )); else echo "a discard click made again"; fi
+            e2e_wait hand_is_not "$hand" || e2e_fail "the discard click was not taken"
+            discards=$(( discards + 1 ))
             continue
           fi
         fi ;;
@@ -178,7 +144,8 @@ play_local() {
           p=$(card_at)
           if [ -n "$p" ]; then
             click $p
-            if wait_for 5 hand_is_not "$hand"; then played=$(( played + 1 )); else echo "a card click made again"; fi
+            e2e_wait hand_is_not "$hand" || e2e_fail "the card click was not taken"
+            played=$(( played + 1 ))
             continue
           fi
         fi ;;
@@ -193,18 +160,18 @@ autoplay)
   first_start 'Debug.AutoPlay="true"' 'Debug.InstantPlay="true"'
   start_game
   key Return   # "Start New Game" has the focus without a game
-  wait_for 240 log_has "Game Over! Winning Team = " || e2e_fail "no \"Game Over\" in log.txt"
+  e2e_wait_up_to $(( 2 * E2E_LIMIT )) log_has "Game Over! Winning Team = " || e2e_fail "no \"Game Over\" in log.txt"
   echo "first game over after $(( $(date +%s) - started )) s: $(grep -o 'Winning Team = [0-9]' "$user/log.txt" | head -1)"
-  keep_moment auction auction.png 30
-  keep_moment midtrick midtrick.png 30
-  keep_moment gamewon gamewon.png 30
+  keep_moment auction auction.png
+  keep_moment midtrick midtrick.png
+  keep_moment gamewon gamewon.png
   # AutoPlay plays the player's seat too, and its wins count: games go on
   # by themselves until the player's side has won one.
-  wait_for 600 log_has "Achievement unlocked: First Victory" ||
+  e2e_wait_up_to $(( 3 * E2E_LIMIT )) log_has "Achievement unlocked: First Victory" ||
     e2e_fail "no first win in $(grep -c 'Game Over' "$user/log.txt") games"
   echo "games to the first win: $(grep -c 'Game Over' "$user/log.txt")"
   grep -q "Fatal error" "$user/log.txt" && e2e_fail "a fatal error"
-  keep_moment achievement-1 firstwin.png 30
+  keep_moment achievement-1 firstwin.png
   to_menu
   quit_from_menu
   grep -qE '^1,1,"[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9:]{8}"' "$user/Player.userdata" ||
@@ -219,20 +186,21 @@ hand)
   key Return
   declared=0
   for hand in 1 2 3 4 5 6 7 8; do
-    wait_for 30 not_state $S_MENU || e2e_fail "no game"
+    e2e_wait not_state $S_MENU || e2e_fail "no game"
     play_local || e2e_fail "hand $hand did not reach its result (state $(r state))"
     if [ "$(r declarer)" = "$(r local)" ]; then declared=1; fi
     echo "hand $hand: declarer $(r declarer), $discards discards and $played cards played by clicks, score $(r score 2) $(r score 3)"
     [ "$declared" = 1 ] && break
     # Continue to the next hand.
-    if wait_for 10 has_button 1; then click $(button_at 1); else key space; fi
-    wait_for 15 not_state $S_HANDWIN || e2e_fail "Continue did not lead on"
+    e2e_wait has_button 1 || e2e_fail "no Continue on the hand's result"
+    click $(button_at 1)
+    e2e_wait not_state $S_HANDWIN || e2e_fail "Continue did not lead on"
   done
   [ "$declared" = 1 ] || e2e_fail "the player never won an auction"
   [ "$discards" = 3 ] || e2e_fail "the declarer discarded $discards cards, not 3"
   [ "$played" = 10 ] || e2e_fail "the player played $played cards, not 10"
   log_has "Fatal error" && e2e_fail "a fatal error"
-  keep_moment handwon handwon.png 30
+  keep_moment handwon handwon.png
   to_menu
   quit_from_menu
   echo "frame: $out/handwon.png"
@@ -241,7 +209,7 @@ resume)
   first_start 'Debug.InstantPlay="true"' 'Gameplay.Discardwarning="false"'
   start_game
   key Return
-  wait_for 30 not_state $S_MENU || e2e_fail "no game"
+  e2e_wait not_state $S_MENU || e2e_fail "no game"
   play_local 3; rc=$?
   [ "$rc" = 2 ] || e2e_fail "the third trick was not reached (state $(r state))"
   grep -E "^(hand|score|trick|toplay|declarer) " "$report" > "$out/before.txt"
@@ -251,14 +219,14 @@ resume)
   rm -rf "$report" "$out/moments"   # the frames of the second start only
   start_game
   key Return   # "Continue Game" has the focus with a game in progress
-  wait_state $S_GAME 30 || e2e_fail "Continue Game did not lead to the table"
-  wait_for 15 in_status_to_play || e2e_fail "the table taken up again does not wait for the player"
+  e2e_wait in_state $S_GAME || e2e_fail "Continue Game did not lead to the table"
+  e2e_wait in_status_to_play || e2e_fail "the table taken up again does not wait for the player"
   grep -E "^(hand|score|trick|toplay|declarer) " "$report" > "$out/after.txt"
   diff "$out/before.txt" "$out/after.txt" || e2e_fail "the hand taken up again is not the one left"
   # The player goes on with the hand: a card played by a click.
   hand=$(r hand)
   click $(card_at)
-  wait_for 15 hand_is_not "$hand" || e2e_fail "the hand taken up again does not take the player's card"
+  e2e_wait hand_is_not "$hand" || e2e_fail "the hand taken up again does not take the player's card"
   f=$(moment playing); [ -n "$f" ] || f=$(moment midtrick)
   [ -n "$f" ] && cp "$f" "$out/resumed.png"
   to_menu

@@ -1,32 +1,18 @@
-# Helpers of the end-to-end scripts that read the game's table report
-# (VANTOREL_TABLE_REPORT). Source after e2elib.sh with runtime, home and
-# report set.
+# Helpers of the end-to-end scripts that play at the card table. The report
+# helpers (r, in_state, button_at, ...) are in e2elib.sh; source this after
+# it with runtime, home and report set.
 
 # Starts ./game without writing every frame.
-start_plain() {
-  mkdir -p "$home"
-  (cd "$runtime" && VANTOREL_DATA_HOME="$home" SDL_AUDIODRIVER=dummy exec ./game) &
-  E2E_PID=$!
-}
+start_plain() { e2e_start_plain "$runtime" "$home"; }
 
-# wait_for <seconds> <command...>: true as soon as the command is. The
-# limit is on the clock, not a count of tries, which a loaded machine
-# stretches.
+# wait_for <seconds> <command...>: true as soon as the command is. The limit
+# is the larger of the seconds and E2E_LIMIT: a wait is for a state, never
+# a guess at how long something takes.
 wait_for() {
-  local end=$(( SECONDS + $1 ))
+  local limit=$1
   shift
-  while [ "$SECONDS" -lt "$end" ]; do
-    "$@" && return 0
-    sleep 0.05
-  done
-  "$@"
+  [ "$limit" -ge "$E2E_LIMIT" ] 2>/dev/null || limit=$E2E_LIMIT
+  e2e_wait_up_to "$limit" "$@"
 }
-
-# A value of the report: r <key> [field]
-r() { awk -v k="$1" -v f="${2:-2}" '$1 == k { print $f; exit }' "$report" 2>/dev/null; }
-in_state() { [ "$(r state)" = "$1" ]; }
-not_state() { [ -n "$(r state)" ] && [ "$(r state)" != "$1" ]; }
-wait_state() { wait_for "$2" in_state "$1"; }  # wait_state <id> <seconds>
-wait_state_not() { wait_for "$2" not_state "$1"; }  # wait_state_not <id> <seconds>
-# The centre of the button with a command id: "x y", or nothing.
-button_at() { awk -v c="$1" '$1 == "button" && $2 == c { print $3, $4; exit }' "$report" 2>/dev/null; }
+wait_state() { e2e_wait in_state "$1"; }  # wait_state <id> [seconds]
+wait_state_not() { e2e_wait not_state "$1"; }  # wait_state_not <id> [seconds]

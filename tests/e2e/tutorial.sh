@@ -16,20 +16,25 @@ rm -rf "$out"
 mkdir -p "$out"
 home="$out/home"
 user="$home/VantorelQar"
+e2e_report "$out/report.txt"
 
 echo "== first start: the welcome tutorial"
 e2e_start "$runtime" "$home" "$out/frames1"
-e2e_wait_frames "$out/frames1" 15 20 || e2e_fail "nothing presented"
-win=$(e2e_wait_window "Vantorel Qar" 20) || e2e_fail "no game window"
-sleep 2  # the window fades in
-e2e_tutorial_gotit "$win" "$out/frames1" "$check" "$out/welcome1.png" || e2e_fail "no tutorial window on page 1 (see $out/welcome1.png)"
-e2e_tutorial_gotit "$win" "$out/frames1" "$check" "$out/welcome2.png" || e2e_fail "no tutorial window on page 2 (see $out/welcome2.png)"
-e2e_tutorial_gotit "$win" "$out/frames1" "$check" "$out/welcome3.png" || e2e_fail "no tutorial window on page 3 (see $out/welcome3.png)"
-sleep 1
-cp "$(e2e_last_frame "$out/frames1")" "$out/menu-after.png"
+e2e_wait_menu
+# Each page as it shows, judged on its frame, then its button.
+for page in 1 2 3; do
+  e2e_wait eval '[ "$(tutorial_page)" = "welcome $page" ]' ||
+    e2e_fail "not the welcome tutorial's page $page: $(tutorial_page)"
+  e2e_wait tutorial_whole || e2e_fail "page $page did not fade in"
+  e2e_keep_frame "$out/frames1" "$out/welcome$page.png"
+  "$check" "$out/welcome$page.png" >/dev/null || e2e_fail "no tutorial window on page $page (see $out/welcome$page.png)"
+  e2e_tutorial_next "welcome $page"
+done
+[ -z "$(tutorial_page)" ] || e2e_fail "a tutorial still shows after the welcome: $(tutorial_page)"
+e2e_keep_frame "$out/frames1" "$out/menu-after.png"
 "$menucheck" "$out/menu-after.png" >/dev/null || e2e_fail "the menu is not whole after the tutorial (see $out/menu-after.png)"
 e2e_key "$win" Escape
-e2e_wait_exit 20; code=$?
+e2e_wait_exit; code=$?
 [ "$code" -eq 0 ] || e2e_fail "exit code $code after Escape"
 grep -q 'Tutorials.Welcome="3"' "$user/Settings.txt" || e2e_fail "the pages seen are not in Settings.txt"
 grep -q 'Testing IsPageViewed("welcome",Page=1 result=false' "$user/log.txt" || e2e_fail "welcome not asked for"
@@ -37,14 +42,13 @@ grep -q 'Testing IsPageViewed("welcome",Page=1 result=false' "$user/log.txt" || 
 echo "== second start: no welcome"
 rm -f "$user/log.txt"
 e2e_start "$runtime" "$home" "$out/frames2"
-e2e_wait_frames "$out/frames2" 15 20 || e2e_fail "nothing presented on the second start"
-win=$(e2e_wait_window "Vantorel Qar" 20) || e2e_fail "no game window on the second start"
-sleep 1
-cp "$(e2e_last_frame "$out/frames2")" "$out/second.png"
+e2e_wait_menu "on the second start"
+case "$(tutorial_page)" in welcome*) e2e_fail "the welcome tutorial on the second start" ;; esac
+e2e_keep_frame "$out/frames2" "$out/second.png"
 grep -q 'Testing IsPageViewed("welcome",Page=1 result=true' "$user/log.txt" || e2e_fail "welcome not known as seen"
 grep -q 'TutorialService.GetPage("welcome",1)' "$user/log.txt" && e2e_fail "welcome shown again"
 e2e_key "$win" Escape
-e2e_wait_exit 20; code=$?
+e2e_wait_exit; code=$?
 [ "$code" -eq 0 ] || e2e_fail "exit code $code on the second start"
 grep -q "WARNING:" "$user/log.txt" && e2e_fail "a warning: $(grep WARNING: "$user/log.txt")"
 rm -rf "$out/frames1" "$out/frames2"

@@ -8,7 +8,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // One joined pair for the whole run, party and game channels in place.
     static nettest::TPair pair(1, 1000, {.keepLog = false, .keepDeliveries = false, .party = true});
     TQZNetHeader header;
-    ReadNetHeader(data, size, header);
+    (void)ReadNetHeader(data, size, header);
     TQZNetPacket packet{"client", 0, 0, TQZByteArray(data, data + size)};
     if (auto peer = pair.host.session->Peers().First()) {
         packet.port = peer->Connection().Port();

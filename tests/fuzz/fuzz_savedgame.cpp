@@ -20,21 +20,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     TSession session;
     session.Initialize();
     std::string before;
-    SaveGameText(session, before);
+    (void)SaveGameText(session, before);
     std::string text(reinterpret_cast<const char*>(data), size);
     if (!LoadGameText(session, text)) {
         std::string after;
-        SaveGameText(session, after);
+        (void)SaveGameText(session, after);
         if (after != before) std::abort();
         return 0;
     }
     std::string saved;
-    SaveGameText(session, saved);
+    (void)SaveGameText(session, saved);
     TSession other;
     other.Initialize();
     if (!LoadGameText(other, saved)) std::abort();
     std::string again;
-    SaveGameText(other, again);
+    (void)SaveGameText(other, again);
     if (again != saved) std::abort();
     return 0;
 }

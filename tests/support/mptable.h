@@ -6,6 +6,11 @@
 // them the game's globals while that peer runs, so several peers share one
 // process. Used by the shared-game tests, their driver program and the
 // benchmark.
+//
+// Sections, in order: options and helpers (key mixing, the shared session's
+// text); the headless table (its screen stack, lobby, game, and the hand's
+// phases); the current rig and the log router; a peer's rig (its globals,
+// made current while it runs); the shared game of several rigs.
 #pragma once
 
 #include "qz7kvdata.h"

@@ -4,6 +4,7 @@
 
 #include "agArt.h"
 #include "clAchievements.h"
+#include "qz7text.h"
 
 namespace ag {
 
@@ -12,17 +13,11 @@ namespace {
 // The source's definition lines: blank lines and "#" comments dropped.
 std::vector<std::string> DefinitionLines(const std::string& text)
 {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::vector<std::string> lines = SplitLines(text);
+    std::erase_if(lines, [](const std::string& line) {
         size_t first = line.find_first_not_of(" \t");
-        if (first != std::string::npos && line[first] != '#') lines.push_back(line);
-        start = end + 1;
-    }
+        return first == std::string::npos || line[first] == '#';
+    });
     return lines;
 }
 

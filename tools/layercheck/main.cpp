@@ -1,7 +1,8 @@
 // layercheck: fails when a source includes a header of a library its own
 // does not depend on, when libraries depend on each other in a circle, when
-// three or more modules include each other in a circle, or when the layer
-// table in docs/layers.md and the build disagree.
+// modules include each other (a pair or a longer circle), when a library uses
+// one of a higher layer (platform < framework < game < editor), or when the
+// layer table in docs/layers.md and the build disagree.
 //
 //   layercheck <source root> <layers.txt written by CMake> <docs/layers.md>
 //
@@ -17,6 +18,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -50,6 +52,9 @@ struct Checker {
     std::map<std::string, Unit> units;            // by target
     std::map<std::string, std::string> headerLib;  // header name -> target
     std::vector<std::string> errors;
+    // Pairs of modules the layer table names as still including each other,
+    // each with its reason: "- `a` and `b` include each other: ...".
+    std::set<std::pair<std::string, std::string>> namedPairs, seenPairs;
     size_t files = 0, includes = 0;
 
     void Fail(const std::string& e) { errors.push_back(e); }
@@ -184,8 +189,8 @@ struct Checker {
             if (!state[t]) visit(t);
     }
 
-    // Modules are a header and its source together; a pair of modules that
-    // include each other may stay, a circle of three or more may not.
+    // Modules are a header and its source together; no two of them may include
+    // each other, directly or round a longer circle.
     void CheckModuleCycles()
     {
         std::map<std::string, std::set<std::string>> edges;
@@ -228,10 +233,12 @@ struct Checker {
                 onStack[w] = false;
                 comp.push_back(w);
             } while (w != v);
-            std::set<std::string> libs;
-            for (auto& c : comp) libs.insert(moduleLib[c]);
-            if (comp.size() >= 3 || libs.size() > 1) {
-                std::sort(comp.begin(), comp.end());
+            std::sort(comp.begin(), comp.end());
+            if (comp.size() == 2 && namedPairs.count({comp[0], comp[1]})) {
+                seenPairs.insert({comp[0], comp[1]});
+                return;
+            }
+            if (comp.size() >= 2) {
                 std::string list;
                 for (auto& c : comp) list += " " + c;
                 Fail("modules include each other in a circle:" + list);
@@ -239,6 +246,44 @@ struct Checker {
         };
         for (auto& [m, l] : moduleLib)
             if (!index.count(m)) strong(m);
+        for (auto& [a, b] : namedPairs)
+            if (!seenPairs.count({a, b}))
+                Fail("the layer table names " + a + " and " + b + " as a pair, but they no longer include each other");
+    }
+
+    void ReadNamedPairs(const fs::path& table)
+    {
+        static const std::regex pair(R"re(^- `([^`]+)` and `([^`]+)` include each other)re");
+        std::ifstream in(table);
+        std::string line;
+        std::smatch m;
+        while (std::getline(in, line))
+            if (std::regex_search(line, m, pair)) {
+                std::string a = m[1], b = m[2];
+                if (b < a) std::swap(a, b);
+                namedPairs.insert({a, b});
+            }
+    }
+
+    // The layers by top folder; anything else (tools, tests) is not ranked.
+    static int Rank(const std::string& folder)
+    {
+        static const char* const kLayers[] = {"platform", "framework", "game", "editor"};
+        std::string top = folder.substr(0, folder.find('/'));
+        for (int i = 0; i < 4; ++i)
+            if (top == kLayers[i]) return i;
+        return -1;
+    }
+
+    // A library uses nothing of a layer above its own.
+    void CheckUpward()
+    {
+        for (auto& [t, u] : units) {
+            if (u.kind != "library") continue;
+            for (auto& d : u.deps)
+                if (Rank(units.at(d).folder) > Rank(u.folder))
+                    Fail(t + " (" + u.folder + ") uses " + d + " (" + units.at(d).folder + "), a higher layer");
+        }
     }
 
     // The table's rows: | library | folder | may use |
@@ -250,12 +295,14 @@ struct Checker {
             return;
         }
         std::map<std::string, std::set<std::string>> rows;
+        std::map<std::string, std::string> folders;
         std::string line;
         while (std::getline(in, line)) {
             if (line.rfind("| `vq_", 0) != 0) continue;
             auto cells = Split(line, '|');
             if (cells.size() < 4) continue;
             std::string lib = Trim(cells[1]);
+            folders[lib] = Trim(cells[2]);
             std::set<std::string> uses;
             for (auto& d : Split(cells[3], ','))
                 if (!Trim(d).empty() && Trim(d) != "—") uses.insert(Trim(d));
@@ -270,8 +317,13 @@ struct Checker {
             else if (it->second != deps)
                 Fail(t + ": the layer table and the build disagree on what it may use");
         }
-        for (auto& [lib, uses] : rows)
+        for (auto& [lib, uses] : rows) {
             if (!units.count(lib)) Fail(lib + " is in the layer table but not built");
+            for (auto& use : uses)
+                if (folders.count(use) && Rank(folders[use]) > Rank(folders[lib]))
+                    Fail("the layer table lets " + lib + " (" + folders[lib] + ") use " + use + " (" +
+                         folders[use] + "), a higher layer");
+        }
     }
 };
 
@@ -290,7 +342,9 @@ int main(int argc, char** argv)
         return 2;
     }
     c.MapHeaders();
+    c.ReadNamedPairs(argv[3]);
     c.CheckLibraryCycles();
+    c.CheckUpward();
     c.CheckIncludes();
     c.CheckModuleCycles();
     c.CheckTable(argv[3]);

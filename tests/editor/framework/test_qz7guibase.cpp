@@ -398,7 +398,7 @@ TEST_F(WidgetTest, HostFollowsItsVideoAndTimesItsFrames)
     host->UpdateTree();
     EXPECT_EQ(16u, host->FrameTime());
     TQZKeyValue node;
-    host->SaveToKeyValue(&node);
+    (void)host->SaveToKeyValue(&node);
     EXPECT_FALSE(node.HasPath("Color"));  // the host's own default
     EXPECT_FALSE(node.HasPath("FrameTime"));
     host.reset();

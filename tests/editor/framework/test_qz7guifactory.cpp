@@ -151,20 +151,20 @@ TEST_F(FactoryTest, SavedScenesLeaveOutDefaultsBuiltInPartsAndKeepTheLayout)
     EXPECT_TRUE(node.HasPath("Text"));  // strings are always written
     w->SetOption(QZGUI_SAVEALL, true);
     TQZKeyValue all;
-    w->SaveToKeyValue(&all);
+    (void)w->SaveToKeyValue(&all);
     EXPECT_EQ("true", all.GetValue("CanMouseOver"));
     EXPECT_FALSE(w->SaveToKeyValue(nullptr));
 
     auto* dialog = Make<TQZGUIDialog>({0, 0, 300, 200});
     TQZKeyValue d;
-    dialog->SaveToKeyValue(&d);
+    (void)dialog->SaveToKeyValue(&d);
     ASSERT_TRUE(d.HasPath("Children"));  // an empty list: only its own OK and Cancel
     EXPECT_EQ(0, d.FindNode("Children")->ChildCount());
     TQZGUIWindow* inner = Make({}, dialog);
     inner->SetTitle("Content");
     dialog->SetOption(QZGUI_NOSAVECHILDREN, true);
     TQZKeyValue none;
-    dialog->SaveToKeyValue(&none);
+    (void)dialog->SaveToKeyValue(&none);
     EXPECT_FALSE(none.HasPath("Children"));
 }
 
@@ -172,7 +172,7 @@ TEST_F(FactoryTest, AStringThatIsAQuestionMarkIsKept)
 {
     TQZGUIWindow* w = Make({}, nullptr, 0, "?");
     TQZKeyValue node;
-    w->SaveToKeyValue(&node);
+    (void)w->SaveToKeyValue(&node);
     EXPECT_EQ("?", node.GetValue("Text"));
 }
 

@@ -67,7 +67,7 @@ TEST_F(ResourceTest, AFileThatWillNotLoadRaisesOrGivesMinusOne)
 {
     rm->AddDescriptor(QZRES_TEXTURE, "Gone", dir.File("gone.png"));
     try {
-        rm->LoadOnDemand(QZRES_TEXTURE, "Gone");
+        (void)rm->LoadOnDemand(QZRES_TEXTURE, "Gone");
         FAIL() << "no error";
     } catch (const EQZResourceError& e) {
         EXPECT_EQ("TQZResourceManager: failed to load resource \"" + dir.File("gone.png") + "\"", e.what());

@@ -223,10 +223,10 @@ TEST(ValueHelpersTest, RandomBetweenCoversRangesWiderThanInt32)
 TEST(ApplicationIdentity, OnlyTheEditorsNameMakesTheEditor)
 {
     FrameworkStart("Vantorel Qar");
-    EXPECT_FALSE(IsEditorApplication());
+    EXPECT_FALSE(EditorVariant());
     FrameworkStop();
     FrameworkStart(QZ_EDITOR_IDENTITY);
-    EXPECT_TRUE(IsEditorApplication());
+    EXPECT_TRUE(EditorVariant());
     FrameworkStop();
-    EXPECT_FALSE(IsEditorApplication());
+    EXPECT_FALSE(EditorVariant());
 }

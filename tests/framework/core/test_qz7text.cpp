@@ -141,6 +141,24 @@ TEST(TextTest, Splitting)
     EXPECT_EQ(ReplacePairs("aaa", {{"a", "aa"}}), "aaaaaa");
 }
 
+TEST(TextTest, SplittingLines)
+{
+    using Lines = std::vector<std::string>;
+    const struct {
+        const char* text;
+        Lines lines;
+    } cases[] = {
+        {"", {}},
+        {"one", {"one"}},
+        {"one\ntwo\n", {"one", "two"}},
+        {"one\r\ntwo", {"one", "two"}},
+        {"\n\nthree\n", {"", "", "three"}},
+        {"keeps\rinner\r\n", {"keeps\rinner"}},
+        {" \r\n", {" "}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(SplitLines(c.text), c.lines) << '"' << c.text << '"';
+}
+
 TEST(TextTest, EscapingAndStripping)
 {
     EXPECT_EQ(EscapeText("a\"b\\c"), "a\\\"b\\\\c");

@@ -1,3 +1,6 @@
+// Sections, in order: keys and paths; values and changes (typed access,
+// bytes, finding children); ownership; path="value" lines and files; the
+// JSON-like text (layout, round trips, malformed and nested input, files).
 #include "qz7kvdata.h"
 
 #include "testutil.h"

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace os = plat::os;
 
 namespace {
@@ -172,6 +174,30 @@ TEST_F(WindowMouseTest, QuickClicksWithinOneFrameKeepEveryPressAndRelease)
     }
     EXPECT_FALSE(mouse->HasEvent());
     EXPECT_FALSE(mouse->IsButtonDown(1));
+}
+
+// A key, a click and a key within one frame: taken by arrival, whichever
+// queue holds each, so a click cannot overtake the text typed before it.
+TEST_F(WindowMouseTest, KeysAndClicksWithinOneFrameAreTakenInArrivalOrder)
+{
+    const os::WindowHandle h = window->Handle();
+    Type(os::kVkA);
+    os::InjectInput(os::ButtonInput(true, h, 1, 30, 40));
+    os::InjectInput(os::ButtonInput(false, h, 1, 30, 40));
+    Type(os::kVkA + 1);
+    PumpFrame();
+    TQZMouse* mouse = GetMouse();
+    std::string order;
+    for (TQZInputKind next; (next = NextInputKind()) != TQZInputKind::None;) {
+        if (next == TQZInputKind::Key) {
+            order += char(kb->ReadKey());
+        } else {
+            order += mouse->PopEventFor(0).down ? 'v' : '^';
+        }
+    }
+    EXPECT_EQ("av^b", order);
+    EXPECT_EQ(QZINPUT_NO_ARRIVAL, kb->OldestArrival());
+    EXPECT_EQ(QZINPUT_NO_ARRIVAL, mouse->OldestArrivalFor(0));
 }
 
 TEST(KeyboardTranslate, VirtualOnlyKeysAndPlainCharacters)

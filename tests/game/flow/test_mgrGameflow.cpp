@@ -161,7 +161,7 @@ TEST_F(GameflowSessionTest, SavingWithoutAGameDeletesTheSavedFileAndLoadingResto
     }
     Session->StartBidding();
     ASSERT_TRUE(Session->GameInProgress());
-    Gameflow->SaveGame();
+    (void)Gameflow->SaveGame();
     EXPECT_TRUE(Logged("Saving game"));
     ASSERT_TRUE(IsFile(file));
     const std::string hand = Session->HandOf(1).ToText();
@@ -176,7 +176,7 @@ TEST_F(GameflowSessionTest, SavingWithoutAGameDeletesTheSavedFileAndLoadingResto
 
     ResetManagerRegistry();
     SetUp();
-    Gameflow->SaveGame();
+    (void)Gameflow->SaveGame();
     EXPECT_TRUE(Logged("Saved game data deleted"));
     EXPECT_FALSE(IsFile(file));
 }

@@ -40,7 +40,7 @@ protected:
     {
         plat::os::SelectWindowBackEnd(plat::os::WindowBackEnd::Headless);
         FrameworkStart(QZ_EDITOR_IDENTITY);
-        ASSERT_TRUE(IsEditorApplication());
+        ASSERT_TRUE(EditorVariant());
         ASSERT_EQ(QZRES_OK, GetVideo()->SetMode(128, 96, std::make_unique<TQZHeadlessVideoWindow>(0, 0),
                                                 QZWINDOW_WINDOWED, 0));
     }

@@ -474,7 +474,7 @@ protected:
 TEST_P(ContractVariantTest, AMisereIsMadeWithNoTrickOnlyInTheGame)
 {
     const bool editor = GetParam();
-    ASSERT_EQ(editor, IsEditorApplication());
+    ASSERT_EQ(editor, EditorVariant());
     struct Case {
         TBid bid;
         int32_t taken;

@@ -56,7 +56,7 @@ TEST(NetSession, UnansweredJoinsGiveUpAfterFiveAttempts)
     TNode& client = sim.Add("client");
     TEvents events;
     events.Attach(*client.session);
-    client.session->Open("nowhere");
+    (void)client.session->Open("nowhere");
     std::vector<uint32_t> joins;
     const uint32_t start = sim.net.Now();
     size_t seen = client.log.size();
@@ -85,7 +85,7 @@ TEST(NetSession, LostJoinRequestsAreRepeatedUntilTheHostHears)
     TNode& client = sim.Add("client");
     host.session->Host();
     sim.net.Partition("host", true);
-    client.session->Open("host");
+    (void)client.session->Open("host");
     sim.Run(7600);
     EXPECT_EQ(client.CountLogged("MessageJoinRequest(Sending"), 2);
     sim.net.Partition("host", false);
@@ -102,7 +102,7 @@ TEST(NetSession, LostWelcomeIsSentAgain)
     TNode& client = sim.Add("client");
     sim.net.SetFaults({0, 0, 0, 10, 0, 0});
     host.session->Host();
-    client.session->Open("host");
+    (void)client.session->Open("host");
     sim.Run(2);  // the join is on the wire; now the client goes deaf
     sim.net.Partition("client", true);
     sim.Run(100);
@@ -248,7 +248,7 @@ TEST(NetSession, AMembersIdentityIsNotTakenOverWhileItIsConnected)
     ASSERT_EQ(pair.hostInbox.messages.size(), 1u) << "the member's link carries on";
     // A connected peer cannot take another member's identity either.
     TNode& other = pair.sim.Add("other");
-    other.session->Open("host");
+    (void)other.session->Open("host");
     ASSERT_TRUE(pair.sim.RunUntil(3000, [&] { return other.session->State() == FS_CLIENT_CONNECTED; }));
     other.session->SetIdentity(victim);
     other.FirstPeer()->SetSalt(other.FirstPeer()->Salt() + 1);
@@ -271,7 +271,7 @@ TEST(NetSession, WelcomeMustBeWholeAndCarryOurSalt)
     TNode& client = sim.Add("client");
     TRaw host(sim, "host");
     host.thread->Host(kFalconPort);
-    client.session->Open("host");
+    (void)client.session->Open("host");
     TQZPeer* peer = client.FirstPeer();
     const TQZIdentity hostId = MakeIdentity("host");
     TQZByteArray shortOne = WelcomePayload(hostId, peer->Salt());
@@ -292,7 +292,7 @@ TEST(NetSession, WelcomeFromAnUnknownAddressNeedsTheSalt)
     TSim sim;
     TNode& client = sim.Add("client");
     TRaw other(sim, "elsewhere");
-    client.session->Open("host");
+    (void)client.session->Open("host");
     TQZPeer* peer = client.FirstPeer();
     const TQZIdentity hostId = MakeIdentity("host");
     other.Send("client", client.thread->LocalPort(), CHANNEL_ADMIN, WelcomePayload(hostId, peer->Salt() - 1), 1);
@@ -510,7 +510,7 @@ TEST(NetSession, PlayersWhoAnsweredNeverGiveWayToJoins)
     host.session->Host();
     for (int i = 0; i < kPeersMax; ++i) {
         TNode& c = sim.Add("c" + std::to_string(i));
-        c.session->Open("host");
+        (void)c.session->Open("host");
         ASSERT_TRUE(sim.RunUntil(3000, [&] { return c.session->IsConnected(); })) << i;
     }
     sim.Run(10);

@@ -43,14 +43,14 @@ TEST(NetHostile, JoinSaltsComeFromTheSystemNotTheClock)
     TSim sim;
     TNode& a = sim.Add("a");
     TNode& b = sim.Add("b");
-    a.session->Open("host");
-    b.session->Open("host");
+    (void)a.session->Open("host");
+    (void)b.session->Open("host");
     const int32_t now = int32_t(sim.net.Now());
     const int32_t saltA = a.FirstPeer()->Salt(), saltB = b.FirstPeer()->Salt();
     EXPECT_NE(saltA, now);
     EXPECT_NE(saltB, now);
     EXPECT_NE(saltA, saltB) << "two joins in the same millisecond";
-    a.session->Open("host");
+    (void)a.session->Open("host");
     EXPECT_NE(a.FirstPeer()->Salt(), saltA) << "every join draws anew";
 }
 
@@ -99,7 +99,7 @@ TEST(NetHostile, WrongSaltsAreFewPerAddressAndPerIdentityAndAMemberMayStillMove)
 {
     TPair pair;
     TNode& other = pair.sim.Add("other");
-    other.session->Open("host");
+    (void)other.session->Open("host");
     ASSERT_TRUE(pair.sim.RunUntil(3000, [&] { return other.session->IsConnected(); }));
     TQZPeer* member = pair.host.FirstPeer();
     const TQZIdentity victim = pair.client.session->LocalIdentity();
@@ -144,7 +144,7 @@ TEST(NetHostile, AConnectingClientFollowsNoWelcomeFromElsewhereAfterAFewWrongSal
     TSim sim;
     TNode& client = sim.Add("client");
     TRaw host(sim, "host", kFalconPort);
-    client.session->Open("host");
+    (void)client.session->Open("host");
     TQZPeer* peer = client.FirstPeer();
     const int32_t salt = peer->Salt();
     const TQZIdentity hostId = MakeIdentity("host");
@@ -203,7 +203,7 @@ struct TJoinFlood {
         const double lines = LinesPerSecond(sim, host, [&] { RunFrames(sim, 3000, step); });
         TNode& client = sim.Add("player");
         client.session->GetPartyService();
-        client.session->Open("host");
+        (void)client.session->Open("host");
         const uint32_t start = sim.net.Now();
         auto joined = [&] {
             auto peer = host.session->Peers().FindByIdentity(client.session->LocalIdentity());
@@ -328,7 +328,7 @@ TEST(NetHostile, EarlyMessagesOfThirtyTwoMembersStayWithinTheSessionsBudget)
     std::vector<TNode*> members;
     for (int i = 0; i < 32; ++i) {
         members.push_back(&sim.Add("m" + std::to_string(i)));
-        members.back()->session->Open("host");
+        (void)members.back()->session->Open("host");
     }
     // More at once than may wait for their answer: the rest come in with
     // their next join.
@@ -399,7 +399,7 @@ TEST(NetHostile, WhenTheBudgetIsSpentThePeerHoldingTheMostGivesWay)
     std::vector<TNode*> nodes;
     for (const char* name : {"greedy", "greedier", "honest"}) {
         nodes.push_back(&sim.Add(name));
-        nodes.back()->session->Open("host");
+        (void)nodes.back()->session->Open("host");
         ASSERT_TRUE(sim.RunUntil(3000, [&] { return nodes.back()->session->IsConnected(); })) << name;
     }
     TNode& greedy = *nodes[0];
@@ -494,7 +494,7 @@ TEST(NetHostile, ChunkPagesOfAPeerThatNeverConnectedAreFreedWhenItsSlicesStop)
     TSim sim;
     TNode& client = sim.Add("client");
     TRaw host(sim, "host", kFalconPort);
-    client.session->Open("host");
+    (void)client.session->Open("host");
     const uint16_t port = client.thread->LocalPort();
     host.Send("client", port, CHANNEL_CHUNK, ChunkControl(CHUNK_ANNOUNCE, 1, 1 << 20, CHANNEL_GAME), 1);
     for (int32_t i = 0; i < 200; i += 2) host.Send("client", port, CHANNEL_CHUNK, ChunkSlice(1, i, kChunkSliceSize), 2 + i);

@@ -34,7 +34,7 @@ struct TParty {
         TNode& node = sim.Add(name);
         clientChanges.push_back(std::make_unique<TChanges>());
         Watch(node, *clientChanges.back());
-        node.session->Open("host");
+        (void)node.session->Open("host");
         EXPECT_TRUE(sim.RunUntil(3000, [&] { return Party(node)->LocalPartyId() != 0; }));
         return node;
     }
@@ -98,7 +98,7 @@ TEST(NetParty, FreedIdIsReusedAndAFullPartyKicks)
     EXPECT_EQ(TParty::Party(d)->LocalPartyId(), 3);
     // Members 1 to 4 with a maximum of 4: the next is refused and kicked.
     TNode& e = p.sim.Add("e");
-    e.session->Open("host");
+    (void)e.session->Open("host");
     ASSERT_TRUE(p.sim.RunUntil(5000, [&] { return e.Logged("Host initiated disconnection"); }));
     EXPECT_TRUE(p.host.Logged("Party exceeds max party size - rejecting"));
     EXPECT_TRUE(p.host.Logged("Party FORCE KICK peer e, party state is PARTY_CLOSED"));
@@ -112,7 +112,7 @@ TEST(NetParty, ClosedPartyKicksNewcomers)
     p.Join("a");
     TParty::Party(p.host)->SetPartyState(PARTY_CLOSED);
     TNode& b = p.sim.Add("b");
-    b.session->Open("host");
+    (void)b.session->Open("host");
     ASSERT_TRUE(p.sim.RunUntil(5000, [&] { return b.session->State() == FS_DISCONNECTED; }));
     EXPECT_TRUE(p.host.Logged("Party FORCE KICK peer b"));
 }
@@ -128,7 +128,7 @@ TEST(NetParty, RejoinWithinTwelveSecondsKeepsTheId)
     ASSERT_TRUE(p.sim.RunUntil(2000, [&] { return p.hostChanges.Has(PARTY_DISCONNECT, 2); }));
     EXPECT_NE(TParty::Party(p.host)->GetMember(2).flags & PARTY_FLAG_NOT_CONNECTED, 0u);
     p.sim.net.Partition("a", false);
-    a.session->Open("host");
+    (void)a.session->Open("host");
     ASSERT_TRUE(p.sim.RunUntil(5000, [&] { return TParty::Party(a)->LocalPartyId() == 2; }));
     p.sim.Run(13000);
     EXPECT_EQ(TParty::Party(p.host)->GetMember(2).identity.name, "a");

@@ -25,7 +25,7 @@ protected:
 
 TEST_P(EditorVariantTest, MisereScoresAndTheJokersStrength)
 {
-    ASSERT_EQ(Editor(), IsEditorApplication());
+    ASSERT_EQ(Editor(), EditorVariant());
     EXPECT_EQ(Editor() ? 20 : 250, BidPoints(BID_MISERE));
     EXPECT_EQ(Editor() ? 25 : -1, CardStrength(CARD_JOKER, SUIT_SPADES, SUIT_NOTRUMPS, true));
     // Everything else scores alike.

@@ -60,7 +60,7 @@ protected:
     std::string Text()
     {
         std::string text;
-        SaveGameText(S(), text);
+        (void)SaveGameText(S(), text);
         return text;
     }
 
@@ -80,11 +80,11 @@ protected:
         target.Initialize();
         target.SetScore(1, 77);
         std::string before;
-        SaveGameText(target, before);
+        (void)SaveGameText(target, before);
         warnings.clear();
         EXPECT_FALSE(LoadGameText(target, text)) << what;
         std::string after;
-        SaveGameText(target, after);
+        (void)SaveGameText(target, after);
         EXPECT_EQ(after, before) << what;
         EXPECT_EQ(warnings.size(), 1u) << what;
     }
@@ -100,7 +100,7 @@ TEST_F(SavedGameTest, AGameLoadsBackToTheSameState)
     other.Initialize();
     ASSERT_TRUE(LoadGameText(other, saved)) << (warnings.empty() ? "" : warnings[0]);
     std::string again;
-    SaveGameText(other, again);
+    (void)SaveGameText(other, again);
     EXPECT_EQ(again, saved);
     EXPECT_EQ(other.Tricks().Current(), 4);
     EXPECT_EQ(other.Tricks().GetTrick(2), S().Tricks().GetTrick(2));
@@ -210,11 +210,11 @@ TEST_F(SavedGameTest, BadFilesAreRefusedAndChangeNothing)
         target.Initialize();
         target.SetScore(1, 77);
         std::string before;
-        SaveGameText(target, before);
+        (void)SaveGameText(target, before);
         warnings.clear();
         EXPECT_FALSE(LoadGameText(target, r.text)) << r.what;
         std::string after;
-        SaveGameText(target, after);
+        (void)SaveGameText(target, after);
         EXPECT_EQ(after, before) << r.what;
         EXPECT_EQ(warnings.size(), 1u) << r.what;
     }
@@ -433,7 +433,7 @@ TEST_F(SavedGameTest, ASaveWithACardInFlightHoldsItWhereItLands)
         warnings.clear();
         EXPECT_TRUE(LoadGameText(loaded, saved)) << r.what << ": " << (warnings.empty() ? "" : warnings[0]);
         std::string again;
-        SaveGameText(loaded, again);
+        (void)SaveGameText(loaded, again);
         EXPECT_TRUE(again == saved) << r.what;
         S().FinishMoves();
         EXPECT_TRUE(Text() == saved) << r.what << ": the save holds the game as it is once the cards land";

@@ -6,7 +6,8 @@
 
 #include "UIBidButton.h"
 #include "UIBidding.h"
-#include "imImage.h"
+#include "UICardset.h"
+#include "sgCapture.h"
 #include "mgrGameflow.h"
 #include "mgrServices.h"
 #include "mgrSession.h"
@@ -129,14 +130,7 @@ protected:
         if (const char* folder = std::getenv("VQ_TABLE_FRAMES")) {
             std::shared_ptr<plat::softgpu::Surface> back;
             Direct3DDevice()->Device()->GetBackBuffer(0, 0, back);
-            plat::imaging::Image img;
-            img.Allocate(back->Width(), back->Height());
-            for (int32_t y = 0; y < back->Height(); ++y)
-                for (int32_t x = 0; x < back->Width(); ++x) img.SetPixel(x, y, back->PixelAt(x, y) | 0xFF000000u);
-            std::vector<uint8_t> png;
-            plat::imaging::EncodeImage(img, plat::imaging::EncodeFormat::Png, png);
-            std::ofstream(std::string(folder) + "/" + name + ".png", std::ios::binary)
-                .write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
+            (void)plat::softgpu::WritePng(*back, std::string(folder) + "/" + name + ".png");  // a look, not a check
         }
     }
     TSession& S() { return *Session; }
@@ -192,7 +186,7 @@ protected:
             case STATE_GAME:
                 if (S().Status() == STATUS_PLAYING && S().Tricks().SeatToPlay() == Local() &&
                     !S().Tricks().TrickComplete() && !static_cast<TStateGame*>(StateEngine->Current())->Busy())
-                    Command(2000 + LegalPosition());
+                    Command(GUICMD_CARD + LegalPosition());
                 break;
             case STATE_HANDWIN: return;
             default: break;

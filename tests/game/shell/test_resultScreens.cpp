@@ -243,7 +243,7 @@ TEST_F(ResultScreens, TheTrumpWarningShowsOnceAndTheSecondClickDiscards)
     const int32_t side = position(false, 0);
     ASSERT_NE(0, side);
     const TCard sideCard = hand.Get(side);
-    Command(2000 + side);
+    Command(GUICMD_CARD + side);
     Step();
     EXPECT_EQ(0, warnings());
     EXPECT_FALSE(hand.Contains(sideCard));
@@ -251,7 +251,7 @@ TEST_F(ResultScreens, TheTrumpWarningShowsOnceAndTheSecondClickDiscards)
     const int32_t first = position(true, 0);
     ASSERT_NE(0, first);
     const TCard trumpCard = hand.Get(first);
-    Command(2000 + first);
+    Command(GUICMD_CARD + first);
     Step();
     EXPECT_EQ(1, warnings());
     EXPECT_EQ(0, S().Governor().CountActions(ACTION_DISCARD));
@@ -263,12 +263,12 @@ TEST_F(ResultScreens, TheTrumpWarningShowsOnceAndTheSecondClickDiscards)
     EXPECT_TRUE(hand.Contains(trumpCard));
     Render("kitty-trump-warning");
     // The second click on it discards it; the next trump goes without a word.
-    Command(2000 + first);
+    Command(GUICMD_CARD + first);
     Step();
     EXPECT_FALSE(hand.Contains(trumpCard));
     if (const int32_t next = position(true, 0); next != 0) {
         const TCard nextCard = hand.Get(next);
-        Command(2000 + next);
+        Command(GUICMD_CARD + next);
         Step();
         EXPECT_FALSE(hand.Contains(nextCard));
     }

@@ -458,7 +458,7 @@ protected:
 TEST_P(TutorialVariantTest, ShowIfNewFollowsTheBuild)
 {
     const bool editor = GetParam();
-    ASSERT_EQ(editor, IsEditorApplication());
+    ASSERT_EQ(editor, EditorVariant());
     TTutorialService* tutorial = Tutorial();
     ASSERT_NE(tutorial, nullptr);
     tutorial->Execute("OK");

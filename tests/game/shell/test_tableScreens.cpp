@@ -86,7 +86,7 @@ TEST_F(TableScreens, AClickForASeatThatIsNotTheLocalPlayersPlaysNothing)
     const TSeat toPlay = S().Tricks().SeatToPlay();
     ASSERT_NE(Local(), toPlay);
     const int32_t held = S().HandOf(toPlay).Count();
-    for (int32_t i = 1; i <= 10; ++i) Command(2000 + i);
+    for (int32_t i = 1; i <= 10; ++i) Command(GUICMD_CARD + i);
     EXPECT_EQ(0, S().Governor().CountActions(ACTION_PLAYCARD));
     S().ProcessActions();
     EXPECT_EQ(held, S().HandOf(toPlay).Count());
@@ -111,9 +111,9 @@ TEST_F(TableScreens, ADiscardClickBeyondTheKittyIsRefused)
     for (int32_t i = 1; i <= hand.Count(); ++i) (IsTrumpCard(hand.Get(i), SUIT_HEARTS) ? trump : plain).push_back(i);
     ASSERT_GE(plain.size(), 3u);
     ASSERT_GE(trump.size(), 1u);
-    for (int32_t k = 0; k < 3; ++k) Command(2000 + plain[size_t(k)]);
+    for (int32_t k = 0; k < 3; ++k) Command(GUICMD_CARD + plain[size_t(k)]);
     EXPECT_EQ(3, S().Governor().CountActions(ACTION_DISCARD, Local()));
-    Command(2000 + trump[0]);
+    Command(GUICMD_CARD + trump[0]);
     EXPECT_EQ(3, S().Governor().CountActions(ACTION_DISCARD, Local()));
     EXPECT_FALSE(Logged(
         "*Discarding Trump warning*<HR>click again to continue<BR>(you can disable this warning in Game Options)"));
@@ -228,7 +228,7 @@ TEST_F(TableScreens, BackingOutMidHandAndContinuingResumesTheSameHand)
     EXPECT_EQ(1, StateEngine->Depth());
     std::string before;
     ASSERT_TRUE(SaveGameText(S(), before));
-    Gameflow->SaveGame();
+    (void)Gameflow->SaveGame();
     ASSERT_TRUE(IsFile(UserFolder() + "Savedgame.txt"));
     // As after a restart: a fresh session reads the saved game.
     S().NewGame(1);

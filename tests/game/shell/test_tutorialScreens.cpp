@@ -3,8 +3,12 @@
 // where the player left it, and goes (still unseen) with its screen.
 #include "tablescreens.h"
 
+#include "UIAdminConsole.h"
 #include "UIButton.h"
+#include "UIChatWindow.h"
+#include "UIEditBox.h"
 #include "UITutorial.h"
+#include "clTableReport.h"
 #include "clTutorialPages.h"
 #include "microTutorial.h"
 #include "qz7files.h"
@@ -12,6 +16,7 @@
 
 #include <regex>
 #include <set>
+#include <sstream>
 
 namespace {
 
@@ -159,3 +164,46 @@ TEST_F(TutorialScreens, ClosingThePagesGivesTheFocusBackToTheMenu)
 }
 
 }  // namespace
+
+// Scripts that drive the real program wait for what the table report shows
+// over the screen: the tutorial's page (and whether it has faded in) with
+// its buttons, the admin console, the chat.
+TEST_F(TutorialScreens, TheTableReportShowsTheWindowsOverTheScreen)
+{
+    auto lines = [] {
+        std::set<std::string> found;
+        std::istringstream in(TTableReport::Text());
+        for (std::string line; std::getline(in, line);) found.insert(line.substr(0, line.find(' ')));
+        return found;
+    };
+    auto line = [](const std::string& key) {
+        std::smatch m;
+        const std::string text = TTableReport::Text();
+        return std::regex_search(text, m, std::regex("(^|\n)(" + key + " [^\n]*)")) ? m[2].str() : std::string();
+    };
+    TTutorialService* tutorial = Tutorial();
+    ASSERT_NE(nullptr, tutorial);
+    EXPECT_FALSE(lines().count("tutorial"));
+    Gameflow->TriggerTutorial("welcome", 1);
+    ASSERT_TRUE(tutorial->WindowShown());
+    EXPECT_TRUE(std::regex_match(line("tutorial"), std::regex("tutorial welcome 1 [01]"))) << line("tutorial");
+    EXPECT_TRUE(std::regex_match(line("button " + std::to_string(UITUTORIAL_NEXT)),
+                                 std::regex("button 30003 -?[0-9]+ -?[0-9]+")))
+        << TTableReport::Text();
+    tutorial->Window()->AdvanceFade(60000);
+    EXPECT_EQ("tutorial welcome 1 1", line("tutorial"));
+    tutorial->Execute("OK");
+    EXPECT_FALSE(lines().count("tutorial"));
+
+    EXPECT_FALSE(lines().count("console"));
+    engine->Console()->SetVisible(true);
+    EXPECT_EQ("console 1 0", line("console"));
+    engine->Console()->Entry()->SetFocus(true);
+    EXPECT_EQ("console 1 1", line("console"));
+    engine->Console()->SetVisible(false);
+    EXPECT_FALSE(lines().count("console"));
+
+    EXPECT_EQ("chat 0 0", line("chat"));
+    engine->Chat()->SetActive(true);
+    EXPECT_EQ("chat 1 0", line("chat"));
+}

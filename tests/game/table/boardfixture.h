@@ -3,11 +3,7 @@
 #pragma once
 
 #include "arcqz7gui.h"
-#include "clShellLinks.h"
-#include "mgrSession.h"
-#include "mgrSettings.h"
-#include "mgrTimers.h"
-#include "qz7kvdata.h"
+#include "sessionrig.h"
 
 #include <gtest/gtest.h>
 
@@ -15,35 +11,16 @@
 
 namespace boardtest {
 
-class TTestScreen : public TScreenLink {
-public:
-    int32_t CurrentStateId() const override { return id; }
-    int32_t id = 0;
-};
+using tablerig::TTestScreen;
 
-class TableSessionTest : public ::testing::Test {
+class TableSessionTest : public ::testing::Test, protected tablerig::TSessionRig {
 protected:
-    void SetUp() override
-    {
-        SeedRandom(7);
-        Settings = &settings;
-        timers.Initialize();
-        Timers = &timers;
-        SetScreenLink(&screen);
-        session = std::make_unique<TSession>();
-        session->Initialize();
-        Session = session.get();
-    }
+    void SetUp() override { InstallSession(7); }
     void TearDown() override
     {
         root.reset();
-        Session = nullptr;
-        session.reset();
-        SetScreenLink(nullptr);
-        Timers = nullptr;
-        Settings = nullptr;
+        RemoveSession();
     }
-    TSession& S() { return *session; }
     // A root of the given size for the widgets under test.
     TGUIWindow* Root(int32_t width, int32_t height)
     {
@@ -51,10 +28,6 @@ protected:
         return root.get();
     }
 
-    TQZKeyValue settings;
-    TTimers timers;
-    TTestScreen screen;
-    std::unique_ptr<TSession> session;
     TGUIWindowPtr<TGUIWindow> root;
 };
 

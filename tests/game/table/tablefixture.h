@@ -4,13 +4,9 @@
 #pragma once
 
 #include "arcqz7gui.h"
-#include "clShellLinks.h"
 #include "coreGameDiagnostics.h"
-#include "mgrSession.h"
-#include "mgrSettings.h"
-#include "mgrTimers.h"
 #include "osClock.h"
-#include "qz7kvdata.h"
+#include "sessionrig.h"
 
 #include <gtest/gtest.h>
 
@@ -21,25 +17,14 @@
 
 namespace tabletest {
 
-class TTestScreen : public TScreenLink {
-public:
-    int32_t CurrentStateId() const override { return id; }
-    int32_t id = 0;
-};
+using tablerig::TTestScreen;
 
-class TableFixture : public ::testing::Test {
+class TableFixture : public ::testing::Test, public tablerig::TSessionRig {
 public:
     void SetUp() override
     {
         plat::os::SetClockSource([this] { return ms * 1000000ull; });
-        SeedRandom(11);
-        Settings = &settings;
-        timers.Initialize();
-        Timers = &timers;
-        SetScreenLink(&screen);
-        session = std::make_unique<TSession>();
-        session->Initialize();
-        Session = session.get();
+        InstallSession(11);
         SetAdminConsole([this](const std::string& line) { admin.push_back(line); });
         root = NewRootWindow<TGUIWindow>(TQZRect{0, 0, 1280, 800}, nullptr, 0);
     }
@@ -47,15 +32,9 @@ public:
     {
         root.reset();
         SetAdminConsole(nullptr);
-        Session = nullptr;
-        session.reset();
-        SetScreenLink(nullptr);
-        Timers = nullptr;
-        Settings = nullptr;
+        RemoveSession();
         plat::os::SetClockSource(nullptr);
     }
-
-    TSession& S() { return *session; }
 
     static TCardset Set(std::initializer_list<TCard> cards)
     {
@@ -109,10 +88,6 @@ public:
     }
 
     uint64_t ms = 1000;
-    TQZKeyValue settings;
-    TTimers timers;
-    TTestScreen screen;
-    std::unique_ptr<TSession> session;
     std::vector<std::string> admin;
     TGUIWindowPtr<TGUIWindow> root;
 };

@@ -13,7 +13,7 @@
 #include "UIPrompt.h"
 
 #include "clVideoDraw.h"
-#include "imImage.h"
+#include "sgCapture.h"
 #include "mgrAudio.h"
 #include "mgrLoaders.h"
 #include "mgrResources.h"
@@ -96,13 +96,7 @@ public:
     {
         std::shared_ptr<plat::softgpu::Surface> back;
         Direct3DDevice()->Device()->GetBackBuffer(0, 0, back);
-        plat::imaging::Image img;
-        img.Allocate(back->Width(), back->Height());
-        for (int32_t y = 0; y < back->Height(); ++y)
-            for (int32_t x = 0; x < back->Width(); ++x) img.SetPixel(x, y, back->PixelAt(x, y) | 0xFF000000u);
-        std::vector<uint8_t> png;
-        plat::imaging::EncodeImage(img, plat::imaging::EncodeFormat::Png, png);
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
+        (void)plat::softgpu::WritePng(*back, path);  // a look, not a check
     }
 
     TUICardset* Hand(TSeat seat, const TQZRect& rect, int32_t layout)

@@ -1,5 +1,7 @@
 #include "widgettestutil.h"
 
+#include "arcqz7guiwidgets.h"
+
 #include "qz7input.h"
 #include "qz7texture.h"
 
@@ -510,6 +512,32 @@ TEST_F(InputTest, DispatchInputHandsTheWheelAndOneKey)
     GetKeyboard()->RecordKey(0x0D);
     root->DispatchInput();
     EXPECT_EQ((std::vector<std::string>{"root: wheel -120", "root: key 13"}), log);
+}
+
+// A key typed just before a press on another box, both in one frame, goes to
+// the box that had the focus: a frame takes one key and one button event,
+// in the order they came.
+TEST_F(InputTest, DispatchInputTakesKeysAndButtonsInTheOrderTheyCame)
+{
+    auto root = NewRootWindow<TProbe>(TQZRect{0, 0, 640, 480}, nullptr, 0);
+    TGUIEditbox* first = NewWindow<TGUIEditbox>("", TQZRect{10, 10, 210, 40}, root.get(), 1);
+    TGUIEditbox* second = NewWindow<TGUIEditbox>("", TQZRect{10, 60, 210, 90}, root.get(), 2);
+    first->SetFocus(true);
+    TQZKeyboard* keyboard = GetKeyboard();
+    TQZMouse* mouse = GetMouse();
+    keyboard->RecordKey('X');
+    mouse->AddButtonEvent(1, true, 0, 0, {20, 70});
+    mouse->AddButtonEvent(1, false, 0, 0, {20, 70});
+    keyboard->RecordKey('Y');
+
+    root->DispatchInput();
+    EXPECT_EQ("x", first->Caption());
+    EXPECT_TRUE(second->IsFocused());
+    EXPECT_EQ("", second->Caption()) << "the later key waits for the release before it";
+    root->DispatchInput();
+    EXPECT_EQ("y", second->Caption());
+    EXPECT_FALSE(mouse->HasEvent());
+    EXPECT_FALSE(keyboard->HasKeys());
 }
 
 // ---------------------------------------------------------------- drawing

@@ -2,9 +2,6 @@
 // dispatch of callbacks by RunFrame with the size of their data checked.
 #include "steamtest.h"
 
-#include "qz7falcon.h"
-#include "qz7netsteam.h"
-
 #include <cstring>
 
 using namespace steamtest;
@@ -26,20 +23,6 @@ TEST(SteamLayer, WithoutAHubSteamIsNotRunning)
     steam->SetLogCallback([&](const std::string& line) { log.push_back(line); });
     EXPECT_EQ(log, std::vector<std::string>{"Cannot initialize Steam Capabilities - Steam initialization failed"})
         << "the line logged before anyone listened still arrives";
-
-    // The transport over it opens nothing, and a session over that stays
-    // disconnected.
-    auto thread = std::make_unique<TQZNetworkThreadSteam>(steam.get(), false);
-    EXPECT_EQ(thread->GetLocalAddress(), "Unnamed");
-    TQZNetPacket remote;
-    EXPECT_NE(thread->Connect("76561001", 6969, remote), 0);
-    EXPECT_NE(thread->Host(6969), 0);
-    EXPECT_FALSE(thread->IsOpen());
-    TQZFalcon session(731, std::move(thread));
-    EXPECT_NE(session.Open("76561001"), 0);
-    EXPECT_EQ(session.State(), FS_DISCONNECTED);
-    EXPECT_NE(session.Host(), 0);
-    EXPECT_FALSE(session.IsHost());
 }
 
 TEST(SteamLayer, TheSingletonSignsInToTheConfiguredHub)

@@ -37,7 +37,7 @@ public:
 
     int32_t Host(uint16_t port) override;
     // Fails for an address that is not a user id.
-    int32_t Connect(const std::string& address, uint16_t port, TQZNetPacket& remote) override;
+    [[nodiscard]] int32_t Connect(const std::string& address, uint16_t port, TQZNetPacket& remote) override;
     void Close() override;
     std::string GetLocalAddress() override;
     bool IsOpen() override { return state_.load() != Closed; }

@@ -1,9 +1,9 @@
 #include "clCardset.h"
 
+#include "cardOrder.h"
 #include "qz7text.h"
 
 #include <cstring>
-#include "sessionTricks.h"
 
 void TCardset::Clear()
 {
@@ -222,4 +222,12 @@ bool TCardset::operator==(const TCardset& o) const
     for (int32_t i = 0; i < count_; ++i)
         if (cards_[i] != o.cards_[i]) return false;
     return true;
+}
+
+bool IsLegalPlay(TCard card, const TCardset& hand, TSuit ledSuit, TSuit trump)
+{
+    bool trumpCard = IsTrumpCard(card, trump);
+    if (ledSuit == trump && trumpCard) return true;
+    if (ledSuit == CardSuit(card) && !trumpCard) return true;
+    return hand.CountSuit(ledSuit, trump) == 0;
 }

@@ -1,5 +1,4 @@
 #include "clCardset.h"
-#include "sessionTricks.h"
 
 #include <gtest/gtest.h>
 

@@ -39,7 +39,7 @@ public:
     // Strictly, for saved games: false (the set unchanged) unless the text is
     // empty or holds "{...}" with whole numbers that fit, no more than the
     // capacity.
-    bool FromTextChecked(const std::string& text);
+    [[nodiscard]] bool FromTextChecked(const std::string& text);
     std::string ShortText() const;
 
     bool operator==(const TCardset& o) const;
@@ -54,3 +54,6 @@ private:
     TCard cards_[kCapacity] = {};
     uint8_t held_[CARD_JOKER + 1] = {};  // how often each card is in the set, for quick lookups
 };
+
+// Whether the card may be played from the hand on the led suit.
+bool IsLegalPlay(TCard card, const TCardset& hand, TSuit ledSuit, TSuit trump);

@@ -77,7 +77,7 @@ std::string BidToText(const TBid& bid);
 TBid BidFromText(const std::string& text);
 // "bid:{suit,count}" read strictly: false when a part is missing or a number
 // does not fit, where BidFromText reads 0.
-bool BidFromTextChecked(const std::string& text, TBid& bid);
+[[nodiscard]] bool BidFromTextChecked(const std::string& text, TBid& bid);
 std::string ContractToText(const TContract& contract);
 
 struct TTrick {
@@ -91,7 +91,7 @@ struct TTrick {
 std::string TrickToText(const TTrick& trick);
 TTrick TrickFromText(const std::string& text);
 // The same, strictly: false when a part is missing or a number does not fit.
-bool TrickFromTextChecked(const std::string& text, TTrick& trick);
+[[nodiscard]] bool TrickFromTextChecked(const std::string& text, TTrick& trick);
 
 // A source of whole numbers lo..hi inclusive; empty means the process
 // generator (RandomBetween). Injected where a caller needs its own sequence.

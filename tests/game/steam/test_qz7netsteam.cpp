@@ -11,6 +11,25 @@ using namespace steamtest;
 
 namespace {
 
+// Without a hub the transport over the layer opens nothing, and a session
+// over that stays disconnected.
+TEST(SteamTransport, WithoutAHubNothingOpens)
+{
+    sw::ConfigureHub(nullptr, 0);
+    auto steam = CreateSingleton<TQZSteam>();
+    auto thread = std::make_unique<TQZNetworkThreadSteam>(steam.get(), false);
+    EXPECT_EQ(thread->GetLocalAddress(), "Unnamed");
+    TQZNetPacket remote;
+    EXPECT_NE(thread->Connect("76561001", 6969, remote), 0);
+    EXPECT_NE(thread->Host(6969), 0);
+    EXPECT_FALSE(thread->IsOpen());
+    TQZFalcon session(731, std::move(thread));
+    EXPECT_NE(session.Open("76561001"), 0);
+    EXPECT_EQ(session.State(), FS_DISCONNECTED);
+    EXPECT_NE(session.Host(), 0);
+    EXPECT_FALSE(session.IsHost());
+}
+
 TEST(SteamTransport, PortSelectsTheChannel)
 {
     const std::pair<uint16_t, uint8_t> cases[] = {{6969, 2}, {5, 5}, {2, 2}, {0, 0}, {0x1234, 0x34}, {6970, 0x3A}};

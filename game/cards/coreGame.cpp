@@ -81,7 +81,7 @@ int32_t BidPoints(const TBid& bid)
 {
     if (bid.count == 0 || bid.count == 1) return 0;
     // The editor's build knows no misère score: one formula for every bid.
-    if (IsEditorApplication()) return bid.suit * 20 + bid.count * 100 - 560;
+    if (EditorVariant()) return bid.suit * 20 + bid.count * 100 - 560;
     if (IsMisereBid(bid)) return 250;
     if (!IsSuit(bid.suit) || bid.count < 6 || bid.count > 10) return 0;
     return bid.suit * 20 + bid.count * 100 - 560;
