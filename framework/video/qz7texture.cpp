@@ -100,6 +100,19 @@ std::unique_ptr<TQZTexture> TQZTexture::CreateResampled(TQZTexture* source, int3
     return r == QZRES_OK ? std::move(t) : nullptr;
 }
 
+uint32_t TQZTexture::SamplerStates()
+{
+    sg::Device* device = NativeDevice();
+    if (!device) return 0;
+    uint32_t mag = 0, min = 0, u = 0, v = 0;
+    (void)device->GetSamplerState(0, sg::kSampMagFilter, mag);
+    (void)device->GetSamplerState(0, sg::kSampMinFilter, min);
+    (void)device->GetSamplerState(0, sg::kSampAddressU, u);
+    (void)device->GetSamplerState(0, sg::kSampAddressV, v);
+    const uint32_t linear = mag == sg::kFilterLinear || min == sg::kFilterLinear;
+    return 0x80000000u | linear << 16 | (u & 0xFF) << 8 | (v & 0xFF);
+}
+
 std::unique_ptr<TQZTexture> TQZTexture::CreateDrawnAt(TQZTexture* source, const TQZRect& part, int32_t w, int32_t h)
 {
     sg::Device* device = NativeDevice();

@@ -49,6 +49,10 @@ public:
     // its present sampler states and a white diffuse, texel for texel: the
     // result drawn unscaled (DrawWhole) at a whole-pixel position gives the
     // pixels the scaled draw would. nullptr without a device or texture.
+    // The device's present filter and address modes packed into one value
+    // (what CreateDrawnAt's result depends on besides the source); 0 without
+    // a device.
+    static uint32_t SamplerStates();
     static std::unique_ptr<TQZTexture> CreateDrawnAt(TQZTexture* source, const TQZRect& part, int32_t width,
                                                      int32_t height);
 

@@ -1,8 +1,6 @@
 #include "clCardGraphics.h"
 
-#include "qz7direct3d.h"
 #include "qz7texture.h"
-#include "sgDevice.h"
 
 namespace {
 // Generations of scaled copies kept after the size changed.
@@ -13,7 +11,7 @@ constexpr size_t kRetiredGenerations = 3;
 struct TCardGraphics::TScaledCards {
     struct TKey {
         int32_t width = 0, height = 0;
-        uint32_t linear = 0, addressU = 0, addressV = 0;
+        uint32_t samplers = 0;  // TQZTexture::SamplerStates
         bool operator==(const TKey&) const = default;
     };
     struct TCopy {
@@ -106,16 +104,9 @@ TQZTexture* TCardGraphics::ScaledImage(int32_t index, TQZPoint size)
 {
     TQZTexture* t = GetImage(index);
     if (!t || size.x < 1 || size.y < 1 || (size.x == width_ && size.y == height_)) return nullptr;
-    TQZDirect3DDevice* d3d = Direct3DDevice();
-    plat::softgpu::Device* device = d3d ? d3d->Device() : nullptr;
-    if (!device) return nullptr;
-    TScaledCards::TKey key{size.x, size.y};
-    uint32_t mag = 0, min = 0;
-    (void)device->GetSamplerState(0, plat::softgpu::kSampMagFilter, mag);
-    (void)device->GetSamplerState(0, plat::softgpu::kSampMinFilter, min);
-    key.linear = mag == plat::softgpu::kFilterLinear || min == plat::softgpu::kFilterLinear;
-    (void)device->GetSamplerState(0, plat::softgpu::kSampAddressU, key.addressU);
-    (void)device->GetSamplerState(0, plat::softgpu::kSampAddressV, key.addressV);
+    const uint32_t samplers = TQZTexture::SamplerStates();
+    if (samplers == 0) return nullptr;
+    const TScaledCards::TKey key{size.x, size.y, samplers};
     if (!scaled_) scaled_ = std::make_unique<TScaledCards>();
     if (!(key == scaled_->key)) {
         scaled_->RetireAll();
