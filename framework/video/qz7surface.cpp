@@ -130,6 +130,7 @@ void TQZSurface::Touched()
 
 void TQZSurface::Release()
 {
+    stretched_.reset();
     while (accessDepth_ > 0) EndAccess();
     DropDC();
     UnlockPixels();
@@ -174,6 +175,7 @@ void TQZSurface::UnlockPixels()
 
 int32_t TQZSurface::BeginAccess(int32_t mode)
 {
+    stretched_.reset();  // the picture may change
     if (accessMode_ != QZACCESS_NONE) {
         if (mode != QZACCESS_NONE && mode != accessMode_)
             return ErrorResult(accessMode_ == QZACCESS_PLAIN ? QZRES_SURFACE_NOACCESS : QZRES_SURFACE_OTHERACCESS);
@@ -298,6 +300,40 @@ int32_t TQZSurface::CopyByDC(const TQZRect& dr, TQZSurface* target, const TQZRec
     return ok ? QZRES_OK : ErrorResult(QZRES_FAILED);
 }
 
+void TQZSurface::KeepStretched(bool on)
+{
+    keepStretched_ = on;
+    stretched_.reset();
+}
+
+bool TQZSurface::StretchBlit(sg::Device& device, const sg::Rect& s, sg::Surface& to, const sg::Rect& d)
+{
+    std::shared_ptr<sg::Surface> from = GetD3DSurface();
+    if (!from) return false;
+    const bool sameSize = s.Width() == d.Width() && s.Height() == d.Height();
+    if (!keepStretched_ || sameSize)
+        return device.StretchRect(from.get(), &s, &to, &d, sg::kFilterNone) == sg::kOk;
+    // The copy has the source's format: alpha is fixed up the same way
+    // whether the pixels go in one step or two.
+    const TQZRect source{s.left, s.top, s.right, s.bottom};
+    if (!stretched_ || stretchedFrom_ != from.get() || !(stretchedSource_ == source) ||
+        stretched_->Width() != d.Width() || stretched_->Height() != d.Height()) {
+        stretched_.reset();
+        sg::SurfaceDesc desc = from->GetDesc();
+        desc.width = uint32_t(d.Width());
+        desc.height = uint32_t(d.Height());
+        desc.pool = sg::kPoolSystemMem;
+        desc.usage = 0;
+        auto copy = std::make_shared<sg::Surface>(desc);
+        if (!copy->HasPixels() || device.StretchRect(from.get(), &s, copy.get(), nullptr, sg::kFilterNone) != sg::kOk)
+            return device.StretchRect(from.get(), &s, &to, &d, sg::kFilterNone) == sg::kOk;
+        stretched_ = std::move(copy);
+        stretchedFrom_ = from.get();
+        stretchedSource_ = source;
+    }
+    return device.StretchRect(stretched_.get(), nullptr, &to, &d, sg::kFilterNone) == sg::kOk;
+}
+
 int32_t TQZSurface::Blit(const TQZRect& dr, TQZSurface* target, const TQZRect& sr)
 {
     return BlitMethods(dr, target, sr);
@@ -327,7 +363,7 @@ int32_t TQZSurface::BlitMethods(const TQZRect& dr, TQZSurface* target, const TQZ
         sg::Rect s = ToSg(sr), d = ToSg(dr);
         if (m == STRETCH) {
             sg::Device* device = NativeDevice();
-            if (device && device->StretchRect(from.get(), &s, to.get(), &d, sg::kFilterNone) == sg::kOk) done = m;
+            if (device && StretchBlit(*device, s, *to, d)) done = m;
         } else if (m == LOADER) {
             if (sg::LoadSurfaceFromSurface(*to, &d, *from, &s, sg::kFilterPoint, 0) == sg::kOk) done = m;
         } else if (sameSize && InsideOf(sr, from->Width(), from->Height()) &&

@@ -86,6 +86,19 @@ public:
     // The copy method the last Blit succeeded with: 1 StretchRect, 2 the
     // scaled loader, 3 locked copy, 4 device-context copy; 0 none.
     int32_t LastBlitMethod() const { return lastBlitMethod_; }
+    // For a picture that does not change (a still backdrop): a stretching
+    // blit keeps the stretched copy and copies only that while the source
+    // rectangle and the size stay, with the same pixels. Any access to the
+    // surface drops the copy.
+    void KeepStretched(bool on);
+
+private:
+    bool StretchBlit(plat::softgpu::Device& device, const plat::softgpu::Rect& source,
+                     plat::softgpu::Surface& target, const plat::softgpu::Rect& dest);
+    bool keepStretched_ = false;
+    std::shared_ptr<plat::softgpu::Surface> stretched_;
+    const plat::softgpu::Surface* stretchedFrom_ = nullptr;
+    TQZRect stretchedSource_;
 
 protected:
     explicit TQZSurface(int32_t kind) : kind_(kind) {}

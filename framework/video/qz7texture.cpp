@@ -9,6 +9,7 @@
 #include "qz7surface.h"
 #include "imImage.h"
 #include "sgImageFiles.h"
+#include "sgRaster.h"
 
 namespace sg = plat::softgpu;
 
@@ -97,6 +98,55 @@ std::unique_ptr<TQZTexture> TQZTexture::CreateResampled(TQZTexture* source, int3
     }
     from->Unlock();
     return r == QZRES_OK ? std::move(t) : nullptr;
+}
+
+uint32_t TQZTexture::SamplerStates()
+{
+    sg::Device* device = NativeDevice();
+    if (!device) return 0;
+    uint32_t mag = 0, min = 0, u = 0, v = 0;
+    (void)device->GetSamplerState(0, sg::kSampMagFilter, mag);
+    (void)device->GetSamplerState(0, sg::kSampMinFilter, min);
+    (void)device->GetSamplerState(0, sg::kSampAddressU, u);
+    (void)device->GetSamplerState(0, sg::kSampAddressV, v);
+    const uint32_t linear = mag == sg::kFilterLinear || min == sg::kFilterLinear;
+    return 0x80000000u | linear << 16 | (u & 0xFF) << 8 | (v & 0xFF);
+}
+
+std::unique_ptr<TQZTexture> TQZTexture::CreateDrawnAt(TQZTexture* source, const TQZRect& part, int32_t w, int32_t h)
+{
+    sg::Device* device = NativeDevice();
+    std::shared_ptr<sg::Texture> from = source ? source->DeviceTexture() : nullptr;
+    if (!device || !from || w < 1 || h < 1) return nullptr;
+    auto t = std::make_unique<TQZTexture>();
+    if (t->CreateD3DTexture(w, h) != QZRES_OK || !t->texture_) return nullptr;
+    sg::Surface& to = t->texture_->Level0();
+    const sg::Surface& level = from->Level0();
+    sg::RasterState st;
+    st.target = to.Pixels();
+    st.targetPitch = to.PitchPixels();
+    st.clip = to.Bounds();
+    st.texture = level.Pixels();
+    st.texturePitch = level.PitchPixels();
+    st.textureWidth = level.Width();
+    st.textureHeight = level.Height();
+    uint32_t mag = 0, min = 0;
+    (void)device->GetSamplerState(0, sg::kSampMagFilter, mag);
+    (void)device->GetSamplerState(0, sg::kSampMinFilter, min);
+    st.linear = mag == sg::kFilterLinear || min == sg::kFilterLinear;
+    (void)device->GetSamplerState(0, sg::kSampAddressU, st.addressU);
+    (void)device->GetSamplerState(0, sg::kSampAddressV, st.addressV);
+    // The quad the render cache makes for the part at (0, 0), copied: the
+    // samples exactly as a scaled draw takes them, before tint and blending.
+    const TQZRectF uv = source->TextureCoords(part);
+    const float r = float(w) - 0.5f, b = float(h) - 0.5f;
+    const sg::ScreenVertex tl{-0.5f, -0.5f, 0, 1, 0xFFFFFFFF, 0xFFFFFFFF, uv.left, uv.top};
+    const sg::ScreenVertex tr{r, -0.5f, 0, 1, 0xFFFFFFFF, 0xFFFFFFFF, uv.right, uv.top};
+    const sg::ScreenVertex br{r, b, 0, 1, 0xFFFFFFFF, 0xFFFFFFFF, uv.right, uv.bottom};
+    const sg::ScreenVertex bl{-0.5f, b, 0, 1, 0xFFFFFFFF, 0xFFFFFFFF, uv.left, uv.bottom};
+    sg::Rasterizer raster(st);
+    if (!raster.AlignedQuad(tl, tr, br, bl)) return nullptr;
+    return t;
 }
 
 void TQZTexture::TakeLevel0()
@@ -263,6 +313,14 @@ void TQZTexture::DrawPart(const TQZRect& source, const TQZRect& dest, TQZColour 
     if (!cache) return;
     cache->SetTexture(this);
     cache->AddQuad(dest, colour, TextureCoords(source));
+}
+
+void TQZTexture::DrawWhole(const TQZRect& dest, TQZColour colour)
+{
+    TQZRenderCache* cache = CurrentRenderCache();
+    if (!cache) return;
+    cache->SetTexture(this);
+    cache->AddQuad(dest, colour, {0.0f, 0.0f, 1.0f, 1.0f});
 }
 
 void TQZTexture::DrawNineSlice(const TQZRect& d, const TQZRect& b, bool drawCentre, TQZColour colour,

@@ -45,6 +45,16 @@ public:
     // An empty texture of that size; nullptr when the device refuses it.
     static std::unique_ptr<TQZTexture> CreateOfSize(int32_t width, int32_t height);
     static std::unique_ptr<TQZTexture> CreateResampled(TQZTexture* source, int32_t width, int32_t height);
+    // The part of the source as the device draws it at width x height with
+    // its present sampler states and a white diffuse, texel for texel: the
+    // result drawn unscaled (DrawWhole) at a whole-pixel position gives the
+    // pixels the scaled draw would. nullptr without a device or texture.
+    // The device's present filter and address modes packed into one value
+    // (what CreateDrawnAt's result depends on besides the source); 0 without
+    // a device.
+    static uint32_t SamplerStates();
+    static std::unique_ptr<TQZTexture> CreateDrawnAt(TQZTexture* source, const TQZRect& part, int32_t width,
+                                                     int32_t height);
 
     [[nodiscard]] int32_t LoadFromFile(const std::string& fileName, TQZColour colourKey, bool mipmapped);
     [[nodiscard]] int32_t LoadFromMemory(const void* data, int32_t length, uint32_t options, TQZColour colourKey);
@@ -62,6 +72,9 @@ public:
 
     void Draw(const TQZRect& dest, TQZColour colour);
     void DrawPart(const TQZRect& source, const TQZRect& dest, TQZColour colour);
+    // The whole texture with texture coordinates 0..1 exactly, so that an
+    // unscaled draw reads one texel per pixel on any filter.
+    void DrawWhole(const TQZRect& dest, TQZColour colour);
     void DrawNineSlice(const TQZRect& dest, const TQZRect& borders, bool drawCentre, TQZColour colour,
                        const TQZRect& source);
     // Nine slices cut by an inner rectangle in texture pixels: corners at

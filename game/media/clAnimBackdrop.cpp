@@ -46,6 +46,7 @@ std::unique_ptr<TAnimatedBackdrop> TAnimatedBackdrop::Create(const std::string& 
         // A mirrored surface keeps its picture through a device reset.
         b->image_ = CreateSurfaceFromFile(fileName, QZSURFACE_MIRROR);
         if (!b->image_) return nullptr;
+        b->image_->KeepStretched(true);  // stretched over the table every frame
         b->aspectCorrect = true;
         return b;
     }

@@ -8,6 +8,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 class TQZTexture;
 
@@ -37,17 +38,32 @@ public:
     // False for an empty slot; else draws the whole picture at the position
     // in the size given, tinted with the colour.
     bool DrawCard(int32_t index, TQZPoint position, TQZColour colour, TQZPoint size);
+    // The same pixels from a copy of the card already scaled to the size, made
+    // on first use and kept until the size, the sampler states or the cardset
+    // change: the table draws every card scaled every frame.
+    bool DrawCardCached(int32_t index, TQZPoint position, TQZColour colour, TQZPoint size);
     void FreeImages();
 
     bool TexturesLost() const { return texturesLost_; }
 
     bool AlignLeft = true;
     bool OptionB = false;
+
+private:
+    // Beside the flags above: the object keeps the size it had before the
+    // scaled copies came.
+    bool texturesLost_ = false;
+    float aspect_ = 1.0f;
+
+public:
     std::string Title, Author, Comments;
 
 private:
-    bool texturesLost_ = false;
+    struct TScaledCards;
+    TQZTexture* ScaledImage(int32_t index, TQZPoint size);
+
     int32_t width_ = 0, height_ = 0;
-    float aspect_ = 1.0f;
+    // The scaled copies live apart: the cardset object keeps its size.
+    std::unique_ptr<TScaledCards> scaled_;
     std::array<std::unique_ptr<TQZTexture>, CARDGFX_SLOTS> images_;
 };

@@ -102,7 +102,7 @@ void TVideoDraw::DrawCard(TQZPoint position, TCard card, TQZColour colour, bool 
     TQZPoint size = cardSize_();
     if (face) {
         if (TCardGraphics* cardset = Resources ? Resources->GetCardset() : nullptr)
-            cardset->DrawCard(card, position, colour, size);
+            cardset->DrawCardCached(card, position, colour, size);
         return;
     }
     if (TQZTexture* back = Texture(TEXTURE_CARDBACK))

@@ -2,6 +2,7 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -29,6 +30,7 @@ long StatusKiB(const std::string& key)
 TStartupProbe::TStartupProbe()
 {
     if (const char* value = std::getenv("VANTOREL_MEASURE")) seconds_ = std::atof(value);
+    if (const char* value = std::getenv("VANTOREL_MEASURE_SETTLE")) settle_ = std::max(0.0, std::atof(value));
 }
 
 bool TStartupProbe::FramePresented()
@@ -44,7 +46,7 @@ bool TStartupProbe::FramePresented()
     }
     // The screen counts as idle once the engine has slowed down.
     if (idleFrom_ == TClock::time_point{}) {
-        if (now - firstFrame_ < kSettle) return false;
+        if (std::chrono::duration<double>(now - firstFrame_).count() < settle_) return false;
         idleFrom_ = now;
         idleCpuFrom_ = ProcessorSeconds();
         idleFrames_ = frames_;

@@ -2,7 +2,9 @@
 // the time from the start of main to the first presented frame, then the
 // processor time and memory while the first screen sits idle for that
 // many seconds (from two seconds after the first frame, when the engine has
-// slowed to its idle rate); printed to standard output, then the program ends.
+// slowed to its idle rate, or VANTOREL_MEASURE_SETTLE seconds when set, so
+// that a script can first lead the program to the screen it measures);
+// printed to standard output, then the program ends.
 #pragma once
 
 #include <chrono>
@@ -21,7 +23,7 @@ private:
     using TClock = std::chrono::steady_clock;
     double seconds_ = 0;
     TClock::time_point started_ = TClock::now();
-    static constexpr std::chrono::seconds kSettle{2};
+    double settle_ = 2;
     TClock::time_point firstFrame_{};
     TClock::time_point idleFrom_{};
     int64_t idleFrames_ = 0;

@@ -145,25 +145,38 @@ int32_t TUICardset::HitCard(TQZPoint point) const
 
 // ---------------------------------------------------------------- marks
 
-int32_t TUICardset::GetCardMark(int32_t position) const
+TUICardset::TMarkContext TUICardset::MarkContext() const
+{
+    TMarkContext c;
+    c.bringToFront = SettingBool("Cards.BringToFront");
+    if (seat != CARDSET_TABLE_SEAT || !cards_ || !Session || Session->Status() != STATUS_PLAYING) return c;
+    const TSessionTricks& tricks = Session->Tricks();
+    // Empty slots hold 0, which would count as a card: judge only what lies there.
+    TCardset played;
+    for (int32_t i = 1; i <= Count(); ++i)
+        if (cards_->Get(i) != 0) played.Add(cards_->Get(i));
+    c.tableBest = played.BestCard(tricks.CurrentTrump(), tricks.LedSuit(), tricks.IsMisere());
+    return c;
+}
+
+int32_t TUICardset::MarkOf(int32_t position, const TMarkContext& context) const
 {
     if (position < 1 || position > Count()) return CARDMARK_NORMAL;
     int32_t mark = CARDMARK_NORMAL;
-    if (SettingBool("Cards.BringToFront") && Lift(position) == CARDSET_MAX_LIFT) mark = CARDMARK_ON_TOP;
+    if (context.bringToFront && Lift(position) == CARDSET_MAX_LIFT) mark = CARDMARK_ON_TOP;
     const TCard card = cards_->Get(position);
     if (seat == 0 || card == 0 || !Session || Session->Status() != STATUS_PLAYING) return mark;
     const TSessionTricks& tricks = Session->Tricks();
-    if (seat == CARDSET_TABLE_SEAT) {
-        // Empty slots hold 0, which would count as a card: judge only what lies there.
-        TCardset played;
-        for (int32_t i = 1; i <= Count(); ++i)
-            if (cards_->Get(i) != 0) played.Add(cards_->Get(i));
-        const TCard best = played.BestCard(tricks.CurrentTrump(), tricks.LedSuit(), tricks.IsMisere());
-        return card == best ? CARDMARK_ON_TOP : CARDMARK_NOT_ALLOWED;
-    }
+    if (seat == CARDSET_TABLE_SEAT) return card == context.tableBest ? CARDMARK_ON_TOP : CARDMARK_NOT_ALLOWED;
     if (tricks.CardsPlayed() > 0 && !IsLegalPlay(card, *cards_, tricks.LedSuit(), tricks.CurrentTrump()))
         return CARDMARK_NOT_ALLOWED;
     return mark;
+}
+
+int32_t TUICardset::GetCardMark(int32_t position) const
+{
+    if (position < 1 || position > Count()) return CARDMARK_NORMAL;
+    return MarkOf(position, MarkContext());
 }
 
 bool TUICardset::IsRevealed() const
@@ -265,22 +278,26 @@ void TUICardset::Animate(uint32_t milliseconds)
 
 // ---------------------------------------------------------------- drawing
 
-uint32_t TUICardset::DrawKey(const TQZRect& rect) const
+uint32_t TUICardset::DrawKey(const TQZRect& rect)
 {
+    // The marks of the frame, worked out once for the key and the drawing.
+    const TMarkContext context = MarkContext();
+    for (int32_t i = 1; i <= CARDSET_POSITIONS; ++i) marks_[size_t(i)] = i <= Count() ? MarkOf(i, context) : 0;
     if (spinning) return renderer_.Key() + 1;
     TRenderKey key;
-    key.Add(rect).Add(IsRevealed()).Add(IsClickLocked()).Add(Count());
+    const TQZPoint card = CardSize();
+    key.Add(rect).Add(IsRevealed()).Add(IsClickLocked()).Add(Count()).Add(card.x).Add(card.y);
     for (const TQZRect& r : cardRects_) key.Add(r);
     key.Add(int32_t(reinterpret_cast<uintptr_t>(cards_)));
     for (int32_t i = 1; i <= Count(); ++i) key.Add(cards_->Get(i));
     for (float lift : lift_) key.Add(FloatBits(lift));
     key.Add(int32_t(reinterpret_cast<uintptr_t>(UITexture(TEXTURE_CARDBACK))));
     key.Add(SettingText("Video.Cardface"));
-    for (int32_t i = 1; i <= Count(); ++i) key.Add(GetCardMark(i));
+    for (int32_t i = 1; i <= Count(); ++i) key.Add(marks_[size_t(i)]);
     return key.Value();
 }
 
-void TUICardset::DrawOne(int32_t position, const TQZRect& rect, TQZPoint offset, bool onTop) const
+void TUICardset::DrawOne(int32_t position, const TQZRect& rect, TQZPoint offset, bool onTop, int32_t mark) const
 {
     TVideoDraw* draw = Video ? Video->Draw() : nullptr;
     if (!draw) return;
@@ -289,7 +306,7 @@ void TUICardset::DrawOne(int32_t position, const TQZRect& rect, TQZPoint offset,
     if (onTop) draw->DrawCardShadow(0xFFFFFFFF, at);
     else if (lift > 0) draw->DrawCardShadow(ColorWithAlpha(uint8_t(std::lround(lift * 10)), 0xFF000000), at);
     draw->DrawCard(at, cards_->Get(position), 0xFFFFFFFF, IsRevealed());
-    const bool dimmed = !onTop && GetCardMark(position) == CARDMARK_NOT_ALLOWED && IsRevealed();
+    const bool dimmed = !onTop && mark == CARDMARK_NOT_ALLOWED && IsRevealed();
     if (dimmed || IsClickLocked())
         if (TQZTexture* veil = UITexture(TEXTURE_CARD_VEIL))
             veil->Draw({at.x, at.y, at.x + rect.Width(), at.y + rect.Height()}, CARDSET_VEIL);
@@ -309,13 +326,14 @@ void TUICardset::Draw(const TQZRect& rect)
             if (card == 0) continue;
             TQZRect r = CalcCardPositions(p);
             if (!spinning && IsPlaced(CardRect(card))) r = CardRect(card);
-            if (GetCardMark(p) == CARDMARK_ON_TOP) {
+            const int32_t mark = marks_[size_t(p)];
+            if (mark == CARDMARK_ON_TOP) {
                 onTop = p;
                 onTopRect = r;
                 continue;
             }
-            DrawOne(p, r, offset, false);
+            DrawOne(p, r, offset, false, mark);
         }
-        if (onTop != 0) DrawOne(onTop, onTopRect, offset, true);
+        if (onTop != 0) DrawOne(onTop, onTopRect, offset, true, marks_[size_t(onTop)]);
     });
 }

@@ -87,8 +87,15 @@ private:
     // machine's own player's hand plays.
     bool SeatIsLocal() const;
     bool TrickPlayAccepts() const;
-    void DrawOne(int32_t position, const TQZRect& rect, TQZPoint offset, bool onTop) const;
-    uint32_t DrawKey(const TQZRect& rect) const;
+    // What a mark depends on beyond the position, looked up once for a set.
+    struct TMarkContext {
+        bool bringToFront = false;
+        TCard tableBest = 0;  // the best card lying in the middle; 0 when none is judged
+    };
+    TMarkContext MarkContext() const;
+    int32_t MarkOf(int32_t position, const TMarkContext& context) const;
+    void DrawOne(int32_t position, const TQZRect& rect, TQZPoint offset, bool onTop, int32_t mark) const;
+    uint32_t DrawKey(const TQZRect& rect);
 
     const TCardset* cards_;
     std::array<TQZRect, CARDSET_CARDS> cardRects_{};
@@ -96,4 +103,6 @@ private:
     TQZPoint pointer_{-1, -1};
     int32_t clickLock_ = -1;
     TRenderer renderer_;
+    // Each position's mark as the frame's drawing worked it out.
+    std::array<int32_t, CARDSET_POSITIONS + 1> marks_{};
 };

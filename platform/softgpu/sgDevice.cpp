@@ -555,7 +555,7 @@ int32_t Device::StretchRect(Surface* source, const Rect* sourceRect, Surface* de
         for (int32_t y = 0; y < dh; ++y) {
             const uint32_t* s = source->Pixels() + int64_t(sr.top + y) * source->PitchPixels() + sr.left;
             uint32_t* d = dest->Pixels() + int64_t(dr.top + y) * dest->PitchPixels() + dr.left;
-            for (int32_t x = 0; x < dw; ++x) d[x] = s[x] | fix;
+            CopyPixels(d, s, dw, fix);
         }
         return kOk;
     }

@@ -385,6 +385,8 @@ inline uint32_t StageOp(uint32_t op, uint32_t a1, uint32_t a2, uint32_t diffuse)
 
 }  // namespace
 
+void CopyPixels(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t orMask) { CopyRow(dst, src, n, orMask); }
+
 bool UseWideVectors(bool on)
 {
     const bool wide = on && HasAvx2();

@@ -34,6 +34,10 @@ struct RasterState {
     bool opaqueTarget = false;
 };
 
+// n pixels copied with orMask OR-ed into each (a memcpy when it is 0); the
+// ranges must not overlap.
+void CopyPixels(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t orMask);
+
 // Rows drawn with AVX2 where the processor has it (the default), or with the
 // baseline SSE2 code (tests compare both). Returns whether AVX2 is now used.
 bool UseWideVectors(bool on);

@@ -251,3 +251,54 @@ TEST_F(SurfaceTest, DrawnToTheScreenPlainAndTiled)
     EXPECT_EQ(0xFF000000u, BackPixel(50, 43));
     EXPECT_EQ(0xFF000000u, BackPixel(43, 46));
 }
+
+// A still picture stretched over a render target every frame keeps its
+// stretched copy: the pixels are those of the stretch made each time, for
+// growing, shrinking and a part, and a picture changed through an access
+// shows at once.
+TEST_F(SurfaceTest, KeptStretchGivesTheStretchedPixelsAndFollowsChanges)
+{
+    auto make = [](bool keep) {
+        auto s = CreateSurface(37, 23, 0, QZSURFACE_MIRROR);
+        EXPECT_TRUE(s);
+        EXPECT_EQ(QZRES_OK, s->BeginAccess(QZACCESS_LOCKED));
+        uint32_t seed = 99;
+        for (int32_t y = 0; y < 23; ++y)
+            for (int32_t x = 0; x < 37; ++x) {
+                seed = seed * 1103515245u + 12345u;
+                s->SetPixel({x, y}, 0xFF000000u | (seed >> 8));
+            }
+        s->EndAccess();
+        s->KeepStretched(keep);
+        return s;
+    };
+    auto plain = make(false), kept = make(true);
+    auto a = CreateSurface(128, 96, 0, QZSURFACE_RENDERTARGET), b = CreateSurface(128, 96, 0, QZSURFACE_RENDERTARGET);
+    ASSERT_TRUE(plain && kept && a && b);
+    auto differ = [&] {
+        int32_t n = 0;
+        for (int32_t y = 0; y < 96; ++y)
+            for (int32_t x = 0; x < 128; ++x) n += Pixel(*a, x, y) != Pixel(*b, x, y);
+        return n;
+    };
+    const struct {
+        TQZRect dest, source;
+    } cases[] = {{{0, 0, 128, 96}, {0, 0, 37, 23}}, {{5, 9, 120, 61}, {3, 2, 30, 21}}, {{1, 2, 20, 13}, {0, 0, 37, 23}}};
+    for (const auto& c : cases)
+        for (int round = 0; round < 2; ++round) {  // the second from the kept copy
+            ASSERT_EQ(QZRES_OK, plain->Blit(c.dest, a.get(), c.source));
+            ASSERT_EQ(QZRES_OK, kept->Blit(c.dest, b.get(), c.source));
+            EXPECT_EQ(1, kept->LastBlitMethod());
+            EXPECT_EQ(0, differ()) << c.dest.Width() << "x" << c.dest.Height() << " round " << round;
+        }
+    for (TQZSurface* s : {plain.get(), kept.get()}) {
+        ASSERT_EQ(QZRES_OK, s->BeginAccess(QZACCESS_LOCKED));
+        s->FillRect({0, 0, 10, 10}, 0xFFFF00FF);
+        s->EndAccess();
+    }
+    // The same rectangles as the last blit: only the change tells the copy is old.
+    ASSERT_EQ(QZRES_OK, plain->Blit(cases[2].dest, a.get(), cases[2].source));
+    ASSERT_EQ(QZRES_OK, kept->Blit(cases[2].dest, b.get(), cases[2].source));
+    EXPECT_EQ(0xFFFF00FFu, Pixel(*b, 1, 2));
+    EXPECT_EQ(0, differ());
+}

@@ -523,3 +523,57 @@ TEST_F(TextureTest, SaveToFileFailuresAreReportedAndLeaveTheFileAlone)
         EXPECT_EQ(old, vqtest::ReadFile(name));
     }
 }
+
+// A part drawn once at its screen size, then drawn unscaled, must give the
+// very pixels of the scaled draw: tinted, blended over what lies there, on
+// either filter, growing and shrinking, at odd sizes and positions, and where
+// the screen's edge cuts it.
+TEST_F(TextureTest, DrawnAtSizeGivesTheScaledDrawsPixels)
+{
+    uint32_t seed = 12345;
+    auto noise = [&seed](int, int) {
+        seed = seed * 1103515245u + 12345u;
+        const uint32_t a = (seed >> 24) % 3 == 0 ? 0x80u : 0xFFu;  // some texels half transparent
+        return a << 24 | (seed >> 8 & 0xFFFFFF);
+    };
+    auto src = Make(71, 96, noise);
+    ASSERT_TRUE(src);
+    struct Case {
+        TQZRect part;
+        TQZPoint size, at;
+        TQZColour colour;
+    };
+    const Case cases[] = {
+        {{0, 0, 71, 96}, {100, 135}, {3, 2}, 0xFFFFFFFF},   // grown
+        {{0, 0, 71, 96}, {37, 50}, {61, 17}, 0xC0FF8040},   // shrunk and tinted
+        {{5, 7, 60, 90}, {41, 77}, {80, 9}, 0xFFFFFFFF},    // a part, odd size
+        {{0, 0, 71, 96}, {99, 139}, {-20, -30}, 0xFFFFFFFF}, // cut by the top-left edge
+        {{0, 0, 71, 96}, {99, 139}, {90, 40}, 0xE0FFFFFF},  // cut by the bottom-right edge
+    };
+    std::vector<uint32_t> direct(128 * 96);
+    for (bool linear : {false, true}) {
+        video->SetLinearFilter(linear);
+        for (const Case& c : cases) {
+            const TQZRect dest{c.at.x, c.at.y, c.at.x + c.size.x, c.at.y + c.size.y};
+            // The background is not flat, so blending shows.
+            auto draw = [&](const std::function<void()>& card) {
+                return Frame([&](TQZVideo* v) {
+                    v->FillRect({0, 0, 64, 96}, 0xFF204060);
+                    v->FillRect({64, 0, 128, 96}, 0xFFC08020);
+                    card();
+                });
+            };
+            ASSERT_TRUE(draw([&] { src->DrawPart(c.part, dest, c.colour); }));
+            for (int32_t y = 0; y < 96; ++y)
+                for (int32_t x = 0; x < 128; ++x) direct[size_t(y) * 128 + x] = BackPixel(x, y);
+            auto scaled = TQZTexture::CreateDrawnAt(src.get(), c.part, c.size.x, c.size.y);
+            ASSERT_TRUE(scaled);
+            ASSERT_TRUE(draw([&] { scaled->DrawWhole(dest, c.colour); }));
+            int32_t differ = 0;
+            for (int32_t y = 0; y < 96; ++y)
+                for (int32_t x = 0; x < 128; ++x) differ += BackPixel(x, y) != direct[size_t(y) * 128 + x];
+            EXPECT_EQ(0, differ) << (linear ? "linear " : "point ") << c.size.x << "x" << c.size.y << " at "
+                                 << c.at.x << "," << c.at.y;
+        }
+    }
+}
