@@ -71,6 +71,24 @@ e2e_wait_up_to() {
   "$@"
 }
 
+# e2e_click_card <x> <y> <hand before> <ready command>: a click on a card of the
+# player's hand (the script's own `click`), waiting for the hand to change. A
+# click made while the report shows the table ready is at times not taken by
+# the game (not yet understood; a player would click again): when the hand is
+# unchanged after 10 s and the ready command still holds, the click is made
+# again, at most twice more.
+e2e_click_card() {
+  local x=$1 y=$2 hand=$3 ready=$4 try
+  for try in 1 2 3; do
+    click "$x" "$y"
+    e2e_wait_up_to 10 e2e_hand_changed "$hand" && return 0
+    "$ready" || break
+    echo "click on the card at $x $y not taken (try $try): made again"
+  done
+  e2e_wait e2e_hand_changed "$hand"
+}
+e2e_hand_changed() { [ "$(r hand)" != "$1" ]; }
+
 # ---------------------------------------------------------------- the game's report
 
 # e2e_report <file>: the game's state report (VANTOREL_TABLE_REPORT) the

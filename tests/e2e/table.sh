@@ -52,6 +52,13 @@ card_at() {
 in_status_to_play() {
   in_state $S_GAME && [ "$(r status)" = $STATUS_PLAYING ] && [ "$(r toplay)" = "$(r local)" ] && [ "$(r moving)" = 0 ]
 }
+# ready_snapshot <file>: the hand, score, trick, seat to play and declarer of
+# one report in which the player is to play.
+ready_snapshot() {
+  grep -E "^(hand|score|trick|toplay|declarer) " "$report" > "$1" 2>/dev/null &&
+    grep -qx "toplay $(r local)" "$1" && in_status_to_play
+}
+discard_ready() { in_state $S_KITTY && [ "$(r prompt)" = Discard ]; }
 hand_is_not() { [ "$(r hand)" != "$1" ]; }
 hand_count() { r hand | tr ',' '\n' | grep -c .; }
 log_has() { grep -q "$1" "$user/log.txt" 2>/dev/null; }
@@ -132,8 +139,7 @@ play_local() {
         if [ "$(r declarer)" = "$local_seat" ] && [ "$(r prompt)" = Discard ] && [ "$(hand_count)" -gt 10 ]; then
           p=$(card_at 1)
           if [ -n "$p" ]; then
-            click $p
-            e2e_wait hand_is_not "$hand" || e2e_fail "the discard click was not taken"
+            e2e_click_card $p "$hand" discard_ready || e2e_fail "the discard click was not taken"
             discards=$(( discards + 1 ))
             continue
           fi
@@ -143,8 +149,7 @@ play_local() {
           if [ "$stop_trick" -gt 0 ] && [ "$(r trick)" -ge "$stop_trick" ]; then return 2; fi
           p=$(card_at)
           if [ -n "$p" ]; then
-            click $p
-            e2e_wait hand_is_not "$hand" || e2e_fail "the card click was not taken"
+            e2e_click_card $p "$hand" in_status_to_play || e2e_fail "the card click was not taken"
             played=$(( played + 1 ))
             continue
           fi
@@ -212,7 +217,9 @@ resume)
   e2e_wait not_state $S_MENU || e2e_fail "no game"
   play_local 3; rc=$?
   [ "$rc" = 2 ] || e2e_fail "the third trick was not reached (state $(r state))"
-  grep -E "^(hand|score|trick|toplay|declarer) " "$report" > "$out/before.txt"
+  # The report is read a line at a time: the hand left is taken from one
+  # whole report that shows the player to play.
+  e2e_wait ready_snapshot "$out/before.txt" || e2e_fail "no report of the hand left"
   to_menu
   quit_from_menu
   [ -s "$user/Savedgame.txt" ] || e2e_fail "no saved game"
@@ -220,8 +227,7 @@ resume)
   start_game
   key Return   # "Continue Game" has the focus with a game in progress
   e2e_wait in_state $S_GAME || e2e_fail "Continue Game did not lead to the table"
-  e2e_wait in_status_to_play || e2e_fail "the table taken up again does not wait for the player"
-  grep -E "^(hand|score|trick|toplay|declarer) " "$report" > "$out/after.txt"
+  e2e_wait ready_snapshot "$out/after.txt" || e2e_fail "the table taken up again does not wait for the player"
   diff "$out/before.txt" "$out/after.txt" || e2e_fail "the hand taken up again is not the one left"
   # The player goes on with the hand: a card played by a click.
   hand=$(r hand)
