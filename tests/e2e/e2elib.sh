@@ -217,7 +217,14 @@ e2e_wait_exit() {
 e2e_quit_from_menu() {
   e2e_key_taken Escape "in_state \$S_MENU && [ \"\$(r depth)\" = 1 ]" 'e2e_ended || has_button $CMD_OK' ||
     e2e_fail "Escape on the menu neither ended the game nor asked"
-  if e2e_running && has_button $CMD_OK; then e2e_click_now "$win" $(button_at $CMD_OK); fi
+  # The question's OK, clicked again (at most twice) when after 10 s the
+  # game still runs and the question still shows: a box fading in can drop it.
+  local try
+  for try in 1 2 3; do
+    e2e_running && has_button $CMD_OK || break
+    e2e_click_now "$win" $(button_at $CMD_OK)
+    e2e_wait_up_to 10 e2e_ended && break
+  done
   e2e_wait_exit; local code=$?
   [ "$code" -eq 0 ] || e2e_fail "exit code $code after Escape on the menu"
 }
