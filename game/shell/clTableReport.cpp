@@ -135,7 +135,10 @@ std::string TTableReport::Text()
         const TSession& s = *Session;
         out << "status " << int32_t(s.Status()) << '\n';
         out << "local " << int32_t(s.LocalSeat()) << '\n';
-        out << "toplay " << int32_t(s.Status() == STATUS_PLAYING ? s.Tricks().SeatToPlay() : 0) << '\n';
+        // Nobody is to play while a complete trick waits to be gathered: the
+        // table takes no card then, though the winner leads next.
+        const bool canPlay = s.Status() == STATUS_PLAYING && !s.Tricks().TrickComplete();
+        out << "toplay " << int32_t(canPlay ? s.Tricks().SeatToPlay() : 0) << '\n';
         out << "bidder " << int32_t(s.Status() == STATUS_BIDDING ? s.Bidding().CurrentBidder() : 0) << '\n';
         out << "declarer " << int32_t(s.Bidding().IsComplete() ? s.Bidding().HighBidder() : 0) << '\n';
         out << "trick " << s.Tricks().Current() << '\n';

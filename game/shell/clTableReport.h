@@ -1,7 +1,8 @@
 // A developer's view of the table for scripts that play the real program
 // (VANTOREL_TABLE_REPORT=<file>): the screen, the hand's state and where the
 // widgets the player uses stand on the window, rewritten whenever it changes.
-// Lines: "state <id>", "depth <screens on the stack>", "status <n>", "local <seat>", "toplay <seat>",
+// Lines: "state <id>", "depth <screens on the stack>", "status <n>", "local <seat>", "toplay <seat>" (0 while nobody
+// can play: also while a complete trick waits to be gathered),
 // "bidder <seat>", "declarer <seat>", "trick <n>", "score <team 1> <team 2>",
 // "hand <cards as text>", "moving <1 while a card is on its way, else 0>",
 // "prompt <the prompt line>", "selected <suit> <count>" (the bid the bidding

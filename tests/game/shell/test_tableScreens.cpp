@@ -3,11 +3,14 @@
 // input, whole games played by the computer, and input that arrives at the
 // wrong moment.
 #include "UIGameBoard.h"
+#include "clTableReport.h"
 #include "tablescreens.h"
 
 #include "qz7files.h"
 
 #include <functional>
+#include <map>
+#include <sstream>
 
 namespace {
 
@@ -90,6 +93,64 @@ TEST_F(TableScreens, AClickForASeatThatIsNotTheLocalPlayersPlaysNothing)
     EXPECT_EQ(0, S().Governor().CountActions(ACTION_PLAYCARD));
     S().ProcessActions();
     EXPECT_EQ(held, S().HandOf(toPlay).Count());
+}
+
+// Scripts that drive the real program click a card when the table report
+// shows the local player to play and nothing moving; every such click must
+// be taken. (While a complete trick waits to be gathered, the table takes no
+// card: the report must not name anybody to play then.)
+TEST_F(TableScreens, ACardClickedWhenTheReportShowsThePlayerToPlayIsPlayed)
+{
+    // The report's lines by key; "card <p>" lines keyed with their position.
+    auto report = [] {
+        std::map<std::string, std::string> lines;
+        std::istringstream in(TTableReport::Text());
+        for (std::string line; std::getline(in, line);) {
+            std::istringstream words(line);
+            std::string key, rest;
+            words >> key;
+            if (key == "card") {
+                std::string position;
+                words >> position;
+                key += ' ' + position;
+            }
+            std::getline(words >> std::ws, rest);
+            lines[key] = rest;
+        }
+        return lines;
+    };
+    auto toPlay = [&](std::map<std::string, std::string>& r) {
+        return CurrentId() == STATE_GAME && r["status"] == std::to_string(STATUS_PLAYING) &&
+               r["toplay"] == r["local"] && r["moving"] == "0";
+    };
+    Command(5);
+    int32_t clicks = 0;
+    for (int32_t guard = 0; guard < 40000 && CurrentId() != STATE_HANDWIN; ++guard) {
+        if (CurrentId() == STATE_BIDDING || CurrentId() == STATE_KITTY) SetSetting("Debug.AutoPlay", "true");
+        if (CurrentId() == STATE_GAME && S().Status() == STATUS_PLAYING) SetSetting("Debug.AutoPlay", "false");
+        auto r = report();
+        if (!toPlay(r)) {
+            Step();
+            continue;
+        }
+        const int32_t position = LegalPosition();
+        ASSERT_NE(0, position);
+        int32_t x = 0, y = 0;
+        std::istringstream(r["card " + std::to_string(position)]) >> x >> y;
+        const int32_t held = S().HandOf(Local()).Count();
+        const TQZPoint at{x, y};
+        GetMouse()->SetPosition(at);
+        Step();
+        GetMouse()->AddButtonEvent(1, true, 0, 0, at);
+        Step();
+        GetMouse()->AddButtonEvent(1, false, 0, 0, at);
+        for (int32_t i = 0; i < 300 && S().HandOf(Local()).Count() == held; ++i) Step();
+        ASSERT_EQ(held - 1, S().HandOf(Local()).Count())
+            << "the click in trick " << S().Tricks().Current() << " was not taken\n" << TTableReport::Text();
+        ++clicks;
+    }
+    EXPECT_EQ(STATE_HANDWIN, CurrentId());
+    EXPECT_GT(clicks, 0) << "the local seat never played by a click";
 }
 
 // The declarer keeps ten cards: with thirteen, three discard clicks are
