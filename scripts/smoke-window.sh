@@ -16,11 +16,11 @@ skip() {
   echo "$*: window smoke skipped"
   exit 77
 }
-command -v xvfb-run >/dev/null 2>&1 || skip "xvfb-run not installed (package xvfb)"
+command -v Xvfb >/dev/null 2>&1 || skip "Xvfb not installed (package xvfb)"
 unset SDL_VIDEODRIVER
 export SDL_AUDIODRIVER=dummy
 code=0
-xvfb-run -a -s "-screen 0 1024x768x24" "$bin" "$out/smoke-window.bmp" || code=$?
+"$root/scripts/with-xvfb.sh" -s "-screen 0 1024x768x24" "$bin" "$out/smoke-window.bmp" || code=$?
 [ "$code" -eq 77 ] && skip "$(basename "$bin") could not open a window under Xvfb"
 [ "$code" -eq 0 ] || exit "$code"
 test -s "$out/smoke-window.bmp"

@@ -33,22 +33,23 @@ e2e_need_tools() {
   done
 }
 
+# The repository's root (the scripts beside this file's folder).
+e2e_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+
 # e2e_under_xvfb <screen WxH> "<tools>" "$0" "$@": skips when a tool is
-# missing; outside a virtual X server the script starts again under one
-# (xvfb-run) and this call does not return. xwininfo (window look-up) is
-# always needed. E2E_SERVER_NUM picks the X display (else the first free
-# one), for runs side by side.
+# missing; outside a virtual X server the script starts again under one of
+# its own (scripts/with-xvfb.sh: the server picks a free display itself, so
+# runs side by side never share one) and this call does not return.
+# xwininfo (window look-up) is always needed.
 e2e_under_xvfb() {
   local screen=$1
-  e2e_need_tools "xvfb-run xwininfo od cmp $2"
+  e2e_need_tools "Xvfb xwininfo od cmp $2"
   shift 2
   if [ -z "${E2E_UNDER_XVFB:-}" ]; then
     export E2E_UNDER_XVFB=1
-    local server=(-a)
-    [ -n "${E2E_SERVER_NUM:-}" ] && server=(-n "$E2E_SERVER_NUM")
     # No key auto-repeat: on a loaded machine the release of a key sent by
     # xdotool can come late enough for the server to repeat the key.
-    exec xvfb-run "${server[@]}" -s "-screen 0 ${screen}x24 -ardelay 600000 -arinterval 600000" bash "$@"
+    exec "$e2e_root/scripts/with-xvfb.sh" -s "-screen 0 ${screen}x24 -ardelay 600000 -arinterval 600000" bash "$@"
   fi
 }
 
@@ -71,37 +72,12 @@ e2e_wait_up_to() {
   "$@"
 }
 
-# e2e_key_taken <key> <unchanged command> <done command>: the key, waiting for
-# the done command. A screen that the report already shows can still drop a
-# key while it comes in (not yet understood; a player would press again): when
-# nothing is done after 10 s and the screen is unchanged, the key is sent
-# again, at most twice more.
-e2e_key_taken() {
-  local key=$1 unchanged=$2 done=$3 try
-  for try in 1 2 3; do
-    e2e_key "$win" "$key"
-    e2e_wait_up_to 10 eval "$done" && return 0
-    eval "$unchanged" || break
-    echo "$key not taken (try $try): sent again"
-  done
-  e2e_wait eval "$done"
-}
-
-# e2e_click_card <x> <y> <hand before> <ready command>: a click on a card of the
-# player's hand (the script's own `click`), waiting for the hand to change. A
-# click made while the report shows the table ready is at times not taken by
-# the game (not yet understood; a player would click again): when the hand is
-# unchanged after 10 s and the ready command still holds, the click is made
-# again, at most twice more.
+# e2e_click_card <x> <y> <hand before>: a click on a card of the player's
+# hand (the script's own `click`), made once the report shows the hand ready
+# for it, waiting for the hand to change.
 e2e_click_card() {
-  local x=$1 y=$2 hand=$3 ready=$4 try
-  for try in 1 2 3; do
-    click "$x" "$y"
-    e2e_wait_up_to 10 e2e_hand_changed "$hand" && return 0
-    "$ready" || break
-    echo "click on the card at $x $y not taken (try $try): made again"
-  done
-  e2e_wait e2e_hand_changed "$hand"
+  click "$1" "$2"
+  e2e_wait e2e_hand_changed "$3"
 }
 e2e_hand_changed() { [ "$(r hand)" != "$1" ]; }
 
@@ -215,16 +191,9 @@ e2e_wait_exit() {
 # e2e_quit_from_menu: Escape on the menu ends the game, after the question
 # (OK) when a game is in progress; the exit code must be 0.
 e2e_quit_from_menu() {
-  e2e_key_taken Escape "in_state \$S_MENU && [ \"\$(r depth)\" = 1 ]" 'e2e_ended || has_button $CMD_OK' ||
-    e2e_fail "Escape on the menu neither ended the game nor asked"
-  # The question's OK, clicked again (at most twice) when after 10 s the
-  # game still runs and the question still shows: a box fading in can drop it.
-  local try
-  for try in 1 2 3; do
-    e2e_running && has_button $CMD_OK || break
-    e2e_click_now "$win" $(button_at $CMD_OK)
-    e2e_wait_up_to 10 e2e_ended && break
-  done
+  e2e_key "$win" Escape
+  e2e_wait eval 'e2e_ended || has_button $CMD_OK' || e2e_fail "Escape on the menu neither ended the game nor asked"
+  if e2e_running && has_button $CMD_OK; then e2e_click_now "$win" $(button_at $CMD_OK); fi
   e2e_wait_exit; local code=$?
   [ "$code" -eq 0 ] || e2e_fail "exit code $code after Escape on the menu"
 }
@@ -394,8 +363,8 @@ e2e_table_to_menu() {
     e2e_wait eval 'in_state $S_MENU || escape_ready' || e2e_fail "no screen to take Escape (state $(r state))"
     in_state $S_MENU && return 0
     sent_state=$(r state) sent_depth=$(r depth)
-    e2e_key_taken Escape 'in_state $sent_state && [ "$(r depth)" = "$sent_depth" ]' escape_taken_or_passed ||
-      e2e_fail "Escape was not taken in state $sent_state"
+    e2e_key "$win" Escape
+    e2e_wait escape_taken_or_passed || e2e_fail "Escape was not taken in state $sent_state"
   done
   in_state $S_MENU || e2e_fail "Escape did not lead back to the menu (state $(r state))"
 }

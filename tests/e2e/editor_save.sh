@@ -18,7 +18,7 @@ decks=$2
 out=$3
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/e2elib.sh"
-e2e_under_xvfb 1280x900 "xvfb-run" "$0" "$@"
+e2e_under_xvfb 1280x900 "" "$0" "$@"
 rm -rf "$out"
 mkdir -p "$out/in"
 out=$(cd "$out" && pwd)

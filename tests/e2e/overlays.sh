@@ -9,7 +9,7 @@ runtime=$(cd "$1" && pwd)
 out=$2
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/e2elib.sh"
-e2e_under_xvfb 1600x1000 "xvfb-run xdotool" "$0" "$@"
+e2e_under_xvfb 1600x1000 "xdotool" "$0" "$@"
 rm -rf "$out"
 mkdir -p "$out"
 home="$out/home"

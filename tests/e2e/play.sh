@@ -29,7 +29,7 @@ case "$mode" in
   1280x800) screen=1280x800 display="Fullscreen Window" ;;
   *) screen=1280x1024 display="Windowed" ;;
 esac
-e2e_under_xvfb "$screen" "xvfb-run xdotool" "$0" "$@"
+e2e_under_xvfb "$screen" "xdotool" "$0" "$@"
 rm -rf "$out"
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
@@ -53,7 +53,6 @@ snap_next() {
   rm -f "$out/$1.before.png"
 }
 log_has() { grep -q "$1" "$user/log.txt" 2>/dev/null; }
-discard_ready() { in_state $S_KITTY && [ "$(r prompt)" = Discard ]; }
 changed() { [ "$(r "$1")" != "$2" ]; }  # changed <key> <value before>
 # A bidding tile that may be chosen, or the first card that may be played.
 tile_at() { awk -v v="$1" '$1 == "bid" && $2 == v && $5 == 1 { print $3, $4; exit }' "$report" 2>/dev/null; }
@@ -191,7 +190,7 @@ while [ "$SECONDS" -lt "$end" ] && ! in_state $S_HANDWIN; do
   fi
   if [ "$state" = $S_KITTY ] && [ "$(r declarer)" = "$(r local)" ] && [ "$(r prompt)" = Discard ]; then
     hand=$(r hand)
-    e2e_click_card $(awk '$1 == "card" && $2 == 1 { print $3, $4; exit }' "$report") "$hand" discard_ready ||
+    e2e_click_card $(awk '$1 == "card" && $2 == 1 { print $3, $4; exit }' "$report") "$hand" ||
       e2e_fail "the discard click was not taken"
     discards=$(( discards + 1 ))
     continue
@@ -201,7 +200,7 @@ while [ "$SECONDS" -lt "$end" ] && ! in_state $S_HANDWIN; do
     hand=$(r hand)
     p=$(playable_card)
     if [ -n "$p" ]; then
-      e2e_click_card $p "$hand" to_play || e2e_fail "the card click was not taken"
+      e2e_click_card $p "$hand" || e2e_fail "the card click was not taken"
       played=$(( played + 1 ))
     fi
     continue

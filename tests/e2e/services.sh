@@ -21,7 +21,7 @@ snap_tool=$4
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/e2elib.sh"
 source "$here/tablelib.sh"
-e2e_under_xvfb 1600x1000 "xvfb-run xdotool" "$0" "$@"
+e2e_under_xvfb 1600x1000 "xdotool" "$0" "$@"
 rm -rf "$out"
 mkdir -p "$out"
 out=$(cd "$out" && pwd)

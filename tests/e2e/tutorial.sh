@@ -11,7 +11,7 @@ menucheck=$3
 out=$4
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/e2elib.sh"
-e2e_under_xvfb 1600x1000 "xvfb-run xdotool" "$0" "$@"
+e2e_under_xvfb 1600x1000 "xdotool" "$0" "$@"
 rm -rf "$out"
 mkdir -p "$out"
 home="$out/home"
