@@ -121,8 +121,8 @@ void BM_ZlibUncompress(benchmark::State& state)
 
 BENCHMARK(BM_IceWrite)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 BENCHMARK(BM_ZlibCompress)->Unit(benchmark::kMillisecond)->MinTime(3.0);
-BENCHMARK(BM_IceRead)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ZlibUncompress)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IceRead)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+BENCHMARK(BM_ZlibUncompress)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
 }  // namespace
 

@@ -34,7 +34,7 @@ int32_t TQZMemory::Allocate(int32_t size)
     Clear();
     if (size < 1) return ErrorResult(QZRES_BADARG);
     try {
-        data_.resize(static_cast<size_t>(size));
+        data_.resize(static_cast<size_t>(size), 0);
     } catch (const std::bad_alloc&) {
         Clear();
         return ErrorResult(QZRES_ALLOC);
@@ -45,7 +45,7 @@ int32_t TQZMemory::Allocate(int32_t size)
 
 void TQZMemory::Clear()
 {
-    std::vector<uint8_t>().swap(data_);
+    decltype(data_)().swap(data_);
     ownsData_ = false;
 }
 
@@ -56,12 +56,35 @@ int32_t TQZMemory::Resize(int32_t size)
         return QZRES_OK;
     }
     if (data_.empty()) return Allocate(size);
+    const int32_t old = Size();
+    if (ResizeForOverwrite(size) != QZRES_OK) return ErrorResult(QZRES_FAILED);
+    if (size > old) std::memset(data_.data() + old, 0, static_cast<size_t>(size - old));
+    return QZRES_OK;
+}
+
+int32_t TQZMemory::ResizeForOverwrite(int32_t size)
+{
+    if (size < 0) return ErrorResult(QZRES_BADARG);
+    if (size == 0) {
+        Clear();
+        return QZRES_OK;
+    }
     try {
-        data_.resize(static_cast<size_t>(size), 0);
+        if (size_t(size) > data_.capacity()) {
+            // Grown by hand: the vector would move its bytes one by one.
+            decltype(data_) grown;
+            grown.reserve(static_cast<size_t>(size));
+            grown.resize(static_cast<size_t>(size));
+            if (!data_.empty()) std::memcpy(grown.data(), data_.data(), data_.size());
+            data_.swap(grown);
+        } else {
+            data_.resize(static_cast<size_t>(size));
+        }
     } catch (const std::bad_alloc&) {
         Clear();
-        return ErrorResult(QZRES_FAILED);
+        return ErrorResult(QZRES_ALLOC);
     }
+    ownsData_ = true;
     return QZRES_OK;
 }
 
@@ -117,7 +140,8 @@ int32_t TQZMemory::AssignString(const std::string& text)
         Clear();
         return ErrorResult(QZRES_ALLOC);
     }
-    int32_t r = Allocate(static_cast<int32_t>(text.size()) + 1);
+    Clear();
+    int32_t r = ResizeForOverwrite(static_cast<int32_t>(text.size()) + 1);
     if (r != QZRES_OK) return r;
     std::memcpy(data_.data(), text.c_str(), text.size() + 1);
     return QZRES_OK;
@@ -129,7 +153,8 @@ int32_t TQZMemory::AssignBytes(const void* data, int32_t count)
         Clear();
         return QZRES_OK;
     }
-    int32_t r = Allocate(count);
+    Clear();
+    int32_t r = ResizeForOverwrite(count);
     if (r != QZRES_OK) return r;
     std::memcpy(data_.data(), data, static_cast<size_t>(count));
     return QZRES_OK;

@@ -6,6 +6,8 @@
 #include "qz7core.h"
 
 #include <cstring>
+#include <memory>
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -34,6 +36,17 @@ protected:
 
 class TQZMemoryStream;
 
+// Leaves new bytes as they come (the buffer says when it wants them zeroed):
+// growth for data about to be overwritten then costs no fill.
+template <class T> struct TQZUninitialisedAllocator : std::allocator<T> {
+    template <class U> struct rebind {
+        using other = TQZUninitialisedAllocator<U>;
+    };
+    TQZUninitialisedAllocator() = default;
+    template <class U> TQZUninitialisedAllocator(const TQZUninitialisedAllocator<U>&) noexcept {}
+    template <class U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
+};
+
 class TQZMemory : public TQZClass {
 public:
     explicit TQZMemory(int32_t size = 0);
@@ -44,6 +57,10 @@ public:
     [[nodiscard]] int32_t Allocate(int32_t size);
     void Clear();
     [[nodiscard]] int32_t Resize(int32_t size);
+    // Like Resize, but the bytes past the old end are left for the caller to
+    // overwrite (not zeroed), and growth allocates exactly size and copies
+    // only the bytes kept. A negative size is refused and changes nothing.
+    [[nodiscard]] int32_t ResizeForOverwrite(int32_t size);
     [[nodiscard]] int32_t Write(const void* source, int32_t count, int32_t offset);
     [[nodiscard]] int32_t Read(void* destination, int32_t count, int32_t offset) const;
     // The text's bytes at the position, cut at the buffer's end (never grows
@@ -80,7 +97,7 @@ public:
 private:
     bool ownsData_ = false;
     TQZMemoryStream* stream_ = nullptr;  // owned
-    std::vector<uint8_t> data_;
+    std::vector<uint8_t, TQZUninitialisedAllocator<uint8_t>> data_;
 };
 
 class TQZMemoryStream : public TQZStream {

@@ -49,7 +49,7 @@ bool Inflate(const uint8_t* in, int64_t inCount, TQZMemory& out, int32_t size)
     for (;;) {
         if (done == out.Size()) {
             int64_t grown = std::min<int64_t>(size, std::max<int64_t>(kFirstInflateBuffer, int64_t(done) * 2));
-            if (out.Resize(static_cast<int32_t>(grown)) != QZRES_OK) break;
+            if (out.ResizeForOverwrite(static_cast<int32_t>(grown)) != QZRES_OK) break;
         }
         zs.next_out = out.Data() + done;
         zs.avail_out = static_cast<uInt>(out.Size() - done);

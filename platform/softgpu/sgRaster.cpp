@@ -366,6 +366,70 @@ void BilinearRow(const uint32_t* top, int32_t pitch, int64_t u, int64_t du, int3
     }
 }
 
+// The same with eight pixels a step where the processor has AVX2: four
+// pixels' texel pairs per register, in the order [p0 p1 | p2 p3] that the
+// 128-bit halves of unpacking and packing keep. The arithmetic is the SSE2
+// row's, lane for lane, so both give the same pixels.
+__attribute__((target("avx2"))) inline __m256i TexelPairsAvx2(const uint32_t* row, const int64_t* at)
+{
+    const __m128i lo = _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + (at[0] >> 32))),
+                                          _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + (at[1] >> 32))));
+    const __m128i hi = _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + (at[2] >> 32))),
+                                          _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + (at[3] >> 32))));
+    return _mm256_inserti128_si256(_mm256_castsi128_si256(lo), hi, 1);
+}
+
+// Four bilinear samples at the positions at, as 16-bit channels [p0 p1 | p2 p3].
+__attribute__((target("avx2"))) inline __m256i BilinearFourAvx2(const uint32_t* top, int32_t pitch,
+                                                                  const int64_t* at, __m256i wTop, __m256i wBottom)
+{
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i t = TexelPairsAvx2(top, at), b = TexelPairsAvx2(top + pitch, at);
+    const __m256i even = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(t, zero), wTop),
+                                                            _mm256_mullo_epi16(_mm256_unpacklo_epi8(b, zero), wBottom)),
+                                           7);
+    const __m256i odd = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(t, zero), wTop),
+                                                           _mm256_mullo_epi16(_mm256_unpackhi_epi8(b, zero), wBottom)),
+                                          7);
+    const __m256i left = _mm256_unpacklo_epi64(even, odd), right = _mm256_unpackhi_epi64(even, odd);
+    __m256i wx = _mm256_and_si256(_mm256_srli_epi64(_mm256_setr_epi64x(at[0], at[1], at[2], at[3]), 25),
+                                  _mm256_set1_epi64x(0x7F));
+    wx = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(wx, 0), 0);
+    const __m256i mixed = _mm256_add_epi16(_mm256_mullo_epi16(left, _mm256_sub_epi16(_mm256_set1_epi16(128), wx)),
+                                           _mm256_mullo_epi16(right, wx));
+    return _mm256_srli_epi16(mixed, 7);
+}
+
+__attribute__((target("avx2"))) void BilinearRowAvx2(const uint32_t* top, int32_t pitch, int64_t u, int64_t du,
+                                                     int32_t n, const BilinearWeights& w, uint32_t* out)
+{
+    const __m256i wTop = _mm256_broadcastsi128_si256(w.top), wBottom = _mm256_broadcastsi128_si256(w.bottom);
+    int64_t at[8];
+    int32_t i = 0;
+    for (; i + 8 <= n; i += 8, u += 8 * du) {
+        for (int k = 0; k < 8; ++k) at[k] = u + du * k;
+        const __m256i a = BilinearFourAvx2(top, pitch, at, wTop, wBottom);
+        const __m256i b = BilinearFourAvx2(top, pitch, at + 4, wTop, wBottom);
+        // Packing gives [p0 p1 p4 p5 | p2 p3 p6 p7]; the permute puts them in order.
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i),
+                            _mm256_permute4x64_epi64(_mm256_packus_epi16(a, b), 0xD8));
+    }
+    if (i < n) {
+        // One to seven pixels left: the lanes past the row repeat its last
+        // position (texels known to be inside) and are not stored.
+        for (int k = 0; k < 8; ++k) at[k] = u + du * std::min(k, n - i - 1);
+        const __m256i a = BilinearFourAvx2(top, pitch, at, wTop, wBottom);
+        const __m256i b = BilinearFourAvx2(top, pitch, at + 4, wTop, wBottom);
+        const __m256i lanes = _mm256_cmpgt_epi32(_mm256_set1_epi32(n - i), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+        _mm256_maskstore_epi32(reinterpret_cast<int*>(out + i), lanes,
+                               _mm256_permute4x64_epi64(_mm256_packus_epi16(a, b), 0xD8));
+    }
+}
+
+using BilinearRowFn = void (*)(const uint32_t*, int32_t, int64_t, int64_t, int32_t, const BilinearWeights&,
+                               uint32_t*);
+BilinearRowFn bilinearRow = HasAvx2() ? &BilinearRowAvx2 : &BilinearRow;
+
 inline uint64_t Pair(uint32_t left, uint32_t right) { return uint64_t(left) | uint64_t(right) << 32; }
 
 inline uint32_t StageArg(uint32_t arg, uint32_t texel, uint32_t diffuse)
@@ -391,6 +455,7 @@ bool UseWideVectors(bool on)
 {
     const bool wide = on && HasAvx2();
     blendOverRow = wide ? &BlendOverAvx2 : &BlendOver;
+    bilinearRow = wide ? &BilinearRowAvx2 : &BilinearRow;
     return wide;
 }
 
@@ -527,7 +592,7 @@ const uint32_t* Rasterizer::Source(const Span& s, int32_t offset, int32_t n, uin
                 lo = std::min<int64_t>(lo, n);
                 hi = std::clamp<int64_t>(hi, lo, n);
                 for (int64_t i = 0; i < lo; ++i) texels[i] = sample(u + s.du * i, v);
-                BilinearRow(st_.texture + firstRow * pitch, pitch, u + s.du * lo, s.du, int32_t(hi - lo), weights,
+                bilinearRow(st_.texture + firstRow * pitch, pitch, u + s.du * lo, s.du, int32_t(hi - lo), weights,
                             texels + lo);
                 for (int64_t i = hi; i < n; ++i) texels[i] = sample(u + s.du * i, v);
             } else {

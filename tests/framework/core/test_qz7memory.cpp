@@ -79,6 +79,38 @@ TEST(TQZMemoryStreamTest, WritingPastTheEndGrowsWithZeroGap)
     EXPECT_EQ(s->Read(buf, 8), 0);
 }
 
+TEST(TQZMemoryTest, ResizeForOverwriteKeepsWhatItHoldsAndRefusesANegativeSize)
+{
+    // Each step: the new size, how many of the pattern bytes must survive.
+    struct Step {
+        int32_t size, kept;
+    } steps[] = {{64 * 1024, 37}, {5 * 1024 * 1024, 37}, {20, 20}, {3, 3}, {3 * 1024 * 1024, 3}};
+    TQZMemory m(37);
+    for (int32_t i = 0; i < 37; ++i) m.SetByte(i, uint8_t(i * 7 + 1));
+    for (const Step& s : steps) {
+        ASSERT_EQ(m.ResizeForOverwrite(s.size), QZRES_OK) << s.size;
+        ASSERT_EQ(m.Size(), s.size);
+        EXPECT_TRUE(m.OwnsData());
+        for (int32_t i = 0; i < s.kept; ++i) ASSERT_EQ(m.GetByte(i), uint8_t(i * 7 + 1)) << s.size << " at " << i;
+        std::memset(m.Data() + s.kept, 0xEE, size_t(s.size - s.kept));  // the caller's overwrite
+    }
+    // A negative size is refused and leaves the bytes as they were.
+    EXPECT_EQ(m.ResizeForOverwrite(-1), QZRES_BADARG);
+    ASSERT_EQ(m.Size(), 3 * 1024 * 1024);
+    EXPECT_EQ(m.GetByte(2), 15);
+    EXPECT_EQ(m.GetByte(3 * 1024 * 1024 - 1), 0xEE);
+    EXPECT_EQ(m.ResizeForOverwrite(0), QZRES_OK);
+    EXPECT_EQ(m.Size(), 0);
+
+    // Resize still zeroes what it adds, also where the storage held bytes before.
+    TQZMemory z(8);
+    std::memset(z.Data(), 0xAA, 8);
+    ASSERT_EQ(z.Resize(2), QZRES_OK);
+    ASSERT_EQ(z.Resize(8), QZRES_OK);
+    for (int32_t i = 2; i < 8; ++i) EXPECT_EQ(z.GetByte(i), 0) << i;
+    EXPECT_EQ(z.GetByte(1), 0xAA);
+}
+
 TEST(StreamFormsTest, WireFormsRoundTrip)
 {
     TQZBytesStream s;

@@ -213,3 +213,48 @@ TEST(SoftGpuRaster, FarTextureCoordinatesRepeatOrClampWithoutOverflow)
     r.Triangle(V(10, 10, 0, 0, 0xFF000000), V(10.001f, 40, 1e20f, 0), V(10.002f, 10, 0, 1e20f));
     EXPECT_NE(0u, huge.pixels[3 * 64 + 3]);
 }
+
+TEST(SoftGpuRaster, BilinearRowsAgreeOnEveryVectorWidth)
+{
+    // Bilinear rows of widths around the four- and eight-pixel steps, at
+    // scales and texel offsets that make the row begin and end at the
+    // texture's edges (clamped taps) or inside it, with a vertical mix.
+    if (!UseWideVectors(true)) GTEST_SKIP() << "no AVX2 here";
+    struct Scale {
+        double texelsPerPixel, firstTexel;
+    };
+    const Scale scales[] = {{0.75, 0}, {0.75, 0.3}, {1.37, -0.6}, {0.5, 2.2}, {2.0, 0.9}, {0.33, 5.0}};
+    constexpr int32_t kTarget = 260;
+    for (int32_t width : {1, 2, 3, 4, 5, 7, 8, 9, 15, 16, 17, 31, 100, 252})
+    for (const Scale& sc : scales)
+    for (float top : {0.0f, 0.4f}) {
+        const int32_t tw = int32_t(width * sc.texelsPerPixel + 8), th = 3;
+        std::vector<uint32_t> texels;
+        for (int32_t i = 0; i < tw * th; ++i) texels.push_back(uint32_t(i + 1) * 2654435761u);
+        std::vector<uint32_t> rows[2];
+        for (bool wide : {false, true}) {
+            UseWideVectors(wide);
+            std::vector<uint32_t>& target = rows[wide];
+            target.assign(kTarget * 2, 0x11223344u);
+            RasterState st;
+            st.target = target.data();
+            st.targetPitch = kTarget;
+            st.clip = {0, 0, kTarget, 2};
+            st.texture = texels.data();
+            st.texturePitch = st.textureWidth = tw;
+            st.textureHeight = th;
+            st.linear = true;
+            st.addressU = st.addressV = kAddressClamp;
+            Rasterizer r(st);
+            const float u0 = float(sc.firstTexel / tw), u1 = float((sc.firstTexel + width * sc.texelsPerPixel) / tw);
+            const float v0 = top / th, v1 = (top + 2.2f) / th;
+            ASSERT_TRUE(r.AlignedQuad(V(2.5f, -0.5f, u0, v0), V(2.5f + width, -0.5f, u1, v0),
+                                      V(2.5f + width, 1.5f, u1, v1), V(2.5f, 1.5f, u0, v1)));
+        }
+        for (size_t x = 0; x < rows[0].size(); ++x)
+            ASSERT_EQ(rows[0][x], rows[1][x]) << "row of " << width << " at " << sc.texelsPerPixel << " from "
+                                              << sc.firstTexel << ", v " << top << ": pixel " << x;
+        ASSERT_NE(0x11223344u, rows[0][3]);
+    }
+    UseWideVectors(true);
+}
