@@ -7,6 +7,7 @@
 #include "UITheme.h"
 #include "mgrGameflow.h"
 #include "mgrMultiplayer.h"
+#include "qz7falcon.h"
 #include "qz7netadmin.h"
 
 #include <algorithm>

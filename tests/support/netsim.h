@@ -3,6 +3,7 @@
 // by the online tests, the network fuzz targets and the network benchmark.
 #pragma once
 
+#include "qz7falcon.h"
 #include "qz7netadmin.h"
 #include "qz7netchunk.h"
 #include "qz7netmemory.h"
