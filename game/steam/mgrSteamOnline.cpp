@@ -42,7 +42,7 @@ void RegisterSteamManagerVariant(TSteamVariant variant)
 
 void TSteamManagerOnline::Start()
 {
-    isEditor_ = ApplicationName() == QZ_EDITOR_IDENTITY;
+    isEditor_ = EditorVariant();
     if (isEditor_) return;
     TQZSteam* steam = layer_ ? layer_ : GetInstance<TQZSteam>(QZSLOT_STEAM);
     if (!steam || !steam->Initialised()) {
