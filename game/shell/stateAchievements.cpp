@@ -126,8 +126,7 @@ void TAchieveGUI::ShowDetails(int32_t n)
 
 void TStateAchievements::CreateGUI()
 {
-    TGUIWindow* layout = StateEngine ? StateEngine->LayoutWindow() : nullptr;
-    SetWindow(layout ? NewWindow<TAchieveGUI>(this, layout) : nullptr);
+    MakeWindow<TAchieveGUI>();
 }
 
 TAchieveGUI* TStateAchievements::Gui() const { return dynamic_cast<TAchieveGUI*>(Window()); }

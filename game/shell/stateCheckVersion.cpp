@@ -98,8 +98,7 @@ TStateCheckVersion::~TStateCheckVersion() = default;
 
 void TStateCheckVersion::CreateGUI()
 {
-    TGUIWindow* layout = StateEngine ? StateEngine->LayoutWindow() : nullptr;
-    SetWindow(layout ? NewWindow<TCheckVersionGUI>(this, layout) : nullptr);
+    MakeWindow<TCheckVersionGUI>();
 }
 
 void TStateCheckVersion::Enter(TState* previous, int32_t param)

@@ -87,8 +87,7 @@ void TConnectingGUI::Refresh()
 
 void TStateConnecting::CreateGUI()
 {
-    TGUIWindow* layout = StateEngine ? StateEngine->LayoutWindow() : nullptr;
-    SetWindow(layout ? NewWindow<TConnectingGUI>(this, layout) : nullptr);
+    MakeWindow<TConnectingGUI>();
 }
 
 void TStateConnecting::Enter(TState* previous, int32_t param)

@@ -47,8 +47,7 @@ void THandWinGUI::ShowResult(const std::string& text)
 
 void TStateHandWin::CreateGUI()
 {
-    TGUIWindow* layout = StateEngine ? StateEngine->LayoutWindow() : nullptr;
-    SetWindow(layout ? NewWindow<THandWinGUI>(this, layout) : nullptr);
+    MakeWindow<THandWinGUI>();
 }
 
 void TStateHandWin::Enter(TState* previous, int32_t param)

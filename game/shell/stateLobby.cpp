@@ -117,8 +117,7 @@ void TLobbyGUI::Refresh()
 
 void TStateLobby::CreateGUI()
 {
-    TGUIWindow* layout = StateEngine ? StateEngine->LayoutWindow() : nullptr;
-    SetWindow(layout ? NewWindow<TLobbyGUI>(this, layout) : nullptr);
+    MakeWindow<TLobbyGUI>();
 }
 
 void TStateLobby::Enter(TState* previous, int32_t result)

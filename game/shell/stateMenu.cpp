@@ -201,8 +201,7 @@ void TMainMenuGUI::Update()
 
 void TStateMenu::CreateGUI()
 {
-    TGUIWindow* layout = StateEngine ? StateEngine->LayoutWindow() : nullptr;
-    SetWindow(layout ? NewWindow<TMainMenuGUI>(this, layout) : nullptr);
+    MakeWindow<TMainMenuGUI>();
 }
 
 void TStateMenu::Enter(TState* previous, int32_t param)

@@ -162,8 +162,7 @@ void TPreferenceGUI::RefreshCaptions()
 
 void TStatePreferences2::CreateGUI()
 {
-    TGUIWindow* layout = StateEngine ? StateEngine->LayoutWindow() : nullptr;
-    SetWindow(layout ? NewWindow<TPreferenceGUI>(this, layout) : nullptr);
+    MakeWindow<TPreferenceGUI>();
 }
 
 void TStatePreferences2::HandleEvent(int32_t command)

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class TState;
@@ -56,6 +57,9 @@ protected:
         window_ = window;
         windowCreated_ = window != nullptr;
     }
+    // The same for a window of class W made under the layout window (none
+    // without one), with the arguments after the state and the layout.
+    template <class W, class... A> void MakeWindow(A&&... args);
 
 private:
     friend class TStateGUI;
@@ -136,3 +140,9 @@ private:
 
 extern TStateEngine* StateEngine;
 void RegisterStatesManager();
+
+template <class W, class... A> void TState::MakeWindow(A&&... args)
+{
+    TGUIWindow* layout = StateEngine ? StateEngine->LayoutWindow() : nullptr;
+    SetWindow(layout ? NewWindow<W>(this, layout, std::forward<A>(args)...) : nullptr);
+}

@@ -145,6 +145,14 @@ private:
     void PostToMembers(const Lobby& lobby, int32_t id, const std::vector<uint8_t>& data);
     [[nodiscard]] bool LoadFileLocked(UserId user, StatsRecord& record);
     [[nodiscard]] bool SaveFileLocked(UserId user, const StatsRecord& record);
+    // One entry of a user's statistics or achievements (the map of the
+    // record), written through or read from the file; these take lock_.
+    template <class T>
+    [[nodiscard]] bool SetRecordEntry(UserId user, std::map<std::string, T> StatsRecord::*entries,
+                                      const std::string& name, T value);
+    template <class T>
+    [[nodiscard]] std::optional<T> ReadRecordEntry(UserId user, std::map<std::string, T> StatsRecord::*entries,
+                                                   const std::string& name);
     void SignOut(UserId user);
 
     std::mutex lock_;
