@@ -46,7 +46,10 @@ void BM_SteamTransportDatagrams(benchmark::State& state)
     THubPair pair;
     TQZNetworkThreadSteam host(pair.host.get(), false), client(pair.client.get(), false);
     TCounter counter;
-    host.Host(6969);
+    if (host.Host(6969) != 0) {
+        state.SkipWithError("the host transport did not open");
+        return;
+    }
     TQZNetPacket remote;
     (void)client.Connect(std::to_string(kHost), 6969, remote);
     pair.host->RunFrame();
@@ -71,7 +74,10 @@ void BM_SteamReliableOrderedThroughput(benchmark::State& state)
     THubPair pair;
     TQZFalcon host(731, std::make_unique<TQZNetworkThreadSteam>(pair.host.get()));
     TQZFalcon client(731, std::make_unique<TQZNetworkThreadSteam>(pair.client.get()));
-    host.Host();
+    if (host.Host() != 0) {
+        state.SkipWithError("the host did not open");
+        return;
+    }
     (void)client.Open(std::to_string(kHost));
     while (client.State() != FS_CLIENT_CONNECTED) {
         pair.host->RunFrame();

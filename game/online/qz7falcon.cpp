@@ -722,8 +722,9 @@ void JoinFromUnknown(TQZFalcon& session, const TQZNetPacket& packet, const TQZJo
             peer->Admin()->SendWelcome();
             return;
         }
-        peer->SaltGuesses().Guess(now);
-        session.Ledger().GuessSalt(source, now);
+        // Counted only: whether they are spent is asked above, at the next join.
+        (void)peer->SaltGuesses().Guess(now);
+        (void)session.Ledger().GuessSalt(source, now);
         session.LogRepeated("still connected", source,
                             "Ignoring join request: " + join.identity.name + " is still connected from " +
                                 NetAddressText(c.Address(), c.Port()));
@@ -765,7 +766,7 @@ void WelcomeFromUnknown(TQZFalcon& session, const TQZNetPacket& packet, const TQ
         return;
     }
     if (welcome.salt != host->Salt()) {
-        guesses.Guess(now);
+        (void)guesses.Guess(now);  // counted only: Spent above shuts the next ones out
         session.LogRepeated("wrong salt", source, "WARNING in MessageWelcome(); mismatching connection salt!");
         return;
     }

@@ -73,7 +73,7 @@ public:
     std::shared_ptr<TQZChannel> FindChannel(uint16_t id) override { return channels_.Find(id); }
     TQZPeer* AsPeer() override { return this; }
     void Abandon(const std::string& reason) override;
-    bool TakeCacheBytes(int64_t bytes) override;
+    [[nodiscard]] bool TakeCacheBytes(int64_t bytes) override;
     void ReturnCacheBytes(int64_t bytes) override;
     void LogRepeated(const std::string& kind, const std::string& line) override;
     // What the admin channel reaches of the session through its peer.
@@ -161,7 +161,7 @@ public:
     std::shared_ptr<TQZPeer> First();
     // Frees the peer not connected that was heard from longest ago; false
     // when every peer is connected.
-    bool ReleaseIdlest();
+    [[nodiscard]] bool ReleaseIdlest();
     std::vector<std::shared_ptr<TQZPeer>> ConnectedPeers();
     void SetPeerClass(TQZPeerClass make) { peerClass_ = make; }
 
@@ -214,7 +214,7 @@ public:
     // Main thread: the owner's steps; each takes "Falcon Logic".
     [[nodiscard]] int32_t Open(const std::string& address);
     // Host mode: opens the transport for incoming joins.
-    int32_t Host();
+    [[nodiscard]] int32_t Host();
     void Close();
     void Process();
     // Network thread: the tick of its loop; takes "Falcon Logic".
@@ -252,7 +252,7 @@ public:
     // Host, under "Falcon Logic": room for one more peer for a newcomer
     // whose address asked `joins` times lately (see kPeersMax); false when
     // there is none for it now.
-    bool MakeRoomForJoin(int32_t joins);
+    [[nodiscard]] bool MakeRoomForJoin(int32_t joins);
     void Log(const std::string& text) override;
     // A line that a flood about the source ("address:port") would repeat:
     // the first of its kind from that source in a second is written, the
@@ -267,7 +267,7 @@ public:
     // is spent the peer that holds the most is cut off to make room (its
     // caches freed, its connection ended); when that is the asking peer
     // itself, false.
-    bool TakeCacheBytes(TQZPeer* peer, int64_t bytes);
+    [[nodiscard]] bool TakeCacheBytes(TQZPeer* peer, int64_t bytes);
     // Datagrams from unknown addresses waiting for the main thread.
     int32_t UnknownQueued();
 

@@ -157,7 +157,8 @@ void TStateAchievements::HandleEvent(int32_t command)
             if (StateEngine) StateEngine->PopState();
             break;
         case kReset:
-            if (StateEngine) StateEngine->PushById(STATE_CONFIRM, true, CONFIRM_RESET_ACHIEVEMENTS);
+            // A screen not in this build is refused and logged inside.
+            if (StateEngine) (void)StateEngine->PushById(STATE_CONFIRM, true, CONFIRM_RESET_ACHIEVEMENTS);
             break;
         default: break;
     }

@@ -109,7 +109,8 @@ void TStateConnecting::Leave(TState* next)
 void TStateConnecting::OnWelcome(TQZClass*)
 {
     // The lobby takes this screen's place.
-    if (StateEngine && StateEngine->Current() == this) StateEngine->PushById(STATE_LOBBY, false);
+    // A screen not in this build is refused and logged inside.
+    if (StateEngine && StateEngine->Current() == this) (void)StateEngine->PushById(STATE_LOBBY, false);
 }
 
 void TStateConnecting::Update()

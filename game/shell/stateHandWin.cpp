@@ -72,7 +72,7 @@ void TStateHandWin::Enter(TState* previous, int32_t param)
     if (const TTeam t = s.WinningTeam()) {
         AchievementTrigger("GAME");
         done_ = true;
-        StateEngine->PushById(STATE_GAMEWIN, false, t);
+        (void)StateEngine->PushById(STATE_GAMEWIN, false, t);  // a screen not in this build is refused and logged inside
         return;
     }
     if (w) w->ShowResult(s.ResultText());

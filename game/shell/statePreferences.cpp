@@ -56,7 +56,8 @@ void TUIImagePreference::DrawImage(const TQZRect& rect)
             break;
         case PREFERENCE_CARDSET:
             if (TCardGraphics* cards = Resources ? Resources->GetCardset() : nullptr)
-                cards->DrawCard(PREFERENCE_CARD, {rect.left, rect.top}, 0xFFFFFFFF, {rect.Width(), rect.Height()});
+                // An empty slot shows nothing.
+                (void)cards->DrawCard(PREFERENCE_CARD, {rect.left, rect.top}, 0xFFFFFFFF, {rect.Width(), rect.Height()});
             break;
         default:
             if (TQZTexture* back = Resources ? Resources->GetTexture(TEXTURE_CARDBACK) : nullptr)

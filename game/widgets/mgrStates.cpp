@@ -234,7 +234,7 @@ void TStateEngine::Update()
     // An unregistered minimised screen is simply not shown, not refused every frame.
     if (minimiseHandling && WindowMinimised() && Current() && CurrentId() != STATE_MINIMISED &&
         IsRegistered(STATE_MINIMISED)) {
-        PushById(STATE_MINIMISED, true);
+        (void)PushById(STATE_MINIMISED, true);  // registered: asked just above
     }
     if (WindowQuitting()) Clear();
     FreeRetired();

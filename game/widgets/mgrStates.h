@@ -93,11 +93,11 @@ public:
     void Initialize() override;
 
     // False for an id outside 1..32.
-    bool RegisterState(int32_t id, TStateClass stateClass);
+    [[nodiscard]] bool RegisterState(int32_t id, TStateClass stateClass);
     bool IsRegistered(int32_t id) const;
     void PushState(std::unique_ptr<TState> state, bool keep, int32_t param = 0);
     // Refused, with an admin log line, when no class is registered for the id.
-    bool PushById(int32_t id, bool keep, int32_t param = 0);
+    [[nodiscard]] bool PushById(int32_t id, bool keep, int32_t param = 0);
     void PopState(int32_t param = 0);
     void PopUntil(int32_t id);
     TState* Current() const;
