@@ -145,7 +145,7 @@ protected:
         ASSERT_EQ(QZRES_OK, video->BeginFrame());
         video->Clear(0xFF000000);
         draw();
-        video->EndFrame();
+        (void)video->EndFrame();  // the pixels read after show whether the frame was drawn
     }
     static uint32_t Pixel(int32_t x, int32_t y)
     {

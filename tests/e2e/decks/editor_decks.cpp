@@ -174,7 +174,9 @@ int Check(const std::string& file, int32_t width, int32_t height, int32_t slot, 
 
     // The game's readers take it back with the texts and the slot.
     FrameworkStart("editor_decks");
-    GetVideo()->SetMode(128, 96, std::make_unique<TQZHeadlessVideoWindow>(0, 0), QZWINDOW_WINDOWED, 0);
+    Expect(GetVideo()->SetMode(128, 96, std::make_unique<TQZHeadlessVideoWindow>(0, 0), QZWINDOW_WINDOWED, 0) ==
+               QZRES_OK,
+           "a headless video for the game's readers");
     {
         TLoaders loaders;
         loaders.Initialize();

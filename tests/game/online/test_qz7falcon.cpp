@@ -270,7 +270,7 @@ TEST(NetSession, WelcomeMustBeWholeAndCarryOurSalt)
     TSim sim;
     TNode& client = sim.Add("client");
     TRaw host(sim, "host");
-    host.thread->Host(kFalconPort);
+    (void)host.thread->Host(kFalconPort);  // setup: what the test checks after it shows whether it took
     (void)client.session->Open("host");
     TQZPeer* peer = client.FirstPeer();
     const TQZIdentity hostId = MakeIdentity("host");
@@ -426,7 +426,7 @@ TEST(NetSession, StrayDatagramsWhileIdleAreIgnored)
 {
     TSim sim;
     TNode& node = sim.Add("a");
-    node.thread->Host(kFalconPort);
+    (void)node.thread->Host(kFalconPort);  // setup: what the test checks after it shows whether it took
     TRaw raw(sim, "mallory");
     raw.Send("a", kFalconPort, CHANNEL_ADMIN, TQZByteArray(64, 1));
     sim.Run(3);
@@ -538,7 +538,7 @@ TEST(NetSession, AFloodIsTakenInBatchesBetweenTicks)
     // so the tick and the sends queue behind it get their turn.
     TSim sim;
     TNode& node = sim.Add("a");
-    node.thread->Host(kFalconPort);
+    (void)node.thread->Host(kFalconPort);  // setup: what the test checks after it shows whether it took
     TRaw raw(sim, "mallory");
     const int32_t flood = 2 * kNetReceiveBatch + 10;
     for (int32_t i = 0; i < flood; ++i) raw.Queue("a", kFalconPort, CHANNEL_ADMIN, TQZByteArray(8, 1));
