@@ -245,6 +245,7 @@ void TStateEngine::Render()
     TQZVideo* video = GetVideo();
     if (!video || !root_ || video->BeginFrame() != QZRES_OK) return;
     root_->DrawTree();
-    video->EndFrame();
-    if (!WindowQuitting()) video->Present();
+    // A frame that cannot end or be shown is reported inside; the next frame follows.
+    (void)video->EndFrame();
+    if (!WindowQuitting()) (void)video->Present();
 }
