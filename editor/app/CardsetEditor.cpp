@@ -432,7 +432,8 @@ void TEditorApp::NewCardsetDialog()
     SetFieldText("editWidth", std::to_string(cardset_->Width()), d);
     SetFieldText("editHeight", std::to_string(cardset_->Height()), d);
     TQZPoint size;
-    if (!RunDialog(d, [&] { CheckSizeFields(d, size); }) || !CheckSizeFields(d, size)) return;
+    // Every frame the check only shows what is wrong; OK is checked after.
+    if (!RunDialog(d, [&] { (void)CheckSizeFields(d, size); }) || !CheckSizeFields(d, size)) return;
     auto fresh = std::make_unique<TCardGraphics>();
     fresh->SetCardSize(size.x, size.y);
     auto* overlayBox = dynamic_cast<TQZGUICheckbox*>(FindByTitleDeep(d, "checkboxOverlay"));
@@ -453,7 +454,8 @@ void TEditorApp::ResizeDialogRun()
     SetFieldText("editWidth", std::to_string(cardset_->Width()), d);
     SetFieldText("editHeight", std::to_string(cardset_->Height()), d);
     TQZPoint size;
-    if (!RunDialog(d, [&] { CheckSizeFields(d, size); }) || !CheckSizeFields(d, size)) return;
+    // Every frame the check only shows what is wrong; OK is checked after.
+    if (!RunDialog(d, [&] { (void)CheckSizeFields(d, size); }) || !CheckSizeFields(d, size)) return;
     const TQZPoint old{cardset_->Width(), cardset_->Height()};
     for (int32_t slot = 0; slot < CARDGFX_SLOTS; ++slot) {
         if (TQZTexture* image = cardset_->GetImage(slot)) cardset_->SetImage(slot, ResizeImage(image, old, size, true));

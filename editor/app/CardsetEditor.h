@@ -94,7 +94,7 @@ private:
     void ResizeDialogRun();
     void CameoDialogRun();
     // The width/height/ratio check of the new and resize dialogs.
-    bool CheckSizeFields(TQZGUIDialog* dialog, TQZPoint& size) const;
+    [[nodiscard]] bool CheckSizeFields(TQZGUIDialog* dialog, TQZPoint& size) const;
     std::unique_ptr<TQZTexture> OverlaidWhiteCard(int32_t slot, TQZPoint cardSize) const;
     bool Checked(const std::string& title) const;
     std::string FieldText(const std::string& title, TQZGUIWindow* within = nullptr) const;

@@ -83,7 +83,8 @@ TQZGUIWindow* TQZApplication::BuildScene(const std::string& text)
 
 bool TQZApplication::LoadScene(const std::string& fileName)
 {
-    if (!Video() || !Video()->Window()) SetVideoMode();
+    // Without a video the scene still loads; a mode refused is reported where it is set.
+    if (!Video() || !Video()->Window()) (void)SetVideoMode();
     if (fileName.empty()) {
         if (!host_) host_ = TQZGUIWindow::CreateRoot<TQZGUIHost>({0, 0, 100, 100});
         WireHost();

@@ -27,7 +27,7 @@ public:
 
     virtual void Init() {}
     // A 1024 x 768 window from the video object.
-    virtual bool SetVideoMode();
+    [[nodiscard]] virtual bool SetVideoMode();
     // Builds the scene file into the host (made on first use); an empty name
     // makes an empty 100 x 100 host. False when the file cannot be read or
     // built; the host is then left as it was.

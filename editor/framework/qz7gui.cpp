@@ -149,7 +149,8 @@ void TQZGUIWindow::SetProperty(const std::string& name, const std::string& value
         SetLayoutFromText(value);
         return;
     }
-    if (const TQZGUIProperty* p = FindProperty(Properties(), name)) SetPropertyText(*this, *p, value);
+    // A value that does not parse leaves the property as it was.
+    if (const TQZGUIProperty* p = FindProperty(Properties(), name)) (void)SetPropertyText(*this, *p, value);
 }
 
 void TQZGUIWindow::SetLayoutFromText(const std::string& value)
@@ -327,7 +328,7 @@ void TQZGUIWindow::FreeChildren(bool all)
     for (int32_t i = ChildCount() - 1; i >= 0; --i) {
         if (i >= ChildCount()) continue;
         TQZGUIWindow* c = children_[size_t(i)].get();
-        if (all || c->title_ != QZGUI_BUILTIN) RemoveChild(c);
+        if (all || c->title_ != QZGUI_BUILTIN) (void)RemoveChild(c);  // the child was found under it just above
     }
 }
 

@@ -205,7 +205,7 @@ public:
     TQZGUIWindow* AddChild(std::unique_ptr<TQZGUIWindow> child);
     // 2 when the child is not there; otherwise it leaves the list and is
     // freed, unless `taken` receives it.
-    int32_t RemoveChild(TQZGUIWindow* child, std::unique_ptr<TQZGUIWindow>* taken = nullptr);
+    [[nodiscard]] int32_t RemoveChild(TQZGUIWindow* child, std::unique_ptr<TQZGUIWindow>* taken = nullptr);
     // Last to first; without `all` the built-in ("$QZ") children stay.
     void FreeChildren(bool all);
     void ClearChildren() { FreeChildren(false); }

@@ -9,4 +9,4 @@ class TQZGUIWindow;
 std::string GetClipboardText(TQZGUIWindow* window);
 bool IsClipboardTextAvailable();
 // False when the clipboard cannot take it.
-bool SetClipboardText(TQZGUIWindow* window, const std::string& text);
+[[nodiscard]] bool SetClipboardText(TQZGUIWindow* window, const std::string& text);

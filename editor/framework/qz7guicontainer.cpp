@@ -16,7 +16,7 @@ const TQZGUIPropertyList& TQZGUIContainer::Properties() const
 void TQZGUIContainer::InitDefaults()
 {
     placing_ = true;  // the built-in windows are not content
-    auto builtIn = [this](TQZGUIWindow* w) {
+    auto builtIn = [](TQZGUIWindow* w) {
         w->SetTitle(QZGUI_BUILTIN);
         w->SetAlwaysOnTop(true);
         w->SetCanFocus(false);

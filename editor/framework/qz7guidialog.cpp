@@ -82,7 +82,7 @@ void TQZGUIDialog::SetPrompt(const std::string& prompt)
     TQZGUIWindow* content = FindChildByTitle("Content");
     TQZGUIWindow* text = content ? content->FindChildByTitle("Prompt") : nullptr;
     if (prompt.empty()) {
-        if (text) content->RemoveChild(text);
+        if (text) (void)content->RemoveChild(text);  // the child was found under it just above
         return;
     }
     if (!content) {

@@ -170,12 +170,13 @@ void TQZGUIEdit::Click()
 bool TQZGUIEdit::ClipboardKey(uint32_t key)
 {
     if (key == kCopy || key == 3) {
-        if (HasSelection()) SetClipboardText(this, SelectedText());
+        // A clipboard that cannot be set keeps what it had.
+        if (HasSelection()) (void)SetClipboardText(this, SelectedText());
         return true;
     }
     if (key == kCut || key == 24) {
         if (HasSelection()) {
-            SetClipboardText(this, SelectedText());
+            (void)SetClipboardText(this, SelectedText());  // a clipboard that cannot be set keeps what it had
             DeleteRange(selStart_, selEnd_);
         }
         return true;

@@ -46,26 +46,18 @@ void TQZGUIPanelScroll::Reclamp()
     if (value_ < minimum_ || value_ > ValueHigh()) SetValue(value_);
 }
 
-void TQZGUIPanelScroll::SetMaximum(int32_t v)
+void TQZGUIPanelScroll::SetBound(int32_t& field, int32_t v)
 {
-    maximum_ = v;
+    field = v;
     Reclamp();
     Invalidate(true);
 }
 
-void TQZGUIPanelScroll::SetMinimum(int32_t v)
-{
-    minimum_ = v;
-    Reclamp();
-    Invalidate(true);
-}
+void TQZGUIPanelScroll::SetMaximum(int32_t v) { SetBound(maximum_, v); }
 
-void TQZGUIPanelScroll::SetValueSize(int32_t v)
-{
-    valueSize_ = v;
-    Reclamp();
-    Invalidate(true);
-}
+void TQZGUIPanelScroll::SetMinimum(int32_t v) { SetBound(minimum_, v); }
+
+void TQZGUIPanelScroll::SetValueSize(int32_t v) { SetBound(valueSize_, v); }
 
 int32_t TQZGUIPanelScroll::ThumbLength() const
 {

@@ -40,6 +40,8 @@ public:
 private:
     int32_t ValueHigh() const;
     void Reclamp();
+    // Sets one end of the range or the value's size, then the value within it.
+    void SetBound(int32_t& field, int32_t v);
 
     bool changeMessage_ = true;
     int32_t step_ = 1, maximum_ = 1, minimum_ = 0, value_ = 0, valueSize_ = 1;

@@ -42,14 +42,14 @@ using TQZGUIPropertyList = std::vector<TQZGUIProperty>;
 const TQZGUIProperty* FindProperty(const TQZGUIPropertyList& list, const std::string& name);
 // Sets the property from its text form; false (nothing changed) when the
 // text does not fit the kind or the property cannot be set by name.
-bool SetPropertyText(TQZGUIWindow& window, const TQZGUIProperty& property, const std::string& value);
+[[nodiscard]] bool SetPropertyText(TQZGUIWindow& window, const TQZGUIProperty& property, const std::string& value);
 // The property's text form; "?" for kinds that have none.
 std::string GetPropertyText(const TQZGUIWindow& window, const TQZGUIProperty& property);
 bool PropertyAtDefault(const TQZGUIWindow& window, const TQZGUIProperty& property);
 
 // Text forms of enumerations and sets; -1 / false for unknown names.
 int32_t EnumValueOf(const std::vector<std::string>& names, const std::string& text);
-bool SetValueOf(const std::vector<std::string>& names, const std::string& text, int64_t& bits);
+[[nodiscard]] bool SetValueOf(const std::vector<std::string>& names, const std::string& text, int64_t& bits);
 std::string SetToText(const std::vector<std::string>& names, int64_t bits);
 
 // Builders used by the widget classes' property lists. W is the class that

@@ -66,26 +66,18 @@ void TQZGUIScrollBar::SetValue(int32_t v)
     if (auto handler = onValueChange) handler(this);
 }
 
-void TQZGUIScrollBar::SetMax(int32_t v)
+void TQZGUIScrollBar::SetBound(int32_t& field, int32_t v)
 {
-    max_ = v;
+    field = v;
     Clamp();
     Invalidate(true);
 }
 
-void TQZGUIScrollBar::SetMin(int32_t v)
-{
-    min_ = v;
-    Clamp();
-    Invalidate(true);
-}
+void TQZGUIScrollBar::SetMax(int32_t v) { SetBound(max_, v); }
 
-void TQZGUIScrollBar::SetPageSize(int32_t v)
-{
-    pageSize_ = v;
-    Clamp();
-    Invalidate(true);
-}
+void TQZGUIScrollBar::SetMin(int32_t v) { SetBound(min_, v); }
+
+void TQZGUIScrollBar::SetPageSize(int32_t v) { SetBound(pageSize_, v); }
 
 void TQZGUIScrollBar::SetRange(int32_t lo, int32_t hi, int32_t page)
 {

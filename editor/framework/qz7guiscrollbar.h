@@ -52,6 +52,8 @@ public:
 private:
     bool Vertical() const { return style_ == scrVertical; }
     void Clamp();
+    // Sets one end of the range or the page, then the value within them.
+    void SetBound(int32_t& field, int32_t v);
     // The largest value: the range's end less a page.
     int32_t ValueHigh() const;
 

@@ -69,7 +69,7 @@ public:
     ~TQZResourceCollection() override { Clear(); }
 
     // The index of the new handle; -1 (nothing added) for no object.
-    int32_t Add(const std::string& name, std::unique_ptr<T> object)
+    [[nodiscard]] int32_t Add(const std::string& name, std::unique_ptr<T> object)
     {
         if (!object) return -1;
         names_.push_back(name);

@@ -24,7 +24,8 @@ std::string MismatchLine(int32_t id, uint32_t size, uint32_t expected)
 TQZSteamCapCallbacks::TQZSteamCapCallbacks(TQZSteamOwner* owner) : TQZSteamCapability(owner, "Callbacks")
 {
     for (int32_t id : kSlotIds) slots_.push_back(TEntry{id, nullptr, 0});
-    if (Api()) Api()->ManualDispatchInit();
+    // False only when signed out: then no callback comes to be dispatched.
+    if (Api()) (void)Api()->ManualDispatchInit();
 }
 
 bool TQZSteamCapCallbacks::HasSlot(int32_t id)

@@ -48,7 +48,8 @@ void TQZSteamCapLobbies::Refresh()
     lobby_.members.clear();
     for (int32_t i = 0; i < lobby_.memberCount; ++i) lobby_.members.push_back(Api()->LobbyMemberByIndex(id, i));
     const TQZSteamPlayer local = players_->LocalPlayer();
-    if (lobby_.owner == local.id && lobby_.host != local.name) Api()->SetLobbyData(id, "Host", local.name);
+    // Refused only for a lobby gone or no longer ours: the next owner writes it.
+    if (lobby_.owner == local.id && lobby_.host != local.name) (void)Api()->SetLobbyData(id, "Host", local.name);
 }
 
 void TQZSteamCapLobbies::Changed()

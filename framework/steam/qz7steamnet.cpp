@@ -32,13 +32,14 @@ void TQZSteamCapNetworking::Accept(uint64_t user)
 {
     if (!Api()) return;
     Log("Accepting session with user " + SteamIdText(user));
-    Api()->AcceptSession(IdentityOf(user));
+    // Refused for a user gone or unknown: its messages then never arrive.
+    (void)Api()->AcceptSession(IdentityOf(user));
 }
 
 void TQZSteamCapNetworking::CloseSession(uint64_t user)
 {
     if (!Api()) return;
-    Api()->CloseSession(IdentityOf(user));
+    (void)Api()->CloseSession(IdentityOf(user));  // false only when signed out, with no session left
     Log("Closed session with user " + SteamIdText(user));
 }
 

@@ -277,10 +277,11 @@ void TQZDirect3DDevice::NotifyLost()
     if (device_) {
         std::shared_ptr<sg::Surface> back;
         device_->GetBackBuffer(0, 0, back);
-        if (back) device_->SetRenderTarget(0, back);
-        device_->SetTexture(0, nullptr);
-        device_->SetStreamSource(0, nullptr, 0, 0);
-        device_->SetIndices(nullptr);
+        // Refused only for arguments out of range; these are fixed.
+        if (back) (void)device_->SetRenderTarget(0, back);
+        (void)device_->SetTexture(0, nullptr);
+        (void)device_->SetStreamSource(0, nullptr, 0, 0);
+        (void)device_->SetIndices(nullptr);
     }
     renderTarget_ = nullptr;
     boundTexture_ = nullptr;
@@ -374,8 +375,9 @@ int32_t TQZDirect3DDevice::BindVertexBuffer(TQZD3DVertexStream* buffer)
     if (!device_) return QZRES_D3D_NODEVICE;
     boundBuffer_ = buffer;
     if (!buffer) {
-        device_->SetStreamSource(0, nullptr, 0, 0);
-        device_->SetIndices(nullptr);
+        // Refused only for arguments out of range; these are fixed.
+        (void)device_->SetStreamSource(0, nullptr, 0, 0);
+        (void)device_->SetIndices(nullptr);
         return QZRES_OK;
     }
     buffer->BindStream(*device_);
@@ -386,8 +388,9 @@ void TQZDirect3DDevice::SetTextureFilter(bool linear)
 {
     uint32_t filter = linear && owner_->linearFiltering ? sg::kFilterLinear : sg::kFilterPoint;
     if (device_) {
-        device_->SetSamplerState(0, sg::kSampMagFilter, filter);
-        device_->SetSamplerState(0, sg::kSampMinFilter, filter);
+        // Refused only for arguments out of range; these are fixed.
+        (void)device_->SetSamplerState(0, sg::kSampMagFilter, filter);
+        (void)device_->SetSamplerState(0, sg::kSampMinFilter, filter);
     }
     linearFiltering_ = filter == sg::kFilterLinear;
 }
@@ -427,13 +430,17 @@ TQZRect TQZDirect3DDevice::GetClipRect() const
 void TQZDirect3DDevice::SetScissor(const TQZRect& rect)
 {
     if (!device_) return;
-    device_->SetScissorRect({rect.left, rect.top, std::max(rect.left, rect.right), std::max(rect.top, rect.bottom)});
-    device_->SetRenderState(sg::kRsScissorTestEnable, 1);
+    // Refused only for an inverted rectangle (ruled out here) or a state out
+    // of range (a constant).
+    (void)device_->SetScissorRect(
+        {rect.left, rect.top, std::max(rect.left, rect.right), std::max(rect.top, rect.bottom)});
+    (void)device_->SetRenderState(sg::kRsScissorTestEnable, 1);
 }
 
 void TQZDirect3DDevice::DisableScissor()
 {
-    if (device_) device_->SetRenderState(sg::kRsScissorTestEnable, 0);
+    // Refused only for arguments out of range; these are fixed.
+    if (device_) (void)device_->SetRenderState(sg::kRsScissorTestEnable, 0);
 }
 
 void TQZDirect3DDevice::AddListener(TQZLostDeviceListener* listener)
@@ -462,8 +469,9 @@ void TQZDirect3DDevice::SetDefaultStates()
 {
     if (!device_) return;
     device_->ClearVertexShader();
-    device_->SetStreamSource(0, nullptr, 0, 0);
-    device_->SetTexture(0, nullptr);
+    // Refused only for arguments out of range; these are fixed.
+    (void)device_->SetStreamSource(0, nullptr, 0, 0);
+    (void)device_->SetTexture(0, nullptr);
     boundTexture_ = nullptr;
     boundBuffer_ = nullptr;  // stream 0 is unbound: the next bind must not be skipped
     const std::pair<uint32_t, uint32_t> states[] = {
@@ -480,14 +488,16 @@ void TQZDirect3DDevice::SetDefaultStates()
         {sg::kRsDestBlendAlpha, sg::kBlendInvSrcAlpha},
         {sg::kRsBlendOpAlpha, sg::kBlendOpAdd},
     };
-    for (const auto& s : states) device_->SetRenderState(s.first, s.second);
-    device_->SetFVF(QZFVF_SCREEN);
+    // Refused only for arguments out of range; these are fixed.
+    for (const auto& s : states) (void)device_->SetRenderState(s.first, s.second);
+    (void)device_->SetFVF(QZFVF_SCREEN);
     const std::pair<uint32_t, uint32_t> stage[] = {
         {sg::kTssColorOp, sg::kTopModulate}, {sg::kTssColorArg1, sg::kArgTexture},
         {sg::kTssColorArg2, sg::kArgDiffuse}, {sg::kTssAlphaOp, sg::kTopModulate},
         {sg::kTssAlphaArg1, sg::kArgTexture}, {sg::kTssAlphaArg2, sg::kArgDiffuse},
     };
-    for (const auto& s : stage) device_->SetTextureStageState(0, s.first, s.second);
+    // Refused only for arguments out of range; these are fixed.
+    for (const auto& s : stage) (void)device_->SetTextureStageState(0, s.first, s.second);
 }
 
 // ---------------------------------------------------------------- Direct3D

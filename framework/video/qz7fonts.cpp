@@ -359,7 +359,8 @@ void TQZFontTrueType::DrawText(const TQZRect& r, const std::string& text, uint32
     const float side = float(atlas_->Side());
     auto flush = [&] {
         if (vertices.empty()) return;
-        device->Device()->DrawIndexedPrimitiveUP(sg::kPrimitiveTriangleList, 0, uint32_t(vertices.size()),
+        // Refused only for counts that do not fit the arrays, which are built here to fit.
+        (void)device->Device()->DrawIndexedPrimitiveUP(sg::kPrimitiveTriangleList, 0, uint32_t(vertices.size()),
                                                  uint32_t(indices.size() / 3), indices.data(), sg::kFormatIndex16,
                                                  vertices.data(), sizeof(TQZD3DVertex));
         vertices.clear();

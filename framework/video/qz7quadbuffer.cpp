@@ -76,7 +76,7 @@ int32_t TQZD3DVertexBuffer::Grow(int32_t vertexCount, int32_t indexCount)
     void* p = nullptr;
     if (!vertices.empty() && vb_->Lock(0, 0, &p, 0) == sg::kOk) {
         std::memcpy(p, vertices.data(), vertices.size());
-        vb_->Unlock();
+        (void)vb_->Unlock();  // fails only when not locked, and it was locked above
     }
     if (!indices.empty() && ib_->Lock(0, 0, &p, 0) == sg::kOk) {
         for (int32_t i = 0; i < usedIndices; ++i) {
@@ -85,7 +85,7 @@ int32_t TQZD3DVertexBuffer::Grow(int32_t vertexCount, int32_t indexCount)
             if (indices32) static_cast<uint32_t*>(p)[i] = v;
             else static_cast<uint16_t*>(p)[i] = uint16_t(v);
         }
-        ib_->Unlock();
+        (void)ib_->Unlock();  // fails only when not locked, and it was locked above
     }
     verticesUsed_ = used;
     indicesUsed_ = usedIndices;
@@ -197,7 +197,7 @@ int32_t TQZD3DVertexBuffer::Lock(int32_t mode)
     void* i = nullptr;
     if (vb_->Lock(0, 0, &v, lockFlags) != sg::kOk) return QZRES_FAILED;
     if (ib_->Lock(0, 0, &i, lockFlags) != sg::kOk) {
-        vb_->Unlock();
+        (void)vb_->Unlock();  // fails only when not locked, and it was locked above
         return QZRES_FAILED;
     }
     lockedVertices_ = static_cast<uint8_t*>(v);
@@ -208,8 +208,9 @@ int32_t TQZD3DVertexBuffer::Lock(int32_t mode)
 int32_t TQZD3DVertexBuffer::Unlock()
 {
     if (!lockedVertices_) return QZRES_OK;
-    vb_->Unlock();
-    ib_->Unlock();
+    // Fails only when not locked, and it was locked above.
+    (void)vb_->Unlock();
+    (void)ib_->Unlock();
     lockedVertices_ = lockedIndices_ = nullptr;
     return QZRES_OK;
 }
@@ -234,9 +235,10 @@ void TQZD3DVertexBuffer::OnLostDevice()
 
 void TQZD3DVertexBuffer::BindStream(sg::Device& device) const
 {
-    device.SetStreamSource(0, vb_, 0, uint32_t(VertexSize()));
-    device.SetIndices(ib_);
-    device.SetFVF(QZFVF_SCREEN);
+    // Refused only for arguments out of range; these are fixed.
+    (void)device.SetStreamSource(0, vb_, 0, uint32_t(VertexSize()));
+    (void)device.SetIndices(ib_);
+    (void)device.SetFVF(QZFVF_SCREEN);
 }
 
 void TQZD3DVertexBuffer::OnResetDevice()

@@ -168,7 +168,8 @@ bool TQZSurface::LockPixels()
 void TQZSurface::UnlockPixels()
 {
     if (!bits_) return;
-    if (std::shared_ptr<sg::Surface> s = GetD3DSurface()) s->UnlockRect();
+    // Fails only when not locked, and it was locked above.
+    if (std::shared_ptr<sg::Surface> s = GetD3DSurface()) (void)s->UnlockRect();
     bits_ = nullptr;
     pitch_ = 0;
 }
@@ -241,7 +242,8 @@ void TQZSurface::FillRect(const TQZRect& rect, TQZColour colour)
             std::fill(row + r.left, row + r.right, colour);
         }
     } else if (dc_ && (accessMode_ == QZACCESS_DC || kind_ == QZSURFACE_BITMAP)) {
-        dc_->FillRect({r.left, r.top, r.right, r.bottom}, gdi::ColorRefFromArgb(colour));
+        // False only without a bitmap to draw on: then nothing is drawn.
+        (void)dc_->FillRect({r.left, r.top, r.right, r.bottom}, gdi::ColorRefFromArgb(colour));
     }
 }
 
@@ -263,7 +265,7 @@ void TQZSurface::Polyline(const std::vector<TQZPoint>& points, TQZColour colour)
     std::vector<gdi::Point> pts;
     for (const TQZPoint& p : points) pts.push_back({p.x, p.y});
     gdi::ColorRef old = dc_->SetPenColor(gdi::ColorRefFromArgb(colour));
-    dc_->Polyline(pts.data(), pts.size());
+    (void)dc_->Polyline(pts.data(), pts.size());  // false only without a bitmap to draw on: then nothing is drawn
     dc_->SetPenColor(old);
 }
 
@@ -273,7 +275,7 @@ void TQZSurface::TextOut(TQZPoint p, const std::string& text, TQZColour colour)
     dc_->SetBkMode(gdi::BKMODE_TRANSPARENT);
     dc_->SetTextColor(gdi::ColorRefFromArgb(colour));
     dc_->SelectFont(Font());
-    dc_->TextOut(p.x, p.y, text);
+    (void)dc_->TextOut(p.x, p.y, text);  // false only without a bitmap to draw on: then nothing is drawn
 }
 
 // ---------------------------------------------------------------- copies
@@ -375,10 +377,10 @@ int32_t TQZSurface::BlitMethods(const TQZRect& dr, TQZSurface* target, const TQZ
                         std::memcpy(static_cast<uint8_t*>(out.bits) + ptrdiff_t(out.pitch) * y,
                                     static_cast<const uint8_t*>(in.bits) + ptrdiff_t(in.pitch) * y,
                                     size_t(sr.Width()) * 4);
-                    to->UnlockRect();
+                    (void)to->UnlockRect();  // fails only when not locked, and it was locked above
                     done = m;
                 }
-                from->UnlockRect();
+                (void)from->UnlockRect();  // fails only when not locked, and it was locked above
             }
         }
         if (done) break;
@@ -513,7 +515,7 @@ void TQZSurfaceVideo::FillRect(const TQZRect& rect, TQZColour colour)
     std::shared_ptr<sg::Surface> s = GetD3DSurface();
     if (!device || !s || !IntersectRects(rect, GetBounds(), r) || r.Width() <= 0 || r.Height() <= 0) return;
     sg::Rect area = ToSg(r);
-    device->ColorFill(s.get(), &area, colour);
+    (void)device->ColorFill(s.get(), &area, colour);  // refused only outside the surface, clipped to it above
 }
 
 void TQZSurfaceVideo::OnLostDevice()
@@ -566,7 +568,8 @@ void TQZSurfaceMirror::Refresh()
 {
     sg::Device* device = NativeDevice();
     std::shared_ptr<sg::Surface> from = GetD3DSurface();
-    if (device && from && surface_) device->UpdateSurface(from.get(), nullptr, surface_.get(), nullptr);
+    // A mirror of another format is left as it was: it shows the last good copy.
+    if (device && from && surface_) (void)device->UpdateSurface(from.get(), nullptr, surface_.get(), nullptr);
 }
 
 int32_t TQZSurfaceMirror::EndAccess()

@@ -491,7 +491,7 @@ int32_t TQZTexturePixelData::Lock(int32_t mode)
 int32_t TQZTexturePixelData::Unlock()
 {
     if (!locked_) return ErrorResult(QZRES_FAILED);
-    locked_->UnlockRect(0);
+    (void)locked_->UnlockRect(0);  // fails only when not locked, and it was locked above
     locked_.reset();
     pitch_ = 0;
     bits_ = nullptr;

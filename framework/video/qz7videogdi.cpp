@@ -146,14 +146,16 @@ int32_t TQZVideoGDI::FillRect(const TQZRect& r, TQZColour colour)
 {
     if (PrepareUntextured() != QZRES_OK) return ErrorResult(QZRES_FAILED);
     drawDC_->SetBrushColor(gdi::ColorRefFromArgb(colour));
-    drawDC_->FillRect({r.left, r.top, r.right, r.bottom}, gdi::ColorRefFromArgb(colour));
+    // False only without a bitmap to draw on: then nothing is drawn.
+    (void)drawDC_->FillRect({r.left, r.top, r.right, r.bottom}, gdi::ColorRefFromArgb(colour));
     return QZRES_OK;
 }
 
 int32_t TQZVideoGDI::InvertRect(const TQZRect& r)
 {
     if (PrepareUntextured() != QZRES_OK) return ErrorResult(QZRES_FAILED);
-    drawDC_->PatBlt(r.left, r.top, r.Width(), r.Height(), gdi::ROP_DSTINVERT);
+    // False only without a bitmap to draw on: then nothing is drawn.
+    (void)drawDC_->PatBlt(r.left, r.top, r.Width(), r.Height(), gdi::ROP_DSTINVERT);
     return QZRES_OK;
 }
 
@@ -183,7 +185,7 @@ int32_t TQZVideoGDI::DrawLine(TQZPoint from, TQZPoint to, TQZColour colourFrom, 
     if (PrepareUntextured() != QZRES_OK) return ErrorResult(QZRES_FAILED);
     drawDC_->SetPenColor(gdi::ColorRefFromArgb(colourFrom));
     const gdi::Point pts[2] = {{from.x, from.y}, {to.x, to.y}};
-    drawDC_->Polyline(pts, 2);
+    (void)drawDC_->Polyline(pts, 2);  // false only without a bitmap to draw on: then nothing is drawn
     return QZRES_OK;
 }
 

@@ -107,7 +107,8 @@ void TQZVideoWindow::ApplyWindowKind(int32_t windowKind)
     if (windowKind == QZWINDOW_FULLSCREEN) mode = os::FullScreenMode::Exclusive;
     else if (windowKind == QZWINDOW_BORDERLESS && window_->GetClientSize() == GetScreenSize())
         mode = os::FullScreenMode::Desktop;
-    os::SetWindowFullScreen(window_->Handle(), mode);
+    // False only for a window already gone: nothing left to change.
+    (void)os::SetWindowFullScreen(window_->Handle(), mode);
 }
 
 void TQZVideoWindow::Maximise()
@@ -132,7 +133,8 @@ void TQZVideoWindow::ValidateRect()
 
 void TQZVideoWindow::PresentFrame(const uint32_t* pixels, int32_t pitchBytes, int32_t width, int32_t height)
 {
-    if (window_->HandleExists()) os::PresentPixels(window_->Handle(), pixels, pitchBytes, width, height);
+    // A frame a gone window cannot show is not seen; the next one follows.
+    if (window_->HandleExists()) (void)os::PresentPixels(window_->Handle(), pixels, pitchBytes, width, height);
 }
 
 bool TQZVideoWindow::Paint(TQZWindow*, int64_t)

@@ -97,11 +97,13 @@ TQZWindow::~TQZWindow()
         os::WindowMessage m;
         while (HandleExists() && os::PeekWindowMessage(m, handle_, true)) os::DispatchWindowMessage(m);
     }
-    for (uint32_t id : timers_) os::KillWindowTimer(handle_, id);
+    // False only for a window already gone: nothing left to change.
+    for (uint32_t id : timers_) (void)os::KillWindowTimer(handle_, id);
     timers_.clear();
     for (uint32_t id : windowTimers_.Ids()) KillWindowTimer(id);
     // A window kept open by its close callbacks still goes with its object.
-    if (HandleExists()) os::DestroyNativeWindow(handle_);
+    // False only for a window already gone: nothing left to change.
+    if (HandleExists()) (void)os::DestroyNativeWindow(handle_);
     if (counted_ && --liveWindows == 0) UnregisterWindowClass();
 }
 
@@ -150,19 +152,23 @@ void TQZWindow::SetStyle(uint32_t flags)
     if (intoPopup) {
         TQZPoint screen = GetScreenSize();
         style &= ~(os::kStyleCaption | os::kStyleSizingFrame);
-        os::SetWindowStyle(handle_, style, exStyle);
-        os::SetWindowBounds(handle_, 0, 0, screen.x, screen.y);
+        // False only for a window already gone: nothing left to change.
+        (void)os::SetWindowStyle(handle_, style, exStyle);
+        (void)os::SetWindowBounds(handle_, 0, 0, screen.x, screen.y);
     } else {
-        os::SetWindowStyle(handle_, style, exStyle);
+        // False only for a window already gone: nothing left to change.
+        (void)os::SetWindowStyle(handle_, style, exStyle);
     }
-    os::ShowNativeWindow(handle_, os::ShowCommand::Show);
+    // False only for a window already gone: nothing left to change.
+    (void)os::ShowNativeWindow(handle_, os::ShowCommand::Show);
 }
 
 // ---------------------------------------------------------------- geometry
 void TQZWindow::SetBounds(const TQZRect& rect)
 {
     if (!HandleExists()) return;
-    os::SetWindowBounds(handle_, rect.left, rect.top, rect.Width(), rect.Height());
+    // False only for a window already gone: nothing left to change.
+    (void)os::SetWindowBounds(handle_, rect.left, rect.top, rect.Width(), rect.Height());
 }
 
 void TQZWindow::SetClientSize(int32_t width, int32_t height)
@@ -229,7 +235,8 @@ void TQZWindow::Invalidate()
 
 void TQZWindow::Maximize()
 {
-    if (HandleExists()) os::ShowNativeWindow(handle_, os::ShowCommand::Maximize);
+    // False only for a window already gone: nothing left to change.
+    if (HandleExists()) (void)os::ShowNativeWindow(handle_, os::ShowCommand::Maximize);
 }
 
 void TQZWindow::SetShowState(int32_t state)
@@ -237,23 +244,26 @@ void TQZWindow::SetShowState(int32_t state)
     if (!HandleExists() || state == showState_) return;
     switch (state) {
     case QZSHOW_NONE: Close(true); break;
-    case QZSHOW_NORMAL: os::PostWindowMessage(handle_, os::kMsgSysCommand, os::kCommandRestore, 0); break;
-    case QZSHOW_MINIMISED: os::PostWindowMessage(handle_, os::kMsgSysCommand, os::kCommandMinimize, 0); break;
-    case QZSHOW_MAXIMISED: os::PostWindowMessage(handle_, os::kMsgSysCommand, os::kCommandMaximize, 0); break;
+    // False only for a window already gone, which needs no message.
+    case QZSHOW_NORMAL: (void)os::PostWindowMessage(handle_, os::kMsgSysCommand, os::kCommandRestore, 0); break;
+    case QZSHOW_MINIMISED: (void)os::PostWindowMessage(handle_, os::kMsgSysCommand, os::kCommandMinimize, 0); break;
+    case QZSHOW_MAXIMISED: (void)os::PostWindowMessage(handle_, os::kMsgSysCommand, os::kCommandMaximize, 0); break;
     default: break;
     }
 }
 
 void TQZWindow::ShowHide(bool hide)
 {
-    if (HandleExists()) os::ShowNativeWindow(handle_, hide ? os::ShowCommand::Hide : os::ShowCommand::Show);
+    // False only for a window already gone: nothing left to change.
+    if (HandleExists()) (void)os::ShowNativeWindow(handle_, hide ? os::ShowCommand::Hide : os::ShowCommand::Show);
 }
 
 void TQZWindow::SetIcon(os::IconHandle icon)
 {
     if (icon == icon_) return;
     icon_ = icon;
-    if (HandleExists()) os::SetWindowIcon(handle_, icon);
+    // False only for a window already gone: nothing left to change.
+    if (HandleExists()) (void)os::SetWindowIcon(handle_, icon);
 }
 
 void TQZWindow::TrackMouseLeave()
@@ -280,7 +290,7 @@ uint32_t TQZWindow::SetWindowTimer(uint32_t milliseconds, TQZWindowTimerHandler 
 void TQZWindow::KillWindowTimer(uint32_t id)
 {
     if (!windowTimers_.Remove(id)) return;
-    if (handle_) os::KillWindowTimer(handle_, id);
+    if (handle_) (void)os::KillWindowTimer(handle_, id);  // false only for a window already gone: nothing left to change
 }
 
 uint32_t TQZWindowTimerList::Add(TQZWindowTimerHandler handler)
@@ -334,7 +344,8 @@ void TQZWindow::Close(bool confirm)
     } else {
         confirmation.clear();
     }
-    os::PostWindowMessage(handle_, os::kMsgClose, 0, 0);
+    // False only for a window already gone, which needs no message.
+    (void)os::PostWindowMessage(handle_, os::kMsgClose, 0, 0);
 }
 
 bool TQZWindow::CloseQuery(int64_t)
@@ -596,8 +607,7 @@ float GetMonitorScale(const TQZWindow* window)
 {
     int32_t display = window ? os::DisplayOfWindow(window->Handle()) : 0;
     uint32_t x = 0, y = 0;
-    os::MonitorDpi(display, x, y);
-    if (x == 0 || y == 0) return 1.0f;
+    if (!os::MonitorDpi(display, x, y) || x == 0 || y == 0) return 1.0f;
     return float(MinOf(int32_t(x), int32_t(y))) / 96.0f;
 }
 

@@ -24,7 +24,7 @@ public:
         return card >= 0 && card <= CARD_JOKER ? held_[card] > 0 : IndexOf(card) > 0;
     }
     // Removes the first occurrence; false when absent.
-    bool Remove(TCard card);
+    [[nodiscard]] bool Remove(TCard card);
     int32_t Count() const { return count_; }
     int32_t CountSuit(TSuit suit, TSuit trump) const;
 

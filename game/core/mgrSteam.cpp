@@ -9,7 +9,7 @@ void RegisterSteamManager()
     RegisterManagerClass<TSteamManager, &SteamManager>(MGR_STEAM, 0, "Steam functionality");
 }
 
-void TSteamManager::Start() { isEditor_ = ApplicationName() == "CardsetEditor"; }
+void TSteamManager::Start() { isEditor_ = EditorVariant(); }
 
 bool TSteamManager::IsAutoPlay() const { return SettingBool("Debug.AutoPlay"); }
 

@@ -100,7 +100,7 @@ void TGameflow::RegisterStates(const TStateClassTable& table)
 {
     if (!StateEngine) return;
     for (int32_t id : kRegistrationOrder)
-        if (table.classes[id]) StateEngine->RegisterState(id, table.classes[id]);
+        if (table.classes[id]) (void)StateEngine->RegisterState(id, table.classes[id]);  // the table's ids are in range
 }
 
 void TGameflow::SetViewSeat()
@@ -124,7 +124,8 @@ void TGameflow::NewGame(bool keep)
     if (!Session) return;
     if (Session->Governor().Authority())
         Session->Governor().Submit(std::make_unique<TActionNewGame>(TSeat(RandomBetween(1, 4))));
-    if (StateEngine && StateEngine->CurrentId() != STATE_GAME) StateEngine->PushById(STATE_GAME, keep, 0);
+    // A refusal (no game screen registered, as in the editor) is logged inside.
+    if (StateEngine && StateEngine->CurrentId() != STATE_GAME) (void)StateEngine->PushById(STATE_GAME, keep, 0);
     if (!IsMultiplayerActive()) {
         Session->Players().Reset();
         SetViewSeat();

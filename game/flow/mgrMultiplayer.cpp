@@ -116,7 +116,7 @@ void TMultiplayer::Init()
     falcon_->SetOnStateChange(&TMultiplayer::OnStateChange, this);
     TQZPartyService* party = falcon_->GetPartyService();
     party->SetOnChange(&TMultiplayer::OnPartyChange, this);
-    party->SetMaxPartySize(4);
+    (void)party->SetMaxPartySize(4);  // refused only for sizes below one
     handlers_.Register(GAMEMSG_HELP, MakeMethod<&TMultiplayer::OnHelp>(this));
     handlers_.Register(GAMEMSG_CHAT, MakeMethod<&TMultiplayer::OnChat>(this));
     handlers_.Register(GAMEMSG_ACTION_REFUSED, MakeMethod<&TMultiplayer::OnRefused>(this));

@@ -94,7 +94,7 @@ public:
     // Hosting. No screen of the game offers it; tests (and a lobby when it
     // offers hosting) put the manager into host mode here. Port 0 takes any
     // free port (LocalPort tells which).
-    bool Host(uint16_t port = kFalconPort, const std::string& lobbyName = std::string());
+    [[nodiscard]] bool Host(uint16_t port = kFalconPort, const std::string& lobbyName = std::string());
     uint16_t LocalPort() const;
     // The transport the session object is made with (before first use);
     // without one the registered network-thread class is used.

@@ -34,7 +34,7 @@ public:
     void TakeSeat(TSeat seat);
     void ToggleReady();
     // False when this is no host or not every person is ready.
-    bool StartGame();
+    [[nodiscard]] bool StartGame();
 
     // Every person's seat is ready and there is more than one person.
     static bool CanStart();
@@ -44,6 +44,6 @@ public:
 
 private:
     // Moves the sender's player to the seat when it is free of other people.
-    static bool MoveToSeat(TSeat from, TSeat to);
+    [[nodiscard]] static bool MoveToSeat(TSeat from, TSeat to);
     bool open_ = false;
 };

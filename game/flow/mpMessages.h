@@ -42,4 +42,4 @@ private:
 // A game message on the wire: the 32-bit little-endian id, then the body.
 std::vector<uint8_t> PrependMessageID(int32_t id, const std::vector<uint8_t>& body);
 // Takes the id off; false when the message is too short to hold one.
-bool SplitMessageID(const std::vector<uint8_t>& message, int32_t& id, std::vector<uint8_t>& body);
+[[nodiscard]] bool SplitMessageID(const std::vector<uint8_t>& message, int32_t& id, std::vector<uint8_t>& body);

@@ -48,12 +48,12 @@ int32_t TQZContentManager::Remove(int32_t id)
 
 void TQZContentManager::Clear()
 {
-    for (int32_t id = 1; id <= Capacity(); ++id) Remove(id);
+    for (int32_t id = 1; id <= Capacity(); ++id) (void)Remove(id);  // every id is in the table
 }
 
 void TQZContentManager::Grow(int32_t capacity)
 {
     if (capacity < 0) capacity = 0;
-    for (int32_t id = capacity + 1; id <= Capacity(); ++id) Remove(id);
+    for (int32_t id = capacity + 1; id <= Capacity(); ++id) (void)Remove(id);  // every id is in the table
     slots_.resize(size_t(capacity));
 }

@@ -17,14 +17,14 @@ public:
 
     // Id 0 takes the first empty slot, growing the table by 16 when full.
     // The object is freed when it cannot be stored.
-    int32_t Add(std::unique_ptr<TQZClass> object, int32_t id);
+    [[nodiscard]] int32_t Add(std::unique_ptr<TQZClass> object, int32_t id);
     int32_t FirstFreeId() const;
     // nullptr for an empty slot or an id outside the table.
     TQZClass* Get(int32_t id) const;
     template <class T> T* GetAs(int32_t id) const { return dynamic_cast<T*>(Get(id)); }
     bool Has(int32_t id) const { return Get(id) != nullptr; }
     // Frees the object; an empty slot is no error.
-    int32_t Remove(int32_t id);
+    [[nodiscard]] int32_t Remove(int32_t id);
     void Clear();
     // New capacity; entries below it are kept, those above freed.
     void Grow(int32_t capacity);

@@ -41,7 +41,7 @@ public:
     // target at the time given (seconds, from any start). The effect gets
     // gLuxExtra = (seconds, width, height, width / height) of the rectangle.
     // 0, or a result code (a still backdrop draws nothing here).
-    int32_t Draw(const TQZRect& rect, double seconds);
+    [[nodiscard]] int32_t Draw(const TQZRect& rect, double seconds);
     // In slow mode each frame renders one of slowModeSlices bands anew.
     void SetSlowMode(bool on) { slowMode_ = on; }
     bool SlowMode() const { return slowMode_; }
@@ -65,8 +65,8 @@ private:
     [[nodiscard]] bool LoadEffect(TQZIceData& archive, const std::string& node, bool scrambled);
     TQZPoint RenderSize(const TQZRect& rect) const;
     void SetParameters(TQZPoint size, TQZPoint shown, double seconds);
-    int32_t RenderInto(TQZPoint size, float uw, float vh);
-    int32_t Show(const TQZRect& rect, TQZPoint size);
+    [[nodiscard]] int32_t RenderInto(TQZPoint size, float uw, float vh);
+    [[nodiscard]] int32_t Show(const TQZRect& rect, TQZPoint size);
 
     std::unique_ptr<TQZLuxEffect> effect_;
     std::unique_ptr<TQZTexture> texture_;

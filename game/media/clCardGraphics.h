@@ -37,11 +37,11 @@ public:
     bool HasImage(int32_t index) const;
     // False for an empty slot; else draws the whole picture at the position
     // in the size given, tinted with the colour.
-    bool DrawCard(int32_t index, TQZPoint position, TQZColour colour, TQZPoint size);
+    [[nodiscard]] bool DrawCard(int32_t index, TQZPoint position, TQZColour colour, TQZPoint size);
     // The same pixels from a copy of the card already scaled to the size, made
     // on first use and kept until the size, the sampler states or the cardset
     // change: the table draws every card scaled every frame.
-    bool DrawCardCached(int32_t index, TQZPoint position, TQZColour colour, TQZPoint size);
+    [[nodiscard]] bool DrawCardCached(int32_t index, TQZPoint position, TQZColour colour, TQZPoint size);
     void FreeImages();
 
     bool TexturesLost() const { return texturesLost_; }

@@ -102,7 +102,7 @@ void TVideoDraw::DrawCard(TQZPoint position, TCard card, TQZColour colour, bool 
     TQZPoint size = cardSize_();
     if (face) {
         if (TCardGraphics* cardset = Resources ? Resources->GetCardset() : nullptr)
-            cardset->DrawCardCached(card, position, colour, size);
+            (void)cardset->DrawCardCached(card, position, colour, size);  // an empty slot shows nothing
         return;
     }
     if (TQZTexture* back = Texture(TEXTURE_CARDBACK))

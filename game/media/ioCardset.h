@@ -73,7 +73,7 @@ struct TCardsFileContent {
 // The file's bytes: pictures back to back in slot order after the texts,
 // an absent slot given the current end as offset and size 0. False (and
 // nothing in out) for a card side outside 1..4096 or a file beyond 4 GiB.
-bool BuildCardsFile(const TCardsFileContent& content, std::vector<uint8_t>& out);
+[[nodiscard]] bool BuildCardsFile(const TCardsFileContent& content, std::vector<uint8_t>& out);
 
 // The editor's writer: the cardset's pictures encoded as PNG; with deckOnly
 // only the joker and the cards of the 43-card deck. nullptr when a picture

@@ -1,5 +1,6 @@
 #include "ioDeckReader.h"
 
+#include "clCardGraphics.h"
 #include "imImage.h"
 #include "qz7memory.h"
 #include "qz7texture.h"
@@ -119,4 +120,15 @@ std::unique_ptr<TQZTexture> LoadDeckPicture(const uint8_t* data, size_t size, in
     auto t = std::make_unique<TQZTexture>();
     if (t->LoadFromMemory(data, int32_t(size), QZTEXLOAD_NOFILTER, 0) != QZRES_OK) return nullptr;
     return t;
+}
+
+std::unique_ptr<TCardGraphics> NewDeckCardset(const std::string& title, const std::string& author,
+                                              const std::string& comments, int32_t width, int32_t height)
+{
+    auto cardset = std::make_unique<TCardGraphics>();
+    cardset->Title = title;
+    cardset->Author = author;
+    cardset->Comments = comments;
+    cardset->SetCardSize(width, height);
+    return cardset;
 }

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+class TCardGraphics;
 class TQZMemory;
 class TQZTexture;
 class TQZTexturePixelData;
@@ -47,6 +48,11 @@ private:
     size_t size_;
     size_t at_ = 0;
 };
+
+// An empty cardset for a foreign deck: its title, author, comments and
+// card size.
+std::unique_ptr<TCardGraphics> NewDeckCardset(const std::string& title, const std::string& author,
+                                              const std::string& comments, int32_t width, int32_t height);
 
 // Where each slot's picture sits in a deck file: position = base +
 // rankStep x r' + suitStep x s', with r' 0 for the ace and rank + 1 for the
@@ -92,7 +98,7 @@ public:
     bool Allows(int64_t width, int64_t height) const;
     // Takes the picture's pixels from what is left; false (taking nothing)
     // when they are not left.
-    bool Take(int64_t width, int64_t height);
+    [[nodiscard]] bool Take(int64_t width, int64_t height);
 
 private:
     int64_t total_;

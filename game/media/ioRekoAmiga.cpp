@@ -105,11 +105,7 @@ std::unique_ptr<TCardGraphics> TLoaderRekoAmiga::Load(const TQZMemory& memory)
 {
     TRekoAmigaHeader h;
     if (!ReadRekoAmigaHeader(memory.Data(), size_t(memory.Size()), h)) return nullptr;
-    auto cardset = std::make_unique<TCardGraphics>();
-    cardset->Title = "RekoSet (Amiga)";
-    cardset->Author = "Not Specified";
-    cardset->Comments = "Reko - Amiga format";
-    cardset->SetCardSize(h.width, h.height);
+    auto cardset = NewDeckCardset("RekoSet (Amiga)", "Not Specified", "Reko - Amiga format", h.width, h.height);
 
     TDeckReader r(memory);
     r.Seek(REKO_AMIGA_HEADER_SIZE);

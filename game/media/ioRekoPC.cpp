@@ -55,11 +55,7 @@ std::unique_ptr<TCardGraphics> TLoaderRekoPC::Load(const TQZMemory& memory)
 {
     TRekoPCHeader h;
     if (!ReadRekoPCHeader(memory.Data(), size_t(memory.Size()), h)) return nullptr;
-    auto cardset = std::make_unique<TCardGraphics>();
-    cardset->Title = "RekoSet (PC)";
-    cardset->Author = "Not Specified";
-    cardset->Comments = "Reko - PC format";
-    cardset->SetCardSize(h.width, h.height);
+    auto cardset = NewDeckCardset("RekoSet (PC)", "Not Specified", "Reko - PC format", h.width, h.height);
 
     TDeckReader r(memory);
     r.Seek(REKO_PC_HEADER_SIZE);

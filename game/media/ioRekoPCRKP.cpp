@@ -36,15 +36,13 @@ std::unique_ptr<TCardGraphics> TLoaderRekoPCRKP::Load(const TQZMemory& memory)
 {
     TRekoRkpHeader h;
     if (!ReadRekoRkpHeader(memory.Data(), size_t(memory.Size()), h)) return nullptr;
-    auto cardset = std::make_unique<TCardGraphics>();
     TDeckReader r(memory);
     TDeckPixelBudget budget(r.Size());
-    cardset->Title = "Rekoset (PC-RKP)";
     r.Seek(REKO_RKP_AUTHOR_AT);
-    cardset->Author = r.Text(kTextLimit);
+    const std::string author = r.Text(kTextLimit);
     r.Seek(REKO_RKP_COMMENTS_AT);
-    cardset->Comments = r.Text(kTextLimit);
-    cardset->SetCardSize(h.width, h.height);
+    const std::string comments = r.Text(kTextLimit);
+    auto cardset = NewDeckCardset("Rekoset (PC-RKP)", author, comments, h.width, h.height);
 
     const TDeckPositions positions = DeckPositions(1, 4, 1, 53);
     r.Seek(REKO_RKP_DIRECTORY_AT);

@@ -154,7 +154,7 @@ bool TResourceEngine::IsLoaded(int32_t kind, int32_t id) const
 void TResourceEngine::Unload(int32_t kind, int32_t id)
 {
     if (!IsLoaded(kind, id)) return;
-    Table(kind)->Remove(id);
+    (void)Table(kind)->Remove(id);  // loaded, so in the table
     ++unloadCount_;
 }
 
@@ -268,7 +268,9 @@ std::unique_ptr<TQZClass> TResourceEngine::LoadFile(const TResourceRecord& r, co
 void TResourceEngine::Store(const TResourceRecord& r, std::unique_ptr<TQZClass> object)
 {
     failed_.erase({r.kind, r.id});
-    Table(r.kind)->Add(std::move(object), r.id);
+    // A refusal is reported inside (ErrorResult) and the object freed: the
+    // resource then reads as not loaded.
+    (void)Table(r.kind)->Add(std::move(object), r.id);
 }
 
 TQZClass* TResourceEngine::Get(int32_t kind, int32_t id)

@@ -54,8 +54,8 @@ uint32_t AchievementCheckValue(const std::vector<TAchievementDef>& defs);
 // The plain (unscrambled) file texts, lines ending CR LF. Fields that the
 // reader could not give back (commas or double quotes inside a text field,
 // an empty statistic item) make them fail with the reason in *error.
-bool FormatAchievementConfig(const std::vector<TAchievementDef>& defs, std::string& text, std::string* error);
-bool FormatStatisticConfig(const std::vector<TStatisticDef>& defs, std::string& text, std::string* error);
+[[nodiscard]] bool FormatAchievementConfig(const std::vector<TAchievementDef>& defs, std::string& text, std::string* error);
+[[nodiscard]] bool FormatStatisticConfig(const std::vector<TStatisticDef>& defs, std::string& text, std::string* error);
 
 // Formats, scrambles and writes the file in place of the old one (temporary
 // file and rename). False, with the reason in *error, when nothing was written.

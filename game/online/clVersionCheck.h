@@ -34,9 +34,9 @@ public:
 
     // False, with nothing asked, when no address is configured (the status
     // text then says so) or a request still runs.
-    bool CheckForUpdate();
+    [[nodiscard]] bool CheckForUpdate();
     // Only with a newer version known whose address names a file.
-    bool DownloadUpdate();
+    [[nodiscard]] bool DownloadUpdate();
     // Every frame: ends a request that has received nothing for ten seconds.
     void CheckTimeout();
     // While waiting for the first byte: the seconds left; otherwise 0.
@@ -45,8 +45,8 @@ public:
     bool IsBusy() const { return http_->IsBusy(); }
     std::string GetStatusText() const;
     // Opens the folder holding the download; never runs it.
-    bool RunInstaller();
-    bool ShowChangelog();
+    [[nodiscard]] bool RunInstaller();
+    [[nodiscard]] bool ShowChangelog();
     std::string ChangelogPath() const;
     // Empty when the address names no plain file, or one the program keeps
     // in the per-user folder.

@@ -1,67 +1,21 @@
-// Sections, in order: identity (the 48-byte record, state and event
-// names); peers (a peer as its channels' host, routing, steps, the peer
-// list); services (the list the session calls); session (open, host,
-// close, events, the main-thread step, the network-thread step, datagrams
-// from unknown addresses).
+// Sections, in order: events (their names); peers (a peer as its channels'
+// host and its admin channel's, routing, steps, the peer list); services
+// (the list the session calls); session (open, host, close, events, the
+// main-thread step, the network-thread step, datagrams from unknown
+// addresses); unknown addresses (joins at a host, a welcome from a new
+// address).
 #include "qz7falcon.h"
 
-#include "qz7netadmin.h"
 #include "qz7netchunk.h"
 #include "qz7netmultipart.h"
 
 #include "osMemory.h"
-#include "osRandom.h"
 
 #include <chrono>
 #include <cstdio>
 #include <ctime>
 
-// ---------------------------------------------------------------- identity
-
-void WriteIdentity(TQZNetWriter& w, const TQZIdentity& identity)
-{
-    const size_t length = std::min(identity.name.size(), kIdentityTextMax);
-    w.U8(uint8_t(length));
-    w.Bytes(reinterpret_cast<const uint8_t*>(identity.name.data()), length);
-    w.Zero(kIdentityTextMax - length);
-    w.Bytes(identity.guid.data(), identity.guid.size());
-}
-
-TQZIdentity ReadIdentity(TQZNetReader& r)
-{
-    TQZIdentity identity;
-    const size_t length = std::min<size_t>(r.U8(), kIdentityTextMax);
-    TQZByteArray text = r.Bytes(kIdentityTextMax);
-    if (text.size() == kIdentityTextMax) identity.name.assign(text.begin(), text.begin() + ptrdiff_t(length));
-    TQZByteArray guid = r.Bytes(16);
-    if (guid.size() == 16) std::copy(guid.begin(), guid.end(), identity.guid.begin());
-    return identity;
-}
-
-TQZIdentity MakeIdentity(const std::string& name)
-{
-    TQZIdentity identity;
-    identity.name = name.substr(0, kIdentityTextMax);
-    for (size_t i = 0; i < identity.guid.size(); i += 4) {
-        const uint32_t v = plat::os::SystemRandom32();
-        for (size_t k = 0; k < 4; ++k) identity.guid[i + k] = uint8_t(v >> (8 * k));
-    }
-    return identity;
-}
-
-std::string FalconStateName(TQZFalconState state)
-{
-    switch (state) {
-    case FS_DISCONNECTED: return "Disconnected";
-    case FS_HOST_READY: return "Listening (Host)";
-    case FS_HOST_CONNECTED: return "Connected (Host)";
-    case FS_CLIENT_CONNECTING: return "Connecting";
-    case FS_CLIENT_CONNECTED: return "Connected";
-    case FS_SEARCH_HOST: return "Searching (Host)";
-    case FS_SEARCH_CLIENT: return "Searching (Outbound)";
-    }
-    return "Unknown";
-}
+// ---------------------------------------------------------------- events
 
 std::string FalconEventName(TQZFalconEvent event)
 {
@@ -145,6 +99,12 @@ void TQZPeer::ReleaseCaches()
     TQZLock hold(session_->Lock());
     for (const auto& channel : channels_.Snapshot()) channel->ReleaseCaches();
 }
+
+TQZAdminSession& TQZPeer::AdminSession() { return *session_; }
+
+void TQZPeer::Disconnect(bool goodbye) { session_->DisconnectPeer(this, goodbye); }
+
+void TQZPeer::QueueConnect() { session_->QueueEvent(PEER_CONNECT, this); }
 
 std::string TQZPeer::PlainAddress()
 {
@@ -398,6 +358,12 @@ void TQZFalcon::SetIdentity(const TQZIdentity& identity)
         identity_.name = identity_.name.substr(0, kIdentityTextMax);
     }
     QueueEvent(IDENTITY_CHANGE, nullptr);
+}
+
+bool TQZFalcon::ConnectedElsewhere(const TQZIdentity& identity, const TQZAdminPeer* peer)
+{
+    std::shared_ptr<TQZPeer> holder = peers_.FindByIdentity(identity);
+    return holder && holder.get() != peer && holder->IsConnected();
 }
 
 bool TQZFalcon::IsHost() const
@@ -722,4 +688,133 @@ bool TQZFalcon::TakeCacheBytes(TQZPeer* peer, int64_t bytes)
     victim->ReleaseCaches();
     victim->Abandon("it sent more ahead of time than the session keeps");
     return cacheBudget_.Charge(peer, bytes);
+}
+
+// ---------------------------------------------------------------- unknown addresses
+
+namespace {
+
+// A join request from an address without a peer, at a host.
+void JoinFromUnknown(TQZFalcon& session, const TQZNetPacket& packet, const TQZJoinRequest& join,
+                     const std::string& source, uint32_t now)
+{
+    std::shared_ptr<TQZPeer> peer = session.Peers().FindByIdentity(join.identity);
+    if (peer) {
+        TQZConnection& c = peer->Connection();
+        session.LogRepeated("moved", source,
+                            "Peer already exists but address changed - " + NetAddressText(c.Address(), c.Port()) +
+                                " to " + NetAddressText(packet.address, packet.port));
+    }
+    if (peer && peer->IsConnected()) {
+        // Anyone may send a join with a member's identity: only the salt of
+        // the member's own join moves it, and wrong salts are few before the
+        // address, and the identity, are shut out for a while.
+        TQZConnection& c = peer->Connection();
+        if (session.Ledger().GuessesSpent(source, now) || peer->SaltGuesses().Spent(now)) {
+            session.LogRepeated("guesses spent", source,
+                                "Ignoring join request: too many wrong salts for " + join.identity.name +
+                                    " or from " + source);
+            return;
+        }
+        if (peer->Salt() == join.salt) {
+            // The same join from a new address: follow it, keep the channels.
+            c.Readdress(packet.address, packet.port);
+            peer->Admin()->SendWelcome();
+            return;
+        }
+        // Counted only: whether they are spent is asked above, at the next join.
+        (void)peer->SaltGuesses().Guess(now);
+        (void)session.Ledger().GuessSalt(source, now);
+        session.LogRepeated("still connected", source,
+                            "Ignoring join request: " + join.identity.name + " is still connected from " +
+                                NetAddressText(c.Address(), c.Port()));
+        return;
+    }
+    if (!session.Ledger().TakeJoin(source, now)) {
+        session.LogRepeated("too many joins", source, "Ignoring join request: too many joins from " + source);
+        return;
+    }
+    if (peer) {
+        peer->ResetAddress(packet.address, packet.port);
+    } else {
+        // Every new identity costs a peer with its channels and buffers.
+        if (!session.MakeRoomForJoin(session.Ledger().RecentJoins(source, now))) {
+            session.LogRepeated("too many peers", source, "Ignoring join request: too many peers");
+            return;
+        }
+        session.LogRepeated("new peer", source,
+                            "Adding new peer:" + join.identity.name + " at " +
+                                NetAddressText(packet.address, packet.port));
+        peer = session.Peers().AddPeer(packet.address, packet.port);
+    }
+    peer->Admin()->AcceptJoin(join);
+}
+
+// The welcome of the host being joined, from an address it was not joined at.
+void WelcomeFromUnknown(TQZFalcon& session, const TQZNetPacket& packet, const TQZByteArray& payload,
+                        const std::string& source, uint32_t now)
+{
+    session.LogRepeated("welcome elsewhere", source,
+                        "DoProcessUnknown - we got a welcome message from an unknown address!");
+    TQZWelcome welcome;
+    std::shared_ptr<TQZPeer> host = session.Peers().First();
+    if (!host || !ReadWelcome(payload, welcome)) return;
+    TQZSaltGuesses& guesses = host->Admin()->WelcomeGuesses();
+    if (guesses.Spent(now)) {
+        session.LogRepeated("welcomes shut out", source,
+                            "Ignoring welcomes from unknown addresses: too many came with the wrong salt");
+        return;
+    }
+    if (welcome.salt != host->Salt()) {
+        (void)guesses.Guess(now);  // counted only: Spent above shuts the next ones out
+        session.LogRepeated("wrong salt", source, "WARNING in MessageWelcome(); mismatching connection salt!");
+        return;
+    }
+    // The host answers from another address: follow it, then take the
+    // datagram through the connection so its header is counted too.
+    host->Connection().Readdress(packet.address, packet.port);
+    host->Connection().OnDatagram(packet);
+}
+
+}  // namespace
+
+void AdminProcessUnknown(TQZFalcon& session, const TQZNetPacket& packet)
+{
+    const std::string source = NetAddressPlain(packet.address, packet.port);
+    const uint32_t now = GetNetTime();
+    session.LogRepeated("unknown", source, "DoProcessUnknown - incoming packet from \"" + source + "\"");
+    TQZNetHeader header;
+    if (!ReadNetHeader(packet.bytes.data(), packet.bytes.size(), header)) return;
+    const TQZByteArray payload(packet.bytes.begin() + kNetHeaderSize, packet.bytes.end());
+    // Joins and welcomes are admin messages; the same bytes on another
+    // channel are something else.
+    const bool admin = header.channel == CHANNEL_ADMIN;
+    if (session.IsHost()) {
+        if (payload.size() != kJoinSize) {
+            session.LogRepeated("unknown client", source, "Ignoring packet from unknown client");
+            return;
+        }
+        TQZJoinRequest join;
+        if (!admin || !ReadJoinRequest(payload, join) || join.kind != ADMIN_JOIN || join.magic != kJoinMagic ||
+            join.sessionId != session.SessionId()) {
+            session.LogRepeated("invalid join", source, "Ignoring invalid Join Request");
+            return;
+        }
+        // Shut out since it was queued.
+        if (session.Ledger().Blocked(source, now)) {
+            session.LogRepeated("shut out", source, "Ignoring joins from " + source + " for a while");
+            return;
+        }
+        // Queued before the address had a peer: its peer takes it now.
+        if (auto known = session.Peers().FindByAddress(ClampNetAddress(packet.address), packet.port)) {
+            known->Connection().OnDatagram(packet);
+            return;
+        }
+        JoinFromUnknown(session, packet, join, source, now);
+        return;
+    }
+    if (session.State() != FS_CLIENT_CONNECTING || !admin) return;
+    TQZNetReader r(payload);
+    if (r.I32() != ADMIN_WELCOME || !r.Ok()) return;
+    WelcomeFromUnknown(session, packet, payload, source, now);
 }

@@ -10,14 +10,10 @@
 // network thread calls (see qz7netchannel).
 #pragma once
 
-#include "qz7netchannel.h"
-#include "qz7netguard.h"
+#include "qz7netadmin.h"
 
-#include <array>
 #include <thread>
 
-constexpr size_t kIdentitySize = 48;
-constexpr size_t kIdentityTextMax = 31;
 constexpr uint16_t kFalconPort = 6969;
 // Datagrams from unknown addresses waiting for the main thread, at most,
 // and at most from one address, so that a flood from a few addresses leaves
@@ -37,34 +33,11 @@ constexpr int64_t kCacheTrimFrom = int64_t(8) << 20;
 constexpr int32_t kPendingJoinsMax = 16;
 constexpr uint32_t kPendingShelter = 500;
 
-struct TQZIdentity {
-    std::string name;  // at most 31 characters
-    std::array<uint8_t, 16> guid{};
-    // Two identities are the same peer when their GUIDs are equal.
-    bool SamePeer(const TQZIdentity& other) const { return guid == other.guid; }
-};
-void WriteIdentity(TQZNetWriter& w, const TQZIdentity& identity);
-// Reads the 48-byte record; a length byte over 31 is clamped.
-TQZIdentity ReadIdentity(TQZNetReader& r);
-TQZIdentity MakeIdentity(const std::string& name);
-
-enum TQZFalconState {
-    FS_DISCONNECTED = 0,
-    FS_HOST_READY = 1,
-    FS_HOST_CONNECTED = 2,
-    FS_CLIENT_CONNECTING = 3,
-    FS_CLIENT_CONNECTED = 4,
-    FS_SEARCH_HOST = 5,
-    FS_SEARCH_CLIENT = 6
-};
-std::string FalconStateName(TQZFalconState state);
-
 enum TQZFalconEvent { IDENTITY_CHANGE = 0, PEER_CONNECT = 1, PEER_GOODBYE = 2, PEER_DISCONNECT = 3, PEER_RELEASE = 4 };
 std::string FalconEventName(TQZFalconEvent event);
 
 class TQZFalcon;
 class TQZPeer;
-class TQZChannelAdmin;
 class TQZChannelChunk;
 class TQZChannelMultipart;
 class TQZPartyService;
@@ -79,7 +52,7 @@ public:
     std::shared_ptr<TQZChannel> Find(uint16_t id);
 };
 
-class TQZPeer : public TQZClass, public TQZChannelHost {
+class TQZPeer : public TQZClass, public TQZAdminPeer {
 public:
     TQZPeer(TQZFalcon* session, const std::string& address, uint16_t port);
     // Any thread: the last owner may let go anywhere; takes "Falcon Logic".
@@ -89,7 +62,7 @@ public:
     virtual void Setup() {}
     virtual void Process() {}
     // Either thread; takes "Falcon Logic".
-    virtual void ResetAddress(const std::string& address, uint16_t port);
+    void ResetAddress(const std::string& address, uint16_t port) override;
 
     // What the peer's channels reach through their host (either thread,
     // under "Falcon Logic").
@@ -100,14 +73,17 @@ public:
     std::shared_ptr<TQZChannel> FindChannel(uint16_t id) override { return channels_.Find(id); }
     TQZPeer* AsPeer() override { return this; }
     void Abandon(const std::string& reason) override;
-    bool TakeCacheBytes(int64_t bytes) override;
+    [[nodiscard]] bool TakeCacheBytes(int64_t bytes) override;
     void ReturnCacheBytes(int64_t bytes) override;
     void LogRepeated(const std::string& kind, const std::string& line) override;
+    // What the admin channel reaches of the session through its peer.
+    TQZAdminSession& AdminSession() override;
+    void Disconnect(bool goodbye) override;
+    void QueueConnect() override;
     // Frees what every channel keeps of what the other end sent ahead of
     // time. Either thread; takes "Falcon Logic".
     void ReleaseCaches();
-    // The address as "address:port": the key of the host's ledger.
-    std::string PlainAddress();
+    std::string PlainAddress() override;
 
     TQZFalcon* Session() const { return session_; }
     TQZChannels& Channels() { return channels_; }
@@ -123,7 +99,7 @@ public:
 
     // Any thread: atomics and the peer's own identity lock.
     bool IsConnected() const override { return connected_.load(); }
-    void SetConnected(bool on)
+    void SetConnected(bool on) override
     {
         connected_.store(on);
         gone_.store(!on);
@@ -131,24 +107,18 @@ public:
     // Was connected and is no longer: what it sends before it joins again is
     // of no use, so none of it is kept.
     bool Gone() const { return gone_.load(); }
-    TQZIdentity Identity();
-    void SetIdentity(const TQZIdentity& identity);
-    int32_t Salt() const { return salt_.load(); }
-    void SetSalt(int32_t salt) { salt_.store(salt); }
-    // At a host: the joiner acknowledged the welcome, so it can hear us (a
-    // join is a single datagram whose sender anyone can forge). Only an
-    // answered peer counts as a player. Any thread.
-    bool Answered() const { return answered_.load(); }
-    void SetAnswered(bool on) { answered_.store(on); }
-    // Accepted at a host and not yet answered.
-    bool Pending() const { return IsConnected() && !Answered(); }
+    TQZIdentity Identity() override;
+    void SetIdentity(const TQZIdentity& identity) override;
+    int32_t Salt() const override { return salt_.load(); }
+    void SetSalt(int32_t salt) override { salt_.store(salt); }
+    bool Answered() const override { return answered_.load(); }
+    void SetAnswered(bool on) override { answered_.store(on); }
     // Wrong salts tried at this peer's identity from other addresses (host,
     // main thread under "Falcon Logic").
     TQZSaltGuesses& SaltGuesses() { return saltGuesses_; }
-    // When the last join was accepted (network clock).
-    uint32_t AcceptTime() const { return acceptTime_.load(); }
-    void SetAcceptTime(uint32_t time) { acceptTime_.store(time); }
-    uint32_t AckDelay() const { return ackDelay_; }
+    uint32_t AcceptTime() const override { return acceptTime_.load(); }
+    void SetAcceptTime(uint32_t time) override { acceptTime_.store(time); }
+    uint32_t AckDelay() const override { return ackDelay_; }
 
     // The main-thread step (inside Process): loss check, every channel's
     // Process, the hook.
@@ -191,7 +161,7 @@ public:
     std::shared_ptr<TQZPeer> First();
     // Frees the peer not connected that was heard from longest ago; false
     // when every peer is connected.
-    bool ReleaseIdlest();
+    [[nodiscard]] bool ReleaseIdlest();
     std::vector<std::shared_ptr<TQZPeer>> ConnectedPeers();
     void SetPeerClass(TQZPeerClass make) { peerClass_ = make; }
 
@@ -235,7 +205,7 @@ using TQZPeerCallback = void (*)(void* user, TQZPeer* peer);
 using TQZSessionCallback = void (*)(void* user, TQZFalcon* session);
 using TQZLogCallback = void (*)(void* user, const std::string& line);
 
-class TQZFalcon : public TQZClass {
+class TQZFalcon : public TQZClass, public TQZAdminSession {
 public:
     // Without a thread the registered network-thread class is made.
     TQZFalcon(int32_t sessionId, std::unique_ptr<TQZNetworkThread> thread);
@@ -244,7 +214,7 @@ public:
     // Main thread: the owner's steps; each takes "Falcon Logic".
     [[nodiscard]] int32_t Open(const std::string& address);
     // Host mode: opens the transport for incoming joins.
-    int32_t Host();
+    [[nodiscard]] int32_t Host();
     void Close();
     void Process();
     // Network thread: the tick of its loop; takes "Falcon Logic".
@@ -252,14 +222,14 @@ public:
 
     // Any thread from here on: atomics, the identity and log locks, or
     // "Falcon Logic" taken inside.
-    bool IsHost() const;
-    bool IsConnected() const;
-    TQZFalconState State() const { return state_.load(); }
-    void StateChange(TQZFalconState state);
+    bool IsHost() const override;
+    bool IsConnected() const override;
+    TQZFalconState State() const override { return state_.load(); }
+    void StateChange(TQZFalconState state) override;
 
-    TQZIdentity LocalIdentity();
+    TQZIdentity LocalIdentity() override;
     void SetIdentity(const TQZIdentity& identity);
-    int32_t SessionId() const { return sessionId_; }
+    int32_t SessionId() const override { return sessionId_; }
     void SetPort(uint16_t port) { port_ = port; }  // before Open or Host
     uint16_t Port() const { return port_; }
 
@@ -282,21 +252,22 @@ public:
     // Host, under "Falcon Logic": room for one more peer for a newcomer
     // whose address asked `joins` times lately (see kPeersMax); false when
     // there is none for it now.
-    bool MakeRoomForJoin(int32_t joins);
-    void Log(const std::string& text);
+    [[nodiscard]] bool MakeRoomForJoin(int32_t joins);
+    void Log(const std::string& text) override;
     // A line that a flood about the source ("address:port") would repeat:
     // the first of its kind from that source in a second is written, the
     // rest are counted into one line (TQZLogThrottle).
     void LogRepeated(const std::string& kind, const std::string& source, const std::string& line);
 
     // The guards against hostile peers (any thread).
-    TQZJoinLedger& Ledger() { return ledger_; }
+    TQZJoinLedger& Ledger() override { return ledger_; }
+    bool ConnectedElsewhere(const TQZIdentity& identity, const TQZAdminPeer* peer) override;
     TQZCacheBudget& CacheBudget() { return cacheBudget_; }
     // Bytes for the peer's early-message caches. When the session's budget
     // is spent the peer that holds the most is cut off to make room (its
     // caches freed, its connection ended); when that is the asking peer
     // itself, false.
-    bool TakeCacheBytes(TQZPeer* peer, int64_t bytes);
+    [[nodiscard]] bool TakeCacheBytes(TQZPeer* peer, int64_t bytes);
     // Datagrams from unknown addresses waiting for the main thread.
     int32_t UnknownQueued();
 
@@ -357,3 +328,8 @@ private:
     TQZLogCallback log_ = nullptr;
     void* logUser_ = nullptr;
 };
+
+// Main-thread handling (inside Process, under "Falcon Logic") of a datagram
+// from an unknown address: a join request at a host, or the welcome of the
+// host being joined from a new address.
+void AdminProcessUnknown(TQZFalcon& session, const TQZNetPacket& packet);

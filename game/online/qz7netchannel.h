@@ -66,7 +66,7 @@ public:
     // Bytes kept for what the other end sent ahead of time come out of one
     // budget for the whole session: false when they do not fit (the data is
     // dropped). Every byte taken is given back when it is delivered or freed.
-    virtual bool TakeCacheBytes(int64_t bytes) = 0;
+    [[nodiscard]] virtual bool TakeCacheBytes(int64_t bytes) = 0;
     virtual void ReturnCacheBytes(int64_t bytes) = 0;
     // A line that a flood from the other end would repeat (mostly a
     // refusal): held to one a second per kind, with a count.
@@ -188,7 +188,7 @@ public:
 
 private:
     // False when the message had to be dropped (too far ahead).
-    bool FutureCacheAdd(uint32_t number, TQZByteArray payload);
+    [[nodiscard]] bool FutureCacheAdd(uint32_t number, TQZByteArray payload);
     // Moves the messages that now follow in order from the cache to due.
     void FutureCheck(std::vector<TQZByteArray>& due);
     // Empties the future cache, giving its bytes back (under lock_).

@@ -39,9 +39,9 @@ public:
     bool Blocked(const std::string& address, uint32_t now);
     // A join that would start, or start over, a peer for the address; false
     // when the address has used up its joins for now.
-    bool TakeJoin(const std::string& address, uint32_t now);
+    [[nodiscard]] bool TakeJoin(const std::string& address, uint32_t now);
     // One wrong salt from the address; false once its guesses are spent.
-    bool GuessSalt(const std::string& address, uint32_t now);
+    [[nodiscard]] bool GuessSalt(const std::string& address, uint32_t now);
     bool GuessesSpent(const std::string& address, uint32_t now);
     // Our welcome to the address was never answered.
     void Unanswered(const std::string& address, uint32_t now);
@@ -72,7 +72,7 @@ private:
 class TQZSaltGuesses {
 public:
     // One wrong salt; false once the guesses of the window are spent.
-    bool Guess(uint32_t now);
+    [[nodiscard]] bool Guess(uint32_t now);
     bool Spent(uint32_t now);
     void Clear() { count_ = 0; }
 
@@ -93,7 +93,7 @@ public:
     explicit TQZCacheBudget(int64_t limit = kSessionCacheBudget) : limit_(limit) {}
     // Takes the bytes for the holder; false (nothing taken) when they do not
     // fit.
-    bool Charge(const void* holder, int64_t bytes);
+    [[nodiscard]] bool Charge(const void* holder, int64_t bytes);
     void Release(const void* holder, int64_t bytes);
     int64_t InUse();
     int64_t Peak();

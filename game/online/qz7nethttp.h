@@ -39,7 +39,7 @@ public:
 
     // Queues the request; false while another runs, after Stop, or for an
     // empty address. A finished request is reset first.
-    bool Request(const std::string& method, const std::string& url);
+    [[nodiscard]] bool Request(const std::string& method, const std::string& url);
     // Back to idle, forgetting the last result. A running request is aborted
     // and waited for first, and its completion is not delivered.
     void Reset();

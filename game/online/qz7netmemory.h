@@ -54,7 +54,7 @@ private:
     void Unbind(const std::string& address);
     uint16_t BoundPort(const std::string& address);
     void Transmit(const std::string& from, const TQZNetPacket& packet);
-    bool Take(const std::string& address, TQZNetPacket& packet);
+    [[nodiscard]] bool Take(const std::string& address, TQZNetPacket& packet);
     double Unit();
     uint64_t NextRandom();
 
@@ -77,14 +77,14 @@ public:
     TQZMemoryNetworkThread(TQZMemoryNetwork& network, const std::string& address);
     ~TQZMemoryNetworkThread() override;
 
-    int32_t Host(uint16_t port) override;
+    [[nodiscard]] int32_t Host(uint16_t port) override;
     [[nodiscard]] int32_t Connect(const std::string& address, uint16_t port, TQZNetPacket& remote) override;
     void Close() override;
     std::string GetLocalAddress() override { return address_; }
     bool IsOpen() override;
     void Wait(uint32_t until) override { (void)until; }
-    bool Receive(TQZNetPacket& packet) override;
-    bool Send(const TQZNetPacket& packet) override;
+    [[nodiscard]] bool Receive(TQZNetPacket& packet) override;
+    [[nodiscard]] bool Send(const TQZNetPacket& packet) override;
     void Clear() override {}
     uint16_t LocalPort();
 

@@ -74,7 +74,7 @@ public:
     std::shared_ptr<TQZPeer> GetMemberPeer(uint8_t partyId);
     int32_t MemberCount();
     std::vector<TQZPartyMember> Members();
-    int32_t SetMaxPartySize(int32_t size);
+    [[nodiscard]] int32_t SetMaxPartySize(int32_t size);
     int32_t MaxPartySize();
     void SetPartyState(TQZPartyState state);
     TQZPartyState PartyState();

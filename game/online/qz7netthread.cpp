@@ -95,7 +95,7 @@ void TQZNetworkThread::Dispatch(const TQZNetPacket& packet)
 void TQZNetworkThread::Flush()
 {
     TQZNetPacket packet;
-    while (queue_.Pop(packet)) Send(packet);
+    while (queue_.Pop(packet)) (void)Send(packet);  // a datagram the transport refuses is lost, as on the wire
 }
 
 uint32_t TQZNetworkThread::Pump()

@@ -53,14 +53,14 @@ public:
 
     // The transport: Host, Connect and Close from the main thread (the
     // session's Open, Host and Close); Wait, Receive and Send from the loop.
-    virtual int32_t Host(uint16_t port) = 0;
+    [[nodiscard]] virtual int32_t Host(uint16_t port) = 0;
     [[nodiscard]] virtual int32_t Connect(const std::string& address, uint16_t port, TQZNetPacket& remote) = 0;
     virtual void Close() = 0;
     virtual std::string GetLocalAddress() = 0;
     virtual bool IsOpen() = 0;
     virtual void Wait(uint32_t until) = 0;
-    virtual bool Receive(TQZNetPacket& packet) = 0;
-    virtual bool Send(const TQZNetPacket& packet) = 0;
+    [[nodiscard]] virtual bool Receive(TQZNetPacket& packet) = 0;
+    [[nodiscard]] virtual bool Send(const TQZNetPacket& packet) = 0;
     virtual void Clear() = 0;
 
     // One pass of the loop without waiting: tick, send the queue, dispatch

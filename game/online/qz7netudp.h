@@ -11,14 +11,14 @@ public:
     ~TQZUdpNetworkThread() override;
 
     // Both bind the socket and start the thread on first use.
-    int32_t Host(uint16_t port) override;
+    [[nodiscard]] int32_t Host(uint16_t port) override;
     [[nodiscard]] int32_t Connect(const std::string& address, uint16_t port, TQZNetPacket& remote) override;
     void Close() override;
     std::string GetLocalAddress() override { return name_; }
     bool IsOpen() override { return socket_.IsOpen(); }
     void Wait(uint32_t until) override;
-    bool Receive(TQZNetPacket& packet) override;
-    bool Send(const TQZNetPacket& packet) override;
+    [[nodiscard]] bool Receive(TQZNetPacket& packet) override;
+    [[nodiscard]] bool Send(const TQZNetPacket& packet) override;
     void Clear() override {}
     uint16_t LocalPort() const { return socket_.LocalPort(); }
 

@@ -15,7 +15,7 @@ TCard TAIDiscard::ChooseFrom(const TCardset& hand, TSuit trump) const
     copy.SortForTrump(trump);
     for (int s = SUIT_SPADES; s <= SUIT_HEARTS; ++s) {
         TCard ace = CardOf(TSuit(s), RANK_ACE);
-        if (s != trump && !IsTrumpCard(ace, trump)) copy.Remove(ace);
+        if (s != trump && !IsTrumpCard(ace, trump)) (void)copy.Remove(ace);  // an ace not held: nothing to take out
     }
     int32_t bestSuit = -1, bestLength = 10, bestRank = RANK_KING;
     for (int s = SUIT_SPADES; s <= SUIT_HEARTS; ++s) {

@@ -136,11 +136,12 @@ void TSession::MoveCard(TSeat seat, TCard card, TCardMoveKind kind)
     // The card leaves its place and the seat's count goes up before the
     // timer starts: a timer that fires at once then lands a complete move.
     moveCount_[seat - 1] += 1;
+    // The governor moves only cards it found where they leave from.
     if (kind == MOVE_DEAL) {
-        deck_.Remove(card);
+        (void)deck_.Remove(card);
     } else {
         outOfPlay_.Add(card);
-        HandOf(seat).Remove(card);
+        (void)HandOf(seat).Remove(card);
     }
     int64_t serial = nextSerial_++;
     moves_.push_back(PendingMove{serial, move});

@@ -95,7 +95,7 @@ void TBenchmarkService::GoToStage(int32_t stage)
         case 1:
             if (StateEngine && StateEngine->CurrentId() != STATE_ABOUT) {
                 StateEngine->PopUntil(STATE_MENU);
-                StateEngine->PushById(STATE_ABOUT, true);
+                (void)StateEngine->PushById(STATE_ABOUT, true);  // a refusal is logged inside; the benchmark runs without it
             }
             SetSetting("Speed.Deal", "100");
             SetSetting("Speed.Play", "100");

@@ -11,8 +11,7 @@
 #include <cmath>
 
 namespace {
-constexpr int32_t kPlateTexture = 21, kIconsUnlocked = 22, kGlintTexture = 23, kBadgeTexture = 25,
-                  kIconsLocked = 27;
+constexpr int32_t kPlateTexture = 21, kIconsUnlocked = 22, kGlintTexture = 23, kIconsLocked = 27;
 constexpr int32_t kPlateHeight = 49;
 constexpr int32_t kSoundClick = 5, kSoundArrive = 6;
 constexpr int32_t kPopupRight = 10, kPopupTop = 30, kPopupStep = 60;

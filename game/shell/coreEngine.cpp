@@ -182,7 +182,8 @@ TMainEngine::~TMainEngine()
 void TMainEngine::Start()
 {
     if (Gameflow) Gameflow->LoadGame();
-    if (StateEngine) StateEngine->PushById(STATE_MENU, false);
+    // A screen not in this build is refused and logged inside.
+    if (StateEngine) (void)StateEngine->PushById(STATE_MENU, false);
 }
 
 void TMainEngine::Tick()

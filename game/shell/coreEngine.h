@@ -73,4 +73,4 @@ void RegisterGameManagers();
 // The warning shown at shut-down naming what could not be saved.
 std::string UnsavedText(const std::vector<std::string>& what);
 // What the main routine does; returns the exit code.
-int RunGame();
+[[nodiscard]] int RunGame();

@@ -84,8 +84,7 @@ void TAboutGUI::Draw(const TQZRect& rect)
 
 void TStateAbout::CreateGUI()
 {
-    TGUIWindow* layout = StateEngine ? StateEngine->LayoutWindow() : nullptr;
-    SetWindow(layout ? NewWindow<TAboutGUI>(this, layout) : nullptr);
+    MakeWindow<TAboutGUI>();
 }
 
 void TStateAbout::HandleEvent(int32_t command)

@@ -126,8 +126,7 @@ void TAchieveGUI::ShowDetails(int32_t n)
 
 void TStateAchievements::CreateGUI()
 {
-    TGUIWindow* layout = StateEngine ? StateEngine->LayoutWindow() : nullptr;
-    SetWindow(layout ? NewWindow<TAchieveGUI>(this, layout) : nullptr);
+    MakeWindow<TAchieveGUI>();
 }
 
 TAchieveGUI* TStateAchievements::Gui() const { return dynamic_cast<TAchieveGUI*>(Window()); }
@@ -158,7 +157,8 @@ void TStateAchievements::HandleEvent(int32_t command)
             if (StateEngine) StateEngine->PopState();
             break;
         case kReset:
-            if (StateEngine) StateEngine->PushById(STATE_CONFIRM, true, CONFIRM_RESET_ACHIEVEMENTS);
+            // A screen not in this build is refused and logged inside.
+            if (StateEngine) (void)StateEngine->PushById(STATE_CONFIRM, true, CONFIRM_RESET_ACHIEVEMENTS);
             break;
         default: break;
     }

@@ -63,8 +63,7 @@ bool TBidCompleteGUI::Arrange()
 
 void TStateBidComplete::CreateGUI()
 {
-    TGUIWindow* layout = StateEngine ? StateEngine->LayoutWindow() : nullptr;
-    SetWindow(layout ? NewWindow<TBidCompleteGUI>(this, layout) : nullptr);
+    MakeWindow<TBidCompleteGUI>();
 }
 
 void TStateBidComplete::Enter(TState* previous, int32_t param)

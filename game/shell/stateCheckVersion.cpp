@@ -91,15 +91,14 @@ TStateCheckVersion::TStateCheckVersion() : check_(std::make_unique<TVersionCheck
 {
     const uint64_t window = Video && Video->Window() ? uint64_t(Video->Window()->Handle()) : 0;
     taskbar_ = std::make_unique<TTaskBarProgress>(window);
-    check_->CheckForUpdate();
+    (void)check_->CheckForUpdate();  // the outcome shows in the check's state, which the screen reads
 }
 
 TStateCheckVersion::~TStateCheckVersion() = default;
 
 void TStateCheckVersion::CreateGUI()
 {
-    TGUIWindow* layout = StateEngine ? StateEngine->LayoutWindow() : nullptr;
-    SetWindow(layout ? NewWindow<TCheckVersionGUI>(this, layout) : nullptr);
+    MakeWindow<TCheckVersionGUI>();
 }
 
 void TStateCheckVersion::Enter(TState* previous, int32_t param)
@@ -130,22 +129,24 @@ void TStateCheckVersion::HandleEvent(int32_t command)
 {
     if (!StateEngine) return;
     switch (command) {
-        case 1: check_->CheckForUpdate(); break;
+        case 1: (void)check_->CheckForUpdate(); break;  // the outcome shows in the check's state, which the screen reads
         case 2:
-            if (check_->ChangelogReceived()) check_->ShowChangelog();
+            // An opener that fails leaves nothing to show.
+            if (check_->ChangelogReceived()) (void)check_->ShowChangelog();
             break;
         case 3:
             if (check_->Downloaded()) {
                 if (check_->RunInstaller()) StateEngine->Clear();
             } else {
-                check_->DownloadUpdate();
+                (void)check_->DownloadUpdate();  // the outcome shows in the check's state, which the screen reads
             }
             break;
         case GUICMD_BACK: {
             int64_t received = 0, total = 0;
             check_->GetProgress(received, total);
             if (check_->IsBusy() && total > 0)
-                StateEngine->PushById(STATE_CONFIRM, true, CONFIRM_ABORT_DOWNLOAD);
+                // A screen not in this build is refused and logged inside.
+                (void)StateEngine->PushById(STATE_CONFIRM, true, CONFIRM_ABORT_DOWNLOAD);
             else
                 StateEngine->PopState();
             break;

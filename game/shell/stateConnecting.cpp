@@ -7,6 +7,7 @@
 #include "UITheme.h"
 #include "mgrGameflow.h"
 #include "mgrMultiplayer.h"
+#include "qz7falcon.h"
 #include "qz7netadmin.h"
 
 #include <algorithm>
@@ -86,8 +87,7 @@ void TConnectingGUI::Refresh()
 
 void TStateConnecting::CreateGUI()
 {
-    TGUIWindow* layout = StateEngine ? StateEngine->LayoutWindow() : nullptr;
-    SetWindow(layout ? NewWindow<TConnectingGUI>(this, layout) : nullptr);
+    MakeWindow<TConnectingGUI>();
 }
 
 void TStateConnecting::Enter(TState* previous, int32_t param)
@@ -109,7 +109,8 @@ void TStateConnecting::Leave(TState* next)
 void TStateConnecting::OnWelcome(TQZClass*)
 {
     // The lobby takes this screen's place.
-    if (StateEngine && StateEngine->Current() == this) StateEngine->PushById(STATE_LOBBY, false);
+    // A screen not in this build is refused and logged inside.
+    if (StateEngine && StateEngine->Current() == this) (void)StateEngine->PushById(STATE_LOBBY, false);
 }
 
 void TStateConnecting::Update()

@@ -38,7 +38,7 @@ void TStateGame::Enter(TState* previous, int32_t param)
     if (param == STATE_RETURN_GAME_OVER) {
         StateEngine->PopState(GUICMD_BACK);
         if (IsMultiplayerActive())
-            StateEngine->PushById(STATE_LOBBY, true);
+            (void)StateEngine->PushById(STATE_LOBBY, true);  // a screen not in this build is refused and logged inside
         else if (SettingBool("Debug.AutoPlay") && Gameflow)
             Gameflow->NewGame(true);
         return;
@@ -118,10 +118,11 @@ void TStateGame::Update()
     case STATUS_STARTING:
         if (Gameflow && s.Governor().CountActions(ACTION_NEWHAND) == 0) Gameflow->NewHand();
         return;
-    case STATUS_DEALING: StateEngine->PushById(STATE_DEALING, true); return;
-    case STATUS_BIDDING: StateEngine->PushById(STATE_BIDDING, true); return;
-    case STATUS_BID_COMPLETE: StateEngine->PushById(STATE_BIDCOMPLETE, true); return;
-    case STATUS_KITTY: StateEngine->PushById(STATE_KITTY, true); return;
+    // A screen not in this build is refused and logged inside.
+    case STATUS_DEALING: (void)StateEngine->PushById(STATE_DEALING, true); return;
+    case STATUS_BIDDING: (void)StateEngine->PushById(STATE_BIDDING, true); return;
+    case STATUS_BID_COMPLETE: (void)StateEngine->PushById(STATE_BIDCOMPLETE, true); return;
+    case STATUS_KITTY: (void)StateEngine->PushById(STATE_KITTY, true); return;
     case STATUS_PLAYING: break;
     }
     if (busy || !Window() || !Window()->IsEnabled()) return;
@@ -132,7 +133,7 @@ void TStateGame::PlayTricks()
 {
     TSession& s = *Session;
     if (HandClosed()) {
-        StateEngine->PushById(STATE_HANDWIN, true);
+        (void)StateEngine->PushById(STATE_HANDWIN, true);  // a screen not in this build is refused and logged inside
         return;
     }
     if (s.Tricks().TrickComplete()) {
@@ -211,6 +212,7 @@ int32_t TStateGame::OnTrickComplete(int64_t winner, uint32_t)
     trickStep_ = 0;
     const bool handOver = s.Tricks().CloseTrick();
     // Leaving: the hand's result is shown when the game is taken up again.
-    if (handOver && !leaving_ && IsCurrent()) StateEngine->PushById(STATE_HANDWIN, true);
+    // A screen not in this build is refused and logged inside.
+    if (handOver && !leaving_ && IsCurrent()) (void)StateEngine->PushById(STATE_HANDWIN, true);
     return 1;
 }

@@ -44,8 +44,7 @@ bool TGameWinGUI::Arrange()
 
 void TStateGameWin::CreateGUI()
 {
-    TGUIWindow* layout = StateEngine ? StateEngine->LayoutWindow() : nullptr;
-    SetWindow(layout ? NewWindow<TGameWinGUI>(this, layout) : nullptr);
+    MakeWindow<TGameWinGUI>();
 }
 
 void TStateGameWin::Enter(TState* previous, int32_t param)

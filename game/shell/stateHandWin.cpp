@@ -47,8 +47,7 @@ void THandWinGUI::ShowResult(const std::string& text)
 
 void TStateHandWin::CreateGUI()
 {
-    TGUIWindow* layout = StateEngine ? StateEngine->LayoutWindow() : nullptr;
-    SetWindow(layout ? NewWindow<THandWinGUI>(this, layout) : nullptr);
+    MakeWindow<THandWinGUI>();
 }
 
 void TStateHandWin::Enter(TState* previous, int32_t param)
@@ -73,7 +72,7 @@ void TStateHandWin::Enter(TState* previous, int32_t param)
     if (const TTeam t = s.WinningTeam()) {
         AchievementTrigger("GAME");
         done_ = true;
-        StateEngine->PushById(STATE_GAMEWIN, false, t);
+        (void)StateEngine->PushById(STATE_GAMEWIN, false, t);  // a screen not in this build is refused and logged inside
         return;
     }
     if (w) w->ShowResult(s.ResultText());

@@ -117,8 +117,7 @@ void TLobbyGUI::Refresh()
 
 void TStateLobby::CreateGUI()
 {
-    TGUIWindow* layout = StateEngine ? StateEngine->LayoutWindow() : nullptr;
-    SetWindow(layout ? NewWindow<TLobbyGUI>(this, layout) : nullptr);
+    MakeWindow<TLobbyGUI>();
 }
 
 void TStateLobby::Enter(TState* previous, int32_t result)
@@ -155,7 +154,8 @@ void TStateLobby::OnLobbyChanged(TQZClass*) { JoinGameInProgress(); }
 void TStateLobby::JoinGameInProgress()
 {
     if (!Multiplayer || !Multiplayer->IsMultiplayer() || IsHost() || !Seated() || !GameGoesOn()) return;
-    if (StateEngine && StateEngine->Current() == this) StateEngine->PushById(STATE_GAME, false);
+    // A screen not in this build is refused and logged inside.
+    if (StateEngine && StateEngine->Current() == this) (void)StateEngine->PushById(STATE_GAME, false);
 }
 
 void TStateLobby::Update()
@@ -171,7 +171,7 @@ void TStateLobby::HandleEvent(int32_t command)
     case 2:
     case 3:
     case 4: lobby_.TakeSeat(TSeat(command)); break;
-    case 5: lobby_.StartGame(); break;
+    case 5: (void)lobby_.StartGame(); break;  // refused until every seat is ready; the screen shows who is not
     case 6: lobby_.ToggleReady(); break;
     case 7:
         if (SteamManager) SteamManager->LobbyChanged();
@@ -181,7 +181,8 @@ void TStateLobby::HandleEvent(int32_t command)
         if (CountHumans() < 2)
             StateEngine->PopState();
         else
-            StateEngine->PushById(STATE_CONFIRM, true, CONFIRM_LEAVE_PARTY);
+            // A screen not in this build is refused and logged inside.
+            (void)StateEngine->PushById(STATE_CONFIRM, true, CONFIRM_LEAVE_PARTY);
         break;
     default: break;
     }

@@ -201,8 +201,7 @@ void TMainMenuGUI::Update()
 
 void TStateMenu::CreateGUI()
 {
-    TGUIWindow* layout = StateEngine ? StateEngine->LayoutWindow() : nullptr;
-    SetWindow(layout ? NewWindow<TMainMenuGUI>(this, layout) : nullptr);
+    MakeWindow<TMainMenuGUI>();
 }
 
 void TStateMenu::Enter(TState* previous, int32_t param)
@@ -233,7 +232,8 @@ void TStateMenu::Quit()
     if (Gameflow) (void)Gameflow->SaveGame();
     if (GameInProgress()) {
         pendingKind = 4;
-        if (StateEngine) StateEngine->PushById(STATE_CONFIRM, true, CONFIRM_QUIT);
+        // A screen not in this build is refused and logged inside.
+        if (StateEngine) (void)StateEngine->PushById(STATE_CONFIRM, true, CONFIRM_QUIT);
     } else if (StateEngine) {
         StateEngine->Clear();
     }
@@ -248,29 +248,30 @@ void TStateMenu::StartNewGame()
 void TStateMenu::HandleEvent(int32_t command)
 {
     if (!StateEngine) return;
+    // A push of a screen not in this build is refused and logged inside.
     switch (command) {
-        case 1: StateEngine->PushById(STATE_GAME, true); break;
-        case 2: StateEngine->PushById(STATE_PREFERENCES, true); break;
-        case 3: StateEngine->PushById(STATE_ABOUT, true); break;
+        case 1: (void)StateEngine->PushById(STATE_GAME, true); break;
+        case 2: (void)StateEngine->PushById(STATE_PREFERENCES, true); break;
+        case 3: (void)StateEngine->PushById(STATE_ABOUT, true); break;
         case 4:
         case GUICMD_BACK: Quit(); break;
         case 5:
             if (GameInProgress()) {
                 pendingKind = 5;
-                StateEngine->PushById(STATE_CONFIRM, true, CONFIRM_RESTART);
+                (void)StateEngine->PushById(STATE_CONFIRM, true, CONFIRM_RESTART);
             } else {
                 StartNewGame();
             }
             break;
-        case 6: StateEngine->PushById(STATE_ACHIEVEMENTS, true); break;
-        case 7: StateEngine->PushById(STATE_OPTIONS, true); break;
-        case 8: StateEngine->PushById(STATE_CHECKVERSION, true); break;
+        case 6: (void)StateEngine->PushById(STATE_ACHIEVEMENTS, true); break;
+        case 7: (void)StateEngine->PushById(STATE_OPTIONS, true); break;
+        case 8: (void)StateEngine->PushById(STATE_CHECKVERSION, true); break;
         case 10:
             if (ServiceManager) ServiceManager->MarshalInstruction("Tutorial.On");
             break;
-        case 11: StateEngine->PushById(STATE_MULTIPLAYER_ENTRY, true); break;
+        case 11: (void)StateEngine->PushById(STATE_MULTIPLAYER_ENTRY, true); break;
         case 13: (void)OpenWebSetting("Internet.SteamURL"); break;  // a refused address is logged there
-        case 14: StateEngine->PushById(STATE_FURTHER, true); break;
+        case 14: (void)StateEngine->PushById(STATE_FURTHER, true); break;
         case 15:
             if (Session && Session->SaveGame(UserFolder() + "debugsave.txt")) ShowNoticeText("Saved game state");
             break;

@@ -171,8 +171,7 @@ void TOptionsGUI::ResetDefaults()
 
 void TStateOptions::CreateGUI()
 {
-    TGUIWindow* layout = StateEngine ? StateEngine->LayoutWindow() : nullptr;
-    SetWindow(layout ? NewWindow<TOptionsGUI>(this, layout) : nullptr);
+    MakeWindow<TOptionsGUI>();
 }
 
 void TStateOptions::HandleEvent(int32_t command)

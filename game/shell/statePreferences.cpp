@@ -56,7 +56,8 @@ void TUIImagePreference::DrawImage(const TQZRect& rect)
             break;
         case PREFERENCE_CARDSET:
             if (TCardGraphics* cards = Resources ? Resources->GetCardset() : nullptr)
-                cards->DrawCard(PREFERENCE_CARD, {rect.left, rect.top}, 0xFFFFFFFF, {rect.Width(), rect.Height()});
+                // An empty slot shows nothing.
+                (void)cards->DrawCard(PREFERENCE_CARD, {rect.left, rect.top}, 0xFFFFFFFF, {rect.Width(), rect.Height()});
             break;
         default:
             if (TQZTexture* back = Resources ? Resources->GetTexture(TEXTURE_CARDBACK) : nullptr)
@@ -162,8 +163,7 @@ void TPreferenceGUI::RefreshCaptions()
 
 void TStatePreferences2::CreateGUI()
 {
-    TGUIWindow* layout = StateEngine ? StateEngine->LayoutWindow() : nullptr;
-    SetWindow(layout ? NewWindow<TPreferenceGUI>(this, layout) : nullptr);
+    MakeWindow<TPreferenceGUI>();
 }
 
 void TStatePreferences2::HandleEvent(int32_t command)

@@ -50,8 +50,7 @@ void TTestingGUI::ShowSelector(const char* key, const char* folder)
 
 void TStateTesting::CreateGUI()
 {
-    TGUIWindow* layout = StateEngine ? StateEngine->LayoutWindow() : nullptr;
-    SetWindow(layout ? NewWindow<TTestingGUI>(this, layout) : nullptr);
+    MakeWindow<TTestingGUI>();
 }
 
 void TStateTesting::HandleEvent(int32_t command)

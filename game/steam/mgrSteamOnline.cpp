@@ -42,7 +42,7 @@ void RegisterSteamManagerVariant(TSteamVariant variant)
 
 void TSteamManagerOnline::Start()
 {
-    isEditor_ = ApplicationName() == QZ_EDITOR_IDENTITY;
+    isEditor_ = EditorVariant();
     if (isEditor_) return;
     TQZSteam* steam = layer_ ? layer_ : GetInstance<TQZSteam>(QZSLOT_STEAM);
     if (!steam || !steam->Initialised()) {
@@ -142,7 +142,8 @@ void TSteamManagerOnline::LobbyChanged()
             AdminLog("Have joined a lobby! Connecting to it's owner");
             if (StateEngine) StateEngine->PopUntil(STATE_MENU);
             if (Multiplayer) Multiplayer->JoinHost(SteamIdText(lobby.owner));
-            if (StateEngine) StateEngine->PushById(STATE_CONNECTING, true);
+            // A screen not in this build is refused and logged inside.
+            if (StateEngine) (void)StateEngine->PushById(STATE_CONNECTING, true);
             SetTableCaption("In multiplayer lobby: " + lobby.title);
             caption_ = lobby.title;
         }

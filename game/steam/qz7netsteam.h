@@ -35,15 +35,15 @@ public:
     explicit TQZNetworkThreadSteam(TQZSteam* steam, bool ownThread = true);
     ~TQZNetworkThreadSteam() override;
 
-    int32_t Host(uint16_t port) override;
+    [[nodiscard]] int32_t Host(uint16_t port) override;
     // Fails for an address that is not a user id.
     [[nodiscard]] int32_t Connect(const std::string& address, uint16_t port, TQZNetPacket& remote) override;
     void Close() override;
     std::string GetLocalAddress() override;
     bool IsOpen() override { return state_.load() != Closed; }
     void Wait(uint32_t until) override;
-    bool Receive(TQZNetPacket& packet) override;
-    bool Send(const TQZNetPacket& packet) override;
+    [[nodiscard]] bool Receive(TQZNetPacket& packet) override;
+    [[nodiscard]] bool Send(const TQZNetPacket& packet) override;
     void Clear() override;
     // Stops taking session requests and being woken by arriving messages.
     void Detach();

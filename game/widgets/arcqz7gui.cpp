@@ -533,14 +533,15 @@ void TGUIWindow::DrawTree()
     if (ownTarget) {
         if (TQZRenderCache* cache = video->GetRenderCache()) cache->FlushBatch();
         saved = video->GetRenderTarget();
-        video->SetRenderTarget(renderTarget_.get());
+        // A target refused is reported inside; the window then draws where the frame does.
+        (void)video->SetRenderTarget(renderTarget_.get());
         video->Clear(0);  // the picture is composed afresh every frame
     }
     Draw(GetDrawRect());
     for (size_t i = 0; i < children_.size(); ++i) children_[i]->DrawTree();
     if (ownTarget) {
         if (TQZRenderCache* cache = video->GetRenderCache()) cache->FlushBatch();
-        video->SetRenderTarget(saved);
+        (void)video->SetRenderTarget(saved);  // the target the frame had, which it took before
     }
     DrawAfterChildren();
 }

@@ -44,7 +44,7 @@ public:
 
     bool NeedsRedraw(uint32_t key) const;
     // Makes the cache the video's current one, empty, for recording.
-    bool Begin(uint32_t key);
+    [[nodiscard]] bool Begin(uint32_t key);
     void End();
     void Replay();
 

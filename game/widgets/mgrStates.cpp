@@ -234,7 +234,7 @@ void TStateEngine::Update()
     // An unregistered minimised screen is simply not shown, not refused every frame.
     if (minimiseHandling && WindowMinimised() && Current() && CurrentId() != STATE_MINIMISED &&
         IsRegistered(STATE_MINIMISED)) {
-        PushById(STATE_MINIMISED, true);
+        (void)PushById(STATE_MINIMISED, true);  // registered: asked just above
     }
     if (WindowQuitting()) Clear();
     FreeRetired();
@@ -245,6 +245,7 @@ void TStateEngine::Render()
     TQZVideo* video = GetVideo();
     if (!video || !root_ || video->BeginFrame() != QZRES_OK) return;
     root_->DrawTree();
-    video->EndFrame();
-    if (!WindowQuitting()) video->Present();
+    // A frame that cannot end or be shown is reported inside; the next frame follows.
+    (void)video->EndFrame();
+    if (!WindowQuitting()) (void)video->Present();
 }

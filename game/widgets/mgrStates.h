@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class TState;
@@ -56,6 +57,9 @@ protected:
         window_ = window;
         windowCreated_ = window != nullptr;
     }
+    // The same for a window of class W made under the layout window (none
+    // without one), with the arguments after the state and the layout.
+    template <class W, class... A> void MakeWindow(A&&... args);
 
 private:
     friend class TStateGUI;
@@ -89,11 +93,11 @@ public:
     void Initialize() override;
 
     // False for an id outside 1..32.
-    bool RegisterState(int32_t id, TStateClass stateClass);
+    [[nodiscard]] bool RegisterState(int32_t id, TStateClass stateClass);
     bool IsRegistered(int32_t id) const;
     void PushState(std::unique_ptr<TState> state, bool keep, int32_t param = 0);
     // Refused, with an admin log line, when no class is registered for the id.
-    bool PushById(int32_t id, bool keep, int32_t param = 0);
+    [[nodiscard]] bool PushById(int32_t id, bool keep, int32_t param = 0);
     void PopState(int32_t param = 0);
     void PopUntil(int32_t id);
     TState* Current() const;
@@ -136,3 +140,9 @@ private:
 
 extern TStateEngine* StateEngine;
 void RegisterStatesManager();
+
+template <class W, class... A> void TState::MakeWindow(A&&... args)
+{
+    TGUIWindow* layout = StateEngine ? StateEngine->LayoutWindow() : nullptr;
+    SetWindow(layout ? NewWindow<W>(this, layout, std::forward<A>(args)...) : nullptr);
+}

@@ -18,9 +18,9 @@ public:
     Bitmap(Bitmap&&) = default;  // a moved vector keeps its storage
     Bitmap& operator=(Bitmap&&) = default;
     // False (and an empty bitmap) for a size below 1 or above 16384.
-    bool Create(int32_t width, int32_t height, uint32_t fill = 0);
+    [[nodiscard]] bool Create(int32_t width, int32_t height, uint32_t fill = 0);
     // A view of width x height pixels at bits, pitch bytes a row.
-    bool Wrap(uint32_t* bits, int32_t width, int32_t height, int32_t pitchBytes);
+    [[nodiscard]] bool Wrap(uint32_t* bits, int32_t width, int32_t height, int32_t pitchBytes);
     void Reset();
 
     bool Valid() const { return bits_ != nullptr; }

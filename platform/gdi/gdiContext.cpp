@@ -163,7 +163,8 @@ bool DeviceContext::TextOut(int32_t x, int32_t y, std::string_view text)
     typeface::TextRect at{x, y, x + face->TextWidth(text), y + face->LineHeight()};
     typeface::TextLayout layout =
         typeface::LayoutText(*face, text, at, typeface::TEXT_SINGLELINE | typeface::TEXT_NOCLIP);
-    if (bkMode_ == BKMODE_OPAQUE && !text.empty()) FillRect({at.left, at.top, at.right, at.bottom}, bk_);
+    // False only without a bitmap to draw on: then nothing is drawn.
+    if (bkMode_ == BKMODE_OPAQUE && !text.empty()) (void)FillRect({at.left, at.top, at.right, at.bottom}, bk_);
     PaintGlyphs(layout, Visible());
     return true;
 }
@@ -183,7 +184,8 @@ int32_t DeviceContext::DrawText(std::string_view text, Rect& rect, uint32_t form
     Rect clip = Visible();
     if (layout.clipped) clip = clip.Intersect(rect);
     if (bkMode_ == BKMODE_OPAQUE && !layout.glyphs.empty()) {
-        FillRect(Rect{b.left, b.top, b.right, b.bottom}.Intersect(clip), bk_);
+        // False only without a bitmap to draw on: then nothing is drawn.
+        (void)FillRect(Rect{b.left, b.top, b.right, b.bottom}.Intersect(clip), bk_);
     }
     PaintGlyphs(layout, clip);
     return b.Height();

@@ -36,27 +36,27 @@ public:
     bool GetClipRect(Rect& out) const;
 
     // Drawing returns false without a bitmap.
-    bool FillRect(const Rect& r, ColorRef colour);
-    bool PatBlt(int32_t x, int32_t y, int32_t w, int32_t h, uint32_t rop);
-    bool SetPixel(int32_t x, int32_t y, ColorRef colour);
+    [[nodiscard]] bool FillRect(const Rect& r, ColorRef colour);
+    [[nodiscard]] bool PatBlt(int32_t x, int32_t y, int32_t w, int32_t h, uint32_t rop);
+    [[nodiscard]] bool SetPixel(int32_t x, int32_t y, ColorRef colour);
     // One-pixel lines in the pen colour from point to point; the last point
     // itself is not painted.
-    bool Polyline(const Point* points, size_t count);
+    [[nodiscard]] bool Polyline(const Point* points, size_t count);
     // Colours interpolated across the triangle for every pixel whose centre
     // lies inside it.
-    bool GradientTriangle(const TriVertex& a, const TriVertex& b, const TriVertex& c);
+    [[nodiscard]] bool GradientTriangle(const TriVertex& a, const TriVertex& b, const TriVertex& c);
 
     // One line of text with its top-left corner at (x, y).
-    bool TextOut(int32_t x, int32_t y, std::string_view text);
+    [[nodiscard]] bool TextOut(int32_t x, int32_t y, std::string_view text);
     // Laid out with the format bits of typeface::LayoutText; returns the
     // text's height. With TEXT_CALCRECT only the rectangle is updated.
     int32_t DrawText(std::string_view text, Rect& rect, uint32_t format);
 
     // Copies from another context's bitmap; the rectangles are clipped to
     // both bitmaps and the clip region.
-    bool BitBlt(int32_t x, int32_t y, int32_t w, int32_t h, const DeviceContext& src, int32_t sx,
+    [[nodiscard]] bool BitBlt(int32_t x, int32_t y, int32_t w, int32_t h, const DeviceContext& src, int32_t sx,
                 int32_t sy, uint32_t rop = ROP_SRCCOPY);
-    bool StretchBlt(int32_t x, int32_t y, int32_t w, int32_t h, const DeviceContext& src, int32_t sx,
+    [[nodiscard]] bool StretchBlt(int32_t x, int32_t y, int32_t w, int32_t h, const DeviceContext& src, int32_t sx,
                     int32_t sy, int32_t sw, int32_t sh, uint32_t rop = ROP_SRCCOPY);
 
 private:

@@ -18,15 +18,15 @@ ImageFormat DetectFormat(const uint8_t* data, size_t size);
 
 // Size and format without decoding the pixels; false for data no decoder
 // accepts or a size outside the limits.
-bool ReadImageInfo(const uint8_t* data, size_t size, ImageInfo& info);
+[[nodiscard]] bool ReadImageInfo(const uint8_t* data, size_t size, ImageInfo& info);
 
 // Whole image; on failure the image is left empty and error (when given)
 // says why.
-bool DecodeImage(const uint8_t* data, size_t size, Image& out, std::string* error = nullptr);
-bool DecodeImageFile(std::string_view fileName, Image& out, std::string* error = nullptr);
+[[nodiscard]] bool DecodeImage(const uint8_t* data, size_t size, Image& out, std::string* error = nullptr);
+[[nodiscard]] bool DecodeImageFile(std::string_view fileName, Image& out, std::string* error = nullptr);
 
 // Reads a whole file (Windows-style names accepted); false when it cannot.
-bool ReadWholeFile(std::string_view fileName, std::vector<uint8_t>& out);
+[[nodiscard]] bool ReadWholeFile(std::string_view fileName, std::vector<uint8_t>& out);
 
 // Pixels equal to the ARGB key become transparent black; a key of 0 means
 // no key. Returns the number of pixels changed.
@@ -35,6 +35,6 @@ size_t ApplyColourKey(Image& image, uint32_t key);
 enum class EncodeFormat { Png, Jpeg, Bmp };
 constexpr int JPEG_QUALITY = 90;
 
-bool EncodeImage(const Image& image, EncodeFormat format, std::vector<uint8_t>& out);
+[[nodiscard]] bool EncodeImage(const Image& image, EncodeFormat format, std::vector<uint8_t>& out);
 
 }  // namespace plat::imaging

@@ -26,7 +26,7 @@ struct Image {
     void SetPixel(int32_t x, int32_t y, uint32_t argb);
     // A width x height image filled with one ARGB value; false when the size
     // is outside the limits above.
-    bool Allocate(int32_t w, int32_t h, uint32_t argb = 0);
+    [[nodiscard]] bool Allocate(int32_t w, int32_t h, uint32_t argb = 0);
 };
 
 struct ImageInfo {

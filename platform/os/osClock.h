@@ -30,6 +30,6 @@ void SetCounterAvailable(bool available);
 
 // The range of millisecond timer periods the machine supports; false when
 // it cannot be told.
-bool TimerPeriodRange(uint32_t& minimum, uint32_t& maximum);
+[[nodiscard]] bool TimerPeriodRange(uint32_t& minimum, uint32_t& maximum);
 
 }  // namespace plat::os

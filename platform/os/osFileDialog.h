@@ -29,7 +29,7 @@ enum class DialogProgram { None, Zenity, KDialog };
 
 // The chosen path, or nothing when the dialog was cancelled or no dialog
 // program could be started.
-std::optional<std::string> ShowFileDialog(const FileDialogRequest& request);
+[[nodiscard]] std::optional<std::string> ShowFileDialog(const FileDialogRequest& request);
 
 // Tests: answers taken before anything else, oldest first (nothing =
 // Cancel); and every request shown, oldest first (the record empties).

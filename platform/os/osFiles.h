@@ -51,12 +51,12 @@ public:
 
     bool Valid() const { return fd_ >= 0; }
     int Fd() const { return fd_; }
-    int Release();
-    bool Close();
+    [[nodiscard]] int Release();
+    [[nodiscard]] bool Close();
     // Read or write up to count bytes; the number moved, or -1 on error.
-    int64_t Read(void* buffer, int64_t count);
-    int64_t Write(const void* buffer, int64_t count);
-    bool Sync();
+    [[nodiscard]] int64_t Read(void* buffer, int64_t count);
+    [[nodiscard]] int64_t Write(const void* buffer, int64_t count);
+    [[nodiscard]] bool Sync();
 
 private:
     int fd_ = -1;

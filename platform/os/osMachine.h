@@ -16,7 +16,7 @@ struct CpuidRegisters {
 };
 // Runs the identification instruction for a leaf; false on processors
 // without it (every non-x86 machine).
-bool Cpuid(uint32_t leaf, CpuidRegisters& out);
+[[nodiscard]] bool Cpuid(uint32_t leaf, CpuidRegisters& out);
 // Replaces the instruction (tests); an empty function restores it.
 using CpuidSource = std::function<bool(uint32_t leaf, CpuidRegisters& out)>;
 void SetCpuidSource(CpuidSource source);
@@ -70,7 +70,7 @@ void SetFactRoot(const std::string& root);
 // it); false, with 96 x 96, when it cannot be told. Displays belong to the
 // window stand-in, which installs the source when it starts; this layer must
 // not pull the window system in.
-bool MonitorEffectiveDpi(const void* monitor, uint32_t& x, uint32_t& y);
+[[nodiscard]] bool MonitorEffectiveDpi(const void* monitor, uint32_t& x, uint32_t& y);
 using MonitorDpiSource = std::function<bool(int32_t display, uint32_t& x, uint32_t& y)>;
 void SetMonitorDpiSource(MonitorDpiSource source);
 

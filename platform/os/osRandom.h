@@ -7,7 +7,7 @@
 namespace plat::os {
 
 // Fills the bytes from the kernel's generator; false when it could not.
-bool SystemRandomBytes(void* out, size_t length);
+[[nodiscard]] bool SystemRandomBytes(void* out, size_t length);
 // One 32-bit value from it (from the monotonic clock mixed with the address
 // of a stack variable only when the generator fails, which it does not on a
 // working system).

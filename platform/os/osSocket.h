@@ -17,15 +17,15 @@ public:
 
     // Binds to the port on every local address (0 picks a free port).
     // Rebinding closes the previous socket first. False on failure.
-    bool Bind(uint16_t port);
+    [[nodiscard]] bool Bind(uint16_t port);
     void Close();
     bool IsOpen() const;
     uint16_t LocalPort() const;
 
     // Sends one datagram to an IPv4 address in dotted form ("localhost" too).
-    bool SendTo(const std::string& address, uint16_t port, const uint8_t* data, size_t length);
+    [[nodiscard]] bool SendTo(const std::string& address, uint16_t port, const uint8_t* data, size_t length);
     // Takes one waiting datagram without blocking; false when none.
-    bool ReceiveFrom(std::string& address, uint16_t& port, std::vector<uint8_t>& data);
+    [[nodiscard]] bool ReceiveFrom(std::string& address, uint16_t& port, std::vector<uint8_t>& data);
     // Blocks until a datagram is readable, Wake is called or the time is up.
     void Wait(int32_t timeoutMs);
     void Wake();

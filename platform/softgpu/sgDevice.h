@@ -37,13 +37,13 @@ public:
     // ------------------------------------------------ life cycle and loss
     // kOk, kDeviceLost (right after a loss) or kDeviceNotReset (lost and
     // waiting for Reset).
-    int32_t TestCooperativeLevel();
+    [[nodiscard]] int32_t TestCooperativeLevel();
     // Fails with kInvalidCall while a default-pool object is still alive or
     // the size is refused; the back buffer is made again at the new size and
     // every state returns to its default.
-    int32_t Reset(PresentParameters& params);
+    [[nodiscard]] int32_t Reset(PresentParameters& params);
     // kDeviceLost while lost; otherwise the frame goes to the sink.
-    int32_t Present();
+    [[nodiscard]] int32_t Present();
     const PresentParameters& Parameters() const { return params_; }
 
     // Test switch: the device reports loss (Present and TestCooperativeLevel
@@ -58,61 +58,61 @@ public:
     int64_t PresentCount() const { return presents_; }
 
     // ------------------------------------------------ objects
-    int32_t CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, uint32_t format,
+    [[nodiscard]] int32_t CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, uint32_t format,
                           uint32_t pool, std::shared_ptr<Texture>& out);
-    int32_t CreateOffscreenPlainSurface(uint32_t width, uint32_t height, uint32_t format, uint32_t pool,
+    [[nodiscard]] int32_t CreateOffscreenPlainSurface(uint32_t width, uint32_t height, uint32_t format, uint32_t pool,
                                         std::shared_ptr<Surface>& out);
-    int32_t CreateRenderTarget(uint32_t width, uint32_t height, uint32_t format, uint32_t multiSample,
+    [[nodiscard]] int32_t CreateRenderTarget(uint32_t width, uint32_t height, uint32_t format, uint32_t multiSample,
                                uint32_t quality, bool lockable, std::shared_ptr<Surface>& out);
-    int32_t CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, uint32_t pool,
+    [[nodiscard]] int32_t CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, uint32_t pool,
                                std::shared_ptr<Buffer>& out);
-    int32_t CreateIndexBuffer(uint32_t length, uint32_t usage, uint32_t format, uint32_t pool,
+    [[nodiscard]] int32_t CreateIndexBuffer(uint32_t length, uint32_t usage, uint32_t format, uint32_t pool,
                               std::shared_ptr<Buffer>& out);
     int32_t GetBackBuffer(uint32_t swapChain, uint32_t index, std::shared_ptr<Surface>& out) const;
     int32_t GetDepthStencilSurface(std::shared_ptr<Surface>& out) const;
 
     // ------------------------------------------------ scene and states
-    int32_t BeginScene();
-    int32_t EndScene();
+    [[nodiscard]] int32_t BeginScene();
+    [[nodiscard]] int32_t EndScene();
     bool InScene() const { return inScene_; }
     // rects nullptr = the whole target, else each rectangle within it; both
     // limited by the scissor rectangle when scissoring is on.
-    int32_t Clear(uint32_t count, const Rect* rects, uint32_t flags, uint32_t colour, float z, uint32_t stencil);
+    [[nodiscard]] int32_t Clear(uint32_t count, const Rect* rects, uint32_t flags, uint32_t colour, float z, uint32_t stencil);
 
-    int32_t SetRenderState(uint32_t state, uint32_t value);
+    [[nodiscard]] int32_t SetRenderState(uint32_t state, uint32_t value);
     int32_t GetRenderState(uint32_t state, uint32_t& value) const;
-    int32_t SetTextureStageState(uint32_t stage, uint32_t type, uint32_t value);
+    [[nodiscard]] int32_t SetTextureStageState(uint32_t stage, uint32_t type, uint32_t value);
     int32_t GetTextureStageState(uint32_t stage, uint32_t type, uint32_t& value) const;
-    int32_t SetSamplerState(uint32_t sampler, uint32_t type, uint32_t value);
+    [[nodiscard]] int32_t SetSamplerState(uint32_t sampler, uint32_t type, uint32_t value);
     int32_t GetSamplerState(uint32_t sampler, uint32_t type, uint32_t& value) const;
-    int32_t SetTexture(uint32_t stage, std::shared_ptr<Texture> texture);
+    [[nodiscard]] int32_t SetTexture(uint32_t stage, std::shared_ptr<Texture> texture);
     std::shared_ptr<Texture> GetTexture(uint32_t stage) const;
-    int32_t SetFVF(uint32_t fvf);
+    [[nodiscard]] int32_t SetFVF(uint32_t fvf);
     uint32_t GetFVF() const { return fvf_; }
     // Programmable stages do not exist here; clearing the shader is accepted.
     int32_t ClearVertexShader() { return kOk; }
-    int32_t SetStreamSource(uint32_t stream, std::shared_ptr<Buffer> buffer, uint32_t offset, uint32_t stride);
-    int32_t SetIndices(std::shared_ptr<Buffer> buffer);
+    [[nodiscard]] int32_t SetStreamSource(uint32_t stream, std::shared_ptr<Buffer> buffer, uint32_t offset, uint32_t stride);
+    [[nodiscard]] int32_t SetIndices(std::shared_ptr<Buffer> buffer);
     // index 0 only; nullptr is refused (the back buffer is set by passing it).
-    int32_t SetRenderTarget(uint32_t index, std::shared_ptr<Surface> surface);
+    [[nodiscard]] int32_t SetRenderTarget(uint32_t index, std::shared_ptr<Surface> surface);
     int32_t GetRenderTarget(uint32_t index, std::shared_ptr<Surface>& out) const;
-    int32_t SetScissorRect(const Rect& rect);
+    [[nodiscard]] int32_t SetScissorRect(const Rect& rect);
     int32_t GetScissorRect(Rect& out) const;
 
     // ------------------------------------------------ drawing
-    int32_t DrawIndexedPrimitive(uint32_t type, int32_t baseVertex, uint32_t minIndex, uint32_t numVertices,
+    [[nodiscard]] int32_t DrawIndexedPrimitive(uint32_t type, int32_t baseVertex, uint32_t minIndex, uint32_t numVertices,
                                  uint32_t startIndex, uint32_t primitiveCount);
-    int32_t DrawIndexedPrimitiveUP(uint32_t type, uint32_t minIndex, uint32_t numVertices, uint32_t primitiveCount,
+    [[nodiscard]] int32_t DrawIndexedPrimitiveUP(uint32_t type, uint32_t minIndex, uint32_t numVertices, uint32_t primitiveCount,
                                    const void* indices, uint32_t indexFormat, const void* vertices,
                                    uint32_t stride);
-    int32_t DrawPrimitiveUP(uint32_t type, uint32_t primitiveCount, const void* vertices, uint32_t stride);
+    [[nodiscard]] int32_t DrawPrimitiveUP(uint32_t type, uint32_t primitiveCount, const void* vertices, uint32_t stride);
 
     // The effect's technique over the rectangle of the render target (within
     // the scissor rectangle when that is on): texture coordinates run from
     // (u0, v0) at its top-left corner to (u1, v1) at its bottom-right, the
     // colours written as the blend and write-mask states say. Counted as a
     // draw of two triangles; a lost device draws nothing.
-    int32_t DrawEffect(Effect& effect, int32_t technique, const Rect& dest, float u0, float v0, float u1, float v1);
+    [[nodiscard]] int32_t DrawEffect(Effect& effect, int32_t technique, const Rect& dest, float u0, float v0, float u1, float v1);
     // Threads an effect draw may use (1 ..); each takes a band of rows.
     void SetEffectThreads(int32_t threads) { effectThreads_ = threads < 1 ? 1 : threads; }
     int32_t EffectThreads() const { return effectThreads_; }
@@ -124,18 +124,18 @@ public:
     // ------------------------------------------------ copies
     // Scaled copy between colour surfaces (filter kFilterNone/kFilterPoint
     // nearest, kFilterLinear bilinear); rects nullptr = whole surface.
-    int32_t StretchRect(Surface* source, const Rect* sourceRect, Surface* dest, const Rect* destRect,
+    [[nodiscard]] int32_t StretchRect(Surface* source, const Rect* sourceRect, Surface* dest, const Rect* destRect,
                         uint32_t filter);
-    int32_t ColorFill(Surface* surface, const Rect* rect, uint32_t colour);
+    [[nodiscard]] int32_t ColorFill(Surface* surface, const Rect* rect, uint32_t colour);
     // Unscaled copy; destPoint nullptr = the same position as the source.
-    int32_t UpdateSurface(Surface* source, const Rect* sourceRect, Surface* dest, const Point* destPoint);
+    [[nodiscard]] int32_t UpdateSurface(Surface* source, const Rect* sourceRect, Surface* dest, const Point* destPoint);
 
 private:
     enum class LossState { None, Lost, NotReset };
     void MakeBackBuffer();
     void DefaultStates();
     bool CurrentRasterState(RasterState& st) const;
-    int32_t DrawTriangles(const uint8_t* vertices, uint32_t vertexBytes, uint32_t stride, const void* indices,
+    [[nodiscard]] int32_t DrawTriangles(const uint8_t* vertices, uint32_t vertexBytes, uint32_t stride, const void* indices,
                           bool indices32, uint32_t indexCount, int32_t baseVertex);
 
     PresentParameters params_;

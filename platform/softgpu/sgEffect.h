@@ -32,13 +32,13 @@ public:
     // Floats of a value or matrix parameter (16 for a matrix, row by row);
     // false for a texture, an unknown index or a wrong count (a count of 1
     // fills every component).
-    bool SetFloats(int32_t parameter, const float* values, int32_t count);
+    [[nodiscard]] bool SetFloats(int32_t parameter, const float* values, int32_t count);
     bool GetFloats(int32_t parameter, std::vector<float>& out) const;
-    bool SetTexture(int32_t parameter, std::shared_ptr<Texture> texture);
+    [[nodiscard]] bool SetTexture(int32_t parameter, std::shared_ptr<Texture> texture);
 
     // Starts a draw of the technique over a rectangle of the given size: the
     // parameters and textures as they are now. False for no such technique.
-    bool Begin(int32_t technique, int32_t width, int32_t height);
+    [[nodiscard]] bool Begin(int32_t technique, int32_t width, int32_t height);
     // Working lanes for Shade: one per thread shading at the same time.
     std::vector<float> NewScratch() const;
     // The colours (ARGB) of count pixels of row y of the rectangle from

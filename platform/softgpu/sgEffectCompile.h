@@ -63,6 +63,6 @@ struct CompiledEffect {
 };
 
 // False with the first error found.
-bool CompileEffectSource(const EffectSource& source, CompiledEffect& out, SourceError& error);
+[[nodiscard]] bool CompileEffectSource(const EffectSource& source, CompiledEffect& out, SourceError& error);
 
 }  // namespace plat::softgpu::fx

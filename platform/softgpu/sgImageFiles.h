@@ -38,25 +38,25 @@ int32_t GetImageInfoFromFile(std::string_view fileName, ImageFileInfo& out);
 
 // A texture of the image's size in the given usage, format and pool.
 // kBadArgument for an image larger than the device allows.
-int32_t CreateTextureFromFileInMemory(Device& device, const void* data, size_t size, uint32_t usage,
+[[nodiscard]] int32_t CreateTextureFromFileInMemory(Device& device, const void* data, size_t size, uint32_t usage,
                                       uint32_t format, uint32_t pool, uint32_t colourKey,
                                       std::shared_ptr<Texture>& out, ImageFileInfo* info = nullptr);
-int32_t CreateTextureFromFile(Device& device, std::string_view fileName, uint32_t usage, uint32_t format,
+[[nodiscard]] int32_t CreateTextureFromFile(Device& device, std::string_view fileName, uint32_t usage, uint32_t format,
                               uint32_t pool, uint32_t colourKey, std::shared_ptr<Texture>& out,
                               ImageFileInfo* info = nullptr);
 
 // The image (or sourceRect of a surface) drawn into destRect of the
 // destination (nullptr = the whole surface), scaled by the nearest pixel for
 // kFilterNone/kFilterPoint and bilinearly otherwise.
-int32_t LoadSurfaceFromFileInMemory(Surface& dest, const Rect* destRect, const void* data, size_t size,
+[[nodiscard]] int32_t LoadSurfaceFromFileInMemory(Surface& dest, const Rect* destRect, const void* data, size_t size,
                                     uint32_t filter, uint32_t colourKey);
-int32_t LoadSurfaceFromFile(Surface& dest, const Rect* destRect, std::string_view fileName, uint32_t filter,
+[[nodiscard]] int32_t LoadSurfaceFromFile(Surface& dest, const Rect* destRect, std::string_view fileName, uint32_t filter,
                             uint32_t colourKey);
-int32_t LoadSurfaceFromSurface(Surface& dest, const Rect* destRect, const Surface& source, const Rect* sourceRect,
+[[nodiscard]] int32_t LoadSurfaceFromSurface(Surface& dest, const Rect* destRect, const Surface& source, const Rect* sourceRect,
                                uint32_t filter, uint32_t colourKey);
 
 // kImageFileJpg and kImageFilePng as named, any other type as BMP.
-int32_t SaveSurfaceToFileInMemory(std::vector<uint8_t>& out, uint32_t fileFormat, const Surface& surface);
-int32_t SaveTextureToFileInMemory(std::vector<uint8_t>& out, uint32_t fileFormat, const Texture& texture);
+[[nodiscard]] int32_t SaveSurfaceToFileInMemory(std::vector<uint8_t>& out, uint32_t fileFormat, const Surface& surface);
+[[nodiscard]] int32_t SaveTextureToFileInMemory(std::vector<uint8_t>& out, uint32_t fileFormat, const Texture& texture);
 
 }  // namespace plat::softgpu

@@ -44,8 +44,8 @@ public:
 
     // rect nullptr = whole surface. A rectangle outside the surface or a
     // second lock: kInvalidCall.
-    int32_t LockRect(LockedRect& out, const Rect* rect, uint32_t flags);
-    int32_t UnlockRect();
+    [[nodiscard]] int32_t LockRect(LockedRect& out, const Rect* rect, uint32_t flags);
+    [[nodiscard]] int32_t UnlockRect();
     bool IsLocked() const { return locked_; }
 
     // Direct pixel access for drawing, copies and tests (pitch in pixels).
@@ -79,8 +79,8 @@ public:
     uint32_t GetLevelCount() const { return 1; }
     int32_t GetLevelDesc(uint32_t level, SurfaceDesc& out) const;
     int32_t GetSurfaceLevel(uint32_t level, std::shared_ptr<Surface>& out) const;
-    int32_t LockRect(uint32_t level, LockedRect& out, const Rect* rect, uint32_t flags);
-    int32_t UnlockRect(uint32_t level);
+    [[nodiscard]] int32_t LockRect(uint32_t level, LockedRect& out, const Rect* rect, uint32_t flags);
+    [[nodiscard]] int32_t UnlockRect(uint32_t level);
 
     int32_t Width() const { return level0_->Width(); }
     int32_t Height() const { return level0_->Height(); }
@@ -99,8 +99,8 @@ public:
            std::shared_ptr<std::atomic<int32_t>> poolCounter);
 
     // offset and size in bytes; size 0 locks from offset to the end.
-    int32_t Lock(uint32_t offset, uint32_t size, void** data, uint32_t flags);
-    int32_t Unlock();
+    [[nodiscard]] int32_t Lock(uint32_t offset, uint32_t size, void** data, uint32_t flags);
+    [[nodiscard]] int32_t Unlock();
     int32_t LockCount() const { return lockCount_; }
 
     uint32_t Length() const { return uint32_t(bytes_.size()); }

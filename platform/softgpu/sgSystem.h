@@ -21,7 +21,7 @@ struct DisplayInfo {
 // from 640 x 480 up, 60 Hz, in 32 and 16 bits.
 DisplayInfo HeadlessDisplayInfo();
 // The first display's modes while SDL's video runs; false otherwise.
-bool SdlDisplayInfo(DisplayInfo& info);
+[[nodiscard]] bool SdlDisplayInfo(DisplayInfo& info);
 // An installed source answers first (tests); nullptr goes back to SDL's
 // displays or the fixed list.
 void SetDisplayInfoSource(std::function<DisplayInfo()> source);
@@ -38,17 +38,17 @@ public:
     uint32_t GetAdapterModeCount(uint32_t adapter, uint32_t format) const;
     int32_t EnumAdapterModes(uint32_t adapter, uint32_t format, uint32_t index, DisplayMode& out) const;
     int32_t GetAdapterDisplayMode(uint32_t adapter, DisplayMode& out) const;
-    int32_t CheckDeviceType(uint32_t adapter, uint32_t deviceType, uint32_t displayFormat, uint32_t backBufferFormat,
+    [[nodiscard]] int32_t CheckDeviceType(uint32_t adapter, uint32_t deviceType, uint32_t displayFormat, uint32_t backBufferFormat,
                             bool windowed) const;
-    int32_t CheckDeviceFormat(uint32_t adapter, uint32_t deviceType, uint32_t adapterFormat, uint32_t usage,
+    [[nodiscard]] int32_t CheckDeviceFormat(uint32_t adapter, uint32_t deviceType, uint32_t adapterFormat, uint32_t usage,
                               uint32_t resourceType, uint32_t checkFormat) const;
     // Multisampling is not offered: kNotAvailable for every type but none.
-    int32_t CheckDeviceMultiSampleType(uint32_t adapter, uint32_t deviceType, uint32_t surfaceFormat, bool windowed,
+    [[nodiscard]] int32_t CheckDeviceMultiSampleType(uint32_t adapter, uint32_t deviceType, uint32_t surfaceFormat, bool windowed,
                                        uint32_t type, uint32_t* qualityLevels) const;
     int32_t GetDeviceCaps(uint32_t adapter, uint32_t deviceType, DeviceCaps& out) const;
     // Back buffer sizes 1..kMaxTextureSize (else kBadArgument); a full-screen
     // size must be one of the modes (else kInvalidCall).
-    int32_t CreateDevice(uint32_t adapter, uint32_t deviceType, void* window, uint32_t behaviourFlags,
+    [[nodiscard]] int32_t CreateDevice(uint32_t adapter, uint32_t deviceType, void* window, uint32_t behaviourFlags,
                          PresentParameters& params, std::unique_ptr<Device>& out) const;
 
     // Test switch: the next device creations fail with kNotAvailable.

@@ -17,20 +17,20 @@ using MusicHandle = uint32_t;  // 0 = none
 // 0 when no device is open or the file cannot be opened as music.
 MusicHandle OpenMusic(const std::string& path);
 // Stops the piece when it plays; false for an unknown handle.
-bool FreeMusic(MusicHandle music);
+[[nodiscard]] bool FreeMusic(MusicHandle music);
 // Starts the piece from its beginning; another piece playing stops (without
 // a notice). With loop it starts again at its end and never ends by itself.
 [[nodiscard]] bool PlayMusic(MusicHandle music, bool loop);
-bool StopMusic(MusicHandle music);
+[[nodiscard]] bool StopMusic(MusicHandle music);
 bool MusicPlaying(MusicHandle music);
 bool MusicValid(MusicHandle music);
-bool SetMusicVolume(MusicHandle music, float volume);  // 0 .. 1
+[[nodiscard]] bool SetMusicVolume(MusicHandle music, float volume);  // 0 .. 1
 float MusicVolume(MusicHandle music);
 
 // Called with the piece's handle on the mixer's thread when it ends by
 // itself; an empty function removes the handler.
 using MusicEndHandler = std::function<void(MusicHandle)>;
-bool SetMusicEndHandler(MusicHandle music, MusicEndHandler handler);
+[[nodiscard]] bool SetMusicEndHandler(MusicHandle music, MusicEndHandler handler);
 
 // Tests: the end of the playing piece as the mixer reports it, from a
 // thread of its own (joined before returning); false when none plays.

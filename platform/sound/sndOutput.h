@@ -31,7 +31,7 @@ bool LibraryOpen();
 [[nodiscard]] bool InitDevice(int32_t device, int32_t rate);
 // Closes the device; every sample and channel goes with it, and first what
 // the hook below frees.
-bool FreeDevice();
+[[nodiscard]] bool FreeDevice();
 // Runs at the start of every FreeDevice while a device is open: music
 // streams (sndMusic) register their release here, so this module needs
 // nothing of theirs.
@@ -41,18 +41,18 @@ int32_t CurrentDevice();  // the device number in use, -1 none
 
 // Loads a sound file (WAV, and what the mixer was built for).
 SampleHandle LoadSample(const std::string& path, int32_t maxPlaybacks, uint32_t flags);
-bool FreeSample(SampleHandle sample);
+[[nodiscard]] bool FreeSample(SampleHandle sample);
 // A channel for a new playback of the sample; 0 when the limit is reached
 // and the sample may not take over.
 ChannelHandle GetSampleChannel(SampleHandle sample);
 // Playbacks of the sample that hold a channel (playing or about to).
 int32_t SamplePlaybacks(SampleHandle sample);
 
-bool SetChannelLoop(ChannelHandle channel, bool loop);
-bool SetChannelVolume(ChannelHandle channel, float volume);  // 0 .. 1
+[[nodiscard]] bool SetChannelLoop(ChannelHandle channel, bool loop);
+[[nodiscard]] bool SetChannelVolume(ChannelHandle channel, float volume);  // 0 .. 1
 float ChannelVolume(ChannelHandle channel);
 [[nodiscard]] bool PlayChannel(ChannelHandle channel, bool restart);
-bool StopChannel(ChannelHandle channel);
+[[nodiscard]] bool StopChannel(ChannelHandle channel);
 bool ChannelPlaying(ChannelHandle channel);
 // False once the channel was taken over or its sample or device went.
 bool ChannelValid(ChannelHandle channel);

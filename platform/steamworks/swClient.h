@@ -27,17 +27,17 @@ public:
     AppId GetAppId();
     void SetWarningHook(WarningHook hook);
     void SetNotificationPosition(int32_t position);
-    bool ImageSize(ImageId image, uint32_t& width, uint32_t& height);
-    bool ImageRGBA(ImageId image, std::vector<uint8_t>& rgba);
+    [[nodiscard]] bool ImageSize(ImageId image, uint32_t& width, uint32_t& height);
+    [[nodiscard]] bool ImageRGBA(ImageId image, std::vector<uint8_t>& rgba);
 
     // ------------------------------------------------------------ callbacks
     // Nothing is handed out before ManualDispatchInit. RunFrame makes what
     // was posted so far available; NextCallback hands it out one at a time,
     // each released by FreeLastCallback before the next.
-    bool ManualDispatchInit();
+    [[nodiscard]] bool ManualDispatchInit();
     Pipe GetPipe();
     void RunFrame(Pipe pipe);
-    bool NextCallback(Pipe pipe, CallbackView& out);
+    [[nodiscard]] bool NextCallback(Pipe pipe, CallbackView& out);
     void FreeLastCallback(Pipe pipe);
     // The result of a completed call (announced by kCbCallCompleted): false
     // unless the id matches and the buffer holds the whole result.
@@ -51,25 +51,25 @@ public:
     std::string FriendPersonaName(UserId user);
     Relation FriendRelation(UserId user);
     PersonaState FriendPersonaState(UserId user);
-    bool FriendGamePlayed(UserId user, FriendGame& out);
+    [[nodiscard]] bool FriendGamePlayed(UserId user, FriendGame& out);
     ImageId MediumAvatar(UserId user);
     ImageId LargeAvatar(UserId user);
     // An empty value removes the key. False for a bad key or value.
-    bool SetRichPresence(const std::string& key, const std::string& value);
+    [[nodiscard]] bool SetRichPresence(const std::string& key, const std::string& value);
 
     // ------------------------------------------------------------ statistics
     // Reads the user's statistics; kCbStatsReceived follows.
-    bool RequestCurrentStats();
+    [[nodiscard]] bool RequestCurrentStats();
     // Completes as a call with a GlobalStatsReceived result.
     CallHandle RequestGlobalStats(int32_t days);
     bool GetStat(const std::string& name, int32_t& value);
-    bool SetStat(const std::string& name, int32_t value);
+    [[nodiscard]] bool SetStat(const std::string& name, int32_t value);
     // Writes the user's file; kCbStatsStored and, per achievement changed,
     // kCbAchievementStored follow.
-    bool StoreStats();
+    [[nodiscard]] bool StoreStats();
     bool GetAchievement(const std::string& name, bool& achieved);
-    bool SetAchievement(const std::string& name);
-    bool ClearAchievement(const std::string& name);
+    [[nodiscard]] bool SetAchievement(const std::string& name);
+    [[nodiscard]] bool ClearAchievement(const std::string& name);
     // Completes as a call with a LeaderboardFound result.
     CallHandle FindLeaderboard(const std::string& name);
     std::string LeaderboardName(LeaderboardHandle board);
@@ -81,7 +81,7 @@ public:
     UserId LobbyOwner(LobbyId lobby);
     std::string LobbyData(LobbyId lobby, const std::string& key);
     // The owner only; every member gets kCbLobbyDataUpdate.
-    bool SetLobbyData(LobbyId lobby, const std::string& key, const std::string& value);
+    [[nodiscard]] bool SetLobbyData(LobbyId lobby, const std::string& key, const std::string& value);
     int32_t LobbyMemberCount(LobbyId lobby);
     int32_t LobbyMemberLimit(LobbyId lobby);
     UserId LobbyMemberByIndex(LobbyId lobby, int32_t index);
@@ -89,8 +89,8 @@ public:
     // ------------------------------------------------------------ messages
     // A first message to a user who has no session with the sender waits
     // until that user accepts (kCbSessionRequest tells them).
-    bool AcceptSession(const NetIdentity& remote);
-    bool CloseSession(const NetIdentity& remote);
+    [[nodiscard]] bool AcceptSession(const NetIdentity& remote);
+    [[nodiscard]] bool CloseSession(const NetIdentity& remote);
     Result SendMessage(const NetIdentity& remote, const void* data, uint32_t size, int32_t flags, int32_t channel);
     int32_t ReceiveMessages(int32_t channel, int32_t max, std::vector<NetMessage>& out);
     // Called, on the sender's or the accepting thread, whenever messages

@@ -258,42 +258,47 @@ UserId Hub::LobbyOwnerOf(LobbyId lobby)
 
 // ---------------------------------------------------------------- statistics
 
-bool Hub::SetStat(UserId user, const std::string& name, int32_t value)
+template <class T>
+bool Hub::SetRecordEntry(UserId user, std::map<std::string, T> StatsRecord::*entries, const std::string& name,
+                         T value)
 {
     std::lock_guard<std::mutex> guard(lock_);
     StatsRecord record;
     if (!Find(user) || !ValidStatName(name) || !LoadFileLocked(user, record)) return false;
-    record.stats[name] = value;
+    (record.*entries)[name] = value;
     return SaveFileLocked(user, record);
+}
+
+template <class T>
+std::optional<T> Hub::ReadRecordEntry(UserId user, std::map<std::string, T> StatsRecord::*entries,
+                                      const std::string& name)
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    StatsRecord record;
+    if (!Find(user) || !LoadFileLocked(user, record)) return std::nullopt;
+    auto it = (record.*entries).find(name);
+    if (it == (record.*entries).end()) return std::nullopt;
+    return it->second;
+}
+
+bool Hub::SetStat(UserId user, const std::string& name, int32_t value)
+{
+    return SetRecordEntry(user, &StatsRecord::stats, name, value);
 }
 
 std::optional<int32_t> Hub::ReadStat(UserId user, const std::string& name)
 {
-    std::lock_guard<std::mutex> guard(lock_);
-    StatsRecord record;
-    if (!Find(user) || !LoadFileLocked(user, record)) return std::nullopt;
-    auto it = record.stats.find(name);
-    if (it == record.stats.end()) return std::nullopt;
-    return it->second;
+    return ReadRecordEntry(user, &StatsRecord::stats, name);
 }
 
 bool Hub::SetAchievement(UserId user, const std::string& name, bool achieved)
 {
-    std::lock_guard<std::mutex> guard(lock_);
-    StatsRecord record;
-    if (!Find(user) || !ValidStatName(name) || !LoadFileLocked(user, record)) return false;
-    record.achievements[name] = achieved;
-    return SaveFileLocked(user, record);
+    return SetRecordEntry(user, &StatsRecord::achievements, name, achieved);
 }
 
 std::optional<bool> Hub::ReadAchievement(UserId user, const std::string& name)
 {
-    std::lock_guard<std::mutex> guard(lock_);
-    StatsRecord record;
-    if (!Find(user) || !LoadFileLocked(user, record)) return std::nullopt;
-    auto it = record.achievements.find(name);
-    if (it == record.achievements.end()) return std::nullopt;
-    return it->second;
+    return ReadRecordEntry(user, &StatsRecord::achievements, name);
 }
 
 std::string Hub::LastStatsError()

@@ -59,17 +59,17 @@ public:
     // Every member, the removed one too, gets kCbLobbyRoomUpdate; a kicked
     // one also gets kCbLobbyRemoved.
     void RemoveMember(LobbyId lobby, UserId user, bool kicked);
-    bool SetLobbyData(LobbyId lobby, const std::string& key, const std::string& value);
+    [[nodiscard]] bool SetLobbyData(LobbyId lobby, const std::string& key, const std::string& value);
     std::vector<UserId> LobbyMembers(LobbyId lobby);
     UserId LobbyOwnerOf(LobbyId lobby);
 
     // ------------------------------------------------------------ statistics
     // Straight to and from the user's file; false or none when the file
     // cannot be read cleanly (it is then left as it is).
-    bool SetStat(UserId user, const std::string& name, int32_t value);
-    std::optional<int32_t> ReadStat(UserId user, const std::string& name);
-    bool SetAchievement(UserId user, const std::string& name, bool achieved);
-    std::optional<bool> ReadAchievement(UserId user, const std::string& name);
+    [[nodiscard]] bool SetStat(UserId user, const std::string& name, int32_t value);
+    [[nodiscard]] std::optional<int32_t> ReadStat(UserId user, const std::string& name);
+    [[nodiscard]] bool SetAchievement(UserId user, const std::string& name, bool achieved);
+    [[nodiscard]] std::optional<bool> ReadAchievement(UserId user, const std::string& name);
     // The last file that could not be read or written, with the reason.
     std::string LastStatsError();
     void DefineLeaderboard(const std::string& name);
@@ -145,6 +145,14 @@ private:
     void PostToMembers(const Lobby& lobby, int32_t id, const std::vector<uint8_t>& data);
     [[nodiscard]] bool LoadFileLocked(UserId user, StatsRecord& record);
     [[nodiscard]] bool SaveFileLocked(UserId user, const StatsRecord& record);
+    // One entry of a user's statistics or achievements (the map of the
+    // record), written through or read from the file; these take lock_.
+    template <class T>
+    [[nodiscard]] bool SetRecordEntry(UserId user, std::map<std::string, T> StatsRecord::*entries,
+                                      const std::string& name, T value);
+    template <class T>
+    [[nodiscard]] std::optional<T> ReadRecordEntry(UserId user, std::map<std::string, T> StatsRecord::*entries,
+                                                   const std::string& name);
     void SignOut(UserId user);
 
     std::mutex lock_;

@@ -21,14 +21,14 @@ public:
     // Packs the glyphs of bytes 32 to 255 in rows, one pixel apart, into the
     // smallest power-of-two square (at most maxSide) that holds them. False
     // when they do not fit.
-    bool Build(const Typeface& face, int32_t maxSide = 2048);
+    [[nodiscard]] bool Build(const Typeface& face, int32_t maxSide = 2048);
 
     int32_t Side() const { return side_; }
     const std::vector<uint8_t>& Page() const { return page_; }  // side x side bytes
     const Entry& At(uint8_t ch) const { return entries_[ch]; }
 
 private:
-    bool Pack(const Typeface& face, int32_t side);
+    [[nodiscard]] bool Pack(const Typeface& face, int32_t side);
     int32_t side_ = 0;
     std::vector<uint8_t> page_;
     std::array<Entry, 256> entries_{};

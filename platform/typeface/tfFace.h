@@ -22,7 +22,7 @@ struct FaceFile {
 
 // The installed face that serves the name; false only when the system has
 // no fonts at all.
-bool ResolveFace(std::string_view name, bool bold, bool italic, FaceFile& out);
+[[nodiscard]] bool ResolveFace(std::string_view name, bool bold, bool italic, FaceFile& out);
 
 // One rasterised glyph: coverage rows of width bytes, 0 (none) to 255
 // (full), placed left pixels right of the pen and top pixels above the

@@ -9,7 +9,7 @@
 namespace plat::os {
 
 // False when the clipboard cannot take the text.
-bool SetClipboardText(const std::string& text);
+[[nodiscard]] bool SetClipboardText(const std::string& text);
 // The clipboard's text, empty when it holds none.
 std::string GetClipboardText();
 bool HasClipboardText();

@@ -189,21 +189,21 @@ WindowHandle CreateNativeWindow(const WindowCreation& creation, WindowProcedure 
 // nullptr headless.
 void* SdlWindowOf(WindowHandle window);
 // Sends kMsgDestroy, then forgets the window and its queued messages.
-bool DestroyNativeWindow(WindowHandle window);
+[[nodiscard]] bool DestroyNativeWindow(WindowHandle window);
 bool WindowExists(WindowHandle window);
 size_t WindowCount();
 
 bool GetWindowRect(WindowHandle window, OsRect& outer);
 bool GetClientRect(WindowHandle window, OsRect& client);  // (0, 0, w, h)
 // Moves and sizes the outer rectangle without activating.
-bool SetWindowBounds(WindowHandle window, int32_t x, int32_t y, int32_t width, int32_t height);
-bool SetWindowStyle(WindowHandle window, uint32_t style, uint32_t exStyle);
+[[nodiscard]] bool SetWindowBounds(WindowHandle window, int32_t x, int32_t y, int32_t width, int32_t height);
+[[nodiscard]] bool SetWindowStyle(WindowHandle window, uint32_t style, uint32_t exStyle);
 bool GetWindowStyle(WindowHandle window, uint32_t& style, uint32_t& exStyle);
-bool SetWindowTitle(WindowHandle window, const std::string& title);
+[[nodiscard]] bool SetWindowTitle(WindowHandle window, const std::string& title);
 std::string GetWindowTitle(WindowHandle window);
 
 enum class ShowCommand { Hide, Show, Minimize, Maximize, Restore };
-bool ShowNativeWindow(WindowHandle window, ShowCommand command);
+[[nodiscard]] bool ShowNativeWindow(WindowHandle window, ShowCommand command);
 bool IsWindowShown(WindowHandle window);
 bool IsWindowMinimized(WindowHandle window);
 bool IsWindowMaximized(WindowHandle window);
@@ -235,14 +235,14 @@ bool GetWindowPlacement(WindowHandle window, WindowPlacement& out);
 // Moves and sizes the window to the normal rectangle and maximises it when
 // the record says so (a minimised record shows the window normally). False,
 // with the window untouched, when the placement is not on a display.
-bool SetWindowPlacement(WindowHandle window, const WindowPlacement& placement);
+[[nodiscard]] bool SetWindowPlacement(WindowHandle window, const WindowPlacement& placement);
 
 // ---------------------------------------------------------------- full screen
 // Off, the desktop's own mode (a borderless window over the display), or an
 // exclusive mode of the window's size.
 enum class FullScreenMode { Off, Desktop, Exclusive };
 // Desktop and exclusive full screen cover the display the window is on.
-bool SetWindowFullScreen(WindowHandle window, FullScreenMode mode);
+[[nodiscard]] bool SetWindowFullScreen(WindowHandle window, FullScreenMode mode);
 FullScreenMode GetWindowFullScreen(WindowHandle window);
 
 void InvalidateWindow(WindowHandle window);
@@ -259,27 +259,27 @@ void TrackMouseLeave(WindowHandle window);
 IconHandle RegisterIcon(const std::string& name, int32_t width, int32_t height,
                         std::vector<uint32_t> argbPixels);
 IconHandle LoadIconResource(const std::string& name);  // 0 when missing
-bool SetWindowIcon(WindowHandle window, IconHandle icon);
+[[nodiscard]] bool SetWindowIcon(WindowHandle window, IconHandle icon);
 IconHandle GetWindowIcon(WindowHandle window);
 
 // Frames: 32-bit pixels (bytes B, G, R, A) shown in the window's client
 // area, scaled to fit. The SDL back end copies them into a streaming
 // texture; the headless back end keeps them to be read back.
-bool PresentPixels(WindowHandle window, const uint32_t* pixels, int32_t pitchBytes, int32_t width, int32_t height);
+[[nodiscard]] bool PresentPixels(WindowHandle window, const uint32_t* pixels, int32_t pitchBytes, int32_t width, int32_t height);
 // The frame last presented, as shown (false when none).
 [[nodiscard]] bool ReadPresentedFrame(WindowHandle window, std::vector<uint32_t>& pixels, int32_t& width, int32_t& height);
 // Writes the frame last presented as a BMP file.
 [[nodiscard]] bool SavePresentedFrame(WindowHandle window, const std::string& path);
 
 // ---------------------------------------------------------------- queue
-bool PostWindowMessage(WindowHandle window, uint32_t message, uint64_t wParam, int64_t lParam);
+[[nodiscard]] bool PostWindowMessage(WindowHandle window, uint32_t message, uint64_t wParam, int64_t lParam);
 // Calls the window procedure at once and returns its answer (0 without window).
 int64_t SendWindowMessage(WindowHandle window, uint32_t message, uint64_t wParam, int64_t lParam);
 // Takes the next message of any window (0 = any) or of the one given. The
 // paint message comes only when the window was invalidated and nothing else
 // is queued for it; due timers come after paint. queuedOnly leaves paint
 // and timers out (a window draining its queue before it goes).
-bool PeekWindowMessage(WindowMessage& out, WindowHandle window = 0, bool queuedOnly = false);
+[[nodiscard]] bool PeekWindowMessage(WindowMessage& out, WindowHandle window = 0, bool queuedOnly = false);
 int64_t DispatchWindowMessage(const WindowMessage& message);
 // Waits up to the time given for input (the headless back end only when paced).
 void WaitForWindowMessages(uint32_t milliseconds);
@@ -295,7 +295,7 @@ void SetDefaultProcedureObserver(std::function<void(const WindowMessage&)> obser
 // kMinimumTimerInterval, so a zero interval cannot flood the queue).
 inline constexpr uint32_t kMinimumTimerInterval = 10;
 void SetWindowTimer(WindowHandle window, uint32_t id, uint32_t milliseconds);
-bool KillWindowTimer(WindowHandle window, uint32_t id);
+[[nodiscard]] bool KillWindowTimer(WindowHandle window, uint32_t id);
 
 // Dragged and dropped files: the first parameter of the drag messages and
 // of kMsgDropFiles is a drop id. A drag that carries no files (text) has an
@@ -345,9 +345,9 @@ DisplayInfo GetDisplayInfo(int32_t display);
 // The display holding most of the window; 0 without a window.
 int32_t DisplayOfWindow(WindowHandle window);
 // The display's effective DPI; false (and 96 x 96) when unknown.
-bool MonitorDpi(int32_t display, uint32_t& dpiX, uint32_t& dpiY);
+[[nodiscard]] bool MonitorDpi(int32_t display, uint32_t& dpiX, uint32_t& dpiY);
 // Per-pixel drawing is always on here; true when a display is present.
-bool EnableDpiAwareness();
+[[nodiscard]] bool EnableDpiAwareness();
 
 // ---------------------------------------------------------------- input
 // Input in back-end-neutral form. The SDL back end makes these from SDL

@@ -55,11 +55,11 @@ public:
     virtual void Capture(WindowHandle window, bool on) = 0;
     virtual std::vector<DisplayInfo> Displays() = 0;
     virtual int32_t DisplayOf(const WindowRecord& record) = 0;
-    virtual bool Present(WindowRecord& record, const uint32_t* pixels, int32_t pitchBytes, int32_t width,
+    [[nodiscard]] virtual bool Present(WindowRecord& record, const uint32_t* pixels, int32_t pitchBytes, int32_t width,
                          int32_t height) = 0;
     [[nodiscard]] virtual bool ReadFrame(WindowRecord& record, std::vector<uint32_t>& pixels, int32_t& width, int32_t& height) = 0;
     // Clipboard text in UTF-8; Get is false when there is none.
-    virtual bool SetClipboard(const std::string& utf8) = 0;
+    [[nodiscard]] virtual bool SetClipboard(const std::string& utf8) = 0;
     virtual bool GetClipboard(std::string& utf8) = 0;
     virtual bool HasClipboard() = 0;
 };

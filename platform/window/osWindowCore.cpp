@@ -258,7 +258,8 @@ WindowHandle CreateNativeWindow(const WindowCreation& c, WindowProcedure procedu
     if (WindowRecord* live = detail::FindRecord(h)) be.ApplyLimits(*live);
     PostSize(*r, kSizeRestored);
     PostMove(*r);
-    if (c.show) ShowNativeWindow(h, (c.style & kStyleMaximize) ? ShowCommand::Maximize : ShowCommand::Show);
+    // False only for a window already gone: nothing left to change.
+    if (c.show) (void)ShowNativeWindow(h, (c.style & kStyleMaximize) ? ShowCommand::Maximize : ShowCommand::Show);
     return h;
 }
 

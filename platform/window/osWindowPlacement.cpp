@@ -77,11 +77,14 @@ bool SetWindowPlacement(WindowHandle window, const WindowPlacement& p)
 {
     WindowRecord* r = FindRecord(window);
     if (!r || !PlacementOnDisplay(p)) return false;
-    if (r->maximized || r->minimized) ShowNativeWindow(window, ShowCommand::Restore);
+    // False only for a window already gone: nothing left to change.
+    if (r->maximized || r->minimized) (void)ShowNativeWindow(window, ShowCommand::Restore);
     const OsRect& n = p.normalPosition;
-    SetWindowBounds(window, n.left, n.top, n.Width(), n.Height());
+    // False only for a window already gone: nothing left to change.
+    (void)SetWindowBounds(window, n.left, n.top, n.Width(), n.Height());
     if ((r = FindRecord(window))) r->restoreOuter = n;
-    ShowNativeWindow(window, p.showCommand == kShowMaximized ? ShowCommand::Maximize : ShowCommand::Show);
+    // False only for a window already gone: nothing left to change.
+    (void)ShowNativeWindow(window, p.showCommand == kShowMaximized ? ShowCommand::Maximize : ShowCommand::Show);
     return true;
 }
 
@@ -93,7 +96,8 @@ bool SetWindowFullScreen(WindowHandle window, FullScreenMode mode)
     BackEnd& be = EnsureBackEnd();
     if (mode != FullScreenMode::Off) {
         OsRect b = GetDisplayInfo(DisplayOfWindow(window)).bounds;
-        SetWindowBounds(window, b.left, b.top, b.Width(), b.Height());
+        // False only for a window already gone: nothing left to change.
+        (void)SetWindowBounds(window, b.left, b.top, b.Width(), b.Height());
         if (!(r = FindRecord(window))) return false;
     }
     r->fullScreen = mode;

@@ -103,18 +103,22 @@ int64_t DefaultWindowProcedure(const WindowMessage& m)
 {
     if (S().defaultObserver) S().defaultObserver(m);
     switch (m.message) {
-    case kMsgClose: DestroyNativeWindow(m.window); return 0;
+    // False only for a window already gone: nothing left to change.
+    case kMsgClose: (void)DestroyNativeWindow(m.window); return 0;
     case kMsgSysCommand:
         switch (m.wParam & 0xFFF0) {
-        case kCommandMinimize: ShowNativeWindow(m.window, ShowCommand::Minimize); break;
-        case kCommandMaximize: ShowNativeWindow(m.window, ShowCommand::Maximize); break;
-        case kCommandRestore: ShowNativeWindow(m.window, ShowCommand::Restore); break;
-        case kCommandClose: PostWindowMessage(m.window, kMsgClose, 0, 0); break;
+        // False only for a window already gone: nothing left to change.
+        case kCommandMinimize: (void)ShowNativeWindow(m.window, ShowCommand::Minimize); break;
+        case kCommandMaximize: (void)ShowNativeWindow(m.window, ShowCommand::Maximize); break;
+        case kCommandRestore: (void)ShowNativeWindow(m.window, ShowCommand::Restore); break;
+        // False only for a window already gone, which needs no message.
+        case kCommandClose: (void)PostWindowMessage(m.window, kMsgClose, 0, 0); break;
         default: break;
         }
         return 0;
     case kMsgSysKeyDown:
-        if (m.wParam == kVkF4 && (m.modifiers & kModAlt)) PostWindowMessage(m.window, kMsgSysCommand, kCommandClose, 0);
+        // False only for a window already gone, which needs no message.
+        if (m.wParam == kVkF4 && (m.modifiers & kModAlt)) (void)PostWindowMessage(m.window, kMsgSysCommand, kCommandClose, 0);
         return 0;
     case kMsgPaint: ValidateWindow(m.window); return 0;
     case kMsgDropFiles:
@@ -136,7 +140,7 @@ void SetDefaultProcedureObserver(std::function<void(const WindowMessage&)> obser
 void SetWindowTimer(WindowHandle window, uint32_t id, uint32_t milliseconds)
 {
     if (!WindowExists(window)) return;
-    KillWindowTimer(window, id);
+    (void)KillWindowTimer(window, id);  // false only for a window already gone: nothing left to change
     milliseconds = std::max<uint32_t>(milliseconds, kMinimumTimerInterval);
     S().timers.push_back(Timer{window, id, milliseconds, MonotonicNanoseconds() + uint64_t(milliseconds) * 1000000ull});
 }

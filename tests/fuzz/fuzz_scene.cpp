@@ -23,7 +23,7 @@ TQZApplication& App()
     if (!app) {
         fuzz::StartQuiet();
         app = std::make_unique<TQZApplication>(QZ_EDITOR_IDENTITY, "fuzz_scene");
-        app->LoadScene("");
+        (void)app->LoadScene("");  // setup: what the test checks after it shows whether it took
         app->Step();
         // Registered after the statics the application made: it goes first.
         std::atexit([] {

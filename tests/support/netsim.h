@@ -3,6 +3,7 @@
 // by the online tests, the network fuzz targets and the network benchmark.
 #pragma once
 
+#include "qz7falcon.h"
 #include "qz7netadmin.h"
 #include "qz7netchunk.h"
 #include "qz7netmemory.h"
@@ -176,7 +177,7 @@ private:
 struct TRaw {
     TRaw(TSim& sim, const std::string& address, uint16_t port = 77) : thread(sim.net.CreateEndpoint(address))
     {
-        thread->Host(port);
+        (void)thread->Host(port);  // the in-memory transport takes any port
         thread->SetUnknownCallback(&TRaw::OnHeard, this);
     }
     static void OnHeard(void* user, const TQZNetPacket&) { ++static_cast<TRaw*>(user)->heard; }

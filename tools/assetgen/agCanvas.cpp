@@ -44,7 +44,7 @@ plat::imaging::Image Canvas::ToImage() const
 {
     cairo_surface_flush(surface_);
     plat::imaging::Image image;
-    image.Allocate(width_, height_);
+    if (!image.Allocate(width_, height_)) throw std::runtime_error("cannot hold the canvas as a picture");
     const uint8_t* data = cairo_image_surface_get_data(surface_);
     const int stride = cairo_image_surface_get_stride(surface_);
     for (int32_t y = 0; y < height_; ++y) {

@@ -78,7 +78,9 @@ std::vector<uint8_t> RenderFont(const FontSpec& spec)
     while (textureHeight < y + lineHeight + gap) textureHeight *= 2;
 
     plat::imaging::Image image;
-    image.Allocate(textureWidth, textureHeight, 0x00FFFFFF);
+    if (!image.Allocate(textureWidth, textureHeight, 0x00FFFFFF))
+        throw std::runtime_error("cannot make a " + std::to_string(textureWidth) + "x" + std::to_string(textureHeight) +
+                                 " font texture");
     TQZ7FontFile font;
     font.lineHeight = lineHeight;
     font.lineGap = spec.lineGap;

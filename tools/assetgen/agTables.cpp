@@ -56,7 +56,7 @@ std::vector<uint8_t> TableJpeg(const TableStyle& style)
     const int32_t w = TABLE_WIDTH, h = TABLE_HEIGHT;
     // The cloth: its colour, a faint mottling and a fine grain per pixel.
     plat::imaging::Image cloth;
-    cloth.Allocate(w, h);
+    if (!cloth.Allocate(w, h)) throw std::runtime_error("cannot make the table cloth");
     Random grain(uint64_t(style.centre.r * 1000) + 7);
     Mottle mottle(w, h, 48, 8);
     for (int32_t y = 0; y < h; ++y) {

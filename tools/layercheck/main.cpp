@@ -18,7 +18,6 @@
 #include <set>
 #include <sstream>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -52,9 +51,6 @@ struct Checker {
     std::map<std::string, Unit> units;            // by target
     std::map<std::string, std::string> headerLib;  // header name -> target
     std::vector<std::string> errors;
-    // Pairs of modules the layer table names as still including each other,
-    // each with its reason: "- `a` and `b` include each other: ...".
-    std::set<std::pair<std::string, std::string>> namedPairs, seenPairs;
     size_t files = 0, includes = 0;
 
     void Fail(const std::string& e) { errors.push_back(e); }
@@ -234,10 +230,6 @@ struct Checker {
                 comp.push_back(w);
             } while (w != v);
             std::sort(comp.begin(), comp.end());
-            if (comp.size() == 2 && namedPairs.count({comp[0], comp[1]})) {
-                seenPairs.insert({comp[0], comp[1]});
-                return;
-            }
             if (comp.size() >= 2) {
                 std::string list;
                 for (auto& c : comp) list += " " + c;
@@ -246,23 +238,20 @@ struct Checker {
         };
         for (auto& [m, l] : moduleLib)
             if (!index.count(m)) strong(m);
-        for (auto& [a, b] : namedPairs)
-            if (!seenPairs.count({a, b}))
-                Fail("the layer table names " + a + " and " + b + " as a pair, but they no longer include each other");
     }
 
-    void ReadNamedPairs(const fs::path& table)
+    // No pair of modules is let off: a table that names one as an exception
+    // ("- `a` and `b` include each other: ...") says what is not so.
+    void RefuseNamedPairs(const fs::path& table)
     {
         static const std::regex pair(R"re(^- `([^`]+)` and `([^`]+)` include each other)re");
         std::ifstream in(table);
         std::string line;
         std::smatch m;
         while (std::getline(in, line))
-            if (std::regex_search(line, m, pair)) {
-                std::string a = m[1], b = m[2];
-                if (b < a) std::swap(a, b);
-                namedPairs.insert({a, b});
-            }
+            if (std::regex_search(line, m, pair))
+                Fail("the layer table names " + std::string(m[1]) + " and " + std::string(m[2]) +
+                     " as modules that may include each other; no pair may");
     }
 
     // The layers by top folder; anything else (tools, tests) is not ranked.
@@ -342,7 +331,7 @@ int main(int argc, char** argv)
         return 2;
     }
     c.MapHeaders();
-    c.ReadNamedPairs(argv[3]);
+    c.RefuseNamedPairs(argv[3]);
     c.CheckLibraryCycles();
     c.CheckUpward();
     c.CheckIncludes();

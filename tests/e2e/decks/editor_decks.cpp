@@ -24,6 +24,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -37,13 +38,21 @@ namespace {
 using vqdecks::Bytes;
 namespace im = plat::imaging;
 
+// A picture that cannot be made ends the program: every deck needs it.
+void MustEncode(bool ok, int32_t w, int32_t h)
+{
+    if (ok) return;
+    std::fprintf(stderr, "cannot make a %dx%d PNG picture\n", int(w), int(h));
+    std::exit(1);
+}
+
 Bytes Png(int32_t w, int32_t h, uint32_t argb, uint32_t mark)
 {
     im::Image img;
-    img.Allocate(w, h, argb);
+    MustEncode(img.Allocate(w, h, argb), w, h);
     for (int32_t i = 0; i < w && i < h; ++i) img.SetPixel(i, i, mark);
     Bytes out;
-    im::EncodeImage(img, im::EncodeFormat::Png, out);
+    MustEncode(im::EncodeImage(img, im::EncodeFormat::Png, out), w, h);
     return out;
 }
 
@@ -67,12 +76,12 @@ int Make(const std::string& dir)
     std::vector<vqdecks::WizSolEntry> wiz;
     for (int position = 0; position < 53; ++position) wiz.push_back({71, 96, Png(71, 96, Hue(position + 7), 0xFF000000)});
     im::Image sheet;
-    sheet.Allocate(13 * 40, 5 * 60, 0xFF204080);
+    MustEncode(sheet.Allocate(13 * 40, 5 * 60, 0xFF204080), 13 * 40, 5 * 60);
     for (int32_t y = 0; y < 5 * 60; ++y)
         for (int32_t x = 0; x < 13 * 40; ++x)
             if ((x / 40 + y / 60) % 2) sheet.SetPixel(x, y, 0xFFE0C040);
     Bytes sheetPng;
-    im::EncodeImage(sheet, im::EncodeFormat::Png, sheetPng);
+    MustEncode(im::EncodeImage(sheet, im::EncodeFormat::Png, sheetPng), 13 * 40, 5 * 60);
     const bool ok = Write(dir + "/deck.reko", vqdecks::Build(pc)) && Write(dir + "/deck.rkp", vqdecks::Build(rkp)) &&
                     Write(dir + "/deck.wiz", vqdecks::BuildWizSol(wiz)) && Write(dir + "/deck.png", sheetPng) &&
                     Write(dir + "/drop.png", Png(80, 120, 0xFFFF00FF, 0xFFFFFFFF));
@@ -165,7 +174,9 @@ int Check(const std::string& file, int32_t width, int32_t height, int32_t slot, 
 
     // The game's readers take it back with the texts and the slot.
     FrameworkStart("editor_decks");
-    GetVideo()->SetMode(128, 96, std::make_unique<TQZHeadlessVideoWindow>(0, 0), QZWINDOW_WINDOWED, 0);
+    Expect(GetVideo()->SetMode(128, 96, std::make_unique<TQZHeadlessVideoWindow>(0, 0), QZWINDOW_WINDOWED, 0) ==
+               QZRES_OK,
+           "a headless video for the game's readers");
     {
         TLoaders loaders;
         loaders.Initialize();

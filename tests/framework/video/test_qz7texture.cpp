@@ -190,7 +190,7 @@ TEST_F(TextureTest, LoadFromFileRaisesWithTheFileAndFolder)
         EXPECT_EQ("Texture.LoadFromFile(\"" + dir.File("junk.png") + "\") error", std::string(e.what()));
     }
     im::Image img;
-    img.Allocate(2, 3, 0xFF445566);
+    (void)img.Allocate(2, 3, 0xFF445566);  // setup: what the test checks after it shows whether it took
     std::vector<uint8_t> png = Png(img);
     vqtest::WriteFile(dir.File("Ok.png"), std::string(png.begin(), png.end()));
     EXPECT_EQ(QZRES_OK, tex.LoadFromFile(dir.Path() + "ok.PNG", 0, true));

@@ -1,6 +1,7 @@
 // Two sessions in one process over loopback UDP, each with its real network
 // thread. The main thread steps the sessions and waits on what the threads
 // report, never on a fixed sleep.
+#include "qz7falcon.h"
 #include "qz7netadmin.h"
 #include "qz7netudp.h"
 

@@ -82,7 +82,7 @@ public:
         t.classes[STATE_LOBBY] = StateClass<TStateLobby>();
         t.classes[STATE_CONNECTING] = StateClass<TStateConnecting>();
         gameflow.RegisterStates(t);
-        engine.PushById(STATE_MENU, false);
+        (void)engine.PushById(STATE_MENU, false);  // setup: what the test checks after it shows whether it took
     }
     ~TScreenPeer()
     {
@@ -158,7 +158,7 @@ public:
     void Push(int32_t id, bool keep = true)
     {
         TScope scope(*this);
-        engine.PushById(id, keep);
+        (void)engine.PushById(id, keep);  // setup: what the test checks after it shows whether it took
     }
     // A click on a button: its command goes round the widget tree to the screen.
     void Click(TGUIWindow* button)
@@ -222,7 +222,7 @@ protected:
         TScreenPeer& host = AddPeer("host", "Hannah");
         TScreenPeer::TScope scope(host);
         EXPECT_TRUE(host.multiplayer.Host(kFalconPort, "Test lobby"));
-        host.engine.PushById(STATE_LOBBY, true);
+        (void)host.engine.PushById(STATE_LOBBY, true);  // setup: what the test checks after it shows whether it took
         return host;
     }
     TScreenPeer& AddClient(const std::string& address, const std::string& name, const std::string& to = "host")
@@ -230,7 +230,8 @@ protected:
         TScreenPeer& client = AddPeer(address, name);
         TScreenPeer::TScope scope(client);
         client.multiplayer.JoinHost(to);
-        client.engine.PushById(STATE_CONNECTING, true);
+        // Setup: what the test checks after it shows whether it took.
+        (void)client.engine.PushById(STATE_CONNECTING, true);
         return client;
     }
     void Run(uint32_t ms)
@@ -363,7 +364,8 @@ TEST_F(LobbyScreensTest, AClientThatComesBackToAGameGoingOnGoesToTheTable)
         TScreenPeer::TScope scope(client);
         client.session.Players().LocalPlayer()->SetName("Cleo");
         client.multiplayer.JoinHost("host");
-        client.engine.PushById(STATE_CONNECTING, true);
+        // Setup: what the test checks after it shows whether it took.
+        (void)client.engine.PushById(STATE_CONNECTING, true);
     }
     ASSERT_TRUE(RunUntil(10000, [&] { return client.CurrentId() == STATE_GAME; }));
     EXPECT_EQ(2, client.engine.Depth());

@@ -289,7 +289,7 @@ TEST_F(ResultScreens, TheDiscardPromptCountsDownAndEndsWithTheNextStep)
     std::vector<std::string> prompts{S().Prompt()};
     for (int32_t guard = 0; guard < 2000 && CurrentId() != STATE_GAME; ++guard) {
         if (CurrentId() == STATE_KITTY && S().HandOf(Local()).Count() > 10 && S().Governor().QueueLength() == 0)
-            Command(2001);
+            Command(GUICMD_CARD + 1);
         Step();
         if (prompts.back() != S().Prompt()) prompts.push_back(S().Prompt());
     }

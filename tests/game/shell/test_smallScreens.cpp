@@ -52,12 +52,14 @@ TEST_F(EngineFixture, AConfirmationAnsweredWithCancelLeavesTheScreenBelowAsItWas
     SetSetting("Internet.CheckUpdateURL", "");
     StateEngine->Current()->HandleEvent(8);
     TState* below = StateEngine->Current();
-    StateEngine->PushById(STATE_CONFIRM, true, CONFIRM_ABORT_DOWNLOAD);
+    // Setup: what the test checks after it shows whether it took.
+    (void)StateEngine->PushById(STATE_CONFIRM, true, CONFIRM_ABORT_DOWNLOAD);
     EXPECT_TRUE(below->Window()->IsVisible());  // stays visible underneath
     StateEngine->Current()->HandleEvent(CONFIRM_CANCEL);
     Frame();
     EXPECT_EQ(below, StateEngine->Current());
-    StateEngine->PushById(STATE_CONFIRM, true, CONFIRM_ABORT_DOWNLOAD);
+    // Setup: what the test checks after it shows whether it took.
+    (void)StateEngine->PushById(STATE_CONFIRM, true, CONFIRM_ABORT_DOWNLOAD);
     StateEngine->Current()->HandleEvent(CONFIRM_OK);  // OK on this one leaves the check
     Frame();
     EXPECT_EQ(STATE_MENU, CurrentId());

@@ -44,7 +44,8 @@ protected:
     }
     TAchieveGUI* Open()
     {
-        StateEngine->PushById(STATE_ACHIEVEMENTS, true);
+        // Setup: what the test checks after it shows whether it took.
+        (void)StateEngine->PushById(STATE_ACHIEVEMENTS, true);
         Frame();
         EXPECT_EQ(STATE_ACHIEVEMENTS, CurrentId());
         return dynamic_cast<TAchieveGUI*>(StateEngine->Current()->Window());

@@ -190,7 +190,7 @@ TEST_F(TableScreens, InputAndTimersInTheWrongStateAreIgnored)
     TState* bidding = StateEngine->Current();
     // The game screen under the auction gets a card click: it is not on top.
     // The auction screen gets clicks far outside any hand, and Continue.
-    for (int32_t id : {1, 2000, 2016, 2099, 65534}) bidding->HandleEvent(id);
+    for (int32_t id : {1, GUICMD_CARD, GUICMD_CARD + 16, GUICMD_CARD + 99, 65534}) bidding->HandleEvent(id);
     EXPECT_EQ(0, S().Governor().CountActions(ACTION_PLAYCARD));
     EXPECT_EQ(0, S().Governor().CountActions(ACTION_DISCARD));
     EXPECT_EQ(STATE_BIDDING, CurrentId());

@@ -163,7 +163,8 @@ TEST_F(StateEngineTest, IdOfFindsTheLowestRegisteredClassInheritanceIncluded)
 
 TEST_F(StateEngineTest, PushByIdOfAnUnregisteredIdIsRefusedAndLogged)
 {
-    engine->RegisterState(11, StateClass<TMenuState>());
+    // Setup: what the test checks after it shows whether it took.
+    (void)engine->RegisterState(11, StateClass<TMenuState>());
     EXPECT_TRUE(engine->PushById(11, false));
     for (int32_t id : {2, 4, 17, 0, 40}) {
         EXPECT_FALSE(engine->PushById(id, false)) << id;
@@ -177,8 +178,9 @@ TEST_F(StateEngineTest, PushByIdOfAnUnregisteredIdIsRefusedAndLogged)
 
 TEST_F(StateEngineTest, PopUntilStopsAtTheIdOrAnEmptyStack)
 {
-    engine->RegisterState(11, StateClass<TMenuState>());
-    engine->PushById(11, false);
+    // Setup: what the test checks after it shows whether it took.
+    (void)engine->RegisterState(11, StateClass<TMenuState>());
+    (void)engine->PushById(11, false);
     engine->PushState(Make("A"), true);
     engine->PushState(Make("B"), true);
     engine->PopUntil(11);
@@ -190,7 +192,8 @@ TEST_F(StateEngineTest, PopUntilStopsAtTheIdOrAnEmptyStack)
 
 TEST_F(StateEngineTest, AMinimisedWindowPushesTheMinimisedScreenOnce)
 {
-    engine->RegisterState(12, StateClass<TMinimisedState>());
+    // Setup: what the test checks after it shows whether it took.
+    (void)engine->RegisterState(12, StateClass<TMinimisedState>());
     engine->PushState(Make("A"), false);
     minimised = true;
     for (int frame = 0; frame < 5; ++frame) engine->Update();

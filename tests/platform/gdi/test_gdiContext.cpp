@@ -49,7 +49,8 @@ TEST(GdiContext, FillsAreOpaqueAndStayInsideClipAndBitmap)
     dc.SetClipRect({4, 2, 20, 4});
     ASSERT_TRUE(dc.GetClipRect(clip));
     EXPECT_EQ(clip, (Rect{4, 2, 20, 4}));
-    dc.FillRect({0, 0, 8, 6}, MakeColorRef(0, 0, 255));
+    // Setup: what the test checks after it shows whether it took.
+    (void)dc.FillRect({0, 0, 8, 6}, MakeColorRef(0, 0, 255));
     Ink ink = CountNot(bm, 0xFF0000FF, {4, 2, 8, 4});
     EXPECT_EQ(ink.inside, 0);
     EXPECT_EQ(ink.outside, 48 - 8);
@@ -71,7 +72,8 @@ TEST(GdiContext, DestinationInvertKeepsAlphaAndUndoesItself)
     EXPECT_EQ(bm.Pixel(1, 1), 0x40EFDFCFu);
     EXPECT_EQ(bm.Pixel(0, 0), 0x40102030u);
     EXPECT_EQ(bm.Pixel(3, 3), 0x40102030u);
-    dc.PatBlt(3, 3, -2, -2, ROP_DSTINVERT);  // the same square given from its far corner
+    // Setup: what the test checks after it shows whether it took.
+    (void)dc.PatBlt(3, 3, -2, -2, ROP_DSTINVERT);  // the same square given from its far corner
     EXPECT_EQ(CountNot(bm, 0x40102030, {}).outside, 0);
     dc.SetBrushColor(MakeColorRef(0, 255, 0));
     ASSERT_TRUE(dc.PatBlt(0, 0, 1, 1, ROP_PATCOPY));
@@ -146,7 +148,7 @@ TEST(GdiContext, TextIsClippedToItsRectangleAndAligned)
     EXPECT_GT(ink.inside, 20);
     EXPECT_EQ(ink.outside, 0);
 
-    bm.Create(200, 60, WHITE);
+    (void)bm.Create(200, 60, WHITE);  // setup: what the test checks after it shows whether it took
     Rect wide{0, 0, 200, 60};
     dc.DrawText("Hi", wide, tf::TEXT_CENTER | tf::TEXT_VCENTER | tf::TEXT_NOCLIP);
     int32_t w = face->TextWidth("Hi"), lh = face->LineHeight();
@@ -192,14 +194,14 @@ TEST(GdiContext, CopiesClipAndStretch)
     EXPECT_EQ(dst.Pixel(2, 5), src.Pixel(3, 1));
     EXPECT_EQ(dst.Pixel(3, 4), 0u);
 
-    dst.Create(2, 2, 0);
+    (void)dst.Create(2, 2, 0);  // setup: what the test checks after it shows whether it took
     d.SetStretchBltMode(STRETCH_HALFTONE);
     ASSERT_TRUE(d.StretchBlt(0, 0, 2, 2, s, 0, 0, 4, 4));
     // Each target pixel averages a 2 x 2 block: (0 + 1 + 4 + 5) x 16 / 4 = 40.
     EXPECT_EQ(dst.Pixel(0, 0), 0xFF000028u);
     EXPECT_EQ(dst.Pixel(1, 1), 0xFF0000C8u);  // (10 + 11 + 14 + 15) x 16 / 4
 
-    dst.Create(8, 8, 0);
+    (void)dst.Create(8, 8, 0);  // setup: what the test checks after it shows whether it took
     d.SetStretchBltMode(STRETCH_COLORONCOLOR);
     ASSERT_TRUE(d.StretchBlt(0, 0, 8, 8, s, 0, 0, 4, 4));
     EXPECT_EQ(dst.Pixel(7, 7), src.Pixel(3, 3));

@@ -24,13 +24,14 @@ struct Fixture {
         pp.backBufferFormat = format;
         EXPECT_EQ(kOk, system->CreateDevice(0, kDeviceTypeHal, nullptr, 0, pp, device));
         device->GetBackBuffer(0, 0, back);
-        device->SetFVF(kFvfScreenVertex);
-        device->SetRenderState(kRsAlphaBlendEnable, 1);
-        device->SetRenderState(kRsSrcBlend, kBlendSrcAlpha);
-        device->SetRenderState(kRsDestBlend, kBlendInvSrcAlpha);
-        device->SetTextureStageState(0, kTssAlphaOp, kTopModulate);
-        device->SetTextureStageState(0, kTssColorArg2, kArgDiffuse);
-        device->SetTextureStageState(0, kTssAlphaArg2, kArgDiffuse);
+        // Setup: what the test checks after it shows whether it took.
+        (void)device->SetFVF(kFvfScreenVertex);
+        (void)device->SetRenderState(kRsAlphaBlendEnable, 1);
+        (void)device->SetRenderState(kRsSrcBlend, kBlendSrcAlpha);
+        (void)device->SetRenderState(kRsDestBlend, kBlendInvSrcAlpha);
+        (void)device->SetTextureStageState(0, kTssAlphaOp, kTopModulate);
+        (void)device->SetTextureStageState(0, kTssColorArg2, kArgDiffuse);
+        (void)device->SetTextureStageState(0, kTssAlphaArg2, kArgDiffuse);
     }
 
     // A quad on whole pixel edges, moved by -0.5 as the video layer does.
@@ -56,7 +57,7 @@ struct Fixture {
         for (int32_t y = 0; y < h; ++y)
             for (int32_t x = 0; x < w; ++x)
                 static_cast<uint32_t*>(lr.bits)[y * (lr.pitch / 4) + x] = texels[size_t(y * w + x)];
-        t->UnlockRect(0);
+        (void)t->UnlockRect(0);  // setup: what the test checks after it shows whether it took
         return t;
     }
 
@@ -99,7 +100,8 @@ TEST(SoftGpuDevice, SizesOutsideTheLimitAreRefusedWithBadArgument)
 TEST(SoftGpuDevice, QuadsLandExactlyOnTheirPixels)
 {
     Fixture f;
-    f.device->Clear(0, nullptr, kClearTarget, 0xFF000000, 1, 0);
+    // Setup: what the test checks after it shows whether it took.
+    (void)f.device->Clear(0, nullptr, kClearTarget, 0xFF000000, 1, 0);
     f.Quad(10, 5, 20, 15, 0xFFFF0000);
     for (int32_t y = 0; y < 48; ++y)
         for (int32_t x = 0; x < 64; ++x) {
@@ -130,8 +132,9 @@ TEST(SoftGpuDevice, SharedEdgesAreNeitherDoubledNorMissed)
     // A fan of triangles with fractional corners, added with ONE + ONE: every
     // covered pixel receives exactly one triangle.
     Fixture f;
-    f.device->SetRenderState(kRsSrcBlend, kBlendOne);
-    f.device->SetRenderState(kRsDestBlend, kBlendOne);
+    // Setup: what the test checks after it shows whether it took.
+    (void)f.device->SetRenderState(kRsSrcBlend, kBlendOne);
+    (void)f.device->SetRenderState(kRsDestBlend, kBlendOne);
     const float cx = 31.3f, cy = 23.7f;
     const float ring[][2] = {{5.2f, 3.1f}, {30.5f, 1.5f}, {58.7f, 6.2f}, {61.1f, 30.5f},
                              {40.3f, 45.9f}, {12.5f, 44.5f}, {2.2f, 25.0f}};
@@ -165,7 +168,7 @@ TEST(SoftGpuDevice, PointSamplingPicksTexelsOneToOneAndMagnified)
     std::vector<uint32_t> texels(16);
     for (uint32_t i = 0; i < 16; ++i) texels[i] = 0xFF000000u | (i * 0x0F0F0F);
     auto tex = f.MakeTexture(4, 4, texels);
-    f.device->SetTexture(0, tex);
+    (void)f.device->SetTexture(0, tex);  // setup: what the test checks after it shows whether it took
     f.Quad(10, 10, 14, 14, 0xFFFFFFFF);
     f.Quad(20, 20, 28, 28, 0xFFFFFFFF);
     for (int32_t y = 0; y < 4; ++y)
@@ -181,13 +184,15 @@ TEST(SoftGpuDevice, PointSamplingPicksTexelsOneToOneAndMagnified)
 TEST(SoftGpuDevice, TextureIsModulatedByDiffuse)
 {
     Fixture f;
-    f.device->SetRenderState(kRsAlphaBlendEnable, 0);
+    // Setup: what the test checks after it shows whether it took.
+    (void)f.device->SetRenderState(kRsAlphaBlendEnable, 0);
     auto tex = f.MakeTexture(1, 1, {0xFF808080});
-    f.device->SetTexture(0, tex);
+    (void)f.device->SetTexture(0, tex);  // setup: what the test checks after it shows whether it took
     f.Quad(0, 0, 8, 1, 0x80FF4000);
     EXPECT_EQ(0x80802000u, f.At(0, 0));
     EXPECT_EQ(0x80802000u, f.At(7, 0));
-    f.device->SetTexture(0, nullptr);  // no texture: the diffuse colour alone
+    // Setup: what the test checks after it shows whether it took.
+    (void)f.device->SetTexture(0, nullptr);  // no texture: the diffuse colour alone
     f.Quad(0, 1, 8, 2, 0x12345678);
     EXPECT_EQ(0x12345678u, f.At(3, 1));
 }
@@ -209,9 +214,10 @@ TEST(SoftGpuDevice, BlendFactorsCombineSourceAndDestination)
     };
     for (const Case& c : cases) {
         Fixture f(8, 8);
-        f.device->Clear(0, nullptr, kClearTarget, c.dst, 1, 0);
-        f.device->SetRenderState(kRsSrcBlend, c.factorSrc);
-        f.device->SetRenderState(kRsDestBlend, c.factorDst);
+        // Setup: what the test checks after it shows whether it took.
+        (void)f.device->Clear(0, nullptr, kClearTarget, c.dst, 1, 0);
+        (void)f.device->SetRenderState(kRsSrcBlend, c.factorSrc);
+        (void)f.device->SetRenderState(kRsDestBlend, c.factorDst);
         f.Quad(0, 0, 8, 8, c.src);
         uint32_t got = f.At(3, 3);
         for (int shift = 0; shift < 32; shift += 8) {
@@ -225,22 +231,26 @@ TEST(SoftGpuDevice, TargetsWithoutAlphaStayOpaque)
 {
     Fixture f(16, 8, kFormatX8R8G8B8);
     EXPECT_EQ(0xFF000000u, f.At(0, 0));  // made opaque black
-    f.device->Clear(0, nullptr, kClearTarget, 0x00102030, 1, 0);
+    // Setup: what the test checks after it shows whether it took.
+    (void)f.device->Clear(0, nullptr, kClearTarget, 0x00102030, 1, 0);
     EXPECT_EQ(0xFF102030u, f.At(1, 1));
     f.Quad(0, 0, 4, 4, 0x80FFFFFF);  // blended over
     EXPECT_EQ(0xFF, int(f.At(2, 2) >> 24));
     EXPECT_NEAR(int((f.At(2, 2) >> 16) & 0xFF), 0x88, 1);
-    f.device->SetRenderState(kRsAlphaBlendEnable, 0);
+    // Setup: what the test checks after it shows whether it took.
+    (void)f.device->SetRenderState(kRsAlphaBlendEnable, 0);
     f.Quad(4, 0, 8, 4, 0x40FFFFFF);  // written as it is
     EXPECT_EQ(0xFFFFFFFFu, f.At(5, 1));
-    f.device->SetRenderState(kRsAlphaBlendEnable, 1);
-    f.device->SetRenderState(kRsSrcBlend, kBlendDestAlpha);  // destination alpha reads 0xFF
-    f.device->SetRenderState(kRsDestBlend, kBlendZero);
+    // Setup: what the test checks after it shows whether it took.
+    (void)f.device->SetRenderState(kRsAlphaBlendEnable, 1);
+    (void)f.device->SetRenderState(kRsSrcBlend, kBlendDestAlpha);  // destination alpha reads 0xFF
+    (void)f.device->SetRenderState(kRsDestBlend, kBlendZero);
     f.Quad(8, 0, 12, 4, 0x20406080);
     EXPECT_EQ(0xFF406080u, f.At(9, 1));
     auto tex = f.MakeTexture(1, 1, {0x00000000});
-    f.device->SetTexture(0, tex);
-    f.device->SetRenderState(kRsAlphaBlendEnable, 0);
+    // Setup: what the test checks after it shows whether it took.
+    (void)f.device->SetTexture(0, tex);
+    (void)f.device->SetRenderState(kRsAlphaBlendEnable, 0);
     f.Quad(12, 0, 16, 4, 0xFFFFFFFF);  // a fully transparent texel copied in
     EXPECT_EQ(0xFF000000u, f.At(13, 1));
 }
@@ -248,10 +258,11 @@ TEST(SoftGpuDevice, TargetsWithoutAlphaStayOpaque)
 TEST(SoftGpuDevice, WriteMaskAndScissorLimitWhatIsWritten)
 {
     Fixture f;
-    f.device->Clear(0, nullptr, kClearTarget, 0x11223344, 1, 0);
-    f.device->SetRenderState(kRsColorWriteEnable, kWriteRed | kWriteAlpha);
-    f.device->SetRenderState(kRsScissorTestEnable, 1);
-    f.device->SetScissorRect({4, 4, 8, 6});
+    // Setup: what the test checks after it shows whether it took.
+    (void)f.device->Clear(0, nullptr, kClearTarget, 0x11223344, 1, 0);
+    (void)f.device->SetRenderState(kRsColorWriteEnable, kWriteRed | kWriteAlpha);
+    (void)f.device->SetRenderState(kRsScissorTestEnable, 1);
+    (void)f.device->SetScissorRect({4, 4, 8, 6});
     f.Quad(0, 0, 64, 48, 0xFFAABBCC);
     EXPECT_EQ(0xFFAA3344u, f.At(4, 4));
     EXPECT_EQ(0xFFAA3344u, f.At(7, 5));
@@ -259,7 +270,8 @@ TEST(SoftGpuDevice, WriteMaskAndScissorLimitWhatIsWritten)
     EXPECT_EQ(0x11223344u, f.At(4, 6));
     EXPECT_EQ(0x11223344u, f.At(3, 4));
     // Clear honours the scissor rectangle too.
-    f.device->Clear(0, nullptr, kClearTarget, 0, 1, 0);
+    // Setup: what the test checks after it shows whether it took.
+    (void)f.device->Clear(0, nullptr, kClearTarget, 0, 1, 0);
     EXPECT_EQ(0u, f.At(5, 5));
     EXPECT_EQ(0x11223344u, f.At(0, 0));
 }
@@ -267,12 +279,14 @@ TEST(SoftGpuDevice, WriteMaskAndScissorLimitWhatIsWritten)
 TEST(SoftGpuDevice, BilinearFilteringBlendsNeighboursAndHonoursAddressing)
 {
     Fixture f;
-    f.device->SetRenderState(kRsAlphaBlendEnable, 0);
-    f.device->SetSamplerState(0, kSampMagFilter, kFilterLinear);
-    f.device->SetSamplerState(0, kSampMinFilter, kFilterLinear);
+    // Setup: what the test checks after it shows whether it took.
+    (void)f.device->SetRenderState(kRsAlphaBlendEnable, 0);
+    (void)f.device->SetSamplerState(0, kSampMagFilter, kFilterLinear);
+    (void)f.device->SetSamplerState(0, kSampMinFilter, kFilterLinear);
     auto tex = f.MakeTexture(2, 1, {0xFF000000, 0xFFFFFFFF});
-    f.device->SetTexture(0, tex);
-    f.device->SetSamplerState(0, kSampAddressU, kAddressClamp);
+    // Setup: what the test checks after it shows whether it took.
+    (void)f.device->SetTexture(0, tex);
+    (void)f.device->SetSamplerState(0, kSampAddressU, kAddressClamp);
     f.Quad(0, 0, 8, 1, 0xFFFFFFFF);  // 4 pixels per texel
     EXPECT_EQ(0xFF000000u, f.At(0, 0));  // clamped left edge stays black
     EXPECT_EQ(0xFFFFFFFFu, f.At(7, 0));
@@ -284,7 +298,8 @@ TEST(SoftGpuDevice, BilinearFilteringBlendsNeighboursAndHonoursAddressing)
     }
     int32_t mid = f.At(3, 0) & 0xFF;  // centre 3.5 px -> texel position 0.875 - 0.5
     EXPECT_NEAR(mid, 96, 2);
-    f.device->SetSamplerState(0, kSampAddressU, kAddressWrap);
+    // Setup: what the test checks after it shows whether it took.
+    (void)f.device->SetSamplerState(0, kSampAddressU, kAddressWrap);
     f.Quad(0, 1, 8, 2, 0xFFFFFFFF);
     // Wrapping blends the left edge with the far right texel.
     EXPECT_NEAR(int32_t(f.At(0, 1) & 0xFF), 96, 2);
@@ -293,7 +308,8 @@ TEST(SoftGpuDevice, BilinearFilteringBlendsNeighboursAndHonoursAddressing)
 TEST(SoftGpuDevice, GradientsInterpolateDiffuse)
 {
     Fixture f;
-    f.device->SetRenderState(kRsAlphaBlendEnable, 0);
+    // Setup: what the test checks after it shows whether it took.
+    (void)f.device->SetRenderState(kRsAlphaBlendEnable, 0);
     f.Quad(0, 0, 64, 4, 0xFF000000, 0, 0, 1, 1, 0xFFFFFFFF);
     int32_t prev = -1;
     for (int32_t x = 0; x < 64; ++x) {
@@ -310,8 +326,9 @@ TEST(SoftGpuDevice, LossReportsLostThenNotResetAndResetWaitsForDefaultPoolObject
 {
     Fixture f;
     std::shared_ptr<Texture> managed, target;
-    f.device->CreateTexture(4, 4, 1, 0, kFormatA8R8G8B8, kPoolManaged, managed);
-    f.device->CreateTexture(4, 4, 1, kUsageRenderTarget, kFormatA8R8G8B8, kPoolDefault, target);
+    // Setup: what the test checks after it shows whether it took.
+    (void)f.device->CreateTexture(4, 4, 1, 0, kFormatA8R8G8B8, kPoolManaged, managed);
+    (void)f.device->CreateTexture(4, 4, 1, kUsageRenderTarget, kFormatA8R8G8B8, kPoolDefault, target);
     EXPECT_EQ(1, f.device->LiveDefaultPoolObjects());
     EXPECT_EQ(kOk, f.device->TestCooperativeLevel());
     f.device->SimulateDeviceLoss();
@@ -333,7 +350,8 @@ TEST(SoftGpuDevice, LossReportsLostThenNotResetAndResetWaitsForDefaultPoolObject
 TEST(SoftGpuDevice, PresentHandsTheBackBufferToTheSink)
 {
     Fixture f(16, 8);
-    f.device->Clear(0, nullptr, kClearTarget, 0xFF336699, 1, 0);
+    // Setup: what the test checks after it shows whether it took.
+    (void)f.device->Clear(0, nullptr, kClearTarget, 0xFF336699, 1, 0);
     uint32_t seen = 0;
     int32_t w = 0, pitch = 0;
     f.device->SetPresentSink([&](const uint32_t* px, int32_t p, int32_t width, int32_t) {
@@ -362,13 +380,14 @@ TEST(SoftGpuDevice, BuffersCheckRangesAndDrawsCount)
                          {3.5f, 3.5f, 0, 1, 0xFFFFFFFF, 0, 0, 0},
                          {-0.5f, 3.5f, 0, 1, 0xFFFFFFFF, 0, 0, 0}};
     std::memcpy(p, v, sizeof v);
-    vb->Unlock();
+    (void)vb->Unlock();  // setup: what the test checks after it shows whether it took
     ASSERT_EQ(kOk, ib->Lock(0, 0, &p, 0));
     const uint16_t idx[12] = {0, 1, 2, 0, 2, 3, 0, 1, 9, 0, 2, 3};
     std::memcpy(p, idx, sizeof idx);
-    ib->Unlock();
-    f.device->SetStreamSource(0, vb, 0, 32);
-    f.device->SetIndices(ib);
+    // Setup: what the test checks after it shows whether it took.
+    (void)ib->Unlock();
+    (void)f.device->SetStreamSource(0, vb, 0, 32);
+    (void)f.device->SetIndices(ib);
     EXPECT_EQ(kOk, f.device->DrawIndexedPrimitive(kPrimitiveTriangleList, 0, 0, 4, 0, 2));
     EXPECT_EQ(16, f.CountNot(0));
     // Vertex 9 does not exist: that triangle is refused, the other drawn.
@@ -383,8 +402,9 @@ TEST(SoftGpuDevice, StretchRectCopiesScalesAndRefusesOverlap)
 {
     Fixture f;
     std::shared_ptr<Surface> src, dst;
-    f.device->CreateOffscreenPlainSurface(2, 2, kFormatA8R8G8B8, kPoolSystemMem, src);
-    f.device->CreateRenderTarget(8, 8, kFormatA8R8G8B8, 0, 0, true, dst);
+    // Setup: what the test checks after it shows whether it took.
+    (void)f.device->CreateOffscreenPlainSurface(2, 2, kFormatA8R8G8B8, kPoolSystemMem, src);
+    (void)f.device->CreateRenderTarget(8, 8, kFormatA8R8G8B8, 0, 0, true, dst);
     src->SetPixelAt(0, 0, 1);
     src->SetPixelAt(1, 0, 2);
     src->SetPixelAt(0, 1, 3);

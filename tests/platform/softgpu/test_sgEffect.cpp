@@ -217,7 +217,8 @@ struct DeviceFixture {
         pp.backBufferFormat = kFormatA8R8G8B8;
         EXPECT_EQ(kOk, system->CreateDevice(0, kDeviceTypeHal, nullptr, 0, pp, device));
         device->GetBackBuffer(0, 0, back);
-        device->ColorFill(back.get(), nullptr, 0xFF0000FF);
+        // Setup: what the test checks after it shows whether it took.
+        (void)device->ColorFill(back.get(), nullptr, 0xFF0000FF);
     }
     std::shared_ptr<Texture> Checker()
     {
@@ -231,7 +232,7 @@ struct DeviceFixture {
         p[1] = 0xFF00FF00;
         p[pitch] = 0xFF00FF00;
         p[pitch + 1] = 0xFFFF0000;
-        t->UnlockRect(0);
+        (void)t->UnlockRect(0);  // setup: what the test checks after it shows whether it took
         return t;
     }
 };
@@ -254,11 +255,12 @@ TEST(EffectDrawing, TexturesAreSampledAndTheClipAndBlendHonoured)
     EXPECT_EQ(0xFFFF0000u, f.back->PixelAt(3, 3));
     EXPECT_EQ(0xFF0000FFu, f.back->PixelAt(4, 0)) << "outside the rectangle";
 
-    f.device->SetScissorRect({8, 0, 10, 8});
-    f.device->SetRenderState(kRsScissorTestEnable, 1);
-    f.device->SetRenderState(kRsAlphaBlendEnable, 1);
-    f.device->SetRenderState(kRsSrcBlend, kBlendSrcAlpha);
-    f.device->SetRenderState(kRsDestBlend, kBlendInvSrcAlpha);
+    // Setup: what the test checks after it shows whether it took.
+    (void)f.device->SetScissorRect({8, 0, 10, 8});
+    (void)f.device->SetRenderState(kRsScissorTestEnable, 1);
+    (void)f.device->SetRenderState(kRsAlphaBlendEnable, 1);
+    (void)f.device->SetRenderState(kRsSrcBlend, kBlendSrcAlpha);
+    (void)f.device->SetRenderState(kRsDestBlend, kBlendInvSrcAlpha);
     ASSERT_EQ(kOk, f.device->DrawEffect(*e, 1, {6, 0, 16, 8}, 0, 0, 1, 1));
     EXPECT_EQ(0xFF0000FFu, f.back->PixelAt(7, 3)) << "outside the scissor";
     EXPECT_EQ(0xFF8080FFu, f.back->PixelAt(8, 3) | 0xFF000000u) << "half white over blue";

@@ -112,7 +112,7 @@ TEST_F(StatsTest, AFileThatDoesNotReadCleanlyIsNeverWrittenOver)
         EXPECT_NE(hub->LastStatsError().find("line 3"), std::string::npos) << hub->LastStatsError();
 
         auto anna = hub->SignIn(kAnna);
-        anna->ManualDispatchInit();
+        (void)anna->ManualDispatchInit();  // setup: what the test checks after it shows whether it took
         ASSERT_TRUE(anna->RequestCurrentStats());
         const sw::Pipe pipe = anna->GetPipe();
         anna->RunFrame(pipe);

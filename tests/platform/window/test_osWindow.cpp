@@ -94,9 +94,10 @@ TEST_F(OsWindowTest, HiddenAndMinimisedWindowsAreNotPainted)
     Drain();
     os::InvalidateWindow(w);
     EXPECT_TRUE(Drain().empty());
-    os::ShowNativeWindow(w, os::ShowCommand::Show);
+    (void)os::ShowNativeWindow(w, os::ShowCommand::Show);  // setup: what the test checks after it shows whether it took
     EXPECT_EQ(Drain().back(), os::kMsgPaint);
-    os::ShowNativeWindow(w, os::ShowCommand::Minimize);
+    // Setup: what the test checks after it shows whether it took.
+    (void)os::ShowNativeWindow(w, os::ShowCommand::Minimize);
     os::InvalidateWindow(w);
     std::vector<uint32_t> got = Drain();
     EXPECT_EQ(std::count(got.begin(), got.end(), os::kMsgPaint), 0);
@@ -188,13 +189,15 @@ TEST_F(OsWindowTest, DefaultHandlingClosesAndChangesShowState)
 {
     os::WindowHandle w = Make();
     Drain();
-    os::PostWindowMessage(w, os::kMsgSysCommand, os::kCommandMaximize, 0);
+    // Setup: what the test checks after it shows whether it took.
+    (void)os::PostWindowMessage(w, os::kMsgSysCommand, os::kCommandMaximize, 0);
     Drain();
     EXPECT_TRUE(os::IsWindowMaximized(w));
     os::OsRect client;
     os::GetClientRect(w, client);
     EXPECT_EQ(client.Width(), 1920 - 16);
-    os::PostWindowMessage(w, os::kMsgSysCommand, os::kCommandRestore, 0);
+    // Setup: what the test checks after it shows whether it took.
+    (void)os::PostWindowMessage(w, os::kMsgSysCommand, os::kCommandRestore, 0);
     Drain();
     os::GetClientRect(w, client);
     EXPECT_EQ(client, (os::OsRect{0, 0, 300 - 16, 200 - 39}));
@@ -209,9 +212,10 @@ TEST_F(OsWindowTest, MessagesOfAGoneWindowAreNeverDelivered)
     os::WindowHandle a = Make();
     os::WindowHandle b = Make();
     Drain();
-    os::PostWindowMessage(a, os::kMsgUser, 1, 0);
-    os::PostWindowMessage(b, os::kMsgUser, 2, 0);
-    os::DestroyNativeWindow(a);
+    // Setup: what the test checks after it shows whether it took.
+    (void)os::PostWindowMessage(a, os::kMsgUser, 1, 0);
+    (void)os::PostWindowMessage(b, os::kMsgUser, 2, 0);
+    (void)os::DestroyNativeWindow(a);
     log.clear();
     Drain();
     ASSERT_EQ(log.size(), 1u);

@@ -150,7 +150,7 @@ TEST_F(PlacementTest, APlacementOffEveryDisplayOrWithoutASizeIsRefused)
 TEST_F(PlacementTest, FullScreenCoversTheWindowsDisplay)
 {
     EXPECT_EQ(os::GetWindowFullScreen(window), os::FullScreenMode::Off);
-    os::SetWindowStyle(window, os::kStylePopup, 0);
+    (void)os::SetWindowStyle(window, os::kStylePopup, 0);  // setup: what the test checks after it shows whether it took
     ASSERT_TRUE(os::SetWindowFullScreen(window, os::FullScreenMode::Desktop));
     EXPECT_EQ(os::GetWindowFullScreen(window), os::FullScreenMode::Desktop);
     EXPECT_EQ(Outer(), (os::OsRect{0, 0, 1920, 1080}));

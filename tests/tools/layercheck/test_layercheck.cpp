@@ -1,7 +1,7 @@
 // The layer check on small trees: a clean one passes; a library that uses a
-// higher layer, in the build or in the table, and two modules that include
-// each other fail; a pair the table names is let through only while it
-// still is one.
+// higher layer, in the build or in the table, fails; so do modules that
+// include each other, two or more, within a library or across two, and a
+// table that names such a pair as an exception.
 #include "testutil.h"
 
 #include <gtest/gtest.h>
@@ -91,19 +91,51 @@ TEST(LayerCheck, TwoModulesThatIncludeEachOtherFail)
     EXPECT_NE(std::string::npos, r.output.find("modules include each other in a circle: highOther highThing"))
         << r.output;
 
-    // Named in the table with its reason, the pair is let through.
+    // Named in the table with a reason, the pair is still refused, and so is
+    // the table's exception.
     t.table += "\n- `highThing` and `highOther` include each other: a reason.\n";
     r = RunCheck(t);
-    EXPECT_EQ(0, r.status) << r.output;
+    EXPECT_EQ(1, r.status) << r.output;
+    EXPECT_NE(std::string::npos, r.output.find("modules include each other in a circle: highOther highThing"))
+        << r.output;
+    EXPECT_NE(std::string::npos, r.output.find("names highThing and highOther as modules that may include each other"))
+        << r.output;
 }
 
-TEST(LayerCheck, APairNamedInTheTableThatIsNoLongerOneFails)
+TEST(LayerCheck, ModulesInACircleFail)
 {
-    TTree t = CleanTree();
-    t.table += "\n- `highThing` and `lowThing` include each other: long since parted.\n";
-    TResult r = RunCheck(t);
-    EXPECT_EQ(1, r.status) << r.output;
-    EXPECT_NE(std::string::npos, r.output.find("no longer include each other")) << r.output;
+    struct TCase {
+        const char* name;
+        std::map<std::string, std::string> files;  // added to the clean tree
+        const char* circle;
+    };
+    const TCase cases[] = {
+        // Through a header only: the source of each module is not needed.
+        {"two headers",
+         {{"game/high/highOther.h", "#pragma once\n#include \"highThing.h\"\n"},
+          {"game/high/highThing.h", "#pragma once\n#include \"lowThing.h\"\n#include \"highOther.h\"\n"}},
+         "highOther highThing"},
+        {"three round",
+         {{"game/high/highA.h", "#pragma once\n"},
+          {"game/high/highA.cpp", "#include \"highB.h\"\n"},
+          {"game/high/highB.h", "#pragma once\n"},
+          {"game/high/highB.cpp", "#include \"highC.h\"\n"},
+          {"game/high/highC.h", "#pragma once\n"},
+          {"game/high/highC.cpp", "#include \"highA.h\"\n"}},
+         "highA highB highC"},
+        // A low module that reaches up into a library above it, which uses it.
+        {"across libraries",
+         {{"platform/low/lowThing.cpp", "#include \"lowThing.h\"\n#include \"highThing.h\"\n"}},
+         "highThing lowThing"},
+    };
+    for (const TCase& c : cases) {
+        TTree t = CleanTree();
+        for (const auto& [path, text] : c.files) t.files[path] = text;
+        TResult r = RunCheck(t);
+        EXPECT_EQ(1, r.status) << c.name << "\n" << r.output;
+        EXPECT_NE(std::string::npos, r.output.find(std::string("modules include each other in a circle: ") + c.circle))
+            << c.name << "\n" << r.output;
+    }
 }
 
 }  // namespace

@@ -181,7 +181,7 @@ protected:
                 if (S().Bidding().HighBidder() == Local()) declared = true;
                 if (static_cast<TStateKitty*>(StateEngine->Current())->Phase() == 1 &&
                     S().HandOf(Local()).Count() > 10 && S().Governor().QueueLength() == 0)
-                    Command(2001);
+                    Command(GUICMD_CARD + 1);
                 break;
             case STATE_GAME:
                 if (S().Status() == STATUS_PLAYING && S().Tricks().SeatToPlay() == Local() &&

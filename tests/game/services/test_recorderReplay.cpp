@@ -1,7 +1,7 @@
 // A hand played by the computer at the real screens, recorded, saved and
 // replayed through the same screens: the replay deals the same cards and
 // ends with the same scores, with nothing of the local seat's own.
-#include "shellfixture.h"
+#include "tablescreens.h"
 
 #include "microGameRecorder.h"
 #include "mgrGameflow.h"
@@ -9,7 +9,6 @@
 #include "mgrSession.h"
 #include "mgrSettings.h"
 #include "mgrTimers.h"
-#include "osClock.h"
 #include "osDesktop.h"
 #include "qz7files.h"
 #include "stateConfirm.h"
@@ -20,24 +19,22 @@
 namespace {
 
 using shelltest::EngineFixture;
+using shelltest::TableScreens;
 
-class RecorderReplay : public EngineFixture, public ::testing::WithParamInterface<bool> {
+// The table-screen rig with the services' frame, the computer playing every
+// seat, and the recorder on the rig's clock.
+class RecorderReplay : public TableScreens, public ::testing::WithParamInterface<bool> {
 protected:
-    uint64_t now = 0;
     void SetUp() override
     {
-        now = plat::os::MonotonicNanoseconds();
-        plat::os::SetClockSource([this] { return now; });
         plat::os::SetMessageBoxHandler([this](const plat::os::MessageBoxRequest& r) {
             boxes.push_back(r.text);
             return plat::os::BoxAnswer::Ok;
         });
-        EngineFixture::SetUp();
+        TableScreens::SetUp();
+        tickServices = true;
         SeedRandom(11);
-        SetSetting("Debug.InstantPlay", "true");
         SetSetting("Debug.AutoPlay", "true");
-        SetSetting("Tutorial.Enabled", "false");
-        ServiceManager->MarshalInstruction("Tutorial.Off");
         ServiceManager->MarshalInstruction("Recorder.nothing");
         recorder = dynamic_cast<TRecorderService*>(ServiceManager->Running("RECORDER"));
         ASSERT_NE(recorder, nullptr);
@@ -45,18 +42,11 @@ protected:
     }
     void TearDown() override
     {
-        EngineFixture::TearDown();
-        plat::os::SetClockSource(nullptr);
+        TableScreens::TearDown();
         plat::os::SetMessageBoxHandler(nullptr);
     }
     // One frame of the program: the screens, the services, the timers.
-    void Step()
-    {
-        now += uint64_t(frameMs) * 1000000ull;
-        Frame();
-        ServiceManager->Tick();
-        if (Timers) Timers->Tick(frameMs);
-    }
+    void Step() { TableScreens::Step(int32_t(frameMs)); }
     // Replays what was saved, with another game in between as another start
     // would have, and runs it to its end.
     void Replay(bool autoPlay)
@@ -70,7 +60,7 @@ protected:
         EXPECT_EQ(StateEngine->Depth(), 2) << "the menu stays under the replayed game";
         for (int32_t j = 0; j < 200000 && recorder->Mode() == 2; ++j) Step();
         EXPECT_EQ(recorder->Mode(), 0) << "the replay stopped at screen " << CurrentId();
-        EXPECT_TRUE(Logged("Replay complete!"));
+        EXPECT_TRUE(EngineFixture::Logged("Replay complete!"));
     }
     // Steps until the first hand is scored.
     void PlayTheFirstHand()
