@@ -39,9 +39,6 @@ export VANTOREL_TABLE_REPORT="$report"
 E2E_PID=""
 trap '[ -n "$E2E_PID" ] && kill "$E2E_PID" 2>/dev/null' EXIT
 
-click() { xdotool mousemove --window "$win" "$1" "$2" click 1 >/dev/null 2>&1; }
-key() { e2e_key "$win" "$@" >/dev/null 2>&1; }
-snap() { "$snap_tool" "$win" "$out/$1.png" || e2e_fail "no frame of the $1"; }
 # snap_next <name>: the next frame the window shows that differs from the one
 # now (the report can run a frame ahead of the window); the panel's moving
 # border changes every frame.
@@ -52,7 +49,6 @@ snap_next() {
   e2e_wait frame_moved "$1" || e2e_fail "no new frame of the $1"
   rm -f "$out/$1.before.png"
 }
-log_has() { grep -q "$1" "$user/log.txt" 2>/dev/null; }
 changed() { [ "$(r "$1")" != "$2" ]; }  # changed <key> <value before>
 # A bidding tile that may be chosen, or the first card that may be played.
 tile_at() { awk -v v="$1" '$1 == "bid" && $2 == v && $5 == 1 { print $3, $4; exit }' "$report" 2>/dev/null; }
@@ -92,7 +88,6 @@ new_game() {
   e2e_wait eval 'has_button $CMD_OK || ! in_state $S_MENU' || e2e_fail "Start New Game did nothing"
   if has_button $CMD_OK; then click $(button_at $CMD_OK); fi
 }
-to_menu() { e2e_table_to_menu; }
 quit_game() {
   to_menu
   e2e_quit_from_menu
@@ -140,14 +135,7 @@ run_settings() {
 }
 rm -f "$report"
 export VANTOREL_CAPTURE_SCREENS="$out/moments"
-moment() { ls "$out/moments/$1"/*.png 2>/dev/null | sort | head -1; }
-moment_done() { [ "$(ls "$out/moments/$1"/*.png 2>/dev/null | wc -l)" -ge 2 ]; }
-keep_moment() {
-  e2e_wait moment_done "$1" || e2e_fail "no frame of the $1"
-  cp "$(moment "$1")" "$out/$2"
-}
 
-selected_is() { [ "$(r selected 2) $(r selected 3)" = "$1 $2" ]; }
 # The player's bid on the panel: seven no-trumps the first time when it
 # beats the bid standing, else a pass.
 bid_by_clicks() {

@@ -38,8 +38,6 @@ export VANTOREL_SEED=3
 E2E_PID=""
 trap '[ -n "$E2E_PID" ] && kill "$E2E_PID" 2>/dev/null' EXIT
 
-# snap <name>: what the window shows now, as <name>.png.
-snap() { "$snap_tool" "$win" "$out/$1.png" || e2e_fail "no frame of the $1"; }
 
 # The scores and the cards of the local hand (in any order).
 table_now() {
@@ -49,15 +47,6 @@ table_now() {
 # wait_log <text> [count]: the log holds the text (count times).
 log_count_at_least() { [ "$(grep -cF -- "$1" "$log" 2>/dev/null)" -ge "$2" ]; }
 wait_log() { e2e_wait log_count_at_least "$1" "${2:-1}"; }
-start_game() {
-  start_plain
-  e2e_wait_menu
-}
-# The first start makes the per-user folder; the settings of the test go in after.
-first_start() {
-  e2e_first_start "$runtime" "$home" "$@"
-  rm -f "$report"
-}
 # console <instruction>: typed into the admin console, which F11 opens and
 # closes again. Letters go as lower case (the service manager ignores case).
 console() {
@@ -75,8 +64,6 @@ console() {
   e2e_key "$win" "${keys[@]}" Return F11
   e2e_wait console_closed || e2e_fail "F11 did not close the console"
 }
-click() { e2e_click_now "$win" "$@"; }
-to_menu() { e2e_table_to_menu; }
 quit_game() {
   to_menu
   e2e_quit_from_menu

@@ -41,7 +41,6 @@ STATUS_PLAYING=5
 
 # The centre of a bidding panel tile that may be chosen: "x y", or nothing.
 bid_at() { awk -v v="$1" '$1 == "bid" && $2 == v && $5 == 1 { print $3, $4; exit }' "$report" 2>/dev/null; }
-selected_is() { [ "$(r selected 2) $(r selected 3)" = "$1 $2" ]; }
 # The centre of the first local card that may be played (mark not 1), or of
 # the card at a position: "x y", or nothing.
 card_at() {
@@ -60,36 +59,7 @@ ready_snapshot() {
 }
 hand_is_not() { [ "$(r hand)" != "$1" ]; }
 hand_count() { r hand | tr ',' '\n' | grep -c .; }
-log_has() { grep -q "$1" "$user/log.txt" 2>/dev/null; }
-# moment <name>: the first frame captured at the moment, once both its frames
-# are written (the first is then complete).
-moment() { ls "$out/moments/$1"/*.png 2>/dev/null | sort | head -1; }
-moment_done() { [ "$(ls "$out/moments/$1"/*.png 2>/dev/null | wc -l)" -ge 2 ]; }
-keep_moment() {  # keep_moment <name> <file>
-  e2e_wait moment_done "$1" || e2e_fail "no frame of the $1"
-  cp "$(moment "$1")" "$out/$2"
-}
 
-# A click as a quick player makes it: move, press and release at once. The
-# game takes every press and release in order, however close they come.
-click() {
-  xdotool mousemove --window "$win" "$1" "$2" click 1 >/dev/null 2>&1
-}
-key() { e2e_key "$win" "$@" >/dev/null 2>&1; }
-
-# The first start makes the per-user folder; the settings of the test go in after.
-first_start() {
-  e2e_first_start "$runtime" "$home" "$@"
-  rm -rf "$out/moments" "$report"
-}
-
-# The game makes its window again when it sets the display mode: the window
-# is looked up once the menu is up, or clicks go to one that is gone.
-start_game() {
-  start_plain
-  e2e_wait_menu
-}
-to_menu() { e2e_table_to_menu; }
 quit_from_menu() { e2e_quit_from_menu; }
 
 # The player's bid on the panel: seven no-trumps when it beats the high bid,
