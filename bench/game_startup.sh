@@ -20,7 +20,7 @@ for i in 1 2 3 4 5; do
   seconds=0.1
   [ "$i" -eq 5 ] && seconds=5
   out=$(VANTOREL_DATA_HOME="$scratch/home" SDL_AUDIODRIVER=dummy VANTOREL_MEASURE=$seconds \
-        xvfb-run -a -s "-screen 0 1600x1000x24" taskset -c 0 ./game)
+        "$root/scripts/with-xvfb.sh" -s "-screen 0 1600x1000x24" taskset -c 0 ./game)
   firsts+=("$(echo "$out" | sed -n 's/^first frame: \([0-9.]*\) ms.*/\1/p')")
   [ "$i" -eq 5 ] && echo "$out" | grep -E "^(idle|memory):"
 done

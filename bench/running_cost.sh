@@ -15,12 +15,12 @@ build=$(cd "${1:-$root/build}" && pwd)
 core=${2:-3}
 seconds=${3:-20}
 runs=${4:-3}
-for tool in xvfb-run xdotool xwininfo; do
+for tool in Xvfb xdotool xwininfo; do
   command -v "$tool" >/dev/null || { echo "$tool is needed"; exit 1; }
 done
 if [ -z "${VQ_RUNNING_COST_XVFB:-}" ]; then
   export VQ_RUNNING_COST_XVFB=1
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$build" "$core" "$seconds" "$runs"
+  exec "$root/scripts/with-xvfb.sh" -s "-screen 0 1280x1024x24" bash "$0" "$build" "$core" "$seconds" "$runs"
 fi
 scratch=$(mktemp -d)
 pid=""
