@@ -67,6 +67,7 @@ void TRecorderService::Execute(const std::string& arguments)
 void TRecorderService::OnActionExecuted(TGovernAction* action)
 {
     if (mode_ == 1 && action) Record(action->SaveTo());
+    if (mode_ == 2) ++executed_;
 }
 
 void TRecorderService::Record(const std::vector<uint8_t>& bytes)
@@ -124,6 +125,10 @@ void TRecorderService::Replay()
     pending_.reset();
     mode_ = 2;
     lastStep_ = clock();
+    progressAt_ = lastStep_;
+    framesStill_ = 0;
+    cardsLeftToDeal_ = -1;
+    executed_ = executedSeen_ = 0;
     if (StateEngine) StateEngine->PopUntil(STATE_MENU);
     // Authority off first: the new game then starts no game of its own, and
     // only the replayed actions drive it.
@@ -160,15 +165,54 @@ void TRecorderService::ReplayStep()
     // discard before the kitty is in) is dropped as it is submitted. How
     // many frames the screens get between two steps depends on the frame
     // rate, so the replay waits for the game instead.
+    bool moved = false;
     if (pending_ && pending_->IsReady(*Session) && pending_->Acceptable(*Session)) {
         AdminLog("[" + std::to_string(position_) + "] " + pending_->Describe(*Session));
         Session->Governor().Submit(std::move(pending_));
+        moved = true;
     }
     if (ended && TableSettled(*Session)) {
         AdminLog("Replay complete!");
         mode_ = 0;
         Session->Governor().SetAuthority(true);
+        return;
     }
+    // Cards dealt and actions run count as the game moving on too: a deal
+    // at long frames takes longer than the limit between two actions.
+    if (executed_ != executedSeen_) {
+        executedSeen_ = executed_;
+        moved = true;
+    }
+    if (Session->CardsLeftToDeal() != cardsLeftToDeal_) {
+        cardsLeftToDeal_ = Session->CardsLeftToDeal();
+        moved = true;
+    }
+    if (moved) {
+        progressAt_ = now;
+        framesStill_ = 0;
+    } else if (Stalled(now)) {
+        EndStalledReplay(now);
+    }
+}
+
+bool TRecorderService::Stalled(uint32_t now)
+{
+    ++framesStill_;
+    return framesStill_ >= kReplayStallFrames || now - progressAt_ >= kReplayStallMs;
+}
+
+// The player gets the game back where it stopped, over the menu as after a
+// replay that completed; the recorder's commands go on working.
+void TRecorderService::EndStalledReplay(uint32_t now)
+{
+    std::string waiting = "the table to come to rest after the last recorded action";
+    if (pending_) waiting = "[" + std::to_string(position_) + "] " + pending_->Describe(*Session);
+    AdminLog("Replay ended: the game cannot follow the recording (no progress for " + std::to_string(framesStill_) +
+             " frames, " + std::to_string(now - progressAt_) + " ms; waiting for " + waiting + ")");
+    mode_ = 0;
+    pending_.reset();
+    if (StateEngine) StateEngine->PopUntil(STATE_MENU);
+    Session->Governor().SetAuthority(true);
 }
 
 void TRecorderService::Tick()

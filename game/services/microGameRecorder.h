@@ -3,7 +3,9 @@
 // replays them through the governor with the computer opponents stopped.
 // The replay waits for the game, not for the clock: an action goes in once
 // the governor would take it, and the replay completes once the table has
-// come to rest, so it ends in the recorded state at any frame rate.
+// come to rest, so it ends in the recorded state at any frame rate. A game
+// that cannot follow the recording (it stalls short of the recorded point)
+// ends the replay: back to the menu, with the seats played as usual again.
 #pragma once
 
 #include "microService.h"
@@ -21,6 +23,11 @@ class TSession;
 constexpr const char* kRecordingFile = "recording.dat";
 // Replayed actions are at least this far apart.
 constexpr uint32_t kReplayStepMs = 500;
+// A replay with no progress (no action taken or executed, no card dealt) for
+// this long on its clock, or for this many frames, whichever comes first, is
+// one the game cannot follow.
+constexpr uint32_t kReplayStallMs = 30000;
+constexpr int32_t kReplayStallFrames = 1000;
 
 class TRecorderService : public TMicroService {
 public:
@@ -48,6 +55,9 @@ private:
     void Load();
     void Replay();
     void ReplayStep();
+    // Counts the frame toward the stall limits; true once either is reached.
+    bool Stalled(uint32_t now);
+    void EndStalledReplay(uint32_t now);
     // The action at the position, which then moves past it; nullptr at the
     // end or where the bytes hold no whole action.
     std::unique_ptr<TGovernAction> DecodeNext();
@@ -57,5 +67,11 @@ private:
     TQZMemory buffer_;
     std::unique_ptr<TGovernAction> pending_;
     uint32_t lastStep_ = 0;
+    // Since the replay last moved on: its clock and its frames.
+    uint32_t progressAt_ = 0;
+    int32_t framesStill_ = 0;
+    int32_t cardsLeftToDeal_ = 0;
+    int32_t executed_ = 0;  // actions the governor ran during the replay
+    int32_t executedSeen_ = 0;
     TSession* listening_ = nullptr;
 };

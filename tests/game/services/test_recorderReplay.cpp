@@ -1,6 +1,7 @@
 // A hand played by the computer at the real screens, recorded, saved and
 // replayed through the same screens: the replay deals the same cards and
-// ends with the same scores, with nothing of the local seat's own.
+// ends with the same scores, with nothing of the local seat's own. A
+// recording the game cannot follow ends its replay instead of hanging.
 #include "tablescreens.h"
 
 #include "microGameRecorder.h"
@@ -13,17 +14,13 @@
 #include "qz7files.h"
 #include "stateConfirm.h"
 
+#include <fstream>
 #include <string>
 #include <vector>
 
 namespace {
 
-using shelltest::EngineFixture;
-using shelltest::TableScreens;
-
-// The table-screen rig with the services' frame, the computer playing every
-// seat, and the recorder on the rig's clock.
-class RecorderReplay : public TableScreens, public ::testing::WithParamInterface<bool> {
+class RecorderReplay : public shelltest::TableScreens, public ::testing::WithParamInterface<bool> {
 protected:
     void SetUp() override
     {
@@ -45,11 +42,18 @@ protected:
         TableScreens::TearDown();
         plat::os::SetMessageBoxHandler(nullptr);
     }
-    // One frame of the program: the screens, the services, the timers.
-    void Step() { TableScreens::Step(int32_t(frameMs)); }
-    // Replays what was saved, with another game in between as another start
-    // would have, and runs it to its end.
-    void Replay(bool autoPlay)
+    // One frame of the program at the fixture's frame time. Long frames are
+    // painted: unpainted, the table's animations count a frame as 1 ms and
+    // would lag the replay's clock as the program's never do (painting every
+    // frame is too slow to do always).
+    void Step()
+    {
+        paintFrames = paint || frameMs >= 100;
+        TableScreens::Step(int32_t(frameMs));
+    }
+    // Loads what was saved, with another game in between as another start
+    // would have, and starts its replay.
+    void StartReplay(bool autoPlay)
     {
         SetSetting("Debug.AutoPlay", autoPlay ? "true" : "false");
         SeedRandom(12345);
@@ -58,9 +62,20 @@ protected:
         recorder->Execute("REPLAY");
         EXPECT_EQ(CurrentId(), STATE_GAME);
         EXPECT_EQ(StateEngine->Depth(), 2) << "the menu stays under the replayed game";
-        for (int32_t j = 0; j < 200000 && recorder->Mode() == 2; ++j) Step();
+    }
+    // Runs the replay to its end; the frames it took.
+    int32_t RunReplay()
+    {
+        int32_t frames = 0;
+        for (; frames < 200000 && recorder->Mode() == 2; ++frames) Step();
         EXPECT_EQ(recorder->Mode(), 0) << "the replay stopped at screen " << CurrentId();
-        EXPECT_TRUE(EngineFixture::Logged("Replay complete!"));
+        return frames;
+    }
+    void Replay(bool autoPlay)
+    {
+        StartReplay(autoPlay);
+        RunReplay();
+        EXPECT_TRUE(Logged("Replay complete!"));
     }
     // Steps until the first hand is scored.
     void PlayTheFirstHand()
@@ -78,6 +93,7 @@ protected:
     }
 
     uint32_t frameMs = 16;
+    bool paint = false;  // every frame painted, as the program paints them
     TRecorderService* recorder = nullptr;
     std::vector<std::string> boxes;  // message boxes stay off the screen
 };
@@ -148,6 +164,97 @@ TEST_P(RecorderReplay, AReplayEndsInTheRecordedStateAtAnyFrameRate)
             EXPECT_EQ(Table(), recorded);
             StateEngine->PopUntil(STATE_MENU);
         }
+    }
+}
+
+// The computer's first hand recorded, then replayed whole or with the first
+// bid of a computer seat left out: without it the replay waits for the next
+// seat's bid, which is never its turn. A stall at long frames ends on the
+// replay's clock (30 s are 50 frames of 600 ms), at short frames on the
+// frame count (1000 frames of 16 ms are 16 s); a replay the game follows ends
+// complete. An ended replay leaves to the menu and gives the seats
+// back, so the computer bids on in the game it left, and the recorder's
+// commands still work.
+TEST_P(RecorderReplay, AReplayTheGameCannotFollowEndsAndTheComputerPlaysOn)
+{
+    recorder->Execute("START");
+    Command(5);  // "Start New Game"
+    PlayTheFirstHand();
+    StateEngine->PopUntil(STATE_MENU);
+    Step();
+    recorder->Execute("SAVE");
+    const std::vector<uint8_t> whole(recorder->Buffer().Data(), recorder->Buffer().Data() + recorder->Buffer().Size());
+    ASSERT_FALSE(whole.empty());
+    std::vector<uint8_t> cut;
+    TSeat left = 0;
+    for (size_t at = 0; at < whole.size();) {
+        const std::unique_ptr<TGovernAction> action =
+            TSessionGovernor::DecodeGovernAction(std::vector<uint8_t>(whole.begin() + ptrdiff_t(at), whole.end()));
+        ASSERT_NE(action, nullptr);
+        const std::vector<uint8_t> bytes = action->SaveTo();
+        at += bytes.size();
+        if (!left && action->Type() == ACTION_BID && action->Seat() != Session->LocalSeat()) {
+            left = action->Seat();
+            continue;
+        }
+        cut.insert(cut.end(), bytes.begin(), bytes.end());
+    }
+    ASSERT_NE(left, 0);
+
+    struct Case {
+        const char* name;
+        uint32_t frameMs;
+        bool bidLeftOut;
+        bool paint;
+        const char* why;  // the end's log line; none for a replay that completes
+    };
+    const Case cases[] = {
+        {"a stall at 600 ms a frame ends on the clock", 600, true, false, "no progress for 50 frames, 30000 ms"},
+        {"a stall at 16 ms a frame ends on the frame count", 16, true, false, "no progress for 1000 frames, 16000 ms"},
+        {"followed at 600 ms a frame", 600, false, false, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<uint8_t>& file = c.bidLeftOut ? cut : whole;
+        {
+            std::ofstream out(recorder->FileName(), std::ios::binary | std::ios::trunc);
+            out.write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
+        }
+        admin.clear();
+        frameMs = c.frameMs;
+        paint = c.paint;
+        StartReplay(GetParam());
+        RunReplay();
+        if (!c.why) {
+            EXPECT_TRUE(Logged("Replay complete!"));
+            EXPECT_FALSE(Logged("Replay ended"));
+            StateEngine->PopUntil(STATE_MENU);
+            paint = false;
+            continue;
+        }
+        EXPECT_FALSE(Logged("Replay complete!"));
+        EXPECT_TRUE(Logged(std::string("Replay ended: the game cannot follow the recording (") + c.why));
+        EXPECT_EQ(CurrentId(), STATE_MENU);
+        EXPECT_TRUE(Session->Governor().Authority());
+        ASSERT_EQ(Session->Status(), STATUS_BIDDING);
+        ASSERT_EQ(Session->Bidding().CurrentBidder(), left);
+        // The player goes back to the table, and the seat the replay waited
+        // for bids by itself.
+        frameMs = 16;
+        paint = false;
+        Command(1);  // "Continue Game"
+        for (int32_t i = 0; i < 5000 && Session->Status() == STATUS_BIDDING && Session->Bidding().CurrentBidder() == left; ++i)
+            Step();
+        EXPECT_TRUE(Session->Status() != STATUS_BIDDING || Session->Bidding().CurrentBidder() != left)
+            << "the computer did not play on";
+        StateEngine->PopUntil(STATE_MENU);
+        recorder->Execute("CLEAR");
+        EXPECT_EQ(recorder->Buffer().Size(), 0);
+        recorder->Execute("LOAD");
+        EXPECT_EQ(recorder->Buffer().Size(), int32_t(cut.size()));
+        recorder->Execute("START");
+        EXPECT_EQ(recorder->Mode(), 1);
+        recorder->Execute("CLEAR");
     }
 }
 
