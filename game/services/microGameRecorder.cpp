@@ -21,6 +21,16 @@ bool TableSettled(const TSession& s)
     // Nothing deals while the menu stands over the table.
     return s.CardsLeftToDeal() == 0 || !StateEngine || StateEngine->CurrentId() == STATE_MENU;
 }
+
+// Only where the game moves on by itself can a replay stall: a screen that
+// waits for the player (the hand's result and its Continue, a question, the
+// menu the player went back to) holds the replay on purpose.
+bool GameMovesByItself()
+{
+    if (!StateEngine) return true;
+    const int32_t id = StateEngine->CurrentId();
+    return id == STATE_DEALING || id == STATE_BIDDING || id == STATE_KITTY || id == STATE_GAME;
+}
 }  // namespace
 
 TRecorderService::TRecorderService() : TMicroService("TRecorderService"), clock(GetTickMS)
@@ -187,6 +197,7 @@ void TRecorderService::ReplayStep()
         cardsLeftToDeal_ = Session->CardsLeftToDeal();
         moved = true;
     }
+    if (!GameMovesByItself()) moved = true;
     if (moved) {
         progressAt_ = now;
         framesStill_ = 0;

@@ -24,8 +24,8 @@ constexpr const char* kRecordingFile = "recording.dat";
 // Replayed actions are at least this far apart.
 constexpr uint32_t kReplayStepMs = 500;
 // A replay with no progress (no action taken or executed, no card dealt) for
-// this long on its clock, or for this many frames, whichever comes first, is
-// one the game cannot follow.
+// this long on its clock, or for this many frames, whichever comes first, on
+// screens where the game moves by itself, is one the game cannot follow.
 constexpr uint32_t kReplayStallMs = 30000;
 constexpr int32_t kReplayStallFrames = 1000;
 

@@ -75,7 +75,7 @@ protected:
     {
         StartReplay(autoPlay);
         RunReplay();
-        EXPECT_TRUE(Logged("Replay complete!"));
+        EXPECT_TRUE(EngineFixture::Logged("Replay complete!"));  // the whole line
     }
     // Steps until the first hand is scored.
     void PlayTheFirstHand()
@@ -226,7 +226,7 @@ TEST_P(RecorderReplay, AReplayTheGameCannotFollowEndsAndTheComputerPlaysOn)
         StartReplay(GetParam());
         RunReplay();
         if (!c.why) {
-            EXPECT_TRUE(Logged("Replay complete!"));
+            EXPECT_TRUE(EngineFixture::Logged("Replay complete!"));  // the whole line
             EXPECT_FALSE(Logged("Replay ended"));
             StateEngine->PopUntil(STATE_MENU);
             paint = false;
@@ -256,6 +256,30 @@ TEST_P(RecorderReplay, AReplayTheGameCannotFollowEndsAndTheComputerPlaysOn)
         EXPECT_EQ(recorder->Mode(), 1);
         recorder->Execute("CLEAR");
     }
+}
+
+// A player who leaves a replay for the menu, and stays there longer than the
+// stall limits, holds it, not stalls it: "Continue Game" takes it on to its
+// end.
+TEST_P(RecorderReplay, AReplayThePlayerHoldsAtTheMenuIsNoStall)
+{
+    recorder->Execute("START");
+    Command(5);  // "Start New Game"
+    PlayTheFirstHand();
+    StateEngine->PopUntil(STATE_MENU);
+    Step();
+    recorder->Execute("SAVE");
+    frameMs = 16;
+    StartReplay(GetParam());
+    for (int32_t i = 0; i < 200 && recorder->Mode() == 2; ++i) Step();
+    ASSERT_EQ(recorder->Mode(), 2) << "the replay ended before the player left it";
+    StateEngine->PopUntil(STATE_MENU);
+    for (int32_t i = 0; i < 2000; ++i) Step();  // 32 s, past both limits
+    EXPECT_FALSE(Logged("Replay ended"));
+    Command(1);  // "Continue Game"
+    RunReplay();
+    EXPECT_TRUE(EngineFixture::Logged("Replay complete!"));  // the whole line
+    EXPECT_FALSE(Logged("Replay ended"));
 }
 
 INSTANTIATE_TEST_SUITE_P(LocalSeat, RecorderReplay, ::testing::Values(true, false),
