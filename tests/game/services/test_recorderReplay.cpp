@@ -77,6 +77,16 @@ protected:
         RunReplay();
         EXPECT_TRUE(EngineFixture::Logged("Replay complete!"));  // the whole line
     }
+    // The computer's first hand from a new game recorded and saved.
+    void RecordTheFirstHand()
+    {
+        recorder->Execute("START");
+        Command(5);  // "Start New Game"
+        PlayTheFirstHand();
+        StateEngine->PopUntil(STATE_MENU);
+        Step();
+        recorder->Execute("SAVE");
+    }
     // Steps until the first hand is scored.
     void PlayTheFirstHand()
     {
@@ -177,12 +187,7 @@ TEST_P(RecorderReplay, AReplayEndsInTheRecordedStateAtAnyFrameRate)
 // commands still work.
 TEST_P(RecorderReplay, AReplayTheGameCannotFollowEndsAndTheComputerPlaysOn)
 {
-    recorder->Execute("START");
-    Command(5);  // "Start New Game"
-    PlayTheFirstHand();
-    StateEngine->PopUntil(STATE_MENU);
-    Step();
-    recorder->Execute("SAVE");
+    RecordTheFirstHand();
     const std::vector<uint8_t> whole(recorder->Buffer().Data(), recorder->Buffer().Data() + recorder->Buffer().Size());
     ASSERT_FALSE(whole.empty());
     std::vector<uint8_t> cut;
@@ -263,12 +268,7 @@ TEST_P(RecorderReplay, AReplayTheGameCannotFollowEndsAndTheComputerPlaysOn)
 // end.
 TEST_P(RecorderReplay, AReplayThePlayerHoldsAtTheMenuIsNoStall)
 {
-    recorder->Execute("START");
-    Command(5);  // "Start New Game"
-    PlayTheFirstHand();
-    StateEngine->PopUntil(STATE_MENU);
-    Step();
-    recorder->Execute("SAVE");
+    RecordTheFirstHand();
     frameMs = 16;
     StartReplay(GetParam());
     for (int32_t i = 0; i < 200 && recorder->Mode() == 2; ++i) Step();
